@@ -1,0 +1,67 @@
+// The command-line tool's frame: verbs register themselves; each parses its own arguments.
+#pragma once
+
+#include "core/image/document_host.h"
+#include "core/image/image_document.h"
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace orv::cli {
+
+// A mistake in the command line: exit status 2.
+class EUsage : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct TVerb {
+    std::string Name;
+    std::string Summary; // one line for the tool's --help
+    std::string Help;    // the verb's --help
+    int (*Run)(const std::vector<std::string>& args);
+};
+
+const std::vector<TVerb>& Verbs();
+
+struct TVerbRegistrar {
+    explicit TVerbRegistrar(TVerb verb);
+};
+
+// Arguments split into positionals and options; flags listed in `flags` take no value.
+struct TArgs {
+    std::vector<std::string> Positional;
+    std::vector<std::pair<std::string, std::string>> Options; // in command-line order
+    bool Has(const std::string& name) const;
+    std::optional<std::string> Get(const std::string& name) const;
+};
+TArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,
+                const std::vector<std::string>& valued);
+
+// Answers the reader's questions with --yes (else No); messages go to standard error.
+class TCliHost : public TDocumentHost {
+public:
+    explicit TCliHost(bool yes) : Yes(yes) {}
+    TAnswer Message(TMsgKind kind, TButtons buttons, const std::string& text) override;
+    std::vector<uint8_t> FirstGifImage(const std::string& fileName) override;
+    void Progress(const std::string& label, float fraction) override;
+    bool Yes;
+    bool Reported = false; // a message was already shown for this load
+};
+
+// Opens FILE into doc; a refused or unreadable file throws EOrvanelError (exit 1)
+// unless its message was already reported by the reader (then the text is empty).
+void OpenDocument(TImageDocument& doc, const std::string& path, TCliHost& host);
+
+// The display options shared by render and convert, applied in their fixed order.
+struct TRenderOptions {
+    std::optional<std::string> Palette, Low, High, Preset;
+    bool Invert = false;
+};
+TRenderOptions RenderOptionsFrom(const TArgs& args);
+const std::vector<std::string>& RenderValuedOptions();
+void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& options, TCliHost& host);
+
+} // namespace orv::cli

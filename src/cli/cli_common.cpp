@@ -1,0 +1,130 @@
+// Argument parsing, the tool's document host and the shared display options.
+#include "cli/cli.h"
+
+#include "core/gif/gif_document.h"
+#include "core/image/display.h"
+#include "core/text/errors.h"
+#include "core/text/number_text.h"
+
+#include <iostream>
+#include <unistd.h>
+
+namespace orv::cli {
+
+namespace {
+std::vector<TVerb>& Registry() {
+    static std::vector<TVerb> verbs;
+    return verbs;
+}
+} // namespace
+
+const std::vector<TVerb>& Verbs() { return Registry(); }
+
+TVerbRegistrar::TVerbRegistrar(TVerb verb) {
+    auto& verbs = Registry();
+    auto at = verbs.begin();
+    while (at != verbs.end() && at->Name < verb.Name) ++at;
+    verbs.insert(at, std::move(verb));
+}
+
+bool TArgs::Has(const std::string& name) const {
+    for (const auto& o : Options)
+        if (o.first == name) return true;
+    return false;
+}
+
+std::optional<std::string> TArgs::Get(const std::string& name) const {
+    std::optional<std::string> value;
+    for (const auto& o : Options)
+        if (o.first == name) value = o.second; // the last one given wins
+    return value;
+}
+
+TArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,
+                const std::vector<std::string>& valued) {
+    TArgs parsed;
+    auto listed = [](const std::vector<std::string>& list, const std::string& a) {
+        for (const auto& l : list)
+            if (l == a) return true;
+        return false;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() > 1 && a[0] == '-' && !(a.size() > 1 && (std::isdigit(static_cast<unsigned char>(a[1])) || a[1] == '.'))) {
+            if (listed(flags, a)) {
+                parsed.Options.emplace_back(a, "");
+            } else if (listed(valued, a)) {
+                if (i + 1 >= args.size()) throw EUsage("option " + a + " needs a value");
+                parsed.Options.emplace_back(a, args[++i]);
+            } else {
+                throw EUsage("unknown option " + a);
+            }
+        } else {
+            parsed.Positional.push_back(a);
+        }
+    }
+    return parsed;
+}
+
+TAnswer TCliHost::Message(TMsgKind, TButtons buttons, const std::string& text) {
+    std::cerr << text << "\n";
+    Reported = true;
+    if (buttons == TButtons::Ok) return TAnswer::Ok;
+    return Yes ? TAnswer::Yes : TAnswer::No;
+}
+
+std::vector<uint8_t> TCliHost::FirstGifImage(const std::string& fileName) { return ReadFirstGifImageAsBmp(fileName); }
+
+void TCliHost::Progress(const std::string& label, float fraction) {
+    static const bool terminal = ::isatty(2);
+    if (!terminal) return;
+    if (fraction > 0.9999f) {
+        std::cerr << "\r\033[K" << std::flush;
+        return;
+    }
+    const int percent = static_cast<int>(fraction * 100 + 0.5f);
+    std::cerr << "\r" << label << " " << percent << " %" << std::flush;
+}
+
+void OpenDocument(TImageDocument& doc, const std::string& path, TCliHost& host) {
+    host.Reported = false;
+    const TLoadResult result = doc.OpenImage(path, host);
+    if (result == TLoadResult::Loaded) return;
+    if (result == TLoadResult::Ignored)
+        throw EOrvanelError("Le fichier " + path + " n'est pas d'un type connu (.FIT .FTS .PIC .CPA .BMP .GIF)");
+    if (host.Reported) throw EOrvanelError("");
+    throw EOrvanelError("Le fichier " + path + " n'a pas pu être ouvert");
+}
+
+const std::vector<std::string>& RenderValuedOptions() {
+    static const std::vector<std::string> options{"--palette", "--low", "--high", "--preset"};
+    return options;
+}
+
+TRenderOptions RenderOptionsFrom(const TArgs& args) {
+    TRenderOptions o;
+    o.Palette = args.Get("--palette");
+    o.Low = args.Get("--low");
+    o.High = args.Get("--high");
+    o.Preset = args.Get("--preset");
+    o.Invert = args.Has("--invert");
+    if (o.Preset && *o.Preset != "planet" && *o.Preset != "deepsky")
+        throw EUsage("--preset takes planet or deepsky");
+    return o;
+}
+
+void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& host) {
+    (void)host;
+    const bool hasRaw = doc.PixelType != kPixelNone;
+    if (o.Palette) throw EOrvanelError("--palette: les palettes ne sont pas encore disponibles");
+    if ((o.Low || o.High || o.Preset || o.Invert) && !hasRaw)
+        throw EOrvanelError("Ce document n'a pas de seuils (image bitmap ou GIF)");
+    // As typing in the threshold dialog and pressing Enter: only the outer bound is enforced.
+    if (o.Low) doc.LowThreshold = std::max(StrToInt(*o.Low), -32768);
+    if (o.High) doc.HighThreshold = std::min(StrToInt(*o.High), 32767);
+    if (o.Preset) throw EOrvanelError("--preset: les réglages automatiques ne sont pas encore disponibles");
+    if (o.Invert) std::swap(doc.HighThreshold, doc.LowThreshold);
+    Render(doc);
+}
+
+} // namespace orv::cli

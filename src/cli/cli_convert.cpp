@@ -1,0 +1,65 @@
+// convert: saves the document in the format of OUT's extension.
+#include "cli/cli.h"
+
+#include "core/formats/file_io.h"
+#include "core/formats/fits_writer.h"
+#include "core/formats/pic.h"
+#include "core/gif/gif_document.h"
+#include "core/text/errors.h"
+#include "core/text/path_text.h"
+
+namespace orv::cli {
+namespace {
+
+std::string KindName(uint8_t kind) {
+    switch (kind) {
+    case kKindPic: return "PIC";
+    case kKindFits: return "FITS";
+    case kKindBmp: return "bitmap";
+    case kKindGif: return "GIF";
+    default: return "vide";
+    }
+}
+
+int RunConvert(const std::vector<std::string>& argv) {
+    std::vector<std::string> valued = RenderValuedOptions();
+    valued.push_back("-o");
+    const TArgs args = ParseArgs(argv, {"--yes", "--invert"}, valued);
+    if (args.Positional.size() != 1 || !args.Get("-o")) throw EUsage("convert takes FILE -o OUT");
+    const std::string out = *args.Get("-o");
+    const std::string ext = UpperCase(ExtractFileExt(out));
+    if (ext != ".FIT" && ext != ".FTS" && ext != ".PIC" && ext != ".BMP" && ext != ".GIF")
+        throw EUsage("OUT must end in .fit, .fts, .pic, .bmp or .gif");
+    const TRenderOptions options = RenderOptionsFrom(args);
+    TCliHost host(args.Has("--yes"));
+    TImageDocument doc;
+    OpenDocument(doc, args.Positional[0], host);
+    if (options.Palette || options.Low || options.High || options.Preset || options.Invert)
+        ApplyRenderOptions(doc, options, host);
+    const auto refuse = [&](const std::string& format) {
+        return EOrvanelError("Conversion impossible : un document " + KindName(doc.Kind) +
+                             " ne s'enregistre pas en " + format);
+    };
+    if (ext == ".FIT" || ext == ".FTS") {
+        if (doc.Kind != kKindFits) throw refuse("FITS");
+        SaveFits(doc, out);
+    } else if (ext == ".PIC") {
+        if (doc.Kind != kKindPic) throw refuse("PIC");
+        SavePic(doc, out);
+    } else if (ext == ".BMP") {
+        WriteFileAtomically(out, doc.DisplayStream);
+    } else {
+        WriteDisplayedPictureAsGif(doc, out, host);
+    }
+    return 0;
+}
+
+const TVerbRegistrar kConvert({"convert", "save an image as FITS, PIC, BMP or GIF",
+                               "Usage: orvanel-cli convert FILE -o OUT [options]\n"
+                               "Saves by OUT's extension: .fit/.fts as FITS (FITS and CPA images), .pic as PIC\n"
+                               "(PIC images), .bmp the displayed picture, .gif a one-image GIF of the displayed\n"
+                               "picture. The render options (see 'orvanel-cli render --help') apply first.\n",
+                               RunConvert});
+
+} // namespace
+} // namespace orv::cli

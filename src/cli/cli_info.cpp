@@ -1,0 +1,35 @@
+// info: the document's kind, size, thresholds, file name and caption.
+#include "cli/cli.h"
+
+#include "core/text/number_text.h"
+
+#include <iostream>
+
+namespace orv::cli {
+namespace {
+
+int RunInfo(const std::vector<std::string>& argv) {
+    const TArgs args = ParseArgs(argv, {"--yes"}, {});
+    if (args.Positional.size() != 1) throw EUsage("info takes one FILE");
+    TCliHost host(args.Has("--yes"));
+    TImageDocument doc;
+    OpenDocument(doc, args.Positional[0], host);
+    std::cout << "kind: " << int(doc.Kind) << "\n"
+              << "pixel-type: " << int(doc.PixelType) << "\n"
+              << "width: " << doc.ImageWidth << "\n"
+              << "height: " << doc.ImageHeight << "\n"
+              << "high-threshold: " << FormatReal15(doc.HighThreshold) << "\n"
+              << "low-threshold: " << FormatReal15(doc.LowThreshold) << "\n"
+              << "file-name: " << doc.FileName << "\n"
+              << "caption: " << doc.Caption << "\n";
+    return 0;
+}
+
+const TVerbRegistrar kInfo({"info", "kind, size, thresholds, file name and caption of an image",
+                            "Usage: orvanel-cli info FILE [--yes]\n"
+                            "Prints key: value lines: kind, pixel-type, width, height, high-threshold,\n"
+                            "low-threshold, file-name, caption.\n",
+                            RunInfo});
+
+} // namespace
+} // namespace orv::cli

@@ -1,0 +1,38 @@
+// render: the display bitmap, byte for byte.
+#include "cli/cli.h"
+
+#include "core/formats/file_io.h"
+
+namespace orv::cli {
+namespace {
+
+const char* const kRenderOptionsHelp =
+    "  --palette FILE.pal   apply a palette file\n"
+    "  --low V, --high V    set the thresholds as typing them and pressing Enter does\n"
+    "  --preset planet|deepsky  apply an automatic preset\n"
+    "  --invert             exchange the thresholds (negative)\n"
+    "  --yes                answer Yes to \"Voulez vous essayer de l'ouvrir ?\"\n"
+    "Options apply in this order: palette, thresholds, preset, inversion.\n";
+
+int RunRender(const std::vector<std::string>& argv) {
+    std::vector<std::string> valued = RenderValuedOptions();
+    valued.push_back("-o");
+    const TArgs args = ParseArgs(argv, {"--yes", "--invert"}, valued);
+    if (args.Positional.size() != 1 || !args.Get("-o")) throw EUsage("render takes FILE -o OUT.bmp");
+    const TRenderOptions options = RenderOptionsFrom(args);
+    TCliHost host(args.Has("--yes"));
+    TImageDocument doc;
+    OpenDocument(doc, args.Positional[0], host);
+    ApplyRenderOptions(doc, options, host);
+    WriteFileAtomically(*args.Get("-o"), doc.DisplayStream);
+    return 0;
+}
+
+const TVerbRegistrar kRender({"render", "write the displayed picture as an 8-bit bitmap",
+                              std::string("Usage: orvanel-cli render FILE -o OUT.bmp [options]\n"
+                                          "Writes the display bitmap the window shows, byte for byte.\n") +
+                                  kRenderOptionsHelp,
+                              RunRender});
+
+} // namespace
+} // namespace orv::cli

@@ -1,0 +1,7 @@
+#include "core/formats/cpa.h"
+
+namespace orv {
+
+TLoadResult LoadCpa(TImageDocument&, const std::string&, TDocumentHost&) { throw EOrvanelError("LoadCpa: not built yet"); }
+
+} // namespace orv

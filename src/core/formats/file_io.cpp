@@ -1,0 +1,65 @@
+#include "core/formats/file_io.h"
+
+#include "core/text/errors.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orv {
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw CannotOpenFile(path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw CannotOpenFile(path);
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(done); // a file that shrank while being read gives what was there
+    return bytes;
+}
+
+void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
+    const std::string temp = path + ".orvanel-tmp";
+    const EFileError failure("Ne peut écrire le fichier " + path);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) throw failure;
+    size_t done = 0;
+    bool ok = true;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (ok && ::fsync(fd) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        throw failure;
+    }
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace orv

@@ -1,0 +1,21 @@
+// Whole-file reads and safe writes. A write goes to a temporary file beside the target,
+// which is renamed over it only once everything is on disk: a failed save leaves the old
+// file as it was.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+// The whole file; throws EFileError "Ne peut ouvrir le fichier <path>".
+std::vector<uint8_t> ReadWholeFile(const std::string& path);
+
+// Writes bytes to path through a temporary file and a rename; throws EFileError.
+void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
+
+bool FileExists(const std::string& path);
+
+} // namespace orv

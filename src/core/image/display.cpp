@@ -1,0 +1,187 @@
+#include "core/image/display.h"
+
+#include "core/text/rounding.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace orv {
+
+namespace {
+
+// Level of a value strictly between the thresholds. Extended precision, as the
+// thresholds arithmetic has always been done.
+inline uint8_t Scale(long double v, long double low, long double high) {
+    long double r = std::nearbyintl((v - low) * 255.0L / (high - low));
+    if (!(r >= 0)) return 0; // never reached for values between the thresholds
+    if (r > 255) return 255;
+    return static_cast<uint8_t>(r);
+}
+
+void Put16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+void Put32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// Header and colour table; returns the stride.
+int32_t WriteBitmapHead(TImageDocument& doc) {
+    const int32_t stride = BitmapStride(doc.ImageWidth);
+    const uint32_t dataSize = static_cast<uint32_t>(stride) * static_cast<uint32_t>(doc.ImageHeight);
+    doc.DisplayStream.assign(1078 + static_cast<size_t>(dataSize), 0);
+    uint8_t* h = doc.DisplayStream.data();
+    h[0] = 'B';
+    h[1] = 'M';
+    Put32(h + 2, dataSize + 1078);
+    Put32(h + 10, 1078);
+    Put32(h + 14, 40);
+    Put32(h + 18, static_cast<uint32_t>(doc.ImageWidth));
+    Put32(h + 22, static_cast<uint32_t>(doc.ImageHeight));
+    Put16(h + 26, 1);
+    Put16(h + 28, 8);
+    Put32(h + 46, 256);
+    for (int i = 0; i < 256; ++i) {
+        std::memcpy(h + 54 + 4 * i, doc.Palette[i].data(), 3);
+        h[54 + 4 * i + 3] = 0;
+    }
+    std::memcpy(doc.BitmapHeader.data(), h, 54);
+    return stride;
+}
+
+template <typename T>
+T ReadValue(const uint8_t* p) {
+    T v;
+    std::memcpy(&v, p, sizeof(T)); // PixelStore is little-endian, as is the machine
+    return v;
+}
+
+// Renders values of type T computing each level with the expression.
+template <typename T>
+void RenderComputed(TImageDocument& doc) {
+    const int32_t stride = WriteBitmapHead(doc);
+    const size_t w = static_cast<size_t>(doc.ImageWidth);
+    const size_t h = static_cast<size_t>(doc.ImageHeight);
+    const size_t available = doc.PixelStore.size() / sizeof(T);
+    const double low = doc.LowThreshold, high = doc.HighThreshold;
+    const bool inverted = doc.Inverted;
+    uint8_t* out = doc.DisplayStream.data() + 1078;
+    const uint8_t* in = doc.PixelStore.data();
+    for (size_t r = 0; r < h; ++r) {
+        uint8_t* row = out + r * static_cast<size_t>(stride);
+        for (size_t x = 0; x < w; ++x) {
+            const size_t k = r * w + x;
+            if (k >= available) return; // a short store leaves the rest at level 0
+            row[x] = DisplayLevel(static_cast<double>(ReadValue<T>(in + k * sizeof(T))), low, high, inverted);
+        }
+    }
+}
+
+void RenderInt16(TImageDocument& doc) {
+    BuildLookupTable(doc);
+    // One full table with the clipping folded in: one look-up per pixel.
+    uint8_t level[65536];
+    const double low = doc.LowThreshold, high = doc.HighThreshold;
+    for (int i = -32768; i <= 32767; ++i) {
+        const double v = i;
+        uint8_t l;
+        if (!doc.Inverted)
+            l = v <= low ? 0 : v >= high ? 255 : doc.LookupTable[static_cast<size_t>(i + 32768)];
+        else
+            l = v <= high ? 255 : v >= low ? 0 : doc.LookupTable[static_cast<size_t>(i + 32768)];
+        level[static_cast<uint16_t>(static_cast<int16_t>(i))] = l;
+    }
+    const int32_t stride = WriteBitmapHead(doc);
+    const size_t w = static_cast<size_t>(doc.ImageWidth);
+    const size_t h = static_cast<size_t>(doc.ImageHeight);
+    const size_t available = doc.PixelStore.size() / 2;
+    const uint8_t* in = doc.PixelStore.data();
+    uint8_t* out = doc.DisplayStream.data() + 1078;
+    for (size_t r = 0; r < h; ++r) {
+        const size_t first = r * w;
+        if (first >= available) break;
+        const size_t n = std::min(w, available - first);
+        const uint8_t* src = in + first * 2;
+        uint8_t* row = out + r * static_cast<size_t>(stride);
+        for (size_t x = 0; x < n; ++x) row[x] = level[src[2 * x] | (src[2 * x + 1] << 8)];
+    }
+}
+
+} // namespace
+
+void InitGreyPalette(TImageDocument& doc) {
+    for (int i = 0; i < 256; ++i) {
+        const auto g = static_cast<uint8_t>(i);
+        doc.Palette[i] = {g, g, g};
+    }
+}
+
+void BuildLookupTable(TImageDocument& doc) {
+    doc.Inverted = false;
+    const double low = doc.LowThreshold, high = doc.HighThreshold;
+    auto fill = [&](double from, double to) {
+        const int64_t a = std::max<int64_t>(Round(from), -32768);
+        const int64_t b = std::min<int64_t>(Round(to), 32767);
+        for (int64_t i = a; i <= b; ++i)
+            doc.LookupTable[static_cast<size_t>(i + 32768)] =
+                Scale(static_cast<long double>(i), low, high);
+    };
+    if (high > low) {
+        fill(low, high);
+    } else if (high < low) {
+        fill(high, low);
+        doc.Inverted = true;
+    } else if (!std::isnan(low)) {
+        const int64_t i = Round(low);
+        if (i >= -32768 && i <= 32767) doc.LookupTable[static_cast<size_t>(i + 32768)] = 0;
+    }
+}
+
+uint8_t DisplayLevel(double v, double low, double high, bool inverted) {
+    if (!inverted) {
+        if (!(v > low)) return 0;
+        if (v >= high) return 255;
+    } else {
+        if (!(v > high)) return 255;
+        if (v >= low) return 0;
+    }
+    return Scale(v, low, high);
+}
+
+int32_t BitmapStride(int32_t width) { return (width + 3) / 4 * 4; }
+
+void Render(TImageDocument& doc) {
+    switch (doc.PixelType) {
+    case kPixelInt16: RenderInt16(doc); break;
+    case kPixelInt32:
+        BuildLookupTable(doc);
+        RenderComputed<int32_t>(doc);
+        break;
+    case kPixelReal32:
+        doc.Inverted = !(doc.HighThreshold >= doc.LowThreshold);
+        RenderComputed<float>(doc);
+        break;
+    case kPixelReal64:
+        doc.Inverted = !(doc.HighThreshold >= doc.LowThreshold);
+        RenderComputed<double>(doc);
+        break;
+    default: break;
+    }
+}
+
+std::optional<TSize> FitWindow(TSize image, TSize mainClient, int32_t speedPanelHeight, int32_t statusBarHeight,
+                               const TSystemMetrics& m) {
+    const int32_t w = image.Width, h = image.Height;
+    const int32_t a = mainClient.Width - (2 * m.BorderWidth + 6);
+    const int32_t b =
+        mainClient.Height - (speedPanelHeight + statusBarHeight + 2 * m.BorderHeight + m.CaptionHeight + 6);
+    if (a < w && b < h) return TSize{a, b};
+    if (w < a && b < h) return TSize{w + m.VScrollWidth, b};
+    if (a < w && h < b) return TSize{a, h + m.HScrollHeight};
+    if (w < a && h < b) return TSize{w, h};
+    return std::nullopt;
+}
+
+} // namespace orv

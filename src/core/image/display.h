@@ -1,0 +1,48 @@
+// The display pipeline: raw values through the two thresholds to 256 levels, coloured by
+// the document's palette, as an 8-bit bottom-up Windows bitmap file image in DisplayStream.
+#pragma once
+
+#include "core/image/image_document.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace orv {
+
+// Palette entry i := (i, i, i).
+void InitGreyPalette(TImageDocument& doc);
+
+// Fills LookupTable between the rounded thresholds and sets Inverted.
+void BuildLookupTable(TImageDocument& doc);
+
+// The display level of a raw value (NaN: 0 in normal order, 255 in reverse order).
+uint8_t DisplayLevel(double v, double low, double high, bool inverted);
+
+// Rows of the display bitmap are padded to a multiple of 4 bytes.
+int32_t BitmapStride(int32_t width);
+
+// Rewrites BitmapHeader and DisplayStream from the pixels, thresholds and palette.
+// Nothing for documents without raw values (bitmap and GIF documents).
+void Render(TImageDocument& doc);
+
+struct TSize {
+    int32_t Width = 0;
+    int32_t Height = 0;
+    bool operator==(const TSize&) const = default;
+};
+
+struct TSystemMetrics {
+    int32_t BorderWidth = 1;
+    int32_t BorderHeight = 1;
+    int32_t CaptionHeight = 19;
+    int32_t VScrollWidth = 16;
+    int32_t HScrollHeight = 16;
+};
+
+// The client size an image window takes for an image of `image` pixels inside a main
+// window whose client area is `mainClient`; nothing when the window keeps its size
+// (the image exactly as wide or as high as the room available).
+std::optional<TSize> FitWindow(TSize image, TSize mainClient, int32_t speedPanelHeight, int32_t statusBarHeight,
+                               const TSystemMetrics& metrics);
+
+} // namespace orv

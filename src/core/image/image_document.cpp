@@ -1,0 +1,93 @@
+#include "core/image/image_document.h"
+
+#include "core/formats/bmp_document.h"
+#include "core/formats/cpa.h"
+#include "core/formats/fits_reader.h"
+#include "core/formats/fits_writer.h"
+#include "core/formats/pic.h"
+#include "core/image/display.h"
+#include "core/text/path_text.h"
+
+namespace orv {
+
+int BytesPerPixel(uint8_t pixelType) {
+    switch (pixelType) {
+    case kPixelInt16: return 2;
+    case kPixelInt32: return 4;
+    case kPixelReal32: return 4;
+    case kPixelReal64: return 8;
+    default: return 0;
+    }
+}
+
+TImageDocument::TImageDocument() { InitGreyPalette(*this); }
+
+const std::string& TImageDocument::UpdateCaption(const std::string& fileName, int32_t width, int32_t height) {
+    std::string type;
+    switch (PixelType) {
+    case kPixelInt16: type = "Entier 16 bits"; break;
+    case kPixelInt32: type = "Entier 32 bits"; break;
+    case kPixelReal32: type = "Réel 32 bits"; break;
+    case kPixelReal64: type = "Réel 64 bits"; break;
+    default: break;
+    }
+    Caption = "Image : " + ExtractFileName(fileName) + " (" + std::to_string(width) + "x" +
+              std::to_string(height) + ") " + type;
+    return Caption;
+}
+
+TLoadResult TImageDocument::OpenImage(const std::string& fileName, TDocumentHost& host) {
+    const std::string ext = UpperCase(ExtractFileExt(fileName));
+    TLoadResult result = TLoadResult::Ignored;
+    struct ToolsGuard { // the enabling rule runs after every reader, whatever happened
+        TDocumentHost& host;
+        bool run;
+        ~ToolsGuard() {
+            if (run) host.UpdateImageTools();
+        }
+    } guard{host, ext == ".PIC" || ext == ".CPA" || ext == ".FTS" || ext == ".FIT" || ext == ".BMP" || ext == ".GIF"};
+    if (ext == ".PIC")
+        result = LoadPic(*this, fileName, host);
+    else if (ext == ".CPA")
+        result = LoadCpa(*this, fileName, host);
+    else if (ext == ".FTS" || ext == ".FIT")
+        result = LoadFits(*this, fileName, host);
+    else if (ext == ".BMP")
+        result = LoadBmp(*this, fileName, host);
+    else if (ext == ".GIF")
+        result = LoadGif(*this, fileName, host);
+    return result;
+}
+
+void TImageDocument::SaveImage(const std::string& fileName) {
+    if (Kind == kKindPic)
+        SavePic(*this, fileName);
+    else if (Kind == kKindFits)
+        SaveFits(*this, fileName);
+}
+
+void TImageDocument::Clear() {
+    TImageDocument fresh;
+    *this = fresh;
+}
+
+void AnnounceLoad(TImageDocument& doc, TDocumentHost& host) {
+    host.PushThresholds(doc.HighThreshold, doc.LowThreshold);
+    host.CaptionChanged(doc.UpdateCaption(doc.FileName, doc.ImageWidth, doc.ImageHeight));
+}
+
+TLoadResult FinishLoad(TImageDocument& doc, TDocumentHost& host) {
+    Render(doc);
+    host.CaptionChanged(doc.UpdateCaption(doc.FileName, doc.ImageWidth, doc.ImageHeight));
+    host.ShowImage();
+    host.SetBitAjoutEnabled(true);
+    return TLoadResult::Loaded;
+}
+
+TLoadResult RefuseLoad(TImageDocument& doc, TDocumentHost& host) {
+    host.SetBitAjoutEnabled(false);
+    doc.Clear();
+    return TLoadResult::Refused;
+}
+
+} // namespace orv

@@ -1,0 +1,91 @@
+// The image document: everything known about one opened image (raw pixels, FITS header,
+// thresholds, palette, the bitmap shown). The image window owns one; the command-line tool
+// and the tests use it without a window.
+#pragma once
+
+#include "core/image/document_host.h"
+#include "core/image/fits_header.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+// Kind codes.
+inline constexpr uint8_t kKindGif = 1;
+inline constexpr uint8_t kKindPic = 2;
+inline constexpr uint8_t kKindBmp = 4;
+inline constexpr uint8_t kKindFits = 8; // FITS, and CPA once read
+inline constexpr uint8_t kKindEmpty = 64;
+
+// Pixel type codes.
+inline constexpr uint8_t kPixelNone = 0;
+inline constexpr uint8_t kPixelInt16 = 1;
+inline constexpr uint8_t kPixelInt32 = 2;
+inline constexpr uint8_t kPixelReal32 = 4;
+inline constexpr uint8_t kPixelReal64 = 8;
+
+// Bytes per value of a pixel type (0 for none).
+int BytesPerPixel(uint8_t pixelType);
+
+enum class TLoadResult {
+    Loaded,  // the document holds the image
+    Refused, // the file was refused: the holder discards the document
+    Ignored, // no reader for this extension: the document stays empty
+};
+
+using TPaletteEntry = std::array<uint8_t, 3>; // blue, green, red
+
+class TImageDocument {
+public:
+    TImageDocument();
+
+    uint8_t Kind = kKindEmpty;
+    uint8_t PixelType = kPixelNone;
+    int32_t ImageWidth = 0;
+    int32_t ImageHeight = 0;
+    // ImageWidth x ImageHeight values of PixelType, little-endian, rows in file order
+    // (the first stored row is the bottom row on screen).
+    std::vector<uint8_t> PixelStore;
+    double HighThreshold = 0;
+    double LowThreshold = 0;
+    bool Inverted = false;
+    std::array<uint8_t, 65536> LookupTable{}; // index = value + 32768
+    std::array<TPaletteEntry, 256> Palette{};
+    std::array<uint8_t, 18> PaletteHeader{};
+    std::array<uint8_t, 54> BitmapHeader{};
+    std::vector<uint8_t> DisplayStream; // a complete Windows bitmap file image
+    std::string FileName;
+    TFitsHeader Header;
+    std::vector<std::string> HistoryLines, CommentLines, OtherCards;
+    std::vector<uint8_t> TrailingBytes;
+    std::vector<uint8_t> SecondPlane;
+    std::array<uint8_t, 290> PicHeader{};
+    bool FirstShow = true;
+    bool Modified = false;
+    std::string Caption = "Image :";
+
+    // "Image : <name> (<w>x<h>) <pixel type text>"; stores and returns it.
+    const std::string& UpdateCaption(const std::string& fileName, int32_t width, int32_t height);
+
+    // Chooses the reader by the upper-cased extension. The host is told what the reader
+    // does; errors that a reader does not handle (conversion errors) propagate.
+    TLoadResult OpenImage(const std::string& fileName, TDocumentHost& host);
+
+    // PIC documents as PIC, FITS documents as FITS, nothing for the other kinds.
+    void SaveImage(const std::string& fileName);
+
+    // Back to the state of a new document (after a refusal).
+    void Clear();
+};
+
+// The end of every successful reader: render, show, enable "Ajouter l'image courante".
+TLoadResult FinishLoad(TImageDocument& doc, TDocumentHost& host);
+// The end of every refusal: disable "Ajouter l'image courante", empty the document.
+TLoadResult RefuseLoad(TImageDocument& doc, TDocumentHost& host);
+// Load protocol steps 3 and 4: thresholds to the dialog, caption.
+void AnnounceLoad(TImageDocument& doc, TDocumentHost& host);
+
+} // namespace orv
