@@ -19,8 +19,8 @@ TImageDocument MakeDocument(uint8_t pixelType, int32_t w, int32_t h, std::vector
     doc.ImageHeight = h;
     doc.LowThreshold = low;
     doc.HighThreshold = high;
-    doc.PixelStore.resize(values.size() * sizeof(T));
-    std::memcpy(doc.PixelStore.data(), values.data(), doc.PixelStore.size());
+    const auto* bytes = reinterpret_cast<const uint8_t*>(values.data());
+    doc.PixelStore.assign(bytes, bytes + values.size() * sizeof(T));
     return doc;
 }
 
