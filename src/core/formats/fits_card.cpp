@@ -47,7 +47,11 @@ TCardText ParseCardRest(std::string_view rest) {
     TCardText out;
     std::string r = TrimBlanks(rest);
     if (!r.empty() && r[0] == '=') r = TrimBlanks(std::string_view(r).substr(1));
-    if (!r.empty() && r[0] == '\'') {
+    if (r.empty()) {
+        out.Value = std::string(11, ' ');
+        return out;
+    }
+    if (r[0] == '\'') {
         // A quoted string ends at the first quote that is not doubled.
         std::string text;
         size_t i = 1;
@@ -69,7 +73,6 @@ TCardText ParseCardRest(std::string_view rest) {
             const std::string_view after = std::string_view(r).substr(i + 1);
             const size_t slash = after.find('/');
             if (slash != std::string_view::npos) out.Comment = TrimBlanks(after.substr(slash + 1));
-            if (out.Value.empty()) out.Value = std::string(11, ' ');
             return out;
         }
     }
@@ -79,9 +82,10 @@ TCardText ParseCardRest(std::string_view rest) {
         out.Comment = TrimBlanks(std::string_view(r).substr(slash + 1));
         r = TrimBlanks(std::string_view(r).substr(0, slash));
     }
-    if (!r.empty() && r[0] == '\'') r = TrimBlanks(std::string_view(r).substr(1));
+    if (r.empty()) r = std::string(11, ' ');
+    if (r[0] == '\'') r = TrimBlanks(std::string_view(r).substr(1));
     if (!r.empty() && r.back() == '\'') r = TrimBlanks(std::string_view(r).substr(0, r.size() - 1));
-    out.Value = r.empty() ? std::string(11, ' ') : r;
+    out.Value = std::move(r);
     return out;
 }
 
