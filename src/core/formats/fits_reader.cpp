@@ -111,8 +111,27 @@ TLoadResult Refuse(TImageDocument& doc, TDocumentHost& host, const std::string& 
     return RefuseLoad(doc, host);
 }
 
+// Converts the values in place when the file buffer is ours to take: the store then needs
+// no buffer of its own. Chunks no longer than the header keep source and target apart.
+std::vector<uint8_t> StoreInPlace(std::vector<uint8_t>&& buffer, size_t dataStart, size_t present,
+                                  int32_t bitpix, size_t storeBytes) {
+    const size_t bytesPerValue = size_t(FitsBytesPerValue(bitpix));
+    const size_t presentBytes = present * bytesPerValue;
+    uint8_t* base = buffer.data();
+    for (size_t done = 0; done < presentBytes; done += kFitsBlockSize) {
+        const size_t n = std::min(kFitsBlockSize, presentBytes - done);
+        FitsValuesToStore(base + dataStart + done, n / bytesPerValue, bitpix, base + done);
+    }
+    // What the file did not hold is 0, not what was left of the file in the buffer.
+    std::fill(base + presentBytes, base + std::min(storeBytes, buffer.size()), 0);
+    buffer.resize(storeBytes, 0);
+    // Do not keep much more memory than the store needs (a file with a large unit after the image).
+    if (buffer.capacity() - storeBytes > storeBytes / 4 + (size_t(1) << 20)) buffer.shrink_to_fit();
+    return std::move(buffer);
+}
+
 TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> file, const std::string& fileName,
-                   TDocumentHost& host) {
+                   TDocumentHost& host, std::vector<uint8_t>* owned) {
     const size_t size = file.size();
     doc.Header.ClearHeader();
     doc.HistoryLines.clear();
@@ -185,13 +204,18 @@ TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> file, const std
     const uint64_t available = dataStart < size ? size - dataStart : 0;
     const size_t present =
         static_cast<size_t>(std::min<uint64_t>(count, available / uint64_t(bytesPerValue)));
-    doc.PixelStore.clear();
-    doc.PixelStore.resize(storeBytes);
-    if (present > 0) FitsValuesToStore(file.data() + dataStart, present, h.Bitpix, doc.PixelStore.data());
-
     doc.TrailingBytes.clear();
     const uint64_t dataEnd = dataStart + dataBytes;
     if (dataEnd < size) doc.TrailingBytes.assign(file.begin() + static_cast<ptrdiff_t>(dataEnd), file.end());
+
+    doc.PixelStore.clear();
+    if (owned && present > 0 && bytesPerValue == BytesPerPixel(doc.PixelType)) {
+        doc.PixelStore =
+            StoreInPlace(std::move(*owned), static_cast<size_t>(dataStart), present, h.Bitpix, storeBytes);
+    } else {
+        doc.PixelStore.resize(storeBytes);
+        if (present > 0) FitsValuesToStore(file.data() + dataStart, present, h.Bitpix, doc.PixelStore.data());
+    }
     return FinishLoad(doc, host);
 }
 
@@ -203,19 +227,29 @@ bool IsFitsKeyword(std::string_view text) {
     });
 }
 
-TLoadResult LoadFitsFromBytes(TImageDocument& doc, std::span<const uint8_t> file, const std::string& fileName,
-                              TDocumentHost& host) {
+namespace {
+
+TLoadResult DecodeOrClear(TImageDocument& doc, std::span<const uint8_t> file, const std::string& fileName,
+                          TDocumentHost& host, std::vector<uint8_t>* owned) {
     try {
-        return Decode(doc, file, fileName, host);
+        return Decode(doc, file, fileName, host, owned);
     } catch (...) {
         doc.Clear(); // a bad card value leaves the window open and empty
         throw;
     }
 }
 
+} // namespace
+
+TLoadResult LoadFitsFromBytes(TImageDocument& doc, std::span<const uint8_t> file, const std::string& fileName,
+                              TDocumentHost& host) {
+    return DecodeOrClear(doc, file, fileName, host, nullptr);
+}
+
 TLoadResult LoadFits(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
-    const std::vector<uint8_t> file = ReadWholeFile(fileName);
-    return LoadFitsFromBytes(doc, file, fileName, host);
+    std::vector<uint8_t> file = ReadWholeFile(fileName);
+    const std::span<const uint8_t> bytes(file);
+    return DecodeOrClear(doc, bytes, fileName, host, &file);
 }
 
 } // namespace orv

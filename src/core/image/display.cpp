@@ -1,5 +1,6 @@
 #include "core/image/display.h"
 
+#include "core/image/level_kernel.h"
 #include "core/text/rounding.h"
 
 #include <algorithm>
@@ -31,7 +32,20 @@ void Put32(uint8_t* p, uint32_t v) {
 int32_t WriteBitmapHead(TImageDocument& doc) {
     const int32_t stride = BitmapStride(doc.ImageWidth);
     const uint32_t dataSize = static_cast<uint32_t>(stride) * static_cast<uint32_t>(doc.ImageHeight);
-    doc.DisplayStream.assign(1078 + static_cast<size_t>(dataSize), 0);
+    const size_t total = 1078 + static_cast<size_t>(dataSize);
+    if (doc.DisplayStream.size() != total) {
+        doc.DisplayStream.assign(total, 0);
+    } else {
+        // A re-render overwrites every pixel the store covers: clear only the rest.
+        const size_t w = static_cast<size_t>(doc.ImageWidth);
+        const size_t bpp = static_cast<size_t>(BytesPerPixel(doc.PixelType));
+        const size_t available = bpp ? doc.PixelStore.size() / bpp : 0;
+        uint8_t* bits = doc.DisplayStream.data() + 1078;
+        for (size_t r = 0; r < static_cast<size_t>(doc.ImageHeight); ++r) {
+            const size_t first = r * w, covered = first >= available ? 0 : std::min(w, available - first);
+            std::memset(bits + r * static_cast<size_t>(stride) + covered, 0, static_cast<size_t>(stride) - covered);
+        }
+    }
     uint8_t* h = doc.DisplayStream.data();
     h[0] = 'B';
     h[1] = 'M';
@@ -93,6 +107,7 @@ void RenderInt16(TImageDocument& doc) {
             l = v <= high ? 255 : v >= low ? 0 : doc.LookupTable[static_cast<size_t>(i + 32768)];
         level[static_cast<uint16_t>(static_cast<int16_t>(i))] = l;
     }
+    const TInt16LevelMapper mapper(level, low, high);
     const int32_t stride = WriteBitmapHead(doc);
     const size_t w = static_cast<size_t>(doc.ImageWidth);
     const size_t h = static_cast<size_t>(doc.ImageHeight);
@@ -104,8 +119,7 @@ void RenderInt16(TImageDocument& doc) {
         if (first >= available) break;
         const size_t n = std::min(w, available - first);
         const uint8_t* src = in + first * 2;
-        uint8_t* row = out + r * static_cast<size_t>(stride);
-        for (size_t x = 0; x < n; ++x) row[x] = level[src[2 * x] | (src[2 * x + 1] << 8)];
+        mapper.Map(src, n, out + r * static_cast<size_t>(stride));
     }
 }
 

@@ -366,3 +366,37 @@ TEST(FitsReader, OpenImageChoosesTheReaderByUpperCasedExtension) {
     EXPECT_THROW(LoadFits(doc, (dir / "missing.fit").string(), host), EFileError);
     std::filesystem::remove_all(dir);
 }
+
+TEST(FitsReader, FromAFileAsFromBytes) {
+    // Reading a file converts the values inside the file's own buffer: it must give what
+    // decoding a copy gives, for every BITPIX, short data and bytes after the data.
+    const auto dir = std::filesystem::temp_directory_path() / ("orvanel-fitsf-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::vector<TFitsBuilder> files;
+    for (int bitpix : {8, 16, 32, -32, -64}) {
+        const int size = bitpix == 8 ? 1 : std::abs(bitpix) / 8;
+        files.push_back(TFitsBuilder()
+                            .Image(bitpix, 61, 53)
+                            .End()
+                            .Blanks()
+                            .BigEndian(Ramp(61 * 53, 1, 977), size)
+                            .Zeros());
+        files.push_back(
+            TFitsBuilder().Image(bitpix, 61, 53).End().Blanks().BigEndian(Ramp(1000, 3, 7), size));
+        files.push_back(TFitsBuilder(files[files.size() - 2]).Append(std::vector<uint8_t>(5000, 'X')));
+    }
+    files.push_back(TFitsBuilder().Image(16, 3, 3).End()); // no data at all
+    for (size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(i);
+        const std::string path = (dir / "f.fit").string();
+        WriteFileAtomically(path, files[i].Bytes);
+        TRecordingHost host;
+        TImageDocument fromFile, fromBytes;
+        ASSERT_EQ(LoadFits(fromFile, path, host), TLoadResult::Loaded);
+        ASSERT_EQ(LoadFitsFromBytes(fromBytes, files[i].Bytes, path, host), TLoadResult::Loaded);
+        EXPECT_EQ(fromFile.PixelStore, fromBytes.PixelStore);
+        EXPECT_EQ(fromFile.TrailingBytes, fromBytes.TrailingBytes);
+        EXPECT_EQ(fromFile.DisplayStream, fromBytes.DisplayStream);
+    }
+    std::filesystem::remove_all(dir);
+}
