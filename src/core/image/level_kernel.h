@@ -25,7 +25,7 @@ class TInt16LevelMapper {
                                const uint8_t* level);
     const uint8_t* Level;
     TKernel Kernel = nullptr;
-    float Params[4] = {}; // low, 255 / (high - low), lowest and highest value worth computing
+    float Params[5] = {}; // low, 255 / (high - low), -255 * low, high - low, 1 / (high - low)
 };
 
 } // namespace orv
