@@ -26,7 +26,7 @@ TImageDocument Document16(int32_t w, int32_t h, const std::vector<int16_t>& valu
     doc.Header.Naxis = 2;
     doc.HighThreshold = 16383;
     doc.PixelStore.resize(values.size() * 2);
-    std::memcpy(doc.PixelStore.data(), values.data(), doc.PixelStore.size());
+    if (!values.empty()) std::memcpy(doc.PixelStore.data(), values.data(), doc.PixelStore.size());
     return doc;
 }
 
