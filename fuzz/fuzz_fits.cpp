@@ -27,6 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const orv::EOrvanelError&) {
         return 0; // a bad number in a card
     }
+    // Reading from a buffer the reader takes over gives the same document.
+    orv::TImageDocument taken;
+    if (orv::LoadFitsFromBuffer(taken, std::vector<uint8_t>(data, data + size), "fuzz.fit", host) !=
+            orv::TLoadResult::Loaded ||
+        taken.PixelStore != doc.PixelStore || taken.TrailingBytes != doc.TrailingBytes)
+        std::abort();
     const std::vector<uint8_t> written = orv::BuildFitsFile(doc);
     if (written.size() % 2880 != 0 && doc.TrailingBytes.empty()) std::abort();
     orv::TImageDocument again;

@@ -246,10 +246,15 @@ TLoadResult LoadFitsFromBytes(TImageDocument& doc, std::span<const uint8_t> file
     return DecodeOrClear(doc, file, fileName, host, nullptr);
 }
 
+TLoadResult LoadFitsFromBuffer(TImageDocument& doc, std::vector<uint8_t>&& file, const std::string& fileName,
+                               TDocumentHost& host) {
+    std::vector<uint8_t> owned = std::move(file);
+    const std::span<const uint8_t> bytes(owned);
+    return DecodeOrClear(doc, bytes, fileName, host, &owned);
+}
+
 TLoadResult LoadFits(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
-    std::vector<uint8_t> file = ReadWholeFile(fileName);
-    const std::span<const uint8_t> bytes(file);
-    return DecodeOrClear(doc, bytes, fileName, host, &file);
+    return LoadFitsFromBuffer(doc, ReadWholeFile(fileName), fileName, host);
 }
 
 } // namespace orv

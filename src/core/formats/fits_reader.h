@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orv {
 
@@ -24,6 +25,11 @@ TLoadResult LoadFits(TImageDocument& doc, const std::string& fileName, TDocument
 // The same on a file already in memory (fileName names it in messages and the caption).
 TLoadResult LoadFitsFromBytes(TImageDocument& doc, std::span<const uint8_t> file, const std::string& fileName,
                               TDocumentHost& host);
+
+// The same on a buffer the reader may take over: the values are converted in place and the
+// buffer becomes PixelStore, so a large image needs no second copy.
+TLoadResult LoadFitsFromBuffer(TImageDocument& doc, std::vector<uint8_t>&& file, const std::string& fileName,
+                               TDocumentHost& host);
 
 // Largest image accepted, in pixels (16384 x 16384).
 inline constexpr uint64_t kFitsMaxPixels = uint64_t(1) << 28;
