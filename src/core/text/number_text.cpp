@@ -93,19 +93,26 @@ std::string FormatGeneral(double v, int precision, double minFixed, int expDigit
             if (static_cast<int>(digits.size()) <= exponent + 1) {
                 out += digits + std::string(exponent + 1 - digits.size(), '0');
             } else {
-                out += digits.substr(0, exponent + 1) + "." + digits.substr(exponent + 1);
+                out.append(digits, 0, exponent + 1);
+                out += '.';
+                out.append(digits, exponent + 1);
             }
         } else {
-            out += "0." + std::string(-exponent - 1, '0') + digits;
+            out += "0.";
+            out.append(static_cast<size_t>(-exponent - 1), '0');
+            out += digits;
         }
         return out;
     }
-    out += digits.substr(0, 1);
-    if (digits.size() > 1) out += "." + digits.substr(1);
+    out += digits[0];
+    if (digits.size() > 1) {
+        out += '.';
+        out.append(digits, 1);
+    }
     out += "E";
     if (exponent < 0) out += "-";
     std::string e = std::to_string(std::abs(exponent));
-    if (static_cast<int>(e.size()) < expDigits) e = std::string(expDigits - e.size(), '0') + e;
+    if (static_cast<int>(e.size()) < expDigits) out.append(expDigits - e.size(), '0');
     return out + e;
 }
 
