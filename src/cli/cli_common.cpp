@@ -1,6 +1,7 @@
 // Argument parsing, the tool's document host and the shared display options.
 #include "cli/cli.h"
 
+#include "core/formats/palette_file.h"
 #include "core/gif/gif_document.h"
 #include "core/image/display.h"
 #include "core/text/errors.h"
@@ -114,9 +115,12 @@ TRenderOptions RenderOptionsFrom(const TArgs& args) {
 }
 
 void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& host) {
-    (void)host;
     const bool hasRaw = doc.PixelType != kPixelNone;
-    if (o.Palette) throw EOrvanelError("--palette: les palettes ne sont pas encore disponibles");
+    if (o.Palette) {
+        if (!hasRaw) throw EOrvanelError("Ce document n'a pas de palette (image bitmap ou GIF)");
+        // A refused palette file has shown its warning: the command fails without more.
+        if (!ApplyPaletteFile(doc, *o.Palette, host)) throw EOrvanelError("");
+    }
     if ((o.Low || o.High || o.Preset || o.Invert) && !hasRaw)
         throw EOrvanelError("Ce document n'a pas de seuils (image bitmap ou GIF)");
     // As typing in the threshold dialog and pressing Enter: only the outer bound is enforced.

@@ -7,7 +7,7 @@ namespace orv::cli {
 namespace {
 
 const char* const kRenderOptionsHelp =
-    "  --palette FILE.pal   apply a palette file\n"
+    "  --palette FILE.pal   apply a palette file (one that is not a palette: warning, exit 1)\n"
     "  --low V, --high V    set the thresholds as typing them and pressing Enter does\n"
     "  --preset planet|deepsky  apply an automatic preset\n"
     "  --invert             exchange the thresholds (negative)\n"

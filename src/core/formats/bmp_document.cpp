@@ -1,9 +1,54 @@
 #include "core/formats/bmp_document.h"
 
+#include "core/formats/file_io.h"
+#include "core/image/bitmap.h"
+
+#include <algorithm>
+#include <cstring>
+
 namespace orv {
 
-TLoadResult LoadBmp(TImageDocument&, const std::string&, TDocumentHost&) { throw EOrvanelError("LoadBmp: not built yet"); }
-TLoadResult LoadGif(TImageDocument&, const std::string&, TDocumentHost&) { throw EOrvanelError("LoadGif: not built yet"); }
-void SaveBmp(TImageDocument&, const std::string&) { throw EOrvanelError("SaveBmp: not built yet"); }
+TLoadResult LoadBitmapFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, const std::string& fileName,
+                                uint8_t kind, TDocumentHost& host) {
+    TBitmap bitmap;
+    try {
+        bitmap = TBitmap::FromBmpFile(bytes);
+    } catch (const EOrvanelError&) {
+        return RefuseLoad(doc, host); // an invalid bitmap is refused silently
+    }
+    doc.Kind = kind;
+    doc.PixelType = kPixelNone;
+    // The window sizes its picture from these, as from the info header.
+    doc.ImageWidth = bitmap.Width;
+    doc.ImageHeight = bitmap.Height;
+    doc.BitmapHeader.fill(0);
+    std::memcpy(doc.BitmapHeader.data(), bytes.data(), std::min(bytes.size(), doc.BitmapHeader.size()));
+    doc.DisplayStream = std::move(bytes);
+    doc.FileName = fileName;
+    return FinishLoad(doc, host); // no raw values: nothing to render, the caption has no pixel type
+}
+
+TLoadResult LoadBmp(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = ReadWholeFile(fileName);
+    } catch (const EOrvanelError&) {
+        return RefuseLoad(doc, host);
+    }
+    return LoadBitmapFromBytes(doc, std::move(bytes), fileName, kKindBmp, host);
+}
+
+TLoadResult LoadGif(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
+    // Errors of the GIF reader itself are the holder's to report; only a picture that
+    // does not load is refused silently.
+    return LoadBitmapFromBytes(doc, host.FirstGifImage(fileName), fileName, kKindGif, host);
+}
+
+void SaveBmp(TImageDocument& doc, const std::string& fileName) {
+    WriteFileAtomically(fileName, doc.DisplayStream);
+    doc.Kind = kKindBmp;
+    doc.FileName = fileName;
+    doc.UpdateCaption(fileName, doc.ImageWidth, doc.ImageHeight);
+}
 
 } // namespace orv

@@ -5,16 +5,24 @@
 #include "core/image/image_document.h"
 #include "core/text/errors.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orv {
 
+// A file that cannot be read or is no valid bitmap is refused without a message.
 TLoadResult LoadBmp(TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
+
+// The steps of LoadBmp on a bitmap file image already in memory; kind is 4 (bitmap) or 1 (GIF).
+TLoadResult LoadBitmapFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, const std::string& fileName,
+                                uint8_t kind, TDocumentHost& host);
 
 // Takes its picture from host.FirstGifImage(fileName).
 TLoadResult LoadGif(TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
 
-// Writes DisplayStream as it is; Kind becomes bitmap, FileName and caption follow.
+// Writes DisplayStream as it is (the old file is replaced only once the new one is
+// written); Kind becomes bitmap, FileName and caption follow.
 void SaveBmp(TImageDocument& doc, const std::string& fileName);
 
 } // namespace orv

@@ -12,6 +12,10 @@ namespace orv {
 
 TLoadResult LoadPic(TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
 
+// LoadPic on the bytes of a file already read (fileName names the document).
+TLoadResult LoadPicFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, const std::string& fileName,
+                             TDocumentHost& host);
+
 // The file image SavePic writes (always plain rows); updates PicHeader as saving does.
 std::vector<uint8_t> BuildPicFile(TImageDocument& doc);
 

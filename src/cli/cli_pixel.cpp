@@ -1,0 +1,50 @@
+// pixel: the status bar's readout for one pixel.
+#include "cli/cli.h"
+
+#include "core/image/readout.h"
+#include "core/text/errors.h"
+#include "core/text/number_text.h"
+
+#include <iostream>
+
+namespace orv::cli {
+namespace {
+
+int32_t Coordinate(const std::string& text, const char* name) {
+    try {
+        return StrToInt(text);
+    } catch (const EConvertError&) {
+        throw EUsage(std::string(name) + " must be a whole number");
+    }
+}
+
+int RunPixel(const std::vector<std::string>& argv) {
+    const TArgs args = ParseArgs(argv, {"--yes"}, {});
+    if (args.Positional.size() != 3) throw EUsage("pixel takes FILE X Y");
+    const int32_t x = Coordinate(args.Positional[1], "X");
+    const int32_t y = Coordinate(args.Positional[2], "Y");
+    TCliHost host(args.Has("--yes"));
+    TImageDocument doc;
+    OpenDocument(doc, args.Positional[0], host);
+    if (doc.Kind != kKindPic && doc.Kind != kKindFits)
+        throw EOrvanelError("Ce document n'a pas de lecture de pixel (image bitmap ou GIF)");
+    if (x < 1 || x > doc.ImageWidth || y < 1 || y > doc.ImageHeight)
+        throw EUsage("X must be in 1.." + std::to_string(doc.ImageWidth) + " and Y in 1.." +
+                     std::to_string(doc.ImageHeight));
+    // Back to the image control's coordinates: 0 at the left and top edges.
+    const auto readout = PixelReadout(doc, x - 1, doc.ImageHeight - y);
+    if (!readout) throw EOrvanelError("Ce document n'a pas de lecture de pixel");
+    std::cout << readout->X << "\n" << readout->Y << "\n" << readout->Intensity << "\n";
+    return 0;
+}
+
+const TVerbRegistrar kPixel({"pixel", "the status bar's coordinates and intensity of one pixel",
+                             "Usage: orvanel-cli pixel FILE X Y [--yes]\n"
+                             "X and Y count from 1, X from the left and Y from the bottom, as the status bar\n"
+                             "shows them. Prints the three panel texts \"X : \", \"Y : \", \"Intensité : \"\n"
+                             "(FITS values with BSCALE and BZERO applied). Out-of-range X or Y: exit 2;\n"
+                             "bitmaps and GIF images have no readout: exit 1.\n",
+                             RunPixel});
+
+} // namespace
+} // namespace orv::cli

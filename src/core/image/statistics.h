@@ -1,0 +1,30 @@
+// Minimum, median, maximum, mean and standard deviation of all the stored values of a
+// document, as the statistics window and the automatic threshold presets use them.
+// The median comes from a 65,536-bin histogram of the whole parts in -32768..32767.
+#pragma once
+
+#include "core/image/image_document.h"
+
+#include <array>
+#include <string>
+#include <utility>
+
+namespace orv {
+
+struct TStatistics {
+    double Minimum = 0;
+    double Median = 0;
+    double Maximum = 0;
+    double Mean = 0;
+    double StandardDeviation = 0;
+};
+
+// One pass over PixelStore (never past its end) plus two passes over the histogram.
+// No pixels: minimum +infinity, maximum -infinity, everything else 0.
+TStatistics ComputeStatistics(const TImageDocument& doc);
+
+// The statistics window's five rows, caption then value, top to bottom:
+// minimum, maximum, mean, median, standard deviation.
+std::array<std::pair<std::string, std::string>, 5> StatisticsRows(const TStatistics& s);
+
+} // namespace orv
