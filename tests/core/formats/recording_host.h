@@ -1,0 +1,54 @@
+// A document host for tests: records what a load tells its holder and answers questions
+// from a script (No when the script is empty).
+#pragma once
+
+#include "core/image/document_host.h"
+#include "core/image/image_document.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace orv::test {
+
+struct TRecordedMessage {
+    TMsgKind Kind;
+    TButtons Buttons;
+    std::string Text;
+};
+
+class TRecordingHost : public TDocumentHost {
+public:
+    std::vector<TRecordedMessage> Messages;
+    std::deque<TAnswer> Answers;
+    std::vector<std::pair<double, double>> Pushed; // high, low
+    std::vector<bool> BitAjout;
+    std::vector<std::string> Captions;
+    std::vector<uint8_t> GifImage;
+    int Shown = 0;
+    int Tools = 0;
+
+    TAnswer Message(TMsgKind kind, TButtons buttons, const std::string& text) override {
+        Messages.push_back({kind, buttons, text});
+        if (buttons == TButtons::Ok) return TAnswer::Ok;
+        if (Answers.empty()) return TAnswer::No;
+        const TAnswer a = Answers.front();
+        Answers.pop_front();
+        return a;
+    }
+    void PushThresholds(double high, double low) override { Pushed.emplace_back(high, low); }
+    void SetBitAjoutEnabled(bool enabled) override { BitAjout.push_back(enabled); }
+    void UpdateImageTools() override { ++Tools; }
+    void ShowImage() override { ++Shown; }
+    void CaptionChanged(const std::string& caption) override { Captions.push_back(caption); }
+    std::vector<uint8_t> FirstGifImage(const std::string&) override { return GifImage; }
+};
+
+// The state of a document that was never loaded (what every refusal must leave).
+inline bool IsEmptyDocument(const TImageDocument& doc) {
+    return doc.Kind == kKindEmpty && doc.PixelType == kPixelNone && doc.PixelStore.empty() &&
+           doc.DisplayStream.empty() && doc.FileName.empty() && doc.Caption == "Image :" &&
+           doc.CommentLines.empty() && doc.SecondPlane.empty();
+}
+
+} // namespace orv::test

@@ -1,0 +1,114 @@
+#include "core/formats/bmp_document.h"
+
+#include "core/formats/recording_host.h"
+#include "core/formats/temp_dir.h"
+#include "core/image/bitmap.h"
+#include "core/image/readout.h"
+#include "core/image/statistics.h"
+
+#include <gtest/gtest.h>
+
+using namespace orv;
+using namespace orv::test;
+
+namespace {
+
+std::vector<uint8_t> SampleBitmap(int32_t w, int32_t h, int bitCount) {
+    TBitmap b;
+    b.Width = w;
+    b.Height = h;
+    b.BitCount = bitCount;
+    if (bitCount == 8)
+        for (int i = 0; i < 256; ++i) b.Palette.push_back(MakeColor(uint8_t(i), uint8_t(255 - i), 7));
+    b.Pixels.resize(size_t(w) * h * (bitCount / 8));
+    for (size_t k = 0; k < b.Pixels.size(); ++k) b.Pixels[k] = uint8_t(k * 13);
+    return b.ToBmpFile();
+}
+
+} // namespace
+
+TEST(BmpDocument, LoadKeepsTheFileAsItsPicture) {
+    TTempDir dir;
+    for (int bits : {8, 24}) {
+        const std::vector<uint8_t> file = SampleBitmap(640, 480, bits);
+        const std::string path = dir.Write("photo.bmp", file);
+        TRecordingHost host;
+        TImageDocument doc;
+        ASSERT_EQ(doc.OpenImage(path, host), TLoadResult::Loaded);
+        EXPECT_EQ(doc.Kind, kKindBmp);
+        EXPECT_EQ(doc.PixelType, kPixelNone);
+        EXPECT_EQ(doc.DisplayStream, file);
+        EXPECT_TRUE(std::equal(doc.BitmapHeader.begin(), doc.BitmapHeader.end(), file.begin()));
+        EXPECT_EQ(doc.Caption, "Image : photo.bmp (640x480) ");
+        EXPECT_EQ(doc.FileName, path);
+        EXPECT_EQ(host.BitAjout, std::vector<bool>{true});
+        EXPECT_EQ(host.Shown, 1);
+        EXPECT_EQ(host.Tools, 1);
+        EXPECT_TRUE(host.Pushed.empty()); // no thresholds
+        EXPECT_FALSE(PixelReadout(doc, 0, 0));
+    }
+}
+
+TEST(BmpDocument, BadBitmapsAreRefusedWithoutAMessage) {
+    TTempDir dir;
+    std::vector<uint8_t> truncated = SampleBitmap(16, 16, 8);
+    truncated.resize(truncated.size() - 10);
+    std::vector<uint8_t> compressed = SampleBitmap(4, 4, 8);
+    compressed[30] = 1; // run-length coding is not read
+    struct Case {
+        const char* name;
+        std::string path;
+    };
+    const std::vector<Case> cases = {
+        {"not a bitmap", dir.Write("a.bmp", {'G', 'I', 'F', '8', '9', 'a'})},
+        {"empty", dir.Write("b.bmp", {})},
+        {"rows cut short", dir.Write("c.bmp", truncated)},
+        {"compressed", dir.Write("d.bmp", compressed)},
+        {"missing", dir.File("missing.bmp")},
+    };
+    for (const Case& c : cases) {
+        TRecordingHost host;
+        TImageDocument doc;
+        EXPECT_EQ(doc.OpenImage(c.path, host), TLoadResult::Refused) << c.name;
+        EXPECT_TRUE(host.Messages.empty()) << c.name;
+        EXPECT_EQ(host.BitAjout, std::vector<bool>{false}) << c.name;
+        EXPECT_EQ(host.Tools, 1) << c.name;
+        EXPECT_TRUE(IsEmptyDocument(doc)) << c.name;
+    }
+}
+
+TEST(BmpDocument, GifDocumentTakesTheHostsFirstImage) {
+    TRecordingHost host;
+    host.GifImage = SampleBitmap(5, 3, 8);
+    TImageDocument doc;
+    ASSERT_EQ(LoadGif(doc, "/anim/comet.gif", host), TLoadResult::Loaded);
+    EXPECT_EQ(doc.Kind, kKindGif);
+    EXPECT_EQ(doc.PixelType, kPixelNone);
+    EXPECT_EQ(doc.DisplayStream, host.GifImage);
+    EXPECT_EQ(doc.Caption, "Image : comet.gif (5x3) ");
+
+    TRecordingHost none; // a GIF file without an image
+    TImageDocument nothing;
+    EXPECT_EQ(LoadGif(nothing, "/anim/empty.gif", none), TLoadResult::Refused);
+    EXPECT_TRUE(none.Messages.empty());
+    EXPECT_TRUE(IsEmptyDocument(nothing));
+}
+
+TEST(BmpDocument, SaveWritesTheBitmapAsItIs) {
+    TTempDir dir;
+    TRecordingHost host;
+    host.GifImage = SampleBitmap(7, 2, 24);
+    TImageDocument doc;
+    ASSERT_EQ(LoadGif(doc, "/x/a.gif", host), TLoadResult::Loaded);
+    const std::string target = dir.Write("out.bmp", std::vector<uint8_t>(99999, 1));
+    SaveBmp(doc, target);
+    EXPECT_EQ(TTempDir::Read(target), host.GifImage);
+    EXPECT_EQ(doc.Kind, kKindBmp);
+    EXPECT_EQ(doc.FileName, target);
+    EXPECT_EQ(doc.Caption, "Image : out.bmp (7x2) ");
+    // A save that cannot be written leaves the old file alone.
+    const std::string old = dir.Write("keep.bmp", {1, 2, 3});
+    std::filesystem::create_directory(dir.File("keep.bmp.orvanel-tmp")); // the temporary cannot be made
+    EXPECT_THROW(SaveBmp(doc, old), EFileError);
+    EXPECT_EQ(TTempDir::Read(old), (std::vector<uint8_t>{1, 2, 3}));
+}
