@@ -65,10 +65,8 @@ TBitmap TBitmap::FromBmpFile(std::span<const uint8_t> f) {
     uint32_t masks[3] = {0, 0, 0};
     if (compression == 3 && (bitCount == 16 || bitCount == 32)) {
         // Bit fields follow a 40-byte header, or lie inside a larger one.
-        if (infoSize == 40) {
-            if (f.size() < 66) throw invalid;
-            tableAt += 12;
-        }
+        if (f.size() < 66) throw invalid;
+        if (infoSize == 40) tableAt += 12;
         for (int i = 0; i < 3; ++i) masks[i] = Get32(f, 54 + 4 * i);
     } else if (compression != 0) {
         throw invalid;

@@ -86,7 +86,8 @@ std::string FormatGeneral(double v, int precision, double minFixed, int expDigit
         if (std::isdigit(static_cast<unsigned char>(c))) digits += c;
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
-    const double magnitude = std::fabs(std::stod(s)); // rounded to `precision` digits
+    // Rounded to `precision` digits; strtod, unlike stod, does not throw on subnormals.
+    const double magnitude = std::fabs(std::strtod(s.c_str(), nullptr));
     std::string out = negative ? "-" : "";
     if (magnitude >= minFixed && exponent < precision) {
         if (exponent >= 0) {

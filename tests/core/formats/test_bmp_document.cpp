@@ -59,7 +59,12 @@ TEST(BmpDocument, BadBitmapsAreRefusedWithoutAMessage) {
         const char* name;
         std::string path;
     };
+    // Bit fields announced by an info header too short to hold their masks.
+    std::vector<uint8_t> fields(62, 0);
+    fields[0] = 'B', fields[1] = 'M', fields[14] = 41, fields[18] = 1, fields[22] = 1, fields[26] = 1;
+    fields[28] = 16, fields[30] = 3;
     const std::vector<Case> cases = {
+        {"bit fields cut short", dir.Write("e.bmp", fields)},
         {"not a bitmap", dir.Write("a.bmp", {'G', 'I', 'F', '8', '9', 'a'})},
         {"empty", dir.Write("b.bmp", {})},
         {"rows cut short", dir.Write("c.bmp", truncated)},

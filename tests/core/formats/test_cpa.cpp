@@ -220,6 +220,12 @@ TEST(CpaLoad, LongHeaderFieldsAndCommentLines) {
     EXPECT_EQ(doc.Header.ThreshLow, -4);
     EXPECT_EQ(host.Pushed, (std::vector<std::pair<double, double>>{{2500.5, -3.5}}));
     EXPECT_EQ(doc.Header.TimeExp, "2.5");
+    h.Exposure = 5e-324; // the smallest subnormal still has its text
+    TImageDocument tiny;
+    std::vector<uint8_t> tinyFile = h.Bytes();
+    tinyFile.resize(tinyFile.size() + 24, 0);
+    ASSERT_EQ(LoadCpaFromBytes(tiny, tinyFile, "c.cpa", host), TLoadResult::Loaded);
+    EXPECT_EQ(tiny.Header.TimeExp, "4.94065645841247E-324");
     EXPECT_EQ(doc.Header.DateObs, "5/3/1997");
     EXPECT_EQ(doc.Header.TimeBeg, "21:4:9.250");
     EXPECT_EQ(doc.Header.Telescop, "T400");
