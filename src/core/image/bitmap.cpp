@@ -26,7 +26,7 @@ uint8_t Channel(uint32_t pixel, uint32_t mask) {
     while (!((mask >> shift) & 1)) ++shift;
     uint32_t bits = mask >> shift;
     int width = 0;
-    while ((bits >> width) & 1) ++width;
+    while (width < 32 && ((bits >> width) & 1)) ++width; // a mask of all 32 bits ends the count
     uint32_t v = (pixel & mask) >> shift;
     uint32_t max = (width >= 32) ? 0xFFFFFFFFu : ((1u << width) - 1);
     return static_cast<uint8_t>((uint64_t(v) * 255 + max / 2) / max);

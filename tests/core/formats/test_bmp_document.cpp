@@ -117,3 +117,18 @@ TEST(BmpDocument, SaveWritesTheBitmapAsItIs) {
     EXPECT_THROW(SaveBmp(doc, old), EFileError);
     EXPECT_EQ(TTempDir::Read(old), (std::vector<uint8_t>{1, 2, 3}));
 }
+
+TEST(BmpDocument, ColourMaskOfAllThirtyTwoBitsLoads) {
+    std::vector<uint8_t> f(70, 0);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) f[at + i] = uint8_t(v >> (8 * i));
+    };
+    f[0] = 'B', f[1] = 'M';
+    put32(2, 70), put32(10, 66), put32(14, 40), put32(18, 1), put32(22, 1);
+    f[26] = 1, f[28] = 32, f[30] = 3;
+    put32(54, 0xFFFFFFFF), put32(58, 0xFF00), put32(62, 0xFF);
+    put32(66, 0x80000000);
+    TRecordingHost host;
+    TImageDocument doc;
+    EXPECT_EQ(LoadBitmapFromBytes(doc, f, "mask.bmp", kKindBmp, host), TLoadResult::Loaded);
+}

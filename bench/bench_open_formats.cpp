@@ -1,0 +1,150 @@
+// Opening a 4096 x 4096 PIC or CPA file (plain or compressed rows), from the file on disk
+// to the rendered document, against just reading the same file into memory.
+#include "core/formats/file_io.h"
+#include "core/image/image_document.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+
+using namespace orv;
+
+namespace {
+
+constexpr int kSide = 4096;
+
+std::vector<std::vector<int16_t>> StarField() {
+    std::mt19937 rng(3);
+    std::normal_distribution<float> sky(1200, 15);
+    std::vector<std::vector<int16_t>> rows(kSide, std::vector<int16_t>(kSide));
+    for (auto& row : rows)
+        for (auto& v : row) v = static_cast<int16_t>(sky(rng));
+    for (int s = 0; s < 3000; ++s) {
+        const int cx = int(rng() % kSide), cy = int(rng() % kSide), peak = int(rng() % 30000);
+        for (int dy = -3; dy <= 3; ++dy)
+            for (int dx = -3; dx <= 3; ++dx) {
+                const int x = cx + dx, y = cy + dy;
+                if (x < 0 || y < 0 || x >= kSide || y >= kSide) continue;
+                rows[y][x] = static_cast<int16_t>(std::min(32767, rows[y][x] + peak / (1 + dx * dx + dy * dy)));
+            }
+    }
+    return rows;
+}
+
+void Append16(std::vector<uint8_t>& b, int v) {
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+// escape: 128 for PIC (signed byte steps), 255 for CPA (steps of b - 127).
+void AppendRows(std::vector<uint8_t>& out, const std::vector<std::vector<int16_t>>& rows, bool compressed,
+                uint8_t escape) {
+    for (const auto& row : rows) {
+        if (!compressed) {
+            for (int16_t v : row) Append16(out, v);
+            continue;
+        }
+        std::vector<uint8_t> body;
+        Append16(body, row[0]);
+        for (size_t x = 1; x < row.size(); ++x) {
+            const int d = row[x] - row[x - 1];
+            if (d >= -127 && d <= 127) {
+                body.push_back(escape == 128 ? static_cast<uint8_t>(d) : static_cast<uint8_t>(d + 127));
+            } else {
+                body.push_back(escape);
+                Append16(body, row[x]);
+            }
+        }
+        Append16(out, static_cast<int>(body.size()));
+        out.insert(out.end(), body.begin(), body.end());
+    }
+}
+
+std::string Dir() {
+    static const std::string dir = [] {
+        auto d = std::filesystem::temp_directory_path() / ("orvanel-bench-open-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(d);
+        return d.string();
+    }();
+    return dir;
+}
+
+struct TFiles {
+    std::string PicPlain, PicCompressed, CpaPlain, CpaCompressed;
+    TFiles() {
+        const auto rows = StarField();
+        auto pic = [&](bool compressed) {
+            std::vector<uint8_t> f(290, 0);
+            f[0] = compressed ? 251 : 252;
+            f[68] = f[70] = 0, f[69] = f[71] = kSide >> 8;
+            f[74] = 3;
+            f[118] = 0x40, f[119] = 0x1F; // high threshold 8000
+            AppendRows(f, rows, compressed, 128);
+            const std::string path = Dir() + (compressed ? "/compressed.pic" : "/plain.pic");
+            WriteFileAtomically(path, f);
+            return path;
+        };
+        auto cpa = [&](bool compressed) {
+            std::vector<uint8_t> f(867, 0);
+            const uint32_t signature = 0xF5C7D1FA;
+            const double high = 8000, low = 1000;
+            std::memcpy(f.data(), &signature, 4);
+            f[5] = f[7] = kSide >> 8;
+            std::memcpy(f.data() + 12, &high, 8);
+            std::memcpy(f.data() + 36, &low, 8);
+            f[60] = 3;
+            f[541] = compressed ? 1 : 0;
+            AppendRows(f, rows, compressed, 255);
+            const std::string path = Dir() + (compressed ? "/compressed.cpa" : "/plain.cpa");
+            WriteFileAtomically(path, f);
+            return path;
+        };
+        PicPlain = pic(false), PicCompressed = pic(true), CpaPlain = cpa(false), CpaCompressed = cpa(true);
+    }
+    ~TFiles() {
+        std::error_code ec;
+        std::filesystem::remove_all(Dir(), ec);
+    }
+};
+
+const TFiles& Files() {
+    static const TFiles files;
+    return files;
+}
+
+void ReadFile(benchmark::State& state, const std::string& path) {
+    for (auto _ : state) {
+        auto bytes = ReadWholeFile(path);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+
+void Open(benchmark::State& state, const std::string& path) {
+    TDocumentHost host;
+    for (auto _ : state) {
+        auto doc = std::make_unique<TImageDocument>();
+        if (doc->OpenImage(path, host) != TLoadResult::Loaded) state.SkipWithError("not loaded");
+        benchmark::DoNotOptimize(doc->DisplayStream.data());
+    }
+}
+
+#define FORMAT_BENCHMARKS(name, member)                                                                       \
+    BENCHMARK_CAPTURE(ReadFile, name, Files().member)->Unit(benchmark::kMillisecond)->UseRealTime();          \
+    BENCHMARK_CAPTURE(Open, name, Files().member)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    FORMAT_BENCHMARKS(pic_plain, PicPlain)
+    FORMAT_BENCHMARKS(pic_compressed, PicCompressed)
+    FORMAT_BENCHMARKS(cpa_plain, CpaPlain)
+    FORMAT_BENCHMARKS(cpa_compressed, CpaCompressed)
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

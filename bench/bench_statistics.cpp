@@ -1,0 +1,80 @@
+// ComputeStatistics on a 4096 x 4096 image. With ORVANEL_STATS_DATA naming a file of
+// 4096 x 4096 little-endian 16-bit values (stats_vs_numpy.py writes one), that image is
+// used; otherwise a synthetic star field. The figures are reported as counters so that a
+// script can check them against another tool's.
+#include "core/image/statistics.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+
+using namespace orv;
+
+namespace {
+
+constexpr int32_t kSide = 4096;
+
+std::vector<int16_t> Image16() {
+    std::vector<int16_t> v(size_t(kSide) * kSide);
+    if (const char* path = std::getenv("ORVANEL_STATS_DATA")) {
+        std::ifstream in(path, std::ios::binary);
+        in.read(reinterpret_cast<char*>(v.data()), static_cast<std::streamsize>(v.size() * 2));
+        return v;
+    }
+    std::mt19937 rng(1);
+    std::normal_distribution<float> sky(1200, 40);
+    for (auto& x : v) x = static_cast<int16_t>(sky(rng));
+    for (int s = 0; s < 3000; ++s) {
+        const int cx = int(rng() % kSide), cy = int(rng() % kSide), peak = int(rng() % 30000);
+        for (int dy = -3; dy <= 3; ++dy)
+            for (int dx = -3; dx <= 3; ++dx) {
+                const int x = cx + dx, y = cy + dy;
+                if (x < 0 || y < 0 || x >= kSide || y >= kSide) continue;
+                auto& p = v[size_t(y) * kSide + x];
+                p = static_cast<int16_t>(std::min(32767, p + peak / (1 + dx * dx + dy * dy)));
+            }
+    }
+    return v;
+}
+
+template <typename T>
+TImageDocument Document(uint8_t pixelType, const std::vector<T>& values) {
+    TImageDocument doc;
+    doc.Kind = kKindFits;
+    doc.PixelType = pixelType;
+    doc.ImageWidth = doc.ImageHeight = kSide;
+    doc.PixelStore.resize(values.size() * sizeof(T));
+    std::memcpy(doc.PixelStore.data(), values.data(), doc.PixelStore.size());
+    return doc;
+}
+
+template <typename T>
+void Run(benchmark::State& state, uint8_t pixelType) {
+    const std::vector<int16_t> base = Image16();
+    const TImageDocument doc = Document(pixelType, std::vector<T>(base.begin(), base.end()));
+    TStatistics s;
+    for (auto _ : state) {
+        s = ComputeStatistics(doc);
+        benchmark::DoNotOptimize(s);
+    }
+    state.counters["min"] = s.Minimum;
+    state.counters["max"] = s.Maximum;
+    state.counters["mean"] = s.Mean;
+    state.counters["std"] = s.StandardDeviation;
+    state.counters["median"] = s.Median;
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.PixelStore.size()));
+}
+
+void Int16(benchmark::State& state) { Run<int16_t>(state, kPixelInt16); }
+void Int32(benchmark::State& state) { Run<int32_t>(state, kPixelInt32); }
+void Real32(benchmark::State& state) { Run<float>(state, kPixelReal32); }
+
+} // namespace
+
+BENCHMARK(Int16)->Name("ComputeStatistics/int16/4096x4096")->Unit(benchmark::kMillisecond);
+BENCHMARK(Int32)->Name("ComputeStatistics/int32/4096x4096")->Unit(benchmark::kMillisecond);
+BENCHMARK(Real32)->Name("ComputeStatistics/real32/4096x4096")->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
