@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Runs bench_open_formats and prints, for each 4096 x 4096 PIC and CPA file, the time to
 open it (read, decode, render) against the time to just read it (target: within 2x).
 Usage: open_formats.py [BUILD_DIR]   (default build/release)"""

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """ComputeStatistics against numpy on the same 4096 x 4096 16-bit image, in one run:
 numpy computes min, max, mean, std and median; bench_statistics computes the five figures
 of the statistics window. Prints both times and the ratio (target: at least 3x).

@@ -2,6 +2,7 @@
 
 #include "core/formats/file_io.h"
 #include "core/formats/pixel_data.h"
+#include "core/image/display.h"
 #include "core/text/number_text.h"
 #include "core/text/rounding.h"
 
@@ -60,6 +61,7 @@ int32_t ToInt32(double v) {
 
 void StartDocument(TImageDocument& doc, const std::string& fileName, uint8_t pixelType, int32_t width,
                    int32_t height) {
+    ReserveLargeBuffer(doc.DisplayStream, 1078 + size_t(BitmapStride(width)) * size_t(height));
     doc.Kind = kKindFits;
     doc.PixelType = pixelType;
     doc.ImageWidth = width;
@@ -73,7 +75,7 @@ void StartDocument(TImageDocument& doc, const std::string& fileName, uint8_t pix
 }
 
 void CopyData(std::vector<uint8_t>& to, std::span<const uint8_t> data, size_t bytes) {
-    to.assign(bytes, 0);
+    ResizeLargeBuffer(to, bytes);
     const size_t n = std::min(bytes, data.size());
     if (n > 0) std::memcpy(to.data(), data.data(), n);
 }
@@ -98,14 +100,14 @@ TLoadResult LoadLong(TImageDocument& doc, std::span<const uint8_t> file, const s
     AnnounceLoad(doc, host);
 
     if (type == kTypeInt16 && h[541] != 0) {
-        doc.PixelStore.assign(static_cast<size_t>(dataBytes), 0);
+        ResizeLargeBuffer(doc.PixelStore, static_cast<size_t>(dataBytes));
         DecodeCompressedRows(data, width, height, doc.PixelStore.data(), TRowCoding::Cpa);
     } else if (type != kTypeRealPairs) {
         CopyData(doc.PixelStore, data, static_cast<size_t>(dataBytes));
     } else {
         // Pairs of reals: the first of each pair is the image, the second is kept aside.
-        doc.PixelStore.assign(static_cast<size_t>(pixels) * 4, 0);
-        doc.SecondPlane.assign(static_cast<size_t>(pixels) * 4, 0);
+        ResizeLargeBuffer(doc.PixelStore, static_cast<size_t>(pixels) * 4);
+        ResizeLargeBuffer(doc.SecondPlane, static_cast<size_t>(pixels) * 4);
         const size_t whole = std::min<size_t>(static_cast<size_t>(pixels), data.size() / 8);
         for (size_t k = 0; k < whole; ++k) {
             std::memcpy(doc.PixelStore.data() + 4 * k, data.data() + 8 * k, 4);
@@ -166,12 +168,12 @@ TLoadResult LoadShort(TImageDocument& doc, std::span<const uint8_t> file, const 
     doc.LowThreshold = doc.Header.ThreshLow;
     AnnounceLoad(doc, host);
 
-    doc.PixelStore.assign(static_cast<size_t>(dataBytes), 0);
+    ResizeLargeBuffer(doc.PixelStore, static_cast<size_t>(dataBytes));
     DecodeCompressedRows(data, width, height, doc.PixelStore.data(), TRowCoding::Cpa);
 
     auto word = [&](size_t at) { return std::to_string(ReadU16(h, at)); };
     std::string hundredths = word(24);
-    if (hundredths.size() < 2) hundredths.insert(0, "0");
+    if (hundredths.size() < 2) hundredths = "0" + hundredths;
     doc.Header.TimeExp = FormatReal15(Real48ToDouble(h.data() + 26));
     doc.Header.DateObs = word(16) + "/" + word(14) + "/" + word(12);
     doc.Header.TimeBeg = word(18) + ":" + word(20) + ":" + word(22) + "." + hundredths;
@@ -206,7 +208,7 @@ TCpaDateTime CpaDateTimeText(double days) {
     const int64_t m = mp < 10 ? mp + 3 : mp - 9;
     const int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
     std::string milli = std::to_string(time % 1000);
-    milli.insert(0, 3 - milli.size(), '0');
+    milli = std::string(3 - milli.size(), '0') + milli;
     TCpaDateTime t;
     t.Date = std::to_string(d) + "/" + std::to_string(m) + "/" + std::to_string(y);
     t.Time = std::to_string(time / 3600000) + ":" + std::to_string(time / 60000 % 60) + ":" +

@@ -6,10 +6,31 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace orv {
+
+void ReserveLargeBuffer(std::vector<uint8_t>& buffer, size_t n) {
+    constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+    if (n >= 4 * kHugePage && buffer.capacity() < n) {
+        buffer.clear();
+        buffer.shrink_to_fit();
+        buffer.reserve(n);
+#ifdef MADV_HUGEPAGE
+        const uintptr_t at = reinterpret_cast<uintptr_t>(buffer.data());
+        const uintptr_t first = (at + kHugePage - 1) & ~(kHugePage - 1);
+        const uintptr_t last = (at + n) & ~(kHugePage - 1);
+        if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE); // a hint only
+#endif
+    }
+}
+
+void ResizeLargeBuffer(std::vector<uint8_t>& buffer, size_t n) {
+    ReserveLargeBuffer(buffer, n);
+    buffer.assign(n, 0);
+}
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -19,7 +40,8 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
         ::close(fd);
         throw CannotOpenFile(path);
     }
-    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+    std::vector<uint8_t> bytes;
+    ResizeLargeBuffer(bytes, static_cast<size_t>(st.st_size));
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);

@@ -10,6 +10,15 @@
 
 namespace orv {
 
+// Sizes a buffer to n zero bytes. Large buffers are laid on huge pages where the system
+// offers them on request: touching 32 MB a page of 4 KB at a time costs more than
+// decoding an image into it.
+void ResizeLargeBuffer(std::vector<uint8_t>& buffer, size_t n);
+
+// Room for n bytes on huge pages as above, without touching it; the contents are dropped
+// when the buffer has to grow.
+void ReserveLargeBuffer(std::vector<uint8_t>& buffer, size_t n);
+
 // The whole file; throws EFileError "Ne peut ouvrir le fichier <path>".
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 

@@ -2,6 +2,7 @@
 
 #include "core/formats/file_io.h"
 #include "core/formats/pixel_data.h"
+#include "core/image/display.h"
 #include "core/text/path_text.h"
 #include "core/text/rounding.h"
 
@@ -68,11 +69,12 @@ TLoadResult LoadPicFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, co
         bytes.resize(static_cast<size_t>(dataBytes), 0);
         doc.PixelStore = std::move(bytes);
     } else {
-        doc.PixelStore.assign(static_cast<size_t>(dataBytes), 0);
+        ResizeLargeBuffer(doc.PixelStore, static_cast<size_t>(dataBytes));
         const std::span<const uint8_t> data =
             std::span<const uint8_t>(bytes).subspan(std::min(bytes.size(), kHeaderSize));
         DecodeCompressedRows(data, width, height, doc.PixelStore.data(), TRowCoding::Pic);
     }
+    ReserveLargeBuffer(doc.DisplayStream, 1078 + size_t(BitmapStride(width)) * size_t(height));
     return FinishLoad(doc, host);
 }
 

@@ -27,17 +27,37 @@ void DecodeRows(const uint8_t* in, size_t size, int32_t width, int32_t height, u
         if (w == 0) continue;
         o[0] = static_cast<uint8_t>(pixel);
         o[1] = static_cast<uint8_t>(pixel >> 8);
-        for (size_t x = 1; x < w; ++x) {
+        auto step = [&](uint8_t b) {
+            if constexpr (Coding == TRowCoding::Pic)
+                return static_cast<uint16_t>(pixel + static_cast<int8_t>(b));
+            else
+                return static_cast<uint16_t>(pixel + b - 127);
+        };
+        size_t x = 1;
+        if (size - pos >= 3 * (w - 1)) {
+            // The whole row fits in what is left even if every pixel is escaped: no checks.
+            for (; x < w; ++x) {
+                const uint8_t b = in[pos++];
+                if (b == kEscape) [[unlikely]] {
+                    pixel = word(pos);
+                    pos += 2;
+                } else {
+                    pixel = step(b);
+                }
+                o[2 * x] = static_cast<uint8_t>(pixel);
+                o[2 * x + 1] = static_cast<uint8_t>(pixel >> 8);
+            }
+            continue;
+        }
+        for (; x < w; ++x) {
             if (pos >= size) return;
             const uint8_t b = in[pos++];
             if (b == kEscape) {
                 if (size - pos < 2) return;
                 pixel = word(pos);
                 pos += 2;
-            } else if constexpr (Coding == TRowCoding::Pic) {
-                pixel = static_cast<uint16_t>(pixel + static_cast<int8_t>(b));
             } else {
-                pixel = static_cast<uint16_t>(pixel + b - 127);
+                pixel = step(b);
             }
             o[2 * x] = static_cast<uint8_t>(pixel);
             o[2 * x + 1] = static_cast<uint8_t>(pixel >> 8);
