@@ -64,8 +64,16 @@ void AppendRows(std::vector<uint8_t>& out, const std::vector<std::vector<int16_t
     }
 }
 
+// ORVANEL_BENCH_FILES names a folder to write the files into and keep them (for timing
+// whole commands on them); otherwise they live in a temporary folder.
+const char* KeepDir() { return std::getenv("ORVANEL_BENCH_FILES"); }
+
 std::string Dir() {
     static const std::string dir = [] {
+        if (KeepDir()) {
+            std::filesystem::create_directories(KeepDir());
+            return std::string(KeepDir());
+        }
         auto d = std::filesystem::temp_directory_path() / ("orvanel-bench-open-" + std::to_string(::getpid()));
         std::filesystem::create_directories(d);
         return d.string();
@@ -106,6 +114,7 @@ struct TFiles {
         PicPlain = pic(false), PicCompressed = pic(true), CpaPlain = cpa(false), CpaCompressed = cpa(true);
     }
     ~TFiles() {
+        if (KeepDir()) return;
         std::error_code ec;
         std::filesystem::remove_all(Dir(), ec);
     }
