@@ -22,14 +22,16 @@ std::vector<std::vector<int16_t>> StarField() {
     std::normal_distribution<float> sky(1200, 15);
     std::vector<std::vector<int16_t>> rows(kSide, std::vector<int16_t>(kSide));
     for (auto& row : rows)
-        for (auto& v : row) v = static_cast<int16_t>(sky(rng));
+        for (auto& v : row)
+            v = static_cast<int16_t>(sky(rng));
     for (int s = 0; s < 3000; ++s) {
         const int cx = int(rng() % kSide), cy = int(rng() % kSide), peak = int(rng() % 30000);
         for (int dy = -3; dy <= 3; ++dy)
             for (int dx = -3; dx <= 3; ++dx) {
                 const int x = cx + dx, y = cy + dy;
                 if (x < 0 || y < 0 || x >= kSide || y >= kSide) continue;
-                rows[y][x] = static_cast<int16_t>(std::min(32767, rows[y][x] + peak / (1 + dx * dx + dy * dy)));
+                rows[y][x] =
+                    static_cast<int16_t>(std::min(32767, rows[y][x] + peak / (1 + dx * dx + dy * dy)));
             }
     }
     return rows;
@@ -45,7 +47,8 @@ void AppendRows(std::vector<uint8_t>& out, const std::vector<std::vector<int16_t
                 uint8_t escape) {
     for (const auto& row : rows) {
         if (!compressed) {
-            for (int16_t v : row) Append16(out, v);
+            for (int16_t v : row)
+                Append16(out, v);
             continue;
         }
         std::vector<uint8_t> body;
@@ -66,7 +69,9 @@ void AppendRows(std::vector<uint8_t>& out, const std::vector<std::vector<int16_t
 
 // ORVANEL_BENCH_FILES names a folder to write the files into and keep them (for timing
 // whole commands on them); otherwise they live in a temporary folder.
-const char* KeepDir() { return std::getenv("ORVANEL_BENCH_FILES"); }
+const char* KeepDir() {
+    return std::getenv("ORVANEL_BENCH_FILES");
+}
 
 std::string Dir() {
     static const std::string dir = [] {
@@ -74,7 +79,8 @@ std::string Dir() {
             std::filesystem::create_directories(KeepDir());
             return std::string(KeepDir());
         }
-        auto d = std::filesystem::temp_directory_path() / ("orvanel-bench-open-" + std::to_string(::getpid()));
+        auto d =
+            std::filesystem::temp_directory_path() / ("orvanel-bench-open-" + std::to_string(::getpid()));
         std::filesystem::create_directories(d);
         return d.string();
     }();
@@ -141,8 +147,8 @@ void Open(benchmark::State& state, const std::string& path) {
     }
 }
 
-#define FORMAT_BENCHMARKS(name, member)                                                                       \
-    BENCHMARK_CAPTURE(ReadFile, name, Files().member)->Unit(benchmark::kMillisecond)->UseRealTime();          \
+#define FORMAT_BENCHMARKS(name, member)                                                                      \
+    BENCHMARK_CAPTURE(ReadFile, name, Files().member)->Unit(benchmark::kMillisecond)->UseRealTime();         \
     BENCHMARK_CAPTURE(Open, name, Files().member)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -26,7 +26,8 @@ std::vector<int16_t> Image16() {
     }
     std::mt19937 rng(1);
     std::normal_distribution<float> sky(1200, 40);
-    for (auto& x : v) x = static_cast<int16_t>(sky(rng));
+    for (auto& x : v)
+        x = static_cast<int16_t>(sky(rng));
     for (int s = 0; s < 3000; ++s) {
         const int cx = int(rng() % kSide), cy = int(rng() % kSide), peak = int(rng() % 30000);
         for (int dy = -3; dy <= 3; ++dy)
@@ -40,8 +41,7 @@ std::vector<int16_t> Image16() {
     return v;
 }
 
-template <typename T>
-TImageDocument Document(uint8_t pixelType, const std::vector<T>& values) {
+template <typename T> TImageDocument Document(uint8_t pixelType, const std::vector<T>& values) {
     TImageDocument doc;
     doc.Kind = kKindFits;
     doc.PixelType = pixelType;
@@ -51,8 +51,7 @@ TImageDocument Document(uint8_t pixelType, const std::vector<T>& values) {
     return doc;
 }
 
-template <typename T>
-void Run(benchmark::State& state, uint8_t pixelType) {
+template <typename T> void Run(benchmark::State& state, uint8_t pixelType) {
     const std::vector<int16_t> base = Image16();
     const TImageDocument doc = Document(pixelType, std::vector<T>(base.begin(), base.end()));
     TStatistics s;
@@ -68,9 +67,15 @@ void Run(benchmark::State& state, uint8_t pixelType) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.PixelStore.size()));
 }
 
-void Int16(benchmark::State& state) { Run<int16_t>(state, kPixelInt16); }
-void Int32(benchmark::State& state) { Run<int32_t>(state, kPixelInt32); }
-void Real32(benchmark::State& state) { Run<float>(state, kPixelReal32); }
+void Int16(benchmark::State& state) {
+    Run<int16_t>(state, kPixelInt16);
+}
+void Int32(benchmark::State& state) {
+    Run<int32_t>(state, kPixelInt32);
+}
+void Real32(benchmark::State& state) {
+    Run<float>(state, kPixelReal32);
+}
 
 } // namespace
 

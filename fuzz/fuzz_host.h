@@ -7,7 +7,7 @@
 namespace orv::fuzz {
 
 class TYesHost : public TDocumentHost {
-public:
+  public:
     TAnswer Message(TMsgKind, TButtons buttons, const std::string&) override {
         return buttons == TButtons::Ok ? TAnswer::Ok : TAnswer::Yes;
     }

@@ -38,13 +38,14 @@ int RunPixel(const std::vector<std::string>& argv) {
     return 0;
 }
 
-const TVerbRegistrar kPixel({"pixel", "the status bar's coordinates and intensity of one pixel",
-                             "Usage: orvanel-cli pixel FILE X Y [--yes]\n"
-                             "X and Y count from 1, X from the left and Y from the bottom, as the status bar\n"
-                             "shows them. Prints the three panel texts \"X : \", \"Y : \", \"Intensité : \"\n"
-                             "(FITS values with BSCALE and BZERO applied). Out-of-range X or Y: exit 2;\n"
-                             "bitmaps and GIF images have no readout: exit 1.\n",
-                             RunPixel});
+const TVerbRegistrar
+    kPixel({"pixel", "the status bar's coordinates and intensity of one pixel",
+            "Usage: orvanel-cli pixel FILE X Y [--yes]\n"
+            "X and Y count from 1, X from the left and Y from the bottom, as the status bar\n"
+            "shows them. Prints the three panel texts \"X : \", \"Y : \", \"Intensité : \"\n"
+            "(FITS values with BSCALE and BZERO applied). Out-of-range X or Y: exit 2;\n"
+            "bitmaps and GIF images have no readout: exit 1.\n",
+            RunPixel});
 
 } // namespace
 } // namespace orv::cli

@@ -37,7 +37,8 @@ void AddComment(std::vector<std::string>& lines, std::string text) {
 }
 
 // A free comment text becomes two lines: characters 1 to 40, then 41 to 80.
-void AddFreeTexts(std::vector<std::string>& lines, std::span<const uint8_t> h, std::initializer_list<size_t> at) {
+void AddFreeTexts(std::vector<std::string>& lines, std::span<const uint8_t> h,
+                  std::initializer_list<size_t> at) {
     for (size_t a : at) {
         const std::string text = PascalString(h, a);
         if (BlankOnceTrimmed(text)) continue;
@@ -80,8 +81,9 @@ void CopyData(std::vector<uint8_t>& to, std::span<const uint8_t> data, size_t by
     if (n > 0) std::memcpy(to.data(), data.data(), n);
 }
 
-TLoadResult LoadLong(TImageDocument& doc, std::span<const uint8_t> file, const std::array<uint8_t, kLongHeader>& h,
-                     const std::string& fileName, TDocumentHost& host) {
+TLoadResult LoadLong(TImageDocument& doc, std::span<const uint8_t> file,
+                     const std::array<uint8_t, kLongHeader>& h, const std::string& fileName,
+                     TDocumentHost& host) {
     const uint8_t type = h[60];
     if (type == kType8Bits) return Refuse(doc, host, "Données 8 bits non supportees !");
     if (type != kTypeInt16 && type != kTypeReal32 && type != kTypeRealPairs)
@@ -115,8 +117,10 @@ TLoadResult LoadLong(TImageDocument& doc, std::span<const uint8_t> file, const s
         }
         const size_t rest = data.size() - 8 * whole; // a last pair cut short
         if (whole < pixels && rest > 0) {
-            std::memcpy(doc.PixelStore.data() + 4 * whole, data.data() + 8 * whole, std::min<size_t>(rest, 4));
-            if (rest > 4) std::memcpy(doc.SecondPlane.data() + 4 * whole, data.data() + 8 * whole + 4, rest - 4);
+            std::memcpy(doc.PixelStore.data() + 4 * whole, data.data() + 8 * whole,
+                        std::min<size_t>(rest, 4));
+            if (rest > 4)
+                std::memcpy(doc.SecondPlane.data() + 4 * whole, data.data() + 8 * whole + 4, rest - 4);
         }
     }
 
@@ -144,7 +148,8 @@ TLoadResult LoadLong(TImageDocument& doc, std::span<const uint8_t> file, const s
         const int32_t v = ReadI32(h, at);
         if (v != 0) AddComment(lines, key + std::to_string(v));
     }
-    const std::pair<const char*, size_t> names[] = {{"CAMERA = ", 242}, {"FILTRE = ", 323}, {"OBSERVATOIRE = ", 404}};
+    const std::pair<const char*, size_t> names[] = {
+        {"CAMERA = ", 242}, {"FILTRE = ", 323}, {"OBSERVATOIRE = ", 404}};
     for (const auto& [key, at] : names) {
         const std::string text = PascalString(h, at);
         if (!BlankOnceTrimmed(text)) AddComment(lines, key + text);
@@ -154,8 +159,9 @@ TLoadResult LoadLong(TImageDocument& doc, std::span<const uint8_t> file, const s
 }
 
 // The short header keeps no binning: its comment lines are the free texts only.
-TLoadResult LoadShort(TImageDocument& doc, std::span<const uint8_t> file, const std::array<uint8_t, kShortHeader>& h,
-                      const std::string& fileName, TDocumentHost& host) {
+TLoadResult LoadShort(TImageDocument& doc, std::span<const uint8_t> file,
+                      const std::array<uint8_t, kShortHeader>& h, const std::string& fileName,
+                      TDocumentHost& host) {
     const int32_t width = ReadU16(h, 0), height = ReadU16(h, 2);
     const uint64_t dataBytes = uint64_t(width) * uint64_t(height) * 2;
     const std::span<const uint8_t> data = file.subspan(std::min(file.size(), kShortHeader));

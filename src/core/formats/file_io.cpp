@@ -22,7 +22,8 @@ void ReserveLargeBuffer(std::vector<uint8_t>& buffer, size_t n) {
         const uintptr_t at = reinterpret_cast<uintptr_t>(buffer.data());
         const uintptr_t first = (at + kHugePage - 1) & ~(kHugePage - 1);
         const uintptr_t last = (at + n) & ~(kHugePage - 1);
-        if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE); // a hint only
+        // A hint only: where the system declines, the buffer is the same, on small pages.
+        if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #endif
     }
 }

@@ -36,9 +36,9 @@ TLoadResult LoadPicFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, co
     ReadField(bytes, 0, header.data(), kHeaderSize); // a shorter file leaves zeros
     const uint8_t format = header[0];
     if (format != kPlainRows && format != kCompressedRows) {
-        const TAnswer answer =
-            host.Message(TMsgKind::Error, TButtons::YesNo,
-                         "Ce fichier n'est certainement pas une image PIC !\nVoulez vous essayer de l'ouvrir ?");
+        const TAnswer answer = host.Message(
+            TMsgKind::Error, TButtons::YesNo,
+            "Ce fichier n'est certainement pas une image PIC !\nVoulez vous essayer de l'ouvrir ?");
         if (answer != TAnswer::Yes) return RefuseLoad(doc, host);
     }
     const int16_t type = ReadI16(header, 74);
@@ -65,7 +65,8 @@ TLoadResult LoadPicFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, co
 
     if (plain) {
         // The file buffer becomes the pixel store: no second copy of the data.
-        bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), kHeaderSize)));
+        bytes.erase(bytes.begin(),
+                    bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), kHeaderSize)));
         bytes.resize(static_cast<size_t>(dataBytes), 0);
         doc.PixelStore = std::move(bytes);
     } else {

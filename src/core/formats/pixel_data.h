@@ -24,7 +24,9 @@ inline uint16_t ReadU16(std::span<const uint8_t> in, size_t at) {
     ReadField(in, at, b, 2);
     return static_cast<uint16_t>(b[0] | (b[1] << 8));
 }
-inline int16_t ReadI16(std::span<const uint8_t> in, size_t at) { return static_cast<int16_t>(ReadU16(in, at)); }
+inline int16_t ReadI16(std::span<const uint8_t> in, size_t at) {
+    return static_cast<int16_t>(ReadU16(in, at));
+}
 inline int32_t ReadI32(std::span<const uint8_t> in, size_t at) {
     uint8_t b[4];
     ReadField(in, at, b, 4);

@@ -8,8 +8,7 @@ namespace orv {
 
 namespace {
 
-template <typename T>
-long double ValueAt(const uint8_t* p) {
+template <typename T> long double ValueAt(const uint8_t* p) {
     T v;
     std::memcpy(&v, p, sizeof(T));
     return static_cast<long double>(v);
@@ -29,14 +28,24 @@ std::optional<TReadout> PixelReadout(const TImageDocument& doc, int32_t x, int32
     const uint8_t* p = doc.PixelStore.data() + at;
     long double value = 0;
     switch (doc.PixelType) {
-    case kPixelInt16: value = ValueAt<int16_t>(p); break;
-    case kPixelInt32: value = ValueAt<int32_t>(p); break;
-    case kPixelReal32: value = ValueAt<float>(p); break;
-    case kPixelReal64: value = ValueAt<double>(p); break;
-    default: break;
+    case kPixelInt16:
+        value = ValueAt<int16_t>(p);
+        break;
+    case kPixelInt32:
+        value = ValueAt<int32_t>(p);
+        break;
+    case kPixelReal32:
+        value = ValueAt<float>(p);
+        break;
+    case kPixelReal64:
+        value = ValueAt<double>(p);
+        break;
+    default:
+        break;
     }
     if (doc.Kind == kKindFits)
-        value = value * static_cast<long double>(doc.Header.BScale) + static_cast<long double>(doc.Header.BZero);
+        value =
+            value * static_cast<long double>(doc.Header.BScale) + static_cast<long double>(doc.Header.BZero);
     TReadout r;
     r.X = "X : " + std::to_string(int64_t{x} + 1);
     r.Y = "Y : " + std::to_string(int64_t{doc.ImageHeight} - y);

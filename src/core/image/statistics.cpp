@@ -39,7 +39,8 @@ size_t ValuesToRead(const TImageDocument& doc) {
 // Median from the histogram: the last j in -32768..32766 with Cum[j] <= n div 2 <= Cum[j+1].
 double HistogramMedian(const uint64_t* counts) {
     uint64_t n = 0;
-    for (size_t b = 0; b < kBins; ++b) n += counts[b];
+    for (size_t b = 0; b < kBins; ++b)
+        n += counts[b];
     const uint64_t half = n / 2;
     double median = 0;
     uint64_t cum = counts[0];
@@ -64,10 +65,11 @@ void MeanAndDeviation(uint64_t n, TInt128 s1, TUInt128 s2, TStatistics& out) {
     out.Mean = static_cast<double>(static_cast<long double>(s1) / static_cast<long double>(n));
     long double variance;
     if (n < (uint64_t{1} << 32)) {
-        const TUInt128 s1Squared = static_cast<TUInt128>(s1 < 0 ? -s1 : s1) *
-                                            static_cast<TUInt128>(s1 < 0 ? -s1 : s1);
+        const TUInt128 s1Squared =
+            static_cast<TUInt128>(s1 < 0 ? -s1 : s1) * static_cast<TUInt128>(s1 < 0 ? -s1 : s1);
         const TUInt128 num = static_cast<TUInt128>(n) * s2 - s1Squared;
-        variance = static_cast<long double>(num) / (static_cast<long double>(n) * static_cast<long double>(n));
+        variance =
+            static_cast<long double>(num) / (static_cast<long double>(n) * static_cast<long double>(n));
     } else {
         const long double mean = static_cast<long double>(s1) / static_cast<long double>(n);
         variance = std::max(0.0L, static_cast<long double>(s2) / static_cast<long double>(n) - mean * mean);
@@ -89,7 +91,8 @@ void Int16Statistics(const uint8_t* in, size_t count, TStatistics& out) {
         ++w.Ways[2][bin(k + 2)];
         ++w.Ways[3][bin(k + 3)];
     }
-    for (; k < count; ++k) ++w.Ways[0][bin(k)];
+    for (; k < count; ++k)
+        ++w.Ways[0][bin(k)];
 
     uint64_t n = 0;
     TInt128 s1 = 0;
@@ -134,13 +137,13 @@ void Int32Statistics(const uint8_t* in, size_t count, TStatistics& out) {
     out.Minimum = lo;
     out.Maximum = hi;
     MeanAndDeviation(count, s1, s2, out);
-    for (size_t b = 0; b < kBins; ++b) w.Counts[b] = hist[b];
+    for (size_t b = 0; b < kBins; ++b)
+        w.Counts[b] = hist[b];
     out.Median = HistogramMedian(w.Counts);
 }
 
 // Reals: the running mean and spread of Welford's method, as the figures have always been.
-template <typename T>
-void RealStatistics(const uint8_t* in, size_t count, TStatistics& out) {
+template <typename T> void RealStatistics(const uint8_t* in, size_t count, TStatistics& out) {
     TWorkTables& w = Work();
     uint32_t* hist = w.Ways[0];
     std::memset(hist, 0, sizeof w.Ways[0]);
@@ -162,7 +165,8 @@ void RealStatistics(const uint8_t* in, size_t count, TStatistics& out) {
     if (count == 0) return;
     out.Mean = mean;
     out.StandardDeviation = std::sqrt(m2 / static_cast<double>(count));
-    for (size_t b = 0; b < kBins; ++b) w.Counts[b] = hist[b];
+    for (size_t b = 0; b < kBins; ++b)
+        w.Counts[b] = hist[b];
     out.Median = HistogramMedian(w.Counts);
 }
 
@@ -175,11 +179,20 @@ TStatistics ComputeStatistics(const TImageDocument& doc) {
     const size_t count = ValuesToRead(doc);
     const uint8_t* in = doc.PixelStore.data();
     switch (doc.PixelType) {
-    case kPixelInt16: Int16Statistics(in, count, s); break;
-    case kPixelInt32: Int32Statistics(in, count, s); break;
-    case kPixelReal32: RealStatistics<float>(in, count, s); break;
-    case kPixelReal64: RealStatistics<double>(in, count, s); break;
-    default: break;
+    case kPixelInt16:
+        Int16Statistics(in, count, s);
+        break;
+    case kPixelInt32:
+        Int32Statistics(in, count, s);
+        break;
+    case kPixelReal32:
+        RealStatistics<float>(in, count, s);
+        break;
+    case kPixelReal64:
+        RealStatistics<double>(in, count, s);
+        break;
+    default:
+        break;
     }
     return s;
 }

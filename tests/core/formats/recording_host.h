@@ -18,7 +18,7 @@ struct TRecordedMessage {
 };
 
 class TRecordingHost : public TDocumentHost {
-public:
+  public:
     std::vector<TRecordedMessage> Messages;
     std::deque<TAnswer> Answers;
     std::vector<std::pair<double, double>> Pushed; // high, low

@@ -11,7 +11,7 @@
 namespace orv::test {
 
 class TTempDir {
-public:
+  public:
     TTempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "orvanel-test-XXXXXX").string();
         Path = ::mkdtemp(pattern.data()) ? pattern : std::string();
@@ -27,8 +27,8 @@ public:
 
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
         const std::string path = File(name);
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return path;
     }
 

@@ -19,9 +19,11 @@ std::vector<uint8_t> SampleBitmap(int32_t w, int32_t h, int bitCount) {
     b.Height = h;
     b.BitCount = bitCount;
     if (bitCount == 8)
-        for (int i = 0; i < 256; ++i) b.Palette.push_back(MakeColor(uint8_t(i), uint8_t(255 - i), 7));
+        for (int i = 0; i < 256; ++i)
+            b.Palette.push_back(MakeColor(uint8_t(i), uint8_t(255 - i), 7));
     b.Pixels.resize(size_t(w) * h * (bitCount / 8));
-    for (size_t k = 0; k < b.Pixels.size(); ++k) b.Pixels[k] = uint8_t(k * 13);
+    for (size_t k = 0; k < b.Pixels.size(); ++k)
+        b.Pixels[k] = uint8_t(k * 13);
     return b.ToBmpFile();
 }
 
@@ -121,7 +123,8 @@ TEST(BmpDocument, SaveWritesTheBitmapAsItIs) {
 TEST(BmpDocument, ColourMaskOfAllThirtyTwoBitsLoads) {
     std::vector<uint8_t> f(70, 0);
     auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) f[at + i] = uint8_t(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            f[at + i] = uint8_t(v >> (8 * i));
     };
     f[0] = 'B', f[1] = 'M';
     put32(2, 70), put32(10, 66), put32(14, 40), put32(18, 1), put32(22, 1);

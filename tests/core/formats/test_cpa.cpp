@@ -14,8 +14,7 @@ using namespace orv::test;
 
 namespace {
 
-template <typename T>
-void Put(std::vector<uint8_t>& b, size_t at, T v) {
+template <typename T> void Put(std::vector<uint8_t>& b, size_t at, T v) {
     std::memcpy(b.data() + at, &v, sizeof v);
 }
 void PutString(std::vector<uint8_t>& b, size_t at, const std::string& s) {
@@ -53,7 +52,8 @@ struct TLongHeader {
         Put(b, 485, Focal), Put(b, 493, Alpha), Put(b, 501, Delta), Put(b, 509, PixX), Put(b, 517, PixY);
         Put(b, 525, DebX), Put(b, 529, DebY), Put(b, 533, FinX), Put(b, 537, FinY);
         b[541] = Compressed;
-        for (int i = 0; i < 4; ++i) PutString(b, 543 + 81 * i, Texts[i]);
+        for (int i = 0; i < 4; ++i)
+            PutString(b, 543 + 81 * i, Texts[i]);
         return b;
     }
 };
@@ -70,7 +70,8 @@ struct TShortHeader {
         Put(b, 12, Year), Put(b, 14, Month), Put(b, 16, Day);
         Put(b, 18, Hour), Put(b, 20, Minute), Put(b, 22, Second), Put(b, 24, Hundredths);
         std::memcpy(b.data() + 26, Exposure.data(), 6);
-        for (int i = 0; i < 4; ++i) PutString(b, 56 + 81 * i, Texts[i]);
+        for (int i = 0; i < 4; ++i)
+            PutString(b, 56 + 81 * i, Texts[i]);
         b[509] = 2, b[510] = 1, b[511] = 8;
         return b;
     }
@@ -93,7 +94,8 @@ std::vector<uint8_t> CompressRow(const std::vector<int16_t>& row) {
     std::vector<uint8_t> out;
     if (body.size() >= 2 * row.size()) {
         Append16(out, static_cast<uint16_t>(2 * row.size()));
-        for (int16_t v : row) Append16(out, static_cast<uint16_t>(v));
+        for (int16_t v : row)
+            Append16(out, static_cast<uint16_t>(v));
     } else {
         Append16(out, static_cast<uint16_t>(body.size()));
         out.insert(out.end(), body.begin(), body.end());
@@ -107,7 +109,9 @@ std::vector<int16_t> Values16(const TImageDocument& doc) {
     return v;
 }
 
-std::string Line(const std::string& s) { return s + std::string(72 - s.size(), ' '); }
+std::string Line(const std::string& s) {
+    return s + std::string(72 - s.size(), ' ');
+}
 
 // 1997-03-05 21:04:09.250 as days since 1899-12-30.
 constexpr double kStart = 35494.0 + (21 * 3600 + 4 * 60 + 9.25) / 86400.0;
@@ -118,7 +122,8 @@ TEST(CpaCompressedRows, ExampleGivesItsPixels) {
     TLongHeader h;
     h.Width = 4, h.Height = 1, h.Compressed = 1;
     std::vector<uint8_t> file = h.Bytes();
-    for (uint8_t b : {7, 0, 0xF4, 0x01, 127, 130, 255, 7, 0}) file.push_back(b);
+    for (uint8_t b : {7, 0, 0xF4, 0x01, 127, 130, 255, 7, 0})
+        file.push_back(b);
     TRecordingHost host;
     TImageDocument doc;
     ASSERT_EQ(LoadCpaFromBytes(doc, file, "/d/x.cpa", host), TLoadResult::Loaded);
@@ -131,7 +136,8 @@ TEST(CpaLoad, SixteenBitLayoutsGiveTheSamePixels) {
     std::vector<std::vector<int16_t>> rows(h, std::vector<int16_t>(w));
     std::vector<int16_t> expected;
     for (auto& row : rows) {
-        for (auto& v : row) v = static_cast<int16_t>(rng() % 7 == 0 ? int(rng() % 60000) - 30000 : 800 + int(rng() % 200));
+        for (auto& v : row)
+            v = static_cast<int16_t>(rng() % 7 == 0 ? int(rng() % 60000) - 30000 : 800 + int(rng() % 200));
         expected.insert(expected.end(), row.begin(), row.end());
     }
     TLongHeader plainHeader, packedHeader;
@@ -140,9 +146,11 @@ TEST(CpaLoad, SixteenBitLayoutsGiveTheSamePixels) {
     packedHeader.Compressed = 1;
     TShortHeader shortHeader;
     shortHeader.Width = w, shortHeader.Height = h;
-    std::vector<uint8_t> plain = plainHeader.Bytes(), packed = packedHeader.Bytes(), shortFile = shortHeader.Bytes();
+    std::vector<uint8_t> plain = plainHeader.Bytes(), packed = packedHeader.Bytes(),
+                         shortFile = shortHeader.Bytes();
     for (const auto& row : rows) {
-        for (int16_t v : row) Append16(plain, static_cast<uint16_t>(v));
+        for (int16_t v : row)
+            Append16(plain, static_cast<uint16_t>(v));
         const auto c = CompressRow(row);
         packed.insert(packed.end(), c.begin(), c.end());
         shortFile.insert(shortFile.end(), c.begin(), c.end());
@@ -171,12 +179,15 @@ TEST(CpaLoad, RealTypesAndTheSecondPlane) {
     TLongHeader reals;
     reals.Width = 3, reals.Height = 1, reals.Type = 6;
     std::vector<uint8_t> f6 = reals.Bytes();
-    f6.insert(f6.end(), reinterpret_cast<const uint8_t*>(first), reinterpret_cast<const uint8_t*>(first) + 12);
+    f6.insert(f6.end(), reinterpret_cast<const uint8_t*>(first),
+              reinterpret_cast<const uint8_t*>(first) + 12);
     reals.Type = 11;
     std::vector<uint8_t> f11 = reals.Bytes();
     for (int k = 0; k < 3; ++k) {
-        f11.insert(f11.end(), reinterpret_cast<const uint8_t*>(first + k), reinterpret_cast<const uint8_t*>(first + k) + 4);
-        f11.insert(f11.end(), reinterpret_cast<const uint8_t*>(second + k), reinterpret_cast<const uint8_t*>(second + k) + 4);
+        f11.insert(f11.end(), reinterpret_cast<const uint8_t*>(first + k),
+                   reinterpret_cast<const uint8_t*>(first + k) + 4);
+        f11.insert(f11.end(), reinterpret_cast<const uint8_t*>(second + k),
+                   reinterpret_cast<const uint8_t*>(second + k) + 4);
     }
     for (const auto* file : {&f6, &f11}) {
         TRecordingHost host;
@@ -202,7 +213,8 @@ TEST(CpaLoad, LongHeaderFieldsAndCommentLines) {
     h.Start = kStart;
     h.Exposure = 2.5;
     h.MirrorX = 1;
-    h.Telescope = "T400", h.Observer = "A. Martin", h.Camera = "ST7", h.Filter = "  ", h.Observatory = "Pic du Midi";
+    h.Telescope = "T400", h.Observer = "A. Martin", h.Camera = "ST7", h.Filter = "  ",
+    h.Observatory = "Pic du Midi";
     h.Alpha = 83.8221, h.Delta = 0, h.PixX = 9, h.PixY = 9, h.Focal = 1600;
     h.DebX = 1, h.DebY = 0, h.FinX = 765, h.FinY = -2;
     h.Texts[0] = std::string(30, 'a');
@@ -231,17 +243,29 @@ TEST(CpaLoad, LongHeaderFieldsAndCommentLines) {
     EXPECT_EQ(doc.Header.Telescop, "T400");
     EXPECT_EQ(doc.Header.Observer, "A. Martin");
     const std::vector<std::string> expected = {
-        Line("BINX = 2"),         Line("BINY = 3"),       Line("MIROIRX = T"),
-        Line("MIROIRY = F"),      Line("ALPHA = 83.8221"), Line("PIXX = 9"),
-        Line("PIXY = 9"),         Line("FOCALE = 1600"),  Line("DEBX = 1"),
-        Line("FINX = 765"),       Line("FINY = -2"),      Line("CAMERA = ST7"),
+        Line("BINX = 2"),
+        Line("BINY = 3"),
+        Line("MIROIRX = T"),
+        Line("MIROIRY = F"),
+        Line("ALPHA = 83.8221"),
+        Line("PIXX = 9"),
+        Line("PIXY = 9"),
+        Line("FOCALE = 1600"),
+        Line("DEBX = 1"),
+        Line("FINX = 765"),
+        Line("FINY = -2"),
+        Line("CAMERA = ST7"),
         Line("OBSERVATOIRE = Pic du Midi"),
-        Line(std::string(30, 'a')), Line(""),
-        Line(std::string(40, 'b')), Line(std::string(40, 'c')),
-        Line(std::string(40, 'd')), Line("d"),
+        Line(std::string(30, 'a')),
+        Line(""),
+        Line(std::string(40, 'b')),
+        Line(std::string(40, 'c')),
+        Line(std::string(40, 'd')),
+        Line("d"),
     };
     EXPECT_EQ(doc.CommentLines, expected);
-    for (const auto& line : doc.CommentLines) EXPECT_EQ(line.size(), 72u);
+    for (const auto& line : doc.CommentLines)
+        EXPECT_EQ(line.size(), 72u);
 }
 
 TEST(CpaLoad, CommentLinesAreCutAt72) {
@@ -262,7 +286,8 @@ TEST(CpaLoad, ShortHeaderFields) {
     h.Texts[1] = "Nuit claire";
     std::vector<uint8_t> file = h.Bytes();
     for (int r = 0; r < 2; ++r)
-        for (uint8_t b : {4, 0, 10, 0, 124, 124}) file.push_back(b);
+        for (uint8_t b : {4, 0, 10, 0, 124, 124})
+            file.push_back(b);
     TRecordingHost host;
     TImageDocument doc;
     ASSERT_EQ(LoadCpaFromBytes(doc, file, "/n/s.CPA", host), TLoadResult::Loaded);
@@ -358,11 +383,13 @@ TEST(CpaLoad, TruncatedFilesNeverReadPastTheirEnd) {
     for (auto& t : types) {
         t.Width = 5, t.Height = 3, t.Texts[0] = "x";
         auto f = t.Bytes();
-        for (int k = 0; k < 5 * 3 * 8; ++k) f.push_back(static_cast<uint8_t>(k * 37));
+        for (int k = 0; k < 5 * 3 * 8; ++k)
+            f.push_back(static_cast<uint8_t>(k * 37));
         files.push_back(f);
     }
     auto sf = s.Bytes();
-    for (int k = 0; k < 40; ++k) sf.push_back(static_cast<uint8_t>(k * 91));
+    for (int k = 0; k < 40; ++k)
+        sf.push_back(static_cast<uint8_t>(k * 91));
     files.push_back(sf);
     for (const auto& full : files) {
         for (size_t cut = 0; cut <= full.size(); ++cut) {
@@ -371,7 +398,8 @@ TEST(CpaLoad, TruncatedFilesNeverReadPastTheirEnd) {
             const std::vector<uint8_t> file(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
             const TLoadResult r = LoadCpaFromBytes(doc, file, "t.cpa", host);
             if (r != TLoadResult::Loaded) continue;
-            EXPECT_EQ(doc.PixelStore.size(), size_t(doc.ImageWidth) * doc.ImageHeight * BytesPerPixel(doc.PixelType));
+            EXPECT_EQ(doc.PixelStore.size(),
+                      size_t(doc.ImageWidth) * doc.ImageHeight * BytesPerPixel(doc.PixelType));
         }
     }
     // The file read through OpenImage: the extension picks the reader whatever its case.

@@ -14,8 +14,10 @@ namespace {
 
 std::vector<uint8_t> PaletteFile(size_t size, const char* signature = "PAL") {
     std::vector<uint8_t> f(size, 0);
-    for (size_t i = 0; i < 3 && i < size; ++i) f[i] = static_cast<uint8_t>(signature[i]);
-    for (size_t i = 3; i < std::min<size_t>(18, size); ++i) f[i] = static_cast<uint8_t>(0xA0 + i);
+    for (size_t i = 0; i < 3 && i < size; ++i)
+        f[i] = static_cast<uint8_t>(signature[i]);
+    for (size_t i = 3; i < std::min<size_t>(18, size); ++i)
+        f[i] = static_cast<uint8_t>(0xA0 + i);
     for (size_t at = 18; at < size; ++at) {
         const size_t entry = (at - 18) / 4, component = (at - 18) % 4;
         f[at] = component == 3 ? 0xEE : static_cast<uint8_t>(255 - entry - component);
@@ -60,8 +62,12 @@ TEST(PaletteFile, ShortFilesLeaveLaterEntriesAsTheyWere) {
         size_t replaced; // whole entries replaced
         size_t partial;  // components of the next entry replaced
     };
-    for (const Case& c : std::vector<Case>{{18 + 400, 100, 0}, {18 + 401, 100, 1}, {18 + 403, 100, 3},
-                                           {18, 0, 0}, {3, 0, 0}, {2000, 256, 0}}) {
+    for (const Case& c : std::vector<Case>{{18 + 400, 100, 0},
+                                           {18 + 401, 100, 1},
+                                           {18 + 403, 100, 3},
+                                           {18, 0, 0},
+                                           {3, 0, 0},
+                                           {2000, 256, 0}}) {
         TRecordingHost host;
         TImageDocument doc = PicDocument();
         const auto before = doc.Palette;
@@ -71,7 +77,8 @@ TEST(PaletteFile, ShortFilesLeaveLaterEntriesAsTheyWere) {
             for (size_t comp = 0; comp < 3; ++comp) {
                 const bool replaced = i < c.replaced || (i == c.replaced && comp < c.partial);
                 const uint8_t want = replaced ? static_cast<uint8_t>(255 - i - comp) : before[i][2 - comp];
-                EXPECT_EQ(doc.Palette[i][2 - comp], want) << c.size << " entry " << i << " component " << comp;
+                EXPECT_EQ(doc.Palette[i][2 - comp], want)
+                    << c.size << " entry " << i << " component " << comp;
             }
         }
     }
@@ -89,7 +96,8 @@ TEST(PaletteFile, WrongSignatureIsRefusedButItsHeaderKept) {
     ASSERT_EQ(host.Messages.size(), 1u);
     EXPECT_EQ(host.Messages[0].Kind, TMsgKind::Warning);
     EXPECT_EQ(host.Messages[0].Buttons, TButtons::Ok);
-    EXPECT_EQ(host.Messages[0].Text, "Le fichier grey.pal\nn'est pas une palette couleur d'Quenno !\nopen aborted");
+    EXPECT_EQ(host.Messages[0].Text,
+              "Le fichier grey.pal\nn'est pas une palette couleur d'Quenno !\nopen aborted");
     EXPECT_EQ(doc.Palette, palette);
     EXPECT_EQ(doc.DisplayStream, display);
     EXPECT_TRUE(std::equal(doc.PaletteHeader.begin(), doc.PaletteHeader.end(), f.begin()));

@@ -1,8 +1,8 @@
 #include "core/formats/pic.h"
 
-#include "core/text/errors.h"
 #include "core/formats/recording_host.h"
 #include "core/formats/temp_dir.h"
+#include "core/text/errors.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +24,8 @@ void Append16(std::vector<uint8_t>& b, uint16_t v) {
 }
 
 // A PIC header with the fields the reader interprets; data appended by the caller.
-std::vector<uint8_t> PicHeader(uint8_t format, int16_t type, uint16_t width, uint16_t height, int16_t high = 4000,
-                               int16_t low = -100) {
+std::vector<uint8_t> PicHeader(uint8_t format, int16_t type, uint16_t width, uint16_t height,
+                               int16_t high = 4000, int16_t low = -100) {
     std::vector<uint8_t> f(290, 0);
     f[0] = format;
     f[1] = 49;
@@ -58,7 +58,8 @@ std::vector<uint8_t> CompressRow(const std::vector<int16_t>& row) {
     std::vector<uint8_t> out;
     if (body.size() >= 2 * row.size()) {
         Append16(out, static_cast<uint16_t>(2 * row.size()));
-        for (int16_t v : row) Append16(out, static_cast<uint16_t>(v));
+        for (int16_t v : row)
+            Append16(out, static_cast<uint16_t>(v));
     } else {
         Append16(out, static_cast<uint16_t>(body.size()));
         out.insert(out.end(), body.begin(), body.end());
@@ -76,7 +77,8 @@ std::vector<std::vector<int16_t>> StarRows(int w, int h, unsigned seed) {
     std::mt19937 rng(seed);
     std::vector<std::vector<int16_t>> rows(h, std::vector<int16_t>(w));
     for (auto& row : rows)
-        for (auto& v : row) v = static_cast<int16_t>(rng() % 9 == 0 ? int(rng() % 65536) - 32768 : 300 + int(rng() % 60));
+        for (auto& v : row)
+            v = static_cast<int16_t>(rng() % 9 == 0 ? int(rng() % 65536) - 32768 : 300 + int(rng() % 60));
     return rows;
 }
 
@@ -91,7 +93,10 @@ TEST(PicCompressedRows, ExamplesGiveTheirPixels) {
     };
     const std::vector<Case> cases = {
         {"differences up and down", 3, {4, 0, 0xE8, 0x03, 0x10, 0xF0}, {1000, 1016, 1000}},
-        {"escape sets the pixel", 4, {7, 0, 0xE8, 0x03, 0x80, 0x88, 0x13, 0x05, 0xFF}, {1000, 5000, 5005, 5004}},
+        {"escape sets the pixel",
+         4,
+         {7, 0, 0xE8, 0x03, 0x80, 0x88, 0x13, 0x05, 0xFF},
+         {1000, 5000, 5005, 5004}},
         {"length twice the width is plain", 2, {4, 0, 0x80, 0x00, 0x10, 0x00}, {128, 16}},
         {"sum wraps at 16 bits", 2, {3, 0, 0xFF, 0x7F, 0x01}, {32767, -32768}},
         {"one pixel", 1, {2, 0, 0x34, 0x12}, {0x1234}},
@@ -112,7 +117,8 @@ TEST(PicLoad, CompressedAndPlainFilesGiveTheSameDocument) {
     std::vector<uint8_t> plain = PicHeader(252, 3, w, h), packed = PicHeader(251, 3, w, h);
     std::vector<int16_t> expected;
     for (const auto& row : rows) {
-        for (int16_t v : row) Append16(plain, static_cast<uint16_t>(v));
+        for (int16_t v : row)
+            Append16(plain, static_cast<uint16_t>(v));
         const auto c = CompressRow(row);
         packed.insert(packed.end(), c.begin(), c.end());
         expected.insert(expected.end(), row.begin(), row.end());
@@ -142,7 +148,8 @@ TEST(PicLoad, CompressedAndPlainFilesGiveTheSameDocument) {
 TEST(PicLoad, RealImageKeepsItsFloats) {
     std::vector<uint8_t> file = PicHeader(252, 6, 2, 1);
     const float values[2] = {0.5f, -1234.25f};
-    file.insert(file.end(), reinterpret_cast<const uint8_t*>(values), reinterpret_cast<const uint8_t*>(values) + 8);
+    file.insert(file.end(), reinterpret_cast<const uint8_t*>(values),
+                reinterpret_cast<const uint8_t*>(values) + 8);
     TRecordingHost host;
     TImageDocument doc;
     ASSERT_EQ(LoadPicFromBytes(doc, file, "jup.pic", host), TLoadResult::Loaded);
@@ -156,7 +163,8 @@ TEST(PicLoad, DoubtfulFormatByteAsksFirst) {
     std::vector<uint8_t> file = PicHeader(0, 3, 3, 1);
     const std::vector<uint8_t> row = {4, 0, 0xE8, 0x03, 0x10, 0xF0};
     file.insert(file.end(), row.begin(), row.end());
-    const std::string question = "Ce fichier n'est certainement pas une image PIC !\nVoulez vous essayer de l'ouvrir ?";
+    const std::string question =
+        "Ce fichier n'est certainement pas une image PIC !\nVoulez vous essayer de l'ouvrir ?";
     {
         TRecordingHost host; // answers No
         TImageDocument doc;
@@ -209,7 +217,8 @@ TEST(PicLoad, ShortFilesAreFilledWithZeros) {
     const auto rows = StarRows(w, h, 3);
     std::vector<uint8_t> plain = PicHeader(252, 3, w, h), packed = PicHeader(251, 3, w, h);
     for (const auto& row : rows) {
-        for (int16_t v : row) Append16(plain, static_cast<uint16_t>(v));
+        for (int16_t v : row)
+            Append16(plain, static_cast<uint16_t>(v));
         const auto c = CompressRow(row);
         packed.insert(packed.end(), c.begin(), c.end());
     }
@@ -233,7 +242,8 @@ TEST(PicLoad, ShortFilesAreFilledWithZeros) {
     const auto v = Values16(doc);
     EXPECT_EQ(v[w], rows[1][0]);
     EXPECT_EQ(v[w + 1], rows[1][1] & 0xFF); // half a value: its low byte only
-    for (size_t k = w + 2; k < v.size(); ++k) EXPECT_EQ(v[k], 0) << k;
+    for (size_t k = w + 2; k < v.size(); ++k)
+        EXPECT_EQ(v[k], 0) << k;
 }
 
 TEST(PicSave, WritesPlainRowsAndKeepsTheOtherHeaderBytes) {

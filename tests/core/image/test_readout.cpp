@@ -24,7 +24,8 @@ TImageDocument Document(uint8_t kind, uint8_t pixelType, int32_t w, int32_t h, c
 
 TEST(Readout, CoordinatesCountFromTheBottomLeft) {
     std::vector<int16_t> values(768 * 512);
-    for (size_t k = 0; k < values.size(); ++k) values[k] = static_cast<int16_t>(k % 30011);
+    for (size_t k = 0; k < values.size(); ++k)
+        values[k] = static_cast<int16_t>(k % 30011);
     const TImageDocument doc = Document(kKindFits, kPixelInt16, 768, 512, values);
     struct Case {
         int32_t x, y;
@@ -54,7 +55,8 @@ TEST(Readout, IntensityByKindAndPixelType) {
         {"FITS scaled", Document<int16_t>(kKindFits, kPixelInt16, 1, 1, {10}), 2, 100, "Intensité : 120"},
         {"FITS unsigned offset", Document<int16_t>(kKindFits, kPixelInt16, 1, 1, {-1}), 1, 32768,
          "Intensité : 32767"},
-        {"PIC ignores the scale", Document<int16_t>(kKindPic, kPixelInt16, 1, 1, {10}), 2, 100, "Intensité : 10"},
+        {"PIC ignores the scale", Document<int16_t>(kKindPic, kPixelInt16, 1, 1, {10}), 2, 100,
+         "Intensité : 10"},
         {"32-bit", Document<int32_t>(kKindFits, kPixelInt32, 1, 1, {1000000000}), 1, 0, "Intensité : 1E9"},
         {"real half", Document<float>(kKindPic, kPixelReal32, 1, 1, {0.5f}), 1, 0, "Intensité : 0.5"},
         {"real 8 digits", Document<double>(kKindFits, kPixelReal64, 1, 1, {3.14159265358979}), 1, 0,

@@ -25,8 +25,7 @@ TImageDocument Document(uint8_t pixelType, int32_t w, int32_t h, const std::vect
 
 // The figures straight from their definition: Welford's running mean and spread, the
 // cumulative histogram as an array, and the scan over every j keeping the last match.
-template <typename T>
-TStatistics Reference(const std::vector<T>& values) {
+template <typename T> TStatistics Reference(const std::vector<T>& values) {
     TStatistics s;
     s.Minimum = std::numeric_limits<double>::infinity();
     s.Maximum = -s.Minimum;
@@ -43,7 +42,8 @@ TStatistics Reference(const std::vector<T>& values) {
         mean += d / static_cast<double>(k);
         m2 += d * (v - mean);
     }
-    for (size_t i = 1; i < cum.size(); ++i) cum[i] += cum[i - 1];
+    for (size_t i = 1; i < cum.size(); ++i)
+        cum[i] += cum[i - 1];
     const uint64_t half = n / 2;
     for (int j = -32768; j <= 32766; ++j) {
         const uint64_t a = cum[size_t(j + 32768)], b = cum[size_t(j + 32769)];
@@ -74,15 +74,17 @@ TEST(Statistics, WorkedExamples) {
     };
     std::vector<int16_t> mostlyBottom = {-32768, -32768, -32768, 5};
     const std::vector<Case> cases = {
-        {"four values", Document<int16_t>(kPixelInt16, 2, 2, {10, 20, 30, 40}), 10, 29.6, 40, 25, std::sqrt(125.0)},
+        {"four values", Document<int16_t>(kPixelInt16, 2, 2, {10, 20, 30, 40}), 10, 29.6, 40, 25,
+         std::sqrt(125.0)},
         {"one pixel", Document<int16_t>(kPixelInt16, 1, 1, {1234}), 1234, 0, 1234, 1234, 0},
         {"more than half at the bottom", Document<int16_t>(kPixelInt16, 4, 1, mostlyBottom), -32768, 0, 5,
          (-3 * 32768.0 + 5) / 4, Reference(mostlyBottom).StandardDeviation},
-        {"reals share the bin of their whole part", Document<double>(kPixelReal64, 2, 1, {0.4, 0.6}), 0.4, 0, 0.6,
-         0.5, 0.1},
+        {"reals share the bin of their whole part", Document<double>(kPixelReal64, 2, 1, {0.4, 0.6}), 0.4, 0,
+         0.6, 0.5, 0.1},
         {"float reals", Document<float>(kPixelReal32, 2, 1, {-0.7f, 0.7f}), -0.7f, 0, 0.7f, 0, 0.7f},
-        {"32-bit integers beyond the histogram", Document<int32_t>(kPixelInt32, 4, 1, {-100000, 10, 20, 100000}),
-         -100000, 59.0 / 3, 100000, 7.5, Reference<int32_t>({-100000, 10, 20, 100000}).StandardDeviation},
+        {"32-bit integers beyond the histogram",
+         Document<int32_t>(kPixelInt32, 4, 1, {-100000, 10, 20, 100000}), -100000, 59.0 / 3, 100000, 7.5,
+         Reference<int32_t>({-100000, 10, 20, 100000}).StandardDeviation},
     };
     for (const Case& c : cases) {
         const TStatistics s = ComputeStatistics(c.doc);
@@ -104,7 +106,8 @@ TEST(Statistics, MillionPixelExamples) {
     EXPECT_EQ(a.Maximum, 20000);
 
     std::vector<int16_t> split(1000000, 20000);
-    for (size_t k = 1; k < split.size(); k += 2) split[k] = 20001;
+    for (size_t k = 1; k < split.size(); k += 2)
+        split[k] = 20001;
     const TStatistics b = ComputeStatistics(Document(kPixelInt16, 1000, 1000, split));
     EXPECT_DOUBLE_EQ(b.Median, (20000.0 * 500000 + 20001.0 * 1000000) / 1500000);
     EXPECT_EQ(b.Mean, 20000.5);
@@ -141,7 +144,8 @@ TEST(Statistics, AgreeWithTheirDefinitionOnRandomImages) {
 TEST(Statistics, ExtremeSixteenBitValuesStayExact) {
     // Sums of squares that a double cannot hold exactly.
     std::vector<int16_t> v(4096 * 64);
-    for (size_t k = 0; k < v.size(); ++k) v[k] = k % 3 ? 32767 : -32768;
+    for (size_t k = 0; k < v.size(); ++k)
+        v[k] = k % 3 ? 32767 : -32768;
     const TStatistics s = ComputeStatistics(Document(kPixelInt16, 4096, 64, v));
     const double n = double(v.size()), low = double((v.size() + 2) / 3), high = n - low;
     const double mean = (32767 * high - 32768 * low) / n;
@@ -174,9 +178,11 @@ TEST(Statistics, NothingToReadGivesNoNumbersOutOfNothing) {
 TEST(Statistics, RowsInTheWindowsOrderAndFormat) {
     TStatistics s{10, 29.6, 40, 25, std::sqrt(125.0)};
     const auto rows = StatisticsRows(s);
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"Intensité minimum :", "10"}, {"Intensité maximum :", "40"}, {"Intensité moyenne :", "25"},
-        {"Intensité mediane :", "29.6"}, {"Ecart type :", "11.18034"}};
+    const std::vector<std::pair<std::string, std::string>> expected = {{"Intensité minimum :", "10"},
+                                                                       {"Intensité maximum :", "40"},
+                                                                       {"Intensité moyenne :", "25"},
+                                                                       {"Intensité mediane :", "29.6"},
+                                                                       {"Ecart type :", "11.18034"}};
     EXPECT_EQ(std::vector(rows.begin(), rows.end()), expected);
     EXPECT_EQ(StatisticsRows(TStatistics{1.5e-6, 0, 123456789, -1e12, 0})[0].second, "1.5E-0006");
     EXPECT_EQ(StatisticsRows(TStatistics{1.5e-6, 0, 123456789, -1e12, 0})[1].second, "1.2345679E0008");
