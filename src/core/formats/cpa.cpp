@@ -47,6 +47,17 @@ void AddFreeTexts(std::vector<std::string>& lines, std::span<const uint8_t> h,
     }
 }
 
+std::string Padded(int64_t v, size_t digits) {
+    std::string s = std::to_string(v < 0 ? -v : v);
+    if (s.size() < digits) s = std::string(digits - s.size(), '0') + s;
+    return v < 0 ? "-" + s : s;
+}
+
+// DATE-OBS in the form FITS readers require (a day/month/year text fails their checks).
+std::string IsoDate(int64_t year, int64_t month, int64_t day) {
+    return Padded(year, 4) + "-" + Padded(month, 2) + "-" + Padded(day, 2);
+}
+
 TLoadResult Refuse(TImageDocument& doc, TDocumentHost& host, const std::string& message) {
     host.Message(TMsgKind::Error, TButtons::Ok, message);
     return RefuseLoad(doc, host);
@@ -181,7 +192,7 @@ TLoadResult LoadShort(TImageDocument& doc, std::span<const uint8_t> file,
     std::string hundredths = word(24);
     if (hundredths.size() < 2) hundredths = "0" + hundredths;
     doc.Header.TimeExp = FormatReal15(Real48ToDouble(h.data() + 26));
-    doc.Header.DateObs = word(16) + "/" + word(14) + "/" + word(12);
+    doc.Header.DateObs = IsoDate(ReadU16(h, 12), ReadU16(h, 14), ReadU16(h, 16));
     doc.Header.TimeBeg = word(18) + ":" + word(20) + ":" + word(22) + "." + hundredths;
     AddFreeTexts(doc.CommentLines, h, {56, 137, 218, 299});
     return FinishLoad(doc, host);
@@ -216,7 +227,7 @@ TCpaDateTime CpaDateTimeText(double days) {
     std::string milli = std::to_string(time % 1000);
     milli = std::string(3 - milli.size(), '0') + milli;
     TCpaDateTime t;
-    t.Date = std::to_string(d) + "/" + std::to_string(m) + "/" + std::to_string(y);
+    t.Date = IsoDate(y, m, d);
     t.Time = std::to_string(time / 3600000) + ":" + std::to_string(time / 60000 % 60) + ":" +
              std::to_string(time / 1000 % 60) + "." + milli;
     return t;

@@ -19,7 +19,7 @@ TLoadResult LoadCpaFromBytes(TImageDocument& doc, std::span<const uint8_t> bytes
                              TDocumentHost& host);
 
 // A date-time counted in days since 30 December 1899, the fraction being the time of day,
-// as "d/m/yyyy" and "h:m:s.mmm" (milliseconds always three digits).
+// as "yyyy-mm-dd" and "h:m:s.mmm" (milliseconds always three digits).
 struct TCpaDateTime {
     std::string Date;
     std::string Time;

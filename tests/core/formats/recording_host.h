@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace orv::test {
+namespace orv::formats_test {
 
 struct TRecordedMessage {
     TMsgKind Kind;
@@ -51,4 +51,4 @@ inline bool IsEmptyDocument(const TImageDocument& doc) {
            doc.CommentLines.empty() && doc.SecondPlane.empty();
 }
 
-} // namespace orv::test
+} // namespace orv::formats_test

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace orv::test {
+namespace orv::formats_test {
 
 class TTempDir {
   public:
@@ -40,4 +40,4 @@ class TTempDir {
     std::string Path;
 };
 
-} // namespace orv::test
+} // namespace orv::formats_test

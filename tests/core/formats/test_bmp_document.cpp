@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace orv;
-using namespace orv::test;
+using namespace orv::formats_test;
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <random>
 
 using namespace orv;
-using namespace orv::test;
+using namespace orv::formats_test;
 
 namespace {
 
@@ -238,7 +238,7 @@ TEST(CpaLoad, LongHeaderFieldsAndCommentLines) {
     tinyFile.resize(tinyFile.size() + 24, 0);
     ASSERT_EQ(LoadCpaFromBytes(tiny, tinyFile, "c.cpa", host), TLoadResult::Loaded);
     EXPECT_EQ(tiny.Header.TimeExp, "4.94065645841247E-324");
-    EXPECT_EQ(doc.Header.DateObs, "5/3/1997");
+    EXPECT_EQ(doc.Header.DateObs, "1997-03-05");
     EXPECT_EQ(doc.Header.TimeBeg, "21:4:9.250");
     EXPECT_EQ(doc.Header.Telescop, "T400");
     EXPECT_EQ(doc.Header.Observer, "A. Martin");
@@ -295,7 +295,7 @@ TEST(CpaLoad, ShortHeaderFields) {
     EXPECT_EQ(doc.LowThreshold, 20);
     EXPECT_EQ(doc.Header.ThreshHigh, 3000);
     EXPECT_EQ(doc.Header.ThreshLow, 20);
-    EXPECT_EQ(doc.Header.DateObs, "5/3/1997");
+    EXPECT_EQ(doc.Header.DateObs, "1997-03-05");
     EXPECT_EQ(doc.Header.TimeBeg, "21:4:9.05");
     EXPECT_EQ(doc.Header.TimeExp, "3");
     EXPECT_EQ(doc.FileName, "/n/s.FIT");
@@ -310,13 +310,13 @@ TEST(CpaTimes, DateTimeTexts) {
         const char* time;
     };
     const std::vector<Case> cases = {
-        {kStart, "5/3/1997", "21:4:9.250"},
-        {35494.0 + 9.05 / 86400.0, "5/3/1997", "0:0:9.050"},
-        {35494.0 + 0.999 / 86400.0, "5/3/1997", "0:0:0.999"},
-        {0, "30/12/1899", "0:0:0.000"},
-        {-1.25, "29/12/1899", "6:0:0.000"},
-        {36526.5, "1/1/2000", "12:0:0.000"},
-        {std::nan(""), "30/12/1899", "0:0:0.000"},
+        {kStart, "1997-03-05", "21:4:9.250"},
+        {35494.0 + 9.05 / 86400.0, "1997-03-05", "0:0:9.050"},
+        {35494.0 + 0.999 / 86400.0, "1997-03-05", "0:0:0.999"},
+        {0, "1899-12-30", "0:0:0.000"},
+        {-1.25, "1899-12-29", "6:0:0.000"},
+        {36526.5, "2000-01-01", "12:0:0.000"},
+        {std::nan(""), "1899-12-30", "0:0:0.000"},
     };
     for (const Case& c : cases) {
         const TCpaDateTime t = CpaDateTimeText(c.days);

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace orv;
-using namespace orv::test;
+using namespace orv::formats_test;
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <random>
 
 using namespace orv;
-using namespace orv::test;
+using namespace orv::formats_test;
 
 namespace {
 
