@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orv::fuzz::TYesHost host;
     orv::TImageDocument doc;
-    if (orv::LoadCpaFromBytes(doc, std::span<const uint8_t>(data, size), "fuzz.cpa", host) !=
+    if (orv::LoadCpaFromBytes(doc, std::vector<uint8_t>(data, data + size), "fuzz.cpa", host) !=
         orv::TLoadResult::Loaded)
         return 0;
     orv::ComputeStatistics(doc);

@@ -86,13 +86,14 @@ void StartDocument(TImageDocument& doc, const std::string& fileName, uint8_t pix
     doc.Header.Naxis2 = height;
 }
 
-void CopyData(std::vector<uint8_t>& to, std::span<const uint8_t> data, size_t bytes) {
-    ResizeLargeBuffer(to, bytes);
-    const size_t n = std::min(bytes, data.size());
-    if (n > 0) std::memcpy(to.data(), data.data(), n);
+// The file buffer becomes the pixel store: the header goes, the data stay where they are.
+void TakeData(std::vector<uint8_t>& to, std::vector<uint8_t>& file, size_t header, size_t bytes) {
+    file.erase(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(std::min(file.size(), header)));
+    file.resize(bytes, 0);
+    to = std::move(file);
 }
 
-TLoadResult LoadLong(TImageDocument& doc, std::span<const uint8_t> file,
+TLoadResult LoadLong(TImageDocument& doc, std::vector<uint8_t>& file,
                      const std::array<uint8_t, kLongHeader>& h, const std::string& fileName,
                      TDocumentHost& host) {
     const uint8_t type = h[60];
@@ -102,7 +103,8 @@ TLoadResult LoadLong(TImageDocument& doc, std::span<const uint8_t> file,
     const int32_t width = ReadU16(h, 4), height = ReadU16(h, 6);
     const uint64_t pixels = uint64_t(width) * uint64_t(height);
     const uint64_t dataBytes = pixels * (type == kTypeInt16 ? 2 : type == kTypeReal32 ? 4 : 8);
-    const std::span<const uint8_t> data = file.subspan(std::min(file.size(), kLongHeader));
+    const std::span<const uint8_t> data =
+        std::span<const uint8_t>(file).subspan(std::min(file.size(), kLongHeader));
     if (!AnnouncedSizeIsSane(dataBytes, data.size())) return Refuse(doc, host, kBadImageSize);
 
     StartDocument(doc, fileName, type == kTypeInt16 ? kPixelInt16 : kPixelReal32, width, height);
@@ -116,7 +118,7 @@ TLoadResult LoadLong(TImageDocument& doc, std::span<const uint8_t> file,
         ResizeLargeBuffer(doc.PixelStore, static_cast<size_t>(dataBytes));
         DecodeCompressedRows(data, width, height, doc.PixelStore.data(), TRowCoding::Cpa);
     } else if (type != kTypeRealPairs) {
-        CopyData(doc.PixelStore, data, static_cast<size_t>(dataBytes));
+        TakeData(doc.PixelStore, file, kLongHeader, static_cast<size_t>(dataBytes));
     } else {
         // Pairs of reals: the first of each pair is the image, the second is kept aside.
         ResizeLargeBuffer(doc.PixelStore, static_cast<size_t>(pixels) * 4);
@@ -170,12 +172,13 @@ TLoadResult LoadLong(TImageDocument& doc, std::span<const uint8_t> file,
 }
 
 // The short header keeps no binning: its comment lines are the free texts only.
-TLoadResult LoadShort(TImageDocument& doc, std::span<const uint8_t> file,
+TLoadResult LoadShort(TImageDocument& doc, const std::vector<uint8_t>& file,
                       const std::array<uint8_t, kShortHeader>& h, const std::string& fileName,
                       TDocumentHost& host) {
     const int32_t width = ReadU16(h, 0), height = ReadU16(h, 2);
     const uint64_t dataBytes = uint64_t(width) * uint64_t(height) * 2;
-    const std::span<const uint8_t> data = file.subspan(std::min(file.size(), kShortHeader));
+    const std::span<const uint8_t> data =
+        std::span<const uint8_t>(file).subspan(std::min(file.size(), kShortHeader));
     if (!AnnouncedSizeIsSane(dataBytes, data.size())) return Refuse(doc, host, kBadImageSize);
 
     StartDocument(doc, fileName, kPixelInt16, width, height);
@@ -233,7 +236,7 @@ TCpaDateTime CpaDateTimeText(double days) {
     return t;
 }
 
-TLoadResult LoadCpaFromBytes(TImageDocument& doc, std::span<const uint8_t> bytes, const std::string& fileName,
+TLoadResult LoadCpaFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, const std::string& fileName,
                              TDocumentHost& host) {
     doc.Header.ClearHeader();
     doc.CommentLines.clear();
@@ -253,8 +256,7 @@ TLoadResult LoadCpaFromBytes(TImageDocument& doc, std::span<const uint8_t> bytes
 }
 
 TLoadResult LoadCpa(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
-    const std::vector<uint8_t> bytes = ReadWholeFile(fileName);
-    return LoadCpaFromBytes(doc, bytes, fileName, host);
+    return LoadCpaFromBytes(doc, ReadWholeFile(fileName), fileName, host);
 }
 
 } // namespace orv

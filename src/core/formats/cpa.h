@@ -5,8 +5,8 @@
 #include "core/text/errors.h"
 
 #include <cstdint>
-#include <span>
 #include <string>
+#include <vector>
 
 namespace orv {
 
@@ -14,8 +14,8 @@ namespace orv {
 // of its last four characters.
 TLoadResult LoadCpa(TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
 
-// LoadCpa on the bytes of a file already read.
-TLoadResult LoadCpaFromBytes(TImageDocument& doc, std::span<const uint8_t> bytes, const std::string& fileName,
+// LoadCpa on the bytes of a file already read (plain data stay in that buffer).
+TLoadResult LoadCpaFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, const std::string& fileName,
                              TDocumentHost& host);
 
 // A date-time counted in days since 30 December 1899, the fraction being the time of day,
