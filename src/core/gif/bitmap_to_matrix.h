@@ -1,0 +1,22 @@
+// A bitmap turned into a colour table and a matrix of colour indices, for the GIF model.
+#pragma once
+
+#include "core/gif/byte_array.h"
+#include "core/gif/color_table.h"
+#include "core/gif/progress.h"
+#include "core/image/bitmap.h"
+
+namespace orv {
+
+// Colours get indices in order of first appearance (rows from the top, each from the left;
+// the first colour met is index 0); Count is then raised to 2, 16 or 256 and the entries
+// between the colours found and that count are left as they were. A paletted bitmap's
+// palette is mapped once per index; a bitmap of more than 256 colours is reduced to 256 by
+// median cut. Progress: 0, then y / height after each row.
+void BitmapToMatrix(const TBitmap& bitmap, TColorTable& table, TByteArray2D& matrix,
+                    const TProgress& progress = TProgress());
+
+// The counts the GIF model takes: 0 to 2 -> 2, 3 to 16 -> 16, more -> 256.
+int32_t RoundColorCount(int32_t count);
+
+} // namespace orv
