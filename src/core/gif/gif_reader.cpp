@@ -8,6 +8,7 @@
 
 #include "core/formats/file_io.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -86,8 +87,9 @@ TExtension ReadExtension(TGifInput& in) {
     case ekApplication: {
         const uint8_t size = in.Byte();
         const auto header = in.Take(size);
-        e.HeaderBytes.push_back(size);
-        e.HeaderBytes.insert(e.HeaderBytes.end(), header.begin(), header.end());
+        e.HeaderBytes.resize(size_t(size) + 1);
+        e.HeaderBytes[0] = size;
+        std::copy(header.begin(), header.end(), e.HeaderBytes.begin() + 1);
         in.SubBlocks(keep);
         break;
     }

@@ -1,0 +1,205 @@
+#!/usr/bin/python3
+"""GIF files against peers: every file we write decodes to the same indices and colours in
+giflib and Pillow (animations: frame count, delays and looping in gifsicle and Pillow), and
+files written by giflib, Pillow and ImageMagick read back with the same pixels as giflib sees,
+through our reader and `orvanel-cli gif-info`."""
+import os
+import random
+import re
+import subprocess
+import sys
+import tempfile
+
+from PIL import Image
+
+BUILD = os.environ.get("ORVANEL_BUILD", "build/debug")
+CLI = os.environ.get("ORVANEL_CLI", os.path.join(BUILD, "src/cli/orvanel-cli"))
+OURS = os.path.join(BUILD, "tests/orvanel_gif_tool")
+GIFLIB = os.path.join(BUILD, "tests/giflib_tool")
+MAGICK = "/usr/bin/convert"
+
+passed = failed = 0
+
+
+def check(name, condition, detail=""):
+    global passed, failed
+    if condition:
+        passed += 1
+        print("ok   " + name)
+    else:
+        failed += 1
+        print("FAIL " + name + (": " + detail if detail else ""))
+
+
+def run(*args):
+    return subprocess.run(list(args), capture_output=True, text=True)
+
+
+def dump(tool, path):
+    """screen (w, h) and frames [(left, top, w, h, interlaced, delay, indices, rgb)]."""
+    r = run(tool, "dump", path)
+    if r.returncode != 0:
+        raise RuntimeError(r.stderr.strip())
+    lines = r.stdout.splitlines()
+    screen = tuple(int(v) for v in lines[0].split()[1:])
+    frames = []
+    for i in range(1, len(lines), 3):
+        f = [int(v) for v in lines[i].split()[2:]]
+        frames.append(tuple(f) + (bytes.fromhex(lines[i + 1].split(" ", 1)[1] if " " in lines[i + 1] else ""),
+                                  bytes.fromhex(lines[i + 2].split(" ", 1)[1] if " " in lines[i + 2] else "")))
+    return screen, frames
+
+
+def pillow_frames(path):
+    """For each frame of Pillow's reading: the frame region's RGB bytes, its duration, and
+    the file's loop count."""
+    out = []
+    with Image.open(path) as im:
+        loop = im.info.get("loop")
+        for k in range(getattr(im, "n_frames", 1)):
+            im.seek(k)
+            out.append((im.convert("RGB"), im.info.get("duration", 0)))
+    return out, loop
+
+
+def compare_with_peers(name, path, animated=None, facts=()):
+    try:
+        ours = dump(OURS, path)
+    except RuntimeError as e:
+        check(name + ": our reader", False, str(e))
+        return
+    try:
+        theirs = dump(GIFLIB, path)
+        check(name + ": giflib sees the same screen, frames, indices and colours", ours == theirs,
+              "screen %s vs %s, %d vs %d frames" % (ours[0], theirs[0], len(ours[1]), len(theirs[1])))
+    except RuntimeError as e:
+        check(name + ": giflib reads it", False, str(e))
+    frames, loop = pillow_frames(path)
+    same = len(frames) == len(ours[1])
+    for (rgb_image, _), (left, top, w, h, _i, _d, _ix, rgb) in zip(frames, ours[1]):
+        same = same and rgb_image.crop((left, top, left + w, top + h)).tobytes() == rgb
+    check(name + ": Pillow decodes the same colours", same)
+    info = run(CLI, "gif-info", path)
+    images = re.search(r"^images: (\d+)$", info.stdout, re.M)
+    check(name + ": gif-info reads it", info.returncode == 0 and images and int(images.group(1)) == len(ours[1]),
+          info.stderr.strip())
+    for fact in facts:
+        check(name + ": gif-info shows " + fact, re.search(fact, info.stdout, re.M) is not None, info.stdout)
+    if animated:
+        delays, want_loop = animated
+        check(name + ": our reader's delays", [f[5] for f in ours[1]] == delays, str([f[5] for f in ours[1]]))
+        check(name + ": Pillow's frame durations and endless loop",
+              [d for _, d in frames] == [10 * d for d in delays] and loop == want_loop,
+              "%s loop=%s" % ([d for _, d in frames], loop))
+        g = run("gifsicle", "--info", path).stdout
+        count = re.search(r"(\d+) images", g)
+        check(name + ": gifsicle counts the frames and sees the loop",
+              count and int(count.group(1)) == len(delays) and ("loop forever" in g) == (want_loop == 0), g)
+        got = [round(float(v) * 100) for v in re.findall(r"delay ([\d.]+)s", g)]
+        check(name + ": gifsicle's delays", got == [d for d in delays if d] and len(got) == len([d for d in delays if d]),
+              str(got))
+
+
+def random_palette_image(w, h, colors, seed):
+    rng = random.Random(seed)
+    im = Image.new("P", (w, h))
+    palette = []
+    for _ in range(256):
+        palette += [rng.randrange(256), rng.randrange(256), rng.randrange(256)]
+    im.putpalette(palette)
+    im.putdata([rng.randrange(colors) for _ in range(w * h)])
+    return im
+
+
+def main():
+    if not os.path.exists(GIFLIB):
+        check("giflib_tool is built (libgif-dev)", False, GIFLIB)
+    with tempfile.TemporaryDirectory() as tmp:
+        # What we write.
+        for kind in ["one", "bw", "sixteen", "grey256", "truecolor", "long", "uniform", "anim"]:
+            path = os.path.join(tmp, "ours_%s.gif" % kind)
+            r = run(OURS, "make", kind, path)
+            check("we write " + kind, r.returncode == 0, r.stderr)
+            if r.returncode == 0:
+                compare_with_peers("ours " + kind, path, ([10, 20, 35], 0) if kind == "anim" else None)
+        one = run(CLI, "gif-info", os.path.join(tmp, "ours_anim.gif")).stdout.splitlines()
+        check("gif-info of our animation", one == [
+            "version: 89a", "screen: 40x30", "flags: 0xB3", "background: 0", "global-table: 16", "images: 3",
+            "image 1: left=0 top=0 width=40 height=30 flags=0x00 local-table=0 code-size=4 delay=10 interlaced=0",
+            "image 2: left=0 top=0 width=40 height=30 flags=0x87 local-table=256 code-size=8 delay=20 interlaced=0",
+            "image 3: left=0 top=0 width=40 height=30 flags=0x80 local-table=2 code-size=2 delay=35 interlaced=0",
+        ], "\n".join(one))
+
+        # What giflib writes.
+        giflib_facts = {
+            "g87": ["^version: 87a$", "^global-table: 16$"],
+            "interlaced": ["interlaced=1$", "delay=42"],
+            "local": ["^image 2: left=5 top=3 width=20 height=17 flags=0x81 local-table=4 "],
+            "bits5": ["^global-table: 32$"],
+        }
+        for kind, facts in giflib_facts.items():
+            path = os.path.join(tmp, "giflib_%s.gif" % kind)
+            r = run(GIFLIB, "make", kind, path)
+            check("giflib writes " + kind, r.returncode == 0, r.stderr)
+            if r.returncode == 0:
+                compare_with_peers("giflib " + kind, path, facts=facts)
+        with open(os.path.join(tmp, "giflib_g87.gif"), "rb") as f:
+            check("giflib g87 is a GIF87a file", f.read(6) == b"GIF87a")
+
+        # What Pillow writes.
+        pil = {
+            "single87": (lambda p: random_palette_image(64, 48, 200, 1).save(p, interlace=False, optimize=False)),
+            "interlaced": (lambda p: random_palette_image(64, 48, 256, 2).save(p, interlace=True, optimize=False)),
+            "fivecolours": (lambda p: random_palette_image(30, 20, 5, 3).save(p, interlace=False)),
+            "fortycolours": (lambda p: random_palette_image(30, 20, 40, 4).save(p, interlace=False)),
+            "anim": (lambda p: random_palette_image(40, 30, 100, 5).save(
+                p, save_all=True, append_images=[random_palette_image(40, 30, 60, 6), random_palette_image(40, 30, 16, 7)],
+                duration=[100, 200, 300], loop=0, comment=b"from Pillow", optimize=False, disposal=1)),
+        }
+        pil_facts = {
+            "single87": ["^version: 87a$"],
+            "interlaced": ["interlaced=1$"],
+            "fortycolours": ["^global-table: 64$"],
+            "anim": ["^image 2: .* local-table=256 "],
+        }
+        for kind, make in pil.items():
+            path = os.path.join(tmp, "pillow_%s.gif" % kind)
+            make(path)
+            compare_with_peers("Pillow " + kind, path, ([10, 20, 30], 0) if kind == "anim" else None,
+                               pil_facts.get(kind, ()))
+        with open(os.path.join(tmp, "pillow_single87.gif"), "rb") as f:
+            check("Pillow single87 is a GIF87a file", f.read(6) == b"GIF87a")
+
+        # What ImageMagick writes.
+        frames = []
+        for i, colour in enumerate(["red", "blue", "green"]):
+            p = os.path.join(tmp, "frame%d.png" % i)
+            run(MAGICK, "-size", "48x32", "gradient:%s-white" % colour, "-seed", str(i), "+noise", "Gaussian",
+                "-colors", str(40 + 60 * i), "PNG8:" + p)
+            frames.append(p)
+        magick = {
+            "single": [frames[0]],
+            "interlaced": ["-interlace", "GIF", frames[1]],
+            "comment": ["-comment", "from ImageMagick", frames[2]],
+            "anim": ["-delay", "25", "-loop", "0"] + frames,
+        }
+        magick_facts = {
+            "interlaced": ["interlaced=1$"],
+            "anim": ["^image 2: .* local-table=128 "],
+        }
+        for kind, args in magick.items():
+            path = os.path.join(tmp, "magick_%s.gif" % kind)
+            r = run(MAGICK, *args, path)
+            check("ImageMagick writes " + kind, r.returncode == 0, r.stderr)
+            if r.returncode == 0:
+                compare_with_peers("ImageMagick " + kind, path, ([25, 25, 25], 0) if kind == "anim" else None,
+                                   magick_facts.get(kind, ()))
+        with open(os.path.join(tmp, "magick_comment.gif"), "rb") as f:
+            check("ImageMagick comment carries its comment block", b"\x21\xfe\x10from ImageMagick" in f.read())
+
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
