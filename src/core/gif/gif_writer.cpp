@@ -48,8 +48,9 @@ void WriteLooping(TGifBytes& out) {
 
 std::vector<uint8_t> TGifFile::SaveToMemory(TProgress& progress) {
     TGifBytes out;
-    out.Text(Signature.data(), 3);
-    out.Text(Version.data(), 3);
+    // Always 89a: every file written carries graphic control and application extensions,
+    // whatever version a model read from a file had (or a failed read left behind).
+    out.Text("GIF89a", 6);
     PackFlags();
     out.Word(ScreenWidth);
     out.Word(ScreenHeight);

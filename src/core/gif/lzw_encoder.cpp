@@ -75,14 +75,15 @@ TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeS
     auto table = std::make_unique<TCodeTable>();
     table->Reset(codeSize + 1);
     TEncodedBytes packer(n / 2);
-    packer.PutCode(clear, table->CodeWidth);
     progress.Show(0);
     if (n == 0) {
-        // An image without pixels: clear and end, nothing between.
+        // An image without pixels: the end code alone (an end code right after a clear code
+        // is refused when read).
         TByteBuffer data = packer.Finish(end, table->CodeWidth);
         progress.Show(1);
         return data;
     }
+    packer.PutCode(clear, table->CodeWidth);
     packer.PutCode(px[0], table->CodeWidth);
     uint32_t previous = px[0];
     size_t i = 1;

@@ -296,3 +296,27 @@ TEST(GifDocument, DisplayedPictureBecomesAOneImageGifWithItsLabels) {
     EXPECT_EQ(TBitmap::FromBmpFile(bmp), shown);
     std::filesystem::remove(path);
 }
+
+TEST(GifWriter, ModelsReadFromFilesAreWrittenBackReadable) {
+    // A GIF87a model (or one a failed read left with a bad version) is written as GIF89a,
+    // since the file carries graphic control and looping extensions.
+    TGifFile gif;
+    gif.LoadFromMemory(Hand("87a", Image(4, 2) + TBytes{0x3B}));
+    TBytes again = gif.SaveToMemory();
+    EXPECT_EQ(TBytes(again.begin(), again.begin() + 6), Text("GIF89a"));
+    TGifFile bad;
+    EXPECT_THROW(bad.LoadFromMemory(Text("GIF88a") + TBytes(20, 0)), EGifException);
+    bad.AddSubImage(Table(2), TByteArray2D(1, 1), 0);
+    again = bad.SaveToMemory();
+    EXPECT_EQ(TBytes(again.begin(), again.begin() + 6), Text("GIF89a"));
+
+    // An image without rows: its data is the end code alone, which reads back.
+    const TBytes empty = Hand("89a", TBytes{0x2C, 0, 0, 0, 0, 5, 0, 0, 0, 0, 2, 1, 0x05, 0, 0x3B});
+    gif.LoadFromMemory(empty);
+    ASSERT_EQ(gif.SubImages.size(), 1u);
+    TGifFile back;
+    back.LoadFromMemory(gif.SaveToMemory());
+    ASSERT_EQ(back.SubImages.size(), 1u);
+    EXPECT_EQ(back.SubImages[0]->Pixels.Cols(), 5);
+    EXPECT_EQ(back.SubImages[0]->Pixels.Rows(), 0);
+}
