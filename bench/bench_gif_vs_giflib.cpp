@@ -28,7 +28,8 @@ const TByteArray2D& StarField() {
         std::mt19937 rng(2024);
         std::normal_distribution<float> noise(0, 3.5f);
         for (int y = 0; y < kSide; ++y)
-            for (int x = 0; x < kSide; ++x) sky[size_t(y) * kSide + x] = 18 + 10.0f * y / kSide + noise(rng);
+            for (int x = 0; x < kSide; ++x)
+                sky[size_t(y) * kSide + x] = 18 + 10.0f * y / kSide + noise(rng);
         std::uniform_real_distribution<float> pos(0, kSide), unit(0, 1);
         for (int s = 0; s < 6000; ++s) {
             const float cx = pos(rng), cy = pos(rng);
@@ -42,8 +43,10 @@ const TByteArray2D& StarField() {
         }
         TByteArray2D m(kSide, kSide);
         uint8_t* cells = m.Cells().Memory();
-        for (size_t i = 0; i < sky.size(); ++i) cells[i] = uint8_t(std::clamp(sky[i], 0.0f, 255.0f));
-        for (int v = 0; v < 256; ++v) cells[v] = uint8_t(v); // every level at least once
+        for (size_t i = 0; i < sky.size(); ++i)
+            cells[i] = uint8_t(std::clamp(sky[i], 0.0f, 255.0f));
+        for (int v = 0; v < 256; ++v)
+            cells[v] = uint8_t(v); // every level at least once
         return m;
     }();
     return field;
@@ -87,7 +90,8 @@ std::vector<uint8_t> GiflibFile() {
     GifFileType* gif = EGifOpen(&out, Append, &error);
     if (!gif) throw std::runtime_error("EGifOpen");
     GifColorType colors[256];
-    for (int i = 0; i < 256; ++i) colors[i] = {GifByteType(i), GifByteType(i), GifByteType(i)};
+    for (int i = 0; i < 256; ++i)
+        colors[i] = {GifByteType(i), GifByteType(i), GifByteType(i)};
     ColorMapObject* map = GifMakeMapObject(256, colors);
     EGifPutScreenDesc(gif, kSide, kSide, 8, 0, map);
     EGifPutImageDesc(gif, 0, 0, kSide, kSide, false, nullptr);
@@ -146,16 +150,25 @@ void DecodeGiflib(benchmark::State& state, const std::vector<uint8_t>& file) {
     state.SetBytesProcessed(int64_t(state.iterations()) * kSide * kSide);
 }
 
-void BM_DecodeOrvanel_OurFile(benchmark::State& state) { DecodeOrvanel(state, OrvanelFile()); }
-void BM_DecodeGiflibSlurp_OurFile(benchmark::State& state) { DecodeGiflib(state, OrvanelFile()); }
-void BM_DecodeOrvanel_GiflibFile(benchmark::State& state) { DecodeOrvanel(state, GiflibFile()); }
-void BM_DecodeGiflibSlurp_GiflibFile(benchmark::State& state) { DecodeGiflib(state, GiflibFile()); }
+void BM_DecodeOrvanel_OurFile(benchmark::State& state) {
+    DecodeOrvanel(state, OrvanelFile());
+}
+void BM_DecodeGiflibSlurp_OurFile(benchmark::State& state) {
+    DecodeGiflib(state, OrvanelFile());
+}
+void BM_DecodeOrvanel_GiflibFile(benchmark::State& state) {
+    DecodeOrvanel(state, GiflibFile());
+}
+void BM_DecodeGiflibSlurp_GiflibFile(benchmark::State& state) {
+    DecodeGiflib(state, GiflibFile());
+}
 
 void BM_BitmapToMatrix_Paletted(benchmark::State& state) {
     TBitmap bitmap;
     bitmap.Width = bitmap.Height = kSide;
     bitmap.BitCount = 8;
-    for (int i = 0; i < 256; ++i) bitmap.Palette.push_back(MakeColor(uint8_t(i), uint8_t(i), uint8_t(i)));
+    for (int i = 0; i < 256; ++i)
+        bitmap.Palette.push_back(MakeColor(uint8_t(i), uint8_t(i), uint8_t(i)));
     const TByteArray2D& field = StarField();
     bitmap.Pixels.assign(field.Cells().Memory(), field.Cells().Memory() + field.Cells().Size());
     for (auto _ : state) {

@@ -14,7 +14,8 @@ namespace {
 
 bool SamePixels(const TGifSubImage& a, const TGifSubImage& b) {
     const TBigByteArray &x = a.Pixels.Cells(), &y = b.Pixels.Cells();
-    return x.Size() == y.Size() && (x.Size() == 0 || std::memcmp(x.Memory(), y.Memory(), size_t(x.Size())) == 0);
+    return x.Size() == y.Size() &&
+           (x.Size() == 0 || std::memcmp(x.Memory(), y.Memory(), size_t(x.Size())) == 0);
 }
 
 // The decoder alone: a code size, a width and a height, then the data as one run.
@@ -38,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         gif.LoadFromMemory({data, size});
     } catch (const EOrvanelError&) {
     }
-    for (auto& image : gif.SubImages) GifBitmapFile(image->GetBitmap());
+    for (auto& image : gif.SubImages)
+        GifBitmapFile(image->GetBitmap());
     std::vector<uint8_t> again;
     try {
         again = gif.SaveToMemory();

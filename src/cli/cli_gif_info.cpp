@@ -38,15 +38,16 @@ int RunGifInfo(const std::vector<std::string>& argv) {
     return 0;
 }
 
-const TVerbRegistrar kGifInfo({"gif-info", "the blocks of a GIF file as the GIF reader reads them",
-                               "Usage: orvanel-cli gif-info FILE.gif\n"
-                               "Reads the whole file, decoding every image, and prints key: value lines:\n"
-                               "version, screen (WxH), flags (logical screen flags), background, global-table\n"
-                               "(entries, 0 without a global table), images, then one line per image:\n"
-                               "  image N: left= top= width= height= flags= local-table= code-size= delay= interlaced=\n"
-                               "delay is in hundredths of a second (the image's last graphic control extension).\n"
-                               "A file the reader refuses: its message on standard error, exit status 1.\n",
-                               RunGifInfo});
+const TVerbRegistrar
+    kGifInfo({"gif-info", "the blocks of a GIF file as the GIF reader reads them",
+              "Usage: orvanel-cli gif-info FILE.gif\n"
+              "Reads the whole file, decoding every image, and prints key: value lines:\n"
+              "version, screen (WxH), flags (logical screen flags), background, global-table\n"
+              "(entries, 0 without a global table), images, then one line per image:\n"
+              "  image N: left= top= width= height= flags= local-table= code-size= delay= interlaced=\n"
+              "delay is in hundredths of a second (the image's last graphic control extension).\n"
+              "A file the reader refuses: its message on standard error, exit status 1.\n",
+              RunGifInfo});
 
 } // namespace
 } // namespace orv::cli

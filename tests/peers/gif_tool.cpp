@@ -31,8 +31,8 @@ int Dump(const std::string& path) {
     for (size_t k = 0; k < gif.SubImages.size(); ++k) {
         TGifSubImage& image = *gif.SubImages[k];
         const TImageDescriptor& d = image.Descriptor;
-        std::cout << "frame " << k << " " << d.Left << " " << d.Top << " " << d.Width << " " << d.Height << " "
-                  << (image.Interlaced ? 1 : 0) << " " << image.GetDelay() << "\n";
+        std::cout << "frame " << k << " " << d.Left << " " << d.Top << " " << d.Width << " " << d.Height
+                  << " " << (image.Interlaced ? 1 : 0) << " " << image.GetDelay() << "\n";
         const TBitmap& bitmap = image.GetBitmap();
         std::vector<uint8_t> rgb;
         for (int y = 0; y < bitmap.Height; ++y)
@@ -52,8 +52,10 @@ TBitmap Paletted(int w, int h, int colors, unsigned seed) {
     b.Height = h;
     b.BitCount = 8;
     std::mt19937 rng(seed);
-    for (int i = 0; i < 256; ++i) b.Palette.push_back(MakeColor(uint8_t(rng()), uint8_t(rng()), uint8_t(rng())));
-    for (int i = 0; i < w * h; ++i) b.Pixels.push_back(uint8_t(rng() % unsigned(colors)));
+    for (int i = 0; i < 256; ++i)
+        b.Palette.push_back(MakeColor(uint8_t(rng()), uint8_t(rng()), uint8_t(rng())));
+    for (int i = 0; i < w * h; ++i)
+        b.Pixels.push_back(uint8_t(rng() % unsigned(colors)));
     return b;
 }
 
@@ -69,7 +71,8 @@ TBitmap Gradient(int w, int h) {
     b.Height = h;
     b.BitCount = 24;
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.Pixels.insert(b.Pixels.end(), {uint8_t(3 * x), uint8_t(4 * y), uint8_t(x + y)});
+        for (int x = 0; x < w; ++x)
+            b.Pixels.insert(b.Pixels.end(), {uint8_t(3 * x), uint8_t(4 * y), uint8_t(x + y)});
     return b;
 }
 

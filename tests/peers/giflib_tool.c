@@ -33,13 +33,15 @@ static int dump(const char* path) {
         GraphicsControlBlock gcb;
         int delay = 0;
         if (DGifSavedExtensionToGCB(gif, k, &gcb) == GIF_OK) delay = gcb.DelayTime;
-        printf("frame %d %d %d %d %d %d %d\n", k, d->Left, d->Top, d->Width, d->Height, d->Interlace ? 1 : 0, delay);
+        printf("frame %d %d %d %d %d %d %d\n", k, d->Left, d->Top, d->Width, d->Height, d->Interlace ? 1 : 0,
+               delay);
         const size_t n = (size_t)d->Width * (size_t)d->Height;
         const ColorMapObject* map = d->ColorMap ? d->ColorMap : gif->SColorMap;
         unsigned char* rgb = malloc(3 * n + 1);
         for (size_t i = 0; i < n; ++i) {
             const int index = image->RasterBits[i];
-            const GifColorType c = (map && index < map->ColorCount) ? map->Colors[index] : (GifColorType){0, 0, 0};
+            const GifColorType c =
+                (map && index < map->ColorCount) ? map->Colors[index] : (GifColorType){0, 0, 0};
             rgb[3 * i] = c.Red;
             rgb[3 * i + 1] = c.Green;
             rgb[3 * i + 2] = c.Blue;
@@ -69,7 +71,8 @@ static int image(GifFileType* gif, int left, int top, int w, int h, int interlac
     int pass_start[] = {0, 4, 2, 1}, pass_step[] = {8, 8, 4, 2};
     for (int p = 0; p < (interlaced ? 4 : 1); ++p)
         for (int y = interlaced ? pass_start[p] : 0; y < h; y += interlaced ? pass_step[p] : 1) {
-            for (int x = 0; x < w; ++x) row[x] = (GifPixelType)(((x / 3) * 7 + y * 5 + seed) % colors);
+            for (int x = 0; x < w; ++x)
+                row[x] = (GifPixelType)(((x / 3) * 7 + y * 5 + seed) % colors);
             if (EGifPutLine(gif, row, w) != GIF_OK) return 0;
         }
     free(row);
@@ -104,9 +107,8 @@ static int make(const char* kind, const char* path) {
         ColorMapObject* local = palette(4, 9);
         const char* comment = "made by giflib";
         ok = EGifPutScreenDesc(gif, 50, 40, 6, 0, map) == GIF_OK && delay_block(gif, 7) &&
-             image(gif, 0, 0, 50, 40, 0, NULL, 64, 3) &&
-             EGifPutComment(gif, comment) == GIF_OK && delay_block(gif, 9) &&
-             image(gif, 5, 3, 20, 17, 0, local, 4, 4);
+             image(gif, 0, 0, 50, 40, 0, NULL, 64, 3) && EGifPutComment(gif, comment) == GIF_OK &&
+             delay_block(gif, 9) && image(gif, 5, 3, 20, 17, 0, local, 4, 4);
         GifFreeMapObject(map);
         GifFreeMapObject(local);
     } else if (!strcmp(kind, "bits5")) {

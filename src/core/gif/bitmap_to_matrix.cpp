@@ -50,7 +50,8 @@ int32_t RoundColorCount(int32_t count) {
     return 256;
 }
 
-void BitmapToMatrix(const TBitmap& bitmap, TColorTable& table, TByteArray2D& matrix, const TProgress& progress) {
+void BitmapToMatrix(const TBitmap& bitmap, TColorTable& table, TByteArray2D& matrix,
+                    const TProgress& progress) {
     const size_t bytesPerPixel = bitmap.BitCount == 8 ? 1 : 3;
     if (bitmap.Width < 0 || bitmap.Height < 0 ||
         bitmap.Pixels.size() < size_t(bitmap.Width) * size_t(bitmap.Height) * bytesPerPixel)
@@ -60,7 +61,8 @@ void BitmapToMatrix(const TBitmap& bitmap, TColorTable& table, TByteArray2D& mat
     progress.Show(0);
     if (bitmap.BitCount == 8) {
         std::vector<uint32_t> colors(256, 0);
-        for (size_t i = 0; i < 256 && i < bitmap.Palette.size(); ++i) colors[i] = bitmap.Palette[i];
+        for (size_t i = 0; i < 256 && i < bitmap.Palette.size(); ++i)
+            colors[i] = bitmap.Palette[i];
         AssignIndices(bitmap, table, matrix, progress, 256, colors,
                       [&](size_t i) { return uint32_t(bitmap.Pixels[i]); });
     } else {
@@ -68,7 +70,8 @@ void BitmapToMatrix(const TBitmap& bitmap, TColorTable& table, TByteArray2D& mat
         struct TFree {
             void operator()(uint32_t* p) const { std::free(p); }
         };
-        std::unique_ptr<uint32_t, TFree> ids(static_cast<uint32_t*>(std::calloc(size_t(1) << 24, sizeof(uint32_t))));
+        std::unique_ptr<uint32_t, TFree> ids(
+            static_cast<uint32_t*>(std::calloc(size_t(1) << 24, sizeof(uint32_t))));
         if (!ids) throw std::bad_alloc();
         std::vector<TColorCount> distinct;
         const size_t n = size_t(bitmap.Width) * size_t(bitmap.Height);

@@ -59,13 +59,18 @@ TByteArray2D::TByteArray2D(int32_t cols, int32_t rows) {
     FRows = rows;
 }
 
-uint8_t TByteArray2D::GetCell(int32_t x, int32_t y) const { return FCells.GetItem(Linear(x, y)); }
+uint8_t TByteArray2D::GetCell(int32_t x, int32_t y) const {
+    return FCells.GetItem(Linear(x, y));
+}
 
-void TByteArray2D::SetCell(int32_t x, int32_t y, uint8_t value) { FCells.SetItem(Linear(x, y), value); }
+void TByteArray2D::SetCell(int32_t x, int32_t y, uint8_t value) {
+    FCells.SetItem(Linear(x, y), value);
+}
 
 TBigByteArray TByteArray2D::GetRow(int32_t y) const {
     TBigByteArray row(FCols);
-    for (int32_t x = 1; x <= FCols; ++x) row.SetItem(x, GetCell(x, y));
+    for (int32_t x = 1; x <= FCols; ++x)
+        row.SetItem(x, GetCell(x, y));
     return row;
 }
 

@@ -13,18 +13,18 @@ namespace orv {
 
 // "Dynamic array index out of bounds"
 class EIndexOutOfBounds : public EOrvanelError {
-public:
+  public:
     EIndexOutOfBounds();
 };
 
 // A block that cannot be had, with the size asked for.
 class ENotEnoughMemory : public EOrvanelError {
-public:
+  public:
     explicit ENotEnoughMemory(int64_t requested);
 };
 
 class TBigByteArray {
-public:
+  public:
     // Allocates size bytes, all zero. A size beyond 32-bit signed range, negative, or that the
     // system refuses raises ENotEnoughMemory. Size 0 allocates nothing.
     explicit TBigByteArray(int64_t size = 0);
@@ -42,7 +42,7 @@ public:
     uint8_t GetItem(int64_t index) const;
     void SetItem(int64_t index, uint8_t value);
 
-private:
+  private:
     struct TFree {
         void operator()(uint8_t* p) const { std::free(p); }
     };
@@ -51,7 +51,7 @@ private:
 };
 
 class TByteArray2D {
-public:
+  public:
     // cols x rows zero bytes (0 x 0 allowed); negative sizes raise EIndexOutOfBounds, a
     // product too large for one block ENotEnoughMemory.
     TByteArray2D(int32_t cols = 0, int32_t rows = 0);
@@ -77,7 +77,7 @@ public:
     uint8_t* RowData(int32_t y) { return FCells.Memory() + int64_t(y - 1) * FCols; }
     const uint8_t* RowData(int32_t y) const { return FCells.Memory() + int64_t(y - 1) * FCols; }
 
-private:
+  private:
     int64_t Linear(int32_t x, int32_t y) const { return int64_t(x) + int64_t(y - 1) * FCols; }
     TBigByteArray FCells;
     int32_t FCols = 0;

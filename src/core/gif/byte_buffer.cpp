@@ -40,7 +40,8 @@ uint8_t TByteBuffer::ReadByte() {
 TByteBuffer TByteBuffer::FromPacked(std::vector<uint8_t> bytes) {
     TByteBuffer buffer;
     buffer.FBytes = std::move(bytes);
-    for (size_t end = 255; end < buffer.FBytes.size(); end += 255) buffer.FEnds.push_back(end);
+    for (size_t end = 255; end < buffer.FBytes.size(); end += 255)
+        buffer.FEnds.push_back(end);
     buffer.Flush();
     return buffer;
 }

@@ -10,7 +10,7 @@
 namespace orv {
 
 class TByteBuffer {
-public:
+  public:
     // Total bytes added.
     int64_t ByteCount() const { return int64_t(FBytes.size()); }
 
@@ -34,7 +34,7 @@ public:
     // Bytes cut into blocks of 255 and a last, shorter one.
     static TByteBuffer FromPacked(std::vector<uint8_t> bytes);
 
-private:
+  private:
     size_t OpenLength() const { return FBytes.size() - (FEnds.empty() ? 0 : FEnds.back()); }
     std::vector<uint8_t> FBytes;
     std::vector<size_t> FEnds; // end offset of each closed block
@@ -43,7 +43,7 @@ private:
 
 // Packs codes least significant bit first.
 class TEncodedBytes {
-public:
+  public:
     explicit TEncodedBytes(size_t expectedBytes = 0);
 
     void PutCode(uint32_t code, unsigned width) {
@@ -65,7 +65,7 @@ public:
     // The last code, the bits left over padded with zeros to a byte, and the data as blocks.
     TByteBuffer Finish(uint32_t code, unsigned width);
 
-private:
+  private:
     std::vector<uint8_t> FOut;
     size_t FPos = 0;
     uint64_t FBitBuffer = 0;

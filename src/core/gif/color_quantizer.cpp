@@ -9,7 +9,9 @@ namespace orv {
 
 namespace {
 
-uint8_t Channel(uint32_t color, int c) { return uint8_t(color >> (8 * c)); }
+uint8_t Channel(uint32_t color, int c) {
+    return uint8_t(color >> (8 * c));
+}
 
 struct TBox {
     size_t Begin, End; // range of the working list
@@ -47,7 +49,8 @@ TBox MakeBox(const std::vector<TEntry>& work, size_t begin, size_t end) {
 
 TQuantized MedianCut(const std::vector<TColorCount>& colors, int maxColors) {
     std::vector<TEntry> work(colors.size());
-    for (size_t i = 0; i < colors.size(); ++i) work[i] = {colors[i], uint32_t(i)};
+    for (size_t i = 0; i < colors.size(); ++i)
+        work[i] = {colors[i], uint32_t(i)};
 
     std::vector<TBox> boxes;
     if (!work.empty()) boxes.push_back(MakeBox(work, 0, work.size()));
@@ -66,7 +69,8 @@ TQuantized MedianCut(const std::vector<TColorCount>& colors, int maxColors) {
         const int c = box.WidestChannel();
         // Weighted histogram of the channel; split after the value where half the pixels lie.
         std::array<uint64_t, 256> weight{};
-        for (size_t i = box.Begin; i < box.End; ++i) weight[Channel(work[i].Color.Color, c)] += work[i].Color.Count;
+        for (size_t i = box.Begin; i < box.End; ++i)
+            weight[Channel(work[i].Color.Color, c)] += work[i].Color.Count;
         uint64_t below = 0;
         int cut = box.Min[c];
         for (; cut < box.Max[c]; ++cut) {
@@ -87,7 +91,8 @@ TQuantized MedianCut(const std::vector<TColorCount>& colors, int maxColors) {
         std::array<uint64_t, 3> sum{};
         for (size_t i = boxes[b].Begin; i < boxes[b].End; ++i) {
             result.BoxOf[work[i].Origin] = uint32_t(b);
-            for (int c = 0; c < 3; ++c) sum[c] += uint64_t(Channel(work[i].Color.Color, c)) * work[i].Color.Count;
+            for (int c = 0; c < 3; ++c)
+                sum[c] += uint64_t(Channel(work[i].Color.Color, c)) * work[i].Color.Count;
         }
         const uint64_t n = std::max<uint64_t>(boxes[b].Pixels, 1);
         result.BoxColors.push_back(MakeColor(uint8_t((sum[0] + n / 2) / n), uint8_t((sum[1] + n / 2) / n),

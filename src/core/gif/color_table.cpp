@@ -9,12 +9,14 @@ void InitColorTable(TColorTable& table, int32_t count) {
         table.Entries[1] = {255, 255, 255};
     } else if (count == 16) {
         static constexpr TColorEntry basic[16] = {
-            {0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {128, 128, 0}, {0, 0, 128},   {128, 0, 128},
-            {0, 128, 128}, {128, 128, 128}, {192, 192, 192}, {255, 0, 0}, {0, 255, 0}, {255, 255, 0},
-            {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
-        for (int i = 0; i < 16; ++i) table.Entries[i] = basic[i];
+            {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},  {0, 0, 128}, {128, 0, 128},
+            {0, 128, 128}, {128, 128, 128}, {192, 192, 192}, {255, 0, 0},    {0, 255, 0}, {255, 255, 0},
+            {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
+        for (int i = 0; i < 16; ++i)
+            table.Entries[i] = basic[i];
     } else if (count == 256) {
-        for (int i = 0; i < 256; ++i) table.Entries[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
+        for (int i = 0; i < 256; ++i)
+            table.Entries[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
     }
 }
 

@@ -16,7 +16,7 @@ struct TExtension {
 
     // Graphic control: the six bytes after the label, in file order.
     uint8_t BlockSize = 4;
-    uint8_t Flags = 0; // disposal method, user input, transparency flag
+    uint8_t Flags = 0;  // disposal method, user input, transparency flag
     uint16_t Delay = 0; // hundredths of a second
     uint8_t TransparentIndex = 0;
     uint8_t Terminator = 0;

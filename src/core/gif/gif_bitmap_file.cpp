@@ -6,7 +6,8 @@ namespace orv {
 
 namespace {
 void Put(std::vector<uint8_t>& b, size_t at, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
+    for (int i = 0; i < bytes; ++i)
+        b[at + size_t(i)] = uint8_t(v >> (8 * i));
 }
 } // namespace
 

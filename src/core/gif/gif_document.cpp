@@ -19,7 +19,8 @@ void WriteDisplayedPictureAsGif(const TImageDocument& doc, const std::string& fi
     TGifFile gif;
     const TBitmap picture = TBitmap::FromBmpFile(doc.DisplayStream);
     TProgress progress([&host](const std::string& label, float fraction) { host.Progress(label, fraction); });
-    progress.SetLabel("Conversion de l'image : " + ExtractFileName(doc.FileName.empty() ? fileName : doc.FileName));
+    progress.SetLabel("Conversion de l'image : " +
+                      ExtractFileName(doc.FileName.empty() ? fileName : doc.FileName));
     TColorTable table;
     TByteArray2D matrix;
     BitmapToMatrix(picture, table, matrix, progress);

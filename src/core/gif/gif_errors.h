@@ -6,7 +6,7 @@
 namespace orv {
 
 class EGifException : public EOrvanelError {
-public:
+  public:
     using EOrvanelError::EOrvanelError;
 };
 

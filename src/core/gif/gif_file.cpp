@@ -6,7 +6,9 @@
 
 namespace orv {
 
-TGifFile::TGifFile() { InitColorTable(GlobalTable, 2); }
+TGifFile::TGifFile() {
+    InitColorTable(GlobalTable, 2);
+}
 
 void TGifFile::AddSubImage(const TColorTable& table, const TByteArray2D& matrix, uint16_t delay) {
     // Descriptor sizes are 16-bit: a larger matrix would be written wrong.
@@ -20,7 +22,8 @@ void TGifFile::AddSubImage(const TColorTable& table, const TByteArray2D& matrix,
         image->HasLocalTable = true;
         image->LocalTable = table;
     }
-    while ((int64_t(1) << TableBits) < GlobalTable.Count) ++TableBits;
+    while ((int64_t(1) << TableBits) < GlobalTable.Count)
+        ++TableBits;
     image->PackFlags();
     image->Pixels = matrix.Clone();
     image->Descriptor.Width = uint16_t(matrix.Cols());
@@ -34,10 +37,17 @@ void TGifFile::AddSubImage(const TColorTable& table, const TByteArray2D& matrix,
 void TGifFile::PackFlags() {
     int resolution;
     switch (GlobalTable.Count) {
-    case 2: resolution = 1; break;
-    case 16: resolution = 4; break;
-    case 256: resolution = 8; break;
-    default: throw EGifException("Mauvais nombre de couleurs");
+    case 2:
+        resolution = 1;
+        break;
+    case 16:
+        resolution = 4;
+        break;
+    case 256:
+        resolution = 8;
+        break;
+    default:
+        throw EGifException("Mauvais nombre de couleurs");
     }
     Flags = uint8_t((HasGlobalTable ? 0x80 : 0) + (resolution - 1) * 16 + (TableBits - 1));
 }

@@ -17,7 +17,7 @@
 namespace orv {
 
 class TGifFile {
-public:
+  public:
     TGifFile();
     TGifFile(const TGifFile&) = delete;
     TGifFile& operator=(const TGifFile&) = delete;

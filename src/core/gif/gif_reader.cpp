@@ -20,7 +20,7 @@ namespace {
 constexpr int64_t kShortDataAllowance = int64_t(1) << 24;
 
 class TGifInput {
-public:
+  public:
     explicit TGifInput(std::span<const uint8_t> bytes) : FBytes(bytes) {}
 
     uint8_t Byte() {
@@ -42,14 +42,16 @@ public:
     void Table(TColorTable& table, int count) {
         const auto run = Take(size_t(count) * 3);
         for (int i = 0; i < count; ++i)
-            for (int c = 0; c < 3; ++c) table.Entries[size_t(i)][size_t(c)] = run[size_t(3 * i + c)];
+            for (int c = 0; c < 3; ++c)
+                table.Entries[size_t(i)][size_t(c)] = run[size_t(3 * i + c)];
     }
     // Data sub-blocks up to the zero length, each handed to `block`.
     template <class F> void SubBlocks(F&& block) {
-        for (uint8_t n = Byte(); n != 0; n = Byte()) block(Take(n));
+        for (uint8_t n = Byte(); n != 0; n = Byte())
+            block(Take(n));
     }
 
-private:
+  private:
     void Need(size_t n) const {
         if (n > FBytes.size() - FPos) throw EGifException("Fichier GIF tronqué");
     }
@@ -93,14 +95,18 @@ TExtension ReadExtension(TGifInput& in) {
         in.SubBlocks(keep);
         break;
     }
-    case ekComment: in.SubBlocks(keep); break;
+    case ekComment:
+        in.SubBlocks(keep);
+        break;
     }
     return e;
 }
 
 } // namespace
 
-void TGifFile::LoadFromFile(const std::string& fileName) { LoadFromMemory(ReadWholeFile(fileName)); }
+void TGifFile::LoadFromFile(const std::string& fileName) {
+    LoadFromMemory(ReadWholeFile(fileName));
+}
 
 void TGifFile::LoadFromMemory(std::span<const uint8_t> bytes) {
     SubImages.clear();

@@ -13,16 +13,25 @@ namespace {
 
 uint8_t BitsForCount(uint16_t count) {
     switch (count) {
-    case 2: return 1;
-    case 4: return 2;
-    case 8: return 3;
-    case 16: return 4;
+    case 2:
+        return 1;
+    case 4:
+        return 2;
+    case 8:
+        return 3;
+    case 16:
+        return 4;
     // Tables of 32, 64 and 128 entries are valid in files and are read as such.
-    case 32: return 5;
-    case 64: return 6;
-    case 128: return 7;
-    case 256: return 8;
-    default: throw EGifException("Le nombre de couleurs doit être 2, 4, 8, 16 or 256");
+    case 32:
+        return 5;
+    case 64:
+        return 6;
+    case 128:
+        return 7;
+    case 256:
+        return 8;
+    default:
+        throw EGifException("Le nombre de couleurs doit être 2, 4, 8, 16 or 256");
     }
 }
 
@@ -81,8 +90,12 @@ const TBitmap& TGifSubImage::GetBitmap() {
     return *CachedBitmap;
 }
 
-void TGifSubImage::Encode(const TProgress& progress) { Data = LzwEncode(Pixels, Interlaced, CodeSize, progress); }
+void TGifSubImage::Encode(const TProgress& progress) {
+    Data = LzwEncode(Pixels, Interlaced, CodeSize, progress);
+}
 
-void TGifSubImage::Decode() { LzwDecode(Data, CodeSize, Interlaced, Pixels); }
+void TGifSubImage::Decode() {
+    LzwDecode(Data, CodeSize, Interlaced, Pixels);
+}
 
 } // namespace orv

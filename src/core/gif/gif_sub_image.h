@@ -27,12 +27,12 @@ struct TImageDescriptor {
 };
 
 class TGifSubImage {
-public:
+  public:
     // colorCount 2, 4, 8, 16, 32, 64, 128 or 256, else EGifException
     // "Le nombre de couleurs doit être 2, 4, 8, 16 or 256".
     TGifSubImage(uint16_t colorCount, TGifFile* owner);
 
-    TGifFile* Owner;                      // not owned
+    TGifFile* Owner;                       // not owned
     std::unique_ptr<TBitmap> CachedBitmap; // built by GetBitmap on first request
     uint8_t CodeSize;                      // LZW minimum code size
     TByteBuffer Data;                      // compressed image data

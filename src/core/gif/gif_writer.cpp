@@ -10,7 +10,7 @@ namespace orv {
 namespace {
 
 class TGifBytes {
-public:
+  public:
     void Byte(uint8_t b) { Out.push_back(b); }
     void Word(uint16_t w) {
         Out.push_back(uint8_t(w));
@@ -20,7 +20,8 @@ public:
     // The table's first 2^bits entries: exactly as many as the flags announce.
     void Table(const TColorTable& table, int bits) {
         for (int i = 0; i < (1 << bits); ++i)
-            for (uint8_t c : table.Entries[size_t(i)]) Out.push_back(c);
+            for (uint8_t c : table.Entries[size_t(i)])
+                Out.push_back(c);
     }
     std::vector<uint8_t> Out;
 };
@@ -41,7 +42,8 @@ void WriteLooping(TGifBytes& out) {
     out.Byte(0x0B);
     out.Text("NETSCAPE2.0", 11);
     const uint8_t loop[] = {0x03, 0x01, 0x00, 0x00, 0x00};
-    for (uint8_t b : loop) out.Byte(b);
+    for (uint8_t b : loop)
+        out.Byte(b);
 }
 
 } // namespace

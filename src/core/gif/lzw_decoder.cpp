@@ -15,7 +15,7 @@ constexpr uint32_t kMaxCodes = 4096;
 
 // Reads codes least significant bit first from the data bytes end to end.
 class TCodeReader {
-public:
+  public:
     explicit TCodeReader(std::span<const uint8_t> bytes) : FData(bytes.data()), FSize(bytes.size()) {}
 
     uint32_t Read(unsigned width) {
@@ -26,11 +26,12 @@ public:
         return code;
     }
 
-private:
+  private:
     void Refill(unsigned width) {
         if (FPos + 8 <= FSize) {
             uint64_t word = 0;
-            for (int k = 7; k >= 0; --k) word = (word << 8) | FData[FPos + size_t(k)];
+            for (int k = 7; k >= 0; --k)
+                word = (word << 8) | FData[FPos + size_t(k)];
             FBuffer |= word << FBits;
             const unsigned taken = (63 - FBits) >> 3;
             FPos += taken;
@@ -55,7 +56,7 @@ private:
 // Pixels beyond the last row go to a spare row; completing it means the data holds more rows
 // than the image.
 class TRowSink {
-public:
+  public:
     TRowSink(TByteArray2D& pixels, bool interlaced)
         : FPixels(pixels), FInterlaced(interlaced), Width(pixels.Cols()), FSpare(size_t(Width)) {
         Row = pixels.Rows() > 0 ? pixels.RowData(1) : FSpare.data();
@@ -95,14 +96,14 @@ public:
     uint8_t* Row;
     int32_t Col = 0;
 
-private:
+  private:
     TByteArray2D& FPixels;
     bool FInterlaced;
 
-public:
+  public:
     const int32_t Width;
 
-private:
+  private:
     std::vector<uint8_t> FSpare;
     bool FExhausted;
     int32_t FRow = 0;
@@ -180,7 +181,8 @@ void LzwDecode(const TByteBuffer& data, uint8_t codeSize, bool interlaced, TByte
             width = codeSize + 1;
             next = end + 1;
             limit = 1u << width;
-            do code = reader.Read(width);
+            do
+                code = reader.Read(width);
             while (code == clear);
             if (code == end) throw EGifException("Mauvais code");
             if (code >= next) code = 0;

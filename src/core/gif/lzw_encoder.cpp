@@ -15,13 +15,14 @@ constexpr uint32_t kMaxCodes = 4096;
 // The string table: Prefix and Suffix of every assigned code, and the child table that finds
 // the code of "string of code c followed by byte b" in one look-up (0: none yet).
 class TCodeTable {
-public:
+  public:
     TCodeTable() : FChild(static_cast<uint16_t*>(std::calloc(kMaxCodes * 256, sizeof(uint16_t)))) {
         if (!FChild) throw std::bad_alloc();
     }
 
     void Reset(unsigned codeWidth) {
-        for (uint32_t c = FirstCode; c < NextCode; ++c) FChild.get()[Prefix[c] * 256u + Suffix[c]] = 0;
+        for (uint32_t c = FirstCode; c < NextCode; ++c)
+            FChild.get()[Prefix[c] * 256u + Suffix[c]] = 0;
         CodeWidth = codeWidth;
         FirstCode = NextCode = (1u << (codeWidth - 1)) + 2;
         Full = false;
@@ -46,7 +47,7 @@ public:
     bool Full = false;
     uint32_t FirstCode = 0, NextCode = 0;
 
-private:
+  private:
     struct TFree {
         void operator()(uint16_t* p) const { std::free(p); }
     };
@@ -55,7 +56,8 @@ private:
 
 } // namespace
 
-TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeSize, const TProgress& progress) {
+TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeSize,
+                      const TProgress& progress) {
     if (codeSize < 2 || codeSize > 9) throw EGifException("Mauvaise taille de code");
     const uint32_t clear = 1u << codeSize, end = clear + 1;
     const size_t n = size_t(pixels.Cells().Size());
@@ -68,7 +70,8 @@ TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeS
     }
     if (codeSize < 8) {
         uint8_t all = 0;
-        for (size_t i = 0; i < n; ++i) all |= px[i];
+        for (size_t i = 0; i < n; ++i)
+            all |= px[i];
         if (all >= clear) throw EGifException("Indice de couleur hors de la table");
     }
 

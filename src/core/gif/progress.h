@@ -10,7 +10,7 @@
 namespace orv {
 
 class TProgress {
-public:
+  public:
     using TReport = std::function<void(const std::string& label, float fraction)>;
 
     TProgress() = default;
@@ -24,7 +24,7 @@ public:
         if (FReport) FReport(FLabel, fraction);
     }
 
-private:
+  private:
     TReport FReport;
     std::string FLabel;
 };

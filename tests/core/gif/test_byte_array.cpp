@@ -63,15 +63,18 @@ TEST(ByteArray2D, CellsAreStoredRowAfterRowAndOnlyTheLinearIndexIsTested) {
 TEST(ByteArray2D, SetRowChecksRowNumberAndLengthAndChangesNothingOnFailure) {
     TByteArray2D m(3, 2);
     TBigByteArray row(3);
-    for (int i = 1; i <= 3; ++i) row.SetItem(i, uint8_t(10 + i));
+    for (int i = 1; i <= 3; ++i)
+        row.SetItem(i, uint8_t(10 + i));
     m.SetRow(2, row);
     EXPECT_EQ(m.GetCell(1, 2), 11);
     EXPECT_EQ(m.GetCell(3, 2), 13);
     EXPECT_THROW(m.SetRow(0, row), EIndexOutOfBounds);
     EXPECT_THROW(m.SetRow(3, row), EIndexOutOfBounds);
     const TBigByteArray shorter(2);
-    EXPECT_EQ(MessageOf([&] { m.SetRow(1, shorter); }), "Row doesn't have equal number of elements as Matrix row");
-    for (int x = 1; x <= 3; ++x) EXPECT_EQ(m.GetCell(x, 1), 0);
+    EXPECT_EQ(MessageOf([&] { m.SetRow(1, shorter); }),
+              "Row doesn't have equal number of elements as Matrix row");
+    for (int x = 1; x <= 3; ++x)
+        EXPECT_EQ(m.GetCell(x, 1), 0);
 }
 
 TEST(ByteArray2D, CloneIsIndependentAndEmptyMatricesAreValid) {

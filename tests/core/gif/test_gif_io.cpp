@@ -32,7 +32,9 @@ TBytes operator+(TBytes a, const TBytes& b) {
     return a;
 }
 
-TBytes Text(const std::string& s) { return TBytes(s.begin(), s.end()); }
+TBytes Text(const std::string& s) {
+    return TBytes(s.begin(), s.end());
+}
 
 TColorTable Table(int count) {
     TColorTable t;
@@ -43,7 +45,8 @@ TColorTable Table(int count) {
 TByteArray2D Pattern(int cols, int rows, int colors) {
     TByteArray2D m(cols, rows);
     for (int y = 1; y <= rows; ++y)
-        for (int x = 1; x <= cols; ++x) m.SetCell(x, y, uint8_t((x * 7 + y * 3) % colors));
+        for (int x = 1; x <= cols; ++x)
+            m.SetCell(x, y, uint8_t((x * 7 + y * 3) % colors));
     return m;
 }
 
@@ -55,7 +58,8 @@ TBytes Hand(const std::string& version, const TBytes& body) {
 // An image of w x h pixels all 1, code size 2, no local table.
 TBytes Image(int w, int h) {
     TByteArray2D m(w, h);
-    for (int i = 1; i <= w * h; ++i) m.Cells().SetItem(i, 1);
+    for (int i = 1; i <= w * h; ++i)
+        m.Cells().SetItem(i, 1);
     const TByteBuffer data = LzwEncode(m, false, 2);
     TBytes out{0x2C, 0, 0, 0, 0, uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8), 0, 2};
     for (int b = 1; b <= data.BlockCount(); ++b) {
@@ -80,11 +84,11 @@ TEST(GifWriter, OneImageFileHasTheExactBlockLayout) {
     m.SetCell(2, 1, 1);
     gif.AddSubImage(t, m, 25);
     const TBytes file = gif.SaveToMemory();
-    const TBytes expected =
-        Text("GIF89a") + TBytes{3, 0, 1, 0, 0x80, 0, 0} + TBytes{0, 0, 0, 200, 100, 50} +
-        TBytes{0x21, 0xF9, 4, 0, 25, 0, 0, 0} + TBytes{0x21, 0xFF, 0x0B} + Text("NETSCAPE2.0") +
-        TBytes{3, 1, 0, 0, 0} + TBytes{0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0x00} + TBytes{2, 2, 0x44, 0x50, 0} +
-        TBytes{0x3B};
+    const TBytes expected = Text("GIF89a") + TBytes{3, 0, 1, 0, 0x80, 0, 0} + TBytes{0, 0, 0, 200, 100, 50} +
+                            TBytes{0x21, 0xF9, 4, 0, 25, 0, 0, 0} + TBytes{0x21, 0xFF, 0x0B} +
+                            Text("NETSCAPE2.0") + TBytes{3, 1, 0, 0, 0} +
+                            TBytes{0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0x00} + TBytes{2, 2, 0x44, 0x50, 0} +
+                            TBytes{0x3B};
     EXPECT_EQ(file, expected);
 }
 
@@ -99,7 +103,8 @@ TEST(GifWriter, LaterImagesCarryLocalTablesAndTheLoopingBlockComesOnce) {
     EXPECT_EQ(file[10], 0xB3);
     const std::string text(file.begin(), file.end());
     EXPECT_EQ(text.find("NETSCAPE2.0"), text.rfind("NETSCAPE2.0"));
-    EXPECT_EQ(text.find("NETSCAPE2.0"), 13u + 48 + 8 + 3) << "between image 1's graphic control and its separator";
+    EXPECT_EQ(text.find("NETSCAPE2.0"), 13u + 48 + 8 + 3)
+        << "between image 1's graphic control and its separator";
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.front(), (std::pair<std::string, float>{"Compression de l'image numéro 1", 0}));
     EXPECT_EQ(progress.back(), (std::pair<std::string, float>{"Compression de l'image numéro 3", 1}));
@@ -115,7 +120,8 @@ TEST(GifWriter, LaterImagesCarryLocalTablesAndTheLoopingBlockComesOnce) {
         EXPECT_EQ(out.GetDelay(), delays[k]);
         EXPECT_EQ(out.Descriptor.Flags, flags[k]);
         EXPECT_EQ(out.Pixels.Cols(), in.Pixels.Cols());
-        EXPECT_TRUE(std::equal(in.Pixels.Cells().Memory(), in.Pixels.Cells().Memory() + in.Pixels.Cells().Size(),
+        EXPECT_TRUE(std::equal(in.Pixels.Cells().Memory(),
+                               in.Pixels.Cells().Memory() + in.Pixels.Cells().Size(),
                                out.Pixels.Cells().Memory()))
             << k;
     }
@@ -133,12 +139,14 @@ TEST(GifReader, AcceptsVersionsAndBlocksOfValidFiles) {
     };
     const TBytes comment = TBytes{0x21, 0xFE, 5} + Text("hello") + TBytes{0};
     const TBytes app = TBytes{0x21, 0xFF, 11} + Text("XMP DataXMP") + TBytes{2, 9, 9, 0};
-    const TBytes plain = TBytes{0x21, 0x01, 12, 0, 0, 0, 0, 4, 0, 1, 0, 8, 8, 1, 0, 3} + Text("abc") + TBytes{0};
+    const TBytes plain =
+        TBytes{0x21, 0x01, 12, 0, 0, 0, 0, 4, 0, 1, 0, 8, 8, 1, 0, 3} + Text("abc") + TBytes{0};
     const TBytes gce5 = TBytes{0x21, 0xF9, 5, 0, 33, 0, 0, 7, 0}; // a size byte of 5
     const Case cases[] = {
         {"87a without extensions", Hand("87a", Image(4, 2) + TBytes{0x3B}), 1, 0},
         {"upper-case version", Hand("89A", Image(4, 2) + TBytes{0x3B}), 1, 0},
-        {"comment, application and plain text", Hand("89a", comment + app + plain + Image(4, 2) + TBytes{0x3B}), 1, 0},
+        {"comment, application and plain text",
+         Hand("89a", comment + app + plain + Image(4, 2) + TBytes{0x3B}), 1, 0},
         {"graphic control read by its size byte", Hand("89a", gce5 + Image(4, 2) + TBytes{0x3B}), 1, 33},
         {"extensions after the last image", Hand("89a", Image(4, 2) + comment + TBytes{0x3B}), 1, 0},
         {"two images", Hand("89a", Image(4, 2) + Image(2, 2) + TBytes{0x3B}), 2, 0},
@@ -203,7 +211,8 @@ TEST(GifReader, RefusesBadFilesWithClearMessages) {
     const TBytes good = Hand("89a", Image(4, 2) + TBytes{0x3B});
     const Case cases[] = {
         {"version 88a", Hand("88a", Image(4, 2) + TBytes{0x3B}), "Version inconue", 0},
-        {"extension F8", Hand("89a", Image(4, 2) + TBytes{0x21, 0xF8, 0}), "Bloc d'extension inconnu.\nCode = $F8", 1},
+        {"extension F8", Hand("89a", Image(4, 2) + TBytes{0x21, 0xF8, 0}),
+         "Bloc d'extension inconnu.\nCode = $F8", 1},
         {"not an introducer", Hand("89a", Image(4, 2) + TBytes{0x00, 0x3B}), "Bloc inconnu.\nCode = $00", 1},
         {"no trailer", Hand("89a", Image(4, 2)), "Fichier GIF tronqué", 1},
         {"header cut", TBytes(good.begin(), good.begin() + 9), "Fichier GIF tronqué", 0},
@@ -222,8 +231,9 @@ TEST(GifReader, RefusesBadFilesWithClearMessages) {
 
 TEST(GifReader, AHugeDescriptorInATinyFileFailsWithoutAllocatingIt) {
     for (uint16_t side : {uint16_t(65535), uint16_t(20000)}) {
-        const TBytes file = Hand("89a", TBytes{0x2C, 0, 0, 0, 0, uint8_t(side), uint8_t(side >> 8), uint8_t(side),
-                                               uint8_t(side >> 8), 0, 2, 2, 0x44, 0x50, 0, 0x3B});
+        const TBytes file =
+            Hand("89a", TBytes{0x2C, 0, 0, 0, 0, uint8_t(side), uint8_t(side >> 8), uint8_t(side),
+                               uint8_t(side >> 8), 0, 2, 2, 0x44, 0x50, 0, 0x3B});
         TGifFile gif;
         EXPECT_THROW(gif.LoadFromMemory(file), EGifException) << side;
     }
@@ -266,8 +276,10 @@ TEST(GifDocument, DisplayedPictureBecomesAOneImageGifWithItsLabels) {
     picture.Height = 3;
     picture.BitCount = 8;
     picture.Palette.assign(256, 0);
-    for (int i = 0; i < 256; ++i) picture.Palette[size_t(i)] = MakeColor(uint8_t(i), uint8_t(i), uint8_t(i));
-    for (int i = 0; i < 15; ++i) picture.Pixels.push_back(uint8_t(i * 10));
+    for (int i = 0; i < 256; ++i)
+        picture.Palette[size_t(i)] = MakeColor(uint8_t(i), uint8_t(i), uint8_t(i));
+    for (int i = 0; i < 15; ++i)
+        picture.Pixels.push_back(uint8_t(i * 10));
     TImageDocument doc;
     doc.FileName = "/data/ccd/m31.fit";
     doc.DisplayStream = picture.ToBmpFile();
@@ -288,7 +300,8 @@ TEST(GifDocument, DisplayedPictureBecomesAOneImageGifWithItsLabels) {
     EXPECT_EQ(gif.SubImages[0]->GetDelay(), 0);
     const TBitmap& shown = gif.SubImages[0]->GetBitmap();
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(shown.PixelColor(x, y), picture.PixelColor(x, y));
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(shown.PixelColor(x, y), picture.PixelColor(x, y));
 
     const TBytes bmp = ReadFirstGifImageAsBmp(path);
     ASSERT_GE(bmp.size(), 1078u);

@@ -154,13 +154,15 @@ TEST(GifFile, ColourCountsTheFileRefuses) {
               "Le nombre de couleurs doit être 2, 4, 8, 16 or 256");
     EXPECT_TRUE(gif.SubImages.empty());
     // 4 passes the image's check but not the file's; the image is already in.
-    EXPECT_EQ(MessageOf([&] { gif.AddSubImage(Table(4), TByteArray2D(1, 1), 0); }), "Mauvais nombre de couleurs");
+    EXPECT_EQ(MessageOf([&] { gif.AddSubImage(Table(4), TByteArray2D(1, 1), 0); }),
+              "Mauvais nombre de couleurs");
     EXPECT_EQ(gif.SubImages.size(), 1u);
     TGifFile wide;
     EXPECT_THROW(wide.AddSubImage(Table(2), TByteArray2D(70000, 1), 0), EGifException);
     EXPECT_TRUE(wide.SubImages.empty());
     TGifFile flags;
-    for (auto [count, bits, expected] : {std::tuple{2, 1, 0x80}, std::tuple{16, 4, 0xB3}, std::tuple{256, 8, 0xF7}}) {
+    for (auto [count, bits, expected] :
+         {std::tuple{2, 1, 0x80}, std::tuple{16, 4, 0xB3}, std::tuple{256, 8, 0xF7}}) {
         flags.GlobalTable.Count = count;
         flags.TableBits = uint8_t(bits);
         flags.PackFlags();
@@ -219,7 +221,8 @@ TEST(BitmapToMatrix, ColoursInOrderOfFirstAppearanceAndRoundedCount) {
     };
     for (const Case c : {Case{1, 2}, Case{2, 2}, Case{3, 16}, Case{16, 16}, Case{17, 256}, Case{256, 256}}) {
         std::vector<uint32_t> pixels;
-        for (int i = 0; i < c.colors; ++i) pixels.push_back(MakeColor(uint8_t(i), 7, 9));
+        for (int i = 0; i < c.colors; ++i)
+            pixels.push_back(MakeColor(uint8_t(i), 7, 9));
         BitmapToMatrix(TrueColor(c.colors, 1, pixels), t, m);
         EXPECT_EQ(t.Count, c.count) << c.colors;
         EXPECT_EQ(m.GetCell(c.colors, 1), c.colors - 1);
@@ -271,7 +274,8 @@ TEST(BitmapToMatrix, MoreThan256ColoursAreReducedToNearColours) {
     const int w = 64, h = 64;
     std::vector<uint32_t> pixels;
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) pixels.push_back(MakeColor(uint8_t(4 * x), uint8_t(4 * y), uint8_t(2 * (x + y))));
+        for (int x = 0; x < w; ++x)
+            pixels.push_back(MakeColor(uint8_t(4 * x), uint8_t(4 * y), uint8_t(2 * (x + y))));
     TColorTable t;
     TByteArray2D m;
     BitmapToMatrix(TrueColor(w, h, pixels), t, m);
@@ -285,7 +289,8 @@ TEST(BitmapToMatrix, MoreThan256ColoursAreReducedToNearColours) {
             const uint32_t c = pixels[size_t((y - 1) * w + x - 1)];
             const TColorEntry& e = t.Entries[size_t(i)];
             double d = 0;
-            for (int k = 0; k < 3; ++k) d += std::pow(double(e[size_t(k)]) - double(uint8_t(c >> (8 * k))), 2);
+            for (int k = 0; k < 3; ++k)
+                d += std::pow(double(e[size_t(k)]) - double(uint8_t(c >> (8 * k))), 2);
             worst = std::max(worst, std::sqrt(d));
         }
     EXPECT_GT(used.size(), 200u) << "the table is put to use";

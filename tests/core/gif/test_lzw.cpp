@@ -21,7 +21,9 @@ template <class F> std::string MessageOf(F&& f) {
     return "(no exception)";
 }
 
-std::vector<uint8_t> Bytes(const TByteBuffer& b) { return {b.Bytes().begin(), b.Bytes().end()}; }
+std::vector<uint8_t> Bytes(const TByteBuffer& b) {
+    return {b.Bytes().begin(), b.Bytes().end()};
+}
 
 TByteArray2D Matrix(int cols, int rows, const std::vector<uint8_t>& cells) {
     TByteArray2D m(cols, rows);
@@ -41,7 +43,8 @@ struct TBits {
     void Put(uint32_t code, int width) {
         Acc |= code << Count;
         Count += width;
-        for (; Count >= 8; Count -= 8, Acc >>= 8) Out.push_back(uint8_t(Acc));
+        for (; Count >= 8; Count -= 8, Acc >>= 8)
+            Out.push_back(uint8_t(Acc));
     }
     TByteBuffer Finish() {
         if (Count > 0) Out.push_back(uint8_t(Acc));
@@ -87,7 +90,8 @@ std::vector<uint8_t> ReferenceEncode(const std::vector<uint8_t>& px, int codeSiz
         const uint32_t b = px[i++];
         add(previous, b);
         uint32_t code = b;
-        for (int c; i < px.size() && (c = find(code, px[i])) >= 0; ++i) code = uint32_t(c);
+        for (int c; i < px.size() && (c = find(code, px[i])) >= 0; ++i)
+            code = uint32_t(c);
         bits.Put(code, width);
         previous = code;
         if (full && i < px.size() && !deferClear) {
@@ -111,7 +115,8 @@ std::vector<uint32_t> Codes(const std::vector<uint8_t>& data, int codeSize) {
     size_t bit = 0;
     while (bit + size_t(width) <= data.size() * 8) {
         uint32_t code = 0;
-        for (int k = 0; k < width; ++k, ++bit) code |= uint32_t((data[bit / 8] >> (bit % 8)) & 1) << k;
+        for (int k = 0; k < width; ++k, ++bit)
+            code |= uint32_t((data[bit / 8] >> (bit % 8)) & 1) << k;
         codes.push_back(code);
         if (code == clear + 1) break;
         if (code == clear) {
@@ -131,7 +136,8 @@ std::vector<uint8_t> RandomPixels(size_t n, int colors, unsigned seed, int runs 
     std::vector<uint8_t> px(n);
     for (size_t i = 0; i < n;) {
         const uint8_t v = uint8_t(rng() % unsigned(colors));
-        for (int r = int(rng() % unsigned(runs)) + 1; r > 0 && i < n; --r) px[i++] = v;
+        for (int r = int(rng() % unsigned(runs)) + 1; r > 0 && i < n; --r)
+            px[i++] = v;
     }
     return px;
 }
@@ -142,7 +148,8 @@ TEST(LzwEncoder, SmallImagesGiveTheExpectedCodes) {
     // One pixel: clear, the pixel, end, three codes of 3 bits.
     EXPECT_EQ(Codes(Bytes(LzwEncode(Matrix(1, 1, {2}), false, 2)), 2), (std::vector<uint32_t>{4, 2, 5}));
     // Two equal pixels: the pair gets an entry that is never used.
-    EXPECT_EQ(Codes(Bytes(LzwEncode(Matrix(2, 1, {1, 1}), false, 2)), 2), (std::vector<uint32_t>{4, 1, 1, 5}));
+    EXPECT_EQ(Codes(Bytes(LzwEncode(Matrix(2, 1, {1, 1}), false, 2)), 2),
+              (std::vector<uint32_t>{4, 1, 1, 5}));
     // 0, 1, 0 at code size 2: codes 4, 0, 1, 0, 5 packed into two bytes.
     const TByteBuffer data = LzwEncode(Matrix(3, 1, {0, 1, 0}), false, 2);
     EXPECT_EQ(Bytes(data), (std::vector<uint8_t>{0x44, 0x50}));
@@ -154,13 +161,14 @@ TEST(LzwEncoder, OutputIsBitForBitThePlainAlgorithms) {
         int cols, rows, colors, codeSize, runs;
     };
     unsigned seed = 1;
-    for (const Case c : {Case{64, 64, 4, 2, 1}, Case{100, 80, 2, 2, 3}, Case{120, 90, 16, 4, 2},
-                         Case{200, 150, 256, 8, 1}, Case{300, 200, 256, 8, 6}, Case{37, 11, 8, 3, 1},
-                         Case{160, 160, 256, 9, 4}}) {
+    for (const Case c :
+         {Case{64, 64, 4, 2, 1}, Case{100, 80, 2, 2, 3}, Case{120, 90, 16, 4, 2}, Case{200, 150, 256, 8, 1},
+          Case{300, 200, 256, 8, 6}, Case{37, 11, 8, 3, 1}, Case{160, 160, 256, 9, 4}}) {
         const std::vector<uint8_t> px = RandomPixels(size_t(c.cols) * c.rows, c.colors, seed++, c.runs);
         const TByteBuffer data = LzwEncode(Matrix(c.cols, c.rows, px), false, uint8_t(c.codeSize));
         EXPECT_EQ(Bytes(data), ReferenceEncode(px, c.codeSize)) << c.cols << "x" << c.rows;
-        for (int32_t b = 1; b < data.BlockCount(); ++b) EXPECT_EQ(data.GetBlock(b).size(), 255u);
+        for (int32_t b = 1; b < data.BlockCount(); ++b)
+            EXPECT_EQ(data.GetBlock(b).size(), 255u);
         EXPECT_GE(data.GetBlock(data.BlockCount()).size(), 1u);
     }
 }
@@ -198,7 +206,8 @@ TEST(RowOrder, InterlacedPasses) {
     const auto order = [](int height) {
         std::vector<int> rows;
         int pass = 1;
-        for (int r = 0; r >= 0; r = NextInterlaceRow(r, height, pass)) rows.push_back(r);
+        for (int r = 0; r >= 0; r = NextInterlaceRow(r, height, pass))
+            rows.push_back(r);
         return rows;
     };
     EXPECT_EQ(order(1), (std::vector<int>{0}));
@@ -209,10 +218,12 @@ TEST(RowOrder, InterlacedPasses) {
         std::vector<int> rows = order(h);
         std::sort(rows.begin(), rows.end());
         ASSERT_EQ(int(rows.size()), h);
-        for (int r = 0; r < h; ++r) ASSERT_EQ(rows[size_t(r)], r) << "height " << h;
+        for (int r = 0; r < h; ++r)
+            ASSERT_EQ(rows[size_t(r)], r) << "height " << h;
     }
     const TBigByteArray flat = FlattenMatrix(Matrix(2, 3, {1, 1, 2, 2, 3, 3}), true);
-    EXPECT_EQ(std::vector<uint8_t>(flat.Memory(), flat.Memory() + 6), (std::vector<uint8_t>{1, 1, 3, 3, 2, 2}));
+    EXPECT_EQ(std::vector<uint8_t>(flat.Memory(), flat.Memory() + 6),
+              (std::vector<uint8_t>{1, 1, 3, 3, 2, 2}));
 }
 
 TEST(LzwDecoder, GivesBackWhatWasEncodedInBothRowOrders) {
@@ -222,9 +233,10 @@ TEST(LzwDecoder, GivesBackWhatWasEncodedInBothRowOrders) {
     };
     unsigned seed = 50;
     for (const Case c : {Case{1, 1, 2, 2, false}, Case{7, 3, 4, 2, true}, Case{5, 5, 4, 2, true},
-                         Case{257, 33, 256, 8, false}, Case{640, 480, 256, 8, true}, Case{33, 17, 16, 4, false},
-                         Case{90, 70, 256, 9, true}}) {
-        const TByteArray2D m = Matrix(c.cols, c.rows, RandomPixels(size_t(c.cols) * c.rows, c.colors, seed++, 5));
+                         Case{257, 33, 256, 8, false}, Case{640, 480, 256, 8, true},
+                         Case{33, 17, 16, 4, false}, Case{90, 70, 256, 9, true}}) {
+        const TByteArray2D m =
+            Matrix(c.cols, c.rows, RandomPixels(size_t(c.cols) * c.rows, c.colors, seed++, 5));
         const TByteBuffer data = LzwEncode(m, c.interlaced, uint8_t(c.codeSize));
         TByteArray2D back(c.cols, c.rows);
         LzwDecode(data, uint8_t(c.codeSize), c.interlaced, back);
@@ -240,12 +252,14 @@ TEST(LzwDecoder, GivesBackWhatWasEncodedInBothRowOrders) {
 TEST(LzwDecoder, ToleratesWhatValidStreamsMayDo) {
     // No clear code at the start; two clear codes at the start.
     TBits noClear;
-    for (uint32_t c : {1u, 0u, 6u, 5u}) noClear.Put(c, 3); // 6 = "1 0"
+    for (uint32_t c : {1u, 0u, 6u, 5u})
+        noClear.Put(c, 3); // 6 = "1 0"
     TByteArray2D a(4, 1);
     LzwDecode(noClear.Finish(), 2, false, a);
     EXPECT_EQ(Cells(a), (std::vector<uint8_t>{1, 0, 1, 0}));
     TBits twoClears;
-    for (uint32_t c : {4u, 4u, 3u, 6u, 5u}) twoClears.Put(c, 3); // 6 = "3 3"
+    for (uint32_t c : {4u, 4u, 3u, 6u, 5u})
+        twoClears.Put(c, 3); // 6 = "3 3"
     TByteArray2D b(3, 1);
     LzwDecode(twoClears.Finish(), 2, false, b);
     EXPECT_EQ(Cells(b), (std::vector<uint8_t>{3, 3, 3}));
@@ -272,7 +286,8 @@ TEST(LzwDecoder, ToleratesWhatValidStreamsMayDo) {
 TEST(LzwDecoder, BadStreamsFailWithTheirMessages) {
     const auto decode = [](std::vector<uint32_t> codes, int cols = 4, int rows = 1, int width = 3) {
         TBits bits;
-        for (uint32_t c : codes) bits.Put(c, width);
+        for (uint32_t c : codes)
+            bits.Put(c, width);
         TByteArray2D m(cols, rows);
         return MessageOf([&] { LzwDecode(bits.Finish(), 2, false, m); });
     };
@@ -288,7 +303,8 @@ TEST(LzwDecoder, BadStreamsFailWithTheirMessages) {
 
 TEST(ByteBuffer, BlocksOf255AndReadingAcrossThem) {
     TByteBuffer b;
-    for (int i = 0; i < 600; ++i) b.AddByte(uint8_t(i));
+    for (int i = 0; i < 600; ++i)
+        b.AddByte(uint8_t(i));
     b.Flush();
     ASSERT_EQ(b.BlockCount(), 3);
     EXPECT_EQ(b.GetBlock(1).size(), 255u);
@@ -298,6 +314,7 @@ TEST(ByteBuffer, BlocksOf255AndReadingAcrossThem) {
     b.Flush();
     EXPECT_EQ(b.BlockCount(), 3) << "no empty block";
     b.StartRead();
-    for (int i = 0; i < 600; ++i) ASSERT_EQ(b.ReadByte(), uint8_t(i));
+    for (int i = 0; i < 600; ++i)
+        ASSERT_EQ(b.ReadByte(), uint8_t(i));
     EXPECT_THROW(b.ReadByte(), EGifException);
 }
