@@ -18,13 +18,22 @@ class TCodeReader {
   public:
     explicit TCodeReader(std::span<const uint8_t> bytes) : FData(bytes.data()), FSize(bytes.size()) {}
 
+    // A code of `width` bits; past the end of the data its missing high bits read as 0 and
+    // Short() tells so.
     uint32_t Read(unsigned width) {
         if (FBits < width) Refill(width);
         const uint32_t code = uint32_t(FBuffer) & ((1u << width) - 1);
-        FBuffer >>= width;
-        FBits -= width;
+        if (FBits < width) {
+            FShort = true;
+            FBuffer = 0;
+            FBits = 0;
+        } else {
+            FBuffer >>= width;
+            FBits -= width;
+        }
         return code;
     }
+    bool Short() const { return FShort; }
 
   private:
     void Refill(unsigned width) {
@@ -38,8 +47,7 @@ class TCodeReader {
             FBits += taken * 8;
             return;
         }
-        while (FBits < width) {
-            if (FPos >= FSize) throw EGifException("Données d'image incomplètes");
+        while (FBits < width && FPos < FSize) {
             FBuffer |= uint64_t(FData[FPos++]) << FBits;
             FBits += 8;
         }
@@ -50,6 +58,7 @@ class TCodeReader {
     size_t FPos = 0;
     uint64_t FBuffer = 0;
     unsigned FBits = 0;
+    bool FShort = false;
 };
 
 // Places decoded pixels into the matrix row by row, in the order the image stores its rows.
@@ -167,14 +176,23 @@ void LzwDecode(const TByteBuffer& data, uint8_t codeSize, bool interlaced, TByte
         }
     };
 
+    // The end code is written with the width in use before the decoder's last entry, so it
+    // can be one bit narrower than the decoder expects; when it ends the data exactly, its
+    // missing bit is read as 0. Any other code cut short means the data stops too early.
+    const auto read = [&] {
+        const uint32_t code = reader.Read(width);
+        if (reader.Short() && code != end) throw EGifException("Données d'image incomplètes");
+        return code;
+    };
+
     // The start is a clear code's state, whether or not the data begins with one.
-    uint32_t code = reader.Read(width);
+    uint32_t code = read();
     uint32_t previous = 0;
     if (code != end && code != clear) {
         if (code >= next) code = 0;
         emit(code);
         previous = code;
-        code = reader.Read(width);
+        code = read();
     }
     while (code != end) {
         if (code == clear) {
@@ -182,7 +200,7 @@ void LzwDecode(const TByteBuffer& data, uint8_t codeSize, bool interlaced, TByte
             next = end + 1;
             limit = 1u << width;
             do
-                code = reader.Read(width);
+                code = read();
             while (code == clear);
             if (code == end) throw EGifException("Mauvais code");
             if (code >= next) code = 0;
@@ -198,7 +216,7 @@ void LzwDecode(const TByteBuffer& data, uint8_t codeSize, bool interlaced, TByte
             throw EGifException("Mauvais code");
         }
         previous = code;
-        code = reader.Read(width);
+        code = read();
     }
     sink.DropPartialRow();
 }

@@ -249,6 +249,24 @@ TEST(LzwDecoder, GivesBackWhatWasEncodedInBothRowOrders) {
     EXPECT_EQ(Cells(natural), (std::vector<uint8_t>{0, 2, 1}));
 }
 
+TEST(LzwDecoder, ReadsBackEveryShortRunAtEveryCodeSize) {
+    // Runs and ramps of every length up to 300: among them the streams whose end code is
+    // written one bit narrower than the decoder expects, ending the data exactly.
+    for (int codeSize = 2; codeSize <= 8; ++codeSize)
+        for (int w = 1; w <= 300; ++w)
+            for (int ramp = 0; ramp < 2; ++ramp) {
+                std::vector<uint8_t> px(size_t(w), 1);
+                if (ramp)
+                    for (int i = 0; i < w; ++i)
+                        px[size_t(i)] = uint8_t((i / 5) % (1 << codeSize));
+                const TByteBuffer data = LzwEncode(Matrix(w, 1, px), false, uint8_t(codeSize));
+                ASSERT_EQ(Bytes(data), ReferenceEncode(px, codeSize));
+                TByteArray2D back(w, 1);
+                ASSERT_NO_THROW(LzwDecode(data, uint8_t(codeSize), false, back)) << codeSize << " " << w;
+                ASSERT_EQ(Cells(back), px) << codeSize << " " << w;
+            }
+}
+
 TEST(LzwDecoder, ToleratesWhatValidStreamsMayDo) {
     // No clear code at the start; two clear codes at the start.
     TBits noClear;
