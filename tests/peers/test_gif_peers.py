@@ -116,7 +116,7 @@ def main():
         check("giflib_tool is built (libgif-dev)", False, GIFLIB)
     with tempfile.TemporaryDirectory() as tmp:
         # What we write.
-        for kind in ["one", "bw", "sixteen", "grey256", "truecolor", "long", "uniform", "anim"]:
+        for kind in ["one", "bw", "sixteen", "grey256", "truecolor", "long", "uniform", "narrowend", "anim"]:
             path = os.path.join(tmp, "ours_%s.gif" % kind)
             r = run(OURS, "make", kind, path)
             check("we write " + kind, r.returncode == 0, r.stderr)
