@@ -16,13 +16,16 @@ constexpr uint32_t kMaxCodes = 4096;
 // the code of "string of code c followed by byte b" in one look-up (0: none yet).
 class TCodeTable {
   public:
-    TCodeTable() : FChild(static_cast<uint16_t*>(std::calloc(kMaxCodes * 256, sizeof(uint16_t)))) {
+    // Pixels are below 2^rowBits: a row of the child table has that many entries.
+    explicit TCodeTable(unsigned rowBits)
+        : RowBits(rowBits),
+          FChild(static_cast<uint16_t*>(std::calloc(kMaxCodes << rowBits, sizeof(uint16_t)))) {
         if (!FChild) throw std::bad_alloc();
     }
 
     void Reset(unsigned codeWidth) {
         for (uint32_t c = FirstCode; c < NextCode; ++c)
-            FChild.get()[Prefix[c] * 256u + Suffix[c]] = 0;
+            FChild.get()[(uint32_t(Prefix[c]) << RowBits) + Suffix[c]] = 0;
         CodeWidth = codeWidth;
         FirstCode = NextCode = (1u << (codeWidth - 1)) + 2;
         Full = false;
@@ -31,7 +34,7 @@ class TCodeTable {
     void AddEntry(uint32_t prefix, uint8_t suffix) {
         Prefix[NextCode] = uint16_t(prefix);
         Suffix[NextCode] = suffix;
-        FChild.get()[prefix * 256u + suffix] = uint16_t(NextCode);
+        FChild.get()[(prefix << RowBits) + suffix] = uint16_t(NextCode);
         ++NextCode;
         if (NextCode == kMaxCodes)
             Full = true;
@@ -41,6 +44,7 @@ class TCodeTable {
 
     const uint16_t* Children() const { return FChild.get(); }
 
+    const unsigned RowBits;
     uint16_t Prefix[kMaxCodes];
     uint8_t Suffix[kMaxCodes];
     unsigned CodeWidth = 0;
@@ -75,7 +79,8 @@ TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeS
         if (all >= clear) throw EGifException("Indice de couleur hors de la table");
     }
 
-    auto table = std::make_unique<TCodeTable>();
+    const unsigned rowBits = codeSize < 8 ? codeSize : 8;
+    auto table = std::make_unique<TCodeTable>(rowBits);
     table->Reset(codeSize + 1);
     TEncodedBytes packer(n / 2);
     progress.Show(0);
@@ -96,7 +101,7 @@ TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeS
         table->AddEntry(previous, first);
         uint32_t code = first;
         while (i < n) {
-            const uint32_t longer = child[code * 256u + px[i]];
+            const uint32_t longer = child[(code << rowBits) + px[i]];
             if (!longer) break;
             code = longer;
             ++i;
