@@ -130,6 +130,20 @@ def main():
             "image 3: left=0 top=0 width=40 height=30 flags=0x80 local-table=2 code-size=2 delay=35 interlaced=0",
         ], "\n".join(one))
 
+        # convert to .gif: the displayed picture of a FITS image, as its .bmp rendering shows it.
+        sample = os.path.join(BUILD, "data", "orvanel-make-sample")
+        fit, gif, bmp = (os.path.join(tmp, "sample." + e) for e in ("fit", "gif", "bmp"))
+        made = run(sample, fit, "--width", "300", "--height", "200").returncode == 0
+        check("sample FITS made", made)
+        if made:
+            r = run(CLI, "convert", fit, "-o", gif, "--low", "900", "--high", "2000")
+            check("convert FITS to GIF", r.returncode == 0, r.stderr)
+            run(CLI, "render", fit, "-o", bmp, "--low", "900", "--high", "2000")
+            with Image.open(gif) as a, Image.open(bmp) as b:
+                check("the GIF shows the rendered picture in Pillow",
+                      a.convert("RGB").tobytes() == b.convert("RGB").tobytes() and a.size == (300, 200))
+            compare_with_peers("converted FITS", gif, facts=["^flags: 0xF7$", "^image 1: .* delay=0 "])
+
         # What giflib writes.
         giflib_facts = {
             "g87": ["^version: 87a$", "^global-table: 16$"],
