@@ -32,7 +32,10 @@ def check(name, condition, detail=""):
 
 
 def run(*args):
-    return subprocess.run(list(args), capture_output=True, text=True)
+    try:
+        return subprocess.run(list(args), capture_output=True, text=True)
+    except OSError as e:  # a tool that is not built or not installed
+        return subprocess.CompletedProcess(list(args), 127, "", str(e))
 
 
 def dump(tool, path):
