@@ -6,16 +6,11 @@ import subprocess
 import sys
 import tempfile
 
-CLI = os.environ.get("ORVANEL_CLI", "orvanel-cli")
-results = {"passed": 0, "failed": 0}
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from checks import CLI, check, finish  # noqa: E402
 
 
-def check(name, condition, detail=""):
-    if condition:
-        results["passed"] += 1
-    else:
-        results["failed"] += 1
-        print(f"FAIL {name} {detail}")
+
 
 
 def run(*args):
@@ -177,8 +172,7 @@ def main():
         code, out, _ = run(verb, "--help")
         check(f"{verb} help", code == 0 and out.startswith(f"Usage: orvanel-cli {verb} "), out)
 
-    print(f"{results['passed']} passed, {results['failed']} failed")
-    return 1 if results["failed"] else 0
+    return finish()
 
 
 if __name__ == "__main__":

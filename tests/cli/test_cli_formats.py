@@ -8,8 +8,9 @@ import subprocess
 import sys
 import tempfile
 
-CLI = os.environ.get("ORVANEL_CLI", "orvanel-cli")
-passed = failed = 0
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from checks import CLI, check, finish  # noqa: E402
+
 
 
 def run(*args):
@@ -17,13 +18,6 @@ def run(*args):
     return p.returncode, p.stdout.decode("utf-8", "replace"), p.stderr.decode("utf-8", "replace")
 
 
-def check(name, cond, detail=""):
-    global passed, failed
-    if cond:
-        passed += 1
-    else:
-        failed += 1
-        print(f"FAIL {name} {detail}")
 
 
 def pic(values, width, height, fmt=252, ptype=3, high=4000, low=-100, rows=None):
@@ -233,8 +227,7 @@ def main():
               any(c[8:48] == texts[0][:40].decode() for c in comments), out + err)
     finally:
         shutil.rmtree(d, ignore_errors=True)
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed else 0
+    return finish()
 
 
 if __name__ == "__main__":

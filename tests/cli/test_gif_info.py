@@ -5,18 +5,11 @@ import subprocess
 import sys
 import tempfile
 
-CLI = os.environ.get("ORVANEL_CLI", "build/debug/src/cli/orvanel-cli")
-passed = failed = 0
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from checks import CLI, check, finish  # noqa: E402
 
 
-def check(name, condition, detail=""):
-    global passed, failed
-    if condition:
-        passed += 1
-        print("ok   " + name)
-    else:
-        failed += 1
-        print("FAIL " + name + (": " + detail if detail else ""))
+
 
 
 def gif_info(*args):
@@ -61,5 +54,4 @@ with tempfile.TemporaryDirectory() as tmp:
     h = gif_info("--help")
     check("gif-info --help", h.returncode == 0 and b"Usage: orvanel-cli gif-info FILE.gif" in h.stdout)
 
-print("%d passed, %d failed" % (passed, failed))
-sys.exit(1 if failed else 0)
+sys.exit(finish())

@@ -13,18 +13,13 @@ import warnings
 import numpy as np
 from astropy.io import fits
 
-CLI = os.environ.get("ORVANEL_CLI", "orvanel-cli")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from checks import CLI, check, finish  # noqa: E402
+
 BUILD = os.environ.get("ORVANEL_BUILD", "")
-results = {"passed": 0, "failed": 0}
 warnings.simplefilter("ignore")
 
 
-def check(name, condition, detail=""):
-    if condition:
-        results["passed"] += 1
-    else:
-        results["failed"] += 1
-        print(f"FAIL {name} {detail}")
 
 
 def run(*args):
@@ -190,8 +185,7 @@ def main():
                     check(f"second save {bitpix}", a.read() == b.read())
     finally:
         shutil.rmtree(tmp, ignore_errors=True)
-    print(f"{results['passed']} passed, {results['failed']} failed")
-    return 1 if results["failed"] else 0
+    return finish()
 
 
 if __name__ == "__main__":

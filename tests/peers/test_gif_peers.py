@@ -12,23 +12,16 @@ import tempfile
 
 from PIL import Image
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from checks import CLI, check, finish  # noqa: E402
+
 BUILD = os.environ.get("ORVANEL_BUILD", "build/debug")
-CLI = os.environ.get("ORVANEL_CLI", os.path.join(BUILD, "src/cli/orvanel-cli"))
 OURS = os.path.join(BUILD, "tests/orvanel_gif_tool")
 GIFLIB = os.path.join(BUILD, "tests/giflib_tool")
 MAGICK = "/usr/bin/convert"
 
-passed = failed = 0
 
 
-def check(name, condition, detail=""):
-    global passed, failed
-    if condition:
-        passed += 1
-        print("ok   " + name)
-    else:
-        failed += 1
-        print("FAIL " + name + (": " + detail if detail else ""))
 
 
 def run(*args):
@@ -214,8 +207,7 @@ def main():
         with open(os.path.join(tmp, "magick_comment.gif"), "rb") as f:
             check("ImageMagick comment carries its comment block", b"\x21\xfe\x10from ImageMagick" in f.read())
 
-    print("%d passed, %d failed" % (passed, failed))
-    return 1 if failed else 0
+    return finish()
 
 
 if __name__ == "__main__":

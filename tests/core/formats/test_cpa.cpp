@@ -1,6 +1,7 @@
 #include "core/formats/cpa.h"
 
 #include "core/formats/recording_host.h"
+#include "core/formats/row_codec.h"
 #include "core/formats/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -20,10 +21,6 @@ template <typename T> void Put(std::vector<uint8_t>& b, size_t at, T v) {
 void PutString(std::vector<uint8_t>& b, size_t at, const std::string& s) {
     b[at] = static_cast<uint8_t>(s.size());
     std::memcpy(b.data() + at + 1, s.data(), s.size());
-}
-void Append16(std::vector<uint8_t>& b, uint16_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
 }
 
 // Long-header fields, all zero or empty unless a test sets them.
@@ -80,34 +77,9 @@ struct TShortHeader {
 // The camera software's row compressor: steps of -127..127 as one byte b - 127, others
 // escaped by 255; a row that would not shrink is written plain.
 std::vector<uint8_t> CompressRow(const std::vector<int16_t>& row) {
-    std::vector<uint8_t> body;
-    Append16(body, static_cast<uint16_t>(row[0]));
-    for (size_t x = 1; x < row.size(); ++x) {
-        const int d = row[x] - row[x - 1];
-        if (d >= -127 && d <= 127) {
-            body.push_back(static_cast<uint8_t>(d + 127));
-        } else {
-            body.push_back(255);
-            Append16(body, static_cast<uint16_t>(row[x]));
-        }
-    }
-    std::vector<uint8_t> out;
-    if (body.size() >= 2 * row.size()) {
-        Append16(out, static_cast<uint16_t>(2 * row.size()));
-        for (int16_t v : row)
-            Append16(out, static_cast<uint16_t>(v));
-    } else {
-        Append16(out, static_cast<uint16_t>(body.size()));
-        out.insert(out.end(), body.begin(), body.end());
-    }
-    return out;
+    return formats_test::CompressRow(row, 255, [](int d) { return static_cast<uint8_t>(d + 127); });
 }
 
-std::vector<int16_t> Values16(const TImageDocument& doc) {
-    std::vector<int16_t> v(doc.PixelStore.size() / 2);
-    std::memcpy(v.data(), doc.PixelStore.data(), v.size() * 2);
-    return v;
-}
 
 std::string Line(const std::string& s) {
     return s + std::string(72 - s.size(), ' ');

@@ -1,6 +1,7 @@
 #include "core/formats/pic.h"
 
 #include "core/formats/recording_host.h"
+#include "core/formats/row_codec.h"
 #include "core/formats/temp_dir.h"
 #include "core/text/errors.h"
 
@@ -17,10 +18,6 @@ namespace {
 void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
     b[at] = static_cast<uint8_t>(v);
     b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-void Append16(std::vector<uint8_t>& b, uint16_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
 }
 
 // A PIC header with the fields the reader interprets; data appended by the caller.
@@ -44,34 +41,9 @@ std::vector<uint8_t> PicHeader(uint8_t format, int16_t type, uint16_t width, uin
 // The row compressor of the camera software: small steps as one signed byte, anything
 // else escaped by 128; a row that would not shrink is written plain.
 std::vector<uint8_t> CompressRow(const std::vector<int16_t>& row) {
-    std::vector<uint8_t> body;
-    Append16(body, static_cast<uint16_t>(row[0]));
-    for (size_t x = 1; x < row.size(); ++x) {
-        const int d = row[x] - row[x - 1];
-        if (d >= -127 && d <= 127) {
-            body.push_back(static_cast<uint8_t>(static_cast<int8_t>(d)));
-        } else {
-            body.push_back(128);
-            Append16(body, static_cast<uint16_t>(row[x]));
-        }
-    }
-    std::vector<uint8_t> out;
-    if (body.size() >= 2 * row.size()) {
-        Append16(out, static_cast<uint16_t>(2 * row.size()));
-        for (int16_t v : row)
-            Append16(out, static_cast<uint16_t>(v));
-    } else {
-        Append16(out, static_cast<uint16_t>(body.size()));
-        out.insert(out.end(), body.begin(), body.end());
-    }
-    return out;
+    return formats_test::CompressRow(row, 128, [](int d) { return static_cast<uint8_t>(static_cast<int8_t>(d)); });
 }
 
-std::vector<int16_t> Values16(const TImageDocument& doc) {
-    std::vector<int16_t> v(doc.PixelStore.size() / 2);
-    std::memcpy(v.data(), doc.PixelStore.data(), v.size() * 2);
-    return v;
-}
 
 std::vector<std::vector<int16_t>> StarRows(int w, int h, unsigned seed) {
     std::mt19937 rng(seed);

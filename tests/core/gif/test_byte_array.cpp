@@ -1,23 +1,12 @@
 #include "core/gif/byte_array.h"
 
+#include "core/message_of.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace orv;
-
-namespace {
-
-template <class F> std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no exception)";
-}
-
-} // namespace
 
 TEST(BigByteArray, IndicesRunFromOneToSize) {
     TBigByteArray a(3);

@@ -6,6 +6,8 @@
 
 #include "core/formats/file_io.h"
 
+#include "core/message_of.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,14 +18,6 @@ using namespace orv;
 
 namespace {
 
-template <class F> std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no exception)";
-}
 
 using TBytes = std::vector<uint8_t>;
 

@@ -3,6 +3,8 @@
 #include "core/gif/gif_errors.h"
 #include "core/gif/gif_file.h"
 
+#include "core/message_of.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,14 +15,6 @@ using namespace orv;
 
 namespace {
 
-template <class F> std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no exception)";
-}
 
 TBitmap TrueColor(int w, int h, const std::vector<uint32_t>& colors) {
     TBitmap b;

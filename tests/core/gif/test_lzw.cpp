@@ -3,6 +3,8 @@
 #include "core/gif/lzw_encoder.h"
 #include "core/gif/row_order.h"
 
+#include "core/message_of.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,14 +14,6 @@ using namespace orv;
 
 namespace {
 
-template <class F> std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no exception)";
-}
 
 std::vector<uint8_t> Bytes(const TByteBuffer& b) {
     return {b.Bytes().begin(), b.Bytes().end()};

@@ -1,5 +1,7 @@
 #include "core/image/display.h"
 
+#include "core/image/document_builder.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,15 +14,9 @@ namespace {
 
 template <typename T>
 TImageDocument MakeDocument(uint8_t pixelType, int32_t w, int32_t h, std::vector<T> values, double low, double high) {
-    TImageDocument doc;
-    doc.Kind = kKindFits;
-    doc.PixelType = pixelType;
-    doc.ImageWidth = w;
-    doc.ImageHeight = h;
+    TImageDocument doc = image_test::MakeDocument(kKindFits, pixelType, w, h, values);
     doc.LowThreshold = low;
     doc.HighThreshold = high;
-    const auto* bytes = reinterpret_cast<const uint8_t*>(values.data());
-    doc.PixelStore.assign(bytes, bytes + values.size() * sizeof(T));
     return doc;
 }
 

@@ -1,5 +1,7 @@
 #include "core/image/readout.h"
 
+#include "core/image/document_builder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,14 +12,7 @@ namespace {
 
 template <typename T>
 TImageDocument Document(uint8_t kind, uint8_t pixelType, int32_t w, int32_t h, const std::vector<T>& values) {
-    TImageDocument doc;
-    doc.Kind = kind;
-    doc.PixelType = pixelType;
-    doc.ImageWidth = w;
-    doc.ImageHeight = h;
-    doc.PixelStore.resize(values.size() * sizeof(T));
-    std::memcpy(doc.PixelStore.data(), values.data(), doc.PixelStore.size());
-    return doc;
+    return image_test::MakeDocument(kind, pixelType, w, h, values);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "core/image/statistics.h"
 
+#include "core/image/document_builder.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,14 +15,7 @@ namespace {
 
 template <typename T>
 TImageDocument Document(uint8_t pixelType, int32_t w, int32_t h, const std::vector<T>& values) {
-    TImageDocument doc;
-    doc.Kind = kKindFits;
-    doc.PixelType = pixelType;
-    doc.ImageWidth = w;
-    doc.ImageHeight = h;
-    doc.PixelStore.resize(values.size() * sizeof(T));
-    std::memcpy(doc.PixelStore.data(), values.data(), doc.PixelStore.size());
-    return doc;
+    return image_test::MakeDocument(kKindFits, pixelType, w, h, values);
 }
 
 // The figures straight from their definition: Welford's running mean and spread, the
