@@ -1,14 +1,23 @@
-// The desktop program's entry.
-#include "ui/app_info.h"
+// The desktop program: the windows in their start order, then the files named on the
+// command line, each opened as "Ouvrir" opens it.
+#include "ui/application.h"
+#include "ui/form_main.h"
+#include "ui/program.h"
+#include "ui/qt_dialogs.h"
 
-#include <QApplication>
-#include <QMainWindow>
+#include <QScreen>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    app.setApplicationName(orv::ui::ApplicationTitle());
-    QMainWindow window;
-    window.setWindowTitle(orv::ui::ApplicationTitle());
-    window.showMaximized();
+    orv::ui::TApplication app(argc, argv);
+    orv::ui::TQtDialogs dialogs;
+    orv::ui::TProgram program(dialogs);
+    using orv::ui::FormMain;
+    QObject::connect(FormMain, &orv::ui::TFormMain::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    // The restored size is the screen's room, for desktops that leave maximising to the program.
+    FormMain->setGeometry(FormMain->screen()->availableGeometry());
+    FormMain->showMaximized();
+    const QStringList files = app.arguments().mid(1);
+    for (const QString& file : files)
+        orv::ui::RunCommand([&] { FormMain->OpenFile(file); });
     return app.exec();
 }

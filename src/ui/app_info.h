@@ -5,7 +5,11 @@
 
 namespace orv::ui {
 
-inline QString ApplicationTitle() { return QStringLiteral("Orvanel"); }
-inline QString ApplicationVersion() { return QStringLiteral("Version 1.03"); }
+inline QString ApplicationTitle() {
+    return QStringLiteral("Orvanel");
+}
+inline QString ApplicationVersion() {
+    return QStringLiteral("Version 1.03");
+}
 
 } // namespace orv::ui

@@ -1,0 +1,36 @@
+#include "ui/application.h"
+
+#include "core/text/error_box_text.h"
+#include "ui/app_info.h"
+#include "ui/dialogs.h"
+
+#include <exception>
+
+namespace orv::ui {
+
+void ShowException(const QString& message) {
+    Dialogs().Message(TMsgKind::Error, TButtons::Ok,
+                      QString::fromStdString(WithFullStop(message.toStdString())), ApplicationTitle());
+}
+
+void RunCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::bad_alloc&) {
+        ShowException(QStringLiteral("Mémoire insuffisante"));
+    } catch (const std::exception& e) {
+        ShowException(QString::fromStdString(e.what()));
+    }
+}
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(ApplicationTitle());
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    bool handled = false;
+    RunCommand([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}
+
+} // namespace orv::ui

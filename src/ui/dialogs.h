@@ -1,0 +1,55 @@
+// Every message box, file dialog, printer set-up, help request and modal window of the
+// program goes through TDialogs: the Qt implementation shows them, a scripted one answers
+// them in tests. Message boxes carry the French captions and buttons.
+#pragma once
+
+#include "core/image/document_host.h"
+
+#include <QString>
+#include <QStringList>
+
+class QDialog;
+class QPrinter;
+class QWidget;
+
+namespace orv::ui {
+
+// "Avertissement", "Erreur", "Information", "Confirmation".
+QString MessageCaption(TMsgKind kind);
+// "OK", "&Oui", "&Non", "&Tout".
+QString ButtonCaption(TAnswer answer);
+// The answers a box offers, in the order of its buttons.
+QList<TAnswer> ButtonAnswers(TButtons buttons);
+
+// One entry of a file dialog's filter list: the text shown and its patterns ("*.PIC;*.FTS").
+struct TFileFilter {
+    QString Description;
+    QString Patterns;
+};
+// The form QFileDialog reads: "Description (pat1 pat2)" entries joined by ";;".
+QString QtFilterString(const QList<TFileFilter>& filters);
+
+class TDialogs {
+  public:
+    virtual ~TDialogs() = default;
+
+    // A modal message box. An empty caption takes the kind's caption.
+    virtual TAnswer Message(TMsgKind kind, TButtons buttons, const QString& text,
+                            const QString& caption = {}) = 0;
+    // The name of one existing file chosen by the user; empty when cancelled.
+    virtual QString OpenFileName(QWidget* parent, const QList<TFileFilter>& filters, int selected) = 0;
+    // A name to save under; empty when cancelled.
+    virtual QString SaveFileName(QWidget* parent, const QList<TFileFilter>& filters) = 0;
+    // The printer set-up dialog on that printer; true when confirmed.
+    virtual bool PrinterSetup(QWidget* parent, QPrinter& printer) = 0;
+    // Opens the program's help at its contents.
+    virtual void ShowHelp(QWidget* parent) = 0;
+    // Shows a window modally and returns its result (QDialog::Accepted or Rejected).
+    virtual int Exec(QDialog& dialog) = 0;
+};
+
+// The dialogs the program uses; set once at start (tests set their scripted one).
+TDialogs& Dialogs();
+void SetDialogs(TDialogs* dialogs);
+
+} // namespace orv::ui

@@ -1,0 +1,72 @@
+#include "ui/display_picture.h"
+
+#include "core/image/bitmap.h"
+
+#include <cstring>
+#include <span>
+
+namespace orv::ui {
+
+namespace {
+
+uint32_t Get32(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
+}
+uint16_t Get16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+// The rendered images' own layout: 8 bits, uncompressed, bottom-up, 256 colours after a
+// 40-byte info header. One table look-up per pixel.
+QImage FromRenderedBitmap(const std::vector<uint8_t>& s) {
+    if (s.size() < 1078 || s[0] != 'B' || s[1] != 'M') return {};
+    const uint8_t* h = s.data();
+    const uint32_t offset = Get32(h + 10);
+    const int32_t width = static_cast<int32_t>(Get32(h + 18));
+    const int32_t height = static_cast<int32_t>(Get32(h + 22));
+    if (Get32(h + 14) != 40 || Get16(h + 28) != 8 || Get32(h + 30) != 0 || offset < 1078 || width <= 0 ||
+        height <= 0)
+        return {};
+    const uint64_t stride = (static_cast<uint64_t>(width) + 3) / 4 * 4;
+    if (offset + stride * static_cast<uint64_t>(height) > s.size()) return {};
+    const uint32_t used = Get32(h + 46);
+    if (used != 0 && used != 256) return {};
+    uint32_t colors[256];
+    for (int i = 0; i < 256; ++i) {
+        const uint8_t* e = h + 54 + 4 * i;
+        colors[i] = 0xFF000000u | (uint32_t(e[2]) << 16) | (uint32_t(e[1]) << 8) | e[0];
+    }
+    QImage picture(width, height, QImage::Format_RGB32);
+    if (picture.isNull()) return {};
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* in = h + offset + stride * static_cast<uint64_t>(height - 1 - y);
+        auto* out = reinterpret_cast<uint32_t*>(picture.scanLine(y));
+        for (int32_t x = 0; x < width; ++x)
+            out[x] = colors[in[x]];
+    }
+    return picture;
+}
+
+} // namespace
+
+QImage DisplayPicture(const std::vector<uint8_t>& stream) {
+    QImage fast = FromRenderedBitmap(stream);
+    if (!fast.isNull()) return fast;
+    try {
+        const TBitmap bitmap = TBitmap::FromBmpFile(std::span<const uint8_t>(stream.data(), stream.size()));
+        QImage picture(bitmap.Width, bitmap.Height, QImage::Format_RGB32);
+        if (picture.isNull()) return {};
+        for (int32_t y = 0; y < bitmap.Height; ++y) {
+            auto* out = reinterpret_cast<uint32_t*>(picture.scanLine(y));
+            for (int32_t x = 0; x < bitmap.Width; ++x) {
+                const uint32_t c = bitmap.PixelColor(x, y); // red in the low byte
+                out[x] = 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+            }
+        }
+        return picture;
+    } catch (const EOrvanelError&) {
+        return {};
+    }
+}
+
+} // namespace orv::ui

@@ -1,0 +1,15 @@
+// The picture Qt paints for a document: its display bitmap (a Windows bitmap file image)
+// as a 32-bit QImage, top row first, built once each time the document is shown.
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+#include <vector>
+
+namespace orv::ui {
+
+// A null image when the stream holds no valid bitmap.
+QImage DisplayPicture(const std::vector<uint8_t>& stream);
+
+} // namespace orv::ui

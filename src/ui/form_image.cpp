@@ -1,0 +1,274 @@
+#include "ui/form_image.h"
+
+#include "core/formats/bmp_document.h"
+#include "core/formats/fits_writer.h"
+#include "core/formats/pic.h"
+#include "core/gif/gif_document.h"
+#include "core/image/display.h"
+#include "core/text/number_text.h"
+#include "ui/application.h"
+#include "ui/dialogs.h"
+#include "ui/display_picture.h"
+#include "ui/form_cree_anim.h"
+#include "ui/form_main.h"
+#include "ui/form_seuils.h"
+#include "ui/image_control.h"
+#include "ui/progress_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
+#include <QToolButton>
+
+#include <cstring>
+
+namespace orv::ui {
+
+namespace {
+
+std::string LocalName(const QString& fileName) {
+    return QFile::encodeName(fileName).toStdString();
+}
+
+// The value of one stored pixel, or nothing when the store is short.
+std::optional<double> StoredValue(const TImageDocument& doc, size_t index) {
+    const int bytes = BytesPerPixel(doc.PixelType);
+    if (bytes == 0 || (index + 1) * static_cast<size_t>(bytes) > doc.PixelStore.size()) return std::nullopt;
+    const uint8_t* p = doc.PixelStore.data() + index * static_cast<size_t>(bytes);
+    switch (doc.PixelType) {
+    case kPixelInt16: {
+        int16_t v;
+        std::memcpy(&v, p, 2);
+        return v;
+    }
+    case kPixelInt32: {
+        int32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    }
+    case kPixelReal32: {
+        float v;
+        std::memcpy(&v, p, 4);
+        return v;
+    }
+    default: {
+        double v;
+        std::memcpy(&v, p, 8);
+        return v;
+    }
+    }
+}
+
+struct TWaitCursor {
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+TSystemMetrics SystemMetrics(const QWidget* window) {
+    const QStyle* style = window->style();
+    QStyleOptionTitleBar title;
+    title.initFrom(window);
+    title.titleBarFlags = window->windowFlags();
+    TSystemMetrics m;
+    m.BorderWidth = m.BorderHeight = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
+    m.CaptionHeight = style->pixelMetric(QStyle::PM_TitleBarHeight, &title, window);
+    m.VScrollWidth = m.HScrollHeight = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, window);
+    return m;
+}
+
+} // namespace
+
+QString ModifiedQuestion() {
+    return QStringLiteral("Les informations de ce fichier ont changé !\nVoulez vous l'enregistrer ?");
+}
+
+TFormImage::TFormImage(QWidget* parent) : QMdiSubWindow(parent) {
+    setObjectName("FormImage");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString::fromStdString(doc_.Caption));
+    ScrollBox = new QScrollArea;
+    ScrollBox->setObjectName("ScrollBox");
+    ScrollBox->setFrameShape(QFrame::NoFrame);
+    ScrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ScrollBox->setWidgetResizable(false);
+    Image = new TImageControl;
+    Image->setFixedSize(0, 0);
+    Image->OnMouseMove = [this](int x, int y) { RunCommand([&] { ImageMouseMove(x, y); }); };
+    ScrollBox->setWidget(Image);
+    setWidget(ScrollBox);
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    AjusterlaFentre1 = PopupMenu1->addAction(QStringLiteral("Ajuster la Fenêtre"));
+    AjusterlaFentre1->setObjectName("AjusterlaFentre1");
+    PopupMenu1->addSeparator();
+    connect(AjusterlaFentre1, &QAction::triggered, this,
+            [this] { RunCommand([this] { AjusterlaFentre1Click(); }); });
+    Image->PopupMenu = PopupMenu1;
+}
+
+TFormImage::~TFormImage() = default;
+
+QString TFormImage::FileName() const {
+    return QFile::decodeName(QByteArray::fromStdString(doc_.FileName));
+}
+
+TLoadResult TFormImage::OpenImage(const QString& fileName) {
+    TWaitCursor wait;
+    return doc_.OpenImage(LocalName(fileName), *this);
+}
+
+void TFormImage::SaveImage(const QString& fileName) {
+    if (doc_.Kind != kKindPic && doc_.Kind != kKindFits) return;
+    doc_.SaveImage(LocalName(fileName));
+    doc_.Modified = false;
+    CaptionChanged(doc_.Caption);
+}
+
+void TFormImage::SaveByKind() {
+    const std::string name = doc_.FileName;
+    switch (doc_.Kind) {
+    case kKindPic:
+        SavePic(doc_, name);
+        break;
+    case kKindFits:
+        SaveFits(doc_, name);
+        break;
+    case kKindBmp:
+        SaveBmp(doc_, name);
+        break;
+    case kKindGif:
+        WriteDisplayedPictureAsGif(doc_, name, *this);
+        break;
+    default:
+        return;
+    }
+    // Cleared once the file is safely written: a failed save still asks on close.
+    doc_.Modified = false;
+    CaptionChanged(doc_.Caption);
+}
+
+void TFormImage::Render() {
+    orv::Render(doc_);
+}
+
+void TFormImage::ShowImage() {
+    QImage picture = DisplayPicture(doc_.DisplayStream);
+    if (!picture.isNull()) Image->setFixedSize(picture.size());
+    if (doc_.FirstShow) {
+        FitWindow();
+        doc_.FirstShow = false;
+    }
+    Image->SetPicture(std::move(picture));
+    if (doc_.PixelType != kPixelNone) doc_.UpdateCaption(doc_.FileName, doc_.ImageWidth, doc_.ImageHeight);
+    CaptionChanged(doc_.Caption);
+}
+
+void TFormImage::FitWindow() {
+    if (!FormMain) return;
+    const TSize image{Image->width(), Image->height()};
+    const QSize main = FormMain->MainClientSize();
+    const auto client =
+        orv::FitWindow(image, TSize{main.width(), main.height()}, FormMain->SpeedPanel->height(),
+                       FormMain->StatusBar->height(), SystemMetrics(this));
+    if (client) SetClientSize(QSize(client->Width, client->Height));
+}
+
+void TFormImage::DisplayChanged() {
+    if (doc_.Kind == kKindPic || doc_.Kind == kKindFits) doc_.Modified = true;
+    Render();
+    ShowImage();
+}
+
+QSize TFormImage::ClientSize() const {
+    return ScrollBox->size();
+}
+
+void TFormImage::SetClientSize(QSize client) {
+    ensurePolished();
+    const QMargins frame = contentsMargins();
+    resize(client.width() + frame.left() + frame.right(), client.height() + frame.top() + frame.bottom());
+}
+
+void TFormImage::FormActivate() {
+    if (!FormMain) return;
+    FormMain->CurrentImage = FormMain->ActiveMDIChild();
+    PushThresholds(doc_.HighThreshold, doc_.LowThreshold);
+    UpdateImageTools();
+}
+
+void TFormImage::ImageMouseMove(int x, int y) {
+    if (!FormMain || (doc_.Kind != kKindPic && doc_.Kind != kKindFits)) return;
+    if (x < 0 || y < 0 || x >= doc_.ImageWidth || y >= doc_.ImageHeight) return;
+    FormMain->SetStatusPanel(0, QStringLiteral("X : %1").arg(x + 1));
+    FormMain->SetStatusPanel(1, QStringLiteral("Y : %1").arg(doc_.ImageHeight - y));
+    const size_t index =
+        static_cast<size_t>(doc_.ImageHeight - 1 - y) * static_cast<size_t>(doc_.ImageWidth) +
+        static_cast<size_t>(x);
+    const auto value = StoredValue(doc_, index);
+    if (!value) return;
+    long double intensity = *value;
+    if (doc_.Kind == kKindFits)
+        intensity = intensity * static_cast<long double>(doc_.Header.BScale) +
+                    static_cast<long double>(doc_.Header.BZero);
+    FormMain->SetStatusPanel(2, QStringLiteral("Intensité : ") +
+                                    QString::fromStdString(FormatReadout(static_cast<double>(intensity))));
+}
+
+void TFormImage::AjusterlaFentre1Click() {
+    FitWindow();
+}
+
+void TFormImage::closeEvent(QCloseEvent* event) {
+    if (doc_.Modified) {
+        if (Dialogs().Message(TMsgKind::Error, TButtons::YesNo, ModifiedQuestion()) == TAnswer::Yes) {
+            try {
+                SaveImage(FileName());
+            } catch (const std::exception& e) {
+                // The window stays open with its changes rather than losing them.
+                ShowException(QString::fromStdString(e.what()));
+                event->ignore();
+                return;
+            }
+        }
+        doc_.Modified = false;
+    }
+    if (FormMain && FormMain->CurrentImage == this) FormMain->CurrentImage = nullptr;
+    QMdiSubWindow::closeEvent(event);
+}
+
+TAnswer TFormImage::Message(TMsgKind kind, TButtons buttons, const std::string& text) {
+    return Dialogs().Message(kind, buttons, QString::fromStdString(text));
+}
+
+void TFormImage::PushThresholds(double high, double low) {
+    if (FormSeuils) FormSeuils->ShowThresholds(high, low);
+}
+
+void TFormImage::SetBitAjoutEnabled(bool enabled) {
+    if (FormCreeAnim) FormCreeAnim->BitAjout->setEnabled(enabled);
+}
+
+void TFormImage::UpdateImageTools() {
+    if (FormMain) FormMain->UpdateImageTools();
+}
+
+void TFormImage::CaptionChanged(const std::string& caption) {
+    setWindowTitle(QString::fromStdString(caption));
+}
+
+std::vector<uint8_t> TFormImage::FirstGifImage(const std::string& fileName) {
+    return ReadFirstGifImageAsBmp(fileName);
+}
+
+void TFormImage::Progress(const std::string& label, float fraction) {
+    if (ProgressForm) ProgressForm->Label1->setText(QString::fromStdString(label));
+    ShowProgress(fraction);
+}
+
+} // namespace orv::ui

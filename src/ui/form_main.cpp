@@ -1,0 +1,377 @@
+// The main window's layout, menus, enabling rules and window commands. The file commands
+// are in form_main_files.cpp.
+#include "ui/form_main.h"
+
+#include "core/image/image_document.h"
+#include "ui/app_info.h"
+#include "ui/application.h"
+#include "ui/form_apropos.h"
+#include "ui/form_cree_anim.h"
+#include "ui/form_image.h"
+#include "ui/form_pal.h"
+#include "ui/form_seuils.h"
+#include "ui/tool_icons.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <clocale>
+
+namespace orv::ui {
+
+TFormMain* FormMain = nullptr;
+
+TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("FormMain");
+    setWindowTitle(ApplicationTitle());
+    setWindowIcon(QIcon(DrawPicture(TPicture::AboutIcon, 32)));
+    // Numbers in text always use "." (threshold boxes, header values, time stamps).
+    std::setlocale(LC_NUMERIC, "C");
+    QLocale::setDefault(QLocale::c());
+
+    auto* client = new QWidget(this);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    CreateSpeedPanel();
+    SpeedPanel->setParent(client);
+    layout->addWidget(SpeedPanel);
+    MdiArea = new QMdiArea(client);
+    MdiArea->setObjectName("ClientArea");
+    MdiArea->setBackground(palette().brush(QPalette::Dark));
+    MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    layout->addWidget(MdiArea, 1);
+    setCentralWidget(client);
+    CreateMenus();
+    CreateStatusBar();
+    setAcceptDrops(true);
+
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFormMain::SubWindowActivated);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &TFormMain::UpdateMenuItems);
+    ApplyRule(MainWindowStartRule());
+}
+
+TFormMain::~TFormMain() {
+    disconnect(qApp, &QGuiApplication::focusWindowChanged, this, &TFormMain::UpdateMenuItems);
+    disconnect(MdiArea, nullptr, this, nullptr);
+    delete printer_;
+}
+
+void TFormMain::CreateSpeedPanel() {
+    auto* panel = new QFrame;
+    panel->setObjectName("SpeedPanel");
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setFixedHeight(33);
+    SpeedPanel = panel;
+    struct TButton {
+        QToolButton** Member;
+        const char* Name;
+        int X;
+        const char* Hint;
+        TPicture Picture;
+        void (TFormMain::*Handler)();
+    };
+    const TButton buttons[] = {
+        {&SaveBtn, "SaveBtn", 7, "Enregistrer", TPicture::Save, &TFormMain::FileSaveItemClick},
+        {&OpenBtn, "OpenBtn", 31, "Ouvrir", TPicture::Open, &TFormMain::FileOpenItemClick},
+        {&SpeedPrint, "SpeedPrint", 55, "Imprimer", TPicture::Print, &TFormMain::Imprimer1Click},
+        {&ExitBtn, "ExitBtn", 96, "Quitter", TPicture::Exit, &TFormMain::FileExitItemClick},
+        {&SpeedPal, "SpeedPal", 136, "Choix des palettes", TPicture::Palette, &TFormMain::SpeedPalClick},
+        {&SpeedSeuils, "SpeedSeuils", 160, "Réglage des seuils", TPicture::Thresholds,
+         &TFormMain::SpeedSeuilsClick},
+        {&SpeedStat, "SpeedStat", 184, "Statistiques", TPicture::Statistics, &TFormMain::SpeedStatClick},
+        {&SpeedButton1, "SpeedButton1", 224, "Créer une animation", TPicture::Animation,
+         &TFormMain::SpeedButton1Click},
+    };
+    for (const TButton& b : buttons) {
+        auto* button = new QToolButton(panel);
+        button->setObjectName(b.Name);
+        button->setGeometry(b.X, 3, 25, 25);
+        button->setToolTip(QString::fromUtf8(b.Hint));
+        button->setIcon(ToolIcon(b.Picture));
+        button->setIconSize(QSize(18, 18));
+        button->setAutoRaise(true);
+        const auto handler = b.Handler;
+        connect(button, &QToolButton::clicked, this,
+                [this, handler] { RunCommand([&] { (this->*handler)(); }); });
+        *b.Member = button;
+    }
+}
+
+void TFormMain::CreateMenus() {
+    auto item = [this](QMenu* menu, const char* name, const char* caption, QKeySequence key,
+                       void (TFormMain::*handler)()) {
+        QAction* a = menu->addAction(QString::fromUtf8(caption));
+        a->setObjectName(name);
+        if (!key.isEmpty()) a->setShortcut(key);
+        connect(a, &QAction::triggered, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
+        return a;
+    };
+    auto separator = [](QMenu* menu, const char* name) {
+        QAction* a = menu->addSeparator();
+        a->setObjectName(name);
+        return a;
+    };
+    auto menu = [this](const char* name, const char* caption) {
+        QMenu* m = menuBar()->addMenu(QString::fromUtf8(caption));
+        m->setObjectName(name);
+        return m;
+    };
+    menuBar()->setObjectName("MainMenu1");
+
+    File1 = menu("File1", "&Fichier");
+    FileOpenItem = item(File1, "FileOpenItem", "&Ouvrir", Qt::Key_F3, &TFormMain::FileOpenItemClick);
+    Ouvrirunlot1 = item(File1, "Ouvrirunlot1", "&Ouvrir un lot", {}, &TFormMain::Ouvrirunlot1Click);
+    FileSaveItem = item(File1, "FileSaveItem", "&Enregistrer", Qt::Key_F2, &TFormMain::FileSaveItemClick);
+    EnregistrersousGif1 =
+        item(File1, "EnregistrersousGif1", "Enregistrer sous &Gif", {}, &TFormMain::EnregistrersousGif1Click);
+    Toutenrgistrer1 =
+        item(File1, "Toutenrgistrer1", "Tout &enregistrer", {}, &TFormMain::Toutenrgistrer1Click);
+    FileCloseItem = item(File1, "FileCloseItem", "&Fermer", QKeySequence(Qt::CTRL | Qt::Key_C),
+                         &TFormMain::FileCloseItemClick);
+    Toutfermer1 = item(File1, "Toutfermer1", "Tout &fermer", {}, &TFormMain::Toutfermer1Click);
+    N1 = separator(File1, "N1");
+    Configurationdelimpression1 = item(File1, "Configurationdelimpression1", "&Configuration de l'impression",
+                                       {}, &TFormMain::Configurationdelimpression1Click);
+    Imprimer1 = item(File1, "Imprimer1", "&Imprimer", Qt::Key_F5, &TFormMain::Imprimer1Click);
+    N4 = separator(File1, "N4");
+    FileExitItem = item(File1, "FileExitItem", "&Quitter", {}, &TFormMain::FileExitItemClick);
+
+    Visualisation1 = menu("Visualisation1", "&Visualisation");
+    RglagesdesSeuils1 = item(Visualisation1, "RglagesdesSeuils1", "&Réglages des Seuils", Qt::Key_F6,
+                             &TFormMain::RglagesdesSeuils1Click);
+    Palettes1 = item(Visualisation1, "Palettes1", "&Palettes", {}, &TFormMain::Palettes1Click);
+    N7 = separator(Visualisation1, "N7");
+    Animation1 = item(Visualisation1, "Animation1", "Créer une &Animation", {}, &TFormMain::Animation1Click);
+
+    Window1 = menu("Window1", "Fe&nêtre");
+    Dupliquer1 = item(Window1, "Dupliquer1", "&Dupliquer", {}, &TFormMain::Dupliquer1Click);
+    WindowCascadeItem =
+        item(Window1, "WindowCascadeItem", "&Cascade", {}, &TFormMain::WindowCascadeItemClick);
+    WindowTileItem = item(Window1, "WindowTileItem", "&Mosaïque", {}, &TFormMain::WindowTileItemClick);
+    WindowArrangeItem =
+        item(Window1, "WindowArrangeItem", "&Réorganiser les icônes", {}, &TFormMain::WindowArrangeItemClick);
+    WindowMinimizeItem =
+        item(Window1, "WindowMinimizeItem", "&Tout réduire", {}, &TFormMain::WindowMinimizeItemClick);
+    connect(Window1, &QMenu::aboutToShow, this, &TFormMain::UpdateWindowList);
+
+    Help1 = menu("Help1", "&Aide");
+    Rubriquesdaide1 =
+        item(Help1, "Rubriquesdaide1", "&Rubriques d'aide", {}, &TFormMain::Rubriquesdaide1Click);
+    N2 = separator(Help1, "N2");
+    HelpAboutItem = item(Help1, "HelpAboutItem", "&A propos", {}, &TFormMain::HelpAboutItemClick);
+}
+
+void TFormMain::CreateStatusBar() {
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName("StatusBar");
+    StatusBar->setFixedHeight(19);
+    StatusBar->setSizeGripEnabled(false);
+    const char* texts[4] = {"X :", "Y :", "Intensité :", ""};
+    const int widths[4] = {50, 50, 120, 50};
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = new QLabel(QString::fromUtf8(texts[i]), StatusBar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFixedWidth(widths[i]);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        StatusBar->addWidget(panel);
+        StatusPanels[static_cast<size_t>(i)] = panel;
+    }
+    setStatusBar(StatusBar);
+}
+
+int TFormMain::MDIChildCount() const {
+    return static_cast<int>(MdiArea->subWindowList().size());
+}
+
+TFormImage* TFormMain::ActiveMDIChild() const {
+    return qobject_cast<TFormImage*>(MdiArea->currentSubWindow());
+}
+
+QList<TFormImage*> TFormMain::MDIChildren() const {
+    QList<TFormImage*> out;
+    const auto history = MdiArea->subWindowList(QMdiArea::ActivationHistoryOrder); // most recent last
+    for (auto it = history.rbegin(); it != history.rend(); ++it)
+        if (auto* w = qobject_cast<TFormImage*>(*it)) out << w;
+    return out;
+}
+
+QSize TFormMain::MainClientSize() const {
+    return {centralWidget()->width(), centralWidget()->height() + StatusBar->height()};
+}
+
+void TFormMain::SetStatusPanel(int index, const QString& text) {
+    if (index >= 0 && index < 4) StatusPanels[static_cast<size_t>(index)]->setText(text);
+}
+
+void TFormMain::SubWindowActivated(QMdiSubWindow* window) {
+    if (closingAll_) return;
+    auto* image = qobject_cast<TFormImage*>(window);
+    // The frame reports an activation again when the program comes back from another
+    // window; the image's activation handler runs only when the active child changes.
+    if (image && image != lastActivated_) {
+        lastActivated_ = image;
+        RunCommand([image] { image->FormActivate(); });
+    }
+    UpdateMenuItems();
+}
+
+void TFormMain::ApplyRule(const std::vector<TControlState>& states) {
+    for (const TControlState& s : states) {
+        QWidget* window = nullptr;
+        if (s.Window == "FormMain")
+            window = this;
+        else if (s.Window == "FormSeuils")
+            window = FormSeuils;
+        else if (s.Window == "FormPal")
+            window = FormPal;
+        else if (s.Window == "FormCreeAnim")
+            window = FormCreeAnim;
+        if (!window) continue;
+        QObject* control =
+            window->findChild<QObject*>(QString::fromLatin1(s.Control.data(), s.Control.size()));
+        if (auto* action = qobject_cast<QAction*>(control))
+            action->setEnabled(s.Enabled);
+        else if (auto* widget = qobject_cast<QWidget*>(control))
+            widget->setEnabled(s.Enabled);
+    }
+}
+
+void TFormMain::UpdateMenuItems() {
+    const TFormImage* active = ActiveMDIChild();
+    ApplyRule(MenuItemsRule(MDIChildCount(),
+                            active ? std::optional<uint8_t>(active->Document().Kind) : std::nullopt));
+}
+
+void TFormMain::UpdateImageTools() {
+    ApplyRule(
+        ImageToolsRule(CurrentImage ? std::optional<uint8_t>(CurrentImage->Document().Kind) : std::nullopt));
+}
+
+void TFormMain::UpdateWindowList() {
+    for (QAction* a : windowListActions_) {
+        Window1->removeAction(a);
+        delete a;
+    }
+    windowListActions_.clear();
+    const auto windows = MdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty()) return;
+    QAction* line = Window1->addSeparator();
+    windowListActions_ << line;
+    int number = 1;
+    for (QMdiSubWindow* w : windows) {
+        QString text = w->windowTitle();
+        text.replace('&', "&&");
+        QAction* a = Window1->addAction(number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(text)
+                                                    : QStringLiteral("%1 %2").arg(number).arg(text));
+        a->setCheckable(true);
+        a->setChecked(w == MdiArea->currentSubWindow());
+        QPointer<QMdiSubWindow> target = w;
+        connect(a, &QAction::triggered, this, [this, target] {
+            if (target) {
+                if (target->isMinimized()) target->showNormal();
+                MdiArea->setActiveSubWindow(target);
+            }
+        });
+        windowListActions_ << a;
+        ++number;
+    }
+}
+
+void TFormMain::FileExitItemClick() {
+    close();
+}
+
+void TFormMain::WindowCascadeItemClick() {
+    MdiArea->cascadeSubWindows();
+}
+
+void TFormMain::WindowTileItemClick() {
+    MdiArea->tileSubWindows();
+}
+
+void TFormMain::WindowArrangeItemClick() {
+    // The minimised windows in a row along the bottom of the frame.
+    int x = 0;
+    for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (!w->isMinimized()) continue;
+        const QSize size = w->size();
+        if (x > 0 && x + size.width() > MdiArea->viewport()->width()) x = 0;
+        w->move(x, MdiArea->viewport()->height() - size.height());
+        x += size.width();
+    }
+}
+
+void TFormMain::WindowMinimizeItemClick() {
+    const auto children = MDIChildren();
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+        (*it)->showMinimized();
+}
+
+void TFormMain::SpeedSeuilsClick() {
+    FormSeuils->show();
+    FormSeuils->raise();
+}
+
+void TFormMain::RglagesdesSeuils1Click() {
+    SpeedSeuilsClick();
+}
+
+void TFormMain::SpeedPalClick() {
+    FormPal->show();
+    FormPal->raise();
+}
+
+void TFormMain::Palettes1Click() {
+    SpeedPalClick();
+}
+
+void TFormMain::SpeedButton1Click() {
+    FormCreeAnim->show();
+    FormCreeAnim->raise();
+}
+
+void TFormMain::Animation1Click() {
+    SpeedButton1Click();
+}
+
+void TFormMain::HelpAboutItemClick() {
+    Dialogs().Exec(*FormAPropos);
+}
+
+void TFormMain::Rubriquesdaide1Click() {
+    Dialogs().ShowHelp(this);
+}
+
+QPrinter& TFormMain::Printer() {
+    if (!printer_) printer_ = new QPrinter(QPrinter::HighResolution);
+    return *printer_;
+}
+
+void TFormMain::Configurationdelimpression1Click() {
+    Dialogs().PrinterSetup(this, Printer());
+}
+
+// The print dialog, the statistics window and the batch tool bring their own commands.
+void TFormMain::Imprimer1Click() {}
+void TFormMain::SpeedStatClick() {}
+void TFormMain::Ouvrirunlot1Click() {}
+void TFormMain::EnregistrersousGif1Click() {}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    event->accept();
+    emit Closed();
+}
+
+} // namespace orv::ui

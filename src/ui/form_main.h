@@ -1,0 +1,155 @@
+// The main window: a frame of image windows with the menus, the tool buttons of
+// SpeedPanel and the status bar. It keeps CurrentImage, the image window activated last,
+// and the two enabling rules that keep commands and tool controls usable only when they
+// can act.
+#pragma once
+
+#include "core/tools/enabling_rules.h"
+#include "ui/dialogs.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QPrinter;
+class QStatusBar;
+class QToolButton;
+
+namespace orv::ui {
+
+class TFormImage;
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TFormMain(QWidget* parent = nullptr);
+    ~TFormMain() override; // FormDestroy
+
+    // The image window activated last; empty when none is (or after "Tout fermer").
+    QPointer<TFormImage> CurrentImage;
+
+    // The frame.
+    int MDIChildCount() const;
+    TFormImage* ActiveMDIChild() const;
+    // Index 0 the most recently activated.
+    QList<TFormImage*> MDIChildren() const;
+    // The main window's client area (tool bar, frame and status bar together).
+    QSize MainClientSize() const;
+    // A new empty image window, shown and active.
+    TFormImage* CreateImageWindow();
+    // Destroys an image window at once, without its close handler.
+    void DiscardImageWindow(TFormImage* window);
+
+    // "Ouvrir" once a name is chosen; files given on the command line or dropped go here.
+    void OpenFile(const QString& fileName);
+    void CopyImage(TFormImage* source, TFormImage* target);
+
+    void UpdateMenuItems();
+    void UpdateImageTools();
+    void SetStatusPanel(int index, const QString& text);
+    // The "Fe&nêtre" menu's list of image windows, rebuilt each time the menu opens.
+    void UpdateWindowList();
+
+    static QList<TFileFilter> OpenDialogFilter();
+    static QList<TFileFilter> SaveDialogFilter();
+
+    // Handlers.
+    void FileOpenItemClick();
+    void Ouvrirunlot1Click();
+    void FileSaveItemClick();
+    void EnregistrersousGif1Click();
+    void Toutenrgistrer1Click();
+    void FileCloseItemClick();
+    void Toutfermer1Click();
+    void Configurationdelimpression1Click();
+    void Imprimer1Click();
+    void FileExitItemClick();
+    void RglagesdesSeuils1Click();
+    void Palettes1Click();
+    void Animation1Click();
+    void Dupliquer1Click();
+    void WindowCascadeItemClick();
+    void WindowTileItemClick();
+    void WindowArrangeItemClick();
+    void WindowMinimizeItemClick();
+    void Rubriquesdaide1Click();
+    void HelpAboutItemClick();
+    void SpeedSeuilsClick();
+    void SpeedPalClick();
+    void SpeedStatClick();
+    void SpeedButton1Click();
+
+    // Controls.
+    QWidget* SpeedPanel = nullptr;
+    QToolButton* SaveBtn = nullptr;
+    QToolButton* OpenBtn = nullptr;
+    QToolButton* SpeedPrint = nullptr;
+    QToolButton* ExitBtn = nullptr;
+    QToolButton* SpeedPal = nullptr;
+    QToolButton* SpeedSeuils = nullptr;
+    QToolButton* SpeedStat = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QMdiArea* MdiArea = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    std::array<QLabel*, 4> StatusPanels{};
+
+    QMenu* File1 = nullptr;
+    QAction* FileOpenItem = nullptr;
+    QAction* Ouvrirunlot1 = nullptr;
+    QAction* FileSaveItem = nullptr;
+    QAction* EnregistrersousGif1 = nullptr;
+    QAction* Toutenrgistrer1 = nullptr;
+    QAction* FileCloseItem = nullptr;
+    QAction* Toutfermer1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Configurationdelimpression1 = nullptr;
+    QAction* Imprimer1 = nullptr;
+    QAction* N4 = nullptr;
+    QAction* FileExitItem = nullptr;
+    QMenu* Visualisation1 = nullptr;
+    QAction* RglagesdesSeuils1 = nullptr;
+    QAction* Palettes1 = nullptr;
+    QAction* N7 = nullptr;
+    QAction* Animation1 = nullptr;
+    QMenu* Window1 = nullptr;
+    QAction* Dupliquer1 = nullptr;
+    QAction* WindowCascadeItem = nullptr;
+    QAction* WindowTileItem = nullptr;
+    QAction* WindowArrangeItem = nullptr;
+    QAction* WindowMinimizeItem = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Rubriquesdaide1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* HelpAboutItem = nullptr;
+
+  signals:
+    // The main window was closed: the program ends.
+    void Closed();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void CreateSpeedPanel();
+    void CreateMenus();
+    void CreateStatusBar();
+    void ApplyRule(const std::vector<TControlState>& states);
+    void SubWindowActivated(QMdiSubWindow* window);
+    QPrinter& Printer();
+
+    QPointer<TFormImage> lastActivated_;
+    bool closingAll_ = false;
+    QList<QAction*> windowListActions_;
+    QPrinter* printer_ = nullptr;
+};
+
+extern TFormMain* FormMain;
+
+} // namespace orv::ui

@@ -1,0 +1,180 @@
+// The main window's file commands: open, save, save all, close, close all, duplicate;
+// files dropped on the window open as "Ouvrir" opens them.
+#include "ui/form_main.h"
+
+#include "core/formats/file_io.h"
+#include "core/image/duplicate_name.h"
+#include "core/image/image_document.h"
+#include "core/text/path_text.h"
+#include "ui/application.h"
+#include "ui/form_image.h"
+#include "ui/image_control.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QUrl>
+
+namespace orv::ui {
+
+QList<TFileFilter> TFormMain::OpenDialogFilter() {
+    return {
+        {QStringLiteral("Images Astro (*.PIC,*.FTS,*.FIT,*.CPA)"), QStringLiteral("*.PIC;*.FTS;*.FIT;*.CPA")},
+        {QStringLiteral("Images Mips (*.PIC)"), QStringLiteral("*.PIC")},
+        {QStringLiteral("Images FITS (*.FIT,*.FTS)"), QStringLiteral("*.FIT;*.FTS")},
+        {QStringLiteral("Images Prism (*.CPA)"), QStringLiteral("*.CPA")},
+        {QStringLiteral("Images Bitmap (*.BMP)"), QStringLiteral("*.BMP")},
+        {QStringLiteral("Animation Gif (*.GIF)"), QStringLiteral("*.GIF")},
+        {QStringLiteral("Tous les fichiers (*.*)"), QStringLiteral("*")},
+    };
+}
+
+QList<TFileFilter> TFormMain::SaveDialogFilter() {
+    return {{QStringLiteral("Image Gif (*.gif)"), QStringLiteral("*.Gif")}};
+}
+
+TFormImage* TFormMain::CreateImageWindow() {
+    auto* window = new TFormImage;
+    MdiArea->addSubWindow(window);
+    window->move(0, 0);
+    window->show();
+    window->SetClientSize(QSize(362, 50));
+    MdiArea->setActiveSubWindow(window);
+    return window;
+}
+
+void TFormMain::DiscardImageWindow(TFormImage* window) {
+    if (!window) return;
+    if (CurrentImage == window) CurrentImage = nullptr;
+    delete window; // the frame activates another child, if any
+    UpdateMenuItems();
+}
+
+void TFormMain::FileOpenItemClick() {
+    const QString name = Dialogs().OpenFileName(this, OpenDialogFilter(), 0);
+    if (name.isEmpty()) return;
+    OpenFile(name);
+}
+
+void TFormMain::OpenFile(const QString& fileName) {
+    // Windows keep full names: duplicates are named in the same folder.
+    const QString full = QFileInfo(fileName).absoluteFilePath();
+    QPointer<TFormImage> window = CreateImageWindow();
+    const TLoadResult result = window->OpenImage(full);
+    if (window && result == TLoadResult::Refused) DiscardImageWindow(window);
+}
+
+void TFormMain::FileSaveItemClick() {
+    if (!CurrentImage) return;
+    CurrentImage->SaveByKind();
+}
+
+void TFormMain::Toutenrgistrer1Click() {
+    const auto children = MDIChildren();
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+        (*it)->SaveImage((*it)->FileName());
+}
+
+void TFormMain::FileCloseItemClick() {
+    if (TFormImage* active = ActiveMDIChild()) active->close();
+    UpdateMenuItems();
+}
+
+void TFormMain::Toutfermer1Click() {
+    closingAll_ = true;
+    while (MDIChildCount() > 0) {
+        QMdiSubWindow* victim = MdiArea->currentSubWindow();
+        if (!victim) victim = MdiArea->subWindowList().first();
+        delete victim;
+    }
+    closingAll_ = false;
+    CurrentImage = nullptr;
+    lastActivated_ = nullptr;
+    UpdateMenuItems();
+}
+
+void TFormMain::Dupliquer1Click() {
+    QPointer<TFormImage> source = CurrentImage;
+    if (!source) return;
+    TFormImage* target = CreateImageWindow();
+    CopyImage(source, target);
+    const uint8_t kind = source->Document().Kind;
+    if (kind != kKindGif && kind != kKindBmp) {
+        target->Render();
+        target->ShowImage();
+        // Nothing is on disk yet: closing the copy asks whether to save it.
+        if (kind == kKindPic || kind == kKindFits) target->Document().Modified = true;
+    } else {
+        TImageDocument& t = target->Document();
+        target->Image->SetPicture(source->Image->Picture());
+        target->SetClientSize(source->ClientSize());
+        t.FileName = source->Document().FileName;
+        target->CaptionChanged(t.UpdateCaption(t.FileName, target->Image->width(), target->Image->height()));
+    }
+    // As at the end of a load: the tools follow the copy that is now current.
+    UpdateImageTools();
+}
+
+void TFormMain::CopyImage(TFormImage* sourceWindow, TFormImage* targetWindow) {
+    const TImageDocument& s = sourceWindow->Document();
+    TImageDocument& t = targetWindow->Document();
+    t.PixelStore = s.PixelStore;
+    t.SecondPlane = s.SecondPlane;
+    t.DisplayStream = s.DisplayStream;
+    t.PaletteHeader = s.PaletteHeader;
+    const auto children = MDIChildren();
+    auto taken = [&](const std::string& name) {
+        if (FileExists(name)) return true;
+        for (const TFormImage* w : children)
+            if (w != targetWindow && w->Document().FileName == name) return true;
+        return false;
+    };
+    t.FileName = DuplicateFileName(s.FileName, s.Kind, MDIChildCount(), taken);
+    t.ImageWidth = s.ImageWidth;
+    t.ImageHeight = s.ImageHeight;
+    t.PixelType = s.PixelType;
+    targetWindow->CaptionChanged(t.UpdateCaption(t.FileName, t.ImageWidth, t.ImageHeight));
+    if (s.Kind == kKindPic) {
+        t.Kind = kKindPic;
+        t.PicHeader = s.PicHeader;
+    }
+    if (s.Kind == kKindFits) {
+        t.Kind = kKindFits;
+        t.Header = s.Header;
+        t.HistoryLines = s.HistoryLines;
+        t.CommentLines = s.CommentLines;
+        t.OtherCards = s.OtherCards;
+        t.TrailingBytes = s.TrailingBytes;
+    }
+    t.HighThreshold = s.HighThreshold;
+    t.LowThreshold = s.LowThreshold;
+}
+
+namespace {
+
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) files << url.toLocalFile();
+    return files;
+}
+
+} // namespace
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent* event) {
+    const QStringList files = LocalFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    for (const QString& f : files)
+        RunCommand([&] { OpenFile(f); });
+}
+
+} // namespace orv::ui

@@ -1,0 +1,141 @@
+#include "ui/form_seuils.h"
+
+#include "core/text/number_text.h"
+#include "core/text/rounding.h"
+#include "ui/tool_icons.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace orv::ui {
+
+TFormSeuils* FormSeuils = nullptr;
+
+namespace {
+
+template <typename T> T* Named(T* widget, const char* name, const QString& hint, QRect geometry) {
+    widget->setObjectName(name);
+    if (!hint.isEmpty()) widget->setToolTip(hint);
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QLabel* BoldLabel(QWidget* parent, const QString& text, bool bevel) {
+    auto* label = new QLabel(text, parent);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    label->setAlignment(Qt::AlignCenter);
+    if (bevel) label->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    return label;
+}
+
+QScrollBar* ThresholdBar(QWidget* parent, int position) {
+    auto* bar = new QScrollBar(Qt::Horizontal, parent);
+    bar->setRange(-32768, 32767);
+    bar->setValue(position);
+    bar->setSingleStep(100);
+    bar->setPageStep(1000);
+    return bar;
+}
+
+QToolButton* Glyph(QWidget* parent, TPicture picture) {
+    auto* b = new QToolButton(parent);
+    b->setIcon(ToolIcon(picture, 24));
+    b->setIconSize(QSize(24, 24));
+    return b;
+}
+
+} // namespace
+
+TFormSeuils::TFormSeuils(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+    setObjectName("FormSeuils");
+    setWindowTitle(QStringLiteral("Reglage des seuils"));
+    setFixedSize(416, 168);
+
+    Invert = Named(Glyph(this, TPicture::Invert), "Invert",
+                   QStringLiteral("Inverser les seuils haut et bas (négatif)"), {8, 8, 34, 34});
+    Stel = Named(Glyph(this, TPicture::DeepSky), "Stel",
+                 QStringLiteral("Réglage auto des seuils d'une image du ciel profond"), {8, 48, 34, 34});
+    Planet = Named(Glyph(this, TPicture::Planet), "Planet",
+                   QStringLiteral("Réglage auto des seuils d'une image planétaire"), {8, 88, 34, 34});
+
+    SH = Named(BoldLabel(this, QStringLiteral("Haut"), false), "SH", QStringLiteral("Seuil haut"),
+               {50, 10, 36, 20});
+    editsh = Named(new QLineEdit(QStringLiteral("16384"), this), "editsh", QStringLiteral("Seuil haut"),
+                   {90, 10, 76, 22});
+    ScrollBarsh =
+        Named(ThresholdBar(this, 16383), "ScrollBarsh", QStringLiteral("Seuil haut"), {174, 11, 234, 20});
+    SB = Named(BoldLabel(this, QStringLiteral("Bas"), false), "SB", QStringLiteral("Seuil bas"),
+               {50, 40, 36, 20});
+    Editsb = Named(new QLineEdit(QStringLiteral("0"), this), "Editsb", QStringLiteral("Seuil bas"),
+                   {90, 40, 76, 22});
+    ScrollBarsb =
+        Named(ThresholdBar(this, 0), "ScrollBarsb", QStringLiteral("Seuil bas"), {174, 41, 234, 20});
+
+    GroupBox1 =
+        Named(new QGroupBox(QStringLiteral("Vitesse"), this), "GroupBox1", QString(), {50, 70, 116, 92});
+    Fast = Named(new QRadioButton(QStringLiteral("Rapide"), GroupBox1), "Fast",
+                 QStringLiteral("Réglage des seuils par pas de 4000 et 400"), {8, 18, 100, 22});
+    Normal = Named(new QRadioButton(QStringLiteral("Normale"), GroupBox1), "Normal",
+                   QStringLiteral("Réglage des seuils par pas de 1000 et 100"), {8, 42, 100, 22});
+    Slow = Named(new QRadioButton(QStringLiteral("Lente"), GroupBox1), "Slow",
+                 QStringLiteral("Réglage des seuils par pas de 10 et 1"), {8, 66, 100, 22});
+    Normal->setChecked(true);
+
+    const int x0 = 174, y0 = 84, y1 = 124, w = 32, h = 26, label = 94, gap = 4;
+    auto row = [&](int y, const char* names[4], const QString hints[4], const QString& middle,
+                   const char* middleName, const QString& middleHint, QPushButton** out[4],
+                   QLabel** outLabel) {
+        const QString captions[4] = {QStringLiteral("- -"), QStringLiteral("-"), QStringLiteral("+"),
+                                     QStringLiteral("+ +")};
+        int x = x0;
+        for (int i = 0; i < 4; ++i) {
+            if (i == 2) {
+                *outLabel = Named(BoldLabel(this, middle, true), middleName, middleHint, {x, y, label, h});
+                x += label + gap;
+            }
+            *out[i] = Named(new QPushButton(captions[i], this), names[i], hints[i], {x, y, w, h});
+            x += w + gap;
+        }
+    };
+    const char* lumNames[4] = {"ButtonLummm", "ButtonLumm", "ButtonLump", "ButtonLumpp"};
+    const QString lumHints[4] = {QStringLiteral("Grande diminution de la luminosité"),
+                                 QStringLiteral("Petite diminution de la luminosité"),
+                                 QStringLiteral("Petite augmentation de la luminosité"),
+                                 QStringLiteral("Grande augmentation de la luminosité")};
+    QPushButton** lum[4] = {&ButtonLummm, &ButtonLumm, &ButtonLump, &ButtonLumpp};
+    row(y0, lumNames, lumHints, QStringLiteral("Luminosite"), "Label4",
+        QStringLiteral("Contrôle de la luminosité"), lum, &Label4);
+    const char* conNames[4] = {"ButtonConmm", "ButtonConm", "ButtonConp", "ButtonConpp"};
+    const QString conHints[4] = {QStringLiteral("Grande diminution du contraste"),
+                                 QStringLiteral("Petite diminution du contraste"),
+                                 QStringLiteral("Petite augmentation du contraste"),
+                                 QStringLiteral("Grande augmentation du contraste")};
+    QPushButton** con[4] = {&ButtonConmm, &ButtonConm, &ButtonConp, &ButtonConpp};
+    row(y1, conNames, conHints, QStringLiteral("Contraste"), "LabelCont",
+        QStringLiteral("Contrôle du contraste"), con, &LabelCont);
+
+    for (QWidget* c : std::initializer_list<QWidget*>{
+             Invert, Stel, Planet, editsh, Editsb, ScrollBarsh, ScrollBarsb, Fast, Normal, Slow, ButtonLummm,
+             ButtonLumm, ButtonLump, ButtonLumpp, ButtonConmm, ButtonConm, ButtonConp, ButtonConpp})
+        c->setEnabled(false);
+}
+
+void TFormSeuils::ShowThresholds(double high, double low) {
+    // A push from a document is not a user's scroll: no handler runs.
+    const QSignalBlocker blockHigh(ScrollBarsh), blockLow(ScrollBarsb);
+    ScrollBarsh->setValue(RoundClamped(high, -32768, 32767));
+    ScrollBarsb->setValue(RoundClamped(low, -32768, 32767));
+    editsh->setText(QString::fromStdString(FormatReal15(high)));
+    Editsb->setText(QString::fromStdString(FormatReal15(low)));
+}
+
+} // namespace orv::ui

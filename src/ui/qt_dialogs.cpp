@@ -1,0 +1,112 @@
+#include "ui/qt_dialogs.h"
+
+#include "ui/help_window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPushButton>
+
+namespace orv::ui {
+
+namespace {
+
+QMessageBox::Icon IconOf(TMsgKind kind) {
+    switch (kind) {
+    case TMsgKind::Warning:
+        return QMessageBox::Warning;
+    case TMsgKind::Error:
+        return QMessageBox::Critical;
+    case TMsgKind::Information:
+        return QMessageBox::Information;
+    case TMsgKind::Confirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::ButtonRole RoleOf(TAnswer answer) {
+    switch (answer) {
+    case TAnswer::No:
+        return QMessageBox::NoRole;
+    case TAnswer::Cancel:
+        return QMessageBox::RejectRole;
+    case TAnswer::Ok:
+        return QMessageBox::AcceptRole;
+    default:
+        return QMessageBox::YesRole;
+    }
+}
+
+QList<TFileFilter> WithoutEmpty(const QList<TFileFilter>& filters) {
+    QList<TFileFilter> out;
+    for (const auto& f : filters)
+        if (!f.Description.isEmpty()) out << f;
+    return out;
+}
+
+} // namespace
+
+TQtDialogs::~TQtDialogs() {
+    delete help_;
+}
+
+TAnswer TQtDialogs::Message(TMsgKind kind, TButtons buttons, const QString& text, const QString& caption) {
+    QMessageBox box(IconOf(kind), caption.isEmpty() ? MessageCaption(kind) : caption, text,
+                    QMessageBox::NoButton, QApplication::activeWindow());
+    QList<QPair<QAbstractButton*, TAnswer>> answers;
+    for (TAnswer a : ButtonAnswers(buttons))
+        answers.append({box.addButton(ButtonCaption(a), RoleOf(a)), a});
+    box.setDefaultButton(static_cast<QPushButton*>(answers.first().first));
+    // Escape means the harmless answer: "OK" alone, otherwise "Non".
+    box.setEscapeButton(answers.size() > 1 ? answers[1].first : answers.first().first);
+    box.exec();
+    for (const auto& [button, answer] : answers)
+        if (box.clickedButton() == button) return answer;
+    return buttons == TButtons::Ok ? TAnswer::Ok : TAnswer::No;
+}
+
+QString TQtDialogs::OpenFileName(QWidget* parent, const QList<TFileFilter>& filters, int selected) {
+    QFileDialog dialog(parent, QStringLiteral("Ouvrir"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setOption(QFileDialog::DontUseNativeDialog); // keeps the filter texts as written
+    const QList<TFileFilter> list = WithoutEmpty(filters);
+    const QString all = QtFilterString(list);
+    dialog.setNameFilters(all.split(";;"));
+    if (selected >= 0 && selected < list.size()) dialog.selectNameFilter(all.split(";;")[selected]);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+QString TQtDialogs::SaveFileName(QWidget* parent, const QList<TFileFilter>& filters) {
+    QFileDialog dialog(parent, QStringLiteral("Enregistrer sous"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters(QtFilterString(WithoutEmpty(filters)).split(";;"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+bool TQtDialogs::PrinterSetup(QWidget* parent, QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Configuration de l'impression"));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void TQtDialogs::ShowHelp(QWidget* parent) {
+    if (!help_) help_ = new THelpWindow(parent ? parent->window() : nullptr);
+    help_->ShowContents();
+}
+
+int TQtDialogs::Exec(QDialog& dialog) {
+    return dialog.exec();
+}
+
+} // namespace orv::ui

@@ -1,0 +1,29 @@
+// The dialogs as the user sees them: Qt message boxes with the French captions and
+// buttons, Qt file dialogs showing the filter descriptions, the page set-up dialog, the
+// help window.
+#pragma once
+
+#include "ui/dialogs.h"
+
+#include <QPointer>
+
+namespace orv::ui {
+
+class THelpWindow;
+
+class TQtDialogs : public TDialogs {
+  public:
+    ~TQtDialogs() override;
+    TAnswer Message(TMsgKind kind, TButtons buttons, const QString& text,
+                    const QString& caption = {}) override;
+    QString OpenFileName(QWidget* parent, const QList<TFileFilter>& filters, int selected) override;
+    QString SaveFileName(QWidget* parent, const QList<TFileFilter>& filters) override;
+    bool PrinterSetup(QWidget* parent, QPrinter& printer) override;
+    void ShowHelp(QWidget* parent) override;
+    int Exec(QDialog& dialog) override;
+
+  private:
+    QPointer<THelpWindow> help_;
+};
+
+} // namespace orv::ui

@@ -1,0 +1,21 @@
+// The window tests run in one application object, offscreen unless told otherwise.
+#include "ui/application.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+QtMessageHandler previous = nullptr;
+// The offscreen platform warns about window features it lacks; the tests do not need them.
+void Filter(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith("This plugin does not support")) return;
+    if (previous) previous(type, context, message);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    previous = qInstallMessageHandler(Filter);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    orv::ui::TApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

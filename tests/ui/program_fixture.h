@@ -1,0 +1,118 @@
+// A whole program for each window test: the windows in their start order with scripted
+// dialogs, the main window shown, and helpers that put documents into image windows.
+#pragma once
+
+#include "core/image/bitmap.h"
+#include "core/image/image_document.h"
+#include "scripted_dialogs.h"
+#include "ui/form_image.h"
+#include "ui/form_main.h"
+#include "ui/program.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+// Readable failures.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << '[' << l.join("|").toStdString() << ']';
+}
+
+namespace orv::ui::test {
+
+// A 16-bit document whose value at stored row r, column x is r * 1000 + x.
+inline TImageDocument Int16Document(const std::string& fileName, int32_t width, int32_t height,
+                                    uint8_t kind = kKindFits) {
+    TImageDocument doc;
+    doc.Kind = kind;
+    doc.PixelType = kPixelInt16;
+    doc.ImageWidth = width;
+    doc.ImageHeight = height;
+    doc.PixelStore.resize(static_cast<size_t>(width) * height * 2);
+    for (int32_t r = 0; r < height; ++r)
+        for (int32_t x = 0; x < width; ++x) {
+            const int16_t v = static_cast<int16_t>((r * 1000 + x) % 32000);
+            std::memcpy(doc.PixelStore.data() + (static_cast<size_t>(r) * width + x) * 2, &v, 2);
+        }
+    doc.HighThreshold = 16383;
+    doc.LowThreshold = 0;
+    doc.FileName = fileName;
+    return doc;
+}
+
+// A bitmap document: a 24-bit picture, red on the left half.
+inline TImageDocument BitmapDocument(const std::string& fileName, int32_t width, int32_t height) {
+    TBitmap bitmap;
+    bitmap.Width = width;
+    bitmap.Height = height;
+    bitmap.BitCount = 24;
+    bitmap.Pixels.assign(static_cast<size_t>(width) * height * 3, 0);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width / 2; ++x)
+            bitmap.Pixels[(static_cast<size_t>(y) * width + x) * 3 + 2] = 255;
+    TImageDocument doc;
+    doc.Kind = kKindBmp;
+    doc.DisplayStream = bitmap.ToBmpFile();
+    std::memcpy(doc.BitmapHeader.data(), doc.DisplayStream.data(), 54);
+    doc.FileName = fileName;
+    doc.UpdateCaption(fileName, width, height);
+    return doc;
+}
+
+class ProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        program_ = std::make_unique<TProgram>(dialogs);
+        FormMain->resize(1024, 768);
+        FormMain->show();
+        FormMain->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(FormMain));
+    }
+    void TearDown() override { program_.reset(); }
+
+    // A new image window holding the document, as a reader leaves it.
+    TFormImage* Load(TImageDocument doc) {
+        TFormImage* w = FormMain->CreateImageWindow();
+        w->Document() = std::move(doc);
+        w->PushThresholds(w->Document().HighThreshold, w->Document().LowThreshold);
+        w->Render();
+        w->ShowImage();
+        w->UpdateImageTools();
+        return w;
+    }
+
+    // Enabled as the rules set it (a control inside a disabled group still counts as set).
+    static bool Enabled(QObject* control) {
+        if (auto* a = qobject_cast<QAction*>(control)) return a->isEnabled();
+        auto* w = qobject_cast<QWidget*>(control);
+        return w && !w->testAttribute(Qt::WA_Disabled);
+    }
+    static bool Enabled(QWidget* window, const char* name) {
+        QObject* c = window->findChild<QObject*>(name);
+        EXPECT_NE(c, nullptr) << name;
+        return c && Enabled(c);
+    }
+
+    TScriptedDialogs dialogs;
+    QTemporaryDir folder;
+
+  private:
+    std::unique_ptr<TProgram> program_;
+};
+
+} // namespace orv::ui::test

@@ -1,0 +1,158 @@
+// Duplicating, closing with the Modified question, saving, opening dropped and named files.
+#include "program_fixture.h"
+
+#include "core/formats/file_io.h"
+#include "ui/image_control.h"
+
+#include <QFile>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QUrl>
+
+using namespace orv;
+using namespace orv::ui;
+using namespace orv::ui::test;
+
+namespace {
+
+std::string Touch(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write("x");
+    return path.toStdString();
+}
+
+} // namespace
+
+TEST_F(ProgramTest, DuplicateIsNamedAfterTheWindowCountInTheSourceFolder) {
+    const std::string dir = folder.path().toStdString() + "/";
+    TImageDocument source = Int16Document(dir + "M42.FIT", 20, 10);
+    source.HighThreshold = 900;
+    source.LowThreshold = 50;
+    source.Header.Object = "M42";
+    source.HistoryLines = {"first"};
+    TFormImage* s = Load(std::move(source));
+    FormMain->Dupliquer1->trigger();
+    ASSERT_EQ(FormMain->MDIChildCount(), 2);
+    TFormImage* t = FormMain->ActiveMDIChild();
+    ASSERT_NE(t, s);
+    EXPECT_EQ(FormMain->CurrentImage, t);
+    const TImageDocument& d = t->Document();
+    EXPECT_EQ(d.FileName, dir + "Image2.Fit");
+    EXPECT_EQ(t->windowTitle(), "Image : Image2.Fit (20x10) Entier 16 bits");
+    EXPECT_EQ(d.Kind, kKindFits);
+    EXPECT_EQ(d.PixelStore, s->Document().PixelStore);
+    EXPECT_EQ(d.Header.Object, "M42");
+    EXPECT_EQ(d.HistoryLines, s->Document().HistoryLines);
+    EXPECT_EQ(d.HighThreshold, 900);
+    EXPECT_EQ(d.LowThreshold, 50);
+    EXPECT_EQ(t->Image->size(), QSize(20, 10));
+    EXPECT_FALSE(FileExists(d.FileName)); // nothing written before the copy is saved
+    // The copy is a FITS image: the tools act on it at once.
+    EXPECT_TRUE(FormMain->SpeedSeuils->isEnabled());
+}
+
+TEST_F(ProgramTest, DuplicateNeverTakesTheNameOfAnExistingFileOrOpenWindow) {
+    const std::string dir = folder.path().toStdString() + "/";
+    Touch(folder.filePath("Image2.Pic"));
+    TFormImage* s = Load(Int16Document(dir + "saturn.pic", 8, 8, kKindPic));
+    FormMain->Dupliquer1->trigger();
+    EXPECT_EQ(FormMain->ActiveMDIChild()->Document().FileName, dir + "Image3.Pic");
+    // Close nothing, duplicate again from the source: 3 windows, Image3 held by the first copy.
+    FormMain->MdiArea->setActiveSubWindow(s);
+    FormMain->Dupliquer1->trigger();
+    EXPECT_EQ(FormMain->ActiveMDIChild()->Document().FileName, dir + "Image4.Pic");
+}
+
+TEST_F(ProgramTest, DuplicateOfABitmapShowsTheSamePictureUnderTheSameName) {
+    TFormImage* s = Load(BitmapDocument("/data/photo.bmp", 40, 30));
+    FormMain->Dupliquer1->trigger();
+    TFormImage* t = FormMain->ActiveMDIChild();
+    ASSERT_NE(t, s);
+    EXPECT_EQ(t->Document().Kind, kKindEmpty);
+    EXPECT_EQ(t->Document().FileName, "/data/photo.bmp");
+    EXPECT_EQ(t->windowTitle(), "Image : photo.bmp (40x30) ");
+    EXPECT_EQ(t->Image->Picture(), s->Image->Picture());
+    EXPECT_EQ(t->ClientSize(), s->ClientSize());
+    // An empty document: saving does nothing, the tools stay off.
+    FormMain->FileSaveItem->trigger();
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+    EXPECT_FALSE(FormMain->SpeedSeuils->isEnabled());
+}
+
+TEST_F(ProgramTest, DuplicateWithoutCurrentImageDoesNothing) {
+    FormMain->Dupliquer1Click();
+    EXPECT_EQ(FormMain->MDIChildCount(), 0);
+}
+
+TEST_F(ProgramTest, ClosingAModifiedWindowAsksInAnErrorBox) {
+    TFormImage* w = Load(Int16Document("/data/m31.fit", 8, 8));
+    w->DisplayChanged();
+    ASSERT_TRUE(w->Document().Modified);
+    dialogs.Answers.enqueue(TAnswer::No);
+    FormMain->FileCloseItem->trigger();
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(dialogs.Messages[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(dialogs.Messages[0].Caption, "Erreur");
+    EXPECT_EQ(dialogs.Messages[0].Buttons, TButtons::YesNo);
+    EXPECT_EQ(dialogs.Messages[0].Text,
+              "Les informations de ce fichier ont changé !\nVoulez vous l'enregistrer ?");
+    EXPECT_EQ(FormMain->MDIChildCount(), 0);
+    EXPECT_EQ(FormMain->CurrentImage, nullptr);
+}
+
+TEST_F(ProgramTest, AnUnchangedWindowClosesWithoutAQuestion) {
+    Load(Int16Document("/data/m31.fit", 8, 8));
+    Load(BitmapDocument("/data/photo.bmp", 8, 8))->DisplayChanged(); // a bitmap is never "modified"
+    FormMain->FileCloseItem->trigger();
+    FormMain->FileCloseItem->trigger();
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+    EXPECT_EQ(FormMain->MDIChildCount(), 0);
+}
+
+TEST_F(ProgramTest, CommandErrorsReachTheOrvanelErrorBoxAndTheProgramGoesOn) {
+    TFormImage* w = Load(Int16Document(folder.filePath("no/such/dir/m31.fit").toStdString(), 8, 8));
+    FormMain->FileSaveItem->trigger(); // cannot be written
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(dialogs.Messages[0].Caption, "Orvanel");
+    EXPECT_EQ(dialogs.Messages[0].Kind, TMsgKind::Error);
+    EXPECT_TRUE(dialogs.Messages[0].Text.endsWith(".")) << dialogs.Messages[0].Text.toStdString();
+    // A failed save keeps the question for the close; answering Oui fails again and keeps the window.
+    w->DisplayChanged();
+    dialogs.Answers.enqueue(TAnswer::Yes);
+    w->close();
+    EXPECT_EQ(FormMain->MDIChildCount(), 1);
+    EXPECT_TRUE(w->Document().Modified);
+    EXPECT_EQ(dialogs.Messages.size(), 3);
+    EXPECT_EQ(dialogs.Messages[2].Caption, "Orvanel");
+}
+
+TEST_F(ProgramTest, AFileOfNoKnownKindGivesAnEmptyWindow) {
+    const QString path = QString::fromStdString(Touch(folder.filePath("notes.txt")));
+    FormMain->OpenFile(path);
+    ASSERT_EQ(FormMain->MDIChildCount(), 1);
+    EXPECT_EQ(FormMain->ActiveMDIChild()->windowTitle(), "Image :");
+    EXPECT_EQ(FormMain->ActiveMDIChild()->Document().Kind, kKindEmpty);
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
+TEST_F(ProgramTest, DroppedFilesOpenAsOuvrirOpensThem) {
+    const QString a = QString::fromStdString(Touch(folder.filePath("a.txt")));
+    const QString b = QString::fromStdString(Touch(folder.filePath("b.dat")));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b), QUrl("https://example.org/c.fit")});
+    const QPoint at = FormMain->MdiArea->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(FormMain, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(FormMain, &drop);
+    EXPECT_EQ(FormMain->MDIChildCount(), 2);
+
+    QMimeData text;
+    text.setText("hello");
+    QDragEnterEvent refused(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    refused.setAccepted(false);
+    QApplication::sendEvent(FormMain, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+}

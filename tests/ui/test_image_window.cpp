@@ -1,0 +1,153 @@
+// The image window: picture, fitting, readout in the status bar, context menu.
+#include "program_fixture.h"
+
+#include "core/image/display.h"
+#include "ui/display_picture.h"
+#include "ui/image_control.h"
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+
+using namespace orv;
+using namespace orv::ui;
+using namespace orv::ui::test;
+
+namespace {
+
+void MoveMouse(QWidget* control, int x, int y) {
+    const QPointF at(x + 0.5, y + 0.5);
+    QMouseEvent move(QEvent::MouseMove, at, control->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(control, &move);
+}
+
+QStringList Panels() {
+    QStringList texts;
+    for (QLabel* p : FormMain->StatusPanels)
+        texts << p->text();
+    return texts;
+}
+
+} // namespace
+
+TEST_F(ProgramTest, ReadoutCountsFromTheBottomLeftCorner) {
+    // Stored row r, column x holds r * 1000 + x (modulo 32000).
+    TFormImage* w = Load(Int16Document("/data/big.fit", 768, 512));
+    ASSERT_EQ(w->Image->size(), QSize(768, 512));
+    const struct {
+        int X, Y;
+        QString Panel0, Panel1, Panel2;
+    } corners[] = {
+        {0, 0, "X : 1", "Y : 512", "Intensité : 31000"},     // last stored row: 511 * 1000 % 32000
+        {0, 511, "X : 1", "Y : 1", "Intensité : 0"},         // first stored value
+        {767, 0, "X : 768", "Y : 512", "Intensité : 31767"}, // end of the last stored row
+        {767, 511, "X : 768", "Y : 1", "Intensité : 767"},   // end of the first stored row
+        {10, 500, "X : 11", "Y : 12", "Intensité : 11010"},
+    };
+    for (const auto& c : corners) {
+        MoveMouse(w->Image, c.X, c.Y);
+        EXPECT_EQ(Panels().mid(0, 3), (QStringList{c.Panel0, c.Panel1, c.Panel2})) << c.X << "," << c.Y;
+    }
+    EXPECT_EQ(Panels()[3], "");
+}
+
+TEST_F(ProgramTest, ReadoutAppliesBScaleAndBZeroToFitsOnly) {
+    TImageDocument fits = Int16Document("/data/s.fit", 4, 1);
+    fits.Header.BScale = 2;
+    fits.Header.BZero = 100;
+    int16_t ten = 10;
+    std::memcpy(fits.PixelStore.data(), &ten, 2);
+    TFormImage* f = Load(std::move(fits));
+    MoveMouse(f->Image, 0, 0);
+    EXPECT_EQ(Panels()[2], "Intensité : 120");
+    TImageDocument pic = Int16Document("/data/s.pic", 4, 1, kKindPic);
+    pic.Header.BScale = 2;
+    pic.Header.BZero = 100;
+    std::memcpy(pic.PixelStore.data() + 2, &ten, 2);
+    TFormImage* p = Load(std::move(pic));
+    MoveMouse(p->Image, 1, 0);
+    EXPECT_EQ(Panels()[2], "Intensité : 10");
+}
+
+TEST_F(ProgramTest, ReadoutOfRealsUsesTheShortGeneralForm) {
+    TImageDocument doc;
+    doc.Kind = kKindFits;
+    doc.PixelType = kPixelReal64;
+    doc.ImageWidth = 2;
+    doc.ImageHeight = 1;
+    const double values[2] = {0.5, 1e9};
+    doc.PixelStore.resize(16);
+    std::memcpy(doc.PixelStore.data(), values, 16);
+    doc.HighThreshold = 1;
+    TFormImage* w = Load(std::move(doc));
+    MoveMouse(w->Image, 0, 0);
+    EXPECT_EQ(Panels()[2], "Intensité : 0.5");
+    MoveMouse(w->Image, 1, 0);
+    EXPECT_EQ(Panels()[2], "Intensité : 1E9");
+}
+
+TEST_F(ProgramTest, ABitmapLeavesTheStatusBarAlone) {
+    TFormImage* fits = Load(Int16Document("/data/m.fit", 8, 8));
+    MoveMouse(fits->Image, 2, 3);
+    const QStringList before = Panels();
+    TFormImage* bmp = Load(BitmapDocument("/data/photo.bmp", 8, 8));
+    MoveMouse(bmp->Image, 1, 1);
+    EXPECT_EQ(Panels(), before);
+}
+
+TEST_F(ProgramTest, MouseReadoutNeverRendersAgain) {
+    TFormImage* w = Load(Int16Document("/data/m.fit", 32, 32));
+    const QImage before = w->Image->Picture();
+    w->Document().DisplayStream.clear(); // a render or show would rebuild the picture from it
+    MoveMouse(w->Image, 3, 3);
+    EXPECT_EQ(w->Image->Picture().cacheKey(), before.cacheKey());
+}
+
+TEST_F(ProgramTest, PictureShowsTheFirstStoredRowAtTheBottomWithThePalette) {
+    TImageDocument doc = Int16Document("/data/m.fit", 5, 3);
+    doc.HighThreshold = 2000;
+    doc.LowThreshold = 0;         // row 0 dark, row 2 white
+    doc.Palette[0] = {255, 0, 0}; // blue, green, red: level 0 shown blue
+    Render(doc);
+    const QImage picture = DisplayPicture(doc.DisplayStream);
+    ASSERT_EQ(picture.size(), QSize(5, 3));
+    EXPECT_EQ(picture.pixel(0, 2), qRgb(0, 0, 255)); // stored row 0 at the bottom, level 0
+    EXPECT_EQ(picture.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(picture.pixel(4, 1), qRgb(128, 128, 128)); // 1004 -> Round(128.0) = 128
+    EXPECT_TRUE(DisplayPicture({}).isNull());
+    std::vector<uint8_t> cut = doc.DisplayStream;
+    cut.resize(cut.size() - 1);
+    EXPECT_TRUE(DisplayPicture(cut).isNull());
+}
+
+TEST_F(ProgramTest, FirstShowFitsTheWindowToItsImage) {
+    TFormImage* small = Load(Int16Document("/data/small.fit", 100, 80));
+    EXPECT_EQ(small->ClientSize(), QSize(100, 80));
+    EXPECT_FALSE(small->Document().FirstShow);
+    // Larger than the frame in both directions: both scroll bars, the window within the frame.
+    TFormImage* big = Load(Int16Document("/data/big.fit", 3000, 2500));
+    const QSize client = big->ClientSize();
+    EXPECT_LT(client.width(), FormMain->MdiArea->width());
+    EXPECT_LT(client.height(), FormMain->MdiArea->height());
+    EXPECT_EQ(big->ScrollBox->horizontalScrollBar()->maximum(), 3000 - big->ScrollBox->viewport()->width());
+    // A later show keeps the size the user gave; "Ajuster la Fenêtre" fits again.
+    small->SetClientSize(QSize(300, 300));
+    small->DisplayChanged();
+    EXPECT_EQ(small->ClientSize(), QSize(300, 300));
+    EXPECT_EQ(small->PopupMenu1->actions().first()->text(), "Ajuster la Fenêtre");
+    small->AjusterlaFentre1->trigger();
+    EXPECT_EQ(small->ClientSize(), QSize(100, 80));
+}
+
+TEST_F(ProgramTest, ThresholdOrPaletteChangesMarkACameraImageModified) {
+    TFormImage* w = Load(Int16Document("/data/m.fit", 8, 8));
+    EXPECT_FALSE(w->Document().Modified);
+    w->Document().HighThreshold = 100;
+    w->DisplayChanged();
+    EXPECT_TRUE(w->Document().Modified);
+    EXPECT_EQ(w->Image->Picture().pixel(7, 0), qRgb(255, 255, 255)); // re-rendered: 7007 >= 100
+}

@@ -1,0 +1,178 @@
+// The enabling rules as the windows apply them, and the window commands.
+#include "program_fixture.h"
+
+#include "ui/form_cree_anim.h"
+#include "ui/form_pal.h"
+#include "ui/form_seuils.h"
+
+#include <QMdiArea>
+#include <QMenu>
+
+using namespace orv;
+using namespace orv::ui;
+using namespace orv::ui::test;
+
+namespace {
+
+const char* kThresholdControls[] = {"Invert",      "Stel",        "Planet",     "editsh",      "Editsb",
+                                    "ScrollBarsh", "ScrollBarsb", "Fast",       "Normal",      "Slow",
+                                    "ButtonLummm", "ButtonLumm",  "ButtonLump", "ButtonLumpp", "ButtonConmm",
+                                    "ButtonConm",  "ButtonConp",  "ButtonConpp"};
+const char* kImageCommands[] = {"FileCloseItem",      "FileSaveItem",   "SaveBtn",
+                                "WindowCascadeItem",  "WindowTileItem", "WindowArrangeItem",
+                                "WindowMinimizeItem", "SpeedPrint",     "Toutenrgistrer1",
+                                "Toutfermer1",        "Imprimer1",      "Dupliquer1",
+                                "EnregistrersousGif1"};
+
+} // namespace
+
+class EnablingTest : public ProgramTest {
+  protected:
+    void ExpectTools(bool buttons, bool menuItems, bool thresholds, const char* when) {
+        for (const char* n : {"SpeedStat", "SpeedSeuils", "SpeedPal"})
+            EXPECT_EQ(Enabled(FormMain, n), buttons) << n << " " << when;
+        for (const char* n : {"RglagesdesSeuils1", "Palettes1"})
+            EXPECT_EQ(Enabled(FormMain, n), menuItems) << n << " " << when;
+        for (const char* n : kThresholdControls)
+            EXPECT_EQ(Enabled(FormSeuils, n), thresholds) << n << " " << when;
+    }
+};
+
+TEST_F(EnablingTest, AFitsImageEnablesEveryCommand) {
+    Load(Int16Document("/data/m31.fit", 64, 32));
+    ExpectTools(true, true, true, "after loading");
+    for (const char* n : kImageCommands)
+        EXPECT_TRUE(Enabled(FormMain, n)) << n;
+    for (const char* n : {"GroupBox1", "SH", "SB", "Label4", "LabelCont"})
+        EXPECT_TRUE(Enabled(FormSeuils, n)) << n;
+    EXPECT_TRUE(Enabled(FormPal, "FileListBox1"));
+    EXPECT_TRUE(Enabled(FormCreeAnim, "BitAjout"));
+}
+
+TEST_F(EnablingTest, ABitmapLeavesTheImageToolsDisabled) {
+    Load(BitmapDocument("/data/photo.bmp", 40, 30));
+    ExpectTools(false, false, false, "after the reader");
+    for (const char* n : kImageCommands)
+        EXPECT_TRUE(Enabled(FormMain, n)) << n;
+    for (const char* n : {"GroupBox1", "SH", "SB", "Label4", "LabelCont"})
+        EXPECT_FALSE(Enabled(FormSeuils, n)) << n;
+    EXPECT_FALSE(Enabled(FormPal, "FileListBox1"));
+}
+
+TEST_F(EnablingTest, ActivatingABitmapKeepsTheMenuItemsButNotTheButtons) {
+    TFormImage* fits = Load(Int16Document("/data/m31.fit", 64, 32));
+    TFormImage* bmp = Load(BitmapDocument("/data/photo.bmp", 40, 30));
+    FormMain->MdiArea->setActiveSubWindow(fits);
+    EXPECT_EQ(FormMain->CurrentImage, fits);
+    ExpectTools(true, true, true, "FITS active");
+    FormMain->MdiArea->setActiveSubWindow(bmp);
+    EXPECT_EQ(FormMain->CurrentImage, bmp);
+    // The image rule disables both, the active-window rule then gives the menu items back.
+    ExpectTools(false, true, false, "bitmap active");
+    EXPECT_FALSE(Enabled(FormSeuils, "GroupBox1"));
+    FormMain->MdiArea->setActiveSubWindow(fits);
+    ExpectTools(true, true, true, "FITS active again");
+    EXPECT_TRUE(Enabled(FormSeuils, "GroupBox1"));
+}
+
+TEST_F(EnablingTest, ActivationPushesTheThresholdsIntoTheDialog) {
+    TImageDocument a = Int16Document("/data/a.fit", 8, 8);
+    a.HighThreshold = 2.5;
+    a.LowThreshold = -40000;
+    TFormImage* first = Load(std::move(a));
+    TImageDocument b = Int16Document("/data/b.fit", 8, 8);
+    b.HighThreshold = 1200;
+    b.LowThreshold = 100;
+    Load(std::move(b));
+    EXPECT_EQ(FormSeuils->editsh->text(), "1200");
+    FormMain->MdiArea->setActiveSubWindow(first);
+    EXPECT_EQ(FormSeuils->editsh->text(), "2.5");
+    EXPECT_EQ(FormSeuils->Editsb->text(), "-40000");
+    EXPECT_EQ(FormSeuils->ScrollBarsh->value(), 2); // 2.5 rounds to the even neighbour
+    EXPECT_EQ(FormSeuils->ScrollBarsb->value(), -32768);
+}
+
+TEST_F(EnablingTest, CloseAllLeavesNoCurrentImageAndAsksNothing) {
+    for (int i = 0; i < 3; ++i)
+        Load(Int16Document("/data/m" + std::to_string(i) + ".fit", 16, 16));
+    FormMain->CurrentImage->Document().Modified = true;
+    FormPal->show();
+    FormMain->Toutfermer1->trigger();
+    EXPECT_EQ(FormMain->MDIChildCount(), 0);
+    EXPECT_EQ(FormMain->CurrentImage, nullptr);
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+    for (const char* n : kImageCommands)
+        EXPECT_FALSE(Enabled(FormMain, n)) << n;
+    ExpectTools(false, false, false, "after closing all");
+    EXPECT_FALSE(Enabled(FormCreeAnim, "BitAjout"));
+    // Neither rule governs the palette list on the way out: it keeps its state.
+    EXPECT_TRUE(Enabled(FormPal, "FileListBox1"));
+}
+
+TEST_F(EnablingTest, MinimiseAllMinimisesEveryImageWindow) {
+    EXPECT_FALSE(FormMain->WindowMinimizeItem->isEnabled());
+    QList<TFormImage*> windows;
+    for (int i = 0; i < 3; ++i)
+        windows << Load(Int16Document("/data/m" + std::to_string(i) + ".fit", 16, 16));
+    ASSERT_TRUE(FormMain->WindowMinimizeItem->isEnabled());
+    FormMain->WindowMinimizeItem->trigger();
+    for (TFormImage* w : windows)
+        EXPECT_TRUE(w->isMinimized());
+    FormMain->WindowArrangeItem->trigger();
+    for (TFormImage* w : windows)
+        EXPECT_TRUE(w->isMinimized());
+    EXPECT_EQ(FormMain->MDIChildCount(), 3);
+}
+
+TEST_F(EnablingTest, CtrlCClosesTheActiveWindow) {
+    TFormImage* first = Load(Int16Document("/data/a.fit", 16, 16));
+    QPointer<TFormImage> second = Load(Int16Document("/data/b.fit", 16, 16));
+    ASSERT_EQ(FormMain->ActiveMDIChild(), second);
+    FormMain->activateWindow();
+    QTest::keyClick(FormMain, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(FormMain->MDIChildCount(), 1);
+    EXPECT_EQ(FormMain->ActiveMDIChild(), first);
+    EXPECT_EQ(FormMain->CurrentImage, first);
+    QTest::keyClick(FormMain, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(FormMain->MDIChildCount(), 0);
+    EXPECT_EQ(FormMain->CurrentImage, nullptr);
+    EXPECT_FALSE(FormMain->FileCloseItem->isEnabled());
+}
+
+TEST_F(EnablingTest, TheWindowMenuListsTheOpenImages) {
+    Load(Int16Document("/data/a.fit", 16, 16));
+    TFormImage* b = Load(BitmapDocument("/data/b.bmp", 16, 16));
+    FormMain->UpdateWindowList();
+    QStringList listed;
+    QAction* checked = nullptr;
+    bool afterSeparator = false;
+    for (QAction* a : FormMain->Window1->actions()) {
+        if (a == FormMain->WindowMinimizeItem)
+            afterSeparator = true;
+        else if (afterSeparator && !a->isSeparator()) {
+            listed << a->text();
+            if (a->isChecked()) checked = a;
+        }
+    }
+    ASSERT_EQ(listed.size(), 2);
+    EXPECT_EQ(listed[0], "&1 Image : a.fit (16x16) Entier 16 bits");
+    EXPECT_EQ(listed[1], "&2 Image : b.bmp (16x16) ");
+    ASSERT_NE(checked, nullptr);
+    EXPECT_EQ(checked->text(), listed[1]);
+    FormMain->UpdateWindowList(); // rebuilt, not appended
+    int entries = 0;
+    for (QAction* a : FormMain->Window1->actions())
+        if (a->text().startsWith("&")) ++entries;
+    EXPECT_EQ(entries, 5 + 2);
+    (void)b;
+}
+
+TEST_F(EnablingTest, ToolCommandsShowTheirWindows) {
+    Load(Int16Document("/data/a.fit", 16, 16));
+    FormMain->RglagesdesSeuils1->trigger();
+    EXPECT_TRUE(FormSeuils->isVisible());
+    FormMain->SpeedPal->click();
+    EXPECT_TRUE(FormPal->isVisible());
+    FormMain->Animation1->trigger();
+    EXPECT_TRUE(FormCreeAnim->isVisible());
+}
