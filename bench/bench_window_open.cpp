@@ -1,0 +1,121 @@
+// Opening a 4096 x 4096 16-bit FITS file in an image window against the core's own load
+// and render of the same file, offscreen; and the mouse readout, which reads one value.
+#include "core/image/image_document.h"
+#include "ui/application.h"
+#include "ui/dialogs.h"
+#include "ui/form_image.h"
+#include "ui/form_main.h"
+#include "ui/image_control.h"
+#include "ui/program.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr int kSide = 4096;
+
+// A plain FITS file: the mandatory cards, then big-endian values.
+std::string WriteSample() {
+    const std::string path = QDir::tempPath().toStdString() + "/orvanel_bench_window_4096.fit";
+    if (FILE* existing = std::fopen(path.c_str(), "rb")) {
+        std::fclose(existing);
+        return path;
+    }
+    std::string header;
+    auto card = [&](const std::string& text) { header += text + std::string(80 - text.size(), ' '); };
+    card("SIMPLE  =                    T");
+    card("BITPIX  =                   16");
+    card("NAXIS   =                    2");
+    card("NAXIS1  =                 " + std::to_string(kSide));
+    card("NAXIS2  =                 " + std::to_string(kSide));
+    card("END");
+    header.resize(2880, ' ');
+    std::vector<unsigned char> data(static_cast<size_t>(kSide) * kSide * 2);
+    uint32_t seed = 12345;
+    for (size_t i = 0; i < data.size(); i += 2) {
+        seed = seed * 1664525u + 1013904223u;
+        const uint16_t v = static_cast<uint16_t>(1000 + (seed >> 20)); // sky around 1000..5000
+        data[i] = static_cast<unsigned char>(v >> 8);
+        data[i + 1] = static_cast<unsigned char>(v);
+    }
+    data.resize((data.size() + 2879) / 2880 * 2880, 0);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(header.data(), 1, header.size(), f);
+    std::fwrite(data.data(), 1, data.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+class TQuietDialogs : public orv::ui::TDialogs {
+public:
+    orv::TAnswer Message(orv::TMsgKind, orv::TButtons, const QString&, const QString&) override {
+        return orv::TAnswer::No;
+    }
+    QString OpenFileName(QWidget*, const QList<orv::ui::TFileFilter>&, int) override { return {}; }
+    QString SaveFileName(QWidget*, const QList<orv::ui::TFileFilter>&) override { return {}; }
+    bool PrinterSetup(QWidget*, QPrinter&) override { return false; }
+    void ShowHelp(QWidget*) override {}
+    int Exec(QDialog&) override { return 0; }
+};
+
+void BM_CoreLoadAndRender(benchmark::State& state) {
+    const std::string path = WriteSample();
+    orv::TDocumentHost host;
+    for (auto _ : state) {
+        orv::TImageDocument doc;
+        doc.OpenImage(path, host);
+        benchmark::DoNotOptimize(doc.DisplayStream.data());
+    }
+}
+BENCHMARK(BM_CoreLoadAndRender)->Unit(benchmark::kMillisecond);
+
+void BM_WindowOpenAndShow(benchmark::State& state) {
+    const QString path = QString::fromStdString(WriteSample());
+    TQuietDialogs dialogs;
+    orv::ui::TProgram program(dialogs);
+    orv::ui::FormMain->resize(1280, 900);
+    orv::ui::FormMain->show();
+    for (auto _ : state) {
+        orv::ui::FormMain->OpenFile(path);
+        orv::ui::FormMain->ActiveMDIChild()->repaint();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        orv::ui::FormMain->Toutfermer1Click();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_WindowOpenAndShow)->Unit(benchmark::kMillisecond);
+
+void BM_MouseReadout(benchmark::State& state) {
+    const QString path = QString::fromStdString(WriteSample());
+    TQuietDialogs dialogs;
+    orv::ui::TProgram program(dialogs);
+    orv::ui::FormMain->show();
+    orv::ui::FormMain->OpenFile(path);
+    orv::ui::TImageControl* image = orv::ui::FormMain->ActiveMDIChild()->Image;
+    int x = 0;
+    for (auto _ : state) {
+        const QPointF at((x++ * 37) % kSide, (x * 53) % kSide);
+        QMouseEvent move(QEvent::MouseMove, at, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(image, &move);
+    }
+}
+BENCHMARK(BM_MouseReadout)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    orv::ui::TApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
