@@ -14,6 +14,7 @@
 #include "ui/form_seuils.h"
 #include "ui/image_control.h"
 #include "ui/progress_form.h"
+#include "ui/tool_icons.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -92,6 +93,7 @@ TFormImage::TFormImage(QWidget* parent) : QMdiSubWindow(parent) {
     setObjectName("FormImage");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromStdString(doc_.Caption));
+    setWindowIcon(ToolIcon(TPicture::AboutIcon, 16));
     ScrollBox = new QScrollArea;
     ScrollBox->setObjectName("ScrollBox");
     ScrollBox->setFrameShape(QFrame::NoFrame);

@@ -21,10 +21,12 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
 #include <clocale>
 
 namespace orv::ui {
@@ -294,11 +296,37 @@ void TFormMain::FileExitItemClick() {
 }
 
 void TFormMain::WindowCascadeItemClick() {
-    MdiArea->cascadeSubWindows();
+    // Each window keeps its size (within the frame), one caption lower and further right than
+    // the one before; the most recently activated ends on top.
+    const auto children = MDIChildren();
+    const QSize area = MdiArea->viewport()->size();
+    int offset = 0;
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        TFormImage* w = *it;
+        if (w->isMinimized() || w->isMaximized()) w->showNormal();
+        if (offset + 100 > area.width() || offset + 100 > area.height()) offset = 0;
+        w->move(offset, offset);
+        w->resize(std::min(w->width(), area.width() - offset), std::min(w->height(), area.height() - offset));
+        w->raise();
+        offset += w->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, w) + 4;
+    }
+    if (!children.isEmpty()) MdiArea->setActiveSubWindow(children.first());
 }
 
 void TFormMain::WindowTileItemClick() {
-    MdiArea->tileSubWindows();
+    // Horizontal tiling: the windows one under the other, each as wide as the frame.
+    QList<TFormImage*> shown;
+    for (TFormImage* w : MDIChildren())
+        if (!w->isMinimized()) shown << w;
+    if (shown.isEmpty()) return;
+    const QSize area = MdiArea->viewport()->size();
+    const int n = static_cast<int>(shown.size());
+    for (int i = 0; i < n; ++i) {
+        TFormImage* w = shown[i]; // the active one at the top
+        if (w->isMaximized()) w->showNormal();
+        const int top = area.height() * i / n, bottom = area.height() * (i + 1) / n;
+        w->setGeometry(0, top, area.width(), bottom - top);
+    }
 }
 
 void TFormMain::WindowArrangeItemClick() {

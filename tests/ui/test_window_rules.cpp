@@ -176,3 +176,26 @@ TEST_F(EnablingTest, ToolCommandsShowTheirWindows) {
     FormMain->Animation1->trigger();
     EXPECT_TRUE(FormCreeAnim->isVisible());
 }
+
+TEST_F(EnablingTest, CascadeKeepsSizesAndTileStacksFullWidthWindows) {
+    TFormImage* a = Load(Int16Document("/data/a.fit", 120, 90));
+    TFormImage* b = Load(Int16Document("/data/b.fit", 60, 40));
+    TFormImage* c = Load(Int16Document("/data/c.fit", 80, 50));
+    FormMain->MdiArea->setActiveSubWindow(b); // activation order, most recent first: b, c, a
+    const QSize sizeA = a->size(), sizeB = b->size();
+    FormMain->WindowCascadeItem->trigger();
+    EXPECT_EQ(a->pos(), QPoint(0, 0));
+    EXPECT_GT(c->pos().x(), 0);
+    EXPECT_GT(b->pos().x(), c->pos().x()); // the active one last, on top
+    EXPECT_EQ(b->pos().x(), b->pos().y());
+    EXPECT_EQ(a->size(), sizeA);
+    EXPECT_EQ(b->size(), sizeB);
+    EXPECT_EQ(FormMain->ActiveMDIChild(), b);
+    FormMain->WindowTileItem->trigger();
+    const int width = FormMain->MdiArea->viewport()->width();
+    EXPECT_EQ(b->geometry().top(), 0);
+    for (TFormImage* w : {a, b, c}) EXPECT_EQ(w->width(), width);
+    EXPECT_EQ(c->geometry().top(), b->geometry().bottom() + 1);
+    EXPECT_EQ(a->geometry().top(), c->geometry().bottom() + 1);
+    EXPECT_EQ(a->geometry().bottom() + 1, FormMain->MdiArea->viewport()->height());
+}
