@@ -3,6 +3,7 @@
 #include "core/image/image_document.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
+#include "ui/display_picture.h"
 #include "ui/form_image.h"
 #include "ui/form_main.h"
 #include "ui/image_control.h"
@@ -53,7 +54,7 @@ std::string WriteSample() {
 }
 
 class TQuietDialogs : public orv::ui::TDialogs {
-public:
+  public:
     orv::TAnswer Message(orv::TMsgKind, orv::TButtons, const QString&, const QString&) override {
         return orv::TAnswer::No;
     }
@@ -93,6 +94,34 @@ void BM_WindowOpenAndShow(benchmark::State& state) {
 }
 BENCHMARK(BM_WindowOpenAndShow)->Unit(benchmark::kMillisecond);
 
+void BM_DisplayPicture(benchmark::State& state) {
+    const std::string path = WriteSample();
+    orv::TDocumentHost host;
+    orv::TImageDocument doc;
+    doc.OpenImage(path, host);
+    for (auto _ : state) {
+        QImage picture = orv::ui::DisplayPicture(doc.DisplayStream);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+BENCHMARK(BM_DisplayPicture)->Unit(benchmark::kMillisecond);
+
+void BM_EmptyWindow(benchmark::State& state) {
+    TQuietDialogs dialogs;
+    orv::ui::TProgram program(dialogs);
+    orv::ui::FormMain->resize(1280, 900);
+    orv::ui::FormMain->show();
+    for (auto _ : state) {
+        orv::ui::FormMain->CreateImageWindow()->repaint();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        orv::ui::FormMain->Toutfermer1Click();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_EmptyWindow)->Unit(benchmark::kMillisecond);
+
 void BM_MouseReadout(benchmark::State& state) {
     const QString path = QString::fromStdString(WriteSample());
     TQuietDialogs dialogs;
@@ -102,7 +131,8 @@ void BM_MouseReadout(benchmark::State& state) {
     orv::ui::TImageControl* image = orv::ui::FormMain->ActiveMDIChild()->Image;
     int x = 0;
     for (auto _ : state) {
-        const QPointF at((x++ * 37) % kSide, (x * 53) % kSide);
+        const QPointF at((x * 37) % kSide, (x * 53) % kSide);
+        ++x;
         QMouseEvent move(QEvent::MouseMove, at, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(image, &move);
     }

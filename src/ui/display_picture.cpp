@@ -17,7 +17,8 @@ uint16_t Get16(const uint8_t* p) {
 }
 
 // The rendered images' own layout: 8 bits, uncompressed, bottom-up, 256 colours after a
-// 40-byte info header. One table look-up per pixel.
+// 40-byte info header. Kept paletted: the rows are copied top row first and the colour table
+// is the palette, so building costs one copy; painting converts only what is painted.
 QImage FromRenderedBitmap(const std::vector<uint8_t>& s) {
     if (s.size() < 1078 || s[0] != 'B' || s[1] != 'M') return {};
     const uint8_t* h = s.data();
@@ -31,19 +32,17 @@ QImage FromRenderedBitmap(const std::vector<uint8_t>& s) {
     if (offset + stride * static_cast<uint64_t>(height) > s.size()) return {};
     const uint32_t used = Get32(h + 46);
     if (used != 0 && used != 256) return {};
-    uint32_t colors[256];
+    QList<QRgb> colors(256);
     for (int i = 0; i < 256; ++i) {
         const uint8_t* e = h + 54 + 4 * i;
-        colors[i] = 0xFF000000u | (uint32_t(e[2]) << 16) | (uint32_t(e[1]) << 8) | e[0];
+        colors[i] = qRgb(e[2], e[1], e[0]);
     }
-    QImage picture(width, height, QImage::Format_RGB32);
+    QImage picture(width, height, QImage::Format_Indexed8);
     if (picture.isNull()) return {};
-    for (int32_t y = 0; y < height; ++y) {
-        const uint8_t* in = h + offset + stride * static_cast<uint64_t>(height - 1 - y);
-        auto* out = reinterpret_cast<uint32_t*>(picture.scanLine(y));
-        for (int32_t x = 0; x < width; ++x)
-            out[x] = colors[in[x]];
-    }
+    picture.setColorTable(colors);
+    for (int32_t y = 0; y < height; ++y)
+        std::memcpy(picture.scanLine(y), h + offset + stride * static_cast<uint64_t>(height - 1 - y),
+                    static_cast<size_t>(width));
     return picture;
 }
 
