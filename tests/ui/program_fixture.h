@@ -2,6 +2,7 @@
 // dialogs, the main window shown, and helpers that put documents into image windows.
 #pragma once
 
+#include "core/formats/fits_writer.h"
 #include "core/image/bitmap.h"
 #include "core/image/image_document.h"
 #include "scripted_dialogs.h"
@@ -52,6 +53,11 @@ inline TImageDocument Int16Document(const std::string& fileName, int32_t width, 
     doc.HighThreshold = 16383;
     doc.LowThreshold = 0;
     doc.FileName = fileName;
+    doc.Header.Simple = true; // as a FITS reader leaves it
+    doc.Header.Bitpix = 16;
+    doc.Header.Naxis = 2;
+    doc.Header.Naxis1 = width;
+    doc.Header.Naxis2 = height;
     return doc;
 }
 
@@ -94,6 +100,14 @@ class ProgramTest : public ::testing::Test {
         w->ShowImage();
         w->UpdateImageTools();
         return w;
+    }
+
+    // The document written as a FITS file in the test folder, then opened as "Ouvrir" opens it.
+    TFormImage* OpenFits(const QString& name, TImageDocument doc) {
+        const std::string path = folder.filePath(name).toStdString();
+        SaveFits(doc, path);
+        FormMain->OpenFile(QString::fromStdString(path));
+        return FormMain->ActiveMDIChild();
     }
 
     // Enabled as the rules set it (a control inside a disabled group still counts as set).

@@ -31,7 +31,7 @@ TEST_F(ProgramTest, DuplicateIsNamedAfterTheWindowCountInTheSourceFolder) {
     source.LowThreshold = 50;
     source.Header.Object = "M42";
     source.HistoryLines = {"first"};
-    TFormImage* s = Load(std::move(source));
+    TFormImage* s = OpenFits("M42.FIT", std::move(source));
     FormMain->Dupliquer1->trigger();
     ASSERT_EQ(FormMain->MDIChildCount(), 2);
     TFormImage* t = FormMain->ActiveMDIChild();
@@ -125,6 +125,57 @@ TEST_F(ProgramTest, CommandErrorsReachTheOrvanelErrorBoxAndTheProgramGoesOn) {
     EXPECT_TRUE(w->Document().Modified);
     EXPECT_EQ(dialogs.Messages.size(), 3);
     EXPECT_EQ(dialogs.Messages[2].Caption, "Orvanel");
+}
+
+TEST_F(ProgramTest, SavingWritesTheImageAndClearsModified) {
+    TFormImage* w = OpenFits("m31.fit", Int16Document("m31.fit", 16, 8));
+    const std::string path = w->Document().FileName;
+    w->Document().HighThreshold = 1234;
+    w->DisplayChanged();
+    FormMain->FileSaveItem->trigger();
+    EXPECT_FALSE(w->Document().Modified);
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+    FormMain->Toutfermer1->trigger();
+    FormMain->OpenFile(QString::fromStdString(path));
+    EXPECT_EQ(FormMain->ActiveMDIChild()->Document().HighThreshold, 1234);
+}
+
+TEST_F(ProgramTest, AnsweringOuiOnCloseSavesTheImage) {
+    TFormImage* w = OpenFits("m31.fit", Int16Document("m31.fit", 16, 8));
+    const std::string path = w->Document().FileName;
+    w->Document().LowThreshold = 77;
+    w->DisplayChanged();
+    dialogs.Answers.enqueue(TAnswer::Yes);
+    FormMain->FileCloseItem->trigger();
+    EXPECT_EQ(FormMain->MDIChildCount(), 0);
+    FormMain->OpenFile(QString::fromStdString(path));
+    EXPECT_EQ(FormMain->ActiveMDIChild()->Document().LowThreshold, 77);
+}
+
+TEST_F(ProgramTest, SaveAllWritesCameraImagesOnly) {
+    TFormImage* a = OpenFits("a.fit", Int16Document("a.fit", 8, 8));
+    TFormImage* b = OpenFits("b.fit", Int16Document("b.fit", 8, 8));
+    Load(BitmapDocument(folder.filePath("c.bmp").toStdString(), 8, 8));
+    for (TFormImage* w : {a, b}) {
+        w->Document().HighThreshold = 500;
+        w->DisplayChanged();
+    }
+    FormMain->Toutenrgistrer1->trigger();
+    EXPECT_FALSE(a->Document().Modified);
+    EXPECT_FALSE(b->Document().Modified);
+    EXPECT_FALSE(QFile::exists(folder.filePath("c.bmp")));
+    FormMain->Toutfermer1->trigger();
+    FormMain->OpenFile(folder.filePath("b.fit"));
+    EXPECT_EQ(FormMain->ActiveMDIChild()->Document().HighThreshold, 500);
+}
+
+TEST_F(ProgramTest, ARefusedFileLeavesNoWindow) {
+    const QString path = QString::fromStdString(Touch(folder.filePath("broken.fit")));
+    FormMain->OpenFile(path);
+    EXPECT_EQ(FormMain->MDIChildCount(), 0);
+    EXPECT_EQ(FormMain->CurrentImage, nullptr);
+    EXPECT_FALSE(dialogs.Messages.isEmpty()); // the reader says why
+    EXPECT_FALSE(FormMain->FileCloseItem->isEnabled());
 }
 
 TEST_F(ProgramTest, AFileOfNoKnownKindGivesAnEmptyWindow) {

@@ -36,7 +36,9 @@ QStringList Panels() {
 
 TEST_F(ProgramTest, ReadoutCountsFromTheBottomLeftCorner) {
     // Stored row r, column x holds r * 1000 + x (modulo 32000).
-    TFormImage* w = Load(Int16Document("/data/big.fit", 768, 512));
+    TFormImage* w = OpenFits("m31.fit", Int16Document("m31.fit", 768, 512));
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->windowTitle(), "Image : m31.fit (768x512) Entier 16 bits");
     ASSERT_EQ(w->Image->size(), QSize(768, 512));
     const struct {
         int X, Y;
@@ -61,7 +63,8 @@ TEST_F(ProgramTest, ReadoutAppliesBScaleAndBZeroToFitsOnly) {
     fits.Header.BZero = 100;
     int16_t ten = 10;
     std::memcpy(fits.PixelStore.data(), &ten, 2);
-    TFormImage* f = Load(std::move(fits));
+    TFormImage* f = OpenFits("scaled.fit", std::move(fits));
+    ASSERT_EQ(f->Document().Header.BScale, 2);
     MoveMouse(f->Image, 0, 0);
     EXPECT_EQ(Panels()[2], "Intensité : 120");
     TImageDocument pic = Int16Document("/data/s.pic", 4, 1, kKindPic);

@@ -39,7 +39,7 @@ class EnablingTest : public ProgramTest {
 };
 
 TEST_F(EnablingTest, AFitsImageEnablesEveryCommand) {
-    Load(Int16Document("/data/m31.fit", 64, 32));
+    ASSERT_NE(OpenFits("m31.fit", Int16Document("m31.fit", 64, 32)), nullptr);
     ExpectTools(true, true, true, "after loading");
     for (const char* n : kImageCommands)
         EXPECT_TRUE(Enabled(FormMain, n)) << n;
@@ -60,7 +60,7 @@ TEST_F(EnablingTest, ABitmapLeavesTheImageToolsDisabled) {
 }
 
 TEST_F(EnablingTest, ActivatingABitmapKeepsTheMenuItemsButNotTheButtons) {
-    TFormImage* fits = Load(Int16Document("/data/m31.fit", 64, 32));
+    TFormImage* fits = OpenFits("m31.fit", Int16Document("m31.fit", 64, 32));
     TFormImage* bmp = Load(BitmapDocument("/data/photo.bmp", 40, 30));
     FormMain->MdiArea->setActiveSubWindow(fits);
     EXPECT_EQ(FormMain->CurrentImage, fits);
@@ -194,7 +194,8 @@ TEST_F(EnablingTest, CascadeKeepsSizesAndTileStacksFullWidthWindows) {
     FormMain->WindowTileItem->trigger();
     const int width = FormMain->MdiArea->viewport()->width();
     EXPECT_EQ(b->geometry().top(), 0);
-    for (TFormImage* w : {a, b, c}) EXPECT_EQ(w->width(), width);
+    for (TFormImage* w : {a, b, c})
+        EXPECT_EQ(w->width(), width);
     EXPECT_EQ(c->geometry().top(), b->geometry().bottom() + 1);
     EXPECT_EQ(a->geometry().top(), c->geometry().bottom() + 1);
     EXPECT_EQ(a->geometry().bottom() + 1, FormMain->MdiArea->viewport()->height());
