@@ -265,6 +265,11 @@ void TFormImage::CaptionChanged(const std::string& caption) {
 }
 
 std::vector<uint8_t> TFormImage::FirstGifImage(const std::string& fileName) {
+    if (firstGif_) {
+        std::vector<uint8_t> picture = std::move(*firstGif_);
+        firstGif_.reset();
+        return picture;
+    }
     return ReadFirstGifImageAsBmp(fileName);
 }
 

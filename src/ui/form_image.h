@@ -9,6 +9,9 @@
 
 #include <QMdiSubWindow>
 
+#include <optional>
+#include <vector>
+
 class QMenu;
 class QScrollArea;
 
@@ -31,6 +34,9 @@ class TFormImage : public QMdiSubWindow, public TDocumentHost {
 
     // Chooses the reader by extension, with the wait cursor while it reads.
     TLoadResult OpenImage(const QString& fileName);
+    // The first image of a GIF file the main window has just read: the GIF reader takes it
+    // from here instead of reading the file again.
+    void SetFirstGifImage(std::vector<uint8_t> bitmapFile) { firstGif_ = std::move(bitmapFile); }
     // PIC documents as PIC, FITS documents as FITS, nothing for the other kinds.
     void SaveImage(const QString& fileName);
     // "Enregistrer": under its own name, in the format of its kind.
@@ -75,6 +81,7 @@ class TFormImage : public QMdiSubWindow, public TDocumentHost {
 
   private:
     TImageDocument doc_;
+    std::optional<std::vector<uint8_t>> firstGif_;
 };
 
 } // namespace orv::ui

@@ -3,6 +3,7 @@
 #include "ui/form_main.h"
 
 #include "core/formats/file_io.h"
+#include "core/gif/gif_document.h"
 #include "core/image/duplicate_name.h"
 #include "core/image/image_document.h"
 #include "core/text/path_text.h"
@@ -62,7 +63,12 @@ void TFormMain::FileOpenItemClick() {
 void TFormMain::OpenFile(const QString& fileName) {
     // Windows keep full names: duplicates are named in the same folder.
     const QString full = QFileInfo(fileName).absoluteFilePath();
+    // A GIF file is read before any window exists: a file that fails leaves no window.
+    std::optional<std::vector<uint8_t>> gif;
+    if (UpperCase(ExtractFileExt(full.toStdString())) == ".GIF")
+        gif = ReadFirstGifImageAsBmp(QFile::encodeName(full).toStdString());
     QPointer<TFormImage> window = CreateImageWindow();
+    if (gif) window->SetFirstGifImage(std::move(*gif));
     const TLoadResult result = window->OpenImage(full);
     if (window && result == TLoadResult::Refused) DiscardImageWindow(window);
 }

@@ -207,3 +207,12 @@ TEST_F(ProgramTest, DroppedFilesOpenAsOuvrirOpensThem) {
     QApplication::sendEvent(FormMain, &refused);
     EXPECT_FALSE(refused.isAccepted());
 }
+
+TEST_F(ProgramTest, AGifThatCannotBeReadLeavesNoWindow) {
+    const QString path = QString::fromStdString(Touch(folder.filePath("anim.GIF")));
+    dialogs.FileNames.enqueue(path); // chosen in "Ouvrir"; no GIF in it
+    FormMain->FileOpenItem->trigger();
+    EXPECT_EQ(FormMain->MDIChildCount(), 0);
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(dialogs.Messages[0].Caption, "Orvanel");
+}
