@@ -13,6 +13,8 @@
 #include "ui/progress_form.h"
 #include "ui/stat.h"
 
+#include <QApplication>
+
 namespace orv::ui {
 
 namespace {
@@ -41,6 +43,8 @@ TProgram::TProgram(TDialogs& dialogs) {
 }
 
 TProgram::~TProgram() {
+    // No enabling rule runs while the windows it touches go away.
+    if (FormMain) QObject::disconnect(qApp, nullptr, FormMain, nullptr);
     Destroy(FormAPropos);
     Destroy(Stat);
     Destroy(FormAnim2);
