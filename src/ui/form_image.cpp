@@ -5,7 +5,7 @@
 #include "core/formats/pic.h"
 #include "core/gif/gif_document.h"
 #include "core/image/display.h"
-#include "core/text/number_text.h"
+#include "core/image/readout.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/display_picture.h"
@@ -27,43 +27,12 @@
 #include <QStyleOptionTitleBar>
 #include <QToolButton>
 
-#include <cstring>
-
 namespace orv::ui {
 
 namespace {
 
 std::string LocalName(const QString& fileName) {
     return QFile::encodeName(fileName).toStdString();
-}
-
-// The value of one stored pixel, or nothing when the store is short.
-std::optional<double> StoredValue(const TImageDocument& doc, size_t index) {
-    const int bytes = BytesPerPixel(doc.PixelType);
-    if (bytes == 0 || (index + 1) * static_cast<size_t>(bytes) > doc.PixelStore.size()) return std::nullopt;
-    const uint8_t* p = doc.PixelStore.data() + index * static_cast<size_t>(bytes);
-    switch (doc.PixelType) {
-    case kPixelInt16: {
-        int16_t v;
-        std::memcpy(&v, p, 2);
-        return v;
-    }
-    case kPixelInt32: {
-        int32_t v;
-        std::memcpy(&v, p, 4);
-        return v;
-    }
-    case kPixelReal32: {
-        float v;
-        std::memcpy(&v, p, 4);
-        return v;
-    }
-    default: {
-        double v;
-        std::memcpy(&v, p, 8);
-        return v;
-    }
-    }
 }
 
 struct TWaitCursor {
@@ -205,21 +174,12 @@ void TFormImage::FormActivate() {
 }
 
 void TFormImage::ImageMouseMove(int x, int y) {
-    if (!FormMain || (doc_.Kind != kKindPic && doc_.Kind != kKindFits)) return;
-    if (x < 0 || y < 0 || x >= doc_.ImageWidth || y >= doc_.ImageHeight) return;
-    FormMain->SetStatusPanel(0, QStringLiteral("X : %1").arg(x + 1));
-    FormMain->SetStatusPanel(1, QStringLiteral("Y : %1").arg(doc_.ImageHeight - y));
-    const size_t index =
-        static_cast<size_t>(doc_.ImageHeight - 1 - y) * static_cast<size_t>(doc_.ImageWidth) +
-        static_cast<size_t>(x);
-    const auto value = StoredValue(doc_, index);
-    if (!value) return;
-    long double intensity = *value;
-    if (doc_.Kind == kKindFits)
-        intensity = intensity * static_cast<long double>(doc_.Header.BScale) +
-                    static_cast<long double>(doc_.Header.BZero);
-    FormMain->SetStatusPanel(2, QStringLiteral("Intensité : ") +
-                                    QString::fromStdString(FormatReadout(static_cast<double>(intensity))));
+    // One value read from memory: the picture is not rendered again.
+    const auto readout = PixelReadout(doc_, x, y);
+    if (!FormMain || !readout) return;
+    FormMain->SetStatusPanel(0, QString::fromStdString(readout->X));
+    FormMain->SetStatusPanel(1, QString::fromStdString(readout->Y));
+    FormMain->SetStatusPanel(2, QString::fromStdString(readout->Intensity));
 }
 
 void TFormImage::AjusterlaFentre1Click() {

@@ -2,7 +2,9 @@
 // dialogs, the main window shown, and helpers that put documents into image windows.
 #pragma once
 
+#include "core/formats/file_io.h"
 #include "core/formats/fits_writer.h"
+#include "core/formats/pic.h"
 #include "core/image/bitmap.h"
 #include "core/image/image_document.h"
 #include "scripted_dialogs.h"
@@ -106,6 +108,24 @@ class ProgramTest : public ::testing::Test {
     TFormImage* OpenFits(const QString& name, TImageDocument doc) {
         const std::string path = folder.filePath(name).toStdString();
         SaveFits(doc, path);
+        FormMain->OpenFile(QString::fromStdString(path));
+        return FormMain->ActiveMDIChild();
+    }
+
+    // A PIC file written from the document (a PIC document), then opened.
+    TFormImage* OpenPic(const QString& name, TImageDocument doc) {
+        const std::string path = folder.filePath(name).toStdString();
+        doc.Kind = kKindPic;
+        SavePic(doc, path);
+        FormMain->OpenFile(QString::fromStdString(path));
+        return FormMain->ActiveMDIChild();
+    }
+
+    // A 24-bit bitmap file (red on the left half), then opened.
+    TFormImage* OpenBmp(const QString& name, int32_t width, int32_t height) {
+        const std::string path = folder.filePath(name).toStdString();
+        const TImageDocument doc = BitmapDocument(path, width, height);
+        WriteFileAtomically(path, doc.DisplayStream);
         FormMain->OpenFile(QString::fromStdString(path));
         return FormMain->ActiveMDIChild();
     }

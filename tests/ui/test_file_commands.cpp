@@ -4,7 +4,9 @@
 #include "core/formats/file_io.h"
 #include "ui/image_control.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QUrl>
@@ -55,7 +57,7 @@ TEST_F(ProgramTest, DuplicateIsNamedAfterTheWindowCountInTheSourceFolder) {
 TEST_F(ProgramTest, DuplicateNeverTakesTheNameOfAnExistingFileOrOpenWindow) {
     const std::string dir = folder.path().toStdString() + "/";
     Touch(folder.filePath("Image2.Pic"));
-    TFormImage* s = Load(Int16Document(dir + "saturn.pic", 8, 8, kKindPic));
+    TFormImage* s = OpenPic("saturn.pic", Int16Document(dir + "saturn.pic", 8, 8, kKindPic));
     FormMain->Dupliquer1->trigger();
     EXPECT_EQ(FormMain->ActiveMDIChild()->Document().FileName, dir + "Image3.Pic");
     // Close nothing, duplicate again from the source: 3 windows, Image3 held by the first copy.
@@ -65,12 +67,13 @@ TEST_F(ProgramTest, DuplicateNeverTakesTheNameOfAnExistingFileOrOpenWindow) {
 }
 
 TEST_F(ProgramTest, DuplicateOfABitmapShowsTheSamePictureUnderTheSameName) {
-    TFormImage* s = Load(BitmapDocument("/data/photo.bmp", 40, 30));
+    TFormImage* s = OpenBmp("photo.bmp", 40, 30);
+    ASSERT_EQ(s->Document().Kind, kKindBmp);
     FormMain->Dupliquer1->trigger();
     TFormImage* t = FormMain->ActiveMDIChild();
     ASSERT_NE(t, s);
     EXPECT_EQ(t->Document().Kind, kKindEmpty);
-    EXPECT_EQ(t->Document().FileName, "/data/photo.bmp");
+    EXPECT_EQ(t->Document().FileName, folder.filePath("photo.bmp").toStdString());
     EXPECT_EQ(t->windowTitle(), "Image : photo.bmp (40x30) ");
     EXPECT_EQ(t->Image->Picture(), s->Image->Picture());
     EXPECT_EQ(t->ClientSize(), s->ClientSize());
@@ -103,7 +106,7 @@ TEST_F(ProgramTest, ClosingAModifiedWindowAsksInAnErrorBox) {
 
 TEST_F(ProgramTest, AnUnchangedWindowClosesWithoutAQuestion) {
     Load(Int16Document("/data/m31.fit", 8, 8));
-    Load(BitmapDocument("/data/photo.bmp", 8, 8))->DisplayChanged(); // a bitmap is never "modified"
+    OpenBmp("photo.bmp", 8, 8)->DisplayChanged(); // a bitmap is never "modified"
     FormMain->FileCloseItem->trigger();
     FormMain->FileCloseItem->trigger();
     EXPECT_TRUE(dialogs.Messages.isEmpty());
@@ -155,7 +158,7 @@ TEST_F(ProgramTest, AnsweringOuiOnCloseSavesTheImage) {
 TEST_F(ProgramTest, SaveAllWritesCameraImagesOnly) {
     TFormImage* a = OpenFits("a.fit", Int16Document("a.fit", 8, 8));
     TFormImage* b = OpenFits("b.fit", Int16Document("b.fit", 8, 8));
-    Load(BitmapDocument(folder.filePath("c.bmp").toStdString(), 8, 8));
+    const QDateTime bmpTime = QFileInfo(OpenBmp("c.bmp", 8, 8)->FileName()).lastModified();
     for (TFormImage* w : {a, b}) {
         w->Document().HighThreshold = 500;
         w->DisplayChanged();
@@ -163,7 +166,7 @@ TEST_F(ProgramTest, SaveAllWritesCameraImagesOnly) {
     FormMain->Toutenrgistrer1->trigger();
     EXPECT_FALSE(a->Document().Modified);
     EXPECT_FALSE(b->Document().Modified);
-    EXPECT_FALSE(QFile::exists(folder.filePath("c.bmp")));
+    EXPECT_EQ(QFileInfo(folder.filePath("c.bmp")).lastModified(), bmpTime);
     FormMain->Toutfermer1->trigger();
     FormMain->OpenFile(folder.filePath("b.fit"));
     EXPECT_EQ(FormMain->ActiveMDIChild()->Document().HighThreshold, 500);

@@ -97,7 +97,8 @@ TEST_F(ProgramTest, ABitmapLeavesTheStatusBarAlone) {
     TFormImage* fits = Load(Int16Document("/data/m.fit", 8, 8));
     MoveMouse(fits->Image, 2, 3);
     const QStringList before = Panels();
-    TFormImage* bmp = Load(BitmapDocument("/data/photo.bmp", 8, 8));
+    TFormImage* bmp = OpenBmp("photo.bmp", 8, 8);
+    ASSERT_EQ(bmp->windowTitle(), "Image : photo.bmp (8x8) ");
     MoveMouse(bmp->Image, 1, 1);
     EXPECT_EQ(Panels(), before);
 }

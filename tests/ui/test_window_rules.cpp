@@ -5,6 +5,7 @@
 #include "ui/form_pal.h"
 #include "ui/form_seuils.h"
 
+#include <QFile>
 #include <QMdiArea>
 #include <QMenu>
 
@@ -50,7 +51,7 @@ TEST_F(EnablingTest, AFitsImageEnablesEveryCommand) {
 }
 
 TEST_F(EnablingTest, ABitmapLeavesTheImageToolsDisabled) {
-    Load(BitmapDocument("/data/photo.bmp", 40, 30));
+    ASSERT_NE(OpenBmp("photo.bmp", 40, 30), nullptr);
     ExpectTools(false, false, false, "after the reader");
     for (const char* n : kImageCommands)
         EXPECT_TRUE(Enabled(FormMain, n)) << n;
@@ -61,7 +62,7 @@ TEST_F(EnablingTest, ABitmapLeavesTheImageToolsDisabled) {
 
 TEST_F(EnablingTest, ActivatingABitmapKeepsTheMenuItemsButNotTheButtons) {
     TFormImage* fits = OpenFits("m31.fit", Int16Document("m31.fit", 64, 32));
-    TFormImage* bmp = Load(BitmapDocument("/data/photo.bmp", 40, 30));
+    TFormImage* bmp = OpenBmp("photo.bmp", 40, 30);
     FormMain->MdiArea->setActiveSubWindow(fits);
     EXPECT_EQ(FormMain->CurrentImage, fits);
     ExpectTools(true, true, true, "FITS active");
@@ -141,7 +142,7 @@ TEST_F(EnablingTest, CtrlCClosesTheActiveWindow) {
 
 TEST_F(EnablingTest, TheWindowMenuListsTheOpenImages) {
     Load(Int16Document("/data/a.fit", 16, 16));
-    TFormImage* b = Load(BitmapDocument("/data/b.bmp", 16, 16));
+    TFormImage* b = OpenBmp("b.bmp", 16, 16);
     FormMain->UpdateWindowList();
     QStringList listed;
     QAction* checked = nullptr;
@@ -199,4 +200,34 @@ TEST_F(EnablingTest, CascadeKeepsSizesAndTileStacksFullWidthWindows) {
     EXPECT_EQ(c->geometry().top(), b->geometry().bottom() + 1);
     EXPECT_EQ(a->geometry().top(), c->geometry().bottom() + 1);
     EXPECT_EQ(a->geometry().bottom() + 1, FormMain->MdiArea->viewport()->height());
+}
+
+TEST_F(EnablingTest, APicImageActsLikeAFitsImage) {
+    TFormImage* bmp = OpenBmp("photo.bmp", 8, 8);
+    TFormImage* pic = OpenPic("saturn.pic", Int16Document("saturn.pic", 32, 16, kKindPic));
+    ASSERT_NE(pic, bmp);
+    EXPECT_EQ(pic->Document().Kind, kKindPic);
+    EXPECT_EQ(pic->windowTitle(), "Image : saturn.pic (32x16) Entier 16 bits");
+    ExpectTools(true, true, true, "PIC loaded");
+    FormMain->MdiArea->setActiveSubWindow(bmp);
+    ExpectTools(false, true, false, "bitmap active");
+    FormMain->MdiArea->setActiveSubWindow(pic);
+    ExpectTools(true, true, true, "PIC active again");
+}
+
+TEST_F(EnablingTest, ABitmapThatFailsLeavesNoWindowAndTheAddButtonOff) {
+    QFile bad(folder.filePath("bad.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BM not really a bitmap");
+    bad.close();
+    FormMain->OpenFile(bad.fileName());
+    EXPECT_EQ(FormMain->MDIChildCount(), 0);
+    EXPECT_EQ(FormMain->CurrentImage, nullptr);
+    EXPECT_FALSE(Enabled(FormCreeAnim, "BitAjout"));
+    EXPECT_TRUE(dialogs.Messages.isEmpty()); // refused silently
+    // With another image open, the active-window rule gives the button back: there is an image to add.
+    OpenFits("m31.fit", Int16Document("m31.fit", 8, 8));
+    FormMain->OpenFile(bad.fileName());
+    EXPECT_EQ(FormMain->MDIChildCount(), 1);
+    EXPECT_TRUE(Enabled(FormCreeAnim, "BitAjout"));
 }
