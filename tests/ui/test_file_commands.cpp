@@ -2,6 +2,8 @@
 #include "program_fixture.h"
 
 #include "core/formats/file_io.h"
+#include "core/gif/gif_document.h"
+#include "core/image/display.h"
 #include "ui/image_control.h"
 
 #include <QDateTime>
@@ -218,4 +220,24 @@ TEST_F(ProgramTest, AGifThatCannotBeReadLeavesNoWindow) {
     EXPECT_EQ(FormMain->MDIChildCount(), 0);
     ASSERT_EQ(dialogs.Messages.size(), 1);
     EXPECT_EQ(dialogs.Messages[0].Caption, "Orvanel");
+}
+
+TEST_F(ProgramTest, AOneImageGifOpensAsAGifWindowAndSavesAsGif) {
+    TImageDocument source = Int16Document("m.fit", 24, 12);
+    Render(source);
+    const QString path = folder.filePath("one.gif");
+    TDocumentHost host;
+    WriteDisplayedPictureAsGif(source, path.toStdString(), host);
+    dialogs.FileNames.enqueue(path);
+    FormMain->FileOpenItem->trigger();
+    ASSERT_EQ(FormMain->MDIChildCount(), 1);
+    TFormImage* w = FormMain->ActiveMDIChild();
+    EXPECT_EQ(w->Document().Kind, kKindGif);
+    EXPECT_EQ(w->windowTitle(), "Image : one.gif (24x12) ");
+    EXPECT_EQ(w->Image->size(), QSize(24, 12));
+    EXPECT_FALSE(FormMain->SpeedSeuils->isEnabled());
+    QFile::remove(path);
+    FormMain->FileSaveItem->trigger();
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+    EXPECT_TRUE(QFile::exists(path));
 }
