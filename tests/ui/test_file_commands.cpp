@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QUrl>
 
 using namespace orv;
@@ -240,4 +241,14 @@ TEST_F(ProgramTest, AOneImageGifOpensAsAGifWindowAndSavesAsGif) {
     FormMain->FileSaveItem->trigger();
     EXPECT_TRUE(dialogs.Messages.isEmpty());
     EXPECT_TRUE(QFile::exists(path));
+}
+
+TEST_F(ProgramTest, QuittingAsksNothingEvenWithModifiedImages) {
+    TFormImage* w = OpenFits("m31.fit", Int16Document("m31.fit", 8, 8));
+    w->DisplayChanged();
+    QSignalSpy closed(FormMain, &TFormMain::Closed);
+    FormMain->FileExitItem->trigger();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+    EXPECT_FALSE(FormMain->isVisible());
 }
