@@ -79,25 +79,15 @@ int32_t FitsBitpixFor(uint8_t pixelType) {
 }
 
 void FitsValuesToStore(const uint8_t* src, size_t count, int32_t bitpix, uint8_t* dst) {
-    switch (FitsBytesPerValue(bitpix)) {
-    case 1:
+    const int bytes = FitsBytesPerValue(bitpix);
+    if (bytes == 1) {
         for (size_t i = 0; i < count; ++i) {
             dst[2 * i] = src[i];
             dst[2 * i + 1] = 0;
         }
-        break;
-    case 2:
-        SwapValues<uint16_t, Swap16>(src, count, dst);
-        break;
-    case 4:
-        SwapValues<uint32_t, Swap32>(src, count, dst);
-        break;
-    case 8:
-        SwapValues<uint64_t, Swap64>(src, count, dst);
-        break;
-    default:
-        break;
+        return;
     }
+    StoreValuesToFits(src, count, bytes, dst); // reversing the bytes goes both ways
 }
 
 void StoreValuesToFits(const uint8_t* src, size_t count, int bytesPerValue, uint8_t* dst) {
