@@ -13,7 +13,7 @@ namespace orv::cli {
 
 // A mistake in the command line: exit status 2.
 class EUsage : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -42,7 +42,7 @@ TArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std::str
 
 // Answers the reader's questions with --yes (else No); messages go to standard error.
 class TCliHost : public TDocumentHost {
-public:
+  public:
     explicit TCliHost(bool yes) : Yes(yes) {}
     TAnswer Message(TMsgKind kind, TButtons buttons, const std::string& text) override;
     std::vector<uint8_t> FirstGifImage(const std::string& fileName) override;

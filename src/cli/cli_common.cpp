@@ -19,12 +19,15 @@ std::vector<TVerb>& Registry() {
 }
 } // namespace
 
-const std::vector<TVerb>& Verbs() { return Registry(); }
+const std::vector<TVerb>& Verbs() {
+    return Registry();
+}
 
 TVerbRegistrar::TVerbRegistrar(TVerb verb) {
     auto& verbs = Registry();
     auto at = verbs.begin();
-    while (at != verbs.end() && at->Name < verb.Name) ++at;
+    while (at != verbs.end() && at->Name < verb.Name)
+        ++at;
     verbs.insert(at, std::move(verb));
 }
 
@@ -51,7 +54,8 @@ TArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std::str
     };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a.size() > 1 && a[0] == '-' && !(a.size() > 1 && (std::isdigit(static_cast<unsigned char>(a[1])) || a[1] == '.'))) {
+        if (a.size() > 1 && a[0] == '-' &&
+            !(a.size() > 1 && (std::isdigit(static_cast<unsigned char>(a[1])) || a[1] == '.'))) {
             if (listed(flags, a)) {
                 parsed.Options.emplace_back(a, "");
             } else if (listed(valued, a)) {
@@ -74,7 +78,9 @@ TAnswer TCliHost::Message(TMsgKind, TButtons buttons, const std::string& text) {
     return Yes ? TAnswer::Yes : TAnswer::No;
 }
 
-std::vector<uint8_t> TCliHost::FirstGifImage(const std::string& fileName) { return ReadFirstGifImageAsBmp(fileName); }
+std::vector<uint8_t> TCliHost::FirstGifImage(const std::string& fileName) {
+    return ReadFirstGifImageAsBmp(fileName);
+}
 
 void TCliHost::Progress(const std::string& label, float fraction) {
     static const bool terminal = ::isatty(2);
@@ -92,7 +98,8 @@ void OpenDocument(TImageDocument& doc, const std::string& path, TCliHost& host) 
     const TLoadResult result = doc.OpenImage(path, host);
     if (result == TLoadResult::Loaded) return;
     if (result == TLoadResult::Ignored)
-        throw EOrvanelError("Le fichier " + path + " n'est pas d'un type connu (.FIT .FTS .PIC .CPA .BMP .GIF)");
+        throw EOrvanelError("Le fichier " + path +
+                            " n'est pas d'un type connu (.FIT .FTS .PIC .CPA .BMP .GIF)");
     if (host.Reported) throw EOrvanelError("");
     throw EOrvanelError("Le fichier " + path + " n'a pas pu être ouvert");
 }

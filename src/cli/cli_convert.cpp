@@ -13,11 +13,16 @@ namespace {
 
 std::string KindName(uint8_t kind) {
     switch (kind) {
-    case kKindPic: return "PIC";
-    case kKindFits: return "FITS";
-    case kKindBmp: return "bitmap";
-    case kKindGif: return "GIF";
-    default: return "vide";
+    case kKindPic:
+        return "PIC";
+    case kKindFits:
+        return "FITS";
+    case kKindBmp:
+        return "bitmap";
+    case kKindGif:
+        return "GIF";
+    default:
+        return "vide";
     }
 }
 
@@ -54,12 +59,13 @@ int RunConvert(const std::vector<std::string>& argv) {
     return 0;
 }
 
-const TVerbRegistrar kConvert({"convert", "save an image as FITS, PIC, BMP or GIF",
-                               "Usage: orvanel-cli convert FILE -o OUT [options]\n"
-                               "Saves by OUT's extension: .fit/.fts as FITS (FITS and CPA images), .pic as PIC\n"
-                               "(PIC images), .bmp the displayed picture, .gif a one-image GIF of the displayed\n"
-                               "picture. The render options (see 'orvanel-cli render --help') apply first.\n",
-                               RunConvert});
+const TVerbRegistrar
+    kConvert({"convert", "save an image as FITS, PIC, BMP or GIF",
+              "Usage: orvanel-cli convert FILE -o OUT [options]\n"
+              "Saves by OUT's extension: .fit/.fts as FITS (FITS and CPA images), .pic as PIC\n"
+              "(PIC images), .bmp the displayed picture, .gif a one-image GIF of the displayed\n"
+              "picture. The render options (see 'orvanel-cli render --help') apply first.\n",
+              RunConvert});
 
 } // namespace
 } // namespace orv::cli

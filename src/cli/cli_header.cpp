@@ -16,7 +16,8 @@ int RunHeader(const std::vector<std::string>& argv) {
     TImageDocument doc;
     OpenDocument(doc, args.Positional[0], host);
     if (doc.Kind != kKindFits) throw EOrvanelError("Ce document n'est pas une image FITS ou CPA");
-    for (const std::string& card : BuildFitsHeaderCards(doc)) std::cout << card << "\n";
+    for (const std::string& card : BuildFitsHeaderCards(doc))
+        std::cout << card << "\n";
     return 0;
 }
 

@@ -7,7 +7,9 @@ namespace orv {
 
 namespace {
 
-uint32_t Get16(std::span<const uint8_t> b, size_t at) { return b[at] | (b[at + 1] << 8); }
+uint32_t Get16(std::span<const uint8_t> b, size_t at) {
+    return b[at] | (b[at + 1] << 8);
+}
 uint32_t Get32(std::span<const uint8_t> b, size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
 }
@@ -16,17 +18,20 @@ void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     b[at + 1] = uint8_t(v >> 8);
 }
 void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = uint8_t(v >> (8 * i));
 }
 
 // Expands a masked channel to 8 bits.
 uint8_t Channel(uint32_t pixel, uint32_t mask) {
     if (mask == 0) return 0;
     int shift = 0;
-    while (!((mask >> shift) & 1)) ++shift;
+    while (!((mask >> shift) & 1))
+        ++shift;
     uint32_t bits = mask >> shift;
     int width = 0;
-    while (width < 32 && ((bits >> width) & 1)) ++width; // a mask of all 32 bits ends the count
+    while (width < 32 && ((bits >> width) & 1))
+        ++width; // a mask of all 32 bits ends the count
     uint32_t v = (pixel & mask) >> shift;
     uint32_t max = (width >= 32) ? 0xFFFFFFFFu : ((1u << width) - 1);
     return static_cast<uint8_t>((uint64_t(v) * 255 + max / 2) / max);
@@ -67,7 +72,8 @@ TBitmap TBitmap::FromBmpFile(std::span<const uint8_t> f) {
         // Bit fields follow a 40-byte header, or lie inside a larger one.
         if (f.size() < 66) throw invalid;
         if (infoSize == 40) tableAt += 12;
-        for (int i = 0; i < 3; ++i) masks[i] = Get32(f, 54 + 4 * i);
+        for (int i = 0; i < 3; ++i)
+            masks[i] = Get32(f, 54 + 4 * i);
     } else if (compression != 0) {
         throw invalid;
     } else if (bitCount == 16) {
@@ -103,15 +109,24 @@ TBitmap TBitmap::FromBmpFile(std::span<const uint8_t> f) {
         uint8_t* dst = bmp.Pixels.data() + y * w * (bmp.BitCount / 8);
         for (size_t x = 0; x < w; ++x) {
             switch (bitCount) {
-            case 1: dst[x] = (src[x / 8] >> (7 - x % 8)) & 1; break;
-            case 4: dst[x] = (src[x / 2] >> (x % 2 ? 0 : 4)) & 15; break;
-            case 8: dst[x] = src[x]; break;
-            case 24: std::memcpy(dst + 3 * x, src + 3 * x, 3); break;
+            case 1:
+                dst[x] = (src[x / 8] >> (7 - x % 8)) & 1;
+                break;
+            case 4:
+                dst[x] = (src[x / 2] >> (x % 2 ? 0 : 4)) & 15;
+                break;
+            case 8:
+                dst[x] = src[x];
+                break;
+            case 24:
+                std::memcpy(dst + 3 * x, src + 3 * x, 3);
+                break;
             case 16:
             case 32: {
-                const uint32_t p = bitCount == 16 ? uint32_t(src[2 * x] | (src[2 * x + 1] << 8))
-                                                  : uint32_t(src[4 * x] | (src[4 * x + 1] << 8) |
-                                                             (src[4 * x + 2] << 16) | (uint32_t(src[4 * x + 3]) << 24));
+                const uint32_t p = bitCount == 16
+                                       ? uint32_t(src[2 * x] | (src[2 * x + 1] << 8))
+                                       : uint32_t(src[4 * x] | (src[4 * x + 1] << 8) |
+                                                  (src[4 * x + 2] << 16) | (uint32_t(src[4 * x + 3]) << 24));
                 dst[3 * x] = Channel(p, masks[2]);
                 dst[3 * x + 1] = Channel(p, masks[1]);
                 dst[3 * x + 2] = Channel(p, masks[0]);

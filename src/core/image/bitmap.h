@@ -12,19 +12,21 @@
 namespace orv {
 
 class EBitmapError : public EOrvanelError {
-public:
+  public:
     using EOrvanelError::EOrvanelError;
 };
 
 // A platform colour: red in the low byte, then green, then blue.
-constexpr uint32_t MakeColor(uint8_t r, uint8_t g, uint8_t b) { return r | (g << 8) | (uint32_t(b) << 16); }
+constexpr uint32_t MakeColor(uint8_t r, uint8_t g, uint8_t b) {
+    return r | (g << 8) | (uint32_t(b) << 16);
+}
 
 struct TBitmap {
     int32_t Width = 0;
     int32_t Height = 0;
-    int BitCount = 8;               // 8 (Pixels are palette indices) or 24 (Pixels are B, G, R)
-    std::vector<uint32_t> Palette;  // 8-bit pictures: platform colours, at most 256
-    std::vector<uint8_t> Pixels;    // top row first, no padding
+    int BitCount = 8;              // 8 (Pixels are palette indices) or 24 (Pixels are B, G, R)
+    std::vector<uint32_t> Palette; // 8-bit pictures: platform colours, at most 256
+    std::vector<uint8_t> Pixels;   // top row first, no padding
 
     // Parses a Windows bitmap file image (1, 4, 8, 16, 24 or 32 bits, uncompressed or
     // bit fields; bottom-up or top-down). Throws EBitmapError on anything else.

@@ -25,7 +25,8 @@ void Put16(uint8_t* p, uint16_t v) {
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 void Put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // Header and colour table; returns the stride.
@@ -43,7 +44,8 @@ int32_t WriteBitmapHead(TImageDocument& doc) {
         uint8_t* bits = doc.DisplayStream.data() + 1078;
         for (size_t r = 0; r < static_cast<size_t>(doc.ImageHeight); ++r) {
             const size_t first = r * w, covered = first >= available ? 0 : std::min(w, available - first);
-            std::memset(bits + r * static_cast<size_t>(stride) + covered, 0, static_cast<size_t>(stride) - covered);
+            std::memset(bits + r * static_cast<size_t>(stride) + covered, 0,
+                        static_cast<size_t>(stride) - covered);
         }
     }
     uint8_t* h = doc.DisplayStream.data();
@@ -65,16 +67,14 @@ int32_t WriteBitmapHead(TImageDocument& doc) {
     return stride;
 }
 
-template <typename T>
-T ReadValue(const uint8_t* p) {
+template <typename T> T ReadValue(const uint8_t* p) {
     T v;
     std::memcpy(&v, p, sizeof(T)); // PixelStore is little-endian, as is the machine
     return v;
 }
 
 // Renders values of type T computing each level with the expression.
-template <typename T>
-void RenderComputed(TImageDocument& doc) {
+template <typename T> void RenderComputed(TImageDocument& doc) {
     const int32_t stride = WriteBitmapHead(doc);
     const size_t w = static_cast<size_t>(doc.ImageWidth);
     const size_t h = static_cast<size_t>(doc.ImageHeight);
@@ -139,8 +139,7 @@ void BuildLookupTable(TImageDocument& doc) {
         const int64_t a = std::max<int64_t>(Round(from), -32768);
         const int64_t b = std::min<int64_t>(Round(to), 32767);
         for (int64_t i = a; i <= b; ++i)
-            doc.LookupTable[static_cast<size_t>(i + 32768)] =
-                Scale(static_cast<long double>(i), low, high);
+            doc.LookupTable[static_cast<size_t>(i + 32768)] = Scale(static_cast<long double>(i), low, high);
     };
     if (high > low) {
         fill(low, high);
@@ -164,11 +163,15 @@ uint8_t DisplayLevel(double v, double low, double high, bool inverted) {
     return Scale(v, low, high);
 }
 
-int32_t BitmapStride(int32_t width) { return (width + 3) / 4 * 4; }
+int32_t BitmapStride(int32_t width) {
+    return (width + 3) / 4 * 4;
+}
 
 void Render(TImageDocument& doc) {
     switch (doc.PixelType) {
-    case kPixelInt16: RenderInt16(doc); break;
+    case kPixelInt16:
+        RenderInt16(doc);
+        break;
     case kPixelInt32:
         BuildLookupTable(doc);
         RenderComputed<int32_t>(doc);
@@ -181,12 +184,13 @@ void Render(TImageDocument& doc) {
         doc.Inverted = !(doc.HighThreshold >= doc.LowThreshold);
         RenderComputed<double>(doc);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
-std::optional<TSize> FitWindow(TSize image, TSize mainClient, int32_t speedPanelHeight, int32_t statusBarHeight,
-                               const TSystemMetrics& m) {
+std::optional<TSize> FitWindow(TSize image, TSize mainClient, int32_t speedPanelHeight,
+                               int32_t statusBarHeight, const TSystemMetrics& m) {
     const int32_t w = image.Width, h = image.Height;
     const int32_t a = mainClient.Width - (2 * m.BorderWidth + 6);
     const int32_t b =

@@ -42,7 +42,7 @@ struct TSystemMetrics {
 // The client size an image window takes for an image of `image` pixels inside a main
 // window whose client area is `mainClient`; nothing when the window keeps its size
 // (the image exactly as wide or as high as the room available).
-std::optional<TSize> FitWindow(TSize image, TSize mainClient, int32_t speedPanelHeight, int32_t statusBarHeight,
-                               const TSystemMetrics& metrics);
+std::optional<TSize> FitWindow(TSize image, TSize mainClient, int32_t speedPanelHeight,
+                               int32_t statusBarHeight, const TSystemMetrics& metrics);
 
 } // namespace orv

@@ -13,7 +13,7 @@ enum class TButtons { Ok, YesNo, YesNoAll };
 enum class TAnswer { Ok, Yes, No, All, Cancel };
 
 class TDocumentHost {
-public:
+  public:
     virtual ~TDocumentHost() = default;
 
     // A message box: kind gives the caption ("Avertissement", "Erreur", ...). Lines are "\n".

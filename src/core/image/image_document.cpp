@@ -12,24 +12,40 @@ namespace orv {
 
 int BytesPerPixel(uint8_t pixelType) {
     switch (pixelType) {
-    case kPixelInt16: return 2;
-    case kPixelInt32: return 4;
-    case kPixelReal32: return 4;
-    case kPixelReal64: return 8;
-    default: return 0;
+    case kPixelInt16:
+        return 2;
+    case kPixelInt32:
+        return 4;
+    case kPixelReal32:
+        return 4;
+    case kPixelReal64:
+        return 8;
+    default:
+        return 0;
     }
 }
 
-TImageDocument::TImageDocument() { InitGreyPalette(*this); }
+TImageDocument::TImageDocument() {
+    InitGreyPalette(*this);
+}
 
 const std::string& TImageDocument::UpdateCaption(const std::string& fileName, int32_t width, int32_t height) {
     std::string type;
     switch (PixelType) {
-    case kPixelInt16: type = "Entier 16 bits"; break;
-    case kPixelInt32: type = "Entier 32 bits"; break;
-    case kPixelReal32: type = "Réel 32 bits"; break;
-    case kPixelReal64: type = "Réel 64 bits"; break;
-    default: break;
+    case kPixelInt16:
+        type = "Entier 16 bits";
+        break;
+    case kPixelInt32:
+        type = "Entier 32 bits";
+        break;
+    case kPixelReal32:
+        type = "Réel 32 bits";
+        break;
+    case kPixelReal64:
+        type = "Réel 64 bits";
+        break;
+    default:
+        break;
     }
     Caption = "Image : " + ExtractFileName(fileName) + " (" + std::to_string(width) + "x" +
               std::to_string(height) + ") " + type;
@@ -45,7 +61,8 @@ TLoadResult TImageDocument::OpenImage(const std::string& fileName, TDocumentHost
         ~ToolsGuard() {
             if (run) host.UpdateImageTools();
         }
-    } guard{host, ext == ".PIC" || ext == ".CPA" || ext == ".FTS" || ext == ".FIT" || ext == ".BMP" || ext == ".GIF"};
+    } guard{host, ext == ".PIC" || ext == ".CPA" || ext == ".FTS" || ext == ".FIT" || ext == ".BMP" ||
+                      ext == ".GIF"};
     if (ext == ".PIC")
         result = LoadPic(*this, fileName, host);
     else if (ext == ".CPA")

@@ -39,7 +39,7 @@ enum class TLoadResult {
 using TPaletteEntry = std::array<uint8_t, 3>; // blue, green, red
 
 class TImageDocument {
-public:
+  public:
     TImageDocument();
 
     uint8_t Kind = kKindEmpty;

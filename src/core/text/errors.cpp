@@ -2,6 +2,8 @@
 
 namespace orv {
 
-EFileError CannotOpenFile(const std::string& path) { return EFileError("Ne peut ouvrir le fichier " + path); }
+EFileError CannotOpenFile(const std::string& path) {
+    return EFileError("Ne peut ouvrir le fichier " + path);
+}
 
 } // namespace orv

@@ -9,19 +9,19 @@ namespace orv {
 
 // Base of every error the core raises on purpose.
 class EOrvanelError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A text that is not the number it should be.
 class EConvertError : public EOrvanelError {
-public:
+  public:
     using EOrvanelError::EOrvanelError;
 };
 
 // A file that cannot be opened, read or written.
 class EFileError : public EOrvanelError {
-public:
+  public:
     using EOrvanelError::EOrvanelError;
 };
 

@@ -15,8 +15,10 @@ namespace {
 
 std::string TrimBlanks(const std::string& s) {
     size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
+        --e;
     return s.substr(b, e - b);
 }
 
@@ -41,17 +43,20 @@ double StrToFloat(const std::string& text) {
     bool ok = !t.empty();
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
     size_t digits = 0;
-    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, ++digits;
+    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])))
+        ++i, ++digits;
     if (i < t.size() && t[i] == '.') {
         ++i;
-        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, ++digits;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])))
+            ++i, ++digits;
     }
     if (digits == 0) ok = false;
     if (ok && i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
         ++i;
         if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
         size_t expDigits = 0;
-        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, ++expDigits;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])))
+            ++i, ++expDigits;
         if (expDigits == 0) ok = false;
     }
     if (i != t.size()) ok = false;
@@ -84,7 +89,8 @@ std::string FormatGeneral(double v, int precision, double minFixed, int expDigit
     std::string digits;
     for (char c : mantissa)
         if (std::isdigit(static_cast<unsigned char>(c))) digits += c;
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
 
     // Rounded to `precision` digits; strtod, unlike stod, does not throw on subnormals.
     const double magnitude = std::fabs(std::strtod(s.c_str(), nullptr));
@@ -117,10 +123,16 @@ std::string FormatGeneral(double v, int precision, double minFixed, int expDigit
     return out + e;
 }
 
-std::string FormatReal15(double v) { return FormatGeneral(v, 15, 0.0001, 0); }
+std::string FormatReal15(double v) {
+    return FormatGeneral(v, 15, 0.0001, 0);
+}
 
-std::string FormatReadout(double v) { return FormatGeneral(v, 8, 0.0001, 0); }
+std::string FormatReadout(double v) {
+    return FormatGeneral(v, 8, 0.0001, 0);
+}
 
-std::string FormatStatistic(double v) { return FormatGeneral(v, 8, 0.00001, 4); }
+std::string FormatStatistic(double v) {
+    return FormatGeneral(v, 8, 0.00001, 4);
+}
 
 } // namespace orv

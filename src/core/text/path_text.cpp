@@ -22,7 +22,8 @@ std::string ExtractFileExt(const std::string& path) {
 
 std::string UpperCase(const std::string& s) {
     std::string r = s;
-    for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : r)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return r;
 }
 

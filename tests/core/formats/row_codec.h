@@ -33,7 +33,8 @@ std::vector<uint8_t> CompressRow(const std::vector<int16_t>& row, uint8_t escape
     std::vector<uint8_t> out;
     if (body.size() >= 2 * row.size()) {
         Append16(out, static_cast<uint16_t>(2 * row.size()));
-        for (int16_t v : row) Append16(out, static_cast<uint16_t>(v));
+        for (int16_t v : row)
+            Append16(out, static_cast<uint16_t>(v));
     } else {
         Append16(out, static_cast<uint16_t>(body.size()));
         out.insert(out.end(), body.begin(), body.end());

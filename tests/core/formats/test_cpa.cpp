@@ -80,7 +80,6 @@ std::vector<uint8_t> CompressRow(const std::vector<int16_t>& row) {
     return formats_test::CompressRow(row, 255, [](int d) { return static_cast<uint8_t>(d + 127); });
 }
 
-
 std::string Line(const std::string& s) {
     return s + std::string(72 - s.size(), ' ');
 }

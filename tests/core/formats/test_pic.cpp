@@ -41,9 +41,9 @@ std::vector<uint8_t> PicHeader(uint8_t format, int16_t type, uint16_t width, uin
 // The row compressor of the camera software: small steps as one signed byte, anything
 // else escaped by 128; a row that would not shrink is written plain.
 std::vector<uint8_t> CompressRow(const std::vector<int16_t>& row) {
-    return formats_test::CompressRow(row, 128, [](int d) { return static_cast<uint8_t>(static_cast<int8_t>(d)); });
+    return formats_test::CompressRow(row, 128,
+                                     [](int d) { return static_cast<uint8_t>(static_cast<int8_t>(d)); });
 }
-
 
 std::vector<std::vector<int16_t>> StarRows(int w, int h, unsigned seed) {
     std::mt19937 rng(seed);

@@ -18,7 +18,6 @@ using namespace orv;
 
 namespace {
 
-
 using TBytes = std::vector<uint8_t>;
 
 TBytes operator+(TBytes a, const TBytes& b) {

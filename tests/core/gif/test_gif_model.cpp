@@ -15,7 +15,6 @@ using namespace orv;
 
 namespace {
 
-
 TBitmap TrueColor(int w, int h, const std::vector<uint32_t>& colors) {
     TBitmap b;
     b.Width = w;

@@ -14,7 +14,6 @@ using namespace orv;
 
 namespace {
 
-
 std::vector<uint8_t> Bytes(const TByteBuffer& b) {
     return {b.Bytes().begin(), b.Bytes().end()};
 }

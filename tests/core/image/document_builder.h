@@ -9,7 +9,8 @@
 namespace orv::image_test {
 
 template <typename T>
-TImageDocument MakeDocument(uint8_t kind, uint8_t pixelType, int32_t w, int32_t h, const std::vector<T>& values) {
+TImageDocument MakeDocument(uint8_t kind, uint8_t pixelType, int32_t w, int32_t h,
+                            const std::vector<T>& values) {
     TImageDocument doc;
     doc.Kind = kind;
     doc.PixelType = pixelType;

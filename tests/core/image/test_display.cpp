@@ -13,7 +13,8 @@ using namespace orv;
 namespace {
 
 template <typename T>
-TImageDocument MakeDocument(uint8_t pixelType, int32_t w, int32_t h, std::vector<T> values, double low, double high) {
+TImageDocument MakeDocument(uint8_t pixelType, int32_t w, int32_t h, std::vector<T> values, double low,
+                            double high) {
     TImageDocument doc = image_test::MakeDocument(kKindFits, pixelType, w, h, values);
     doc.LowThreshold = low;
     doc.HighThreshold = high;
@@ -21,7 +22,9 @@ TImageDocument MakeDocument(uint8_t pixelType, int32_t w, int32_t h, std::vector
 }
 
 // Display level of value k of a one-row document.
-uint8_t Level(const TImageDocument& doc, size_t k) { return doc.DisplayStream[1078 + k]; }
+uint8_t Level(const TImageDocument& doc, size_t k) {
+    return doc.DisplayStream[1078 + k];
+}
 
 } // namespace
 
@@ -91,7 +94,8 @@ TEST(DisplayBitmap, HeaderStrideAndBottomUpRows) {
     // 5 x 3, stored row r holds value 10 * r + x.
     std::vector<int16_t> v;
     for (int r = 0; r < 3; ++r)
-        for (int x = 0; x < 5; ++x) v.push_back(static_cast<int16_t>(10 * r + x));
+        for (int x = 0; x < 5; ++x)
+            v.push_back(static_cast<int16_t>(10 * r + x));
     auto doc = MakeDocument<int16_t>(kPixelInt16, 5, 3, v, 0, 255);
     doc.Palette[7] = {1, 2, 3};
     Render(doc);
@@ -111,8 +115,10 @@ TEST(DisplayBitmap, HeaderStrideAndBottomUpRows) {
     EXPECT_EQ(0, std::memcmp(doc.BitmapHeader.data(), s.data(), 54));
     // Bitmap row 0 (bottom) is the first stored row; each row 8 bytes, last three 0.
     for (int r = 0; r < 3; ++r) {
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(s[1078 + 8 * r + x], 10 * r + x);
-        for (int x = 5; x < 8; ++x) EXPECT_EQ(s[1078 + 8 * r + x], 0);
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(s[1078 + 8 * r + x], 10 * r + x);
+        for (int x = 5; x < 8; ++x)
+            EXPECT_EQ(s[1078 + 8 * r + x], 0);
     }
 }
 

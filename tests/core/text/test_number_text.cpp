@@ -43,7 +43,8 @@ TEST(StrToInt, RefusesWithTheFrenchMessage) {
             StrToInt(bad);
             FAIL() << bad;
         } catch (const EConvertError& e) {
-            EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' n'est pas une valeur entière correcte");
+            EXPECT_EQ(std::string(e.what()),
+                      std::string("'") + bad + "' n'est pas une valeur entière correcte");
         }
     }
 }
@@ -63,7 +64,8 @@ TEST(StrToFloat, RefusesWithTheFrenchMessage) {
             StrToFloat(bad);
             FAIL() << bad;
         } catch (const EConvertError& e) {
-            EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' n'est pas une valeur flottante correcte");
+            EXPECT_EQ(std::string(e.what()),
+                      std::string("'") + bad + "' n'est pas une valeur flottante correcte");
         }
     }
 }
