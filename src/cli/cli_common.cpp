@@ -4,8 +4,9 @@
 #include "core/formats/palette_file.h"
 #include "core/gif/gif_document.h"
 #include "core/image/display.h"
+#include "core/image/statistics.h"
 #include "core/text/errors.h"
-#include "core/text/number_text.h"
+#include "core/tools/threshold_presets.h"
 
 #include <iostream>
 #include <unistd.h>
@@ -128,13 +129,27 @@ void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& 
         // A refused palette file has shown its warning: the command fails without more.
         if (!ApplyPaletteFile(doc, *o.Palette, host)) throw EOrvanelError("");
     }
-    if ((o.Low || o.High || o.Preset || o.Invert) && !hasRaw)
+    if (o.Preset && !hasRaw)
+        throw EOrvanelError("Ce document n'a pas de statistiques pour un réglage automatique des seuils "
+                            "(image bitmap ou GIF)");
+    if ((o.Low || o.High || o.Invert) && !hasRaw)
         throw EOrvanelError("Ce document n'a pas de seuils (image bitmap ou GIF)");
-    // As typing in the threshold dialog and pressing Enter: only the outer bound is enforced.
-    if (o.Low) doc.LowThreshold = std::max(StrToInt(*o.Low), -32768);
-    if (o.High) doc.HighThreshold = std::min(StrToInt(*o.High), 32767);
-    if (o.Preset) throw EOrvanelError("--preset: les réglages automatiques ne sont pas encore disponibles");
-    if (o.Invert) std::swap(doc.HighThreshold, doc.LowThreshold);
+    // The threshold dialog as the document left it when it was loaded, then the user's
+    // actions in it; a text it cannot read as a whole number fails the command.
+    TThresholdState dialog;
+    PushThresholds(dialog, doc.HighThreshold, doc.LowThreshold);
+    if (o.Low) EnterLow(dialog, *o.Low);
+    if (o.High) EnterHigh(dialog, *o.High);
+    if (o.Preset) {
+        const TStatistics stats = ComputeStatistics(doc);
+        if (*o.Preset == "planet")
+            PlanetPreset(dialog, stats);
+        else
+            DeepSkyPreset(dialog, stats);
+    }
+    if (o.Invert) InvertThresholds(dialog);
+    doc.HighThreshold = dialog.HighThreshold;
+    doc.LowThreshold = dialog.LowThreshold;
     Render(doc);
 }
 

@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""orvanel-cli render and convert with the threshold tools: the automatic presets, the
+inversion and typed thresholds, checked by the exact display levels and the thresholds
+saved, on small FITS files written here."""
+import os
+import subprocess
+import sys
+import tempfile
+
+import numpy as np
+from astropy.io import fits
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from checks import CLI, check, finish  # noqa: E402
+
+BITMAP_DATA = 1078  # 14 + 40 header bytes and 256 palette entries
+
+
+def run(*args):
+    p = subprocess.run([CLI, *args], capture_output=True)
+    return p.returncode, p.stdout.decode("utf-8", "replace"), p.stderr.decode("utf-8", "replace")
+
+
+def write_fits(path, rows, **cards):
+    hdu = fits.PrimaryHDU(np.array(rows, dtype=">i2"))
+    for key, value in cards.items():
+        hdu.header[key.replace("_", "-")] = value
+    hdu.writeto(path, overwrite=True)
+    return path
+
+
+def levels(path, *options):
+    """The display levels of a 4-pixel-wide image, first stored row first, or the error text."""
+    out = path + ".bmp"
+    code, _, err = run("render", path, "-o", out, *options)
+    if code != 0:
+        return err
+    return list(open(out, "rb").read()[BITMAP_DATA:])
+
+
+def thresholds(path, *options):
+    """(high, low) saved by convert with the options, as info reads them back, or the error text."""
+    out = path + ".out.fit"
+    code, _, err = run("convert", path, "-o", out, *options)
+    if code != 0:
+        return err
+    _, info, _ = run("info", out)
+    lines = dict(line.split(": ", 1) for line in info.splitlines())
+    return lines["high-threshold"], lines["low-threshold"]
+
+
+def main():
+    tmp = tempfile.mkdtemp(prefix="orvanel-cli-tools-")
+    # Maximum 100, median 39.56, deviation 29.76: planet 100 / 40, deep sky 99 / 40.
+    ramp = write_fits(os.path.join(tmp, "ramp.fit"), [[0, 10, 20, 30], [40, 50, 60, 100]])
+
+    cases = [
+        ("planet", ["--preset", "planet"], [0, 0, 0, 0, 0, 42, 85, 255], ("100", "40")),
+        ("deep sky", ["--preset", "deepsky"], [0, 0, 0, 0, 0, 43, 86, 255], ("99", "40")),
+        ("planet inverted", ["--preset", "planet", "--invert"], [255, 255, 255, 255, 255, 212, 170, 0],
+         ("40", "100")),
+        ("options in the fixed order", ["--invert", "--preset", "planet"], [255, 255, 255, 255, 255, 212, 170, 0],
+         ("40", "100")),
+        ("preset after typed thresholds", ["--preset", "deepsky", "--low", "5", "--high", "7"],
+         [0, 0, 0, 0, 0, 43, 86, 255], ("99", "40")),
+        ("typed then inverted", ["--low", "0", "--high", "60", "--invert"], [255, 212, 170, 128, 85, 42, 0, 0],
+         ("0", "60")),
+        ("the loaded pair inverted", ["--invert"], [255, 255, 255, 255, 254, 254, 254, 253], ("0", "16383")),
+        ("only the outer bound of each edit", ["--low", "-40000", "--high", "99999"],
+         [128, 128, 128, 128, 128, 128, 128, 128], ("32767", "-32768")),
+    ]
+    for name, options, expected_levels, expected_thresholds in cases:
+        check(f"{name}: levels", levels(ramp, *options) == expected_levels, levels(ramp, *options))
+        check(f"{name}: thresholds", thresholds(ramp, *options) == expected_thresholds, thresholds(ramp, *options))
+
+    # Failures: a typed text that is not a whole number, a bitmap without statistics, a bad preset.
+    code, _, err = run("render", ramp, "-o", os.path.join(tmp, "x.bmp"), "--high", "1e3")
+    check("typed text refused", code == 1 and err == "'1e3' n'est pas une valeur entière correcte\n", err)
+    bitmap = os.path.join(tmp, "ramp.bmp")
+    run("render", ramp, "-o", bitmap)
+    code, _, err = run("render", bitmap, "-o", os.path.join(tmp, "y.bmp"), "--preset", "deepsky")
+    check("bitmap preset refused", code == 1 and "statistiques" in err and "bitmap" in err, f"{code} {err!r}")
+    code, _, err = run("render", bitmap, "-o", os.path.join(tmp, "y.bmp"), "--invert")
+    check("bitmap inversion refused", code == 1 and "seuils" in err, f"{code} {err!r}")
+    code, _, err = run("render", ramp, "-o", os.path.join(tmp, "z.bmp"), "--preset", "moon")
+    check("unknown preset", code == 2 and err != "", f"{code} {err!r}")
+
+    code, out, _ = run("render", "--help")
+    check("render help", code == 0 and "--preset planet|deepsky" in out, out)
+    return finish()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
