@@ -1,0 +1,119 @@
+// The animation builder without its window: the frame list, which frames the three thumbnail
+// slots show, the slot highlights, the selected frame and the scroll bar, and every editing
+// operation. The window calls an operation, applies the enabling it returns, and redraws the
+// slots from SlotFrame, the highlights from SlotMarked and the scroll bar from ScrollBar.
+//
+// The highlight belongs to a slot, the Selected flag travels with its frame: they are two
+// separate states. FirstShown stays between 0 and the last position the scroll bar can reach.
+#pragma once
+
+#include "core/anim/anim_frame.h"
+#include "core/anim/builder_enabling.h"
+#include "core/gif/gif_file.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+// A frame made from a loaded document, with the document's image size.
+struct TLoadedFrame {
+    TAnimImg Frame;
+    int32_t Width = 0;
+    int32_t Height = 0;
+};
+
+// Opens a batch file and makes its frame; nothing when the file is refused (the loader has
+// reported it), and the batch goes on with the next file.
+using TFrameLoader = std::function<std::optional<TLoadedFrame>(const std::string& path)>;
+
+struct TScrollBarState {
+    bool Enabled = false;
+    int32_t Max = 0;
+    int32_t Position = 0;
+    bool operator==(const TScrollBarState&) const = default;
+};
+
+// A thumbnail click: the enabling, and the delay the spin edit then shows (when the slot was
+// not marked yet). Setting the spin edit runs its change handler, as typing would.
+struct TSlotClick {
+    TBuilderEnabling Enabling;
+    std::optional<uint16_t> SpinValue;
+};
+
+class TAnimBuilder {
+  public:
+    TAnimBuilder();
+
+    std::vector<TAnimImg> Frames;
+    int32_t DefaultDelay = kDefaultDelay;
+    int32_t FirstShown = 0;
+    int32_t AnimWidth = 0;
+    int32_t AnimHeight = 0;
+    bool Modified = false;
+    std::array<bool, 3> SlotMarked{};
+    TScrollBarState ScrollBar;
+    std::unique_ptr<TGifFile> GifFile;
+
+    // The highest index whose frame is selected; -1 when none is.
+    int32_t SelectedIndex() const;
+    // The frame shown in slot 1, 2 or 3; -1 for an empty slot ("Vide").
+    int32_t SlotFrame(int slot) const;
+
+    void MarkSlot(int slot);
+    void UnmarkSlot(int slot);
+    void ClearSelection();
+    // Disabled with 3 frames or fewer; else enabled, maximum count - 3, position FirstShown.
+    void UpdateScrollBar();
+
+    // The window is shown / hidden. Hiding frees the frames and the GIF file object.
+    TBuilderEnabling FormShow(bool hasCurrentImage);
+    void FormHide();
+
+    // "Ajouter un lot d'images" with the full paths of the batch in list order (empty when the
+    // batch tool was cancelled). The frames end up contiguous, in list order, appended or in
+    // front of the selected frame (the batch's first frame is then selected). afterFrame runs
+    // after each frame is placed, for the window to redraw.
+    TBuilderEnabling AddBatch(const std::vector<std::string>& paths, const TFrameLoader& load,
+                              const std::function<void()>& afterFrame = {});
+
+    // "Ajouter l'image courante": appended, or in front of the selected frame; afterwards no
+    // frame is selected while the highlights stay.
+    TBuilderEnabling AddCurrentImage(TLoadedFrame loaded);
+
+    // A click on the thumbnail of slot 1, 2 or 3.
+    TSlotClick SelectSlot(int slot);
+
+    // The scroll bar moved: the highlight follows the selected frame.
+    void ScrollTo(int32_t position);
+
+    // "Déplacer l'image vers le début" / "vers la fin".
+    TBuilderEnabling MoveUp();
+    TBuilderEnabling MoveDown();
+
+    // "Effacer l'image": the selected frame; nothing when no frame is selected.
+    TBuilderEnabling DeleteSelected();
+
+    // "Nouvelle Animation": everything emptied, no question.
+    TBuilderEnabling NewAnimation();
+
+    // "Voir l'animation" disables the builder's commands; closing the player gives them back.
+    static TBuilderEnabling PreviewStarted();
+    TBuilderEnabling PreviewEnded(bool imageWindowOpen) const;
+
+  private:
+    int32_t Count() const { return static_cast<int32_t>(Frames.size()); }
+    bool Valid(int32_t index) const { return index >= 0 && index < Count(); }
+    void Swap(int32_t a, int32_t b);
+    void SelectOnly(int32_t index);
+    void ClampFirstShown();
+    // Frames present: the commands that need one or more frames.
+    TBuilderEnabling FramesPresent() const;
+};
+
+} // namespace orv

@@ -1,0 +1,37 @@
+// One frame of an animation, and the making of a frame from a loaded image document.
+#pragma once
+
+#include "core/image/bitmap.h"
+#include "core/image/image_document.h"
+
+#include <cstdint>
+#include <string>
+
+namespace orv {
+
+// The delay the builder gives every frame it makes, in hundredths of a second.
+inline constexpr uint16_t kDefaultDelay = 15;
+
+struct TAnimImg {
+    std::string Name;      // the label under the thumbnail
+    std::string Time;      // hours:minutes:seconds, or empty
+    TBitmap Bitmap;        // the frame's own copy of the picture
+    bool Selected = false; // the frame the editing buttons act on
+    uint16_t Delay = 0;    // hundredths of a second
+    double Seconds = 0;    // Time in seconds, as the last automatic delays found it
+
+    void SetBitmap(const TBitmap& bitmap) { Bitmap = bitmap; }
+    void SetName(const std::string& name) { Name = name; }
+    void SetTime(const std::string& time) { Time = time; }
+    void SetDelay(uint16_t delay) { Delay = delay; }
+};
+
+// The observation time of a document: the 14 characters at offset 104 of a PIC header (up to
+// a NUL), the exposure-start time of a FITS or CPA header, else empty.
+std::string FrameTime(const TImageDocument& doc);
+
+// A frame of the picture the document displays: its file name without directory, its time
+// and the given delay.
+TAnimImg MakeFrame(const TImageDocument& doc, uint16_t delay = kDefaultDelay);
+
+} // namespace orv

@@ -1,0 +1,54 @@
+#include "core/anim/delays.h"
+
+#include "core/text/errors.h"
+#include "core/text/number_text.h"
+#include "core/text/rounding.h"
+#include "core/text/time_text.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orv {
+
+uint16_t SpinValue(const std::string& text) {
+    int32_t value = 0;
+    try {
+        value = StrToInt(text);
+    } catch (const EConvertError&) {
+        value = 0;
+    }
+    return static_cast<uint16_t>(std::clamp(value, 0, 1000));
+}
+
+void SpinInterChange(std::vector<TAnimImg>& frames, bool& modified, const std::string& text) {
+    if (text.empty()) return;
+    const uint16_t value = SpinValue(text);
+    for (TAnimImg& f : frames) {
+        modified = true;
+        if (f.Selected) f.Delay = value;
+    }
+}
+
+void BitEgual(std::vector<TAnimImg>& frames, uint16_t value) {
+    for (TAnimImg& f : frames)
+        f.Delay = value;
+}
+
+void BitAuto(std::vector<TAnimImg>& frames, bool& modified) {
+    const size_t n = frames.size();
+    if (n == 2) frames[1].Delay = frames[0].Delay;
+    if (n <= 2) return;
+    modified = true;
+    for (TAnimImg& f : frames)
+        f.Seconds = TimeToSeconds(f.Time);
+    const double firstGap = frames[1].Seconds - frames[0].Seconds;
+    const double rate = firstGap == 0 ? 1.0 : std::fabs(frames[0].Delay / firstGap);
+    for (size_t i = 0; i + 1 < n; ++i) {
+        const int64_t delay = Round(rate * (frames[i + 1].Seconds - frames[i].Seconds));
+        // A wrapped 16-bit delay would be a meaningless time: the longest one is kept instead.
+        frames[i].Delay = static_cast<uint16_t>(std::min<int64_t>(delay < 0 ? -delay : delay, 65535));
+    }
+    frames[n - 1].Delay = frames[n - 2].Delay;
+}
+
+} // namespace orv
