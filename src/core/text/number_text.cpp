@@ -11,9 +11,7 @@
 
 namespace orv {
 
-namespace {
-
-std::string TrimBlanks(const std::string& s) {
+std::string TrimText(const std::string& s) {
     size_t b = 0, e = s.size();
     while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
         ++b;
@@ -22,10 +20,8 @@ std::string TrimBlanks(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-} // namespace
-
 int32_t StrToInt(const std::string& text) {
-    const std::string t = TrimBlanks(text);
+    const std::string t = TrimText(text);
     const char* first = t.data();
     const char* last = t.data() + t.size();
     if (first != last && *first == '+') ++first;
@@ -37,7 +33,7 @@ int32_t StrToInt(const std::string& text) {
 }
 
 double StrToFloat(const std::string& text) {
-    const std::string t = TrimBlanks(text);
+    const std::string t = TrimText(text);
     // Only sign, digits, one point and an exponent: no hex, no "inf", no "nan".
     size_t i = 0;
     bool ok = !t.empty();

@@ -7,6 +7,9 @@
 
 namespace orv {
 
+// The text without the blanks and control characters at either end.
+std::string TrimText(const std::string& text);
+
 // Whole number; blanks around it are allowed. Throws EConvertError
 // "'<text>' n'est pas une valeur entière correcte".
 int32_t StrToInt(const std::string& text);

@@ -8,18 +8,8 @@ namespace orv {
 
 namespace {
 
-// Blanks and control characters off both ends.
-std::string Trimmed(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
-        --e;
-    return s.substr(b, e - b);
-}
-
 double PieceValue(const std::string& raw) {
-    const std::string piece = Trimmed(raw);
+    const std::string piece = TrimText(raw);
     return IsNumericText(piece) ? StrToFloat(piece) : 0.0;
 }
 

@@ -140,82 +140,89 @@ TEST(AnimBuilder, ScrollingMovesTheHighlightWithTheSelectedFrame) {
     EXPECT_EQ(b.FirstShown, 3); // held within the scroll bar's range
 }
 
-TEST(AnimBuilder, MovingUpInEachOfItsFourCases) {
+TEST(AnimBuilder, MovingUpAndDownInEachOfTheirFourCases) {
     const TNames five{"A", "B", "C", "D", "E"};
+    const auto up = &TAnimBuilder::MoveUp;
+    const auto down = &TAnimBuilder::MoveDown;
     struct TCase {
         const char* name;
-        int32_t scroll;
-        int slot; // 0: frame 3 selected with no highlight
-        TNames order;
-        int32_t firstShown;
-        TMarks marks;
-        std::optional<bool> up, dn;
-    };
-    const TCase cases[] = {
-        {"slot 1 scrolled", 1, 1, {"B", "A", "C", "D", "E"}, 0, {true, false, false}, false, true},
-        {"slot 2", 0, 2, {"B", "A", "C", "D", "E"}, 0, {true, false, false}, false, true},
-        {"slot 2 scrolled", 1, 2, {"A", "C", "B", "D", "E"}, 1, {true, false, false}, {}, {}},
-        {"slot 3", 0, 3, {"A", "C", "B", "D", "E"}, 0, {false, true, false}, {}, true},
-        {"unmarked below view", 0, 0, {"A", "B", "D", "C", "E"}, 0, {false, false, true}, {}, {}},
-    };
-    for (const TCase& c : cases) {
-        TAnimBuilder b = BuilderWith(five);
-        b.ScrollTo(c.scroll);
-        if (c.slot) {
-            b.SelectSlot(c.slot);
-        } else {
-            b.Frames[3].Selected = true;
-        }
-        const std::string moved = b.Frames[b.SelectedIndex()].Name;
-        const TBuilderEnabling e = b.MoveUp();
-        EXPECT_EQ(Names(b.Frames), c.order) << c.name;
-        EXPECT_EQ(b.FirstShown, c.firstShown) << c.name;
-        EXPECT_EQ(b.ScrollBar.Position, c.firstShown) << c.name;
-        EXPECT_EQ(b.SlotMarked, c.marks) << c.name;
-        EXPECT_EQ(e.BitUp, c.up) << c.name;
-        EXPECT_EQ(e.BitDn, c.dn) << c.name;
-        EXPECT_EQ(b.Frames[b.SelectedIndex()].Name, moved) << c.name; // the flag travels with the frame
-        EXPECT_TRUE(b.Modified) << c.name;
-    }
-}
-
-TEST(AnimBuilder, MovingDownInEachOfItsFourCases) {
-    struct TCase {
-        const char* name;
+        TBuilderEnabling (TAnimBuilder::*move)();
         TNames frames;
         int32_t scroll;
-        int slot; // 0: frame 1 selected with no highlight
+        int slot;         // the thumbnail clicked, or 0:
+        int32_t unmarked; // this frame selected with no highlight
         TNames order;
         int32_t firstShown;
         TMarks marks;
         std::optional<bool> up, dn;
     };
     const TCase cases[] = {
-        {"slot 3 scrolls",
-         {"A", "B", "C", "D", "E"},
+        {"up, slot 1 scrolled",
+         up,
+         five,
+         1,
+         1,
+         -1,
+         {"B", "A", "C", "D", "E"},
+         0,
+         {true, false, false},
+         false,
+         true},
+        {"up, slot 2", up, five, 0, 2, -1, {"B", "A", "C", "D", "E"}, 0, {true, false, false}, false, true},
+        {"up, slot 2 scrolled",
+         up,
+         five,
+         1,
+         2,
+         -1,
+         {"A", "C", "B", "D", "E"},
+         1,
+         {true, false, false},
+         {},
+         {}},
+        {"up, slot 3", up, five, 0, 3, -1, {"A", "C", "B", "D", "E"}, 0, {false, true, false}, {}, true},
+        {"up, below the view", up, five, 0, 0, 3, {"A", "B", "D", "C", "E"}, 0, {false, false, true}, {}, {}},
+        {"down, slot 3 scrolls",
+         down,
+         five,
          0,
          3,
+         -1,
          {"A", "B", "D", "C", "E"},
          1,
          {false, false, true},
          {},
          {}},
-        {"slot 3 to the end",
+        {"down, slot 3 to the end",
+         down,
          {"A", "B", "C", "D"},
          0,
          3,
+         -1,
          {"A", "B", "D", "C"},
          1,
          {false, false, true},
          {},
          false},
-        {"slot 2", {"A", "B", "C"}, 0, 2, {"A", "C", "B"}, 0, {false, false, true}, {}, false},
-        {"slot 1", {"A", "B", "C"}, 0, 1, {"B", "A", "C"}, 0, {false, true, false}, true, {}},
-        {"slot 1 of two", {"A", "B"}, 0, 1, {"B", "A"}, 0, {false, true, false}, true, false},
-        {"unmarked above view",
-         {"A", "B", "C", "D", "E"},
+        {"down, slot 2",
+         down,
+         {"A", "B", "C"},
+         0,
+         2,
+         -1,
+         {"A", "C", "B"},
+         0,
+         {false, false, true},
+         {},
+         false},
+        {"down, slot 1", down, {"A", "B", "C"}, 0, 1, -1, {"B", "A", "C"}, 0, {false, true, false}, true, {}},
+        {"down, slot 1 of two", down, {"A", "B"}, 0, 1, -1, {"B", "A"}, 0, {false, true, false}, true, false},
+        {"down, above the view",
+         down,
+         five,
          2,
          0,
+         1,
          {"A", "C", "B", "D", "E"},
          2,
          {true, false, false},
@@ -228,16 +235,20 @@ TEST(AnimBuilder, MovingDownInEachOfItsFourCases) {
         if (c.slot) {
             b.SelectSlot(c.slot);
         } else {
-            b.Frames[1].Selected = true;
+            b.Frames[c.unmarked].Selected = true;
         }
         const std::string moved = b.Frames[b.SelectedIndex()].Name;
-        const TBuilderEnabling e = b.MoveDown();
+        const TBuilderEnabling e = (b.*c.move)();
         EXPECT_EQ(Names(b.Frames), c.order) << c.name;
         EXPECT_EQ(b.FirstShown, c.firstShown) << c.name;
         EXPECT_EQ(b.SlotMarked, c.marks) << c.name;
         EXPECT_EQ(e.BitUp, c.up) << c.name;
         EXPECT_EQ(e.BitDn, c.dn) << c.name;
-        EXPECT_EQ(b.Frames[b.SelectedIndex()].Name, moved) << c.name;
+        EXPECT_EQ(b.Frames[b.SelectedIndex()].Name, moved) << c.name; // the flag travels with the frame
+        EXPECT_TRUE(b.Modified) << c.name;
+        if (b.ScrollBar.Enabled) {
+            EXPECT_EQ(b.ScrollBar.Position, c.firstShown) << c.name;
+        }
     }
 }
 
