@@ -168,16 +168,22 @@ def main():
         check("palette: frames as rendered", frames_of(out)[2] == want)
         check("palette: not grey", frames_of(out)[2] != [rendered(f, d=d)[0] for f in (f0, f1)])
 
-        # The preset: frames as render --preset shows them; when render cannot apply it, neither
-        # can animate, and every file is left out.
-        reference, render_err = rendered(f0, "--preset", "planet", d=d)
-        code, _, err = run("animate", f0, "-o", out, "--preset", "planet")
-        if reference is None:
-            print("note: --preset not available yet: " + render_err.strip())
-            check("preset unavailable: exit 1", code == 1, err)
-        else:
-            check("preset: exit 0", code == 0, err)
-            check("preset: frame as rendered", frames_of(out)[2] == [reference])
+        # The preset: each frame as render --preset shows that image.
+        for preset in ("planet", "deepsky"):
+            code, _, err = run("animate", f0, f1, "-o", out, "--preset", preset)
+            check(preset + ": exit 0", code == 0, err)
+            want = [rendered(f, "--preset", preset, d=d)[0] for f in (f0, f1)]
+            check(preset + ": frames as rendered", None not in want and frames_of(out)[2] == want)
+
+        # An option that cannot apply to a file (no palette for a bitmap) leaves that file out.
+        bmp = os.path.join(d, "plain.bmp")
+        run("render", f0, "-o", bmp)
+        code, _, err = run("animate", bmp, f1, "-o", out, "--palette", pal)
+        check("palette on a bitmap: exit 0", code == 0, err)
+        check("palette on a bitmap: reported", "palette" in err, err)
+        check("palette on a bitmap: one frame", gifsicle_info(out)[0] == 1, gifsicle_info(out))
+        code, _, err = run("animate", bmp, f1, "-o", out)
+        check("bitmap frame", code == 0 and gifsicle_info(out)[0] == 2, err)
 
         # Usage errors.
         for name, args in [
