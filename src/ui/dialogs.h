@@ -9,10 +9,11 @@
 #include <QStringList>
 
 class QDialog;
-class QPrinter;
 class QWidget;
 
 namespace orv::ui {
+
+class TPrinter;
 
 // "Avertissement", "Erreur", "Information", "Confirmation".
 QString MessageCaption(TMsgKind kind);
@@ -40,8 +41,10 @@ class TDialogs {
     virtual QString OpenFileName(QWidget* parent, const QList<TFileFilter>& filters, int selected) = 0;
     // A name to save under; empty when cancelled.
     virtual QString SaveFileName(QWidget* parent, const QList<TFileFilter>& filters) = 0;
+    // The program's printer, kept for the whole run.
+    virtual TPrinter& Printer() = 0;
     // The printer set-up dialog on that printer; true when confirmed.
-    virtual bool PrinterSetup(QWidget* parent, QPrinter& printer) = 0;
+    virtual bool PrinterSetup(QWidget* parent, TPrinter& printer) = 0;
     // Opens the program's help at its contents.
     virtual void ShowHelp(QWidget* parent) = 0;
     // Shows a window modally and returns its result (QDialog::Accepted or Rejected).

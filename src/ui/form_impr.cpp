@@ -1,12 +1,159 @@
 #include "ui/form_impr.h"
 
+#include "ui/application.h"
+#include "ui/dialogs.h"
+#include "ui/form_image.h"
+#include "ui/form_main.h"
+#include "ui/image_control.h"
+#include "ui/printer.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+
 namespace orv::ui {
 
 TFormImpr* FormImpr = nullptr;
 
+namespace {
+
+QRect ToQRect(const TRectangle& r) {
+    return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+}
+
+} // namespace
+
+TFactorEdit::TFactorEdit(QWidget* parent) : QSpinBox(parent) {
+    setRange(kMinPrintFactor, kMaxPrintFactor);
+    setValue(kMinPrintFactor);
+}
+
+QValidator::State TFactorEdit::validate(QString& input, int&) const {
+    bool ok = false;
+    const int v = input.trimmed().toInt(&ok);
+    return ok && v >= minimum() && v <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+}
+
+void TFactorEdit::fixup(QString& input) const {
+    input = QString::number(PrintFactor(input.toStdString()));
+}
+
+int TFactorEdit::valueFromText(const QString& text) const {
+    return PrintFactor(text.toStdString());
+}
+
 TFormImpr::TFormImpr(QWidget* parent) : QDialog(parent) {
     setObjectName("FormImpr");
     setWindowTitle(QStringLiteral("Imprimer"));
+    setFixedSize(300, 170);
+    Label1 = new QLabel(QStringLiteral("Facteur d'agrandissement :"), this);
+    Label1->setObjectName("Label1");
+    Label1->setGeometry(10, 12, 150, 20);
+    SpinEdit1 = new TFactorEdit(this);
+    SpinEdit1->setObjectName("SpinEdit1");
+    SpinEdit1->setGeometry(10, 34, 70, 24);
+    GroupBox1 = new QGroupBox(QStringLiteral("Orientation"), this);
+    GroupBox1->setObjectName("GroupBox1");
+    GroupBox1->setGeometry(10, 66, 150, 64);
+    RadioButton1 = new QRadioButton(QStringLiteral("Portrait"), GroupBox1);
+    RadioButton1->setObjectName("RadioButton1");
+    RadioButton1->setGeometry(10, 18, 130, 20);
+    RadioButton2 = new QRadioButton(QStringLiteral("Paysage"), GroupBox1);
+    RadioButton2->setObjectName("RadioButton2");
+    RadioButton2->setGeometry(10, 40, 130, 20);
+    ImageImpr = new QLabel(this);
+    ImageImpr->setObjectName("ImageImpr");
+    ImageImpr->setToolTip(QStringLiteral("Sheet"));
+    ImageImpr->setFrameStyle(QFrame::Box | QFrame::Plain);
+    ImageImpr->setGeometry(184, 12, kPreviewSide + 2, kPreviewSide + 2);
+    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setDefault(true);
+    BitBtn1->setGeometry(110, 136, 80, 26);
+    BitBtn2 = new QPushButton(QStringLiteral("Annuler"), this);
+    BitBtn2->setObjectName("BitBtn2");
+    BitBtn2->setGeometry(200, 136, 80, 26);
+    Preview = QImage(kPreviewSide, kPreviewSide, QImage::Format_RGB32);
+    Preview.fill(palette().color(QPalette::Button));
+    ImageImpr->setPixmap(QPixmap::fromImage(Preview));
+
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(SpinEdit1, &QSpinBox::valueChanged, this, [this] { RunCommand([this] { SpinEdit1Change(); }); });
+    connect(RadioButton1, &QRadioButton::clicked, this,
+            [this] { RunCommand([this] { RadioButton1Click(); }); });
+    connect(RadioButton2, &QRadioButton::clicked, this,
+            [this] { RunCommand([this] { RadioButton2Click(); }); });
+}
+
+TPrinter& TFormImpr::Printer() {
+    return Dialogs().Printer();
+}
+
+bool TFormImpr::ReadSizes() {
+    if (!FormMain || !FormMain->CurrentImage) return false;
+    const TSize page = Printer().PageSize();
+    PageWidth = page.Width;
+    PageHeight = page.Height;
+    const TImageControl* control = FormMain->CurrentImage->Image;
+    const TSize printed = PrintSize(SpinEdit1->value(), {control->width(), control->height()});
+    PrintWidth = printed.Width;
+    PrintHeight = printed.Height;
+    return true;
+}
+
+void TFormImpr::SetSheet(TSize sheet) {
+    SheetWidth = sheet.Width;
+    SheetHeight = sheet.Height;
+}
+
+void TFormImpr::FormActivate() {
+    if (!ReadSizes()) return;
+    SetSheet(SheetOnShow(Printer().Orientation(), {PageWidth, PageHeight}));
+    DrawPreview();
+}
+
+void TFormImpr::SpinEdit1Change() {
+    if (!ReadSizes()) return;
+    DrawPreview();
+}
+
+void TFormImpr::RadioButton1Click() {
+    Printer().SetOrientation(TOrientation::Portrait);
+    const TSize page = Printer().PageSize();
+    PageWidth = page.Width;
+    PageHeight = page.Height;
+    SetSheet(SheetOnChoice(TOrientation::Portrait, page));
+    DrawPreview();
+}
+
+void TFormImpr::RadioButton2Click() {
+    Printer().SetOrientation(TOrientation::Landscape);
+    const TSize page = Printer().PageSize();
+    PageWidth = page.Width;
+    PageHeight = page.Height;
+    SetSheet(SheetOnChoice(TOrientation::Landscape, page));
+    DrawPreview();
+}
+
+void TFormImpr::DrawPreview() {
+    const TPreview layout = PreviewLayout(Printer().Orientation(), {SheetWidth, SheetHeight},
+                                          {PageWidth, PageHeight}, {PrintWidth, PrintHeight});
+    QPainter p(&Preview);
+    p.fillRect(ToQRect(layout.Sheet), Qt::white);
+    const QRect picture = ToQRect(layout.Picture);
+    if (!picture.isEmpty()) {
+        p.fillRect(picture, Qt::white);
+        p.setPen(Qt::black);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(picture.adjusted(0, 0, -1, -1)); // a one-pixel outline inside the rectangle
+    }
+    p.fillRect(ToQRect(layout.Strip), palette().color(QPalette::Button));
+    p.end();
+    ImageImpr->setPixmap(QPixmap::fromImage(Preview));
 }
 
 } // namespace orv::ui

@@ -19,7 +19,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPrinter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
@@ -67,7 +66,6 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
 TFormMain::~TFormMain() {
     disconnect(qApp, &QGuiApplication::focusWindowChanged, this, &TFormMain::UpdateMenuItems);
     disconnect(MdiArea, nullptr, this, nullptr);
-    delete printer_;
 }
 
 void TFormMain::CreateSpeedPanel() {
@@ -382,20 +380,7 @@ void TFormMain::Rubriquesdaide1Click() {
     Dialogs().ShowHelp(this);
 }
 
-QPrinter& TFormMain::Printer() {
-    if (!printer_) printer_ = new QPrinter(QPrinter::HighResolution);
-    return *printer_;
-}
-
-void TFormMain::Configurationdelimpression1Click() {
-    Dialogs().PrinterSetup(this, Printer());
-}
-
-// The print dialog, the statistics window and the batch tool bring their own commands.
-void TFormMain::Imprimer1Click() {}
-void TFormMain::SpeedStatClick() {}
-void TFormMain::Ouvrirunlot1Click() {}
-void TFormMain::EnregistrersousGif1Click() {}
+void TFormMain::Ouvrirunlot1Click() {} // the batch tool brings its own command
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     event->accept();

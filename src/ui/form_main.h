@@ -16,13 +16,15 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QPrinter;
 class QStatusBar;
 class QToolButton;
 
 namespace orv::ui {
 
 class TFormImage;
+
+// "Enregistrer sous Gif"'s question when the file exists.
+QString OverwriteGifQuestion(const QString& fileName);
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -142,12 +144,10 @@ class TFormMain : public QMainWindow {
     void CreateStatusBar();
     void ApplyRule(const std::vector<TControlState>& states);
     void SubWindowActivated(QMdiSubWindow* window);
-    QPrinter& Printer();
 
     QPointer<TFormImage> lastActivated_;
     bool closingAll_ = false;
     QList<QAction*> windowListActions_;
-    QPrinter* printer_ = nullptr;
 };
 
 extern TFormMain* FormMain;

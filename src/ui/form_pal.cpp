@@ -1,12 +1,25 @@
 #include "ui/form_pal.h"
 
+#include "core/formats/palette_file.h"
+#include "ui/application.h"
+#include "ui/form_image.h"
+#include "ui/form_main.h"
+
 #include <QDir>
+#include <QFile>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QVBoxLayout>
 
 namespace orv::ui {
 
 TFormPal* FormPal = nullptr;
+
+QStringList PaletteFiles(const QString& directory) {
+    // The mask and the order ignore case, as file names do on the system the palette files
+    // come from: "spectre.PAL" is listed with "Chaleur.Pal".
+    return QDir(directory).entryList({QStringLiteral("*.pal")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
 
 TFormPal::TFormPal(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setObjectName("FormPal");
@@ -16,10 +29,39 @@ TFormPal::TFormPal(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStays
     FileListBox1 = new QListWidget(this);
     FileListBox1->setObjectName("FileListBox1");
     FileListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    FileListBox1->setSortingEnabled(true);
+    FileListBox1->setSortingEnabled(false); // PaletteFiles sorts
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(FileListBox1);
+    // A click applies the name, also the one already selected; a selection moved by the
+    // keyboard applies too. A mouse press moves the selection before its click: only the
+    // click applies then.
+    connect(FileListBox1, &QListWidget::itemClicked, this,
+            [this] { RunCommand([this] { FileListBox1Click(); }); });
+    connect(FileListBox1, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item && QGuiApplication::mouseButtons() == Qt::NoButton)
+            RunCommand([this] { FileListBox1Click(); });
+    });
+}
+
+void TFormPal::ReadList() {
+    if (listRead_) return;
+    listRead_ = true;
+    FileListBox1->addItems(PaletteFiles(Directory));
+}
+
+void TFormPal::showEvent(QShowEvent* event) {
+    ReadList();
+    QWidget::showEvent(event);
+}
+
+void TFormPal::FileListBox1Click() {
+    if (!FormMain || !FormMain->CurrentImage) return;
+    const QListWidgetItem* item = FileListBox1->currentItem();
+    if (!item) return;
+    TFormImage* image = FormMain->CurrentImage;
+    const QString path = QDir(Directory).filePath(item->text());
+    ApplyPaletteFile(image->Document(), QFile::encodeName(path).toStdString(), *image);
 }
 
 } // namespace orv::ui

@@ -1,22 +1,38 @@
-// The palette tool: the list of palette files ("*.Pal") of the folder the program was
-// started in. A tool window on top.
+// The palette tool: the list of palette files ("*.Pal", any case) of the folder the program
+// was started in, read when the window is first shown. Choosing one colours the current
+// image through it. A tool window on top.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class QListWidget;
 
 namespace orv::ui {
 
+// The palette files of a folder, sorted by name; the mask ignores case.
+QStringList PaletteFiles(const QString& directory);
+
 class TFormPal : public QWidget {
     Q_OBJECT
   public:
     explicit TFormPal(QWidget* parent = nullptr);
 
+    // Fills the list from Directory, once.
+    void ReadList();
+    // Applies the selected file to the current image.
+    void FileListBox1Click();
+
     QListWidget* FileListBox1 = nullptr;
     // The working directory at start: palettes are looked for there.
     QString Directory;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    bool listRead_ = false;
 };
 
 extern TFormPal* FormPal;

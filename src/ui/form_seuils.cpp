@@ -1,10 +1,14 @@
 #include "ui/form_seuils.h"
 
-#include "core/text/number_text.h"
-#include "core/text/rounding.h"
+#include "core/image/statistics.h"
+#include "core/tools/threshold_presets.h"
+#include "ui/application.h"
+#include "ui/form_image.h"
+#include "ui/form_main.h"
 #include "ui/tool_icons.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -127,15 +131,203 @@ TFormSeuils::TFormSeuils(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Windo
              Invert, Stel, Planet, editsh, Editsb, ScrollBarsh, ScrollBarsb, Fast, Normal, Slow, ButtonLummm,
              ButtonLumm, ButtonLump, ButtonLumpp, ButtonConmm, ButtonConm, ButtonConp, ButtonConpp})
         c->setEnabled(false);
+
+    // Every command runs through RunCommand: an error reaches the error box.
+    auto on = [this](auto* sender, auto signal, void (TFormSeuils::*handler)()) {
+        connect(sender, signal, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
+    };
+    on(ButtonLummm, &QPushButton::clicked, &TFormSeuils::ButtonLummmClick);
+    on(ButtonLumm, &QPushButton::clicked, &TFormSeuils::ButtonLummClick);
+    on(ButtonLump, &QPushButton::clicked, &TFormSeuils::ButtonLumpClick);
+    on(ButtonLumpp, &QPushButton::clicked, &TFormSeuils::ButtonLumppClick);
+    on(ButtonConmm, &QPushButton::clicked, &TFormSeuils::ButtonConmmClick);
+    on(ButtonConm, &QPushButton::clicked, &TFormSeuils::ButtonConmClick);
+    on(ButtonConp, &QPushButton::clicked, &TFormSeuils::ButtonConpClick);
+    on(ButtonConpp, &QPushButton::clicked, &TFormSeuils::ButtonConppClick);
+    on(Invert, &QToolButton::clicked, &TFormSeuils::InvertClick);
+    on(Stel, &QToolButton::clicked, &TFormSeuils::StelClick);
+    on(Planet, &QToolButton::clicked, &TFormSeuils::PlanetClick);
+    // A speed choice acts when it becomes checked.
+    const std::pair<QRadioButton*, void (TFormSeuils::*)()> speeds[] = {{Fast, &TFormSeuils::FastClick},
+                                                                        {Normal, &TFormSeuils::NormalClick},
+                                                                        {Slow, &TFormSeuils::SlowClick}};
+    for (const auto& [radio, handler] : speeds)
+        connect(radio, &QRadioButton::toggled, this, [this, handler = handler](bool checked) {
+            if (checked) RunCommand([&] { (this->*handler)(); });
+        });
+    // Arrows, pages and thumb dragging all change the position; the document follows it.
+    connect(ScrollBarsh, &QScrollBar::valueChanged, this,
+            [this](int position) { RunCommand([&] { ScrollBarshScroll(position); }); });
+    connect(ScrollBarsb, &QScrollBar::valueChanged, this,
+            [this](int position) { RunCommand([&] { ScrollBarsbScroll(position); }); });
+    editsh->installEventFilter(this);
+    Editsb->installEventFilter(this);
 }
 
 void TFormSeuils::ShowThresholds(double high, double low) {
-    // A push from a document is not a user's scroll: no handler runs.
-    const QSignalBlocker blockHigh(ScrollBarsh), blockLow(ScrollBarsb);
-    ScrollBarsh->setValue(RoundClamped(high, -32768, 32767));
-    ScrollBarsb->setValue(RoundClamped(low, -32768, 32767));
-    editsh->setText(QString::fromStdString(FormatReal15(high)));
-    Editsb->setText(QString::fromStdString(FormatReal15(low)));
+    TThresholdState s = State();
+    PushThresholds(s, high, low);
+    WriteState(s);
+}
+
+TThresholdState TFormSeuils::State() const {
+    TThresholdState s;
+    s.HighBar = ScrollBarsh->value();
+    s.LowBar = ScrollBarsb->value();
+    s.HighText = editsh->text().toStdString();
+    s.LowText = Editsb->text().toStdString();
+    s.Steps = {ScrollBarsh->singleStep(), ScrollBarsh->pageStep()};
+    if (FormMain && FormMain->CurrentImage) {
+        const TImageDocument& doc = FormMain->CurrentImage->Document();
+        s.HighThreshold = doc.HighThreshold;
+        s.LowThreshold = doc.LowThreshold;
+    }
+    return s;
+}
+
+void TFormSeuils::WriteState(const TThresholdState& s) {
+    {
+        // Setting a bar from here is not the user scrolling it: no handler runs.
+        const QSignalBlocker blockHigh(ScrollBarsh), blockLow(ScrollBarsb);
+        ScrollBarsh->setValue(s.HighBar);
+        ScrollBarsb->setValue(s.LowBar);
+    }
+    editsh->setText(QString::fromStdString(s.HighText));
+    Editsb->setText(QString::fromStdString(s.LowText));
+    if (FormMain && FormMain->CurrentImage) {
+        TImageDocument& doc = FormMain->CurrentImage->Document();
+        doc.HighThreshold = s.HighThreshold;
+        doc.LowThreshold = s.LowThreshold;
+    }
+}
+
+void TFormSeuils::Act(const std::function<void(TThresholdState&)>& step) {
+    if (!FormMain || !FormMain->CurrentImage) return;
+    TFormImage* image = FormMain->CurrentImage;
+    TThresholdState s = State();
+    const double high = s.HighThreshold, low = s.LowThreshold;
+    try {
+        step(s);
+    } catch (...) {
+        // What the step did before failing stays, as the controls show it; the picture
+        // is not rendered, but a document whose thresholds moved asks to be saved.
+        WriteState(s);
+        TImageDocument& doc = image->Document();
+        if ((s.HighThreshold != high || s.LowThreshold != low) &&
+            (doc.Kind == kKindPic || doc.Kind == kKindFits))
+            doc.Modified = true;
+        throw;
+    }
+    WriteState(s);
+    image->DisplayChanged();
+}
+
+void TFormSeuils::ApplyThresholds() {
+    Act([](TThresholdState& s) { orv::ApplyThresholds(s); });
+}
+
+void TFormSeuils::ScrollBarshScroll(int position) {
+    Act([position](TThresholdState& s) { ScrollHigh(s, position); });
+}
+
+void TFormSeuils::ScrollBarsbScroll(int position) {
+    Act([position](TThresholdState& s) { ScrollLow(s, position); });
+}
+
+bool TFormSeuils::editshKeyPress(int key) {
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    const std::string text = editsh->text().toStdString();
+    RunCommand([&] { Act([&](TThresholdState& s) { EnterHigh(s, text); }); });
+    return true;
+}
+
+bool TFormSeuils::EditsbKeyPress(int key) {
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    const std::string text = Editsb->text().toStdString();
+    RunCommand([&] { Act([&](TThresholdState& s) { EnterLow(s, text); }); });
+    return true;
+}
+
+void TFormSeuils::SetSteps(TSpeed speed) {
+    const TSteps steps = StepsOf(speed);
+    for (QScrollBar* bar : {ScrollBarsh, ScrollBarsb}) {
+        bar->setSingleStep(steps.Small);
+        bar->setPageStep(steps.Large);
+    }
+}
+
+void TFormSeuils::FastClick() {
+    SetSteps(TSpeed::Fast);
+}
+
+void TFormSeuils::NormalClick() {
+    SetSteps(TSpeed::Normal);
+}
+
+void TFormSeuils::SlowClick() {
+    SetSteps(TSpeed::Slow);
+}
+
+void TFormSeuils::ButtonLummmClick() {
+    Act([](TThresholdState& s) { Brightness(s, false, TStepSize::Large); });
+}
+
+void TFormSeuils::ButtonLummClick() {
+    Act([](TThresholdState& s) { Brightness(s, false, TStepSize::Small); });
+}
+
+void TFormSeuils::ButtonLumpClick() {
+    Act([](TThresholdState& s) { Brightness(s, true, TStepSize::Small); });
+}
+
+void TFormSeuils::ButtonLumppClick() {
+    Act([](TThresholdState& s) { Brightness(s, true, TStepSize::Large); });
+}
+
+void TFormSeuils::ButtonConmmClick() {
+    Act([](TThresholdState& s) { ContrastDown(s, TStepSize::Large); });
+}
+
+void TFormSeuils::ButtonConmClick() {
+    Act([](TThresholdState& s) { ContrastDown(s, TStepSize::Small); });
+}
+
+void TFormSeuils::ButtonConpClick() {
+    Act([](TThresholdState& s) { ContrastUp(s, TStepSize::Small); });
+}
+
+void TFormSeuils::ButtonConppClick() {
+    Act([](TThresholdState& s) { ContrastUp(s, TStepSize::Large); });
+}
+
+void TFormSeuils::InvertClick() {
+    if (!FormMain || !FormMain->CurrentImage || !InversionApplies(FormMain->CurrentImage->Document().Kind))
+        return;
+    Act([](TThresholdState& s) { InvertThresholds(s); });
+}
+
+void TFormSeuils::StelClick() {
+    if (!FormMain || !FormMain->CurrentImage) return;
+    const TImageDocument& doc = FormMain->CurrentImage->Document();
+    if (!PresetsApply(doc.Kind)) return;
+    const TStatistics stats = ComputeStatistics(doc);
+    Act([&](TThresholdState& s) { DeepSkyPreset(s, stats); });
+}
+
+void TFormSeuils::PlanetClick() {
+    if (!FormMain || !FormMain->CurrentImage) return;
+    const TImageDocument& doc = FormMain->CurrentImage->Document();
+    if (!PresetsApply(doc.Kind)) return;
+    const TStatistics stats = ComputeStatistics(doc);
+    Act([&](TThresholdState& s) { PlanetPreset(s, stats); });
+}
+
+bool TFormSeuils::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && (watched == editsh || watched == Editsb)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return watched == editsh ? editshKeyPress(key) : EditsbKeyPress(key);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace orv::ui

@@ -4,7 +4,12 @@
 // enabling rules give them to PIC, FITS and CPA images.
 #pragma once
 
+#include "core/tools/threshold_state.h"
+#include "core/tools/threshold_steps.h"
+
 #include <QWidget>
+
+#include <functional>
 
 class QGroupBox;
 class QLabel;
@@ -24,6 +29,38 @@ class TFormSeuils : public QWidget {
     // What a document does when it is activated or loaded: bars at the rounded
     // thresholds (clamped by the bars), edit boxes with the thresholds as reals.
     void ShowThresholds(double high, double low);
+
+    // The dialog's controls and the current document's thresholds (0 without one).
+    TThresholdState State() const;
+    // Bars (without running their handlers), edit texts and, when there is a current
+    // image, its thresholds.
+    void WriteState(const TThresholdState& state);
+
+    // Every change to a document goes through here: nothing without a current image,
+    // otherwise the state from the controls, one step, the state written back (also when
+    // the step throws, before the error goes on), then the document rendered and shown.
+    void ApplyThresholds();
+
+    // Handlers.
+    void ScrollBarshScroll(int position);
+    void ScrollBarsbScroll(int position);
+    // Enter only: true when the key was consumed.
+    bool editshKeyPress(int key);
+    bool EditsbKeyPress(int key);
+    void FastClick();
+    void NormalClick();
+    void SlowClick();
+    void ButtonLummmClick();
+    void ButtonLummClick();
+    void ButtonLumpClick();
+    void ButtonLumppClick();
+    void ButtonConmmClick();
+    void ButtonConmClick();
+    void ButtonConpClick();
+    void ButtonConppClick();
+    void InvertClick();
+    void StelClick();
+    void PlanetClick();
 
     QScrollBar* ScrollBarsh = nullptr;
     QScrollBar* ScrollBarsb = nullptr;
@@ -48,6 +85,13 @@ class TFormSeuils : public QWidget {
     QToolButton* Invert = nullptr;
     QToolButton* Stel = nullptr;
     QToolButton* Planet = nullptr;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Act(const std::function<void(TThresholdState&)>& step);
+    void SetSteps(TSpeed speed);
 };
 
 extern TFormSeuils* FormSeuils;

@@ -1,6 +1,7 @@
 #include "ui/qt_dialogs.h"
 
 #include "ui/help_window.h"
+#include "ui/printer.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -94,8 +95,15 @@ QString TQtDialogs::SaveFileName(QWidget* parent, const QList<TFileFilter>& filt
     return dialog.selectedFiles().first();
 }
 
-bool TQtDialogs::PrinterSetup(QWidget* parent, QPrinter& printer) {
-    QPageSetupDialog dialog(&printer, parent);
+TPrinter& TQtDialogs::Printer() {
+    if (!printer_) printer_ = std::make_unique<TQtPrinter>();
+    return *printer_;
+}
+
+bool TQtDialogs::PrinterSetup(QWidget* parent, TPrinter& printer) {
+    auto* qt = dynamic_cast<TQtPrinter*>(&printer);
+    if (!qt) return false;
+    QPageSetupDialog dialog(&qt->Device(), parent);
     dialog.setWindowTitle(QStringLiteral("Configuration de l'impression"));
     return dialog.exec() == QDialog::Accepted;
 }

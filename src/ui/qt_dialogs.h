@@ -7,9 +7,12 @@
 
 #include <QPointer>
 
+#include <memory>
+
 namespace orv::ui {
 
 class THelpWindow;
+class TQtPrinter;
 
 class TQtDialogs : public TDialogs {
   public:
@@ -18,12 +21,14 @@ class TQtDialogs : public TDialogs {
                     const QString& caption = {}) override;
     QString OpenFileName(QWidget* parent, const QList<TFileFilter>& filters, int selected) override;
     QString SaveFileName(QWidget* parent, const QList<TFileFilter>& filters) override;
-    bool PrinterSetup(QWidget* parent, QPrinter& printer) override;
+    TPrinter& Printer() override;
+    bool PrinterSetup(QWidget* parent, TPrinter& printer) override;
     void ShowHelp(QWidget* parent) override;
     int Exec(QDialog& dialog) override;
 
   private:
     QPointer<THelpWindow> help_;
+    std::unique_ptr<TQtPrinter> printer_;
 };
 
 } // namespace orv::ui

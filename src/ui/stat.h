@@ -1,7 +1,15 @@
-// The statistics window: minimum, maximum, mean, median and standard deviation of the current image.
+// The statistics window: minimum, maximum, mean, median and standard deviation of the
+// current image, each in a sunken panel under its caption. OK closes it.
 #pragma once
 
+#include "core/image/statistics.h"
+
 #include <QDialog>
+
+#include <array>
+
+class QLabel;
+class QPushButton;
 
 namespace orv::ui {
 
@@ -9,6 +17,25 @@ class TStat : public QDialog {
     Q_OBJECT
   public:
     explicit TStat(QWidget* parent = nullptr);
+
+    // The five values into their panels.
+    void ShowStatistics(const TStatistics& statistics);
+
+    QLabel* IntMin = nullptr;
+    QLabel* PanelMin = nullptr;
+    QLabel* IntMax = nullptr;
+    QLabel* PanelMax = nullptr;
+    QLabel* IntMoy = nullptr;
+    QLabel* PanelMoy = nullptr;
+    QLabel* IntMed = nullptr;
+    QLabel* PanelMed = nullptr;
+    QLabel* EcartType = nullptr;
+    QLabel* PanelEcart = nullptr;
+    QPushButton* OKBtn = nullptr;
+
+  private:
+    // Top to bottom: minimum, maximum, mean, median, standard deviation.
+    std::array<QLabel*, 5> Panels() const { return {PanelMin, PanelMax, PanelMoy, PanelMed, PanelEcart}; }
 };
 
 extern TStat* Stat;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ui/dialogs.h"
+#include "ui/printer.h"
 
 #include <QDialog>
 #include <QQueue>
@@ -15,6 +16,32 @@ struct TAskedMessage {
     QString Caption; // as the box shows it
 };
 
+// A printer with a page of 4800 x 6600 device pixels in portrait (turned in landscape) that
+// records what is printed, or fails with FailWith when that is set.
+class TScriptedPrinter : public TPrinter {
+  public:
+    struct TPrinted {
+        QSize Picture;
+        QRect Target;
+        QString Title;
+        TOrientation Orientation;
+    };
+    TOrientation Current = TOrientation::Portrait;
+    TSize Portrait{4800, 6600};
+    QString FailWith;
+    QList<TPrinted> Printed;
+
+    TOrientation Orientation() const override { return Current; }
+    void SetOrientation(TOrientation orientation) override { Current = orientation; }
+    TSize PageSize() const override {
+        return Current == TOrientation::Portrait ? Portrait : TSize{Portrait.Height, Portrait.Width};
+    }
+    void PrintPicture(const QImage& picture, const QRect& target, const QString& title) override {
+        if (!FailWith.isEmpty()) throw EPrintError(FailWith.toStdString());
+        Printed.append({picture.size(), target, title, Current});
+    }
+};
+
 class TScriptedDialogs : public TDialogs {
   public:
     QQueue<TAnswer> Answers;   // message answers; the harmless one when empty
@@ -22,6 +49,7 @@ class TScriptedDialogs : public TDialogs {
     QQueue<int> ExecResults;   // modal results; Rejected when empty
     QList<TAskedMessage> Messages;
     QList<QList<TFileFilter>> OpenFilters;
+    QList<QList<TFileFilter>> SaveFilters;
     int HelpRequests = 0;
     int PrinterSetups = 0;
     QList<QString> Executed;       // object names of the windows shown modally
@@ -37,11 +65,17 @@ class TScriptedDialogs : public TDialogs {
         OpenFilters.append(filters);
         return FileNames.isEmpty() ? QString() : FileNames.dequeue();
     }
-    QString SaveFileName(QWidget*, const QList<TFileFilter>&) override {
+    QString SaveFileName(QWidget*, const QList<TFileFilter>& filters) override {
+        SaveFilters.append(filters);
         return FileNames.isEmpty() ? QString() : FileNames.dequeue();
     }
-    bool PrinterSetup(QWidget*, QPrinter&) override {
+    TScriptedPrinter ScriptedPrinter;
+    TPrinter& Printer() override { return ScriptedPrinter; }
+    // The set-up dialog turns the paper when Setups holds the orientation to choose.
+    QQueue<TOrientation> Setups;
+    bool PrinterSetup(QWidget*, TPrinter& printer) override {
         ++PrinterSetups;
+        if (!Setups.isEmpty()) printer.SetOrientation(Setups.dequeue());
         return true;
     }
     void ShowHelp(QWidget*) override { ++HelpRequests; }

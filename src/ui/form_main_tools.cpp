@@ -1,0 +1,93 @@
+// The main window's commands over the display tools: statistics, printer set-up, printing
+// and the export of the displayed picture as a GIF file.
+#include "ui/form_main.h"
+
+#include "core/formats/file_io.h"
+#include "core/gif/gif_document.h"
+#include "core/image/statistics.h"
+#include "core/text/path_text.h"
+#include "ui/form_image.h"
+#include "ui/form_impr.h"
+#include "ui/image_control.h"
+#include "ui/printer.h"
+#include "ui/progress_form.h"
+#include "ui/stat.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRadioButton>
+
+namespace orv::ui {
+
+namespace {
+
+// Hides the progress window however the work ends.
+struct TProgressDone {
+    ~TProgressDone() {
+        if (ProgressForm) ProgressForm->hide();
+    }
+};
+
+} // namespace
+
+QString OverwriteGifQuestion(const QString& fileName) {
+    return QStringLiteral("Le fichier :\n") + fileName + QStringLiteral("\nExiste deja, l'ecraser ?");
+}
+
+void TFormMain::SpeedStatClick() {
+    if (!CurrentImage) return;
+    const TImageDocument& doc = CurrentImage->Document();
+    if (doc.Kind == kKindGif || doc.Kind == kKindBmp || doc.Kind == kKindEmpty) return;
+    Stat->ShowStatistics(ComputeStatistics(doc));
+    Dialogs().Exec(*Stat);
+}
+
+void TFormMain::Configurationdelimpression1Click() {
+    Dialogs().PrinterSetup(this, Dialogs().Printer());
+}
+
+void TFormMain::Imprimer1Click() {
+    QPointer<TFormImage> image = CurrentImage;
+    if (!image || image->Document().Kind == kKindEmpty) return;
+    TPrinter& printer = Dialogs().Printer();
+    // The choice shown follows the printer; each one sets it again and draws the preview.
+    if (printer.Orientation() == TOrientation::Portrait) {
+        FormImpr->RadioButton1->setChecked(true);
+        FormImpr->RadioButton1Click();
+    } else {
+        FormImpr->RadioButton2->setChecked(true);
+        FormImpr->RadioButton2Click();
+    }
+    FormImpr->FormActivate();
+    if (Dialogs().Exec(*FormImpr) != QDialog::Accepted || !image) return;
+    const TRectangle r = PrintRectangle(FormImpr->SpinEdit1->value(), {image->Image->width(), image->Image->height()});
+    printer.PrintPicture(image->Image->Picture(), QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top),
+                         QStringLiteral("Orvanel - ") + QFileInfo(image->FileName()).fileName());
+}
+
+void TFormMain::EnregistrersousGif1Click() {
+    QString name = Dialogs().SaveFileName(this, SaveDialogFilter());
+    if (name.isEmpty()) return;
+    QPointer<TFormImage> image = CurrentImage;
+    if (!image) return;
+    if (ExtractFileExt(name.toStdString()).empty()) name += QStringLiteral(".gif");
+    const std::string path = QFile::encodeName(name).toStdString();
+    if (FileExists(path) &&
+        Dialogs().Message(TMsgKind::Confirmation, TButtons::YesNo, OverwriteGifQuestion(name)) != TAnswer::Yes)
+        return;
+    {
+        TProgressDone done;
+        WriteDisplayedPictureAsGif(image->Document(), path, *image);
+    }
+    if (!image) return;
+    // "Enregistrer" saves a document by its kind under its name: only a GIF document may
+    // take the GIF file's name, a camera image or bitmap keeps its own so that saving it
+    // never writes another format over the GIF.
+    TImageDocument& doc = image->Document();
+    if (doc.Kind == kKindGif) {
+        doc.FileName = path;
+        image->CaptionChanged(doc.UpdateCaption(path, image->Image->width(), image->Image->height()));
+    }
+}
+
+} // namespace orv::ui

@@ -1,0 +1,266 @@
+// The palette tool, the statistics window and printing, on the current image.
+#include "program_fixture.h"
+
+#include "ui/form_impr.h"
+#include "ui/form_pal.h"
+#include "ui/image_control.h"
+#include "ui/stat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+
+using namespace orv;
+using namespace orv::ui;
+using namespace orv::ui::test;
+
+namespace {
+
+// A palette file: "PAL" (or another signature), 15 header bytes, then entries r, g, b, unused.
+QByteArray PaletteBytes(const char* signature, int entries, uint8_t red) {
+    QByteArray bytes(signature, 3);
+    bytes += QByteArray(15, 'x');
+    for (int i = 0; i < entries; ++i)
+        bytes += QByteArray::fromStdString({char(red), char(i), 0, 7});
+    return bytes;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// A 16-bit image holding the values given, in one row.
+TImageDocument ValuesDocument(std::initializer_list<int16_t> values, uint8_t kind = kKindFits) {
+    TImageDocument doc = Int16Document("/data/v.fit", static_cast<int32_t>(values.size()), 1, kind);
+    std::memcpy(doc.PixelStore.data(), values.begin(), values.size() * 2);
+    return doc;
+}
+
+} // namespace
+
+class PaletteTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        FormPal->Directory = folder.path();
+        WriteFile(folder.filePath("rouge.Pal"), PaletteBytes("PAL", 256, 255));
+        WriteFile(folder.filePath("spectre.PAL"), PaletteBytes("PAL", 100, 200));
+        WriteFile(folder.filePath("grey.pal"), PaletteBytes("PAX", 256, 9));
+        WriteFile(folder.filePath("notes.txt"), "PAL");
+    }
+    // Chooses a name in the list as a click does.
+    void Choose(const QString& name) {
+        const auto items = FormPal->FileListBox1->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << name.toStdString();
+        FormPal->FileListBox1->setCurrentItem(items.first());
+    }
+};
+
+TEST_F(PaletteTest, TheListHoldsThePaletteFilesOfItsFolderReadOnce) {
+    EXPECT_EQ(FormPal->windowTitle(), "Palettes");
+    EXPECT_EQ(FormPal->FileListBox1->count(), 0); // read when first shown
+    FormMain->Palettes1->setEnabled(true);
+    FormMain->Palettes1Click();
+    QStringList names;
+    for (int i = 0; i < FormPal->FileListBox1->count(); ++i)
+        names << FormPal->FileListBox1->item(i)->text();
+    EXPECT_EQ(names, (QStringList{"grey.pal", "rouge.Pal", "spectre.PAL"}));
+    WriteFile(folder.filePath("later.pal"), PaletteBytes("PAL", 256, 1));
+    FormPal->hide();
+    FormPal->show();
+    EXPECT_EQ(FormPal->FileListBox1->count(), 3);
+}
+
+TEST_F(PaletteTest, APaletteColoursTheCurrentImageOnly) {
+    TFormImage* other = Load(ValuesDocument({0, 20000, 0, 20000}));
+    TFormImage* w = Load(ValuesDocument({0, 20000, 0, 20000}));
+    FormPal->show();
+    Choose("rouge.Pal");
+    // Level 0 takes entry 0 (red 255, green 0), level 255 entry 255 (red 255, green 255).
+    EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(w->Image->Picture().pixel(1, 0), qRgb(255, 255, 0));
+    EXPECT_EQ(other->Image->Picture().pixel(0, 0), qRgb(0, 0, 0));
+    // A short file replaces the entries it reaches.
+    Choose("spectre.PAL");
+    EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(200, 0, 0));
+    EXPECT_EQ(w->Image->Picture().pixel(1, 0), qRgb(255, 255, 0));
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
+TEST_F(PaletteTest, AFileThatIsNoPaletteIsRefusedWithAWarning) {
+    TFormImage* w = Load(ValuesDocument({0, 20000}));
+    FormPal->show();
+    Choose("grey.pal");
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(dialogs.Messages[0].Kind, TMsgKind::Warning);
+    EXPECT_EQ(dialogs.Messages[0].Caption, "Avertissement");
+    EXPECT_EQ(dialogs.Messages[0].Text, "Le fichier grey.pal\nn'est pas une palette couleur d'Quenno !\nopen aborted");
+    EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(w->Document().PaletteHeader[2], 'X');
+}
+
+TEST_F(PaletteTest, AVanishedFileReachesTheErrorBox) {
+    TFormImage* w = Load(ValuesDocument({0, 20000}));
+    FormPal->show();
+    QFile::remove(folder.filePath("rouge.Pal"));
+    Choose("rouge.Pal");
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(dialogs.Messages[0].Caption, "Orvanel");
+    EXPECT_TRUE(dialogs.Messages[0].Text.startsWith("Ne peut ouvrir le fichier " + folder.filePath("rouge.Pal")))
+        << dialogs.Messages[0].Text.toStdString();
+    EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(0, 0, 0));
+}
+
+TEST_F(PaletteTest, NothingForABitmapOrWithoutAnImage) {
+    FormPal->show();
+    Choose("rouge.Pal"); // no image at all
+    TFormImage* bmp = OpenBmp("photo.bmp", 4, 4);
+    FormPal->FileListBox1->setEnabled(true);
+    const QImage before = bmp->Image->Picture();
+    Choose("spectre.PAL");
+    EXPECT_EQ(bmp->Image->Picture(), before);
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
+TEST_F(PaletteTest, TheShippedPalettesAreAccepted) {
+    const QDir shipped(QStringLiteral(ORVANEL_SOURCE_DIR "/data/palettes"));
+    const QStringList files = PaletteFiles(shipped.path());
+    ASSERT_GE(files.size(), 2);
+    FormPal->Directory = shipped.path();
+    TFormImage* w = Load(ValuesDocument({0, 8000, 16000}));
+    FormPal->show();
+    for (const QString& f : files) {
+        Choose(f);
+        EXPECT_NE(w->Image->Picture().pixel(1, 0), qRgb(128, 128, 128)) << f.toStdString(); // coloured
+    }
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
+TEST_F(ProgramTest, StatisticsShowInTheirPanels) {
+    Load(ValuesDocument({10, 20, 30, 40}));
+    FormMain->SpeedStat->click();
+    ASSERT_EQ(dialogs.Executed, QList<QString>{"Stat"});
+    EXPECT_EQ(Stat->windowTitle(), "Statistiques");
+    const struct {
+        QLabel* Label;
+        QLabel* Panel;
+        const char* Caption;
+        const char* Value;
+    } rows[] = {
+        {Stat->IntMin, Stat->PanelMin, "Intensité minimum :", "10"},
+        {Stat->IntMax, Stat->PanelMax, "Intensité maximum :", "40"},
+        {Stat->IntMoy, Stat->PanelMoy, "Intensité moyenne :", "25"},
+        {Stat->IntMed, Stat->PanelMed, "Intensité mediane :", "29.6"},
+        {Stat->EcartType, Stat->PanelEcart, "Ecart type :", "11.18034"},
+    };
+    int previousY = -1;
+    Stat->show();
+    for (const auto& r : rows) {
+        EXPECT_EQ(r.Label->text(), QString::fromUtf8(r.Caption));
+        EXPECT_EQ(r.Panel->text(), r.Value) << r.Caption;
+        EXPECT_EQ(r.Panel->frameShadow(), QFrame::Sunken);
+        EXPECT_GT(r.Label->y(), previousY) << r.Caption; // top to bottom in this order
+        previousY = r.Label->y();
+    }
+    Stat->OKBtn->click();
+    EXPECT_FALSE(Stat->isVisible());
+}
+
+TEST_F(ProgramTest, StatisticsDoNothingForABitmapAGifOrAnEmptyDocument) {
+    for (uint8_t kind : {kKindBmp, kKindGif, kKindEmpty}) {
+        TFormImage* w = Load(ValuesDocument({10, 20}, kind));
+        FormMain->SpeedStatClick();
+        EXPECT_TRUE(dialogs.Executed.isEmpty()) << int(kind);
+        w->close();
+    }
+    FormMain->SpeedStatClick(); // no image
+    EXPECT_TRUE(dialogs.Executed.isEmpty());
+}
+
+class PrintTest : public ProgramTest {
+  protected:
+    TScriptedPrinter& printer = dialogs.ScriptedPrinter;
+    QColor Face() const { return FormImpr->palette().color(QPalette::Button); }
+};
+
+TEST_F(PrintTest, PreviewShowsTheSheetAndThePrintedExtent) {
+    Load(Int16Document("/data/m.fit", 512, 512));
+    dialogs.ExecResults.enqueue(QDialog::Rejected);
+    FormMain->Imprimer1->trigger();
+    EXPECT_TRUE(FormImpr->RadioButton1->isChecked());
+    EXPECT_EQ((QSize(FormImpr->SheetWidth, FormImpr->SheetHeight)), QSize(73, 100));
+    EXPECT_EQ((QSize(FormImpr->PrintWidth, FormImpr->PrintHeight)), QSize(512, 512));
+    const struct {
+        int Factor;
+        int Outline; // last column and row of the picture's outline in the preview
+    } factors[] = {{1, 7}, {9, 69}};
+    for (const auto& f : factors) {
+        FormImpr->SpinEdit1->setValue(f.Factor);
+        const QImage& p = FormImpr->Preview;
+        EXPECT_EQ(p.pixelColor(f.Outline, f.Outline), QColor(Qt::black)) << f.Factor;
+        EXPECT_EQ(p.pixelColor(f.Outline / 2, f.Outline / 2), QColor(Qt::white)) << f.Factor;
+        EXPECT_EQ(p.pixelColor(f.Outline + 1, f.Outline + 1), QColor(Qt::white)) << f.Factor; // sheet
+        EXPECT_EQ(p.pixelColor(73, 50), Face()) << f.Factor;                                  // beyond the sheet
+    }
+    // Factor 13 passes the page: the outline's right edge is hidden by the strip.
+    FormImpr->SpinEdit1->setValue(13);
+    EXPECT_EQ(FormImpr->PrintWidth, 6656);
+    EXPECT_EQ(FormImpr->Preview.pixelColor(72, 50), QColor(Qt::white));
+    EXPECT_EQ(FormImpr->Preview.pixelColor(73, 50), Face());
+    // "Paysage" turns the printer at once; cancelling prints nothing and keeps it turned.
+    FormImpr->RadioButton2->click();
+    EXPECT_EQ(printer.Current, TOrientation::Landscape);
+    EXPECT_EQ((QSize(FormImpr->SheetWidth, FormImpr->SheetHeight)), QSize(100, 73));
+    EXPECT_EQ(FormImpr->Preview.pixelColor(50, 73), Face());
+    EXPECT_TRUE(printer.Printed.isEmpty());
+}
+
+TEST_F(PrintTest, FactorTypedOutsideTheRangeIsBroughtBack) {
+    const struct {
+        const char* Typed;
+        int Value;
+    } cases[] = {{"500", 200}, {"0", 1}, {"abc", 1}, {"37", 37}};
+    for (const auto& c : cases) {
+        FormImpr->SpinEdit1->setValue(5);
+        FormImpr->SpinEdit1->findChild<QLineEdit*>()->setText(c.Typed);
+        FormImpr->SpinEdit1->interpretText();
+        EXPECT_EQ(FormImpr->SpinEdit1->value(), c.Value) << c.Typed;
+    }
+}
+
+TEST_F(PrintTest, PrintingStretchesThePictureFromTheTopLeftCorner) {
+    TFormImage* w = Load(Int16Document("/data/m31.fit", 64, 32));
+    dialogs.Setups.enqueue(TOrientation::Landscape);
+    FormMain->Configurationdelimpression1->trigger();
+    EXPECT_EQ(dialogs.PrinterSetups, 1);
+    FormImpr->SpinEdit1->setValue(3);
+    dialogs.ExecResults.enqueue(QDialog::Accepted);
+    FormMain->SpeedPrint->click();
+    EXPECT_EQ(dialogs.Executed, QList<QString>{"FormImpr"});
+    // The printer was in landscape: "Paysage" shows it.
+    EXPECT_TRUE(FormImpr->RadioButton2->isChecked());
+    EXPECT_FALSE(FormImpr->RadioButton1->isChecked());
+    ASSERT_EQ(printer.Printed.size(), 1);
+    EXPECT_EQ(printer.Printed[0].Target, QRect(0, 0, 192, 96));
+    EXPECT_EQ(printer.Printed[0].Picture, QSize(64, 32));
+    EXPECT_EQ(printer.Printed[0].Orientation, TOrientation::Landscape);
+    EXPECT_EQ(printer.Printed[0].Title, "Orvanel - m31.fit");
+    EXPECT_FALSE(w->Document().Modified);
+}
+
+TEST_F(PrintTest, PrintingErrorsReachTheErrorBoxAndNothingWithoutAnImage) {
+    dialogs.ExecResults.enqueue(QDialog::Accepted);
+    FormMain->Imprimer1Click(); // no image: not even the dialog
+    EXPECT_TRUE(dialogs.Executed.isEmpty());
+    Load(Int16Document("/data/m.fit", 8, 8));
+    printer.FailWith = "Aucune imprimante n'est disponible";
+    FormMain->Imprimer1->setEnabled(true);
+    FormMain->Imprimer1->trigger();
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(dialogs.Messages[0].Caption, "Orvanel");
+    EXPECT_EQ(dialogs.Messages[0].Text, "Aucune imprimante n'est disponible.");
+    EXPECT_TRUE(printer.Printed.isEmpty());
+}

@@ -1,0 +1,154 @@
+// "Enregistrer sous Gif": the displayed picture as a one-image GIF file.
+#include "program_fixture.h"
+
+#include "core/gif/gif_file.h"
+#include "core/gif/gif_sub_image.h"
+#include "ui/form_seuils.h"
+#include "ui/image_control.h"
+#include "ui/progress_form.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace orv;
+using namespace orv::ui;
+using namespace orv::ui::test;
+
+namespace {
+
+// The first image of a GIF file, as the program's reader reads it.
+struct TReadGif {
+    size_t Images = 0;
+    int Width = 0, Height = 0;
+    int Colours = 0;
+    QImage Picture;
+};
+
+TReadGif ReadGif(const QString& path) {
+    TGifFile gif;
+    gif.LoadFromFile(path.toStdString());
+    TReadGif r;
+    r.Images = gif.SubImages.size();
+    r.Width = gif.ScreenWidth;
+    r.Height = gif.ScreenHeight;
+    r.Colours = gif.GlobalTable.Count;
+    if (!gif.SubImages.empty()) {
+        const TBitmap& b = gif.SubImages.front()->GetBitmap();
+        QImage picture(b.Width, b.Height, QImage::Format_RGB32);
+        for (int y = 0; y < b.Height; ++y)
+            for (int x = 0; x < b.Width; ++x) {
+                const uint32_t c = b.Palette[b.Pixels[static_cast<size_t>(y) * b.Width + x]];
+                picture.setPixel(x, y, qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+            }
+        r.Picture = picture;
+    }
+    return r;
+}
+
+} // namespace
+
+class GifExportTest : public ProgramTest {
+  protected:
+    TFormImage* Fits() {
+        TImageDocument doc = Int16Document(folder.filePath("m31.fit").toStdString(), 48, 40);
+        doc.HighThreshold = 40000;
+        return Load(std::move(doc));
+    }
+};
+
+TEST_F(GifExportTest, TheDisplayedPictureBecomesAOneImageGif) {
+    TFormImage* w = Fits();
+    const QString caption = w->windowTitle();
+    dialogs.FileNames.enqueue(folder.filePath("export")); // no extension: ".gif" is added
+    FormMain->EnregistrersousGif1->trigger();
+    ASSERT_EQ(dialogs.SaveFilters.size(), 1);
+    // Shown as "Image Gif (*.gif)", matching "*.Gif" (the file dialog ignores case).
+    EXPECT_EQ(QtFilterString(dialogs.SaveFilters[0]), "Image Gif (*.gif) (*.Gif)");
+    ASSERT_TRUE(QFile::exists(folder.filePath("export.gif")));
+    const TReadGif gif = ReadGif(folder.filePath("export.gif"));
+    EXPECT_EQ(gif.Images, 1u);
+    EXPECT_EQ(gif.Width, 48);
+    EXPECT_EQ(gif.Height, 40);
+    EXPECT_EQ(gif.Colours, 256);
+    EXPECT_EQ(gif.Picture, w->Image->Picture().convertToFormat(QImage::Format_RGB32));
+    EXPECT_FALSE(ProgressForm->isVisible());
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+    // The camera image keeps its name and kind: "Enregistrer" writes FITS to the FITS file.
+    EXPECT_EQ(w->FileName(), folder.filePath("m31.fit"));
+    EXPECT_EQ(w->windowTitle(), caption);
+    FormMain->FileSaveItem->trigger();
+    QFile fits(folder.filePath("m31.fit"));
+    ASSERT_TRUE(fits.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(fits.read(6) == "SIMPLE");
+    EXPECT_EQ(ReadGif(folder.filePath("export.gif")).Images, 1u); // the GIF is untouched
+}
+
+TEST_F(GifExportTest, TwoExportsUnderTwoNamesHoldTheirOwnPicture) {
+    TFormImage* w = Fits();
+    dialogs.FileNames.enqueue(folder.filePath("first.GIF")); // used as typed
+    FormMain->EnregistrersousGif1Click();
+    const QImage first = w->Image->Picture().convertToFormat(QImage::Format_RGB32);
+    FormSeuils->show();
+    FormSeuils->Invert->click();
+    dialogs.FileNames.enqueue(folder.filePath("second.gif"));
+    FormMain->EnregistrersousGif1Click();
+    const TReadGif a = ReadGif(folder.filePath("first.GIF")), b = ReadGif(folder.filePath("second.gif"));
+    EXPECT_FALSE(QFile::exists(folder.filePath("first.GIF.gif")));
+    EXPECT_EQ(a.Images, 1u);
+    EXPECT_EQ(b.Images, 1u);
+    EXPECT_EQ(a.Picture, first);
+    EXPECT_NE(b.Picture, first);
+}
+
+TEST_F(GifExportTest, AnExistingFileIsOverwrittenOnlyAfterYes) {
+    Fits();
+    const QString path = folder.filePath("old.gif");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+    dialogs.FileNames.enqueue(path);
+    dialogs.Answers.enqueue(TAnswer::No);
+    FormMain->EnregistrersousGif1Click();
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(dialogs.Messages[0].Kind, TMsgKind::Confirmation);
+    EXPECT_EQ(dialogs.Messages[0].Buttons, TButtons::YesNo);
+    EXPECT_EQ(dialogs.Messages[0].Caption, "Confirmation");
+    EXPECT_EQ(dialogs.Messages[0].Text, "Le fichier :\n" + path + "\nExiste deja, l'ecraser ?");
+    EXPECT_EQ(QFileInfo(path).size(), 3);
+    dialogs.FileNames.enqueue(path);
+    dialogs.Answers.enqueue(TAnswer::Yes);
+    FormMain->EnregistrersousGif1Click();
+    EXPECT_EQ(ReadGif(path).Images, 1u);
+}
+
+TEST_F(GifExportTest, AGifDocumentTakesTheNewNameAndNothingHappensWithoutAnImage) {
+    dialogs.FileNames.enqueue(folder.filePath("nothing.gif"));
+    FormMain->EnregistrersousGif1Click(); // no current image
+    EXPECT_FALSE(QFile::exists(folder.filePath("nothing.gif")));
+    FormMain->EnregistrersousGif1Click(); // cancelled dialog
+    // A GIF document, saved as GIF by "Enregistrer": it follows its new file.
+    Fits();
+    dialogs.FileNames.enqueue(folder.filePath("a.gif"));
+    FormMain->EnregistrersousGif1Click();
+    FormMain->OpenFile(folder.filePath("a.gif"));
+    TFormImage* gif = FormMain->ActiveMDIChild();
+    ASSERT_EQ(gif->Document().Kind, kKindGif);
+    dialogs.FileNames.enqueue(folder.filePath("b"));
+    FormMain->EnregistrersousGif1Click();
+    EXPECT_EQ(gif->FileName(), folder.filePath("b.gif"));
+    EXPECT_TRUE(gif->windowTitle().contains("b.gif")) << gif->windowTitle().toStdString();
+    EXPECT_EQ(ReadGif(folder.filePath("b.gif")).Images, 1u);
+}
+
+TEST_F(GifExportTest, AFileThatCannotBeWrittenReachesTheErrorBox) {
+    TFormImage* w = Fits();
+    const QString caption = w->windowTitle();
+    dialogs.FileNames.enqueue(folder.filePath("missing/dir/x.gif"));
+    FormMain->EnregistrersousGif1->trigger();
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(dialogs.Messages[0].Caption, "Orvanel");
+    EXPECT_EQ(w->windowTitle(), caption);
+    EXPECT_FALSE(ProgressForm->isVisible());
+}

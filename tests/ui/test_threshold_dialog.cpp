@@ -1,0 +1,209 @@
+// The threshold dialog's handlers on the current image: each changes the thresholds through
+// its controls, renders the picture again and marks a camera image modified.
+#include "program_fixture.h"
+
+#include "ui/application.h"
+#include "ui/form_seuils.h"
+#include "ui/image_control.h"
+
+#include <QLineEdit>
+#include <QScrollBar>
+
+using namespace orv;
+using namespace orv::ui;
+using namespace orv::ui::test;
+
+namespace {
+
+struct TShown {
+    QString High, Low;
+    int HighBar, LowBar;
+    double HighThreshold, LowThreshold;
+};
+
+TShown Shown(const TFormImage* w) {
+    return {FormSeuils->editsh->text(), FormSeuils->Editsb->text(), FormSeuils->ScrollBarsh->value(),
+            FormSeuils->ScrollBarsb->value(), w->Document().HighThreshold, w->Document().LowThreshold};
+}
+
+void ExpectShown(const TFormImage* w, const TShown& e, const std::string& when) {
+    const TShown s = Shown(w);
+    EXPECT_EQ(s.High, e.High) << when;
+    EXPECT_EQ(s.Low, e.Low) << when;
+    EXPECT_EQ(s.HighBar, e.HighBar) << when;
+    EXPECT_EQ(s.LowBar, e.LowBar) << when;
+    EXPECT_EQ(s.HighThreshold, e.HighThreshold) << when;
+    EXPECT_EQ(s.LowThreshold, e.LowThreshold) << when;
+}
+
+void PressEnter(QLineEdit* edit, const QString& text) {
+    edit->setText(text);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+} // namespace
+
+class ThresholdDialogTest : public ProgramTest {
+  protected:
+    // A 16-bit FITS image: stored row r, column x hold r * 1000 + x; thresholds 16384 / 0.
+    TFormImage* Image(double high = 16384, double low = 0) {
+        TImageDocument doc = Int16Document("/data/m.fit", 16, 20);
+        doc.HighThreshold = high;
+        doc.LowThreshold = low;
+        TFormImage* w = Load(std::move(doc));
+        FormMain->SpeedSeuils->click();
+        return w;
+    }
+};
+
+TEST_F(ThresholdDialogTest, ButtonsMoveTheThresholdsRenderAndMarkModified) {
+    struct {
+        const char* Button;
+        TShown After;
+    } cases[] = {
+        {"ButtonLump", {"16284", "-100", 16284, -100, 16284, -100}},
+        {"ButtonLumpp", {"15384", "-1000", 15384, -1000, 15384, -1000}},
+        {"ButtonLumm", {"16484", "100", 16484, 100, 16484, 100}},
+        {"ButtonLummm", {"17384", "1000", 17384, 1000, 17384, 1000}},
+        {"ButtonConp", {"16334", "50", 16334, 50, 16334, 50}},
+        {"ButtonConpp", {"15884", "500", 15884, 500, 15884, 500}},
+        {"ButtonConm", {"16434", "-50", 16434, -50, 16434, -50}},
+        {"ButtonConmm", {"16884", "-500", 16884, -500, 16884, -500}},
+        {"Invert", {"0", "16384", 0, 16384, 0, 16384}},
+    };
+    for (const auto& c : cases) {
+        TFormImage* w = Image();
+        const QImage before = w->Image->Picture();
+        ASSERT_FALSE(w->Document().Modified);
+        auto* button = FormSeuils->findChild<QAbstractButton*>(c.Button);
+        ASSERT_NE(button, nullptr) << c.Button;
+        ASSERT_TRUE(button->isEnabled()) << c.Button;
+        button->click();
+        ExpectShown(w, c.After, c.Button);
+        EXPECT_TRUE(w->Document().Modified) << c.Button;
+        EXPECT_NE(w->Image->Picture(), before) << c.Button;
+        EXPECT_TRUE(dialogs.Messages.isEmpty()) << c.Button;
+        w->Document().Modified = false;
+        w->close();
+    }
+}
+
+TEST_F(ThresholdDialogTest, SpeedChoicesSetTheStepsOfBarsAndButtons) {
+    TFormImage* w = Image(100, 96);
+    FormSeuils->Slow->click();
+    EXPECT_EQ(FormSeuils->ScrollBarsh->singleStep(), 1);
+    EXPECT_EQ(FormSeuils->ScrollBarsb->pageStep(), 10);
+    FormSeuils->ButtonConp->click(); // each end by exactly 1
+    ExpectShown(w, {"99", "97", 99, 97, 99, 97}, "slow contrast");
+    FormSeuils->ButtonConp->click(); // 2 apart: refused, applied as the bars are
+    ExpectShown(w, {"99", "97", 99, 97, 99, 97}, "refused");
+    FormSeuils->Fast->click();
+    EXPECT_EQ(FormSeuils->ScrollBarsh->singleStep(), 400);
+    EXPECT_EQ(FormSeuils->ScrollBarsh->pageStep(), 4000);
+    FormSeuils->ButtonLump->click();
+    ExpectShown(w, {"-301", "-303", -301, -303, -301, -303}, "fast brightness");
+    FormSeuils->Normal->click();
+    EXPECT_EQ(FormSeuils->ScrollBarsb->singleStep(), 100);
+    EXPECT_EQ(FormSeuils->ScrollBarsb->pageStep(), 1000);
+}
+
+TEST_F(ThresholdDialogTest, PresetsComeFromTheStatistics) {
+    TFormImage* w = Image();
+    // Values r * 1000 + x for r in 0..19, x in 0..15: maximum 19015.
+    FormSeuils->Planet->click();
+    EXPECT_EQ(w->Document().HighThreshold, 19015);
+    EXPECT_EQ(FormSeuils->editsh->text(), "19015");
+    const double planetLow = w->Document().LowThreshold;
+    EXPECT_GT(planetLow, 8000);
+    EXPECT_LT(planetLow, 11000);
+    FormSeuils->Stel->click();
+    EXPECT_EQ(w->Document().LowThreshold, planetLow);        // the median again
+    EXPECT_GT(w->Document().HighThreshold, planetLow + 5000); // 2 standard deviations above
+    EXPECT_TRUE(w->Document().Modified);
+}
+
+TEST_F(ThresholdDialogTest, EnterInTheEditBoxesAppliesWithTheOuterBound) {
+    TFormImage* w = Image();
+    PressEnter(FormSeuils->Editsb, "-40000");
+    ExpectShown(w, {"16384", "-32768", 16384, -32768, 16384, -32768}, "low below the bar");
+    PressEnter(FormSeuils->Editsb, "40000");
+    ExpectShown(w, {"16384", "40000", 16384, 32767, 16384, 40000}, "low above: stored as typed");
+    PressEnter(FormSeuils->editsh, "50000");
+    ExpectShown(w, {"32767", "40000", 32767, 32767, 32767, 40000}, "high above the bar");
+    EXPECT_TRUE(w->Document().Modified);
+    // Other keys are typing: nothing is applied.
+    FormSeuils->editsh->setText("");
+    QTest::keyClicks(FormSeuils->editsh, "1200");
+    EXPECT_EQ(FormSeuils->editsh->text(), "1200");
+    EXPECT_EQ(w->Document().HighThreshold, 32767);
+    QTest::keyClick(FormSeuils->editsh, Qt::Key_Enter); // the keypad's Enter too
+    EXPECT_EQ(w->Document().HighThreshold, 1200);
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
+TEST_F(ThresholdDialogTest, ScrollingAppliesThePosition) {
+    TFormImage* w = Image();
+    const QImage before = w->Image->Picture();
+    FormSeuils->ScrollBarsh->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    ExpectShown(w, {"16284", "0", 16284, 0, 16284, 0}, "arrow");
+    FormSeuils->ScrollBarsb->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    ExpectShown(w, {"16284", "1000", 16284, 1000, 16284, 1000}, "page");
+    FormSeuils->ScrollBarsh->setSliderPosition(2000); // thumb dragging
+    ExpectShown(w, {"2000", "1000", 2000, 1000, 2000, 1000}, "thumb");
+    EXPECT_NE(w->Image->Picture(), before);
+    EXPECT_TRUE(w->Document().Modified);
+}
+
+TEST_F(ThresholdDialogTest, AConversionErrorReachesTheErrorBoxAndKeepsWhatWasDone) {
+    // A decimal threshold pushed by the document is not a whole number: the brightness
+    // step applies the bars, but a plain apply of the texts fails on the high one.
+    TFormImage* w = Image(2.5, 0);
+    EXPECT_EQ(FormSeuils->editsh->text(), "2.5");
+    const QImage before = w->Image->Picture();
+    FormSeuils->Editsb->setText("7");
+    RunCommand([] { FormSeuils->ApplyThresholds(); });
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(dialogs.Messages[0].Caption, "Orvanel");
+    EXPECT_EQ(dialogs.Messages[0].Text, "'2.5' n'est pas une valeur entière correcte.");
+    EXPECT_EQ(w->Document().LowThreshold, 7); // stored before the high text failed
+    EXPECT_EQ(w->Document().HighThreshold, 2.5);
+    EXPECT_EQ(w->Image->Picture(), before); // not rendered
+    EXPECT_TRUE(w->Document().Modified);
+    // Through a control: the typed text fails, the box shows it, the window goes on.
+    PressEnter(FormSeuils->Editsb, "abc");
+    ASSERT_EQ(dialogs.Messages.size(), 2);
+    EXPECT_EQ(dialogs.Messages[1].Text, "'abc' n'est pas une valeur entière correcte.");
+    EXPECT_EQ(FormSeuils->Editsb->text(), "abc");
+    // The bars are whole: a step works again. Low 7 over high 2.5 is a negative, so
+    // brighter moves both bars up.
+    FormSeuils->ButtonLump->click();
+    EXPECT_EQ(dialogs.Messages.size(), 2);
+    ExpectShown(w, {"102", "100", 102, 100, 102, 100}, "after the errors");
+}
+
+TEST_F(ThresholdDialogTest, NothingWithoutACurrentImageAndNoPresetOnABitmap) {
+    FormSeuils->show();
+    FormSeuils->ApplyThresholds();
+    FormSeuils->PlanetClick();
+    FormSeuils->InvertClick();
+    FormSeuils->ButtonLumpClick();
+    EXPECT_EQ(FormSeuils->editsh->text(), "16384");
+    TFormImage* bmp = OpenBmp("photo.bmp", 8, 8);
+    ASSERT_EQ(FormMain->CurrentImage, bmp);
+    const QImage before = bmp->Image->Picture();
+    FormSeuils->PlanetClick();
+    FormSeuils->StelClick();
+    FormSeuils->InvertClick();
+    EXPECT_EQ(bmp->Image->Picture(), before);
+    EXPECT_FALSE(bmp->Document().Modified);
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
+TEST_F(ThresholdDialogTest, TheDialogIsAToolWindowOnTopWithItsCaption) {
+    EXPECT_EQ(FormSeuils->windowTitle(), "Reglage des seuils");
+    EXPECT_TRUE(FormSeuils->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ((FormSeuils->windowFlags() & Qt::WindowType_Mask), Qt::Tool);
+    EXPECT_EQ(FormSeuils->Invert->toolTip(), QString::fromUtf8("Inverser les seuils haut et bas (négatif)"));
+    EXPECT_FALSE(FormSeuils->Invert->icon().isNull());
+    EXPECT_FALSE(FormSeuils->Planet->icon().isNull());
+}
