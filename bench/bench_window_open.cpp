@@ -7,6 +7,7 @@
 #include "ui/form_image.h"
 #include "ui/form_main.h"
 #include "ui/image_control.h"
+#include "ui/printer.h"
 #include "ui/program.h"
 
 #include <QCoreApplication>
@@ -60,9 +61,11 @@ class TQuietDialogs : public orv::ui::TDialogs {
     }
     QString OpenFileName(QWidget*, const QList<orv::ui::TFileFilter>&, int) override { return {}; }
     QString SaveFileName(QWidget*, const QList<orv::ui::TFileFilter>&) override { return {}; }
-    bool PrinterSetup(QWidget*, QPrinter&) override { return false; }
+    orv::ui::TPrinter& Printer() override { return printer; }
+    bool PrinterSetup(QWidget*, orv::ui::TPrinter&) override { return false; }
     void ShowHelp(QWidget*) override {}
     int Exec(QDialog&) override { return 0; }
+    orv::ui::TQtPrinter printer;
 };
 
 void BM_CoreLoadAndRender(benchmark::State& state) {

@@ -121,22 +121,21 @@ void TFormImpr::SpinEdit1Change() {
     DrawPreview();
 }
 
-void TFormImpr::RadioButton1Click() {
-    Printer().SetOrientation(TOrientation::Portrait);
+void TFormImpr::ChooseOrientation(TOrientation orientation) {
+    Printer().SetOrientation(orientation);
     const TSize page = Printer().PageSize();
     PageWidth = page.Width;
     PageHeight = page.Height;
-    SetSheet(SheetOnChoice(TOrientation::Portrait, page));
+    SetSheet(SheetOnChoice(orientation, page));
     DrawPreview();
 }
 
+void TFormImpr::RadioButton1Click() {
+    ChooseOrientation(TOrientation::Portrait);
+}
+
 void TFormImpr::RadioButton2Click() {
-    Printer().SetOrientation(TOrientation::Landscape);
-    const TSize page = Printer().PageSize();
-    PageWidth = page.Width;
-    PageHeight = page.Height;
-    SetSheet(SheetOnChoice(TOrientation::Landscape, page));
-    DrawPreview();
+    ChooseOrientation(TOrientation::Landscape);
 }
 
 void TFormImpr::DrawPreview() {

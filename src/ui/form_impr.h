@@ -67,6 +67,8 @@ class TFormImpr : public QDialog {
     // The page size and the printed size of the current image; false without one.
     bool ReadSizes();
     void SetSheet(TSize sheet);
+    // The printer turned at once, the sheet from its new page.
+    void ChooseOrientation(TOrientation orientation);
 };
 
 extern TFormImpr* FormImpr;

@@ -60,7 +60,8 @@ void TFormMain::Imprimer1Click() {
     }
     FormImpr->FormActivate();
     if (Dialogs().Exec(*FormImpr) != QDialog::Accepted || !image) return;
-    const TRectangle r = PrintRectangle(FormImpr->SpinEdit1->value(), {image->Image->width(), image->Image->height()});
+    const TRectangle r =
+        PrintRectangle(FormImpr->SpinEdit1->value(), {image->Image->width(), image->Image->height()});
     printer.PrintPicture(image->Image->Picture(), QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top),
                          QStringLiteral("Orvanel - ") + QFileInfo(image->FileName()).fileName());
 }
@@ -72,8 +73,8 @@ void TFormMain::EnregistrersousGif1Click() {
     if (!image) return;
     if (ExtractFileExt(name.toStdString()).empty()) name += QStringLiteral(".gif");
     const std::string path = QFile::encodeName(name).toStdString();
-    if (FileExists(path) &&
-        Dialogs().Message(TMsgKind::Confirmation, TButtons::YesNo, OverwriteGifQuestion(name)) != TAnswer::Yes)
+    if (FileExists(path) && Dialogs().Message(TMsgKind::Confirmation, TButtons::YesNo,
+                                              OverwriteGifQuestion(name)) != TAnswer::Yes)
         return;
     {
         TProgressDone done;

@@ -61,7 +61,11 @@ void TFormPal::FileListBox1Click() {
     if (!item) return;
     TFormImage* image = FormMain->CurrentImage;
     const QString path = QDir(Directory).filePath(item->text());
-    ApplyPaletteFile(image->Document(), QFile::encodeName(path).toStdString(), *image);
+    TImageDocument& doc = image->Document();
+    // A new palette is a change of display, like new thresholds: closing asks to save.
+    if (ApplyPaletteFile(doc, QFile::encodeName(path).toStdString(), *image) &&
+        (doc.Kind == kKindPic || doc.Kind == kKindFits))
+        doc.Modified = true;
 }
 
 } // namespace orv::ui

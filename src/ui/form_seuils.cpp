@@ -306,20 +306,20 @@ void TFormSeuils::InvertClick() {
     Act([](TThresholdState& s) { InvertThresholds(s); });
 }
 
-void TFormSeuils::StelClick() {
+void TFormSeuils::Preset(void (*preset)(TThresholdState&, const TStatistics&)) {
     if (!FormMain || !FormMain->CurrentImage) return;
     const TImageDocument& doc = FormMain->CurrentImage->Document();
     if (!PresetsApply(doc.Kind)) return;
     const TStatistics stats = ComputeStatistics(doc);
-    Act([&](TThresholdState& s) { DeepSkyPreset(s, stats); });
+    Act([&](TThresholdState& s) { preset(s, stats); });
+}
+
+void TFormSeuils::StelClick() {
+    Preset(&DeepSkyPreset);
 }
 
 void TFormSeuils::PlanetClick() {
-    if (!FormMain || !FormMain->CurrentImage) return;
-    const TImageDocument& doc = FormMain->CurrentImage->Document();
-    if (!PresetsApply(doc.Kind)) return;
-    const TStatistics stats = ComputeStatistics(doc);
-    Act([&](TThresholdState& s) { PlanetPreset(s, stats); });
+    Preset(&PlanetPreset);
 }
 
 bool TFormSeuils::eventFilter(QObject* watched, QEvent* event) {

@@ -4,6 +4,7 @@
 // enabling rules give them to PIC, FITS and CPA images.
 #pragma once
 
+#include "core/image/statistics.h"
 #include "core/tools/threshold_state.h"
 #include "core/tools/threshold_steps.h"
 
@@ -92,6 +93,8 @@ class TFormSeuils : public QWidget {
   private:
     void Act(const std::function<void(TThresholdState&)>& step);
     void SetSteps(TSpeed speed);
+    // A preset from the current image's statistics: not for a bitmap or an empty document.
+    void Preset(void (*preset)(TThresholdState&, const TStatistics&));
 };
 
 extern TFormSeuils* FormSeuils;

@@ -12,7 +12,7 @@ TQtPrinter::~TQtPrinter() = default;
 
 TOrientation TQtPrinter::Orientation() const {
     return printer_->pageLayout().orientation() == QPageLayout::Landscape ? TOrientation::Landscape
-                                                                           : TOrientation::Portrait;
+                                                                          : TOrientation::Portrait;
 }
 
 void TQtPrinter::SetOrientation(TOrientation orientation) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ui/dialogs.h"
+#include "ui/printer.h"
 
 #include <QPointer>
 
@@ -12,7 +13,6 @@
 namespace orv::ui {
 
 class THelpWindow;
-class TQtPrinter;
 
 class TQtDialogs : public TDialogs {
   public:

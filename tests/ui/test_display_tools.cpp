@@ -83,6 +83,8 @@ TEST_F(PaletteTest, APaletteColoursTheCurrentImageOnly) {
     EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(w->Image->Picture().pixel(1, 0), qRgb(255, 255, 0));
     EXPECT_EQ(other->Image->Picture().pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_TRUE(w->Document().Modified);
+    EXPECT_FALSE(other->Document().Modified);
     // A short file replaces the entries it reaches.
     Choose("spectre.PAL");
     EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(200, 0, 0));
@@ -97,9 +99,11 @@ TEST_F(PaletteTest, AFileThatIsNoPaletteIsRefusedWithAWarning) {
     ASSERT_EQ(dialogs.Messages.size(), 1);
     EXPECT_EQ(dialogs.Messages[0].Kind, TMsgKind::Warning);
     EXPECT_EQ(dialogs.Messages[0].Caption, "Avertissement");
-    EXPECT_EQ(dialogs.Messages[0].Text, "Le fichier grey.pal\nn'est pas une palette couleur d'Quenno !\nopen aborted");
+    EXPECT_EQ(dialogs.Messages[0].Text,
+              "Le fichier grey.pal\nn'est pas une palette couleur d'Quenno !\nopen aborted");
     EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(w->Document().PaletteHeader[2], 'X');
+    EXPECT_FALSE(w->Document().Modified);
 }
 
 TEST_F(PaletteTest, AVanishedFileReachesTheErrorBox) {
@@ -109,7 +113,8 @@ TEST_F(PaletteTest, AVanishedFileReachesTheErrorBox) {
     Choose("rouge.Pal");
     ASSERT_EQ(dialogs.Messages.size(), 1);
     EXPECT_EQ(dialogs.Messages[0].Caption, "Orvanel");
-    EXPECT_TRUE(dialogs.Messages[0].Text.startsWith("Ne peut ouvrir le fichier " + folder.filePath("rouge.Pal")))
+    EXPECT_TRUE(
+        dialogs.Messages[0].Text.startsWith("Ne peut ouvrir le fichier " + folder.filePath("rouge.Pal")))
         << dialogs.Messages[0].Text.toStdString();
     EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(0, 0, 0));
 }
@@ -203,7 +208,7 @@ TEST_F(PrintTest, PreviewShowsTheSheetAndThePrintedExtent) {
         EXPECT_EQ(p.pixelColor(f.Outline, f.Outline), QColor(Qt::black)) << f.Factor;
         EXPECT_EQ(p.pixelColor(f.Outline / 2, f.Outline / 2), QColor(Qt::white)) << f.Factor;
         EXPECT_EQ(p.pixelColor(f.Outline + 1, f.Outline + 1), QColor(Qt::white)) << f.Factor; // sheet
-        EXPECT_EQ(p.pixelColor(73, 50), Face()) << f.Factor;                                  // beyond the sheet
+        EXPECT_EQ(p.pixelColor(73, 50), Face()) << f.Factor; // beyond the sheet
     }
     // Factor 13 passes the page: the outline's right edge is hidden by the strip.
     FormImpr->SpinEdit1->setValue(13);

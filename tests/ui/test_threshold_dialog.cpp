@@ -22,7 +22,7 @@ struct TShown {
 };
 
 TShown Shown(const TFormImage* w) {
-    return {FormSeuils->editsh->text(), FormSeuils->Editsb->text(), FormSeuils->ScrollBarsh->value(),
+    return {FormSeuils->editsh->text(),       FormSeuils->Editsb->text(),  FormSeuils->ScrollBarsh->value(),
             FormSeuils->ScrollBarsb->value(), w->Document().HighThreshold, w->Document().LowThreshold};
 }
 
@@ -117,7 +117,7 @@ TEST_F(ThresholdDialogTest, PresetsComeFromTheStatistics) {
     EXPECT_GT(planetLow, 8000);
     EXPECT_LT(planetLow, 11000);
     FormSeuils->Stel->click();
-    EXPECT_EQ(w->Document().LowThreshold, planetLow);        // the median again
+    EXPECT_EQ(w->Document().LowThreshold, planetLow);         // the median again
     EXPECT_GT(w->Document().HighThreshold, planetLow + 5000); // 2 standard deviations above
     EXPECT_TRUE(w->Document().Modified);
 }
