@@ -1,12 +1,141 @@
 #include "ui/form_anim2.h"
 
+#include "ui/display_picture.h"
+#include "ui/form_cree_anim.h"
+#include "ui/form_ctrl_anim.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSlider>
+#include <QStyle>
+#include <QTimer>
+
 namespace orv::ui {
 
 TFormAnim2* FormAnim2 = nullptr;
 
+namespace {
+bool manualTimers = false;
+const std::vector<TAnimImg> noFrames;
+} // namespace
+
+void SetManualTimers(bool manual) {
+    manualTimers = manual;
+}
+
 TFormAnim2::TFormAnim2(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setObjectName("FormAnim2");
     setWindowTitle(QStringLiteral("Animation"));
+    ScrollBox = new QScrollArea(this);
+    ScrollBox->setObjectName("ScrollBox");
+    ScrollBox->setFrameShape(QFrame::NoFrame);
+    ScrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1 = new QLabel;
+    Image1->setObjectName("Image1");
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ScrollBox->setWidget(Image1);
+    ScrollBox->setWidgetResizable(false);
+    Timer = new QTimer(this);
+    Timer->setObjectName("Timer");
+    Timer->setInterval(State.Interval);
+    connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
+    setFixedSize(200, 150);
+    ScrollBox->setGeometry(rect());
+}
+
+const std::vector<TAnimImg>& TFormAnim2::Frames() const {
+    return FormCreeAnim ? FormCreeAnim->Builder.Frames : noFrames;
+}
+
+void TFormAnim2::ApplyTimer() {
+    if (Timer->interval() != State.Interval) Timer->setInterval(State.Interval);
+    const bool run = State.Playing && !manualTimers;
+    if (run && !Timer->isActive()) Timer->start();
+    if (!run && Timer->isActive()) Timer->stop();
+}
+
+void TFormAnim2::SetTimerEnabled(bool enabled) {
+    if (enabled)
+        State.Play();
+    else
+        State.Stop();
+    ApplyTimer();
+}
+
+void TFormAnim2::ShowFrame(int32_t index) {
+    const auto& frames = Frames();
+    if (index < 0 || index >= static_cast<int32_t>(frames.size())) return;
+    const QImage picture = DisplayPicture(frames[index].Bitmap.ToBmpFile());
+    Image1->setPixmap(QPixmap::fromImage(picture));
+    Image1->resize(picture.size());
+}
+
+void TFormAnim2::MoveSlider(int32_t position) {
+    if (FormCtrlAnim) FormCtrlAnim->TrackBar->setValue(position);
+}
+
+void TFormAnim2::TimerTimer() {
+    const auto shown = State.Tick(Frames());
+    if (!shown) return;
+    ApplyTimer();
+    ShowFrame(shown->Frame);
+    MoveSlider(shown->Slider);
+}
+
+void TFormAnim2::FitToAnimation() {
+    if (!FormCreeAnim) return;
+    const QScreen* screen = this->screen();
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const QStyle* s = style();
+    TScreenMetrics m;
+    m.ScreenWidth = area.width();
+    m.ScreenHeight = area.height();
+    m.BorderWidth = m.BorderHeight = s->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    m.CaptionHeight = s->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    m.VScrollWidth = m.HScrollHeight = s->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const auto client =
+        orv::FitToAnimation(FormCreeAnim->Builder.AnimWidth, FormCreeAnim->Builder.AnimHeight, m);
+    if (!client) return;
+    setFixedSize(client->Width, client->Height);
+    ScrollBox->setGeometry(rect());
+}
+
+void TFormAnim2::StartPlayback() {
+    State.CurrentFrame = 0;
+    if (FormCtrlAnim) {
+        FormCtrlAnim->TrackBar->setMaximum(std::max(0, static_cast<int>(Frames().size()) - 1));
+        FormCtrlAnim->TrackBar->setValue(0);
+    }
+    FitToAnimation();
+    move(20, 150);
+    show();
+    raise();
+    if (FormCtrlAnim) {
+        FormCtrlAnim->show();
+        FormCtrlAnim->raise();
+    }
+}
+
+void TFormAnim2::FormShow() {
+    SetTimerEnabled(true);
+}
+
+void TFormAnim2::FormClose() {
+    SetTimerEnabled(false);
+    if (FormCtrlAnim) FormCtrlAnim->hide();
+    if (FormCreeAnim) FormCreeAnim->PreviewEnded();
+}
+
+void TFormAnim2::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TFormAnim2::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QWidget::closeEvent(event);
 }
 
 } // namespace orv::ui

@@ -1,6 +1,29 @@
 #include "ui/form_cree_anim.h"
 
+#include "core/anim/anim_save.h"
+#include "core/anim/delays.h"
+#include "core/gif/gif_document.h"
+#include "core/gif/gif_file.h"
+#include "core/text/rounding.h"
+#include "core/text/time_text.h"
+#include "ui/anim_glyphs.h"
+#include "ui/anim_thumbnail.h"
+#include "ui/application.h"
+#include "ui/dialogs.h"
+#include "ui/display_picture.h"
+#include "ui/form_anim2.h"
+#include "ui/form_image.h"
+#include "ui/form_main.h"
+#include "ui/form_select_lot.h"
+#include "ui/progress_form.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QToolButton>
 
@@ -8,28 +31,117 @@ namespace orv::ui {
 
 TFormCreeAnim* FormCreeAnim = nullptr;
 
+namespace {
+
+constexpr int kSlotWidth = 150;
+constexpr int kSlotHeight = 100;
+
+// The holder of a batch file's temporary document: its questions go to the user, its
+// progress to the progress window; it is no image window, so nothing else follows it.
+class TBatchHost : public TDocumentHost {
+  public:
+    TAnswer Message(TMsgKind kind, TButtons buttons, const std::string& text) override {
+        return Dialogs().Message(kind, buttons, QString::fromStdString(text));
+    }
+    std::vector<uint8_t> FirstGifImage(const std::string& fileName) override {
+        return ReadFirstGifImageAsBmp(fileName);
+    }
+    void Progress(const std::string& label, float fraction) override {
+        if (ProgressForm) ProgressForm->Label1->setText(QString::fromStdString(label));
+        ShowProgress(fraction);
+    }
+};
+
+// A frame of the document's picture, with the size the player will give the animation
+// (the picture's own when the document has no pixel size, as a bitmap has none).
+TLoadedFrame LoadedFrame(const TImageDocument& doc, int32_t delay) {
+    TLoadedFrame loaded{MakeFrame(doc, static_cast<uint16_t>(delay)), doc.ImageWidth, doc.ImageHeight};
+    if (loaded.Width <= 0 || loaded.Height <= 0) {
+        loaded.Width = loaded.Frame.Bitmap.Width;
+        loaded.Height = loaded.Frame.Bitmap.Height;
+    }
+    return loaded;
+}
+
+} // namespace
+
+QString AnimationModifiedQuestion() {
+    return QStringLiteral("L'animation a été modifiée\nVoulez vous l'enregistrer ?");
+}
+
 TFormCreeAnim::TFormCreeAnim(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setObjectName("FormCreeAnim");
     setWindowTitle(QStringLiteral("Création d'une animation"));
     setFixedSize(272, 407);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName("Panel1");
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setGeometry(8, 8, 201, 393);
+    for (int k = 0; k < 3; ++k) {
+        const int top = 16 + 128 * k;
+        auto* background = new QFrame(Panel1);
+        background->setObjectName(QStringLiteral("Shape%1").arg(k + 1));
+        background->setGeometry(7, top - 1, kSlotWidth + 2, kSlotHeight + 2);
+        background->setAutoFillBackground(true);
+        background->setBackgroundRole(QPalette::Button);
+        Backgrounds[k] = background;
+        auto* highlight = new QFrame(Panel1);
+        highlight->setObjectName(QStringLiteral("Shape%1").arg(k + 4));
+        highlight->setGeometry(5, top - 3, kSlotWidth + 6, kSlotHeight + 6);
+        highlight->setStyleSheet(
+            QStringLiteral("QFrame { border: 2px solid red; background: transparent; }"));
+        highlight->hide();
+        Highlights[k] = highlight;
+        auto* image = new TThumbnail(Panel1);
+        image->setObjectName(QStringLiteral("Image%1").arg(k + 1));
+        image->setGeometry(8, top, kSlotWidth, kSlotHeight);
+        image->OnMouseDown = [this, k] { RunCommand([&] { ImageMouseDown(k + 1); }); };
+        Images[k] = image;
+        auto* caption = new QLabel(Panel1);
+        caption->setObjectName(QStringLiteral("Label%1").arg(k + 1));
+        caption->move(8, 120 + 128 * k);
+        Captions[k] = caption;
+        ClearSlot(k + 1);
+    }
+    ScrollBar = new QScrollBar(Qt::Vertical, Panel1);
+    ScrollBar->setObjectName("ScrollBar");
+    ScrollBar->setGeometry(201 - 18, 2, 16, 393 - 4);
+    ScrollBar->setRange(0, 0);
+    ScrollBar->setPageStep(2);
+    connect(ScrollBar, &QScrollBar::valueChanged, this, [this] {
+        if (!redrawing_) RunCommand([this] { ScrollBarChange(); });
+    });
+
     int y = 8;
-    auto button = [&](const char* name, const QString& text, const QString& hint) {
+    auto button = [&](const char* name, TAnimGlyph glyph, const QString& hint,
+                      void (TFormCreeAnim::*handler)()) {
         auto* b = new QToolButton(this);
         b->setObjectName(name);
-        b->setText(text);
+        b->setIcon(AnimGlyph(glyph, 20));
+        b->setIconSize(QSize(20, 20));
         if (!hint.isEmpty()) b->setToolTip(hint);
         b->setGeometry(216, y, 49, 30);
         y += 34;
+        connect(b, &QToolButton::clicked, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
         return b;
     };
-    BitNew = button("BitNew", QStringLiteral("Nouv."), QStringLiteral("Nouvelle Animation"));
-    BitSelect = button("BitSelect", QStringLiteral("Lot"), QStringLiteral("Ajouter un lot d'images"));
-    BitAjout = button("BitAjout", QStringLiteral("Image"), QStringLiteral("Ajouter l'image courante"));
-    BitUp = button("BitUp", QStringLiteral("Début"), QStringLiteral("Déplacer l'image vers le début"));
-    BitDn = button("BitDn", QStringLiteral("Fin"), QStringLiteral("Déplacer l'image vers la fin"));
-    BitEgual = button("BitEgual", QStringLiteral("="), QStringLiteral("Délais identiques"));
-    BitAuto = button("BitAuto", QStringLiteral("Auto"), QStringLiteral("Régler automatiquement les délais"));
-    BitEfface = button("BitEfface", QStringLiteral("Eff."), QStringLiteral("Effacer l'image"));
+    BitNew =
+        button("BitNew", TAnimGlyph::New, QStringLiteral("Nouvelle Animation"), &TFormCreeAnim::BitNewClick);
+    BitSelect = button("BitSelect", TAnimGlyph::Batch, QStringLiteral("Ajouter un lot d'images"),
+                       &TFormCreeAnim::BitSelectClick);
+    BitAjout = button("BitAjout", TAnimGlyph::AddImage, QStringLiteral("Ajouter l'image courante"),
+                      &TFormCreeAnim::BitAjoutClick);
+    BitUp = button("BitUp", TAnimGlyph::Up, QStringLiteral("Déplacer l'image vers le début"),
+                   &TFormCreeAnim::BitUpClick);
+    BitDn = button("BitDn", TAnimGlyph::Down, QStringLiteral("Déplacer l'image vers la fin"),
+                   &TFormCreeAnim::BitDnClick);
+    BitEgual = button("BitEgual", TAnimGlyph::Equal, QStringLiteral("Délais identiques"),
+                      &TFormCreeAnim::BitEgualClick);
+    BitAuto = button("BitAuto", TAnimGlyph::Auto, QStringLiteral("Régler automatiquement les délais"),
+                     &TFormCreeAnim::BitAutoClick);
+    BitEfface = button("BitEfface", TAnimGlyph::Erase, QStringLiteral("Effacer l'image"),
+                       &TFormCreeAnim::BitEffaceClick);
     Label5 = new QLabel(QStringLiteral("Délai :"), this);
     Label5->setObjectName("Label5");
     Label5->setGeometry(216, y, 49, 16);
@@ -38,14 +150,271 @@ TFormCreeAnim::TFormCreeAnim(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::W
     SpinInter->setRange(0, 1000);
     SpinInter->setValue(15);
     SpinInter->setGeometry(216, y + 16, 49, 22);
+    connect(SpinInter, &QSpinBox::textChanged, this, [this] { RunCommand([this] { SpinInterChange(); }); });
     Label6 = new QLabel(QStringLiteral("x 1/100 s"), this);
     Label6->setObjectName("Label6");
     Label6->setGeometry(216, y + 38, 56, 16);
     y += 58;
-    BitAnim = button("BitAnim", QStringLiteral("Voir"), QStringLiteral("Voir l'animation"));
-    BitEnr = button("BitEnr", QStringLiteral("Enr."), QStringLiteral("Enregister l'animation"));
-    BitQuit = button("BitQuit", QStringLiteral("Fermer"), QString());
+    BitAnim = button("BitAnim", TAnimGlyph::Preview, QStringLiteral("Voir l'animation"),
+                     &TFormCreeAnim::BitAnimClick);
+    BitEnr = button("BitEnr", TAnimGlyph::Save, QStringLiteral("Enregister l'animation"),
+                    &TFormCreeAnim::BitEnrClick);
+    BitQuit = button("BitQuit", TAnimGlyph::Quit, QString(), &TFormCreeAnim::BitQuitClick);
     BitAjout->setEnabled(false); // no image window is open yet
+}
+
+void TFormCreeAnim::ApplyEnabling(const TBuilderEnabling& enabling) {
+    enabling.ForEach([this](std::string_view name, bool enabled) {
+        if (auto* w =
+                findChild<QWidget*>(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()))))
+            w->setEnabled(enabled);
+    });
+}
+
+void TFormCreeAnim::CenterCaption(int slot) {
+    QLabel* caption = Captions[slot - 1];
+    caption->adjustSize();
+    caption->move((Images[slot - 1]->width() - caption->width()) / 2 + 8, caption->y());
+}
+
+void TFormCreeAnim::ClearSlot(int slot) {
+    Images[slot - 1]->Clear();
+    Captions[slot - 1]->setText(QStringLiteral("Vide"));
+    CenterCaption(slot);
+}
+
+void TFormCreeAnim::ShowThumbnails() {
+    for (int slot = 1; slot <= 3; ++slot) {
+        const int32_t index = Builder.SlotFrame(slot);
+        if (index < 0) {
+            ClearSlot(slot);
+            continue;
+        }
+        const TAnimImg& frame = Builder.Frames[static_cast<size_t>(index)];
+        // Always fitted into the whole slot: a small frame shown before does not shrink the
+        // next one.
+        const double ratio =
+            static_cast<double>(FitRatio(frame.Bitmap.Width, frame.Bitmap.Height, kSlotWidth, kSlotHeight));
+        TThumbnail* image = Images[slot - 1];
+        image->resize(static_cast<int>(Round(ratio * frame.Bitmap.Width)),
+                      static_cast<int>(Round(ratio * frame.Bitmap.Height)));
+        image->SetPicture(DisplayPicture(frame.Bitmap.ToBmpFile()));
+        Captions[slot - 1]->setText(QString::fromStdString(frame.Name));
+        CenterCaption(slot);
+    }
+}
+
+void TFormCreeAnim::ShowMarks() {
+    for (size_t k = 0; k < 3; ++k)
+        Highlights[k]->setVisible(Builder.SlotMarked[k]);
+}
+
+void TFormCreeAnim::ShowScrollBar() {
+    redrawing_ = true;
+    const TScrollBarState& s = Builder.ScrollBar;
+    ScrollBar->setEnabled(s.Enabled);
+    if (s.Enabled) {
+        ScrollBar->setMaximum(s.Max);
+        ScrollBar->setValue(Builder.FirstShown);
+    }
+    redrawing_ = false;
+}
+
+void TFormCreeAnim::Redraw() {
+    ShowThumbnails();
+    ShowMarks();
+    ShowScrollBar();
+}
+
+void TFormCreeAnim::PlayGifFile(std::unique_ptr<TGifFile> gif) {
+    Builder.Frames.clear();
+    Builder.GifFile = std::move(gif);
+    int number = 1;
+    for (const auto& sub : Builder.GifFile->SubImages) {
+        TAnimImg frame;
+        frame.SetBitmap(sub->GetBitmap());
+        frame.SetName("Image " + std::to_string(number++));
+        frame.SetTime("00:00:00.000");
+        frame.SetDelay(sub->GetDelay());
+        Builder.Frames.push_back(std::move(frame));
+        Builder.AnimWidth = sub->Descriptor.Width;
+        Builder.AnimHeight = sub->Descriptor.Height;
+    }
+    Builder.FirstShown = 0;
+    // The highlights belonged to the frames just replaced.
+    Builder.SlotMarked = {};
+    Builder.UpdateScrollBar();
+    Redraw();
+    ApplyEnabling(TAnimBuilder::PreviewStarted());
+    if (FormAnim2) FormAnim2->StartPlayback();
+}
+
+void TFormCreeAnim::PreviewEnded() {
+    ApplyEnabling(Builder.PreviewEnded(FormMain && FormMain->MDIChildCount() > 0));
+}
+
+void TFormCreeAnim::BitNewClick() {
+    const TBuilderEnabling e = Builder.NewAnimation();
+    Redraw();
+    ApplyEnabling(e);
+}
+
+void TFormCreeAnim::BitSelectClick() {
+    std::vector<std::string> paths;
+    if (FormSelectLot && Dialogs().Exec(*FormSelectLot) == QDialog::Accepted)
+        paths = FormSelectLot->BatchPaths();
+    bool first = true;
+    const int32_t delay = Builder.DefaultDelay;
+    auto load = [&first, delay](const std::string& path) -> std::optional<TLoadedFrame> {
+        // Repaints between files; clicks wait until the batch is in.
+        if (!first) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        first = false;
+        TImageDocument doc;
+        TBatchHost host;
+        try {
+            if (doc.OpenImage(path, host) != TLoadResult::Loaded) return std::nullopt;
+            return LoadedFrame(doc, delay);
+        } catch (const std::exception& e) {
+            // A file that fails is reported and left out; the batch goes on.
+            ShowException(QString::fromStdString(e.what()));
+            return std::nullopt;
+        }
+    };
+    const TBuilderEnabling e = Builder.AddBatch(paths, load, [this] { Redraw(); });
+    Redraw();
+    ApplyEnabling(e);
+}
+
+void TFormCreeAnim::BitAjoutClick() {
+    if (!FormMain || !FormMain->CurrentImage) return;
+    const TBuilderEnabling e =
+        Builder.AddCurrentImage(LoadedFrame(FormMain->CurrentImage->Document(), Builder.DefaultDelay));
+    Redraw();
+    ApplyEnabling(e);
+}
+
+void TFormCreeAnim::BitUpClick() {
+    const TBuilderEnabling e = Builder.MoveUp();
+    Redraw();
+    ApplyEnabling(e);
+}
+
+void TFormCreeAnim::BitDnClick() {
+    const TBuilderEnabling e = Builder.MoveDown();
+    Redraw();
+    ApplyEnabling(e);
+}
+
+void TFormCreeAnim::BitEffaceClick() {
+    const TBuilderEnabling e = Builder.DeleteSelected();
+    Redraw();
+    ApplyEnabling(e);
+}
+
+void TFormCreeAnim::ImageMouseDown(int slot) {
+    const TSlotClick click = Builder.SelectSlot(slot);
+    ShowMarks();
+    ApplyEnabling(click.Enabling);
+    if (click.SpinValue) {
+        // As typing the value would: the change handler runs even when the text stays.
+        SpinInter->blockSignals(true);
+        SpinInter->setValue(*click.SpinValue);
+        SpinInter->blockSignals(false);
+        SpinInterChange();
+    }
+}
+
+void TFormCreeAnim::ScrollBarChange() {
+    Builder.ScrollTo(ScrollBar->value());
+    ShowThumbnails();
+    ShowMarks();
+}
+
+void TFormCreeAnim::SpinInterChange() {
+    orv::SpinInterChange(Builder.Frames, Builder.Modified, SpinInter->text().toStdString());
+}
+
+void TFormCreeAnim::BitEgualClick() {
+    orv::BitEgual(Builder.Frames, SpinValue(SpinInter->text().toStdString()));
+}
+
+void TFormCreeAnim::BitAutoClick() {
+    orv::BitAuto(Builder.Frames, Builder.Modified);
+}
+
+void TFormCreeAnim::BitAnimClick() {
+    if (FormAnim2) FormAnim2->StartPlayback();
+    ApplyEnabling(TAnimBuilder::PreviewStarted());
+}
+
+void TFormCreeAnim::BitEnrClick() {
+    const QString chosen = Dialogs().SaveFileName(this, TFormMain::SaveDialogFilter());
+    if (chosen.isEmpty()) return;
+    Builder.Modified = false;
+    const QString name = QString::fromStdString(AnimationFileName(chosen.toStdString()));
+    if (QFileInfo::exists(name) &&
+        Dialogs().Message(TMsgKind::Confirmation, TButtons::YesNo,
+                          QString::fromStdString(OverwriteQuestion(name.toStdString()))) != TAnswer::Yes)
+        return;
+    TProgress progress([](const std::string& label, float fraction) {
+        if (ProgressForm) ProgressForm->Label1->setText(QString::fromStdString(label));
+        ShowProgress(fraction);
+    });
+    // The progress window lets events through: the frames written are a copy that no command
+    // can change meanwhile.
+    const std::vector<TAnimImg> frames = Builder.Frames;
+    SaveAnimation(frames, QFile::encodeName(name).toStdString(), progress);
+}
+
+void TFormCreeAnim::BitQuitClick() {
+    if (Builder.Modified &&
+        Dialogs().Message(TMsgKind::Warning, TButtons::YesNo, AnimationModifiedQuestion()) == TAnswer::Yes)
+        BitEnrClick();
+    hide();
+}
+
+void TFormCreeAnim::FormShow() {
+    ApplyEnabling(Builder.FormShow(FormMain && FormMain->CurrentImage));
+    for (int slot = 1; slot <= 3; ++slot) {
+        Images[slot - 1]->resize(kSlotWidth, kSlotHeight);
+        ClearSlot(slot);
+    }
+    ShowMarks();
+    ShowScrollBar();
+}
+
+void TFormCreeAnim::FormHide() {
+    Builder.FormHide();
+    Builder.SlotMarked = {};
+    ShowThumbnails();
+    ShowMarks();
+}
+
+void TFormCreeAnim::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) RunCommand([this] { FormShow(); });
+}
+
+void TFormCreeAnim::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (!event->spontaneous()) FormHide();
+}
+
+void TFormCreeAnim::closeEvent(QCloseEvent* event) {
+    // The close box asks as "Fermer" does: unsaved frames are not dropped silently.
+    if (Builder.Modified &&
+        Dialogs().Message(TMsgKind::Warning, TButtons::YesNo, AnimationModifiedQuestion()) == TAnswer::Yes) {
+        bool saved = false;
+        RunCommand([&] {
+            BitEnrClick();
+            saved = true;
+        });
+        if (!saved) {
+            event->ignore();
+            return;
+        }
+    }
+    QWidget::closeEvent(event);
 }
 
 } // namespace orv::ui

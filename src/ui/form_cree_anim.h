@@ -1,20 +1,79 @@
 // The animation builder: frames from a batch or from the current image, ordered, timed
-// and saved as an animated GIF. A tool window on top.
+// and saved as an animated GIF. A tool window on top. The frame list and every editing rule
+// are the core builder's; this window calls an operation, applies the enabling it returns and
+// redraws the slots, highlights and scroll bar.
 #pragma once
+
+#include "core/anim/anim_builder.h"
 
 #include <QWidget>
 
+#include <array>
+#include <memory>
+
+class QFrame;
 class QLabel;
+class QScrollBar;
 class QSpinBox;
 class QToolButton;
 
+namespace orv {
+class TGifFile;
+}
+
 namespace orv::ui {
+
+class TThumbnail;
+
+// The question asked when the builder closes with unsaved changes.
+QString AnimationModifiedQuestion();
 
 class TFormCreeAnim : public QWidget {
     Q_OBJECT
   public:
     explicit TFormCreeAnim(QWidget* parent = nullptr);
 
+    TAnimBuilder Builder;
+
+    // Applies an operation's enabling to the controls of those names.
+    void ApplyEnabling(const TBuilderEnabling& enabling);
+    // Slots, captions, highlights and scroll bar as the builder has them.
+    void ShowThumbnails();
+    void ShowMarks();
+    void ShowScrollBar();
+    void Redraw();
+    void ClearSlot(int slot);
+
+    // A GIF file of several images taken over as the animation: its frames "Image 1".."Image n"
+    // replace the builder's, the editing commands are disabled and the player starts.
+    void PlayGifFile(std::unique_ptr<TGifFile> gif);
+    // The player closed: the commands come back.
+    void PreviewEnded();
+
+    // Handlers.
+    void BitNewClick();
+    void BitSelectClick();
+    void BitAjoutClick();
+    void BitUpClick();
+    void BitDnClick();
+    void BitEgualClick();
+    void BitAutoClick();
+    void BitEffaceClick();
+    void SpinInterChange();
+    void BitAnimClick();
+    void BitEnrClick();
+    void BitQuitClick();
+    void ImageMouseDown(int slot);
+    void ScrollBarChange();
+    void FormShow();
+    void FormHide();
+
+    QFrame* Panel1 = nullptr;
+    std::array<TThumbnail*, 3> Images{};  // Image1..Image3
+    std::array<QFrame*, 3> Backgrounds{}; // Shape1..Shape3
+    std::array<QFrame*, 3> Highlights{};  // Shape4..Shape6, red
+    std::array<QLabel*, 3> Captions{};    // Label1..Label3
+    QScrollBar* ScrollBar = nullptr;
     QToolButton* BitNew = nullptr;
     QToolButton* BitSelect = nullptr;
     QToolButton* BitAjout = nullptr; // "Ajouter l'image courante": enabled while an image window is open
@@ -29,6 +88,15 @@ class TFormCreeAnim : public QWidget {
     QToolButton* BitAnim = nullptr;
     QToolButton* BitEnr = nullptr;
     QToolButton* BitQuit = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void CenterCaption(int slot);
+    bool redrawing_ = false;
 };
 
 extern TFormCreeAnim* FormCreeAnim;

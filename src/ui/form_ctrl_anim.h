@@ -1,7 +1,11 @@
-// The animation controls: a slider over the frames, stop, start and step buttons.
+// The animation controls: a slider over the frames, stop, start and step buttons, and the
+// button that closes the player and the controls.
 #pragma once
 
 #include <QWidget>
+
+class QSlider;
+class QToolButton;
 
 namespace orv::ui {
 
@@ -9,6 +13,30 @@ class TFormCtrlAnim : public QWidget {
     Q_OBJECT
   public:
     explicit TFormCtrlAnim(QWidget* parent = nullptr);
+
+    // Handlers.
+    void TrackBarChange();
+    void SpeedButton2Click(); // "Stop"
+    void SpeedButton1Click(); // "Marche"
+    void SpeedButton9Click(); // "Début"
+    void SpeedButton3Click(); // "Image précedente"
+    void SpeedButton7Click(); // "Image suivante"
+    void SpeedButton4Click(); // "Fin"
+    void SpeedButton5Click(); // closes the player and the controls
+
+    QSlider* TrackBar = nullptr;
+    QWidget* Panel1 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton9 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    QToolButton* SpeedButton7 = nullptr;
+    QToolButton* SpeedButton4 = nullptr;
+    QToolButton* SpeedButton5 = nullptr;
+
+  protected:
+    // The close box closes the player, which hides these controls.
+    void closeEvent(QCloseEvent* event) override;
 };
 
 extern TFormCtrlAnim* FormCtrlAnim;

@@ -380,7 +380,6 @@ void TFormMain::Rubriquesdaide1Click() {
     Dialogs().ShowHelp(this);
 }
 
-void TFormMain::Ouvrirunlot1Click() {} // the batch tool brings its own command
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     event->accept();

@@ -3,12 +3,16 @@
 #include "ui/form_main.h"
 
 #include "core/formats/file_io.h"
+#include "core/gif/gif_bitmap_file.h"
 #include "core/gif/gif_document.h"
+#include "core/gif/gif_file.h"
 #include "core/image/duplicate_name.h"
 #include "core/image/image_document.h"
 #include "core/text/path_text.h"
 #include "ui/application.h"
+#include "ui/form_cree_anim.h"
 #include "ui/form_image.h"
+#include "ui/form_select_lot.h"
 #include "ui/image_control.h"
 
 #include <QDragEnterEvent>
@@ -65,12 +69,35 @@ void TFormMain::OpenFile(const QString& fileName) {
     const QString full = QFileInfo(fileName).absoluteFilePath();
     // A GIF file is read before any window exists: a file that fails leaves no window.
     std::optional<std::vector<uint8_t>> gif;
-    if (UpperCase(ExtractFileExt(full.toStdString())) == ".GIF")
-        gif = ReadFirstGifImageAsBmp(QFile::encodeName(full).toStdString());
+    if (UpperCase(ExtractFileExt(full.toStdString())) == ".GIF") {
+        auto file = std::make_unique<TGifFile>();
+        file->LoadFromFile(QFile::encodeName(full).toStdString());
+        if (file->SubImages.empty()) {
+            Dialogs().Message(TMsgKind::Error, TButtons::Ok,
+                              QStringLiteral("Le fichier %1 ne contient aucune image").arg(full));
+            return;
+        }
+        // Several images make an animation: it goes to the builder and plays at once.
+        if (file->SubImages.size() > 1) {
+            FormCreeAnim->PlayGifFile(std::move(file));
+            return;
+        }
+        gif = GifBitmapFile(file->SubImages.front()->GetBitmap());
+    }
     QPointer<TFormImage> window = CreateImageWindow();
     if (gif) window->SetFirstGifImage(std::move(*gif));
     const TLoadResult result = window->OpenImage(full);
     if (window && result == TLoadResult::Refused) DiscardImageWindow(window);
+}
+
+void TFormMain::Ouvrirunlot1Click() {
+    if (Dialogs().Exec(*FormSelectLot) != QDialog::Accepted) return;
+    // One window per entry, in list order, each read before the next window is made.
+    for (const std::string& path : FormSelectLot->BatchPaths()) {
+        QPointer<TFormImage> window = CreateImageWindow();
+        const TLoadResult result = window->OpenImage(QString::fromStdString(path));
+        if (window && result == TLoadResult::Refused) DiscardImageWindow(window);
+    }
 }
 
 void TFormMain::FileSaveItemClick() {

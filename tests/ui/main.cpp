@@ -1,5 +1,6 @@
 // The window tests run in one application object, offscreen unless told otherwise.
 #include "ui/application.h"
+#include "ui/form_anim2.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
     previous = qInstallMessageHandler(Filter);
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     orv::ui::TApplication app(argc, argv);
+    // The player is ticked by the tests, never by the clock.
+    orv::ui::SetManualTimers(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
