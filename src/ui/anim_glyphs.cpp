@@ -79,7 +79,8 @@ void Draw(QPainter& p, TAnimGlyph glyph) {
     case TAnimGlyph::New:
         p.setPen(QPen(Qt::black, 1));
         p.setBrush(Qt::white);
-        p.drawPolygon(QPolygonF({QPointF(3, 1), QPointF(10, 1), QPointF(13, 4), QPointF(13, 15), QPointF(3, 15)}));
+        p.drawPolygon(
+            QPolygonF({QPointF(3, 1), QPointF(10, 1), QPointF(13, 4), QPointF(13, 15), QPointF(3, 15)}));
         break;
     case TAnimGlyph::Batch:
         p.setPen(QPen(Qt::black, 1));
