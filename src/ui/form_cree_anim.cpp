@@ -385,6 +385,8 @@ void TFormCreeAnim::FormShow() {
 
 void TFormCreeAnim::FormHide() {
     Builder.FormHide();
+    // The frames are gone: there is nothing left to save.
+    Builder.Modified = false;
     Builder.SlotMarked = {};
     ShowThumbnails();
     ShowMarks();

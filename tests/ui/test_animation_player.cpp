@@ -23,8 +23,9 @@ TEST_F(AnimationTest, AnAnimatedGifFillsTheBuilderAndPlays) {
     EXPECT_TRUE(FormAnim2->TimerEnabled());
     EXPECT_EQ(FormCtrlAnim->TrackBar->maximum(), 2);
     EXPECT_FALSE(FormCreeAnim->isVisible());
-    for (const char* name : {"BitQuit", "BitSelect", "BitAjout", "BitEnr", "BitEfface", "BitUp", "BitDn", "BitAuto",
-                             "BitEgual", "BitNew", "BitAnim", "Image1", "Image2", "Image3", "ScrollBar"})
+    for (const char* name :
+         {"BitQuit", "BitSelect", "BitAjout", "BitEnr", "BitEfface", "BitUp", "BitDn", "BitAuto", "BitEgual",
+          "BitNew", "BitAnim", "Image1", "Image2", "Image3", "ScrollBar"})
         EXPECT_FALSE(Enabled(FormCreeAnim, name)) << name;
 
     // A second animation replaces the first and starts again from its first frame.
@@ -57,9 +58,7 @@ TEST_F(AnimationTest, AGifOfOneImageOpensAWindowAndAnEmptyOneIsReported) {
 TEST_F(AnimationTest, TicksShowEachFrameForItsDelayInALoop) {
     FormMain->OpenFile(WriteGif("orbit.gif", {10, 50, 20}));
     EXPECT_EQ(FormAnim2->TimerInterval(), 1000); // the first frame waits for the first tick
-    const struct {
-        int Frame, Interval;
-    } expected[] = {{0, 100}, {1, 500}, {2, 200}, {0, 100}, {1, 500}};
+    const struct { int Frame, Interval; } expected[] = {{0, 100}, {1, 500}, {2, 200}, {0, 100}, {1, 500}};
     for (const auto& e : expected) {
         FormAnim2->TimerTimer();
         EXPECT_EQ(ShownRed(), FrameRed(static_cast<size_t>(e.Frame)));
@@ -111,8 +110,8 @@ TEST_F(AnimationTest, ClosingThePlayerGivesTheBuilderItsCommandsBack) {
     EXPECT_FALSE(FormAnim2->isVisible());
     EXPECT_FALSE(FormCtrlAnim->isVisible());
     EXPECT_FALSE(FormAnim2->TimerEnabled());
-    for (const char* name : {"BitQuit", "BitSelect", "BitAjout", "BitEnr", "BitNew", "BitAuto", "BitEgual", "BitAnim",
-                             "Image1", "Image2", "Image3", "ScrollBar"})
+    for (const char* name : {"BitQuit", "BitSelect", "BitAjout", "BitEnr", "BitNew", "BitAuto", "BitEgual",
+                             "BitAnim", "Image1", "Image2", "Image3", "ScrollBar"})
         EXPECT_TRUE(Enabled(FormCreeAnim, name)) << name;
     for (const char* name : {"BitEfface", "BitUp", "BitDn"}) // no frame is selected
         EXPECT_FALSE(Enabled(FormCreeAnim, name)) << name;
