@@ -39,7 +39,8 @@ TEST_F(BuilderTest, ABatchGivesFramesInListOrderAndAFourthFrameEnablesScrolling)
     EXPECT_EQ(Builder().Frames[0].Delay, 15);
     EXPECT_TRUE(Builder().Modified);
     EXPECT_FALSE(Enabled(FormCreeAnim, "ScrollBar"));
-    for (const char* name : {"BitAnim", "BitEnr", "BitAuto", "BitEgual", "BitNew", "Image1", "Image2", "Image3"})
+    for (const char* name :
+         {"BitAnim", "BitEnr", "BitAuto", "BitEgual", "BitNew", "Image1", "Image2", "Image3"})
         EXPECT_TRUE(Enabled(FormCreeAnim, name)) << name;
     // Thumbnails are never enlarged.
     EXPECT_EQ(FormCreeAnim->Images[0]->size(), QSize(20, 10));
@@ -128,8 +129,7 @@ TEST_F(BuilderTest, SavingWritesTheAnimationAndAsksBeforeOverwriting) {
     dialogs.Answers.enqueue(TAnswer::No);
     FormCreeAnim->BitEnr->click();
     ASSERT_FALSE(dialogs.Messages.isEmpty());
-    EXPECT_EQ(dialogs.Messages.last().Text,
-              "Le fichier :\n" + saved + "\nExiste déjà, l'ecraser ?");
+    EXPECT_EQ(dialogs.Messages.last().Text, "Le fichier :\n" + saved + "\nExiste déjà, l'ecraser ?");
     gif.LoadFromFile(saved.toStdString());
     EXPECT_EQ(gif.SubImages.size(), 3u);
 }
