@@ -3,8 +3,8 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QListWidget>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 
 using namespace orv;
