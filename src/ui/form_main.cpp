@@ -380,7 +380,6 @@ void TFormMain::Rubriquesdaide1Click() {
     Dialogs().ShowHelp(this);
 }
 
-
 void TFormMain::closeEvent(QCloseEvent* event) {
     event->accept();
     emit Closed();
