@@ -3,6 +3,8 @@
 #include "core/formats/file_io.h"
 #include "core/image/image_document.h"
 
+#include "star_field.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -18,22 +20,10 @@ namespace {
 constexpr int kSide = 4096;
 
 std::vector<std::vector<int16_t>> StarField() {
-    std::mt19937 rng(3);
-    std::normal_distribution<float> sky(1200, 15);
-    std::vector<std::vector<int16_t>> rows(kSide, std::vector<int16_t>(kSide));
-    for (auto& row : rows)
-        for (auto& v : row)
-            v = static_cast<int16_t>(sky(rng));
-    for (int s = 0; s < 3000; ++s) {
-        const int cx = int(rng() % kSide), cy = int(rng() % kSide), peak = int(rng() % 30000);
-        for (int dy = -3; dy <= 3; ++dy)
-            for (int dx = -3; dx <= 3; ++dx) {
-                const int x = cx + dx, y = cy + dy;
-                if (x < 0 || y < 0 || x >= kSide || y >= kSide) continue;
-                rows[y][x] =
-                    static_cast<int16_t>(std::min(32767, rows[y][x] + peak / (1 + dx * dx + dy * dy)));
-            }
-    }
+    const std::vector<int16_t> field = bench::StarField16(kSide, 3, 15);
+    std::vector<std::vector<int16_t>> rows(kSide);
+    for (int y = 0; y < kSide; ++y)
+        rows[y].assign(field.begin() + size_t(y) * kSide, field.begin() + size_t(y + 1) * kSide);
     return rows;
 }
 

@@ -4,6 +4,8 @@
 // script can check them against another tool's.
 #include "core/image/statistics.h"
 
+#include "star_field.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -24,21 +26,7 @@ std::vector<int16_t> Image16() {
         in.read(reinterpret_cast<char*>(v.data()), static_cast<std::streamsize>(v.size() * 2));
         return v;
     }
-    std::mt19937 rng(1);
-    std::normal_distribution<float> sky(1200, 40);
-    for (auto& x : v)
-        x = static_cast<int16_t>(sky(rng));
-    for (int s = 0; s < 3000; ++s) {
-        const int cx = int(rng() % kSide), cy = int(rng() % kSide), peak = int(rng() % 30000);
-        for (int dy = -3; dy <= 3; ++dy)
-            for (int dx = -3; dx <= 3; ++dx) {
-                const int x = cx + dx, y = cy + dy;
-                if (x < 0 || y < 0 || x >= kSide || y >= kSide) continue;
-                auto& p = v[size_t(y) * kSide + x];
-                p = static_cast<int16_t>(std::min(32767, p + peak / (1 + dx * dx + dy * dy)));
-            }
-    }
-    return v;
+    return bench::StarField16(kSide, 1, 40);
 }
 
 template <typename T> TImageDocument Document(uint8_t pixelType, const std::vector<T>& values) {

@@ -132,17 +132,7 @@ void Draw(QPainter& p, TAnimGlyph glyph) {
 } // namespace
 
 QIcon AnimGlyph(TAnimGlyph glyph, int size) {
-    QPixmap normal(size, size);
-    normal.fill(Qt::transparent);
-    {
-        QPainter p(&normal);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 16.0, size / 16.0);
-        Draw(p, glyph);
-    }
-    QIcon icon(normal);
-    icon.addPixmap(DisabledForm(normal), QIcon::Disabled);
-    return icon;
+    return TwoStateIcon(PaintPicture(size, [glyph](QPainter& p) { Draw(p, glyph); }));
 }
 
 } // namespace orv::ui

@@ -204,14 +204,7 @@ void AboutPicture(QPainter& p) {
     p.drawLine(QPointF(7, 9), QPointF(7, 15));
 }
 
-} // namespace
-
-QPixmap DrawPicture(TPicture picture, int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 16.0, size / 16.0);
+void DrawOne(QPainter& p, TPicture picture) {
     switch (picture) {
     case TPicture::Save:
         Floppy(p);
@@ -250,7 +243,19 @@ QPixmap DrawPicture(TPicture picture, int size) {
         AboutPicture(p);
         break;
     }
-    return pixmap;
+}
+
+} // namespace
+
+QPixmap DrawPicture(TPicture picture, int size) {
+    return PaintPicture(size, [picture](QPainter& p) { DrawOne(p, picture); });
+}
+
+QIcon TwoStateIcon(const QPixmap& normal) {
+    QIcon icon;
+    icon.addPixmap(normal, QIcon::Normal);
+    icon.addPixmap(DisabledForm(normal), QIcon::Disabled);
+    return icon;
 }
 
 QPixmap DisabledForm(const QPixmap& normal) {
@@ -281,11 +286,7 @@ QPixmap DisabledForm(const QPixmap& normal) {
 }
 
 QIcon ToolIcon(TPicture picture, int size) {
-    QIcon icon;
-    const QPixmap normal = DrawPicture(picture, size);
-    icon.addPixmap(normal, QIcon::Normal);
-    icon.addPixmap(DisabledForm(normal), QIcon::Disabled);
-    return icon;
+    return TwoStateIcon(DrawPicture(picture, size));
 }
 
 } // namespace orv::ui
