@@ -1,6 +1,7 @@
 // Opening a 4096 x 4096 PIC or CPA file (plain or compressed rows), from the file on disk
 // to the rendered document, against just reading the same file into memory.
-#include "core/formats/file_io.h"
+#include "core/base/file_io.h"
+#include "core/document/open_image.h"
 #include "core/image/image_document.h"
 
 #include "star_field.h"
@@ -132,7 +133,7 @@ void Open(benchmark::State& state, const std::string& path) {
     TDocumentHost host;
     for (auto _ : state) {
         auto doc = std::make_unique<TImageDocument>();
-        if (doc->OpenImage(path, host) != TLoadResult::Loaded) state.SkipWithError("not loaded");
+        if (OpenImage(*doc, path, host) != TLoadResult::Loaded) state.SkipWithError("not loaded");
         benchmark::DoNotOptimize(doc->DisplayStream.data());
     }
 }

@@ -1,5 +1,6 @@
 // Opening a 4096 x 4096 16-bit FITS file in an image window against the core's own load
 // and render of the same file, offscreen; and the mouse readout, which reads one value.
+#include "core/document/open_image.h"
 #include "core/image/image_document.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
@@ -73,7 +74,7 @@ void BM_CoreLoadAndRender(benchmark::State& state) {
     orv::TDocumentHost host;
     for (auto _ : state) {
         orv::TImageDocument doc;
-        doc.OpenImage(path, host);
+        OpenImage(doc, path, host);
         benchmark::DoNotOptimize(doc.DisplayStream.data());
     }
 }
@@ -101,7 +102,7 @@ void BM_DisplayPicture(benchmark::State& state) {
     const std::string path = WriteSample();
     orv::TDocumentHost host;
     orv::TImageDocument doc;
-    doc.OpenImage(path, host);
+    OpenImage(doc, path, host);
     for (auto _ : state) {
         QImage picture = orv::ui::DisplayPicture(doc.DisplayStream);
         benchmark::DoNotOptimize(picture.constBits());

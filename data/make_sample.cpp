@@ -1,9 +1,9 @@
 // orvanel-make-sample: writes a synthetic 16-bit FITS star field through the image document
 // and the FITS writer. Stars have a Moffat profile over a sky background with photon and
 // read noise; the same seed always gives the same file.
+#include "core/base/errors.h"
 #include "core/formats/fits_writer.h"
 #include "core/image/image_document.h"
-#include "core/text/errors.h"
 
 #include <algorithm>
 #include <cmath>

@@ -45,7 +45,6 @@ class TCliHost : public TDocumentHost {
   public:
     explicit TCliHost(bool yes) : Yes(yes) {}
     TAnswer Message(TMsgKind kind, TButtons buttons, const std::string& text) override;
-    std::vector<uint8_t> FirstGifImage(const std::string& fileName) override;
     void Progress(const std::string& label, float fraction) override;
     bool Yes;
     bool Reported = false; // a message was already shown for this load

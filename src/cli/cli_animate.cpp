@@ -4,7 +4,7 @@
 #include "core/anim/anim_frame.h"
 #include "core/anim/anim_save.h"
 #include "core/anim/delays.h"
-#include "core/text/errors.h"
+#include "core/base/errors.h"
 #include "core/text/number_text.h"
 
 #include <iostream>

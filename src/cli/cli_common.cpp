@@ -1,11 +1,11 @@
 // Argument parsing, the tool's document host and the shared display options.
 #include "cli/cli.h"
 
+#include "core/base/errors.h"
+#include "core/document/open_image.h"
 #include "core/formats/palette_file.h"
-#include "core/gif/gif_document.h"
 #include "core/image/display.h"
 #include "core/image/statistics.h"
-#include "core/text/errors.h"
 #include "core/tools/threshold_presets.h"
 
 #include <iostream>
@@ -79,10 +79,6 @@ TAnswer TCliHost::Message(TMsgKind, TButtons buttons, const std::string& text) {
     return Yes ? TAnswer::Yes : TAnswer::No;
 }
 
-std::vector<uint8_t> TCliHost::FirstGifImage(const std::string& fileName) {
-    return ReadFirstGifImageAsBmp(fileName);
-}
-
 void TCliHost::Progress(const std::string& label, float fraction) {
     static const bool terminal = ::isatty(2);
     if (!terminal) return;
@@ -96,7 +92,7 @@ void TCliHost::Progress(const std::string& label, float fraction) {
 
 void OpenDocument(TImageDocument& doc, const std::string& path, TCliHost& host) {
     host.Reported = false;
-    const TLoadResult result = doc.OpenImage(path, host);
+    const TLoadResult result = OpenImage(doc, path, host);
     if (result == TLoadResult::Loaded) return;
     if (result == TLoadResult::Ignored)
         throw EOrvanelError("Le fichier " + path +

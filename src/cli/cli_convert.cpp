@@ -1,11 +1,11 @@
 // convert: saves the document in the format of OUT's extension.
 #include "cli/cli.h"
 
-#include "core/formats/file_io.h"
+#include "core/base/errors.h"
+#include "core/base/file_io.h"
+#include "core/document/gif_document.h"
 #include "core/formats/fits_writer.h"
 #include "core/formats/pic.h"
-#include "core/gif/gif_document.h"
-#include "core/text/errors.h"
 #include "core/text/path_text.h"
 
 namespace orv::cli {

@@ -1,8 +1,8 @@
 // header: the FITS header that saving the document as FITS would write now.
 #include "cli/cli.h"
 
+#include "core/base/errors.h"
 #include "core/formats/fits_writer.h"
-#include "core/text/errors.h"
 
 #include <iostream>
 

@@ -1,8 +1,8 @@
 // pixel: the status bar's readout for one pixel.
 #include "cli/cli.h"
 
+#include "core/base/errors.h"
 #include "core/image/readout.h"
-#include "core/text/errors.h"
 #include "core/text/number_text.h"
 
 #include <iostream>

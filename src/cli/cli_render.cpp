@@ -1,7 +1,7 @@
 // render: the display bitmap, byte for byte.
 #include "cli/cli.h"
 
-#include "core/formats/file_io.h"
+#include "core/base/file_io.h"
 
 namespace orv::cli {
 namespace {

@@ -1,8 +1,8 @@
 // stats: the five figures of the statistics window.
 #include "cli/cli.h"
 
+#include "core/base/errors.h"
 #include "core/image/statistics.h"
-#include "core/text/errors.h"
 
 #include <iostream>
 

@@ -2,7 +2,8 @@
 // machinery without a window.
 #include "cli/cli.h"
 
-#include "core/text/errors.h"
+#include "core/base/errors.h"
+#include "core/base/version.h"
 
 #include <clocale>
 #include <cstring>
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (args[0] == "--version") {
-        std::cout << "orvanel-cli 1.03\n";
+        std::cout << "orvanel-cli " << orv::kOrvanelVersion << "\n";
         return 0;
     }
     for (const TVerb& verb : Verbs()) {

@@ -1,6 +1,8 @@
 // The application's name and version as the windows show them.
 #pragma once
 
+#include "core/base/version.h"
+
 #include <QString>
 
 namespace orv::ui {
@@ -9,7 +11,8 @@ inline QString ApplicationTitle() {
     return QStringLiteral("Orvanel");
 }
 inline QString ApplicationVersion() {
-    return QStringLiteral("Version 1.03");
+    return QStringLiteral("Version ") +
+           QString::fromUtf8(kOrvanelVersion.data(), qsizetype(kOrvanelVersion.size()));
 }
 
 } // namespace orv::ui

@@ -1,6 +1,6 @@
 #include "ui/display_picture.h"
 
-#include "core/image/bitmap.h"
+#include "core/base/bitmap.h"
 
 #include <cstring>
 #include <span>

@@ -2,7 +2,7 @@
 
 #include "core/anim/anim_save.h"
 #include "core/anim/delays.h"
-#include "core/gif/gif_document.h"
+#include "core/document/open_image.h"
 #include "core/gif/gif_file.h"
 #include "core/text/rounding.h"
 #include "core/text/time_text.h"
@@ -42,9 +42,6 @@ class TBatchHost : public TDocumentHost {
   public:
     TAnswer Message(TMsgKind kind, TButtons buttons, const std::string& text) override {
         return Dialogs().Message(kind, buttons, QString::fromStdString(text));
-    }
-    std::vector<uint8_t> FirstGifImage(const std::string& fileName) override {
-        return ReadFirstGifImageAsBmp(fileName);
     }
     void Progress(const std::string& label, float fraction) override {
         if (ProgressForm) ProgressForm->Label1->setText(QString::fromStdString(label));
@@ -272,7 +269,7 @@ void TFormCreeAnim::BitSelectClick() {
         TImageDocument doc;
         TBatchHost host;
         try {
-            if (doc.OpenImage(path, host) != TLoadResult::Loaded) return std::nullopt;
+            if (OpenImage(doc, path, host) != TLoadResult::Loaded) return std::nullopt;
             return LoadedFrame(doc, delay);
         } catch (const std::exception& e) {
             // A file that fails is reported and left out; the batch goes on.

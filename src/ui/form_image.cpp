@@ -1,9 +1,6 @@
 #include "ui/form_image.h"
 
-#include "core/formats/bmp_document.h"
-#include "core/formats/fits_writer.h"
-#include "core/formats/pic.h"
-#include "core/gif/gif_document.h"
+#include "core/document/open_image.h"
 #include "core/image/display.h"
 #include "core/image/readout.h"
 #include "ui/application.h"
@@ -91,34 +88,18 @@ QString TFormImage::FileName() const {
 
 TLoadResult TFormImage::OpenImage(const QString& fileName) {
     TWaitCursor wait;
-    return doc_.OpenImage(LocalName(fileName), *this);
+    return orv::OpenImage(doc_, LocalName(fileName), *this);
 }
 
 void TFormImage::SaveImage(const QString& fileName) {
     if (doc_.Kind != kKindPic && doc_.Kind != kKindFits) return;
-    doc_.SaveImage(LocalName(fileName));
+    orv::SaveImage(doc_, LocalName(fileName));
     doc_.Modified = false;
     CaptionChanged(doc_.Caption);
 }
 
 void TFormImage::SaveByKind() {
-    const std::string name = doc_.FileName;
-    switch (doc_.Kind) {
-    case kKindPic:
-        SavePic(doc_, name);
-        break;
-    case kKindFits:
-        SaveFits(doc_, name);
-        break;
-    case kKindBmp:
-        SaveBmp(doc_, name);
-        break;
-    case kKindGif:
-        WriteDisplayedPictureAsGif(doc_, name, *this);
-        break;
-    default:
-        return;
-    }
+    if (!orv::SaveByKind(doc_, doc_.FileName, *this)) return;
     // Cleared once the file is safely written: a failed save still asks on close.
     doc_.Modified = false;
     CaptionChanged(doc_.Caption);
@@ -222,15 +203,6 @@ void TFormImage::UpdateImageTools() {
 
 void TFormImage::CaptionChanged(const std::string& caption) {
     setWindowTitle(QString::fromStdString(caption));
-}
-
-std::vector<uint8_t> TFormImage::FirstGifImage(const std::string& fileName) {
-    if (firstGif_) {
-        std::vector<uint8_t> picture = std::move(*firstGif_);
-        firstGif_.reset();
-        return picture;
-    }
-    return ReadFirstGifImageAsBmp(fileName);
 }
 
 void TFormImage::Progress(const std::string& label, float fraction) {

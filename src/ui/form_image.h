@@ -9,9 +9,6 @@
 
 #include <QMdiSubWindow>
 
-#include <optional>
-#include <vector>
-
 class QMenu;
 class QScrollArea;
 
@@ -34,9 +31,6 @@ class TFormImage : public QMdiSubWindow, public TDocumentHost {
 
     // Chooses the reader by extension, with the wait cursor while it reads.
     TLoadResult OpenImage(const QString& fileName);
-    // The first image of a GIF file the main window has just read: the GIF reader takes it
-    // from here instead of reading the file again.
-    void SetFirstGifImage(std::vector<uint8_t> bitmapFile) { firstGif_ = std::move(bitmapFile); }
     // PIC documents as PIC, FITS documents as FITS, nothing for the other kinds.
     void SaveImage(const QString& fileName);
     // "Enregistrer": under its own name, in the format of its kind.
@@ -67,7 +61,6 @@ class TFormImage : public QMdiSubWindow, public TDocumentHost {
     void SetBitAjoutEnabled(bool enabled) override;
     void UpdateImageTools() override;
     void CaptionChanged(const std::string& caption) override;
-    std::vector<uint8_t> FirstGifImage(const std::string& fileName) override;
     void Progress(const std::string& label, float fraction) override;
 
     QScrollArea* ScrollBox = nullptr;
@@ -81,7 +74,6 @@ class TFormImage : public QMdiSubWindow, public TDocumentHost {
 
   private:
     TImageDocument doc_;
-    std::optional<std::vector<uint8_t>> firstGif_;
 };
 
 } // namespace orv::ui

@@ -2,13 +2,10 @@
 // files dropped on the window open as "Ouvrir" opens them.
 #include "ui/form_main.h"
 
-#include "core/formats/file_io.h"
-#include "core/gif/gif_bitmap_file.h"
-#include "core/gif/gif_document.h"
-#include "core/gif/gif_file.h"
+#include "core/base/file_io.h"
+#include "core/document/open_image.h"
 #include "core/image/duplicate_name.h"
 #include "core/image/image_document.h"
-#include "core/text/path_text.h"
 #include "ui/application.h"
 #include "ui/form_cree_anim.h"
 #include "ui/form_image.h"
@@ -67,26 +64,25 @@ void TFormMain::FileOpenItemClick() {
 void TFormMain::OpenFile(const QString& fileName) {
     // Windows keep full names: duplicates are named in the same folder.
     const QString full = QFileInfo(fileName).absoluteFilePath();
+    const std::string local = QFile::encodeName(full).toStdString();
     // A GIF file is read before any window exists: a file that fails leaves no window.
-    std::optional<std::vector<uint8_t>> gif;
-    if (UpperCase(ExtractFileExt(full.toStdString())) == ".GIF") {
-        auto file = std::make_unique<TGifFile>();
-        file->LoadFromFile(QFile::encodeName(full).toStdString());
-        if (file->SubImages.empty()) {
+    std::unique_ptr<TGifFile> gif;
+    if (FileKindOf(local) == TFileKind::Gif) {
+        gif = OpenGif(local);
+        if (gif->SubImages.empty()) {
             Dialogs().Message(TMsgKind::Error, TButtons::Ok,
                               QStringLiteral("Le fichier %1 ne contient aucune image").arg(full));
             return;
         }
         // Several images make an animation: it goes to the builder and plays at once.
-        if (file->SubImages.size() > 1) {
-            FormCreeAnim->PlayGifFile(std::move(file));
+        if (gif->SubImages.size() > 1) {
+            FormCreeAnim->PlayGifFile(std::move(gif));
             return;
         }
-        gif = GifBitmapFile(file->SubImages.front()->GetBitmap());
     }
     QPointer<TFormImage> window = CreateImageWindow();
-    if (gif) window->SetFirstGifImage(std::move(*gif));
-    const TLoadResult result = window->OpenImage(full);
+    const TLoadResult result =
+        gif ? OpenGifImage(window->Document(), *gif, local, *window) : window->OpenImage(full);
     if (window && result == TLoadResult::Refused) DiscardImageWindow(window);
 }
 

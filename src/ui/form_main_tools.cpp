@@ -2,8 +2,8 @@
 // and the export of the displayed picture as a GIF file.
 #include "ui/form_main.h"
 
-#include "core/formats/file_io.h"
-#include "core/gif/gif_document.h"
+#include "core/base/file_io.h"
+#include "core/document/gif_document.h"
 #include "core/image/statistics.h"
 #include "core/text/path_text.h"
 #include "ui/form_image.h"

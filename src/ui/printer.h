@@ -3,7 +3,7 @@
 // The Qt printer drives the system's printing; tests put a recording one in its place.
 #pragma once
 
-#include "core/text/errors.h"
+#include "core/base/errors.h"
 #include "core/tools/print_layout.h"
 
 #include <QImage>

@@ -2,10 +2,10 @@
 // dialogs, the main window shown, and helpers that put documents into image windows.
 #pragma once
 
-#include "core/formats/file_io.h"
+#include "core/base/bitmap.h"
+#include "core/base/file_io.h"
 #include "core/formats/fits_writer.h"
 #include "core/formats/pic.h"
-#include "core/image/bitmap.h"
 #include "core/image/image_document.h"
 #include "scripted_dialogs.h"
 #include "ui/form_image.h"

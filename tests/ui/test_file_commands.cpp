@@ -1,8 +1,8 @@
 // Duplicating, closing with the Modified question, saving, opening dropped and named files.
 #include "program_fixture.h"
 
-#include "core/formats/file_io.h"
-#include "core/gif/gif_document.h"
+#include "core/base/file_io.h"
+#include "core/document/gif_document.h"
 #include "core/image/display.h"
 #include "ui/image_control.h"
 

@@ -1,7 +1,7 @@
 // One frame of an animation, and the making of a frame from a loaded image document.
 #pragma once
 
-#include "core/image/bitmap.h"
+#include "core/base/bitmap.h"
 #include "core/image/image_document.h"
 
 #include <cstdint>

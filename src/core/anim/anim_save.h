@@ -2,8 +2,8 @@
 #pragma once
 
 #include "core/anim/anim_frame.h"
+#include "core/base/progress.h"
 #include "core/gif/gif_file.h"
-#include "core/gif/progress.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "core/anim/delays.h"
 
-#include "core/text/errors.h"
+#include "core/base/errors.h"
 #include "core/text/number_text.h"
 #include "core/text/rounding.h"
 #include "core/text/time_text.h"

@@ -1,7 +1,7 @@
 #include "core/formats/bmp_document.h"
 
-#include "core/formats/file_io.h"
-#include "core/image/bitmap.h"
+#include "core/base/bitmap.h"
+#include "core/base/file_io.h"
 
 #include <algorithm>
 #include <cstring>
@@ -36,12 +36,6 @@ TLoadResult LoadBmp(TImageDocument& doc, const std::string& fileName, TDocumentH
         return RefuseLoad(doc, host);
     }
     return LoadBitmapFromBytes(doc, std::move(bytes), fileName, kKindBmp, host);
-}
-
-TLoadResult LoadGif(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
-    // Errors of the GIF reader itself are the holder's to report; only a picture that
-    // does not load is refused silently.
-    return LoadBitmapFromBytes(doc, host.FirstGifImage(fileName), fileName, kKindGif, host);
 }
 
 void SaveBmp(TImageDocument& doc, const std::string& fileName) {

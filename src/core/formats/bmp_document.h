@@ -1,9 +1,9 @@
-// Documents without raw values: a Windows bitmap file, or the first image of a GIF file,
-// shown as it is.
+// Documents without raw values: a Windows bitmap file, or any picture given as a bitmap
+// file image (the first image of a GIF file), shown as it is.
 #pragma once
 
+#include "core/base/errors.h"
 #include "core/image/image_document.h"
-#include "core/text/errors.h"
 
 #include <cstdint>
 #include <string>
@@ -17,9 +17,6 @@ TLoadResult LoadBmp(TImageDocument& doc, const std::string& fileName, TDocumentH
 // The steps of LoadBmp on a bitmap file image already in memory; kind is 4 (bitmap) or 1 (GIF).
 TLoadResult LoadBitmapFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, const std::string& fileName,
                                 uint8_t kind, TDocumentHost& host);
-
-// Takes its picture from host.FirstGifImage(fileName).
-TLoadResult LoadGif(TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
 
 // Writes DisplayStream as it is (the old file is replaced only once the new one is
 // written); Kind becomes bitmap, FileName and caption follow.

@@ -1,8 +1,8 @@
 // CPA files of the Prism software (short and long headers), read into a FITS document.
 #pragma once
 
+#include "core/base/errors.h"
 #include "core/image/image_document.h"
-#include "core/text/errors.h"
 
 #include <cstdint>
 #include <string>

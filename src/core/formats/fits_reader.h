@@ -4,8 +4,8 @@
 // the file before anything is allocated for them.
 #pragma once
 
+#include "core/base/errors.h"
 #include "core/image/image_document.h"
-#include "core/text/errors.h"
 
 #include <cstdint>
 #include <span>

@@ -3,8 +3,8 @@
 // the kept trailing bytes.
 #pragma once
 
+#include "core/base/errors.h"
 #include "core/image/image_document.h"
-#include "core/text/errors.h"
 
 #include <cstdint>
 #include <string>

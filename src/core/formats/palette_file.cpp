@@ -1,6 +1,6 @@
 #include "core/formats/palette_file.h"
 
-#include "core/formats/file_io.h"
+#include "core/base/file_io.h"
 #include "core/image/display.h"
 #include "core/text/path_text.h"
 

@@ -1,6 +1,6 @@
 #include "core/formats/pic.h"
 
-#include "core/formats/file_io.h"
+#include "core/base/file_io.h"
 #include "core/formats/pixel_data.h"
 #include "core/image/display.h"
 #include "core/text/path_text.h"

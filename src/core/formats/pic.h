@@ -1,8 +1,8 @@
 // PIC files of the Mips software: a 290-byte header, then plain or row-compressed data.
 #pragma once
 
+#include "core/base/errors.h"
 #include "core/image/image_document.h"
-#include "core/text/errors.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
 // A bitmap turned into a colour table and a matrix of colour indices, for the GIF model.
 #pragma once
 
+#include "core/base/bitmap.h"
+#include "core/base/progress.h"
 #include "core/gif/byte_array.h"
 #include "core/gif/color_table.h"
-#include "core/gif/progress.h"
-#include "core/image/bitmap.h"
 
 namespace orv {
 

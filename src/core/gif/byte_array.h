@@ -3,7 +3,7 @@
 // changes nothing when it fails; the raw pointers are for block moves that check first.
 #pragma once
 
-#include "core/text/errors.h"
+#include "core/base/errors.h"
 
 #include <cstdint>
 #include <cstdlib>

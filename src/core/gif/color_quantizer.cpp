@@ -1,6 +1,6 @@
 #include "core/gif/color_quantizer.h"
 
-#include "core/image/bitmap.h"
+#include "core/base/bitmap.h"
 
 #include <algorithm>
 #include <array>

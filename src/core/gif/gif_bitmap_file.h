@@ -3,7 +3,7 @@
 // 143 pixels per metre both ways, no compression.
 #pragma once
 
-#include "core/image/bitmap.h"
+#include "core/base/bitmap.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 // The error of the GIF machinery: a bad file, a bad colour count, bad image data.
 #pragma once
 
-#include "core/text/errors.h"
+#include "core/base/errors.h"
 
 namespace orv {
 

@@ -2,10 +2,10 @@
 // images in file order. Filled by the reader, or image by image by AddSubImage before writing.
 #pragma once
 
+#include "core/base/progress.h"
 #include "core/gif/byte_array.h"
 #include "core/gif/color_table.h"
 #include "core/gif/gif_sub_image.h"
-#include "core/gif/progress.h"
 
 #include <array>
 #include <cstdint>

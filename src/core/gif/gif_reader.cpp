@@ -6,7 +6,7 @@
 #include "core/gif/gif_file.h"
 #include "core/gif/lzw_decoder.h"
 
-#include "core/formats/file_io.h"
+#include "core/base/file_io.h"
 
 #include <algorithm>
 #include <cstdio>

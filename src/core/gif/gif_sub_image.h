@@ -2,12 +2,12 @@
 // precede it, its matrix of colour indices and its compressed data.
 #pragma once
 
+#include "core/base/bitmap.h"
+#include "core/base/progress.h"
 #include "core/gif/byte_array.h"
 #include "core/gif/byte_buffer.h"
 #include "core/gif/color_table.h"
 #include "core/gif/extension.h"
-#include "core/gif/progress.h"
-#include "core/image/bitmap.h"
 
 #include <cstdint>
 #include <memory>

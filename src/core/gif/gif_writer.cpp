@@ -3,7 +3,7 @@
 #include "core/gif/gif_errors.h"
 #include "core/gif/gif_file.h"
 
-#include "core/formats/file_io.h"
+#include "core/base/file_io.h"
 
 namespace orv {
 

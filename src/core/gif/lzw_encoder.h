@@ -5,9 +5,9 @@
 // table (code x byte), so encoding takes time linear in the pixels.
 #pragma once
 
+#include "core/base/progress.h"
 #include "core/gif/byte_array.h"
 #include "core/gif/byte_buffer.h"
-#include "core/gif/progress.h"
 
 #include <cstdint>
 

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace orv {
 
@@ -31,12 +30,6 @@ class TDocumentHost {
     virtual void ShowImage() {}
     // The caption changed.
     virtual void CaptionChanged(const std::string& caption) { (void)caption; }
-    // The first image of the GIF file the holder has just read, as a Windows bitmap file
-    // image; empty when there is none. A GIF document takes its picture from there.
-    virtual std::vector<uint8_t> FirstGifImage(const std::string& fileName) {
-        (void)fileName;
-        return {};
-    }
     // Progress of long work, 0..1 (hidden above 0.9999), with a text describing the step.
     virtual void Progress(const std::string& label, float fraction) { (void)label, (void)fraction; }
 };

@@ -1,10 +1,5 @@
 #include "core/image/image_document.h"
 
-#include "core/formats/bmp_document.h"
-#include "core/formats/cpa.h"
-#include "core/formats/fits_reader.h"
-#include "core/formats/fits_writer.h"
-#include "core/formats/pic.h"
 #include "core/image/display.h"
 #include "core/text/path_text.h"
 
@@ -50,37 +45,6 @@ const std::string& TImageDocument::UpdateCaption(const std::string& fileName, in
     Caption = "Image : " + ExtractFileName(fileName) + " (" + std::to_string(width) + "x" +
               std::to_string(height) + ") " + type;
     return Caption;
-}
-
-TLoadResult TImageDocument::OpenImage(const std::string& fileName, TDocumentHost& host) {
-    const std::string ext = UpperCase(ExtractFileExt(fileName));
-    TLoadResult result = TLoadResult::Ignored;
-    struct ToolsGuard { // the enabling rule runs after every reader, whatever happened
-        TDocumentHost& host;
-        bool run;
-        ~ToolsGuard() {
-            if (run) host.UpdateImageTools();
-        }
-    } guard{host, ext == ".PIC" || ext == ".CPA" || ext == ".FTS" || ext == ".FIT" || ext == ".BMP" ||
-                      ext == ".GIF"};
-    if (ext == ".PIC")
-        result = LoadPic(*this, fileName, host);
-    else if (ext == ".CPA")
-        result = LoadCpa(*this, fileName, host);
-    else if (ext == ".FTS" || ext == ".FIT")
-        result = LoadFits(*this, fileName, host);
-    else if (ext == ".BMP")
-        result = LoadBmp(*this, fileName, host);
-    else if (ext == ".GIF")
-        result = LoadGif(*this, fileName, host);
-    return result;
-}
-
-void TImageDocument::SaveImage(const std::string& fileName) {
-    if (Kind == kKindPic)
-        SavePic(*this, fileName);
-    else if (Kind == kKindFits)
-        SaveFits(*this, fileName);
 }
 
 void TImageDocument::Clear() {

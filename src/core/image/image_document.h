@@ -1,6 +1,6 @@
 // The image document: everything known about one opened image (raw pixels, FITS header,
 // thresholds, palette, the bitmap shown). The image window owns one; the command-line tool
-// and the tests use it without a window.
+// and the tests use it without a window. It knows no file format: the readers fill it.
 #pragma once
 
 #include "core/image/document_host.h"
@@ -69,13 +69,6 @@ class TImageDocument {
 
     // "Image : <name> (<w>x<h>) <pixel type text>"; stores and returns it.
     const std::string& UpdateCaption(const std::string& fileName, int32_t width, int32_t height);
-
-    // Chooses the reader by the upper-cased extension. The host is told what the reader
-    // does; errors that a reader does not handle (conversion errors) propagate.
-    TLoadResult OpenImage(const std::string& fileName, TDocumentHost& host);
-
-    // PIC documents as PIC, FITS documents as FITS, nothing for the other kinds.
-    void SaveImage(const std::string& fileName);
 
     // Back to the state of a new document (after a refusal).
     void Clear();

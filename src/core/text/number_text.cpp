@@ -1,6 +1,6 @@
 #include "core/text/number_text.h"
 
-#include "core/text/errors.h"
+#include "core/base/errors.h"
 
 #include <cctype>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "core/tools/print_layout.h"
 
-#include "core/text/errors.h"
+#include "core/base/errors.h"
 #include "core/text/number_text.h"
 #include "core/text/rounding.h"
 

@@ -24,7 +24,6 @@ class TRecordingHost : public TDocumentHost {
     std::vector<std::pair<double, double>> Pushed; // high, low
     std::vector<bool> BitAjout;
     std::vector<std::string> Captions;
-    std::vector<uint8_t> GifImage;
     int Shown = 0;
     int Tools = 0;
 
@@ -41,7 +40,6 @@ class TRecordingHost : public TDocumentHost {
     void UpdateImageTools() override { ++Tools; }
     void ShowImage() override { ++Shown; }
     void CaptionChanged(const std::string& caption) override { Captions.push_back(caption); }
-    std::vector<uint8_t> FirstGifImage(const std::string&) override { return GifImage; }
 };
 
 // The state of a document that was never loaded (what every refusal must leave).

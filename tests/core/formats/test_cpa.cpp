@@ -1,3 +1,4 @@
+#include "core/document/open_image.h"
 #include "core/formats/cpa.h"
 
 #include "core/formats/recording_host.h"
@@ -377,6 +378,6 @@ TEST(CpaLoad, TruncatedFilesNeverReadPastTheirEnd) {
     TTempDir dir;
     TRecordingHost host;
     TImageDocument doc;
-    ASSERT_EQ(doc.OpenImage(dir.Write("m42.cpa", files[1]), host), TLoadResult::Loaded);
+    ASSERT_EQ(OpenImage(doc, dir.Write("m42.cpa", files[1]), host), TLoadResult::Loaded);
     EXPECT_EQ(doc.FileName, dir.File("m42.FIT"));
 }

@@ -1,6 +1,6 @@
 #include "core/formats/fits_writer.h"
 
-#include "core/formats/file_io.h"
+#include "core/base/file_io.h"
 #include "core/formats/fits_reader.h"
 #include "core/formats/fits_test_files.h"
 

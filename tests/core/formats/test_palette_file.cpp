@@ -1,9 +1,9 @@
 #include "core/formats/palette_file.h"
 
+#include "core/base/errors.h"
 #include "core/formats/recording_host.h"
 #include "core/formats/temp_dir.h"
 #include "core/image/display.h"
-#include "core/text/errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,10 @@
+#include "core/document/open_image.h"
 #include "core/formats/pic.h"
 
+#include "core/base/errors.h"
 #include "core/formats/recording_host.h"
 #include "core/formats/row_codec.h"
 #include "core/formats/temp_dir.h"
-#include "core/text/errors.h"
 
 #include <gtest/gtest.h>
 
@@ -286,7 +287,7 @@ TEST(PicSave, RealImageRoundTripsThroughAFile) {
     const std::string path = dir.Write("saturn.PIC", file);
     TRecordingHost host;
     TImageDocument doc;
-    ASSERT_EQ(doc.OpenImage(path, host), TLoadResult::Loaded);
+    ASSERT_EQ(OpenImage(doc, path, host), TLoadResult::Loaded);
     EXPECT_EQ(host.Tools, 1);
     // No extension: ".Pic" is added; the old file at that name is replaced.
     dir.Write("copy.Pic", {1, 2, 3});

@@ -1,10 +1,9 @@
 #include "core/gif/bitmap_to_matrix.h"
-#include "core/gif/gif_document.h"
 #include "core/gif/gif_errors.h"
 #include "core/gif/gif_file.h"
 #include "core/gif/lzw_encoder.h"
 
-#include "core/formats/file_io.h"
+#include "core/base/file_io.h"
 
 #include "core/message_of.h"
 
@@ -261,46 +260,6 @@ TEST(GifWriter, SavingGoesThroughATemporaryFile) {
     EXPECT_EQ(ReadWholeFile(path), before);
     std::filesystem::remove(path);
     EXPECT_THROW(gif.SaveToFile(TempPath("no/such/dir/x.gif")), EOrvanelError);
-}
-
-TEST(GifDocument, DisplayedPictureBecomesAOneImageGifWithItsLabels) {
-    TBitmap picture;
-    picture.Width = 5;
-    picture.Height = 3;
-    picture.BitCount = 8;
-    picture.Palette.assign(256, 0);
-    for (int i = 0; i < 256; ++i)
-        picture.Palette[size_t(i)] = MakeColor(uint8_t(i), uint8_t(i), uint8_t(i));
-    for (int i = 0; i < 15; ++i)
-        picture.Pixels.push_back(uint8_t(i * 10));
-    TImageDocument doc;
-    doc.FileName = "/data/ccd/m31.fit";
-    doc.DisplayStream = picture.ToBmpFile();
-    struct Host : TDocumentHost {
-        std::vector<std::pair<std::string, float>> Seen;
-        void Progress(const std::string& label, float f) override { Seen.emplace_back(label, f); }
-    } host;
-    const std::string path = TempPath("export.gif");
-    WriteDisplayedPictureAsGif(doc, path, host);
-    ASSERT_FALSE(host.Seen.empty());
-    EXPECT_EQ(host.Seen.front(), (std::pair<std::string, float>{"Conversion de l'image : m31.fit", 0}));
-    EXPECT_EQ(host.Seen.back(), (std::pair<std::string, float>{"Compression de l'image numéro 1", 1}));
-
-    TGifFile gif;
-    gif.LoadFromFile(path);
-    ASSERT_EQ(gif.SubImages.size(), 1u);
-    EXPECT_EQ(gif.Flags, 0xB3) << "15 grey levels: a table of 16";
-    EXPECT_EQ(gif.SubImages[0]->GetDelay(), 0);
-    const TBitmap& shown = gif.SubImages[0]->GetBitmap();
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x)
-            EXPECT_EQ(shown.PixelColor(x, y), picture.PixelColor(x, y));
-
-    const TBytes bmp = ReadFirstGifImageAsBmp(path);
-    ASSERT_GE(bmp.size(), 1078u);
-    EXPECT_EQ(bmp[10] | bmp[11] << 8, 1078);
-    EXPECT_EQ(TBitmap::FromBmpFile(bmp), shown);
-    std::filesystem::remove(path);
 }
 
 TEST(GifWriter, ModelsReadFromFilesAreWrittenBackReadable) {

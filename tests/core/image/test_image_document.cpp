@@ -28,15 +28,3 @@ TEST(ImageDocument, CaptionNamesFileSizeAndPixelType) {
     doc.PixelType = kPixelNone;
     EXPECT_EQ(doc.UpdateCaption("/home/me/photo.bmp", 640, 480), "Image : photo.bmp (640x480) ");
 }
-
-TEST(ImageDocument, UnknownExtensionLeavesAnEmptyDocument) {
-    struct Host : TDocumentHost {
-        int tools = 0;
-        void UpdateImageTools() override { ++tools; }
-    } host;
-    TImageDocument doc;
-    EXPECT_EQ(doc.OpenImage("/tmp/notes.txt", host), TLoadResult::Ignored);
-    EXPECT_EQ(doc.Kind, kKindEmpty);
-    EXPECT_EQ(doc.Caption, "Image :");
-    EXPECT_EQ(host.tools, 0);
-}

@@ -1,4 +1,4 @@
-#include "core/text/errors.h"
+#include "core/base/errors.h"
 #include "core/text/number_text.h"
 #include "core/text/rounding.h"
 

@@ -1,9 +1,9 @@
 #include "core/tools/threshold_presets.h"
 #include "core/tools/threshold_steps.h"
 
+#include "core/base/errors.h"
 #include "core/image/document_builder.h"
 #include "core/message_of.h"
-#include "core/text/errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/image/bitmap.h"
+#include "core/base/bitmap.h"
 
 #include <gtest/gtest.h>
 

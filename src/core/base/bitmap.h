@@ -3,7 +3,7 @@
 // Parsing checks every size and offset against the bytes given.
 #pragma once
 
-#include "core/text/errors.h"
+#include "core/base/errors.h"
 
 #include <cstdint>
 #include <span>

@@ -1,18 +1,26 @@
-#include "core/gif/gif_document.h"
+#include "core/document/gif_document.h"
 
+#include "core/base/bitmap.h"
+#include "core/formats/bmp_document.h"
 #include "core/gif/bitmap_to_matrix.h"
 #include "core/gif/gif_bitmap_file.h"
-#include "core/gif/gif_file.h"
-#include "core/image/bitmap.h"
 #include "core/text/path_text.h"
 
 namespace orv {
 
-std::vector<uint8_t> ReadFirstGifImageAsBmp(const std::string& fileName) {
-    TGifFile gif;
-    gif.LoadFromFile(fileName);
-    if (gif.SubImages.empty()) return {};
-    return GifBitmapFile(gif.SubImages.front()->GetBitmap());
+std::unique_ptr<TGifFile> OpenGif(const std::string& fileName) {
+    auto gif = std::make_unique<TGifFile>();
+    gif->LoadFromFile(fileName);
+    return gif;
+}
+
+TLoadResult LoadGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName,
+                         TDocumentHost& host) {
+    // Errors of the GIF reader itself are the caller's to report; only a picture that
+    // does not load is refused silently.
+    std::vector<uint8_t> picture;
+    if (!gif.SubImages.empty()) picture = GifBitmapFile(gif.SubImages.front()->GetBitmap());
+    return LoadBitmapFromBytes(doc, std::move(picture), fileName, kKindGif, host);
 }
 
 void WriteDisplayedPictureAsGif(const TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {

@@ -1,4 +1,4 @@
-#include "core/text/errors.h"
+#include "core/base/errors.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
-#include "core/formats/file_io.h"
+#include "core/base/file_io.h"
 
-#include "core/text/errors.h"
+#include "core/base/errors.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,0 +1,88 @@
+#include "core/document/open_image.h"
+
+#include "core/formats/bmp_document.h"
+#include "core/formats/cpa.h"
+#include "core/formats/fits_reader.h"
+#include "core/formats/fits_writer.h"
+#include "core/formats/pic.h"
+#include "core/text/path_text.h"
+
+namespace orv {
+
+namespace {
+
+// The enabling rule runs after every reader, whatever happened.
+class TToolsUpdate {
+  public:
+    explicit TToolsUpdate(TDocumentHost& host) : host_(host) {}
+    TToolsUpdate(const TToolsUpdate&) = delete;
+    TToolsUpdate& operator=(const TToolsUpdate&) = delete;
+    ~TToolsUpdate() { host_.UpdateImageTools(); }
+
+  private:
+    TDocumentHost& host_;
+};
+
+} // namespace
+
+TFileKind FileKindOf(const std::string& fileName) {
+    const std::string ext = UpperCase(ExtractFileExt(fileName));
+    if (ext == ".PIC") return TFileKind::Pic;
+    if (ext == ".CPA") return TFileKind::Cpa;
+    if (ext == ".FIT" || ext == ".FTS") return TFileKind::Fits;
+    if (ext == ".BMP") return TFileKind::Bmp;
+    if (ext == ".GIF") return TFileKind::Gif;
+    return TFileKind::Unknown;
+}
+
+TLoadResult OpenImage(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
+    const TFileKind kind = FileKindOf(fileName);
+    if (kind == TFileKind::Unknown) return TLoadResult::Ignored;
+    TToolsUpdate update(host);
+    switch (kind) {
+    case TFileKind::Pic:
+        return LoadPic(doc, fileName, host);
+    case TFileKind::Cpa:
+        return LoadCpa(doc, fileName, host);
+    case TFileKind::Fits:
+        return LoadFits(doc, fileName, host);
+    case TFileKind::Bmp:
+        return LoadBmp(doc, fileName, host);
+    default:
+        return LoadGifImage(doc, *OpenGif(fileName), fileName, host);
+    }
+}
+
+TLoadResult OpenGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName,
+                         TDocumentHost& host) {
+    TToolsUpdate update(host);
+    return LoadGifImage(doc, gif, fileName, host);
+}
+
+void SaveImage(TImageDocument& doc, const std::string& fileName) {
+    if (doc.Kind == kKindPic)
+        SavePic(doc, fileName);
+    else if (doc.Kind == kKindFits)
+        SaveFits(doc, fileName);
+}
+
+bool SaveByKind(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
+    switch (doc.Kind) {
+    case kKindPic:
+        SavePic(doc, fileName);
+        return true;
+    case kKindFits:
+        SaveFits(doc, fileName);
+        return true;
+    case kKindBmp:
+        SaveBmp(doc, fileName);
+        return true;
+    case kKindGif:
+        WriteDisplayedPictureAsGif(doc, fileName, host);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace orv

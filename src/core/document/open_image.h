@@ -1,0 +1,35 @@
+// Opening and saving by kind: the one place that knows which reader reads a file and which
+// writer writes a document. The readers below it know nothing of one another.
+#pragma once
+
+#include "core/document/gif_document.h"
+#include "core/image/document_host.h"
+#include "core/image/image_document.h"
+
+#include <string>
+
+namespace orv {
+
+enum class TFileKind { Unknown, Pic, Cpa, Fits, Bmp, Gif };
+
+// By the upper-cased extension: .PIC, .CPA, .FIT or .FTS, .BMP, .GIF.
+TFileKind FileKindOf(const std::string& fileName);
+
+// Chooses the reader by the file's kind (a GIF file gives its first image). The host is
+// told what the reader does, and its enabling rule runs after every reader whatever
+// happened; errors that a reader does not handle (conversion errors, GIF errors) propagate.
+TLoadResult OpenImage(TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
+
+// The first image of a GIF file already decoded, with the same steps as OpenImage.
+TLoadResult OpenGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName,
+                         TDocumentHost& host);
+
+// PIC documents as PIC, FITS documents as FITS, nothing for the other kinds.
+void SaveImage(TImageDocument& doc, const std::string& fileName);
+
+// "Enregistrer": PIC, FITS and bitmap documents in their format, a GIF document as the
+// one-image GIF of its picture (progress through the host). False for an empty document,
+// which writes nothing.
+bool SaveByKind(TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
+
+} // namespace orv
