@@ -11,13 +11,14 @@ int main(int argc, char** argv) {
     orv::ui::TApplication app(argc, argv);
     orv::ui::TQtDialogs dialogs;
     orv::ui::TProgram program(dialogs);
-    using orv::ui::FormMain;
-    QObject::connect(FormMain, &orv::ui::TFormMain::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    orv::ui::TFormMain& mainWindow = program.MainWindow();
+    QObject::connect(&mainWindow, &orv::ui::TFormMain::Closed, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
     // The restored size is the screen's room, for desktops that leave maximising to the program.
-    FormMain->setGeometry(FormMain->screen()->availableGeometry());
-    FormMain->showMaximized();
+    mainWindow.setGeometry(mainWindow.screen()->availableGeometry());
+    mainWindow.showMaximized();
     const QStringList files = app.arguments().mid(1);
     for (const QString& file : files)
-        orv::ui::RunCommand([&] { FormMain->OpenFile(file); });
+        orv::ui::RunCommand([&] { mainWindow.OpenFile(file); });
     return app.exec();
 }

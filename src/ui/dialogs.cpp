@@ -58,6 +58,10 @@ QString QtFilterString(const QList<TFileFilter>& filters) {
     return parts.join(";;");
 }
 
+QList<TFileFilter> SaveDialogFilter() {
+    return {{QStringLiteral("Image Gif (*.gif)"), QStringLiteral("*.Gif")}};
+}
+
 TDialogs& Dialogs() {
     Q_ASSERT(current);
     return *current;

@@ -29,6 +29,9 @@ struct TFileFilter {
 };
 // The form QFileDialog reads: "Description (pat1 pat2)" entries joined by ";;".
 QString QtFilterString(const QList<TFileFilter>& filters);
+// The file-save dialog's filter, for "Enregistrer sous Gif" and the builder's "Enregister
+// l'animation".
+QList<TFileFilter> SaveDialogFilter();
 
 class TDialogs {
   public:

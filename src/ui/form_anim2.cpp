@@ -1,8 +1,8 @@
+// The player's timer, its steps and its size for the animation.
 #include "ui/form_anim2.h"
 
 #include "ui/display_picture.h"
-#include "ui/form_cree_anim.h"
-#include "ui/form_ctrl_anim.h"
+#include "ui/playback.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -18,14 +18,14 @@ TFormAnim2* FormAnim2 = nullptr;
 
 namespace {
 bool manualTimers = false;
-const std::vector<TAnimImg> noFrames;
 } // namespace
 
 void SetManualTimers(bool manual) {
     manualTimers = manual;
 }
 
-TFormAnim2::TFormAnim2(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+TFormAnim2::TFormAnim2(TPlayback& playback, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), playback_(playback) {
     setObjectName("FormAnim2");
     setWindowTitle(QStringLiteral("Animation"));
     ScrollBox = new QScrollArea(this);
@@ -43,10 +43,12 @@ TFormAnim2::TFormAnim2(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowS
     connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
     setFixedSize(200, 150);
     ScrollBox->setGeometry(rect());
+    connect(&playback_, &TPlayback::Started, this, &TFormAnim2::StartPlayback);
+    connect(&playback_, &TPlayback::Commanded, this, &TFormAnim2::Command);
 }
 
 const std::vector<TAnimImg>& TFormAnim2::Frames() const {
-    return FormCreeAnim ? FormCreeAnim->Builder.Frames : noFrames;
+    return playback_.Frames();
 }
 
 void TFormAnim2::ApplyTimer() {
@@ -73,7 +75,42 @@ void TFormAnim2::ShowFrame(int32_t index) {
 }
 
 void TFormAnim2::MoveSlider(int32_t position) {
-    if (FormCtrlAnim) FormCtrlAnim->TrackBar->setValue(position);
+    playback_.MoveSlider(position);
+}
+
+void TFormAnim2::Show(const std::optional<TPlayerShow>& shown) {
+    if (!shown) return;
+    ShowFrame(shown->Frame);
+    MoveSlider(shown->Slider);
+}
+
+void TFormAnim2::Command(TPlayerCommand command, int position) {
+    switch (command) {
+    case TPlayerCommand::Stop:
+        SetTimerEnabled(false);
+        break;
+    case TPlayerCommand::Play:
+        SetTimerEnabled(true);
+        break;
+    case TPlayerCommand::First:
+        Show(State.First(Frames()));
+        break;
+    case TPlayerCommand::Previous:
+        Show(State.Previous(Frames()));
+        break;
+    case TPlayerCommand::Next:
+        Show(State.Next(Frames()));
+        break;
+    case TPlayerCommand::Last:
+        Show(State.Last(Frames()));
+        break;
+    case TPlayerCommand::Slider:
+        Show(State.SliderMoved(Frames(), position));
+        break;
+    case TPlayerCommand::Close:
+        close();
+        break;
+    }
 }
 
 void TFormAnim2::TimerTimer() {
@@ -85,7 +122,8 @@ void TFormAnim2::TimerTimer() {
 }
 
 void TFormAnim2::FitToAnimation() {
-    if (!FormCreeAnim) return;
+    const TAnimBuilder* animation = playback_.Animation();
+    if (!animation) return;
     const QScreen* screen = this->screen();
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
     const QStyle* s = style();
@@ -95,8 +133,7 @@ void TFormAnim2::FitToAnimation() {
     m.BorderWidth = m.BorderHeight = s->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
     m.CaptionHeight = s->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
     m.VScrollWidth = m.HScrollHeight = s->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    const auto client =
-        orv::FitToAnimation(FormCreeAnim->Builder.AnimWidth, FormCreeAnim->Builder.AnimHeight, m);
+    const auto client = orv::FitToAnimation(animation->AnimWidth, animation->AnimHeight, m);
     if (!client) return;
     setFixedSize(client->Width, client->Height);
     ScrollBox->setGeometry(rect());
@@ -104,18 +141,12 @@ void TFormAnim2::FitToAnimation() {
 
 void TFormAnim2::StartPlayback() {
     State.CurrentFrame = 0;
-    if (FormCtrlAnim) {
-        FormCtrlAnim->TrackBar->setMaximum(std::max(0, static_cast<int>(Frames().size()) - 1));
-        FormCtrlAnim->TrackBar->setValue(0);
-    }
+    playback_.ResetSlider(std::max(0, static_cast<int>(Frames().size()) - 1));
     FitToAnimation();
     move(20, 150);
     show();
     raise();
-    if (FormCtrlAnim) {
-        FormCtrlAnim->show();
-        FormCtrlAnim->raise();
-    }
+    playback_.ShowControls();
 }
 
 void TFormAnim2::FormShow() {
@@ -124,8 +155,7 @@ void TFormAnim2::FormShow() {
 
 void TFormAnim2::FormClose() {
     SetTimerEnabled(false);
-    if (FormCtrlAnim) FormCtrlAnim->hide();
-    if (FormCreeAnim) FormCreeAnim->PreviewEnded();
+    playback_.End();
 }
 
 void TFormAnim2::showEvent(QShowEvent* event) {

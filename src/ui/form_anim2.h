@@ -1,5 +1,6 @@
 // The animation player: the builder's frames one after the other, each for its delay, in an
-// endless loop. The timer's enabled state is the play state.
+// endless loop. The timer's enabled state is the play state. It takes its frames and its
+// commands through the playback channel and moves its controls' slider the same way.
 #pragma once
 
 #include "core/anim/anim_frame.h"
@@ -7,6 +8,7 @@
 
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -15,6 +17,9 @@ class QTimer;
 
 namespace orv::ui {
 
+class TPlayback;
+enum class TPlayerCommand;
+
 // Window tests tick the player themselves: with manual timers the platform timer never runs,
 // while its enabled state and interval are kept as they would be.
 void SetManualTimers(bool manual);
@@ -22,7 +27,7 @@ void SetManualTimers(bool manual);
 class TFormAnim2 : public QWidget {
     Q_OBJECT
   public:
-    explicit TFormAnim2(QWidget* parent = nullptr);
+    explicit TFormAnim2(TPlayback& playback, QWidget* parent = nullptr);
 
     // Everything a caller does to start a playback: frame 0, the slider over the frames, the
     // window sized for the animation at (20, 150), then the player and its controls shown.
@@ -40,12 +45,14 @@ class TFormAnim2 : public QWidget {
     bool TimerEnabled() const { return State.Playing; }
     void SetTimerEnabled(bool enabled);
     int TimerInterval() const { return State.Interval; }
-    // Frame i of the builder on screen, with the slider following when asked.
+    // Frame i of the builder on screen.
     void ShowFrame(int32_t index);
+    // What the controls ask: stop, play, a step, the slider moved, or closing.
+    void Command(TPlayerCommand command, int position);
 
     TPlayerState State;
     QScrollArea* ScrollBox = nullptr;
-    QLabel* Image1 = nullptr;
+    QLabel* Image1 = nullptr; // the frame on screen
     QTimer* Timer = nullptr;
 
   protected:
@@ -57,6 +64,10 @@ class TFormAnim2 : public QWidget {
     void ApplyTimer();
     // The slider follows a shown frame.
     void MoveSlider(int32_t position);
+    // A step's frame on screen, with the slider following.
+    void Show(const std::optional<TPlayerShow>& shown);
+
+    TPlayback& playback_;
 };
 
 extern TFormAnim2* FormAnim2;

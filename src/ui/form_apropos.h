@@ -13,10 +13,10 @@ class TFormAPropos : public QDialog {
   public:
     explicit TFormAPropos(QWidget* parent = nullptr);
 
-    QLabel* Label1 = nullptr; // the name
-    QLabel* Label4 = nullptr; // the version
-    QLabel* Image1 = nullptr; // the icon
-    QPushButton* BitBtn1 = nullptr;
+    QLabel* Label1 = nullptr;       // the name
+    QLabel* Label4 = nullptr;       // the version
+    QLabel* Image1 = nullptr;       // the icon
+    QPushButton* BitBtn1 = nullptr; // "OK"
 };
 
 extern TFormAPropos* FormAPropos;

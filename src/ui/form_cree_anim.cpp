@@ -1,3 +1,4 @@
+// The animation builder's layout and commands.
 #include "ui/form_cree_anim.h"
 
 #include "core/anim/anim_save.h"
@@ -11,11 +12,9 @@
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/display_picture.h"
-#include "ui/form_anim2.h"
 #include "ui/form_image.h"
-#include "ui/form_main.h"
-#include "ui/form_select_lot.h"
-#include "ui/progress_form.h"
+#include "ui/qt_document_host.h"
+#include "ui/workspace.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -36,19 +35,6 @@ namespace {
 constexpr int kSlotWidth = 150;
 constexpr int kSlotHeight = 100;
 
-// The holder of a batch file's temporary document: its questions go to the user, its
-// progress to the progress window; it is no image window, so nothing else follows it.
-class TBatchHost : public TDocumentHost {
-  public:
-    TAnswer Message(TMsgKind kind, TButtons buttons, const std::string& text) override {
-        return Dialogs().Message(kind, buttons, QString::fromStdString(text));
-    }
-    void Progress(const std::string& label, float fraction) override {
-        if (ProgressForm) ProgressForm->Label1->setText(QString::fromStdString(label));
-        ShowProgress(fraction);
-    }
-};
-
 // A frame of the document's picture, with the size the player will give the animation
 // (the picture's own when the document has no pixel size, as a bitmap has none).
 TLoadedFrame LoadedFrame(const TImageDocument& doc, int32_t delay) {
@@ -66,7 +52,8 @@ QString AnimationModifiedQuestion() {
     return QStringLiteral("L'animation a été modifiée\nVoulez vous l'enregistrer ?");
 }
 
-TFormCreeAnim::TFormCreeAnim(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+TFormCreeAnim::TFormCreeAnim(TWorkspace& workspace, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), workspace_(workspace) {
     setObjectName("FormCreeAnim");
     setWindowTitle(QStringLiteral("Création d'une animation"));
     setFixedSize(272, 407);
@@ -158,6 +145,15 @@ TFormCreeAnim::TFormCreeAnim(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::W
                     &TFormCreeAnim::BitEnrClick);
     BitQuit = button("BitQuit", TAnimGlyph::Quit, QString(), &TFormCreeAnim::BitQuitClick);
     BitAjout->setEnabled(false); // no image window is open yet
+
+    workspace_.Playback().SetAnimation(&Builder);
+    connect(&workspace_.Playback(), &TPlayback::Ended, this, &TFormCreeAnim::PreviewEnded);
+    connect(&workspace_, &TWorkspace::RuleApplied, this,
+            [this](const auto& states) { ApplyRuleTo(*this, states); });
+}
+
+TFormCreeAnim::~TFormCreeAnim() {
+    workspace_.Playback().SetAnimation(nullptr);
 }
 
 void TFormCreeAnim::ApplyEnabling(const TBuilderEnabling& enabling) {
@@ -243,11 +239,11 @@ void TFormCreeAnim::PlayGifFile(std::unique_ptr<TGifFile> gif) {
     Builder.UpdateScrollBar();
     Redraw();
     ApplyEnabling(TAnimBuilder::PreviewStarted());
-    if (FormAnim2) FormAnim2->StartPlayback();
+    workspace_.Playback().Start();
 }
 
 void TFormCreeAnim::PreviewEnded() {
-    ApplyEnabling(Builder.PreviewEnded(FormMain && FormMain->MDIChildCount() > 0));
+    ApplyEnabling(Builder.PreviewEnded(workspace_.ImageWindowCount() > 0));
 }
 
 void TFormCreeAnim::BitNewClick() {
@@ -257,17 +253,16 @@ void TFormCreeAnim::BitNewClick() {
 }
 
 void TFormCreeAnim::BitSelectClick() {
-    std::vector<std::string> paths;
-    if (FormSelectLot && Dialogs().Exec(*FormSelectLot) == QDialog::Accepted)
-        paths = FormSelectLot->BatchPaths();
+    const std::vector<std::string> paths = workspace_.ChooseBatch();
     bool first = true;
     const int32_t delay = Builder.DefaultDelay;
-    auto load = [&first, delay](const std::string& path) -> std::optional<TLoadedFrame> {
+    auto load = [this, &first, delay](const std::string& path) -> std::optional<TLoadedFrame> {
         // Repaints between files; clicks wait until the batch is in.
         if (!first) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         first = false;
+        // The document is no image window's: only its questions and progress reach the windows.
         TImageDocument doc;
-        TBatchHost host;
+        TQtDocumentHost host(workspace_);
         try {
             if (OpenImage(doc, path, host) != TLoadResult::Loaded) return std::nullopt;
             return LoadedFrame(doc, delay);
@@ -283,9 +278,9 @@ void TFormCreeAnim::BitSelectClick() {
 }
 
 void TFormCreeAnim::BitAjoutClick() {
-    if (!FormMain || !FormMain->CurrentImage) return;
-    const TBuilderEnabling e =
-        Builder.AddCurrentImage(LoadedFrame(FormMain->CurrentImage->Document(), Builder.DefaultDelay));
+    const TFormImage* image = workspace_.CurrentImage();
+    if (!image) return;
+    const TBuilderEnabling e = Builder.AddCurrentImage(LoadedFrame(image->Document(), Builder.DefaultDelay));
     Redraw();
     ApplyEnabling(e);
 }
@@ -340,12 +335,12 @@ void TFormCreeAnim::BitAutoClick() {
 }
 
 void TFormCreeAnim::BitAnimClick() {
-    if (FormAnim2) FormAnim2->StartPlayback();
+    workspace_.Playback().Start();
     ApplyEnabling(TAnimBuilder::PreviewStarted());
 }
 
 void TFormCreeAnim::BitEnrClick() {
-    const QString chosen = Dialogs().SaveFileName(this, TFormMain::SaveDialogFilter());
+    const QString chosen = Dialogs().SaveFileName(this, SaveDialogFilter());
     if (chosen.isEmpty()) return;
     Builder.Modified = false;
     const QString name = QString::fromStdString(AnimationFileName(chosen.toStdString()));
@@ -353,10 +348,7 @@ void TFormCreeAnim::BitEnrClick() {
         Dialogs().Message(TMsgKind::Confirmation, TButtons::YesNo,
                           QString::fromStdString(OverwriteQuestion(name.toStdString()))) != TAnswer::Yes)
         return;
-    TProgress progress([](const std::string& label, float fraction) {
-        if (ProgressForm) ProgressForm->Label1->setText(QString::fromStdString(label));
-        ShowProgress(fraction);
-    });
+    TProgress progress(workspace_.ProgressReport());
     // The progress window lets events through: the frames written are a copy that no command
     // can change meanwhile.
     const std::vector<TAnimImg> frames = Builder.Frames;
@@ -371,7 +363,7 @@ void TFormCreeAnim::BitQuitClick() {
 }
 
 void TFormCreeAnim::FormShow() {
-    ApplyEnabling(Builder.FormShow(FormMain && FormMain->CurrentImage));
+    ApplyEnabling(Builder.FormShow(workspace_.CurrentImage() != nullptr));
     for (int slot = 1; slot <= 3; ++slot) {
         Images[slot - 1]->resize(kSlotWidth, kSlotHeight);
         ClearSlot(slot);

@@ -24,6 +24,7 @@ class TGifFile;
 namespace orv::ui {
 
 class TThumbnail;
+class TWorkspace;
 
 // The question asked when the builder closes with unsaved changes.
 QString AnimationModifiedQuestion();
@@ -31,7 +32,8 @@ QString AnimationModifiedQuestion();
 class TFormCreeAnim : public QWidget {
     Q_OBJECT
   public:
-    explicit TFormCreeAnim(QWidget* parent = nullptr);
+    explicit TFormCreeAnim(TWorkspace& workspace, QWidget* parent = nullptr);
+    ~TFormCreeAnim() override;
 
     TAnimBuilder Builder;
 
@@ -68,25 +70,25 @@ class TFormCreeAnim : public QWidget {
     void FormShow();
     void FormHide();
 
-    QFrame* Panel1 = nullptr;
+    QFrame* Panel1 = nullptr;             // the three thumbnail slots and their scroll bar
     std::array<TThumbnail*, 3> Images{};  // Image1..Image3
     std::array<QFrame*, 3> Backgrounds{}; // Shape1..Shape3
     std::array<QFrame*, 3> Highlights{};  // Shape4..Shape6, red
     std::array<QLabel*, 3> Captions{};    // Label1..Label3
     QScrollBar* ScrollBar = nullptr;
     QToolButton* BitNew = nullptr;
-    QToolButton* BitSelect = nullptr;
-    QToolButton* BitAjout = nullptr; // "Ajouter l'image courante": enabled while an image window is open
+    QToolButton* BitSelect = nullptr; // "Ajouter un lot d'images"
+    QToolButton* BitAjout = nullptr;  // "Ajouter l'image courante": enabled while an image window is open
     QToolButton* BitUp = nullptr;
     QToolButton* BitDn = nullptr;
-    QToolButton* BitEgual = nullptr;
-    QToolButton* BitAuto = nullptr;
+    QToolButton* BitEgual = nullptr; // "Délais identiques"
+    QToolButton* BitAuto = nullptr;  // the delays from the observation times
     QToolButton* BitEfface = nullptr;
-    QLabel* Label5 = nullptr;
-    QSpinBox* SpinInter = nullptr;
-    QLabel* Label6 = nullptr;
-    QToolButton* BitAnim = nullptr;
-    QToolButton* BitEnr = nullptr;
+    QLabel* Label5 = nullptr;       // "Délai :"
+    QSpinBox* SpinInter = nullptr;  // the delay, in hundredths of a second
+    QLabel* Label6 = nullptr;       // "x 1/100 s"
+    QToolButton* BitAnim = nullptr; // "Voir l'animation"
+    QToolButton* BitEnr = nullptr;  // "Enregister l'animation"
     QToolButton* BitQuit = nullptr;
 
   protected:
@@ -96,6 +98,8 @@ class TFormCreeAnim : public QWidget {
 
   private:
     void CenterCaption(int slot);
+
+    TWorkspace& workspace_;
     bool redrawing_ = false;
 };
 

@@ -1,10 +1,9 @@
+// The animation controls' layout; each handler is one command to the player.
 #include "ui/form_ctrl_anim.h"
 
-#include "core/anim/player_state.h"
 #include "ui/anim_glyphs.h"
 #include "ui/application.h"
-#include "ui/form_anim2.h"
-#include "ui/form_cree_anim.h"
+#include "ui/playback.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -15,23 +14,8 @@ namespace orv::ui {
 
 TFormCtrlAnim* FormCtrlAnim = nullptr;
 
-namespace {
-
-// A step shown by the player, with the slider following it.
-void Apply(const std::optional<TPlayerShow>& shown) {
-    if (!shown || !FormAnim2) return;
-    FormAnim2->ShowFrame(shown->Frame);
-    if (FormCtrlAnim) FormCtrlAnim->TrackBar->setValue(shown->Slider);
-}
-
-const std::vector<TAnimImg>& Frames() {
-    static const std::vector<TAnimImg> none;
-    return FormCreeAnim ? FormCreeAnim->Builder.Frames : none;
-}
-
-} // namespace
-
-TFormCtrlAnim::TFormCtrlAnim(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+TFormCtrlAnim::TFormCtrlAnim(TPlayback& playback, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), playback_(playback) {
     setObjectName("FormCtrlAnim");
     setWindowTitle(QStringLiteral("Contrôles de l'animation"));
     setFixedSize(236, 73);
@@ -80,43 +64,53 @@ TFormCtrlAnim::TFormCtrlAnim(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::W
                 [this, handler] { RunCommand([&] { (this->*handler)(); }); });
         *b.Member = button;
     }
+    connect(&playback_, &TPlayback::SliderReset, this, [this](int maximum) {
+        TrackBar->setMaximum(maximum);
+        TrackBar->setValue(0);
+    });
+    connect(&playback_, &TPlayback::SliderMoved, TrackBar, &QSlider::setValue);
+    connect(&playback_, &TPlayback::ControlsShown, this, [this] {
+        show();
+        raise();
+    });
+    connect(&playback_, &TPlayback::Ended, this, &QWidget::hide);
 }
 
 void TFormCtrlAnim::TrackBarChange() {
-    if (FormAnim2) Apply(FormAnim2->State.SliderMoved(Frames(), TrackBar->value()));
+    playback_.Command(TPlayerCommand::Slider, TrackBar->value());
 }
 
 void TFormCtrlAnim::SpeedButton2Click() {
-    if (FormAnim2) FormAnim2->SetTimerEnabled(false);
+    playback_.Command(TPlayerCommand::Stop);
 }
 
 void TFormCtrlAnim::SpeedButton1Click() {
-    if (FormAnim2) FormAnim2->SetTimerEnabled(true);
+    playback_.Command(TPlayerCommand::Play);
 }
 
 void TFormCtrlAnim::SpeedButton9Click() {
-    if (FormAnim2) Apply(FormAnim2->State.First(Frames()));
+    playback_.Command(TPlayerCommand::First);
 }
 
 void TFormCtrlAnim::SpeedButton3Click() {
-    if (FormAnim2) Apply(FormAnim2->State.Previous(Frames()));
+    playback_.Command(TPlayerCommand::Previous);
 }
 
 void TFormCtrlAnim::SpeedButton7Click() {
-    if (FormAnim2) Apply(FormAnim2->State.Next(Frames()));
+    playback_.Command(TPlayerCommand::Next);
 }
 
 void TFormCtrlAnim::SpeedButton4Click() {
-    if (FormAnim2) Apply(FormAnim2->State.Last(Frames()));
+    playback_.Command(TPlayerCommand::Last);
 }
 
 void TFormCtrlAnim::SpeedButton5Click() {
-    if (FormAnim2) FormAnim2->close();
+    playback_.Command(TPlayerCommand::Close);
     hide();
 }
 
 void TFormCtrlAnim::closeEvent(QCloseEvent* event) {
-    if (FormAnim2) FormAnim2->close();
+    playback_.Command(TPlayerCommand::Close);
     QWidget::closeEvent(event);
 }
 

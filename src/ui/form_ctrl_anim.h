@@ -1,5 +1,6 @@
 // The animation controls: a slider over the frames, stop, start and step buttons, and the
-// button that closes the player and the controls.
+// button that closes the player and the controls. They command the player through the
+// playback channel, and their slider follows what the player shows.
 #pragma once
 
 #include <QWidget>
@@ -9,10 +10,12 @@ class QToolButton;
 
 namespace orv::ui {
 
+class TPlayback;
+
 class TFormCtrlAnim : public QWidget {
     Q_OBJECT
   public:
-    explicit TFormCtrlAnim(QWidget* parent = nullptr);
+    explicit TFormCtrlAnim(TPlayback& playback, QWidget* parent = nullptr);
 
     // Handlers.
     void TrackBarChange();
@@ -25,7 +28,7 @@ class TFormCtrlAnim : public QWidget {
     void SpeedButton5Click(); // closes the player and the controls
 
     QSlider* TrackBar = nullptr;
-    QWidget* Panel1 = nullptr;
+    QWidget* Panel1 = nullptr; // the row of buttons
     QToolButton* SpeedButton2 = nullptr;
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton9 = nullptr;
@@ -37,6 +40,9 @@ class TFormCtrlAnim : public QWidget {
   protected:
     // The close box closes the player, which hides these controls.
     void closeEvent(QCloseEvent* event) override;
+
+  private:
+    TPlayback& playback_;
 };
 
 extern TFormCtrlAnim* FormCtrlAnim;

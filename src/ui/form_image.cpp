@@ -1,3 +1,5 @@
+// The image window: its picture, its activation and closing, and what it does as its
+// document's host.
 #include "ui/form_image.h"
 
 #include "core/document/open_image.h"
@@ -6,23 +8,18 @@
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/display_picture.h"
-#include "ui/form_cree_anim.h"
-#include "ui/form_main.h"
-#include "ui/form_seuils.h"
 #include "ui/image_control.h"
-#include "ui/progress_form.h"
 #include "ui/tool_icons.h"
+#include "ui/workspace.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
-#include <QLabel>
+#include <QMdiArea>
 #include <QMenu>
 #include <QScrollArea>
-#include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
-#include <QToolButton>
 
 namespace orv::ui {
 
@@ -55,7 +52,8 @@ QString ModifiedQuestion() {
     return QStringLiteral("Les informations de ce fichier ont changé !\nVoulez vous l'enregistrer ?");
 }
 
-TFormImage::TFormImage(QWidget* parent) : QMdiSubWindow(parent) {
+TFormImage::TFormImage(TWorkspace& workspace, QWidget* parent)
+    : QMdiSubWindow(parent), TQtDocumentHost(workspace) {
     setObjectName("FormImage");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromStdString(doc_.Caption));
@@ -122,12 +120,12 @@ void TFormImage::ShowImage() {
 }
 
 void TFormImage::FitWindow() {
-    if (!FormMain) return;
+    const QMdiArea* frame = mdiArea();
+    if (!frame) return;
+    // The frame is the main window's client area less its tool bar and status bar.
     const TSize image{Image->width(), Image->height()};
-    const QSize main = FormMain->MainClientSize();
     const auto client =
-        orv::FitWindow(image, TSize{main.width(), main.height()}, FormMain->SpeedPanel->height(),
-                       FormMain->StatusBar->height(), SystemMetrics(this));
+        orv::FitWindow(image, TSize{frame->width(), frame->height()}, 0, 0, SystemMetrics(this));
     if (client) SetClientSize(QSize(client->Width, client->Height));
 }
 
@@ -148,8 +146,9 @@ void TFormImage::SetClientSize(QSize client) {
 }
 
 void TFormImage::FormActivate() {
-    if (!FormMain) return;
-    FormMain->CurrentImage = FormMain->ActiveMDIChild();
+    const QMdiArea* frame = mdiArea();
+    if (!frame) return;
+    Workspace().SetCurrentImage(qobject_cast<TFormImage*>(frame->currentSubWindow()));
     PushThresholds(doc_.HighThreshold, doc_.LowThreshold);
     UpdateImageTools();
 }
@@ -157,10 +156,9 @@ void TFormImage::FormActivate() {
 void TFormImage::ImageMouseMove(int x, int y) {
     // One value read from memory: the picture is not rendered again.
     const auto readout = PixelReadout(doc_, x, y);
-    if (!FormMain || !readout) return;
-    FormMain->SetStatusPanel(0, QString::fromStdString(readout->X));
-    FormMain->SetStatusPanel(1, QString::fromStdString(readout->Y));
-    FormMain->SetStatusPanel(2, QString::fromStdString(readout->Intensity));
+    if (!readout) return;
+    Workspace().ShowReadout(QString::fromStdString(readout->X), QString::fromStdString(readout->Y),
+                            QString::fromStdString(readout->Intensity));
 }
 
 void TFormImage::AjusterlaFentre1Click() {
@@ -181,33 +179,24 @@ void TFormImage::closeEvent(QCloseEvent* event) {
         }
         doc_.Modified = false;
     }
-    if (FormMain && FormMain->CurrentImage == this) FormMain->CurrentImage = nullptr;
+    if (Workspace().CurrentImage() == this) Workspace().SetCurrentImage(nullptr);
     QMdiSubWindow::closeEvent(event);
 }
 
-TAnswer TFormImage::Message(TMsgKind kind, TButtons buttons, const std::string& text) {
-    return Dialogs().Message(kind, buttons, QString::fromStdString(text));
-}
-
 void TFormImage::PushThresholds(double high, double low) {
-    if (FormSeuils) FormSeuils->ShowThresholds(high, low);
+    Workspace().PushThresholds(high, low);
 }
 
 void TFormImage::SetBitAjoutEnabled(bool enabled) {
-    if (FormCreeAnim) FormCreeAnim->BitAjout->setEnabled(enabled);
+    Workspace().SetBitAjoutEnabled(enabled);
 }
 
 void TFormImage::UpdateImageTools() {
-    if (FormMain) FormMain->UpdateImageTools();
+    Workspace().UpdateImageTools();
 }
 
 void TFormImage::CaptionChanged(const std::string& caption) {
     setWindowTitle(QString::fromStdString(caption));
-}
-
-void TFormImage::Progress(const std::string& label, float fraction) {
-    if (ProgressForm) ProgressForm->Label1->setText(QString::fromStdString(label));
-    ShowProgress(fraction);
 }
 
 } // namespace orv::ui

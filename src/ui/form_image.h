@@ -1,11 +1,11 @@
 // An image window: one child of the main window's frame per opened image. It owns the
 // image document, shows its display bitmap at one screen pixel per image pixel inside a
-// scroll area, writes the pixel readout into the main window's status bar, and is the
-// document's host while the document loads.
+// scroll area, reports the pixel readout to the workspace, and is the document's host while
+// the document loads.
 #pragma once
 
-#include "core/image/document_host.h"
 #include "core/image/image_document.h"
+#include "ui/qt_document_host.h"
 
 #include <QMdiSubWindow>
 
@@ -15,14 +15,15 @@ class QScrollArea;
 namespace orv::ui {
 
 class TImageControl;
+class TWorkspace;
 
 // The question asked when a modified image window closes.
 QString ModifiedQuestion();
 
-class TFormImage : public QMdiSubWindow, public TDocumentHost {
+class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     Q_OBJECT
   public:
-    explicit TFormImage(QWidget* parent = nullptr);
+    explicit TFormImage(TWorkspace& workspace, QWidget* parent = nullptr);
     ~TFormImage() override;
 
     TImageDocument& Document() { return doc_; }
@@ -40,7 +41,7 @@ class TFormImage : public QMdiSubWindow, public TDocumentHost {
     // Sizes the picture, fits the window the first time, shows the display bitmap,
     // updates the caption.
     void ShowImage() override;
-    // Sizes the window to its picture within the main window's client area.
+    // Sizes the window to its picture within the frame.
     void FitWindow();
     // What a tool calls after changing this document's thresholds or palette: the image is
     // rendered and shown again, and closing the window will ask whether to save it.
@@ -55,18 +56,16 @@ class TFormImage : public QMdiSubWindow, public TDocumentHost {
     void ImageMouseMove(int x, int y);
     void AjusterlaFentre1Click();
 
-    // What the document asks of its holder.
-    TAnswer Message(TMsgKind kind, TButtons buttons, const std::string& text) override;
+    // What the document asks of its holder, beyond questions and progress.
     void PushThresholds(double high, double low) override;
     void SetBitAjoutEnabled(bool enabled) override;
     void UpdateImageTools() override;
     void CaptionChanged(const std::string& caption) override;
-    void Progress(const std::string& label, float fraction) override;
 
     QScrollArea* ScrollBox = nullptr;
     TImageControl* Image = nullptr;
-    QMenu* PopupMenu1 = nullptr;
-    QAction* AjusterlaFentre1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;         // the picture's context menu
+    QAction* AjusterlaFentre1 = nullptr; // "Ajuster la Fenêtre"
 
   protected:
     // FormClose: asks about a modified document, then lets the frame activate another.

@@ -1,11 +1,12 @@
+// The print dialog's layout, its factor field and its preview of the sheet.
 #include "ui/form_impr.h"
 
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/form_image.h"
-#include "ui/form_main.h"
 #include "ui/image_control.h"
 #include "ui/printer.h"
+#include "ui/workspace.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -45,7 +46,7 @@ int TFactorEdit::valueFromText(const QString& text) const {
     return PrintFactor(text.toStdString());
 }
 
-TFormImpr::TFormImpr(QWidget* parent) : QDialog(parent) {
+TFormImpr::TFormImpr(TWorkspace& workspace, QWidget* parent) : QDialog(parent), workspace_(workspace) {
     setObjectName("FormImpr");
     setWindowTitle(QStringLiteral("Imprimer"));
     setFixedSize(300, 170);
@@ -94,11 +95,12 @@ TPrinter& TFormImpr::Printer() {
 }
 
 bool TFormImpr::ReadSizes() {
-    if (!FormMain || !FormMain->CurrentImage) return false;
+    const TFormImage* image = workspace_.CurrentImage();
+    if (!image) return false;
     const TSize page = Printer().PageSize();
     PageWidth = page.Width;
     PageHeight = page.Height;
-    const TImageControl* control = FormMain->CurrentImage->Image;
+    const TImageControl* control = image->Image;
     const TSize printed = PrintSize(SpinEdit1->value(), {control->width(), control->height()});
     PrintWidth = printed.Width;
     PrintHeight = printed.Height;

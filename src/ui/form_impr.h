@@ -17,6 +17,7 @@ class QRadioButton;
 namespace orv::ui {
 
 class TPrinter;
+class TWorkspace;
 
 // A factor field that lets any whole number be typed and brings it into 1..200 when the
 // field loses the focus; a text that is not a whole number counts as 1.
@@ -34,7 +35,7 @@ class TFactorEdit : public QSpinBox {
 class TFormImpr : public QDialog {
     Q_OBJECT
   public:
-    explicit TFormImpr(QWidget* parent = nullptr);
+    explicit TFormImpr(TWorkspace& workspace, QWidget* parent = nullptr);
 
     // Each time the dialog is shown: page, printed size and sheet from the printer.
     void FormActivate();
@@ -44,14 +45,14 @@ class TFormImpr : public QDialog {
     // The preview from the sizes last computed.
     void DrawPreview();
 
-    QLabel* Label1 = nullptr;
-    TFactorEdit* SpinEdit1 = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
-    QRadioButton* RadioButton1 = nullptr;
-    QRadioButton* RadioButton2 = nullptr;
-    QLabel* ImageImpr = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QPushButton* BitBtn2 = nullptr;
+    QLabel* Label1 = nullptr;             // "Facteur d'agrandissement :"
+    TFactorEdit* SpinEdit1 = nullptr;     // the enlargement factor
+    QGroupBox* GroupBox1 = nullptr;       // "Orientation"
+    QRadioButton* RadioButton1 = nullptr; // "Portrait"
+    QRadioButton* RadioButton2 = nullptr; // "Paysage"
+    QLabel* ImageImpr = nullptr;          // the preview of the sheet
+    QPushButton* BitBtn1 = nullptr;       // "OK"
+    QPushButton* BitBtn2 = nullptr;       // "Annuler"
 
     int32_t SheetWidth = 0;
     int32_t SheetHeight = 0;
@@ -69,6 +70,8 @@ class TFormImpr : public QDialog {
     void SetSheet(TSize sheet);
     // The printer turned at once, the sheet from its new page.
     void ChooseOrientation(TOrientation orientation);
+
+    TWorkspace& workspace_;
 };
 
 extern TFormImpr* FormImpr;

@@ -3,14 +3,12 @@
 #include "ui/form_main.h"
 
 #include "core/image/image_document.h"
+#include "core/tools/enabling_rules.h"
 #include "ui/app_info.h"
 #include "ui/application.h"
-#include "ui/form_apropos.h"
-#include "ui/form_cree_anim.h"
 #include "ui/form_image.h"
-#include "ui/form_pal.h"
-#include "ui/form_seuils.h"
 #include "ui/tool_icons.h"
+#include "ui/workspace.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -32,7 +30,7 @@ namespace orv::ui {
 
 TFormMain* FormMain = nullptr;
 
-TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
+TFormMain::TFormMain(TWorkspace& workspace, QWidget* parent) : QMainWindow(parent), workspace_(workspace) {
     setObjectName("FormMain");
     setWindowTitle(ApplicationTitle());
     setWindowIcon(QIcon(DrawPicture(TPicture::AboutIcon, 32)));
@@ -58,14 +56,24 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     CreateStatusBar();
     setAcceptDrops(true);
 
+    workspace_.SetFrame(MdiArea);
+    connect(&workspace_, &TWorkspace::RuleApplied, this,
+            [this](const auto& states) { ApplyRuleTo(*this, states); });
+    connect(&workspace_, &TWorkspace::ReadoutShown, this,
+            [this](const QString& x, const QString& y, const QString& intensity) {
+                SetStatusPanel(0, x);
+                SetStatusPanel(1, y);
+                SetStatusPanel(2, intensity);
+            });
     connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFormMain::SubWindowActivated);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TFormMain::UpdateMenuItems);
-    ApplyRule(MainWindowStartRule());
+    ApplyRuleTo(*this, MainWindowStartRule());
 }
 
 TFormMain::~TFormMain() {
     disconnect(qApp, &QGuiApplication::focusWindowChanged, this, &TFormMain::UpdateMenuItems);
     disconnect(MdiArea, nullptr, this, nullptr);
+    disconnect(&workspace_, nullptr, this, nullptr);
 }
 
 void TFormMain::CreateSpeedPanel() {
@@ -195,6 +203,10 @@ int TFormMain::MDIChildCount() const {
     return static_cast<int>(MdiArea->subWindowList().size());
 }
 
+TFormImage* TFormMain::CurrentImage() const {
+    return workspace_.CurrentImage();
+}
+
 TFormImage* TFormMain::ActiveMDIChild() const {
     return qobject_cast<TFormImage*>(MdiArea->currentSubWindow());
 }
@@ -227,36 +239,14 @@ void TFormMain::SubWindowActivated(QMdiSubWindow* window) {
     UpdateMenuItems();
 }
 
-void TFormMain::ApplyRule(const std::vector<TControlState>& states) {
-    for (const TControlState& s : states) {
-        QWidget* window = nullptr;
-        if (s.Window == "FormMain")
-            window = this;
-        else if (s.Window == "FormSeuils")
-            window = FormSeuils;
-        else if (s.Window == "FormPal")
-            window = FormPal;
-        else if (s.Window == "FormCreeAnim")
-            window = FormCreeAnim;
-        if (!window) continue;
-        QObject* control =
-            window->findChild<QObject*>(QString::fromLatin1(s.Control.data(), s.Control.size()));
-        if (auto* action = qobject_cast<QAction*>(control))
-            action->setEnabled(s.Enabled);
-        else if (auto* widget = qobject_cast<QWidget*>(control))
-            widget->setEnabled(s.Enabled);
-    }
-}
-
 void TFormMain::UpdateMenuItems() {
     const TFormImage* active = ActiveMDIChild();
-    ApplyRule(MenuItemsRule(MDIChildCount(),
-                            active ? std::optional<uint8_t>(active->Document().Kind) : std::nullopt));
+    workspace_.ApplyRule(MenuItemsRule(
+        MDIChildCount(), active ? std::optional<uint8_t>(active->Document().Kind) : std::nullopt));
 }
 
 void TFormMain::UpdateImageTools() {
-    ApplyRule(
-        ImageToolsRule(CurrentImage ? std::optional<uint8_t>(CurrentImage->Document().Kind) : std::nullopt));
+    workspace_.UpdateImageTools();
 }
 
 void TFormMain::UpdateWindowList() {
@@ -345,9 +335,14 @@ void TFormMain::WindowMinimizeItemClick() {
         (*it)->showMinimized();
 }
 
+void TFormMain::ShowTool(QWidget* tool) {
+    if (!tool) return;
+    tool->show();
+    tool->raise();
+}
+
 void TFormMain::SpeedSeuilsClick() {
-    FormSeuils->show();
-    FormSeuils->raise();
+    ShowTool(tools_.Seuils);
 }
 
 void TFormMain::RglagesdesSeuils1Click() {
@@ -355,8 +350,7 @@ void TFormMain::RglagesdesSeuils1Click() {
 }
 
 void TFormMain::SpeedPalClick() {
-    FormPal->show();
-    FormPal->raise();
+    ShowTool(tools_.Pal);
 }
 
 void TFormMain::Palettes1Click() {
@@ -364,8 +358,7 @@ void TFormMain::Palettes1Click() {
 }
 
 void TFormMain::SpeedButton1Click() {
-    FormCreeAnim->show();
-    FormCreeAnim->raise();
+    ShowTool(tools_.CreeAnim);
 }
 
 void TFormMain::Animation1Click() {
@@ -373,7 +366,7 @@ void TFormMain::Animation1Click() {
 }
 
 void TFormMain::HelpAboutItemClick() {
-    Dialogs().Exec(*FormAPropos);
+    if (tools_.APropos) Dialogs().Exec(*tools_.APropos);
 }
 
 void TFormMain::Rubriquesdaide1Click() {

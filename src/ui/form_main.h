@@ -1,10 +1,9 @@
 // The main window: a frame of image windows with the menus, the tool buttons of
-// SpeedPanel and the status bar. It keeps CurrentImage, the image window activated last,
-// and the two enabling rules that keep commands and tool controls usable only when they
-// can act.
+// SpeedPanel and the status bar. It runs the two enabling rules that keep commands and tool
+// controls usable only when they can act; the workspace keeps the current image and carries
+// the rules to the tool windows.
 #pragma once
 
-#include "core/tools/enabling_rules.h"
 #include "ui/dialogs.h"
 
 #include <QMainWindow>
@@ -12,6 +11,7 @@
 
 #include <array>
 
+class QDialog;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -22,18 +22,34 @@ class QToolButton;
 namespace orv::ui {
 
 class TFormImage;
+class TFormImpr;
+class TStat;
+class TWorkspace;
 
 // "Enregistrer sous Gif"'s question when the file exists.
 QString OverwriteGifQuestion(const QString& fileName);
 
+// The tool windows the main window's commands show.
+struct TToolWindows {
+    QWidget* Seuils = nullptr;
+    QWidget* Pal = nullptr;
+    QWidget* CreeAnim = nullptr;
+    TStat* Stat = nullptr;
+    TFormImpr* Impr = nullptr;
+    QDialog* APropos = nullptr;
+};
+
 class TFormMain : public QMainWindow {
     Q_OBJECT
   public:
-    explicit TFormMain(QWidget* parent = nullptr);
+    explicit TFormMain(TWorkspace& workspace, QWidget* parent = nullptr);
     ~TFormMain() override; // FormDestroy
 
+    // The tool windows exist after the main window: the program hands them over.
+    void SetToolWindows(const TToolWindows& tools) { tools_ = tools; }
+
     // The image window activated last; empty when none is (or after "Tout fermer").
-    QPointer<TFormImage> CurrentImage;
+    TFormImage* CurrentImage() const;
 
     // The frame.
     int MDIChildCount() const;
@@ -58,7 +74,6 @@ class TFormMain : public QMainWindow {
     void UpdateWindowList();
 
     static QList<TFileFilter> OpenDialogFilter();
-    static QList<TFileFilter> SaveDialogFilter();
 
     // Handlers.
     void FileOpenItemClick();
@@ -95,38 +110,38 @@ class TFormMain : public QMainWindow {
     QToolButton* SpeedPal = nullptr;
     QToolButton* SpeedSeuils = nullptr;
     QToolButton* SpeedStat = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton1 = nullptr; // "Créer une animation"
     QMdiArea* MdiArea = nullptr;
     QStatusBar* StatusBar = nullptr;
-    std::array<QLabel*, 4> StatusPanels{};
+    std::array<QLabel*, 4> StatusPanels{}; // X, Y, intensity, and a spare one
 
-    QMenu* File1 = nullptr;
+    QMenu* File1 = nullptr; // "Fichier"
     QAction* FileOpenItem = nullptr;
     QAction* Ouvrirunlot1 = nullptr;
     QAction* FileSaveItem = nullptr;
     QAction* EnregistrersousGif1 = nullptr;
-    QAction* Toutenrgistrer1 = nullptr;
+    QAction* Toutenrgistrer1 = nullptr; // "Tout enregistrer": every PIC and FITS image saved
     QAction* FileCloseItem = nullptr;
     QAction* Toutfermer1 = nullptr;
-    QAction* N1 = nullptr;
+    QAction* N1 = nullptr; // separator before the printing commands
     QAction* Configurationdelimpression1 = nullptr;
     QAction* Imprimer1 = nullptr;
-    QAction* N4 = nullptr;
+    QAction* N4 = nullptr; // separator before "Quitter"
     QAction* FileExitItem = nullptr;
     QMenu* Visualisation1 = nullptr;
     QAction* RglagesdesSeuils1 = nullptr;
     QAction* Palettes1 = nullptr;
-    QAction* N7 = nullptr;
+    QAction* N7 = nullptr; // separator before "Créer une Animation"
     QAction* Animation1 = nullptr;
-    QMenu* Window1 = nullptr;
+    QMenu* Window1 = nullptr; // "Fenêtre"
     QAction* Dupliquer1 = nullptr;
     QAction* WindowCascadeItem = nullptr;
     QAction* WindowTileItem = nullptr;
     QAction* WindowArrangeItem = nullptr;
     QAction* WindowMinimizeItem = nullptr;
-    QMenu* Help1 = nullptr;
+    QMenu* Help1 = nullptr; // "Aide"
     QAction* Rubriquesdaide1 = nullptr;
-    QAction* N2 = nullptr;
+    QAction* N2 = nullptr; // separator before "A propos"
     QAction* HelpAboutItem = nullptr;
 
   signals:
@@ -142,9 +157,11 @@ class TFormMain : public QMainWindow {
     void CreateSpeedPanel();
     void CreateMenus();
     void CreateStatusBar();
-    void ApplyRule(const std::vector<TControlState>& states);
     void SubWindowActivated(QMdiSubWindow* window);
+    void ShowTool(QWidget* tool);
 
+    TWorkspace& workspace_;
+    TToolWindows tools_;
     QPointer<TFormImage> lastActivated_;
     bool closingAll_ = false;
     QList<QAction*> windowListActions_;

@@ -9,8 +9,8 @@
 #include "ui/application.h"
 #include "ui/form_cree_anim.h"
 #include "ui/form_image.h"
-#include "ui/form_select_lot.h"
 #include "ui/image_control.h"
+#include "ui/workspace.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -34,12 +34,8 @@ QList<TFileFilter> TFormMain::OpenDialogFilter() {
     };
 }
 
-QList<TFileFilter> TFormMain::SaveDialogFilter() {
-    return {{QStringLiteral("Image Gif (*.gif)"), QStringLiteral("*.Gif")}};
-}
-
 TFormImage* TFormMain::CreateImageWindow() {
-    auto* window = new TFormImage;
+    auto* window = new TFormImage(workspace_);
     MdiArea->addSubWindow(window);
     window->move(0, 0);
     window->show();
@@ -50,7 +46,7 @@ TFormImage* TFormMain::CreateImageWindow() {
 
 void TFormMain::DiscardImageWindow(TFormImage* window) {
     if (!window) return;
-    if (CurrentImage == window) CurrentImage = nullptr;
+    if (CurrentImage() == window) workspace_.SetCurrentImage(nullptr);
     delete window; // the frame activates another child, if any
     UpdateMenuItems();
 }
@@ -87,9 +83,8 @@ void TFormMain::OpenFile(const QString& fileName) {
 }
 
 void TFormMain::Ouvrirunlot1Click() {
-    if (Dialogs().Exec(*FormSelectLot) != QDialog::Accepted) return;
     // One window per entry, in list order, each read before the next window is made.
-    for (const std::string& path : FormSelectLot->BatchPaths()) {
+    for (const std::string& path : workspace_.ChooseBatch()) {
         QPointer<TFormImage> window = CreateImageWindow();
         const TLoadResult result = window->OpenImage(QString::fromStdString(path));
         if (window && result == TLoadResult::Refused) DiscardImageWindow(window);
@@ -97,8 +92,7 @@ void TFormMain::Ouvrirunlot1Click() {
 }
 
 void TFormMain::FileSaveItemClick() {
-    if (!CurrentImage) return;
-    CurrentImage->SaveByKind();
+    if (TFormImage* image = CurrentImage()) image->SaveByKind();
 }
 
 void TFormMain::Toutenrgistrer1Click() {
@@ -120,13 +114,13 @@ void TFormMain::Toutfermer1Click() {
         delete victim;
     }
     closingAll_ = false;
-    CurrentImage = nullptr;
+    workspace_.SetCurrentImage(nullptr);
     lastActivated_ = nullptr;
     UpdateMenuItems();
 }
 
 void TFormMain::Dupliquer1Click() {
-    QPointer<TFormImage> source = CurrentImage;
+    QPointer<TFormImage> source = CurrentImage();
     if (!source) return;
     TFormImage* target = CreateImageWindow();
     CopyImage(source, target);

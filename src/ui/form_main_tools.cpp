@@ -10,8 +10,8 @@
 #include "ui/form_impr.h"
 #include "ui/image_control.h"
 #include "ui/printer.h"
-#include "ui/progress_form.h"
 #include "ui/stat.h"
+#include "ui/workspace.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,9 +23,8 @@ namespace {
 
 // Hides the progress window however the work ends.
 struct TProgressDone {
-    ~TProgressDone() {
-        if (ProgressForm) ProgressForm->hide();
-    }
+    TWorkspace& Workspace;
+    ~TProgressDone() { Workspace.HideProgress(); }
 };
 
 } // namespace
@@ -35,11 +34,11 @@ QString OverwriteGifQuestion(const QString& fileName) {
 }
 
 void TFormMain::SpeedStatClick() {
-    if (!CurrentImage) return;
-    const TImageDocument& doc = CurrentImage->Document();
+    if (!CurrentImage() || !tools_.Stat) return;
+    const TImageDocument& doc = CurrentImage()->Document();
     if (doc.Kind == kKindGif || doc.Kind == kKindBmp || doc.Kind == kKindEmpty) return;
-    Stat->ShowStatistics(ComputeStatistics(doc));
-    Dialogs().Exec(*Stat);
+    tools_.Stat->ShowStatistics(ComputeStatistics(doc));
+    Dialogs().Exec(*tools_.Stat);
 }
 
 void TFormMain::Configurationdelimpression1Click() {
@@ -47,21 +46,22 @@ void TFormMain::Configurationdelimpression1Click() {
 }
 
 void TFormMain::Imprimer1Click() {
-    QPointer<TFormImage> image = CurrentImage;
-    if (!image || image->Document().Kind == kKindEmpty) return;
+    QPointer<TFormImage> image = CurrentImage();
+    TFormImpr* dialog = tools_.Impr;
+    if (!image || !dialog || image->Document().Kind == kKindEmpty) return;
     TPrinter& printer = Dialogs().Printer();
     // The choice shown follows the printer; each one sets it again and draws the preview.
     if (printer.Orientation() == TOrientation::Portrait) {
-        FormImpr->RadioButton1->setChecked(true);
-        FormImpr->RadioButton1Click();
+        dialog->RadioButton1->setChecked(true);
+        dialog->RadioButton1Click();
     } else {
-        FormImpr->RadioButton2->setChecked(true);
-        FormImpr->RadioButton2Click();
+        dialog->RadioButton2->setChecked(true);
+        dialog->RadioButton2Click();
     }
-    FormImpr->FormActivate();
-    if (Dialogs().Exec(*FormImpr) != QDialog::Accepted || !image) return;
+    dialog->FormActivate();
+    if (Dialogs().Exec(*dialog) != QDialog::Accepted || !image) return;
     const TRectangle r =
-        PrintRectangle(FormImpr->SpinEdit1->value(), {image->Image->width(), image->Image->height()});
+        PrintRectangle(dialog->SpinEdit1->value(), {image->Image->width(), image->Image->height()});
     printer.PrintPicture(image->Image->Picture(), QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top),
                          QStringLiteral("Orvanel - ") + QFileInfo(image->FileName()).fileName());
 }
@@ -69,7 +69,7 @@ void TFormMain::Imprimer1Click() {
 void TFormMain::EnregistrersousGif1Click() {
     QString name = Dialogs().SaveFileName(this, SaveDialogFilter());
     if (name.isEmpty()) return;
-    QPointer<TFormImage> image = CurrentImage;
+    QPointer<TFormImage> image = CurrentImage();
     if (!image) return;
     if (ExtractFileExt(name.toStdString()).empty()) name += QStringLiteral(".gif");
     const std::string path = QFile::encodeName(name).toStdString();
@@ -77,7 +77,7 @@ void TFormMain::EnregistrersousGif1Click() {
                                               OverwriteGifQuestion(name)) != TAnswer::Yes)
         return;
     {
-        TProgressDone done;
+        TProgressDone done{workspace_};
         WriteDisplayedPictureAsGif(image->Document(), path, *image);
     }
     if (!image) return;

@@ -1,9 +1,10 @@
+// The palette tool's list and what a click on it does.
 #include "ui/form_pal.h"
 
 #include "core/formats/palette_file.h"
 #include "ui/application.h"
 #include "ui/form_image.h"
-#include "ui/form_main.h"
+#include "ui/workspace.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,7 +22,8 @@ QStringList PaletteFiles(const QString& directory) {
     return QDir(directory).entryList({QStringLiteral("*.pal")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
-TFormPal::TFormPal(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+TFormPal::TFormPal(TWorkspace& workspace, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), workspace_(workspace) {
     setObjectName("FormPal");
     setWindowTitle(QStringLiteral("Palettes"));
     resize(160, 220);
@@ -42,6 +44,8 @@ TFormPal::TFormPal(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStays
         if (item && QGuiApplication::mouseButtons() == Qt::NoButton)
             RunCommand([this] { FileListBox1Click(); });
     });
+    connect(&workspace_, &TWorkspace::RuleApplied, this,
+            [this](const auto& states) { ApplyRuleTo(*this, states); });
 }
 
 void TFormPal::ReadList() {
@@ -56,10 +60,10 @@ void TFormPal::showEvent(QShowEvent* event) {
 }
 
 void TFormPal::FileListBox1Click() {
-    if (!FormMain || !FormMain->CurrentImage) return;
+    TFormImage* image = workspace_.CurrentImage();
+    if (!image) return;
     const QListWidgetItem* item = FileListBox1->currentItem();
     if (!item) return;
-    TFormImage* image = FormMain->CurrentImage;
     const QString path = QDir(Directory).filePath(item->text());
     TImageDocument& doc = image->Document();
     // A new palette is a change of display, like new thresholds: closing asks to save.

@@ -11,20 +11,22 @@ class QListWidget;
 
 namespace orv::ui {
 
+class TWorkspace;
+
 // The palette files of a folder, sorted by name; the mask ignores case.
 QStringList PaletteFiles(const QString& directory);
 
 class TFormPal : public QWidget {
     Q_OBJECT
   public:
-    explicit TFormPal(QWidget* parent = nullptr);
+    explicit TFormPal(TWorkspace& workspace, QWidget* parent = nullptr);
 
     // Fills the list from Directory, once.
     void ReadList();
     // Applies the selected file to the current image.
     void FileListBox1Click();
 
-    QListWidget* FileListBox1 = nullptr;
+    QListWidget* FileListBox1 = nullptr; // the palette files
     // The working directory at start: palettes are looked for there.
     QString Directory;
 
@@ -32,6 +34,7 @@ class TFormPal : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
+    TWorkspace& workspace_;
     bool listRead_ = false;
 };
 

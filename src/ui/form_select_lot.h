@@ -42,33 +42,33 @@ class TFormSelectLot : public QDialog {
     // Handlers.
     void BitBtnAjoutClick();
     void BitBtnSuppClick();
-    void BitBtn5Click();
-    void BitBtn6Click();
-    void BitBtn3Click();
-    void BitBtn7Click();
+    void BitBtn5Click(); // every file of the folder shown
+    void BitBtn6Click(); // the selection list emptied
+    void BitBtn3Click(); // the series of the selected file into the filter fields
+    void BitBtn7Click(); // the series named in EditFiltre added
     void FileListBoxKeyDown(int key);
     void FilterComboBox1Change();
     void FormActivate();
 
-    QComboBox* DriveComboBox1 = nullptr;
-    QTreeWidget* DirectoryListBox1 = nullptr;
-    QComboBox* FilterComboBox1 = nullptr;
-    QListWidget* FileListBox = nullptr;
-    QPushButton* BitBtn3 = nullptr;
-    QLabel* Label2 = nullptr;
-    QSpinBox* SpinHaut = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* EditFiltre = nullptr;
-    QLabel* Label3 = nullptr;
-    QSpinBox* SpinBas = nullptr;
-    QPushButton* BitBtn7 = nullptr;
+    QComboBox* DriveComboBox1 = nullptr;      // the drives
+    QTreeWidget* DirectoryListBox1 = nullptr; // the folders, from the root to the one shown
+    QComboBox* FilterComboBox1 = nullptr;     // the file types
+    QListWidget* FileListBox = nullptr;       // the files of the folder shown
+    QPushButton* BitBtn3 = nullptr;           // "&Filtre": the series of the selected file
+    QLabel* Label2 = nullptr;                 // "Index Haut :"
+    QSpinBox* SpinHaut = nullptr;             // the series' highest number
+    QLabel* Label4 = nullptr;                 // "Filtre :"
+    QLineEdit* EditFiltre = nullptr;          // the series' name before its number
+    QLabel* Label3 = nullptr;                 // "Index Bas :"
+    QSpinBox* SpinBas = nullptr;              // the series' lowest number
+    QPushButton* BitBtn7 = nullptr;           // "F&iltre": adds the whole series
     QPushButton* BitBtnAjout = nullptr;
     QPushButton* BitBtnSupp = nullptr;
-    QPushButton* BitBtn5 = nullptr;
-    QPushButton* BitBtn6 = nullptr;
-    QPushButton* BitBtn4 = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QListWidget* ListBox = nullptr;
+    QPushButton* BitBtn5 = nullptr; // "&Tout Ajouter"
+    QPushButton* BitBtn6 = nullptr; // "T&out Supprimmer"
+    QPushButton* BitBtn4 = nullptr; // "Annuler"
+    QPushButton* BitBtn1 = nullptr; // "OK"
+    QListWidget* ListBox = nullptr; // the selection list: the batch, in order
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,11 +1,12 @@
+// The threshold dialog's layout and handlers; every change of thresholds goes through Act.
 #include "ui/form_seuils.h"
 
 #include "core/image/statistics.h"
 #include "core/tools/threshold_presets.h"
 #include "ui/application.h"
 #include "ui/form_image.h"
-#include "ui/form_main.h"
 #include "ui/tool_icons.h"
+#include "ui/workspace.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -59,7 +60,8 @@ QToolButton* Glyph(QWidget* parent, TPicture picture) {
 
 } // namespace
 
-TFormSeuils::TFormSeuils(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+TFormSeuils::TFormSeuils(TWorkspace& workspace, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), workspace_(workspace) {
     setObjectName("FormSeuils");
     setWindowTitle(QStringLiteral("Reglage des seuils"));
     setFixedSize(416, 168);
@@ -162,6 +164,14 @@ TFormSeuils::TFormSeuils(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Windo
             [this](int position) { RunCommand([&] { ScrollBarsbScroll(position); }); });
     editsh->installEventFilter(this);
     Editsb->installEventFilter(this);
+    connect(&workspace_, &TWorkspace::ThresholdsPushed, this, &TFormSeuils::ShowThresholds);
+    connect(&workspace_, &TWorkspace::RuleApplied, this,
+            [this](const auto& states) { ApplyRuleTo(*this, states); });
+}
+
+TImageDocument* TFormSeuils::Document() const {
+    TFormImage* image = workspace_.CurrentImage();
+    return image ? &image->Document() : nullptr;
 }
 
 void TFormSeuils::ShowThresholds(double high, double low) {
@@ -177,10 +187,9 @@ TThresholdState TFormSeuils::State() const {
     s.HighText = editsh->text().toStdString();
     s.LowText = Editsb->text().toStdString();
     s.Steps = {ScrollBarsh->singleStep(), ScrollBarsh->pageStep()};
-    if (FormMain && FormMain->CurrentImage) {
-        const TImageDocument& doc = FormMain->CurrentImage->Document();
-        s.HighThreshold = doc.HighThreshold;
-        s.LowThreshold = doc.LowThreshold;
+    if (const TImageDocument* doc = Document()) {
+        s.HighThreshold = doc->HighThreshold;
+        s.LowThreshold = doc->LowThreshold;
     }
     return s;
 }
@@ -194,16 +203,15 @@ void TFormSeuils::WriteState(const TThresholdState& s) {
     }
     editsh->setText(QString::fromStdString(s.HighText));
     Editsb->setText(QString::fromStdString(s.LowText));
-    if (FormMain && FormMain->CurrentImage) {
-        TImageDocument& doc = FormMain->CurrentImage->Document();
-        doc.HighThreshold = s.HighThreshold;
-        doc.LowThreshold = s.LowThreshold;
+    if (TImageDocument* doc = Document()) {
+        doc->HighThreshold = s.HighThreshold;
+        doc->LowThreshold = s.LowThreshold;
     }
 }
 
 void TFormSeuils::Act(const std::function<void(TThresholdState&)>& step) {
-    if (!FormMain || !FormMain->CurrentImage) return;
-    TFormImage* image = FormMain->CurrentImage;
+    TFormImage* image = workspace_.CurrentImage();
+    if (!image) return;
     TThresholdState s = State();
     const double high = s.HighThreshold, low = s.LowThreshold;
     try {
@@ -301,16 +309,15 @@ void TFormSeuils::ButtonConppClick() {
 }
 
 void TFormSeuils::InvertClick() {
-    if (!FormMain || !FormMain->CurrentImage || !InversionApplies(FormMain->CurrentImage->Document().Kind))
-        return;
+    const TImageDocument* doc = Document();
+    if (!doc || !InversionApplies(doc->Kind)) return;
     Act([](TThresholdState& s) { InvertThresholds(s); });
 }
 
 void TFormSeuils::Preset(void (*preset)(TThresholdState&, const TStatistics&)) {
-    if (!FormMain || !FormMain->CurrentImage) return;
-    const TImageDocument& doc = FormMain->CurrentImage->Document();
-    if (!PresetsApply(doc.Kind)) return;
-    const TStatistics stats = ComputeStatistics(doc);
+    const TImageDocument* doc = Document();
+    if (!doc || !PresetsApply(doc->Kind)) return;
+    const TStatistics stats = ComputeStatistics(*doc);
     Act([&](TThresholdState& s) { preset(s, stats); });
 }
 

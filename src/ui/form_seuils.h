@@ -1,7 +1,7 @@
 // The threshold dialog: high and low thresholds of the current image through scroll bars,
 // edit boxes, brightness and contrast steps, presets and inversion. A tool window on top.
-// The buttons, edit boxes, bars and speed choices start disabled; the main window's
-// enabling rules give them to PIC, FITS and CPA images.
+// The buttons, edit boxes, bars and speed choices start disabled; the enabling rules the
+// workspace carries give them to PIC, FITS and CPA images.
 #pragma once
 
 #include "core/image/statistics.h"
@@ -22,10 +22,12 @@ class QToolButton;
 
 namespace orv::ui {
 
+class TWorkspace;
+
 class TFormSeuils : public QWidget {
     Q_OBJECT
   public:
-    explicit TFormSeuils(QWidget* parent = nullptr);
+    explicit TFormSeuils(TWorkspace& workspace, QWidget* parent = nullptr);
 
     // What a document does when it is activated or loaded: bars at the rounded
     // thresholds (clamped by the bars), edit boxes with the thresholds as reals.
@@ -63,19 +65,21 @@ class TFormSeuils : public QWidget {
     void StelClick();
     void PlanetClick();
 
+    // "sh" and "sb": seuil haut and seuil bas, the high and low thresholds.
     QScrollBar* ScrollBarsh = nullptr;
     QScrollBar* ScrollBarsb = nullptr;
     QLineEdit* editsh = nullptr;
     QLineEdit* Editsb = nullptr;
     QLabel* SH = nullptr;
     QLabel* SB = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr; // "Vitesse": the speed of the steps
     QRadioButton* Fast = nullptr;
     QRadioButton* Normal = nullptr;
     QRadioButton* Slow = nullptr;
+    // Brightness (Lum) and contrast (Con) steps: mm and m down, p and pp up.
     QPushButton* ButtonLummm = nullptr;
     QPushButton* ButtonLumm = nullptr;
-    QLabel* Label4 = nullptr;
+    QLabel* Label4 = nullptr; // "Luminosite"
     QPushButton* ButtonLump = nullptr;
     QPushButton* ButtonLumpp = nullptr;
     QPushButton* ButtonConmm = nullptr;
@@ -84,17 +88,21 @@ class TFormSeuils : public QWidget {
     QPushButton* ButtonConp = nullptr;
     QPushButton* ButtonConpp = nullptr;
     QToolButton* Invert = nullptr;
-    QToolButton* Stel = nullptr;
+    QToolButton* Stel = nullptr; // the deep-sky preset
     QToolButton* Planet = nullptr;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The current image's document; none without a current image.
+    TImageDocument* Document() const;
     void Act(const std::function<void(TThresholdState&)>& step);
     void SetSteps(TSpeed speed);
     // A preset from the current image's statistics: not for a bitmap or an empty document.
     void Preset(void (*preset)(TThresholdState&, const TStatistics&));
+
+    TWorkspace& workspace_;
 };
 
 extern TFormSeuils* FormSeuils;

@@ -1,3 +1,4 @@
+// The start order of the windows and their destruction in the reverse order.
 #include "ui/program.h"
 
 #include "ui/dialogs.h"
@@ -12,6 +13,7 @@
 #include "ui/form_seuils.h"
 #include "ui/progress_form.h"
 #include "ui/stat.h"
+#include "ui/workspace.h"
 
 #include <QApplication>
 
@@ -29,17 +31,21 @@ template <typename T> void Destroy(T*& window) {
 TProgram::TProgram(TDialogs& dialogs) {
     SetDialogs(&dialogs);
     ProgressForm = new TProgressForm;
-    FormMain = new TFormMain;
+    workspace_ = std::make_unique<TWorkspace>(ProgressForm);
+    TWorkspace& workspace = *workspace_;
+    FormMain = mainWindow_ = new TFormMain(workspace);
     // The tool windows belong to the main window: they stay above it and go with it.
-    FormSeuils = new TFormSeuils(FormMain);
-    FormImpr = new TFormImpr(FormMain);
-    FormPal = new TFormPal(FormMain);
+    FormSeuils = new TFormSeuils(workspace, FormMain);
+    FormImpr = new TFormImpr(workspace, FormMain);
+    FormPal = new TFormPal(workspace, FormMain);
     FormSelectLot = new TFormSelectLot(FormMain);
-    FormCreeAnim = new TFormCreeAnim(FormMain);
-    FormCtrlAnim = new TFormCtrlAnim(FormMain);
-    FormAnim2 = new TFormAnim2(FormMain);
+    FormCreeAnim = new TFormCreeAnim(workspace, FormMain);
+    FormCtrlAnim = new TFormCtrlAnim(workspace.Playback(), FormMain);
+    FormAnim2 = new TFormAnim2(workspace.Playback(), FormMain);
     Stat = new TStat(FormMain);
     FormAPropos = new TFormAPropos(FormMain);
+    workspace.SetBatchTool(FormSelectLot);
+    FormMain->SetToolWindows({FormSeuils, FormPal, FormCreeAnim, Stat, FormImpr, FormAPropos});
 }
 
 TProgram::~TProgram() {
@@ -56,7 +62,9 @@ TProgram::~TProgram() {
     Destroy(FormSeuils);
     // Image windows go with the frame, without their close handlers: quitting asks nothing.
     Destroy(FormMain);
+    mainWindow_ = nullptr;
     Destroy(ProgressForm);
+    workspace_.reset();
     SetDialogs(nullptr);
 }
 

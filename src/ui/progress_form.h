@@ -22,7 +22,7 @@ class TProgressForm : public QWidget {
 
     void SetProgress(float fraction);
 
-    QLabel* Label1 = nullptr;
+    QLabel* Label1 = nullptr; // what is being done
     QProgressBar* Gauge1 = nullptr;
 };
 

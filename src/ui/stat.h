@@ -21,6 +21,7 @@ class TStat : public QDialog {
     // The five values into their panels.
     void ShowStatistics(const TStatistics& statistics);
 
+    // IntXxx: a value's caption ("intitulé"); PanelXxx: the value.
     QLabel* IntMin = nullptr;
     QLabel* PanelMin = nullptr;
     QLabel* IntMax = nullptr;
@@ -29,7 +30,7 @@ class TStat : public QDialog {
     QLabel* PanelMoy = nullptr;
     QLabel* IntMed = nullptr;
     QLabel* PanelMed = nullptr;
-    QLabel* EcartType = nullptr;
+    QLabel* EcartType = nullptr; // the standard deviation's caption
     QLabel* PanelEcart = nullptr;
     QPushButton* OKBtn = nullptr;
 

@@ -41,7 +41,7 @@ TEST_F(ProgramTest, DuplicateIsNamedAfterTheWindowCountInTheSourceFolder) {
     ASSERT_EQ(FormMain->MDIChildCount(), 2);
     TFormImage* t = FormMain->ActiveMDIChild();
     ASSERT_NE(t, s);
-    EXPECT_EQ(FormMain->CurrentImage, t);
+    EXPECT_EQ(FormMain->CurrentImage(), t);
     const TImageDocument& d = t->Document();
     EXPECT_EQ(d.FileName, dir + "Image2.Fit");
     EXPECT_EQ(t->windowTitle(), "Image : Image2.Fit (20x10) Entier 16 bits");
@@ -104,7 +104,7 @@ TEST_F(ProgramTest, ClosingAModifiedWindowAsksInAnErrorBox) {
     EXPECT_EQ(dialogs.Messages[0].Text,
               "Les informations de ce fichier ont changé !\nVoulez vous l'enregistrer ?");
     EXPECT_EQ(FormMain->MDIChildCount(), 0);
-    EXPECT_EQ(FormMain->CurrentImage, nullptr);
+    EXPECT_EQ(FormMain->CurrentImage(), nullptr);
 }
 
 TEST_F(ProgramTest, AnUnchangedWindowClosesWithoutAQuestion) {
@@ -179,7 +179,7 @@ TEST_F(ProgramTest, ARefusedFileLeavesNoWindow) {
     const QString path = QString::fromStdString(Touch(folder.filePath("broken.fit")));
     FormMain->OpenFile(path);
     EXPECT_EQ(FormMain->MDIChildCount(), 0);
-    EXPECT_EQ(FormMain->CurrentImage, nullptr);
+    EXPECT_EQ(FormMain->CurrentImage(), nullptr);
     EXPECT_FALSE(dialogs.Messages.isEmpty()); // the reader says why
     EXPECT_FALSE(FormMain->FileCloseItem->isEnabled());
 }

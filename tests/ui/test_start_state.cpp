@@ -38,7 +38,7 @@ TEST_F(ProgramTest, EveryWindowExistsHiddenUnderItsName) {
     EXPECT_EQ(FormPal->windowTitle(), "Palettes");
     EXPECT_EQ(FormCreeAnim->windowTitle(), "Création d'une animation");
     EXPECT_EQ(ProgressForm->parent(), nullptr);
-    EXPECT_EQ(FormMain->CurrentImage, nullptr);
+    EXPECT_EQ(FormMain->CurrentImage(), nullptr);
     EXPECT_EQ(FormMain->MDIChildCount(), 0);
 }
 

@@ -189,7 +189,7 @@ TEST_F(ThresholdDialogTest, NothingWithoutACurrentImageAndNoPresetOnABitmap) {
     FormSeuils->ButtonLumpClick();
     EXPECT_EQ(FormSeuils->editsh->text(), "16384");
     TFormImage* bmp = OpenBmp("photo.bmp", 8, 8);
-    ASSERT_EQ(FormMain->CurrentImage, bmp);
+    ASSERT_EQ(FormMain->CurrentImage(), bmp);
     const QImage before = bmp->Image->Picture();
     FormSeuils->PlanetClick();
     FormSeuils->StelClick();

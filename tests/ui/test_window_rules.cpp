@@ -64,10 +64,10 @@ TEST_F(EnablingTest, ActivatingABitmapKeepsTheMenuItemsButNotTheButtons) {
     TFormImage* fits = OpenFits("m31.fit", Int16Document("m31.fit", 64, 32));
     TFormImage* bmp = OpenBmp("photo.bmp", 40, 30);
     FormMain->MdiArea->setActiveSubWindow(fits);
-    EXPECT_EQ(FormMain->CurrentImage, fits);
+    EXPECT_EQ(FormMain->CurrentImage(), fits);
     ExpectTools(true, true, true, "FITS active");
     FormMain->MdiArea->setActiveSubWindow(bmp);
-    EXPECT_EQ(FormMain->CurrentImage, bmp);
+    EXPECT_EQ(FormMain->CurrentImage(), bmp);
     // The image rule disables both, the active-window rule then gives the menu items back.
     ExpectTools(false, true, false, "bitmap active");
     EXPECT_FALSE(Enabled(FormSeuils, "GroupBox1"));
@@ -96,11 +96,11 @@ TEST_F(EnablingTest, ActivationPushesTheThresholdsIntoTheDialog) {
 TEST_F(EnablingTest, CloseAllLeavesNoCurrentImageAndAsksNothing) {
     for (int i = 0; i < 3; ++i)
         Load(Int16Document("/data/m" + std::to_string(i) + ".fit", 16, 16));
-    FormMain->CurrentImage->Document().Modified = true;
+    FormMain->CurrentImage()->Document().Modified = true;
     FormPal->show();
     FormMain->Toutfermer1->trigger();
     EXPECT_EQ(FormMain->MDIChildCount(), 0);
-    EXPECT_EQ(FormMain->CurrentImage, nullptr);
+    EXPECT_EQ(FormMain->CurrentImage(), nullptr);
     EXPECT_TRUE(dialogs.Messages.isEmpty());
     for (const char* n : kImageCommands)
         EXPECT_FALSE(Enabled(FormMain, n)) << n;
@@ -133,10 +133,10 @@ TEST_F(EnablingTest, CtrlCClosesTheActiveWindow) {
     QTest::keyClick(FormMain, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(FormMain->MDIChildCount(), 1);
     EXPECT_EQ(FormMain->ActiveMDIChild(), first);
-    EXPECT_EQ(FormMain->CurrentImage, first);
+    EXPECT_EQ(FormMain->CurrentImage(), first);
     QTest::keyClick(FormMain, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(FormMain->MDIChildCount(), 0);
-    EXPECT_EQ(FormMain->CurrentImage, nullptr);
+    EXPECT_EQ(FormMain->CurrentImage(), nullptr);
     EXPECT_FALSE(FormMain->FileCloseItem->isEnabled());
 }
 
@@ -222,7 +222,7 @@ TEST_F(EnablingTest, ABitmapThatFailsLeavesNoWindowAndTheAddButtonOff) {
     bad.close();
     FormMain->OpenFile(bad.fileName());
     EXPECT_EQ(FormMain->MDIChildCount(), 0);
-    EXPECT_EQ(FormMain->CurrentImage, nullptr);
+    EXPECT_EQ(FormMain->CurrentImage(), nullptr);
     EXPECT_FALSE(Enabled(FormCreeAnim, "BitAjout"));
     EXPECT_TRUE(dialogs.Messages.isEmpty()); // refused silently
     // With another image open, the active-window rule gives the button back: there is an image to add.

@@ -1,0 +1,11 @@
+// The frames a playback shows: the builder's, or none.
+#include "ui/playback.h"
+
+namespace orv::ui {
+
+const std::vector<TAnimImg>& TPlayback::Frames() const {
+    static const std::vector<TAnimImg> none;
+    return animation_ ? animation_->Frames : none;
+}
+
+} // namespace orv::ui

@@ -1,0 +1,94 @@
+// The workspace: the current image, the rules carried to every window, progress and the batch tool.
+#include "ui/workspace.h"
+
+#include "core/image/image_document.h"
+#include "ui/dialogs.h"
+#include "ui/form_image.h"
+#include "ui/form_select_lot.h"
+#include "ui/progress_form.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QWidget>
+
+namespace orv::ui {
+
+TWorkspace::TWorkspace(TProgressForm* progressWindow) : progressWindow_(progressWindow) {}
+
+TFormImage* TWorkspace::CurrentImage() const {
+    return currentImage_;
+}
+
+void TWorkspace::SetCurrentImage(TFormImage* image) {
+    if (currentImage_ == image) return;
+    currentImage_ = image;
+    emit CurrentImageChanged(image);
+}
+
+void TWorkspace::SetFrame(QMdiArea* frame) {
+    frame_ = frame;
+}
+
+int TWorkspace::ImageWindowCount() const {
+    return frame_ ? static_cast<int>(frame_->subWindowList().size()) : 0;
+}
+
+void TWorkspace::ApplyRule(const std::vector<TControlState>& states) {
+    emit RuleApplied(states);
+}
+
+void TWorkspace::UpdateImageTools() {
+    ApplyRule(ImageToolsRule(currentImage_ ? std::optional<uint8_t>(currentImage_->Document().Kind)
+                                           : std::nullopt));
+}
+
+void TWorkspace::SetBitAjoutEnabled(bool enabled) {
+    ApplyRule({{"FormCreeAnim", "BitAjout", enabled}});
+}
+
+void TWorkspace::PushThresholds(double high, double low) {
+    emit ThresholdsPushed(high, low);
+}
+
+void TWorkspace::ShowReadout(const QString& x, const QString& y, const QString& intensity) {
+    emit ReadoutShown(x, y, intensity);
+}
+
+void TWorkspace::Progress(const std::string& label, float fraction) {
+    if (progressWindow_) progressWindow_->Label1->setText(QString::fromStdString(label));
+    ShowProgress(fraction);
+}
+
+std::function<void(const std::string&, float)> TWorkspace::ProgressReport() {
+    return [this](const std::string& label, float fraction) { Progress(label, fraction); };
+}
+
+void TWorkspace::HideProgress() {
+    if (progressWindow_) progressWindow_->hide();
+}
+
+void TWorkspace::SetBatchTool(TFormSelectLot* batchTool) {
+    batchTool_ = batchTool;
+}
+
+std::vector<std::string> TWorkspace::ChooseBatch() {
+    if (!batchTool_ || Dialogs().Exec(*batchTool_) != QDialog::Accepted) return {};
+    return batchTool_->BatchPaths();
+}
+
+void ApplyRuleTo(QObject& window, const std::vector<TControlState>& states) {
+    const QString name = window.objectName();
+    for (const TControlState& s : states) {
+        if (name != QLatin1String(s.Window.data(), static_cast<qsizetype>(s.Window.size()))) continue;
+        QObject* control = window.findChild<QObject*>(
+            QString::fromLatin1(s.Control.data(), static_cast<qsizetype>(s.Control.size())));
+        if (auto* action = qobject_cast<QAction*>(control))
+            action->setEnabled(s.Enabled);
+        else if (auto* widget = qobject_cast<QWidget*>(control))
+            widget->setEnabled(s.Enabled);
+    }
+}
+
+} // namespace orv::ui

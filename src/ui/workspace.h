@@ -1,0 +1,81 @@
+// The windows' shared state and their one channel to each other: the current image, the
+// frame of image windows, the enabling rules, the thresholds pushed into the threshold
+// dialog, the pixel readout, progress and the batch tool. Windows call it and listen to its
+// signals; no tool window includes the main window or another tool window.
+#pragma once
+
+#include "core/tools/enabling_rules.h"
+#include "ui/playback.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QMdiArea;
+
+namespace orv::ui {
+
+class TFormImage;
+class TFormSelectLot;
+class TProgressForm;
+
+class TWorkspace : public QObject {
+    Q_OBJECT
+  public:
+    explicit TWorkspace(TProgressForm* progressWindow);
+
+    // The image window activated last; empty when none is. Never refers to a closed window.
+    TFormImage* CurrentImage() const;
+    void SetCurrentImage(TFormImage* image);
+
+    // The frame that holds the image windows, and how many it holds.
+    void SetFrame(QMdiArea* frame);
+    int ImageWindowCount() const;
+
+    // A rule's control states go to every window; each applies those of its own name.
+    void ApplyRule(const std::vector<TControlState>& states);
+    // The image tools' rule for the current image.
+    void UpdateImageTools();
+    // The builder's "Ajouter l'image courante".
+    void SetBitAjoutEnabled(bool enabled);
+
+    // An image's thresholds, for the threshold dialog to show.
+    void PushThresholds(double high, double low);
+    // The pixel under the mouse, for the status bar.
+    void ShowReadout(const QString& x, const QString& y, const QString& intensity);
+
+    // Progress of long work in the progress window, with events processed meanwhile.
+    void Progress(const std::string& label, float fraction);
+    std::function<void(const std::string&, float)> ProgressReport();
+    void HideProgress();
+
+    // The batch tool shown modally: the chosen files, none when it is cancelled.
+    void SetBatchTool(TFormSelectLot* batchTool);
+    std::vector<std::string> ChooseBatch();
+
+    // The builder's animation, its player and the player's controls.
+    TPlayback& Playback() { return playback_; }
+
+  signals:
+    void CurrentImageChanged(TFormImage* image);
+    void RuleApplied(const std::vector<TControlState>& states);
+    void ThresholdsPushed(double high, double low);
+    void ReadoutShown(const QString& x, const QString& y, const QString& intensity);
+
+  private:
+    QPointer<TFormImage> currentImage_;
+    QPointer<QMdiArea> frame_;
+    QPointer<TProgressForm> progressWindow_;
+    QPointer<TFormSelectLot> batchTool_;
+    TPlayback playback_;
+};
+
+// Applies the states of a rule that belong to `window` (by its object name), in the rule's
+// order, to its actions and widgets of those names.
+void ApplyRuleTo(QObject& window, const std::vector<TControlState>& states);
+
+} // namespace orv::ui
