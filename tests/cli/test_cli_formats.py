@@ -169,6 +169,17 @@ def main():
         code, out, err = run("render", p4, "-o", out_bmp, "--palette", gone)
         check("render vanished palette", code == 1 and err == "Ne peut ouvrir le fichier " + gone + "\n", err)
 
+        # --- real thresholds, from the file or typed, render with exactly their values
+        c3 = write("real.cpa", cpa_long(4, 1, struct.pack("<4h", 0, 5, 10, 15), high=12.5, low=2.5))
+        for name, options, want in [
+            ("file thresholds inverted", ["--invert"], [255, 191, 64, 0]),
+            ("typed real low threshold", ["--low", "2.25"], [0, 68, 193, 255]),
+        ]:
+            code, out, err = run("render", c3, "-o", out_bmp, *options)
+            with open(out_bmp, "rb") as f:
+                rendered = list(f.read()[1078:]) if code == 0 else err
+            check(name, rendered == want, rendered)
+
         # --- convert to .pic: a compressed file comes back plain with the same values
         rows = [[1000, 1016, 1000, 5000, 5005, 5004], [-3, 200, 190, 180, 32767, 32767], [0] * 6]
         packed = write("packed.pic", pic([], 6, 3, fmt=251, rows=b"".join(pic_row(r) for r in rows)))

@@ -73,9 +73,9 @@ def main():
         check(f"{name}: levels", levels(ramp, *options) == expected_levels, levels(ramp, *options))
         check(f"{name}: thresholds", thresholds(ramp, *options) == expected_thresholds, thresholds(ramp, *options))
 
-    # Failures: a typed text that is not a whole number, a bitmap without statistics, a bad preset.
-    code, _, err = run("render", ramp, "-o", os.path.join(tmp, "x.bmp"), "--high", "1e3")
-    check("typed text refused", code == 1 and err == "'1e3' n'est pas une valeur entière correcte\n", err)
+    # Failures: a typed text that is not a number, a bitmap without statistics, a bad preset.
+    code, _, err = run("render", ramp, "-o", os.path.join(tmp, "x.bmp"), "--high", "1,5")
+    check("typed text refused", code == 1 and err == "'1,5' n'est pas une valeur entière correcte\n", err)
     bitmap = os.path.join(tmp, "ramp.bmp")
     run("render", ramp, "-o", bitmap)
     code, _, err = run("render", bitmap, "-o", os.path.join(tmp, "y.bmp"), "--preset", "deepsky")

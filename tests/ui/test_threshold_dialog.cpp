@@ -154,17 +154,27 @@ TEST_F(ThresholdDialogTest, ScrollingAppliesThePosition) {
     EXPECT_TRUE(w->Document().Modified);
 }
 
+TEST_F(ThresholdDialogTest, RealThresholdsApplyAndInvert) {
+    // A CPA image's real thresholds: shown exactly, the bars rounded, inverted exactly.
+    TFormImage* w = Image(12.5, 2.5);
+    ExpectShown(w, {"12.5", "2.5", 12, 2, 12.5, 2.5}, "pushed");
+    FormSeuils->Invert->click();
+    ExpectShown(w, {"2.5", "12.5", 2, 12, 2.5, 12.5}, "inverted");
+    PressEnter(FormSeuils->Editsb, "2.25");
+    ExpectShown(w, {"2.5", "2.25", 2, 2, 2.5, 2.25}, "typed");
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
 TEST_F(ThresholdDialogTest, AConversionErrorReachesTheErrorBoxAndKeepsWhatWasDone) {
-    // A decimal threshold pushed by the document is not a whole number: the brightness
-    // step applies the bars, but a plain apply of the texts fails on the high one.
+    // The low text is stored, then applying fails on the high one.
     TFormImage* w = Image(2.5, 0);
-    EXPECT_EQ(FormSeuils->editsh->text(), "2.5");
     const QImage before = w->Image->Picture();
     FormSeuils->Editsb->setText("7");
+    FormSeuils->editsh->setText("1,5");
     RunCommand([] { FormSeuils->ApplyThresholds(); });
     ASSERT_EQ(dialogs.Messages.size(), 1);
     EXPECT_EQ(dialogs.Messages[0].Caption, "Orvanel");
-    EXPECT_EQ(dialogs.Messages[0].Text, "'2.5' n'est pas une valeur entière correcte.");
+    EXPECT_EQ(dialogs.Messages[0].Text, "'1,5' n'est pas une valeur entière correcte.");
     EXPECT_EQ(w->Document().LowThreshold, 7); // stored before the high text failed
     EXPECT_EQ(w->Document().HighThreshold, 2.5);
     EXPECT_EQ(w->Image->Picture(), before); // not rendered

@@ -26,8 +26,8 @@ void DeepSkyPreset(TThresholdState& s, const TStatistics& stats) {
 }
 
 void InvertThresholds(TThresholdState& s) {
+    // The exact doubles, not their 15-digit texts read back: twice is the identity.
     PushThresholds(s, s.LowThreshold, s.HighThreshold);
-    ApplyThresholds(s);
 }
 
 } // namespace orv

@@ -21,8 +21,7 @@ void PlanetPreset(TThresholdState& s, const TStatistics& stats);
 void DeepSkyPreset(TThresholdState& s, const TStatistics& stats);
 
 // Exchanges the document's exact thresholds; the bars take them rounded, the edit texts
-// exactly (FormatReal15); then apply, which refuses a threshold that is not whole.
-// Twice gives back the thresholds it started from.
+// exactly (FormatReal15). Twice gives back the thresholds it started from, to the bit.
 void InvertThresholds(TThresholdState& s);
 
 } // namespace orv

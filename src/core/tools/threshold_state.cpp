@@ -1,5 +1,6 @@
 #include "core/tools/threshold_state.h"
 
+#include "core/base/errors.h"
 #include "core/text/number_text.h"
 #include "core/text/rounding.h"
 
@@ -22,15 +23,25 @@ constexpr TSide kLowSide{&TThresholdState::LowBar, &TThresholdState::LowText, &T
 constexpr TSide kHighSide{&TThresholdState::HighBar, &TThresholdState::HighText,
                           &TThresholdState::HighThreshold, false};
 
+// A threshold text: any real number (a CPA file's 12.5, a typed 2.25). Any other text keeps
+// the message users of the dialog know.
+double ThresholdOf(const std::string& text) {
+    try {
+        return StrToFloat(text);
+    } catch (const EConvertError&) {
+        throw EConvertError("'" + text + "' n'est pas une valeur entière correcte");
+    }
+}
+
 void Enter(TThresholdState& s, const TSide& side, const std::string& text) {
     s.*side.Text = text;
-    int32_t value = StrToInt(text);
+    double value = ThresholdOf(text);
     const int32_t bound = side.Low ? kBarMin : kBarMax;
     if (side.Low ? value < bound : value > bound) {
         value = bound;
         s.*side.Text = std::to_string(bound);
     }
-    s.*side.Bar = BarPosition(value);
+    s.*side.Bar = RoundClamped(value, kBarMin, kBarMax);
     s.*side.Threshold = value;
     ApplyThresholds(s);
 }
@@ -78,8 +89,8 @@ void PushThresholds(TThresholdState& s, double high, double low) {
 }
 
 void ApplyThresholds(TThresholdState& s) {
-    s.LowThreshold = StrToInt(s.LowText);
-    s.HighThreshold = StrToInt(s.HighText);
+    s.LowThreshold = ThresholdOf(s.LowText);
+    s.HighThreshold = ThresholdOf(s.HighText);
 }
 
 void ApplyBars(TThresholdState& s) {

@@ -51,16 +51,17 @@ bool IsInverted(const TThresholdState& s);
 // rounded values, the edit texts with the exact values (FormatReal15).
 void PushThresholds(TThresholdState& s, double high, double low);
 
-// The single route to the document: LowText as a whole number to LowThreshold, then
-// HighText to HighThreshold. Throws EConvertError on a text that is not a whole number.
+// The single route to the document: LowText as a real number to LowThreshold, then
+// HighText to HighThreshold. Throws EConvertError ("... n'est pas une valeur entière
+// correcte") on a text that is not a number.
 void ApplyThresholds(TThresholdState& s);
 
 // Both edit texts from the bar positions, then apply: the end of every step and preset.
 void ApplyBars(TThresholdState& s);
 
 // Enter in an edit box. Only the outer bound is enforced: a low value below kBarMin becomes
-// "-32768", a high value above kBarMax "32767"; the bar takes the value clamped, the
-// document the value as typed otherwise. Then apply.
+// "-32768", a high value above kBarMax "32767"; the bar takes the value rounded and clamped,
+// the document the value as typed otherwise. Then apply.
 void EnterLow(TThresholdState& s, const std::string& text);
 void EnterHigh(TThresholdState& s, const std::string& text);
 

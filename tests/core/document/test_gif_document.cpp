@@ -28,7 +28,8 @@ TEST(GifDocument, DisplayedPictureBecomesAOneImageGifWithItsLabels) {
         std::vector<std::pair<std::string, float>> Seen;
         void Progress(const std::string& label, float f) override { Seen.emplace_back(label, f); }
     } host;
-    const std::string path = (std::filesystem::temp_directory_path() / "orvanel_gif_document_export.gif").string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "orvanel_gif_document_export.gif").string();
     WriteDisplayedPictureAsGif(doc, path, host);
     ASSERT_FALSE(host.Seen.empty());
     EXPECT_EQ(host.Seen.front(), (std::pair<std::string, float>{"Conversion de l'image : m31.fit", 0}));

@@ -170,6 +170,13 @@ TEST(ThresholdDialog, TypingAThreshold) {
         {false, "40000", "32767", 32767, 32767},
         {false, "-40000", "-40000", -32768, -40000},
         {false, "+77", "+77", 77, 77},
+        {true, "2.25", "2.25", 2, 2.25},
+        {true, "2.5", "2.5", 2, 2.5},
+        {false, "-3.5", "-3.5", -4, -3.5},
+        {false, "1e3", "1e3", 1000, 1000},
+        {true, "-32768.5", "-32768", -32768, -32768},
+        {false, "32767.25", "32767", 32767, 32767},
+        {true, "99999999999", "99999999999", 32767, 99999999999.0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Typed);
@@ -190,19 +197,19 @@ TEST(ThresholdDialog, TypingAThreshold) {
     }
 }
 
-TEST(ThresholdDialog, TextsThatAreNotWholeNumbers) {
+TEST(ThresholdDialog, TextsThatAreNotNumbers) {
     // Typed text refused before anything is stored.
     TThresholdState s = Dialog(16383, 0);
-    EXPECT_EQ(MessageOf([&] { EnterLow(s, "12.5"); }), "'12.5' n'est pas une valeur entière correcte");
+    EXPECT_EQ(MessageOf([&] { EnterLow(s, "1,5"); }), "'1,5' n'est pas une valeur entière correcte");
     EXPECT_EQ(s.LowThreshold, 0);
     EXPECT_EQ(s.LowBar, 0);
     EXPECT_THROW(EnterHigh(s, "abc"), EConvertError);
+    EXPECT_THROW(EnterHigh(s, "1e999"), EConvertError);
     EXPECT_EQ(s.HighThreshold, 16383);
 
-    // A decimal threshold the document wrote into the other edit: the typed low one is stored,
-    // then applying fails on the high text.
+    // A real threshold the document wrote into the other edit is applied with the typed one.
     s = Dialog(100.5, 0);
-    EXPECT_EQ(MessageOf([&] { EnterLow(s, "10"); }), "'100.5' n'est pas une valeur entière correcte");
+    EnterLow(s, "10");
     EXPECT_EQ(s.LowThreshold, 10);
     EXPECT_EQ(s.HighThreshold, 100.5);
 
@@ -212,9 +219,9 @@ TEST(ThresholdDialog, TextsThatAreNotWholeNumbers) {
     s.HighText = "y";
     EXPECT_EQ(MessageOf([&] { ApplyThresholds(s); }), "'x' n'est pas une valeur entière correcte");
     EXPECT_EQ(s.HighThreshold, 16383);
-    s.LowText = "5";
+    s.LowText = "5.5";
     EXPECT_EQ(MessageOf([&] { ApplyThresholds(s); }), "'y' n'est pas une valeur entière correcte");
-    EXPECT_EQ(s.LowThreshold, 5);
+    EXPECT_EQ(s.LowThreshold, 5.5);
     EXPECT_EQ(s.HighThreshold, 16383);
 }
 
@@ -244,13 +251,21 @@ TEST(ThresholdDialog, Inversion) {
     EXPECT_EQ(s.HighThreshold, 40000);
     EXPECT_EQ(s.LowThreshold, -50000);
 
-    // A decimal threshold is exchanged, shown exactly, and then refused by the apply.
-    s = Dialog(100.5, 0);
-    EXPECT_EQ(MessageOf([&] { InvertThresholds(s); }), "'100.5' n'est pas une valeur entière correcte");
-    EXPECT_EQ(s.LowThreshold, 100.5);
-    EXPECT_EQ(s.HighThreshold, 0);
-    EXPECT_EQ(s.LowBar, 100);
-    EXPECT_EQ(s.LowText, "100.5");
+    // Real thresholds (a CPA image's) are exchanged exactly, the bars rounded; a value of
+    // more digits than its text shows still comes back to the bit.
+    s = Dialog(12.5, 2.5);
+    InvertThresholds(s);
+    EXPECT_EQ(s.HighThreshold, 2.5);
+    EXPECT_EQ(s.LowThreshold, 12.5);
+    EXPECT_EQ(s.HighBar, 2);
+    EXPECT_EQ(s.LowBar, 12);
+    EXPECT_EQ(s.LowText, "12.5");
+    const double fine = 0.1 + 0.2;
+    s = Dialog(fine, -fine);
+    InvertThresholds(s);
+    InvertThresholds(s);
+    EXPECT_EQ(s.HighThreshold, fine);
+    EXPECT_EQ(s.LowThreshold, -fine);
 }
 
 TEST(ThresholdDialog, Presets) {
