@@ -131,7 +131,7 @@ TFormCreeAnim::TFormCreeAnim(TWorkspace& workspace, QWidget* parent)
     Label5->setGeometry(216, y, 49, 16);
     SpinInter = new QSpinBox(this);
     SpinInter->setObjectName("SpinInter");
-    SpinInter->setRange(0, 1000);
+    SpinInter->setRange(0, kMaxDelay); // every delay a GIF stores, so showing one keeps it
     SpinInter->setValue(15);
     SpinInter->setGeometry(216, y + 16, 49, 22);
     connect(SpinInter, &QSpinBox::textChanged, this, [this] { RunCommand([this] { SpinInterChange(); }); });

@@ -85,6 +85,8 @@ def main():
         f0 = write_fits(os.path.join(d, "comet0.fit"), 0, "10:00:00")
         f1 = write_fits(os.path.join(d, "comet1.fit"), 1, "10:01:00")
         f2 = write_fits(os.path.join(d, "comet2.fit"), 2, "10:03:00")
+        night = [write_fits(os.path.join(d, f"night{i}.fit"), i, t)
+                 for i, t in enumerate(("23:58:00", "23:59:00", "00:01:00", "00:05:00"))]
         out = os.path.join(d, "anim.gif")
 
         # Frames in the order given, delay 15, looping forever, each the displayed picture.
@@ -108,6 +110,8 @@ def main():
             ("auto, times going back", ["--auto-delays"], [f2, f1, f0], [15, 8, 8]),
             ("auto, two frames copy", ["--delay", "20", "--auto-delays"], [f0, f2], [20, 20]),
             ("delay 0", ["--delay", "0"], [f0, f1], [0, 0]),
+            ("auto across midnight", ["--auto-delays"], night[:3], [15, 30, 30]),
+            ("auto, first gap across midnight", ["--auto-delays"], night[1:], [15, 30, 30]),
         ]
         for name, options, files, want in cases:
             code, _, err = run("animate", *files, "-o", out, *options)

@@ -106,6 +106,12 @@ TEST_F(BuilderTest, DelaysByHandEquallyAndFromObservationTimes) {
     FormCreeAnim->BitEgual->click();
     for (const TAnimImg& f : Builder().Frames)
         EXPECT_EQ(f.Delay, 42);
+
+    // Showing the longest delay a GIF stores keeps it.
+    Builder().Frames[1].Delay = 65535;
+    Click(2);
+    EXPECT_EQ(FormCreeAnim->SpinInter->value(), 65535);
+    EXPECT_EQ(Builder().Frames[1].Delay, 65535);
 }
 
 TEST_F(BuilderTest, SavingWritesTheAnimationAndAsksBeforeOverwriting) {

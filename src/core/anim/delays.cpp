@@ -10,6 +10,18 @@
 
 namespace orv {
 
+namespace {
+
+constexpr double kDay = 86400;
+
+// Seconds from one observation time of day to the next, folded within half a day either
+// way: a night's series that crosses midnight goes on into the next day.
+double Gap(const TAnimImg& from, const TAnimImg& to) {
+    return std::remainder(to.Seconds - from.Seconds, kDay);
+}
+
+} // namespace
+
 uint16_t SpinValue(const std::string& text) {
     int32_t value = 0;
     try {
@@ -17,7 +29,7 @@ uint16_t SpinValue(const std::string& text) {
     } catch (const EConvertError&) {
         value = 0;
     }
-    return static_cast<uint16_t>(std::clamp(value, 0, 1000));
+    return static_cast<uint16_t>(std::clamp<int32_t>(value, 0, kMaxDelay));
 }
 
 void SpinInterChange(std::vector<TAnimImg>& frames, bool& modified, const std::string& text) {
@@ -41,12 +53,12 @@ void BitAuto(std::vector<TAnimImg>& frames, bool& modified) {
     modified = true;
     for (TAnimImg& f : frames)
         f.Seconds = TimeToSeconds(f.Time);
-    const double firstGap = frames[1].Seconds - frames[0].Seconds;
+    const double firstGap = Gap(frames[0], frames[1]);
     const double rate = firstGap == 0 ? 1.0 : std::fabs(frames[0].Delay / firstGap);
     for (size_t i = 0; i + 1 < n; ++i) {
-        const int64_t delay = Round(rate * (frames[i + 1].Seconds - frames[i].Seconds));
+        const int64_t delay = Round(rate * Gap(frames[i], frames[i + 1]));
         // A wrapped 16-bit delay would be a meaningless time: the longest one is kept instead.
-        frames[i].Delay = static_cast<uint16_t>(std::min<int64_t>(delay < 0 ? -delay : delay, 65535));
+        frames[i].Delay = static_cast<uint16_t>(std::min<int64_t>(delay < 0 ? -delay : delay, kMaxDelay));
     }
     frames[n - 1].Delay = frames[n - 2].Delay;
 }

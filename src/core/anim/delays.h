@@ -10,8 +10,11 @@
 
 namespace orv {
 
-// The delay field's text as a delay: 0 when it is no whole number, held within 0..1000 as the
-// field itself holds it.
+// The longest delay a GIF file can store; the delay field holds 0..kMaxDelay, so showing a
+// frame's delay there never changes it.
+inline constexpr uint16_t kMaxDelay = 65535;
+
+// The delay field's text as a delay: 0 when it is no whole number, held within 0..kMaxDelay.
 uint16_t SpinValue(const std::string& text);
 
 // The delay field changed: when its text is not empty, the animation is modified (if it has
@@ -22,10 +25,11 @@ void SpinInterChange(std::vector<TAnimImg>& frames, bool& modified, const std::s
 void BitEgual(std::vector<TAnimImg>& frames, uint16_t value);
 
 // "Régler automatiquement les délais". More than two frames: each frame's Seconds from its
-// Time; frame 0's delay sets the rate (|delay0 / (s1 - s0)|, 1 when the two times are equal)
-// and frame i gets |round(rate x (s[i+1] - s[i]))|, halves to even, at most 65535; the last
-// frame repeats the one before. Two frames: the second copies the first's delay. Fewer:
-// nothing. A time piece that is no number throws EConvertError before any delay changes.
+// Time; frame 0's delay sets the rate (|delay0 / gap0|, 1 when the gap is 0) and frame i gets
+// |round(rate x gap_i)|, halves to even, at most kMaxDelay; the last frame repeats the one
+// before. gap_i is s[i+1] - s[i] folded into -12 h..12 h: a step back of more than twelve
+// hours is the next day (23:59:00 then 00:01:00 is two minutes). Two frames: the second copies the first's
+// delay. Fewer: nothing. A time piece that is no number throws EConvertError before any delay changes.
 void BitAuto(std::vector<TAnimImg>& frames, bool& modified);
 
 } // namespace orv

@@ -5,7 +5,7 @@
 namespace orv {
 
 int32_t TimerInterval(uint16_t delay) {
-    return delay == 0 ? 10 : int32_t(delay) * 10;
+    return delay == 0 ? 100 : int32_t(delay) * 10;
 }
 
 void TPlayerState::Start() {

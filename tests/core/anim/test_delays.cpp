@@ -40,6 +40,10 @@ TEST(AutoDelays, FollowTheObservationTimesAtTheFirstFramesRate) {
         {"halves to even", 5, {"0:0:0", "0:0:2", "0:0:3", "0:0:6"}, {5, 2, 8, 8}},
         {"no time at all", 15, {"", "", "", ""}, {0, 0, 0, 0}},
         {"longest delay kept", 1000, {"0:0:0", "0:0:1", "0:1:41"}, {1000, 65535, 65535}},
+        {"across midnight", 15, {"23:58:00", "23:59:00", "00:01:00"}, {15, 30, 30}},
+        {"first gap across midnight", 15, {"23:59:00", "00:00:00", "00:02:00"}, {15, 30, 30}},
+        {"backwards across midnight", 15, {"00:01:00", "23:59:00", "23:58:00"}, {15, 8, 8}},
+        {"longest delay across midnight", 1000, {"23:59:59", "0:0:0", "0:1:40"}, {1000, 65535, 65535}},
     };
     for (const auto& c : cases) {
         auto frames = Timed(c.first, c.times);
@@ -78,7 +82,8 @@ TEST(DelayField, ChangesTheSelectedFramesAndMarksTheAnimation) {
     const struct {
         const char* text;
         uint16_t value;
-    } values[] = {{"25", 25}, {" 7 ", 7}, {"abc", 0}, {"-5", 0}, {"5000", 1000}, {"1000", 1000}};
+    } values[] = {{"25", 25},     {" 7 ", 7},       {"abc", 0},      {"-5", 0},
+                  {"5000", 5000}, {"65535", 65535}, {"70000", 65535}};
     for (const auto& v : values)
         EXPECT_EQ(SpinValue(v.text), v.value) << v.text;
 

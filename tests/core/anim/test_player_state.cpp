@@ -39,10 +39,13 @@ TEST(Player, EachFrameStaysForItsOwnDelayInAnEndlessLoop) {
     EXPECT_FALSE(p.Tick({}).has_value());
 }
 
-TEST(Player, AZeroDelayStillPlays) {
-    EXPECT_EQ(TimerInterval(0), 10);
-    EXPECT_EQ(TimerInterval(1), 10);
-    EXPECT_EQ(TimerInterval(65535), 655350);
+TEST(Player, AZeroDelayPlaysAsATenthOfASecond) {
+    const struct {
+        uint16_t Delay;
+        int32_t Interval;
+    } cases[] = {{0, 100}, {1, 10}, {10, 100}, {65535, 655350}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TimerInterval(c.Delay), c.Interval) << c.Delay;
 }
 
 TEST(Player, StepsCountFromTheFrameAfterTheOneShownWhenStopped) {
