@@ -35,10 +35,25 @@ with tempfile.TemporaryDirectory() as tmp:
         "image 2: left=1 top=2 width=1 height=1 flags=0xC3 local-table=16 code-size=4 delay=268 interlaced=1",
     ], r.stdout.decode() + r.stderr.decode())
 
+    # Without its trailer byte, every image whole: read, and written back with one.
+    cut = os.path.join(tmp, "notrailer.gif")
+    with open(cut, "wb") as f:
+        f.write(HEADER + IMAGE1 + IMAGE2)
+    r = gif_info(cut)
+    check("gif-info reads a file without its trailer", r.returncode == 0 and "images: 2" in r.stdout.decode(),
+          r.stdout.decode() + r.stderr.decode())
+    fixed = os.path.join(tmp, "fixed.gif")
+    r = subprocess.run([CLI, "convert", cut, "-o", fixed], capture_output=True)
+    with open(fixed, "rb") if r.returncode == 0 else open(os.devnull, "rb") as f:
+        written = f.read()
+    check("convert writes it back whole", r.returncode == 0 and written.endswith(b"\x3b") and
+          gif_info(fixed).returncode == 0, r.stderr.decode())
+
     cases = [
         ("version 88a", HEADER.replace(b"87a", b"88a") + IMAGE1 + b"\x3b", "Version inconue\n"),
         ("extension F8", HEADER + bytes([0x21, 0xF8, 0]) + b"\x3b", "Bloc d'extension inconnu.\nCode = $F8\n"),
         ("truncated", HEADER + IMAGE1[:12], "Fichier GIF tronqué\n"),
+        ("cut in a local table", HEADER + IMAGE1 + IMAGE2[:30], "Fichier GIF tronqué\n"),
     ]
     for name, data, message in cases:
         path = os.path.join(tmp, "bad.gif")

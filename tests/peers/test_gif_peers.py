@@ -58,14 +58,15 @@ def pillow_frames(path):
     return out, loop
 
 
-def compare_with_peers(name, path, animated=None, facts=()):
+def compare_with_peers(name, path, animated=None, facts=(), giflib_path=None):
+    """giflib_path: the file giflib reads instead of path (giflib's DGifSlurp wants a trailer)."""
     try:
         ours = dump(OURS, path)
     except RuntimeError as e:
         check(name + ": our reader", False, str(e))
         return
     try:
-        theirs = dump(GIFLIB, path)
+        theirs = dump(GIFLIB, giflib_path or path)
         check(name + ": giflib sees the same screen, frames, indices and colours", ours == theirs,
               "screen %s vs %s, %d vs %d frames" % (ours[0], theirs[0], len(ours[1]), len(theirs[1])))
     except RuntimeError as e:
@@ -177,6 +178,14 @@ def main():
             make(path)
             compare_with_peers("Pillow " + kind, path, ([10, 20, 30], 0) if kind == "anim" else None,
                                pil_facts.get(kind, ()))
+        # The same animation without its trailer byte: every image is whole, so it opens.
+        whole = os.path.join(tmp, "pillow_anim.gif")
+        cut = os.path.join(tmp, "pillow_anim_notrailer.gif")
+        with open(whole, "rb") as f, open(cut, "wb") as g:
+            data = f.read()
+            check("Pillow anim ends with its trailer", data.endswith(b"\x3b"))
+            g.write(data[:-1])
+        compare_with_peers("Pillow anim without trailer", cut, ([10, 20, 30], 0), giflib_path=whole)
         with open(os.path.join(tmp, "pillow_single87.gif"), "rb") as f:
             check("Pillow single87 is a GIF87a file", f.read(6) == b"GIF87a")
 

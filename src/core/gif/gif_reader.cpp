@@ -1,7 +1,8 @@
 // TGifFile::LoadFromFile: a GIF87a or GIF89a file into the model, decoding every image.
 // Every read is checked against the bytes of the file; an image size is allocated only when
 // its data could fill it, or within a small allowance per file for images whose data stops
-// early, so that no header alone can make a huge allocation.
+// early, so that no header alone can make a huge allocation. A file cut inside a block is
+// refused; one that only lacks its trailer byte after whole images opens.
 #include "core/gif/gif_errors.h"
 #include "core/gif/gif_file.h"
 #include "core/gif/lzw_decoder.h"
@@ -15,6 +16,8 @@
 namespace orv {
 
 namespace {
+
+constexpr uint8_t kTrailer = 0x3B;
 
 // Pixels a file may hold beyond what its image data can describe.
 constexpr int64_t kShortDataAllowance = int64_t(1) << 24;
@@ -33,6 +36,7 @@ class TGifInput {
         FPos += 2;
         return w;
     }
+    bool AtEnd() const { return FPos == FBytes.size(); }
     std::span<const uint8_t> Take(size_t n) {
         Need(n);
         const auto run = FBytes.subspan(FPos, n);
@@ -125,14 +129,17 @@ void TGifFile::LoadFromMemory(std::span<const uint8_t> bytes) {
     UnpackFlags();
     if (HasGlobalTable) in.Table(GlobalTable, GlobalTable.Count);
 
+    // The introducer of the next block. A file that ends where it should stand, after at
+    // least one whole image, has only lost its trailer: other readers open it, so do we.
+    const auto nextIntroducer = [&] { return in.AtEnd() && !SubImages.empty() ? kTrailer : in.Byte(); };
     int64_t allowance = kShortDataAllowance;
-    for (uint8_t introducer = in.Byte(); introducer != 0x3B;) {
+    for (uint8_t introducer = in.Byte(); introducer != kTrailer;) {
         std::vector<TExtension> extensions;
         while (introducer == 0x21) {
             extensions.push_back(ReadExtension(in));
-            introducer = in.Byte();
+            introducer = nextIntroducer();
         }
-        if (introducer == 0x3B) break; // extensions after the last image are dropped
+        if (introducer == kTrailer) break; // extensions after the last image are dropped
         if (introducer != 0x2C) throw EGifException("Bloc inconnu.\nCode = $" + HexByte(introducer));
 
         auto image = std::make_unique<TGifSubImage>(uint16_t(GlobalTable.Count), this);
@@ -163,7 +170,7 @@ void TGifFile::LoadFromMemory(std::span<const uint8_t> bytes) {
         image->Pixels = TByteArray2D(image->Descriptor.Width, image->Descriptor.Height);
         image->Decode();
         SubImages.push_back(std::move(image));
-        introducer = in.Byte();
+        introducer = nextIntroducer();
     }
 }
 

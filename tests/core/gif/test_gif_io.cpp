@@ -142,6 +142,9 @@ TEST(GifReader, AcceptsVersionsAndBlocksOfValidFiles) {
         {"graphic control read by its size byte", Hand("89a", gce5 + Image(4, 2) + TBytes{0x3B}), 1, 33},
         {"extensions after the last image", Hand("89a", Image(4, 2) + comment + TBytes{0x3B}), 1, 0},
         {"two images", Hand("89a", Image(4, 2) + Image(2, 2) + TBytes{0x3B}), 2, 0},
+        {"no trailer", Hand("89a", Image(4, 2)), 1, 0},
+        {"no trailer after two images", Hand("89a", Image(4, 2) + Image(2, 2)), 2, 0},
+        {"no trailer after a last extension", Hand("89a", Image(4, 2) + comment), 1, 0},
     };
     for (const Case& c : cases) {
         TGifFile gif;
@@ -201,12 +204,19 @@ TEST(GifReader, RefusesBadFilesWithClearMessages) {
         size_t imagesKept;
     };
     const TBytes good = Hand("89a", Image(4, 2) + TBytes{0x3B});
+    const TBytes noTerminator(good.begin(), good.end() - 2);
+    TBytes localTable = Image(4, 2);
+    localTable[9] = 0x87; // 256 entries announced, 2 given
+    localTable.insert(localTable.begin() + 10, {1, 2, 3, 4, 5, 6});
     const Case cases[] = {
         {"version 88a", Hand("88a", Image(4, 2) + TBytes{0x3B}), "Version inconue", 0},
         {"extension F8", Hand("89a", Image(4, 2) + TBytes{0x21, 0xF8, 0}),
          "Bloc d'extension inconnu.\nCode = $F8", 1},
         {"not an introducer", Hand("89a", Image(4, 2) + TBytes{0x00, 0x3B}), "Bloc inconnu.\nCode = $00", 1},
-        {"no trailer", Hand("89a", Image(4, 2)), "Fichier GIF tronqué", 1},
+        {"nothing after the screen", Hand("89a", {}), "Fichier GIF tronqué", 0},
+        {"image without its block terminator", noTerminator, "Fichier GIF tronqué", 0},
+        {"second image cut", Hand("89a", Image(4, 2)) + TBytes{0x2C, 0, 0}, "Fichier GIF tronqué", 1},
+        {"local table cut", Hand("89a", Image(4, 2) + localTable), "Fichier GIF tronqué", 1},
         {"header cut", TBytes(good.begin(), good.begin() + 9), "Fichier GIF tronqué", 0},
         {"global table cut", TBytes(good.begin(), good.begin() + 16), "Fichier GIF tronqué", 0},
         {"image data cut", TBytes(good.begin(), good.begin() + 27), "Fichier GIF tronqué", 0},
