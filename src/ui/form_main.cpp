@@ -6,6 +6,7 @@
 #include "core/tools/enabling_rules.h"
 #include "ui/app_info.h"
 #include "ui/application.h"
+#include "ui/form_cree_anim.h"
 #include "ui/form_image.h"
 #include "ui/tool_icons.h"
 #include "ui/workspace.h"

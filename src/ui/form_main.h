@@ -21,6 +21,7 @@ class QToolButton;
 
 namespace orv::ui {
 
+class TFormCreeAnim;
 class TFormImage;
 class TFormImpr;
 class TStat;
@@ -33,7 +34,7 @@ QString OverwriteGifQuestion(const QString& fileName);
 struct TToolWindows {
     QWidget* Seuils = nullptr;
     QWidget* Pal = nullptr;
-    QWidget* CreeAnim = nullptr;
+    TFormCreeAnim* CreeAnim = nullptr;
     TStat* Stat = nullptr;
     TFormImpr* Impr = nullptr;
     QDialog* APropos = nullptr;

@@ -72,7 +72,7 @@ void TFormMain::OpenFile(const QString& fileName) {
         }
         // Several images make an animation: it goes to the builder and plays at once.
         if (gif->SubImages.size() > 1) {
-            FormCreeAnim->PlayGifFile(std::move(gif));
+            if (tools_.CreeAnim) tools_.CreeAnim->PlayGifFile(std::move(gif));
             return;
         }
     }
