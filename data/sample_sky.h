@@ -46,6 +46,7 @@ struct TSampleCards {
 
 // Adds photon and read noise, rounds into 0..32767, and saves a FITS file with display
 // thresholds that suit the sky. Errors are EOrvanelError with the writer's message.
-void SaveNoisyFits(const TSkyImage& image, TRandom& noise, const TSampleCards& cards, const std::string& path);
+void SaveNoisyFits(const TSkyImage& image, TRandom& noise, const TSampleCards& cards,
+                   const std::string& path);
 
 } // namespace orv::sample

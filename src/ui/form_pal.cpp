@@ -4,6 +4,7 @@
 #include "core/formats/palette_file.h"
 #include "ui/application.h"
 #include "ui/form_image.h"
+#include "ui/installed_data.h"
 #include "ui/workspace.h"
 
 #include <QDir>
@@ -28,6 +29,7 @@ TFormPal::TFormPal(TWorkspace& workspace, QWidget* parent)
     setWindowTitle(QStringLiteral("Palettes"));
     resize(160, 220);
     Directory = QDir::currentPath();
+    InstalledDirectory = InstalledDataFolder(QStringLiteral("palettes"));
     FileListBox1 = new QListWidget(this);
     FileListBox1->setObjectName("FileListBox1");
     FileListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -51,7 +53,13 @@ TFormPal::TFormPal(TWorkspace& workspace, QWidget* parent)
 void TFormPal::ReadList() {
     if (listRead_) return;
     listRead_ = true;
-    FileListBox1->addItems(PaletteFiles(Directory));
+    QStringList names = PaletteFiles(Directory);
+    // Started from a folder without palettes, the installed program offers its own.
+    if (names.isEmpty() && !InstalledDirectory.isEmpty()) {
+        names = PaletteFiles(InstalledDirectory);
+        if (!names.isEmpty()) Directory = InstalledDirectory;
+    }
+    FileListBox1->addItems(names);
 }
 
 void TFormPal::showEvent(QShowEvent* event) {

@@ -1,6 +1,7 @@
 // The palette tool: the list of palette files ("*.Pal", any case) of the folder the program
-// was started in, read when the window is first shown. Choosing one colours the current
-// image through it. A tool window on top.
+// was started in, or of the installed palettes when that folder has none, read when the
+// window is first shown. Choosing one colours the current image through it. A tool window
+// on top.
 #pragma once
 
 #include <QString>
@@ -21,14 +22,17 @@ class TFormPal : public QWidget {
   public:
     explicit TFormPal(TWorkspace& workspace, QWidget* parent = nullptr);
 
-    // Fills the list from Directory, once.
+    // Fills the list from Directory (from InstalledDirectory when Directory has none), once.
     void ReadList();
     // Applies the selected file to the current image.
     void FileListBox1Click();
 
     QListWidget* FileListBox1 = nullptr; // the palette files
-    // The working directory at start: palettes are looked for there.
+    // The working directory at start: palettes are looked for there. Becomes
+    // InstalledDirectory when the list comes from there.
     QString Directory;
+    // The palettes installed with the program.
+    QString InstalledDirectory;
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -74,6 +74,35 @@ TEST_F(PaletteTest, TheListHoldsThePaletteFilesOfItsFolderReadOnce) {
     EXPECT_EQ(FormPal->FileListBox1->count(), 3);
 }
 
+TEST_F(PaletteTest, AStartFolderWithoutPalettesListsTheInstalledOnes) {
+    QTemporaryDir installed, empty;
+    WriteFile(installed.filePath("Glace.Pal"), PaletteBytes("PAL", 256, 17));
+    const struct {
+        QString start;
+        QStringList listed;
+        QString chosen;
+        int red; // of entry 0 in the chosen file
+    } cases[] = {
+        {empty.path(), {"Glace.Pal"}, "Glace.Pal", 17},
+        {folder.path(), {"grey.pal", "rouge.Pal", "spectre.PAL"}, "rouge.Pal", 255},
+    };
+    for (const auto& c : cases) {
+        TearDown(); // a new run: the list is read once per run
+        SetUp();
+        FormPal->Directory = c.start;
+        FormPal->InstalledDirectory = installed.path();
+        TFormImage* w = Load(ValuesDocument({0, 20000}));
+        FormPal->show();
+        QStringList names;
+        for (int i = 0; i < FormPal->FileListBox1->count(); ++i)
+            names << FormPal->FileListBox1->item(i)->text();
+        EXPECT_EQ(names, c.listed);
+        Choose(c.chosen);
+        EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(c.red, 0, 0)) << c.chosen.toStdString();
+    }
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
 TEST_F(PaletteTest, APaletteColoursTheCurrentImageOnly) {
     TFormImage* other = Load(ValuesDocument({0, 20000, 0, 20000}));
     TFormImage* w = Load(ValuesDocument({0, 20000, 0, 20000}));
