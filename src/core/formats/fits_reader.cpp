@@ -3,7 +3,7 @@
 #include "core/base/file_io.h"
 #include "core/formats/fits_card.h"
 #include "core/formats/fits_data.h"
-#include "core/text/number_text.h"
+#include "core/formats/fits_keywords.h"
 #include "core/text/path_text.h"
 
 #include <algorithm>
@@ -17,7 +17,6 @@ namespace {
 constexpr uint64_t kFitsShortDataAllowance = uint64_t(64) << 20;
 
 void ReadCard(TImageDocument& doc, const std::string& keyword, std::string_view rest) {
-    TFitsHeader& h = doc.Header;
     if (keyword == "COMMENT ") {
         doc.CommentLines.emplace_back(rest);
         return;
@@ -27,79 +26,9 @@ void ReadCard(TImageDocument& doc, const std::string& keyword, std::string_view 
         return;
     }
     if (keyword == "END     ") return;
-    TCardText card = ParseCardRest(rest);
-    const std::string& v = card.Value;
-    auto str = [&](std::string& field, std::string& comment) {
-        field = v;
-        comment = std::move(card.Comment);
-    };
-    auto real = [&](double& field, std::string& comment) {
-        field = StrToFloat(v);
-        comment = std::move(card.Comment);
-    };
-    auto integer = [&](int32_t& field, std::string& comment) {
-        field = StrToInt(v);
-        comment = std::move(card.Comment);
-    };
-    if (keyword == "SIMPLE  ") {
-        h.Simple = v == "T";
-        h.SimpleComment = std::move(card.Comment);
-    } else if (keyword == "BITPIX  ") {
-        integer(h.Bitpix, h.BitpixComment);
-    } else if (keyword == "NAXIS   ") {
-        integer(h.Naxis, h.NaxisComment);
-    } else if (keyword == "NAXIS1  ") {
-        integer(h.Naxis1, h.NaxisNComment[0]);
-    } else if (keyword == "NAXIS2  ") {
-        integer(h.Naxis2, h.NaxisNComment[1]);
-    } else if (keyword == "NAXIS3  ") {
-        integer(h.Naxis3, h.NaxisNComment[2]);
-    } else if (keyword == "NAXIS4  ") {
-        integer(h.Naxis4, h.NaxisNComment[3]);
-    } else if (keyword == "EXTEND  " && v == "T") {
-        h.Extend = true;
-        h.ExtendComment = std::move(card.Comment);
-    } else if (keyword == "DATE    ") {
-        str(h.Date, h.DateComment);
-    } else if (keyword == "DATE-OBS") {
-        str(h.DateObs, h.DateObsComment);
-    } else if (keyword == "ORIGIN  ") {
-        str(h.Origin, h.OriginComment);
-    } else if (keyword == "TELESCOP") {
-        str(h.Telescop, h.TelescopComment);
-    } else if (keyword == "INSTRUME") {
-        str(h.Instrume, h.InstrumeComment);
-    } else if (keyword == "OBSERVER") {
-        str(h.Observer, h.ObserverComment);
-    } else if (keyword == "OBJECT  ") {
-        str(h.Object, h.ObjectComment);
-    } else if (keyword == "AUTHOR  ") {
-        str(h.Author, h.AuthorComment);
-    } else if (keyword == "REFERENC") {
-        str(h.Referenc, h.ReferencComment);
-    } else if (keyword == "TIME_BEG") {
-        str(h.TimeBeg, h.TimeBegComment);
-    } else if (keyword == "TIME_EXP") {
-        str(h.TimeExp, h.TimeExpComment);
-    } else if (keyword == "TIME_END") {
-        str(h.TimeEnd, h.TimeEndComment);
-    } else if (keyword == "EQUINOX ") {
-        real(h.Equinox, h.EquinoxComment);
-    } else if (keyword == "BSCALE  ") {
-        real(h.BScale, h.BScaleComment);
-    } else if (keyword == "BZERO   ") {
-        real(h.BZero, h.BZeroComment);
-    } else if (keyword == "DATAMIN ") {
-        real(h.DataMin, h.DataMinComment);
-    } else if (keyword == "DATAMAX ") {
-        real(h.DataMax, h.DataMaxComment);
-    } else if (keyword == "MIPS-HI " || keyword == "THRESH  ") {
-        integer(h.ThreshHigh, h.ThreshHighComment);
-    } else if (keyword == "MIPS-LO " || keyword == "THRESL  ") {
-        integer(h.ThreshLow, h.ThreshLowComment);
-    } else {
-        doc.OtherCards.push_back(keyword + std::string(rest));
-    }
+    const TFitsKeyword* row = FindFitsKeyword(keyword);
+    if (row && ReadFitsKeyword(*row, ParseCardRest(rest), doc.Header)) return;
+    doc.OtherCards.push_back(keyword + std::string(rest));
 }
 
 bool AllBlanks(std::span<const uint8_t> bytes) {

@@ -1,6 +1,7 @@
 // FITS writer: a primary header from the document's header record, size, pixel type,
 // thresholds and kept cards, then the big-endian data, padded to the 2880-byte grid, and
-// the kept trailing bytes.
+// the kept trailing bytes. Building a file changes nothing in the document: only a save
+// that has written its file updates it.
 #pragma once
 
 #include "core/base/errors.h"
@@ -12,15 +13,25 @@
 
 namespace orv {
 
-// The header cards that saving would write now, 80 characters each, up to END (no
-// blank padding cards). Sets Header.Bitpix, ThreshHigh and ThreshLow as saving does.
-std::vector<std::string> BuildFitsHeaderCards(TImageDocument& doc);
+// The header record as saving writes it: SIMPLE true, BITPIX from the pixel type, NAXIS1
+// and NAXIS2 from the image size, THRESH and THRESL from the current thresholds.
+TFitsHeader FitsHeaderToWrite(const TImageDocument& doc);
 
-// The whole file image. When the data unit changes size (8-bit data written as 16-bit),
-// TrailingBytes loses the old data unit's padding so that what followed it follows the new one.
-std::vector<uint8_t> BuildFitsFile(TImageDocument& doc);
+// The bytes kept after the data unit as they follow the data written: when the data unit
+// changes size (8-bit data written as 16-bit), the old unit's padding gives way to the new
+// unit's own, so that what followed it follows the new one.
+std::vector<uint8_t> TrailingBytesToWrite(const TImageDocument& doc);
 
-// Writes the file (".Fit" appended to a name without extension); FileName and caption follow.
+// The header cards that saving would write now, 80 characters each, up to END (no blank
+// padding cards).
+std::vector<std::string> BuildFitsHeaderCards(const TImageDocument& doc);
+
+// The whole file image.
+std::vector<uint8_t> BuildFitsFile(const TImageDocument& doc);
+
+// Writes the file (".Fit" appended to a name without extension). Once it is written, the
+// document takes what was written (Header.Bitpix, ThreshHigh, ThreshLow, TrailingBytes),
+// and FileName and caption follow; a failed save leaves the document as it was.
 void SaveFits(TImageDocument& doc, const std::string& fileName);
 
 } // namespace orv

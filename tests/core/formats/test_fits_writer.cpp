@@ -110,9 +110,10 @@ TEST(FitsWriter, HeaderCardsInTheirOrder) {
     for (const std::string& c : cards)
         EXPECT_EQ(c.size(), 80u);
     EXPECT_EQ(Trimmed(cards), expected);
-    EXPECT_EQ(h.ThreshHigh, 1000);
-    EXPECT_EQ(h.ThreshLow, -2);
-    EXPECT_EQ(h.Bitpix, 16);
+    // Building the cards changes nothing: only a save that has written its file does.
+    EXPECT_EQ(h.ThreshHigh, 16383);
+    EXPECT_EQ(h.ThreshLow, 0);
+    EXPECT_EQ(h.Bitpix, 0);
 }
 
 TEST(FitsWriter, BitpixFollowsThePixelType) {
@@ -132,7 +133,6 @@ TEST(FitsWriter, BitpixFollowsThePixelType) {
         doc.PixelType = c.pixelType;
         doc.PixelStore = c.store;
         const auto file = BuildFitsFile(doc);
-        EXPECT_EQ(doc.Header.Bitpix, c.bitpix);
         EXPECT_EQ(CardAt(file, 1).substr(0, 30),
                   "BITPIX  = " + std::string(20 - std::to_string(c.bitpix).size(), ' ') +
                       std::to_string(c.bitpix));
@@ -221,7 +221,12 @@ TEST(FitsWriter, EightBitDataWrittenAs16BitsKeepTheGrid) {
         TImageDocument again = Reload(written);
         EXPECT_EQ(again.Header.Bitpix, 16);
         EXPECT_EQ(again.PixelStore, doc.PixelStore);
-        // Saving again gives the same file.
+        // Saved, the document is what it wrote: saving again gives the same file.
+        TTempDir dir;
+        const std::string path = (dir.Path / "again.fit").string();
+        SaveFits(doc, path);
+        EXPECT_EQ(ReadWholeFile(path), written);
+        EXPECT_EQ(doc.Header.Bitpix, 16);
         EXPECT_EQ(BuildFitsFile(doc), written);
     }
 }
@@ -292,11 +297,25 @@ TEST(FitsWriter, SaveFitsNamesTheFile) {
     }
 }
 
-TEST(FitsWriter, AFailedSaveLeavesNameAndCaption) {
-    TImageDocument doc = Document16(1, 1, {1});
+TEST(FitsWriter, AFailedSaveLeavesTheDocumentAsItWas) {
+    // 8-bit data and a unit after them: saving would change BITPIX and the kept bytes.
+    TImageDocument doc = Reload(TFitsBuilder()
+                                    .Image(8, 3, 1)
+                                    .End()
+                                    .Blanks()
+                                    .BigEndian({1, 2, 3}, 1)
+                                    .Zeros()
+                                    .Append(std::vector<uint8_t>(2880, 'X'))
+                                    .Bytes);
     doc.FileName = "/data/old.fit";
-    doc.Caption = "Image : old.fit (1x1) Entier 16 bits";
+    doc.Caption = "Image : old.fit (3x1) Entier 16 bits";
+    doc.HighThreshold = 500;
+    const TFitsHeader header = doc.Header;
+    const std::vector<uint8_t> trailing = doc.TrailingBytes;
     EXPECT_THROW(SaveFits(doc, "/nonexistent-folder/x.fit"), EFileError);
     EXPECT_EQ(doc.FileName, "/data/old.fit");
-    EXPECT_EQ(doc.Caption, "Image : old.fit (1x1) Entier 16 bits");
+    EXPECT_EQ(doc.Caption, "Image : old.fit (3x1) Entier 16 bits");
+    EXPECT_EQ(doc.Header.Bitpix, header.Bitpix);
+    EXPECT_EQ(doc.Header.ThreshHigh, header.ThreshHigh);
+    EXPECT_EQ(doc.TrailingBytes, trailing);
 }
