@@ -54,6 +54,14 @@ class TCliHost : public TDocumentHost {
 // unless its message was already reported by the reader (then the text is empty).
 void OpenDocument(TImageDocument& doc, const std::string& path, TCliHost& host);
 
+// The image a one-file verb works on: its first positional, opened with the answers --yes
+// gives, and the host that keeps answering for it.
+struct TOneImage {
+    explicit TOneImage(const TArgs& args);
+    TCliHost Host;
+    TImageDocument Doc;
+};
+
 // The display options shared by render and convert, applied in their fixed order.
 struct TRenderOptions {
     std::optional<std::string> Palette, Low, High, Preset;

@@ -101,6 +101,10 @@ void OpenDocument(TImageDocument& doc, const std::string& path, TCliHost& host) 
     throw EOrvanelError("Le fichier " + path + " n'a pas pu être ouvert");
 }
 
+TOneImage::TOneImage(const TArgs& args) : Host(args.Has("--yes")) {
+    OpenDocument(Doc, args.Positional.at(0), Host);
+}
+
 const std::vector<std::string>& RenderValuedOptions() {
     static const std::vector<std::string> options{"--palette", "--low", "--high", "--preset"};
     return options;

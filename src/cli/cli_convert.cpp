@@ -3,10 +3,9 @@
 
 #include "core/base/errors.h"
 #include "core/base/file_io.h"
-#include "core/document/gif_document.h"
+#include "core/document/open_image.h"
 #include "core/formats/fits_writer.h"
 #include "core/formats/pic.h"
-#include "core/text/path_text.h"
 
 namespace orv::cli {
 namespace {
@@ -32,29 +31,28 @@ int RunConvert(const std::vector<std::string>& argv) {
     const TArgs args = ParseArgs(argv, {"--yes", "--invert"}, valued);
     if (args.Positional.size() != 1 || !args.Get("-o")) throw EUsage("convert takes FILE -o OUT");
     const std::string out = *args.Get("-o");
-    const std::string ext = UpperCase(ExtractFileExt(out));
-    if (ext != ".FIT" && ext != ".FTS" && ext != ".PIC" && ext != ".BMP" && ext != ".GIF")
+    const TFileKind kind = FileKindOf(out);
+    if (kind == TFileKind::Unknown || kind == TFileKind::Cpa)
         throw EUsage("OUT must end in .fit, .fts, .pic, .bmp or .gif");
     const TRenderOptions options = RenderOptionsFrom(args);
-    TCliHost host(args.Has("--yes"));
-    TImageDocument doc;
-    OpenDocument(doc, args.Positional[0], host);
+    TOneImage image(args);
+    TImageDocument& doc = image.Doc;
     if (options.Palette || options.Low || options.High || options.Preset || options.Invert)
-        ApplyRenderOptions(doc, options, host);
+        ApplyRenderOptions(doc, options, image.Host);
     const auto refuse = [&](const std::string& format) {
         return EOrvanelError("Conversion impossible : un document " + KindName(doc.Kind) +
                              " ne s'enregistre pas en " + format);
     };
-    if (ext == ".FIT" || ext == ".FTS") {
+    if (kind == TFileKind::Fits) {
         if (doc.Kind != kKindFits) throw refuse("FITS");
         SaveFits(doc, out);
-    } else if (ext == ".PIC") {
+    } else if (kind == TFileKind::Pic) {
         if (doc.Kind != kKindPic) throw refuse("PIC");
         SavePic(doc, out);
-    } else if (ext == ".BMP") {
+    } else if (kind == TFileKind::Bmp) {
         WriteFileAtomically(out, doc.DisplayStream);
     } else {
-        WriteDisplayedPictureAsGif(doc, out, host);
+        WriteDisplayedPictureAsGif(doc, out, image.Host);
     }
     return 0;
 }

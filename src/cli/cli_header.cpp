@@ -12,9 +12,8 @@ namespace {
 int RunHeader(const std::vector<std::string>& argv) {
     const TArgs args = ParseArgs(argv, {"--yes"}, {});
     if (args.Positional.size() != 1) throw EUsage("header takes one FILE");
-    TCliHost host(args.Has("--yes"));
-    TImageDocument doc;
-    OpenDocument(doc, args.Positional[0], host);
+    TOneImage image(args);
+    TImageDocument& doc = image.Doc;
     if (doc.Kind != kKindFits) throw EOrvanelError("Ce document n'est pas une image FITS ou CPA");
     for (const std::string& card : BuildFitsHeaderCards(doc))
         std::cout << card << "\n";

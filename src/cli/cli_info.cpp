@@ -11,9 +11,8 @@ namespace {
 int RunInfo(const std::vector<std::string>& argv) {
     const TArgs args = ParseArgs(argv, {"--yes"}, {});
     if (args.Positional.size() != 1) throw EUsage("info takes one FILE");
-    TCliHost host(args.Has("--yes"));
-    TImageDocument doc;
-    OpenDocument(doc, args.Positional[0], host);
+    TOneImage image(args);
+    TImageDocument& doc = image.Doc;
     std::cout << "kind: " << int(doc.Kind) << "\n"
               << "pixel-type: " << int(doc.PixelType) << "\n"
               << "width: " << doc.ImageWidth << "\n"

@@ -23,9 +23,8 @@ int RunPixel(const std::vector<std::string>& argv) {
     if (args.Positional.size() != 3) throw EUsage("pixel takes FILE X Y");
     const int32_t x = Coordinate(args.Positional[1], "X");
     const int32_t y = Coordinate(args.Positional[2], "Y");
-    TCliHost host(args.Has("--yes"));
-    TImageDocument doc;
-    OpenDocument(doc, args.Positional[0], host);
+    TOneImage image(args);
+    TImageDocument& doc = image.Doc;
     if (doc.Kind != kKindPic && doc.Kind != kKindFits)
         throw EOrvanelError("Ce document n'a pas de lecture de pixel (image bitmap ou GIF)");
     if (x < 1 || x > doc.ImageWidth || y < 1 || y > doc.ImageHeight)

@@ -20,10 +20,9 @@ int RunRender(const std::vector<std::string>& argv) {
     const TArgs args = ParseArgs(argv, {"--yes", "--invert"}, valued);
     if (args.Positional.size() != 1 || !args.Get("-o")) throw EUsage("render takes FILE -o OUT.bmp");
     const TRenderOptions options = RenderOptionsFrom(args);
-    TCliHost host(args.Has("--yes"));
-    TImageDocument doc;
-    OpenDocument(doc, args.Positional[0], host);
-    ApplyRenderOptions(doc, options, host);
+    TOneImage image(args);
+    TImageDocument& doc = image.Doc;
+    ApplyRenderOptions(doc, options, image.Host);
     WriteFileAtomically(*args.Get("-o"), doc.DisplayStream);
     return 0;
 }

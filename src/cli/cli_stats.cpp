@@ -12,9 +12,8 @@ namespace {
 int RunStats(const std::vector<std::string>& argv) {
     const TArgs args = ParseArgs(argv, {"--yes"}, {});
     if (args.Positional.size() != 1) throw EUsage("stats takes one FILE");
-    TCliHost host(args.Has("--yes"));
-    TImageDocument doc;
-    OpenDocument(doc, args.Positional[0], host);
+    TOneImage image(args);
+    TImageDocument& doc = image.Doc;
     if (doc.PixelType == kPixelNone)
         throw EOrvanelError("Ce document n'a pas de statistiques (image bitmap ou GIF)");
     for (const auto& [caption, value] : StatisticsRows(ComputeStatistics(doc)))

@@ -1,6 +1,6 @@
-// How long GIF work reports itself to whoever drives it (the progress window, a bar on a
-// terminal, a test): a label describing the step, then fractions from 0 to 1. The holder shows
-// its display while the fraction is 0.9999 or less and hides it above.
+// How long work (GIF coding, animation saving) reports itself to whoever drives it (the
+// progress window, a bar on a terminal, a test): a label describing the step, then fractions from 0 to 1. The
+// holder shows its display while the fraction is 0.9999 or less and hides it above.
 #pragma once
 
 #include <functional>
@@ -14,19 +14,19 @@ class TProgress {
     using TReport = std::function<void(const std::string& label, float fraction)>;
 
     TProgress() = default;
-    explicit TProgress(TReport report) : FReport(std::move(report)) {}
+    explicit TProgress(TReport report) : report_(std::move(report)) {}
 
     // The text shown beside the bar from now on.
-    void SetLabel(std::string label) { FLabel = std::move(label); }
-    const std::string& Label() const { return FLabel; }
+    void SetLabel(std::string label) { label_ = std::move(label); }
+    const std::string& Label() const { return label_; }
 
     void Show(float fraction) const {
-        if (FReport) FReport(FLabel, fraction);
+        if (report_) report_(label_, fraction);
     }
 
   private:
-    TReport FReport;
-    std::string FLabel;
+    TReport report_;
+    std::string label_;
 };
 
 } // namespace orv

@@ -17,8 +17,8 @@ namespace orv {
 
 // The field that holds a card's value; its type is the card's value type: bool a logical
 // (T or F), int32_t an integer, double a real, std::string a quoted string.
-using TFitsValueField =
-    std::variant<bool TFitsHeader::*, int32_t TFitsHeader::*, double TFitsHeader::*, std::string TFitsHeader::*>;
+using TFitsValueField = std::variant<bool TFitsHeader::*, int32_t TFitsHeader::*, double TFitsHeader::*,
+                                     std::string TFitsHeader::*>;
 
 // The field that holds a card's comment: a field of its own, or one of NaxisNComment.
 class TFitsCommentField {

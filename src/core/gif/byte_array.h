@@ -34,9 +34,9 @@ class TBigByteArray {
     TBigByteArray& operator=(TBigByteArray&& other) noexcept;
     ~TBigByteArray() = default;
 
-    int32_t Size() const { return FSize; }
-    uint8_t* Memory() { return FMemory.get(); }
-    const uint8_t* Memory() const { return FMemory.get(); }
+    int32_t Size() const { return size_; }
+    uint8_t* Memory() { return memory_.get(); }
+    const uint8_t* Memory() const { return memory_.get(); }
 
     // index in 1 .. Size, else EIndexOutOfBounds.
     uint8_t GetItem(int64_t index) const;
@@ -46,8 +46,8 @@ class TBigByteArray {
     struct TFree {
         void operator()(uint8_t* p) const { std::free(p); }
     };
-    std::unique_ptr<uint8_t, TFree> FMemory;
-    int32_t FSize = 0;
+    std::unique_ptr<uint8_t, TFree> memory_;
+    int32_t size_ = 0;
 };
 
 class TByteArray2D {
@@ -56,10 +56,10 @@ class TByteArray2D {
     // product too large for one block ENotEnoughMemory.
     TByteArray2D(int32_t cols = 0, int32_t rows = 0);
 
-    int32_t Cols() const { return FCols; }
-    int32_t Rows() const { return FRows; }
-    const TBigByteArray& Cells() const { return FCells; }
-    TBigByteArray& Cells() { return FCells; }
+    int32_t Cols() const { return cols_; }
+    int32_t Rows() const { return rows_; }
+    const TBigByteArray& Cells() const { return cells_; }
+    TBigByteArray& Cells() { return cells_; }
 
     TByteArray2D Clone() const { return *this; }
 
@@ -74,14 +74,14 @@ class TByteArray2D {
     void SetRow(int32_t y, const TBigByteArray& row);
 
     // Row y (1-based) without a test: for loops that have checked their bounds.
-    uint8_t* RowData(int32_t y) { return FCells.Memory() + int64_t(y - 1) * FCols; }
-    const uint8_t* RowData(int32_t y) const { return FCells.Memory() + int64_t(y - 1) * FCols; }
+    uint8_t* RowData(int32_t y) { return cells_.Memory() + int64_t(y - 1) * cols_; }
+    const uint8_t* RowData(int32_t y) const { return cells_.Memory() + int64_t(y - 1) * cols_; }
 
   private:
-    int64_t Linear(int32_t x, int32_t y) const { return int64_t(x) + int64_t(y - 1) * FCols; }
-    TBigByteArray FCells;
-    int32_t FCols = 0;
-    int32_t FRows = 0;
+    int64_t Linear(int32_t x, int32_t y) const { return int64_t(x) + int64_t(y - 1) * cols_; }
+    TBigByteArray cells_;
+    int32_t cols_ = 0;
+    int32_t rows_ = 0;
 };
 
 } // namespace orv

@@ -12,7 +12,7 @@ namespace orv {
 class TByteBuffer {
   public:
     // Total bytes added.
-    int64_t ByteCount() const { return int64_t(FBytes.size()); }
+    int64_t ByteCount() const { return int64_t(bytes_.size()); }
 
     // Appends a byte to the block being filled, starting a new block after 255.
     void AddByte(uint8_t value);
@@ -21,24 +21,24 @@ class TByteBuffer {
     // Closes the block being filled.
     void Flush();
 
-    int32_t BlockCount() const { return int32_t(FEnds.size()); }
+    int32_t BlockCount() const { return int32_t(ends_.size()); }
     // Block index (1-based, EIndexOutOfBounds outside 1 .. BlockCount).
     std::span<const uint8_t> GetBlock(int32_t index) const;
     // Every byte, blocks end to end (the closed blocks and the one being filled).
-    std::span<const uint8_t> Bytes() const { return FBytes; }
+    std::span<const uint8_t> Bytes() const { return bytes_; }
 
     // Sequential reading across blocks; ReadByte raises EGifException when no byte is left.
-    void StartRead() { FReadPos = 0; }
+    void StartRead() { readPos_ = 0; }
     uint8_t ReadByte();
 
     // Bytes cut into blocks of 255 and a last, shorter one.
     static TByteBuffer FromPacked(std::vector<uint8_t> bytes);
 
   private:
-    size_t OpenLength() const { return FBytes.size() - (FEnds.empty() ? 0 : FEnds.back()); }
-    std::vector<uint8_t> FBytes;
-    std::vector<size_t> FEnds; // end offset of each closed block
-    size_t FReadPos = 0;
+    size_t OpenLength() const { return bytes_.size() - (ends_.empty() ? 0 : ends_.back()); }
+    std::vector<uint8_t> bytes_;
+    std::vector<size_t> ends_; // end offset of each closed block
+    size_t readPos_ = 0;
 };
 
 // Packs codes least significant bit first.
@@ -47,18 +47,18 @@ class TEncodedBytes {
     explicit TEncodedBytes(size_t expectedBytes = 0);
 
     void PutCode(uint32_t code, unsigned width) {
-        FBitBuffer |= uint64_t(code) << FBitCount;
-        FBitCount += width;
-        if (FBitCount >= 32) {
-            if (FPos + 4 > FOut.size()) FOut.resize(FOut.size() * 2 + 64);
-            uint8_t* p = FOut.data() + FPos;
-            p[0] = uint8_t(FBitBuffer);
-            p[1] = uint8_t(FBitBuffer >> 8);
-            p[2] = uint8_t(FBitBuffer >> 16);
-            p[3] = uint8_t(FBitBuffer >> 24);
-            FPos += 4;
-            FBitBuffer >>= 32;
-            FBitCount -= 32;
+        bitBuffer_ |= uint64_t(code) << bitCount_;
+        bitCount_ += width;
+        if (bitCount_ >= 32) {
+            if (pos_ + 4 > out_.size()) out_.resize(out_.size() * 2 + 64);
+            uint8_t* p = out_.data() + pos_;
+            p[0] = uint8_t(bitBuffer_);
+            p[1] = uint8_t(bitBuffer_ >> 8);
+            p[2] = uint8_t(bitBuffer_ >> 16);
+            p[3] = uint8_t(bitBuffer_ >> 24);
+            pos_ += 4;
+            bitBuffer_ >>= 32;
+            bitCount_ -= 32;
         }
     }
 
@@ -66,10 +66,10 @@ class TEncodedBytes {
     TByteBuffer Finish(uint32_t code, unsigned width);
 
   private:
-    std::vector<uint8_t> FOut;
-    size_t FPos = 0;
-    uint64_t FBitBuffer = 0;
-    unsigned FBitCount = 0;
+    std::vector<uint8_t> out_;
+    size_t pos_ = 0;
+    uint64_t bitBuffer_ = 0;
+    unsigned bitCount_ = 0;
 };
 
 } // namespace orv

@@ -24,23 +24,23 @@ constexpr int64_t kShortDataAllowance = int64_t(1) << 24;
 
 class TGifInput {
   public:
-    explicit TGifInput(std::span<const uint8_t> bytes) : FBytes(bytes) {}
+    explicit TGifInput(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
     uint8_t Byte() {
         Need(1);
-        return FBytes[FPos++];
+        return bytes_[pos_++];
     }
     uint16_t Word() {
         Need(2);
-        const uint16_t w = uint16_t(FBytes[FPos] | (FBytes[FPos + 1] << 8));
-        FPos += 2;
+        const uint16_t w = uint16_t(bytes_[pos_] | (bytes_[pos_ + 1] << 8));
+        pos_ += 2;
         return w;
     }
-    bool AtEnd() const { return FPos == FBytes.size(); }
+    bool AtEnd() const { return pos_ == bytes_.size(); }
     std::span<const uint8_t> Take(size_t n) {
         Need(n);
-        const auto run = FBytes.subspan(FPos, n);
-        FPos += n;
+        const auto run = bytes_.subspan(pos_, n);
+        pos_ += n;
         return run;
     }
     void Table(TColorTable& table, int count) {
@@ -57,10 +57,10 @@ class TGifInput {
 
   private:
     void Need(size_t n) const {
-        if (n > FBytes.size() - FPos) throw EGifException("Fichier GIF tronqué");
+        if (n > bytes_.size() - pos_) throw EGifException("Fichier GIF tronqué");
     }
-    std::span<const uint8_t> FBytes;
-    size_t FPos = 0;
+    std::span<const uint8_t> bytes_;
+    size_t pos_ = 0;
 };
 
 std::string HexByte(uint8_t b) {

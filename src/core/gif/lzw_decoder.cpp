@@ -16,49 +16,49 @@ constexpr uint32_t kMaxCodes = 4096;
 // Reads codes least significant bit first from the data bytes end to end.
 class TCodeReader {
   public:
-    explicit TCodeReader(std::span<const uint8_t> bytes) : FData(bytes.data()), FSize(bytes.size()) {}
+    explicit TCodeReader(std::span<const uint8_t> bytes) : data_(bytes.data()), size_(bytes.size()) {}
 
     // A code of `width` bits; past the end of the data its missing high bits read as 0 and
     // Short() tells so.
     uint32_t Read(unsigned width) {
-        if (FBits < width) Refill(width);
-        const uint32_t code = uint32_t(FBuffer) & ((1u << width) - 1);
-        if (FBits < width) {
-            FShort = true;
-            FBuffer = 0;
-            FBits = 0;
+        if (bits_ < width) Refill(width);
+        const uint32_t code = uint32_t(buffer_) & ((1u << width) - 1);
+        if (bits_ < width) {
+            short_ = true;
+            buffer_ = 0;
+            bits_ = 0;
         } else {
-            FBuffer >>= width;
-            FBits -= width;
+            buffer_ >>= width;
+            bits_ -= width;
         }
         return code;
     }
-    bool Short() const { return FShort; }
+    bool Short() const { return short_; }
 
   private:
     void Refill(unsigned width) {
-        if (FPos + 8 <= FSize) {
+        if (pos_ + 8 <= size_) {
             uint64_t word = 0;
             for (int k = 7; k >= 0; --k)
-                word = (word << 8) | FData[FPos + size_t(k)];
-            FBuffer |= word << FBits;
-            const unsigned taken = (63 - FBits) >> 3;
-            FPos += taken;
-            FBits += taken * 8;
+                word = (word << 8) | data_[pos_ + size_t(k)];
+            buffer_ |= word << bits_;
+            const unsigned taken = (63 - bits_) >> 3;
+            pos_ += taken;
+            bits_ += taken * 8;
             return;
         }
-        while (FBits < width && FPos < FSize) {
-            FBuffer |= uint64_t(FData[FPos++]) << FBits;
-            FBits += 8;
+        while (bits_ < width && pos_ < size_) {
+            buffer_ |= uint64_t(data_[pos_++]) << bits_;
+            bits_ += 8;
         }
     }
 
-    const uint8_t* FData;
-    size_t FSize;
-    size_t FPos = 0;
-    uint64_t FBuffer = 0;
-    unsigned FBits = 0;
-    bool FShort = false;
+    const uint8_t* data_;
+    size_t size_;
+    size_t pos_ = 0;
+    uint64_t buffer_ = 0;
+    unsigned bits_ = 0;
+    bool short_ = false;
 };
 
 // Places decoded pixels into the matrix row by row, in the order the image stores its rows.
@@ -67,9 +67,9 @@ class TCodeReader {
 class TRowSink {
   public:
     TRowSink(TByteArray2D& pixels, bool interlaced)
-        : FPixels(pixels), FInterlaced(interlaced), Width(pixels.Cols()), FSpare(size_t(Width)) {
-        Row = pixels.Rows() > 0 ? pixels.RowData(1) : FSpare.data();
-        FExhausted = pixels.Rows() == 0;
+        : pixels_(pixels), interlaced_(interlaced), Width(pixels.Cols()), spare_(size_t(Width)) {
+        Row = pixels.Rows() > 0 ? pixels.RowData(1) : spare_.data();
+        exhausted_ = pixels.Rows() == 0;
     }
 
     void Put(const uint8_t* s, size_t n) {
@@ -85,38 +85,38 @@ class TRowSink {
     }
 
     void RowDone() {
-        if (FExhausted) throw EIndexOutOfBounds();
-        const int32_t next = FInterlaced ? NextInterlaceRow(FRow, FPixels.Rows(), FPass) : FRow + 1;
-        if (next < 0 || next >= FPixels.Rows()) {
-            FExhausted = true;
-            Row = FSpare.data();
+        if (exhausted_) throw EIndexOutOfBounds();
+        const int32_t next = interlaced_ ? NextInterlaceRow(row_, pixels_.Rows(), pass_) : row_ + 1;
+        if (next < 0 || next >= pixels_.Rows()) {
+            exhausted_ = true;
+            Row = spare_.data();
         } else {
-            FRow = next;
-            Row = FPixels.RowData(next + 1);
+            row_ = next;
+            Row = pixels_.RowData(next + 1);
         }
         Col = 0;
     }
 
     // An incomplete last row is not kept.
     void DropPartialRow() {
-        if (!FExhausted && Col > 0) std::memset(Row, 0, size_t(Col));
+        if (!exhausted_ && Col > 0) std::memset(Row, 0, size_t(Col));
     }
 
     uint8_t* Row;
     int32_t Col = 0;
 
   private:
-    TByteArray2D& FPixels;
-    bool FInterlaced;
+    TByteArray2D& pixels_;
+    bool interlaced_;
 
   public:
     const int32_t Width;
 
   private:
-    std::vector<uint8_t> FSpare;
-    bool FExhausted;
-    int32_t FRow = 0;
-    int FPass = 1;
+    std::vector<uint8_t> spare_;
+    bool exhausted_;
+    int32_t row_ = 0;
+    int pass_ = 1;
 };
 
 } // namespace

@@ -19,13 +19,13 @@ class TCodeTable {
     // Pixels are below 2^rowBits: a row of the child table has that many entries.
     explicit TCodeTable(unsigned rowBits)
         : RowBits(rowBits),
-          FChild(static_cast<uint16_t*>(std::calloc(kMaxCodes << rowBits, sizeof(uint16_t)))) {
-        if (!FChild) throw std::bad_alloc();
+          child_(static_cast<uint16_t*>(std::calloc(kMaxCodes << rowBits, sizeof(uint16_t)))) {
+        if (!child_) throw std::bad_alloc();
     }
 
     void Reset(unsigned codeWidth) {
         for (uint32_t c = FirstCode; c < NextCode; ++c)
-            FChild.get()[(uint32_t(Prefix[c]) << RowBits) + Suffix[c]] = 0;
+            child_.get()[(uint32_t(Prefix[c]) << RowBits) + Suffix[c]] = 0;
         CodeWidth = codeWidth;
         FirstCode = NextCode = (1u << (codeWidth - 1)) + 2;
         Full = false;
@@ -34,7 +34,7 @@ class TCodeTable {
     void AddEntry(uint32_t prefix, uint8_t suffix) {
         Prefix[NextCode] = uint16_t(prefix);
         Suffix[NextCode] = suffix;
-        FChild.get()[(prefix << RowBits) + suffix] = uint16_t(NextCode);
+        child_.get()[(prefix << RowBits) + suffix] = uint16_t(NextCode);
         ++NextCode;
         if (NextCode == kMaxCodes)
             Full = true;
@@ -42,7 +42,7 @@ class TCodeTable {
             ++CodeWidth;
     }
 
-    const uint16_t* Children() const { return FChild.get(); }
+    const uint16_t* Children() const { return child_.get(); }
 
     const unsigned RowBits;
     uint16_t Prefix[kMaxCodes];
@@ -55,7 +55,7 @@ class TCodeTable {
     struct TFree {
         void operator()(uint16_t* p) const { std::free(p); }
     };
-    std::unique_ptr<uint16_t, TFree> FChild;
+    std::unique_ptr<uint16_t, TFree> child_;
 };
 
 } // namespace
