@@ -60,8 +60,10 @@ class TQuietDialogs : public orv::ui::TDialogs {
     orv::TAnswer Message(orv::TMsgKind, orv::TButtons, const QString&, const QString&) override {
         return orv::TAnswer::No;
     }
-    QString OpenFileName(QWidget*, const QList<orv::ui::TFileFilter>&, int) override { return {}; }
-    QString SaveFileName(QWidget*, const QList<orv::ui::TFileFilter>&) override { return {}; }
+    QString OpenFileName(QWidget*, const QList<orv::ui::TFileFilter>&, int, const QString&) override {
+        return {};
+    }
+    QString SaveFileName(QWidget*, const QList<orv::ui::TFileFilter>&, const QString&) override { return {}; }
     orv::ui::TPrinter& Printer() override { return printer; }
     bool PrinterSetup(QWidget*, orv::ui::TPrinter&) override { return false; }
     void ShowHelp(QWidget*) override {}

@@ -4,6 +4,10 @@
 #include "ui/app_info.h"
 #include "ui/dialogs.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include <exception>
 
 namespace orv::ui {
@@ -25,6 +29,11 @@ void RunCommand(const std::function<void()>& command) {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(ApplicationTitle());
+    // Qt's own dialogs (files, page set-up, printer choice) speak French as the program does.
+    auto* qtFrench = new QTranslator(this);
+    if (qtFrench->load(QLocale(QLocale::French, QLocale::France), QStringLiteral("qt"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(qtFrench);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

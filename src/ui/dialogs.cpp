@@ -62,6 +62,10 @@ QList<TFileFilter> SaveDialogFilter() {
     return {{QStringLiteral("Image Gif (*.gif)"), QStringLiteral("*.Gif")}};
 }
 
+QList<TFileFilter> PdfDialogFilter() {
+    return {{QStringLiteral("Document PDF (*.pdf)"), QStringLiteral("*.pdf")}};
+}
+
 TDialogs& Dialogs() {
     Q_ASSERT(current);
     return *current;

@@ -32,6 +32,8 @@ QString QtFilterString(const QList<TFileFilter>& filters);
 // The file-save dialog's filter, for "Enregistrer sous Gif" and the builder's "Enregister
 // l'animation".
 QList<TFileFilter> SaveDialogFilter();
+// The file dialog's filter when printing to a PDF file.
+QList<TFileFilter> PdfDialogFilter();
 
 class TDialogs {
   public:
@@ -40,13 +42,17 @@ class TDialogs {
     // A modal message box. An empty caption takes the kind's caption.
     virtual TAnswer Message(TMsgKind kind, TButtons buttons, const QString& text,
                             const QString& caption = {}) = 0;
-    // The name of one existing file chosen by the user; empty when cancelled.
-    virtual QString OpenFileName(QWidget* parent, const QList<TFileFilter>& filters, int selected) = 0;
+    // The name of one existing file chosen by the user; empty when cancelled. The dialog opens
+    // in `folder` (the start folder when it is empty).
+    virtual QString OpenFileName(QWidget* parent, const QList<TFileFilter>& filters, int selected,
+                                 const QString& folder = {}) = 0;
     // A name to save under; empty when cancelled.
-    virtual QString SaveFileName(QWidget* parent, const QList<TFileFilter>& filters) = 0;
+    virtual QString SaveFileName(QWidget* parent, const QList<TFileFilter>& filters,
+                                 const QString& folder = {}) = 0;
     // The program's printer, kept for the whole run.
     virtual TPrinter& Printer() = 0;
-    // The printer set-up dialog on that printer; true when confirmed.
+    // The printer set-up on that printer: which printer (or a PDF file), then paper and
+    // orientation; true when confirmed.
     virtual bool PrinterSetup(QWidget* parent, TPrinter& printer) = 0;
     // Opens the program's help at its contents.
     virtual void ShowHelp(QWidget* parent) = 0;

@@ -34,6 +34,11 @@ namespace {
 
 constexpr int kSlotWidth = 150;
 constexpr int kSlotHeight = 100;
+// The column of commands right of the thumbnails.
+constexpr int kColumnLeft = 216;
+constexpr int kColumnWidth = 52;
+constexpr int kButtonHeight = 30;
+constexpr int kButtonGap = 2;
 
 // A frame of the document's picture, with the size the player will give the animation
 // (the picture's own when the document has no pixel size, as a bitmap has none).
@@ -56,7 +61,6 @@ TFormCreeAnim::TFormCreeAnim(TWorkspace& workspace, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), workspace_(workspace) {
     setObjectName("FormCreeAnim");
     setWindowTitle(QStringLiteral("Création d'une animation"));
-    setFixedSize(272, 407);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName("Panel1");
@@ -105,8 +109,8 @@ TFormCreeAnim::TFormCreeAnim(TWorkspace& workspace, QWidget* parent)
         b->setIcon(AnimGlyph(glyph, 20));
         b->setIconSize(QSize(20, 20));
         if (!hint.isEmpty()) b->setToolTip(hint);
-        b->setGeometry(216, y, 49, 30);
-        y += 34;
+        b->setGeometry(kColumnLeft, y, kColumnWidth, kButtonHeight);
+        y += kButtonHeight + kButtonGap;
         connect(b, &QToolButton::clicked, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
         return b;
     };
@@ -128,28 +132,43 @@ TFormCreeAnim::TFormCreeAnim(TWorkspace& workspace, QWidget* parent)
                        &TFormCreeAnim::BitEffaceClick);
     Label5 = new QLabel(QStringLiteral("Délai :"), this);
     Label5->setObjectName("Label5");
-    Label5->setGeometry(216, y, 49, 16);
+    Label5->move(kColumnLeft, y);
+    Label5->adjustSize();
     SpinInter = new QSpinBox(this);
     SpinInter->setObjectName("SpinInter");
     SpinInter->setRange(0, kMaxDelay); // every delay a GIF stores, so showing one keeps it
     SpinInter->setValue(15);
-    SpinInter->setGeometry(216, y + 16, 49, 22);
+    SpinInter->setGeometry(kColumnLeft, y + 16, kColumnWidth, 22);
     connect(SpinInter, &QSpinBox::textChanged, this, [this] { RunCommand([this] { SpinInterChange(); }); });
     Label6 = new QLabel(QStringLiteral("x 1/100 s"), this);
     Label6->setObjectName("Label6");
-    Label6->setGeometry(216, y + 38, 56, 16);
-    y += 58;
+    Label6->move(kColumnLeft, y + 38);
+    Label6->adjustSize();
+    y += 38 + Label6->height() + kButtonGap;
     BitAnim = button("BitAnim", TAnimGlyph::Preview, QStringLiteral("Voir l'animation"),
                      &TFormCreeAnim::BitAnimClick);
     BitEnr = button("BitEnr", TAnimGlyph::Save, QStringLiteral("Enregister l'animation"),
                     &TFormCreeAnim::BitEnrClick);
     BitQuit = button("BitQuit", TAnimGlyph::Quit, QString(), &TFormCreeAnim::BitQuitClick);
     BitAjout->setEnabled(false); // no image window is open yet
+    // Every control inside the window, whatever the font makes of the captions: the column
+    // sets the height, the panel follows it.
+    QRect used;
+    for (const QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        used |= child->geometry();
+    setFixedSize(used.right() + 1 + 8, used.bottom() + 1 + 8);
+    Panel1->resize(Panel1->width(), height() - 16);
+    ScrollBar->resize(ScrollBar->width(), Panel1->height() - 4);
 
     workspace_.Playback().SetAnimation(&Builder);
     connect(&workspace_.Playback(), &TPlayback::Ended, this, &TFormCreeAnim::PreviewEnded);
-    connect(&workspace_, &TWorkspace::RuleApplied, this,
-            [this](const auto& states) { ApplyRuleTo(*this, states); });
+    connect(&workspace_, &TWorkspace::RuleApplied, this, [this](const std::vector<TControlState>& states) {
+        // While a playback or a save uses the frames, no rule gives a command back.
+        std::vector<TControlState> accepted;
+        for (const TControlState& s : states)
+            if (Builder.AcceptsEnabling(s.Control, s.Enabled)) accepted.push_back(s);
+        ApplyRuleTo(*this, accepted);
+    });
 }
 
 TFormCreeAnim::~TFormCreeAnim() {
@@ -219,40 +238,41 @@ void TFormCreeAnim::Redraw() {
     ShowScrollBar();
 }
 
-void TFormCreeAnim::PlayGifFile(std::unique_ptr<TGifFile> gif) {
-    Builder.Frames.clear();
-    Builder.GifFile = std::move(gif);
-    int number = 1;
-    for (const auto& sub : Builder.GifFile->SubImages) {
-        TAnimImg frame;
-        frame.SetBitmap(sub->GetBitmap());
-        frame.SetName("Image " + std::to_string(number++));
-        frame.SetTime("00:00:00.000");
-        frame.SetDelay(sub->GetDelay());
-        Builder.Frames.push_back(std::move(frame));
-        Builder.AnimWidth = sub->Descriptor.Width;
-        Builder.AnimHeight = sub->Descriptor.Height;
-    }
-    Builder.FirstShown = 0;
-    // The highlights belonged to the frames just replaced.
-    Builder.SlotMarked = {};
-    Builder.UpdateScrollBar();
+bool TFormCreeAnim::PlayGifFile(std::unique_ptr<TGifFile> gif) {
+    if (!MayDropAnimation()) return false;
+    const TBuilderEnabling e = Builder.TakeGifAnimation(std::move(gif));
     Redraw();
-    ApplyEnabling(TAnimBuilder::PreviewStarted());
+    ApplyEnabling(e);
     workspace_.Playback().Start();
+    return true;
 }
 
 void TFormCreeAnim::PreviewEnded() {
     ApplyEnabling(Builder.PreviewEnded(workspace_.ImageWindowCount() > 0));
 }
 
+bool TFormCreeAnim::MayDropAnimation() {
+    return Builder.MayDrop(
+        [] {
+            return Dialogs().Message(TMsgKind::Warning, TButtons::YesNo, AnimationModifiedQuestion()) ==
+                   TAnswer::Yes;
+        },
+        [this] {
+            bool saved = false;
+            RunCommand([&] { saved = SaveAnimationAs(); });
+            return saved;
+        });
+}
+
 void TFormCreeAnim::BitNewClick() {
+    if (Builder.Locked() || !MayDropAnimation()) return;
     const TBuilderEnabling e = Builder.NewAnimation();
     Redraw();
     ApplyEnabling(e);
 }
 
 void TFormCreeAnim::BitSelectClick() {
+    if (Builder.Locked()) return;
     const std::vector<std::string> paths = workspace_.ChooseBatch();
     bool first = true;
     const int32_t delay = Builder.DefaultDelay;
@@ -278,6 +298,7 @@ void TFormCreeAnim::BitSelectClick() {
 }
 
 void TFormCreeAnim::BitAjoutClick() {
+    if (Builder.Locked()) return;
     const TFormImage* image = workspace_.CurrentImage();
     if (!image) return;
     const TBuilderEnabling e = Builder.AddCurrentImage(LoadedFrame(image->Document(), Builder.DefaultDelay));
@@ -323,53 +344,69 @@ void TFormCreeAnim::ScrollBarChange() {
 }
 
 void TFormCreeAnim::SpinInterChange() {
-    orv::SpinInterChange(Builder.Frames, Builder.Modified, SpinInter->text().toStdString());
+    Builder.TypeDelay(SpinInter->text().toStdString());
 }
 
 void TFormCreeAnim::BitEgualClick() {
-    orv::BitEgual(Builder.Frames, SpinValue(SpinInter->text().toStdString()));
+    Builder.EqualDelays(SpinValue(SpinInter->text().toStdString()));
 }
 
 void TFormCreeAnim::BitAutoClick() {
-    orv::BitAuto(Builder.Frames, Builder.Modified);
+    Builder.AutoDelays();
 }
 
 void TFormCreeAnim::BitAnimClick() {
+    if (Builder.Locked()) return;
+    ApplyEnabling(Builder.PreviewStarted());
     workspace_.Playback().Start();
-    ApplyEnabling(TAnimBuilder::PreviewStarted());
 }
 
-void TFormCreeAnim::BitEnrClick() {
-    const QString chosen = Dialogs().SaveFileName(this, SaveDialogFilter());
-    if (chosen.isEmpty()) return;
-    Builder.Modified = false;
+bool TFormCreeAnim::SaveAnimationAs() {
+    if (Builder.Saving) return false;
+    const QString chosen = Dialogs().SaveFileName(this, SaveDialogFilter(), workspace_.FileDialogFolder());
+    if (chosen.isEmpty()) return false;
+    workspace_.RememberFolderOf(chosen);
     const QString name = QString::fromStdString(AnimationFileName(chosen.toStdString()));
     if (QFileInfo::exists(name) &&
         Dialogs().Message(TMsgKind::Confirmation, TButtons::YesNo,
                           QString::fromStdString(OverwriteQuestion(name.toStdString()))) != TAnswer::Yes)
-        return;
-    TProgress progress(workspace_.ProgressReport());
-    // The progress window lets events through: the frames written are a copy that no command
-    // can change meanwhile.
+        return false;
+    // The progress window lets events through: the frames written are a copy, and the commands
+    // (this one included) wait until the file is written.
     const std::vector<TAnimImg> frames = Builder.Frames;
+    ApplyEnabling(Builder.SaveStarted());
+    bool written = false;
+    struct TSaveEnd {
+        TFormCreeAnim& Window;
+        const bool& Written;
+        ~TSaveEnd() {
+            Window.workspace_.HideProgress();
+            Window.ApplyEnabling(Window.Builder.SaveEnded(Written, Window.workspace_.ImageWindowCount() > 0));
+        }
+    } end{*this, written};
+    TProgress progress(workspace_.ProgressReport());
     SaveAnimation(frames, QFile::encodeName(name).toStdString(), progress);
+    written = true;
+    return true;
+}
+
+void TFormCreeAnim::BitEnrClick() {
+    SaveAnimationAs();
 }
 
 void TFormCreeAnim::BitQuitClick() {
-    if (Builder.Modified &&
-        Dialogs().Message(TMsgKind::Warning, TButtons::YesNo, AnimationModifiedQuestion()) == TAnswer::Yes)
-        BitEnrClick();
+    if (Builder.Locked() || !MayDropAnimation()) return;
     hide();
 }
 
 void TFormCreeAnim::FormShow() {
-    ApplyEnabling(Builder.FormShow(workspace_.CurrentImage() != nullptr));
+    const TBuilderEnabling e = Builder.FormShow(workspace_.CurrentImage() != nullptr);
     for (int slot = 1; slot <= 3; ++slot) {
         Images[slot - 1]->resize(kSlotWidth, kSlotHeight);
         ClearSlot(slot);
     }
-    ShowMarks();
-    ShowScrollBar();
+    Redraw();
+    ApplyEnabling(e);
 }
 
 void TFormCreeAnim::FormHide() {
@@ -392,18 +429,11 @@ void TFormCreeAnim::hideEvent(QHideEvent* event) {
 }
 
 void TFormCreeAnim::closeEvent(QCloseEvent* event) {
-    // The close box asks as "Fermer" does: unsaved frames are not dropped silently.
-    if (Builder.Modified &&
-        Dialogs().Message(TMsgKind::Warning, TButtons::YesNo, AnimationModifiedQuestion()) == TAnswer::Yes) {
-        bool saved = false;
-        RunCommand([&] {
-            BitEnrClick();
-            saved = true;
-        });
-        if (!saved) {
-            event->ignore();
-            return;
-        }
+    // The close box asks as "Quitter" does: unsaved frames are not dropped silently, and the
+    // frames a playback or a save uses stay.
+    if (Builder.Locked() || !MayDropAnimation()) {
+        event->ignore();
+        return;
     }
     QWidget::closeEvent(event);
 }

@@ -47,8 +47,14 @@ class TFormCreeAnim : public QWidget {
     void ClearSlot(int slot);
 
     // A GIF file of several images taken over as the animation: its frames "Image 1".."Image n"
-    // replace the builder's, the editing commands are disabled and the player starts.
-    void PlayGifFile(std::unique_ptr<TGifFile> gif);
+    // replace the builder's, the editing commands are disabled and the player starts. A
+    // modified animation is asked about first; false when the user kept it.
+    bool PlayGifFile(std::unique_ptr<TGifFile> gif);
+    // Before the animation is dropped: true when it may go (unmodified, "Non", or saved).
+    bool MayDropAnimation();
+    // "Enregister l'animation": the name, the overwrite question and the file; true when the
+    // file is written.
+    bool SaveAnimationAs();
     // The player closed: the commands come back.
     void PreviewEnded();
 

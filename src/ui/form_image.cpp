@@ -2,6 +2,7 @@
 // document's host.
 #include "ui/form_image.h"
 
+#include "core/document/gif_document.h"
 #include "core/document/open_image.h"
 #include "core/image/display.h"
 #include "core/image/readout.h"
@@ -20,6 +21,8 @@
 #include <QScrollArea>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
+
+#include <utility>
 
 namespace orv::ui {
 
@@ -53,10 +56,10 @@ QString ModifiedQuestion() {
 }
 
 TFormImage::TFormImage(TWorkspace& workspace, QWidget* parent)
-    : QMdiSubWindow(parent), TQtDocumentHost(workspace) {
+    : QMdiSubWindow(parent), TQtDocumentHost(workspace), doc_(std::make_shared<TImageDocument>()) {
     setObjectName("FormImage");
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QString::fromStdString(doc_.Caption));
+    setWindowTitle(QString::fromStdString(doc_->Caption));
     setWindowIcon(ToolIcon(TPicture::AboutIcon, 16));
     ScrollBox = new QScrollArea;
     ScrollBox->setObjectName("ScrollBox");
@@ -81,42 +84,93 @@ TFormImage::TFormImage(TWorkspace& workspace, QWidget* parent)
 TFormImage::~TFormImage() = default;
 
 QString TFormImage::FileName() const {
-    return QFile::decodeName(QByteArray::fromStdString(doc_.FileName));
+    return QFile::decodeName(QByteArray::fromStdString(doc_->FileName));
 }
 
 TLoadResult TFormImage::OpenImage(const QString& fileName) {
     TWaitCursor wait;
-    return orv::OpenImage(doc_, LocalName(fileName), *this);
+    return orv::OpenImage(*doc_, LocalName(fileName), *this);
+}
+
+void TFormImage::Write(const std::function<bool(TImageDocument&, TDocumentHost&)>& write,
+                       const std::function<void()>& afterWrite) {
+    if (saving_) return; // the same window once more while its save runs: that save is enough
+    // Held here: "Tout fermer" may delete the window while the progress window lets events in.
+    const std::shared_ptr<TImageDocument> doc = doc_;
+    TWorkspace& workspace = Workspace();
+    TQtDocumentHost host(workspace);
+    const QPointer<TFormImage> self(this);
+    saving_ = true;
+    bool written = false;
+    struct TEnd {
+        TWorkspace& Workspace;
+        const QPointer<TFormImage>& Self;
+        ~TEnd() {
+            Workspace.HideProgress();
+            if (Self) Self->saving_ = Self->closeAsked_ = false;
+        }
+    } end{workspace, self};
+    written = write(*doc, host);
+    if (!self) return;
+    saving_ = false;
+    if (written) afterWrite();
+    // A close asked during the save happens now; after a failed save the window stays with its
+    // changes.
+    if (std::exchange(closeAsked_, false) && written) close();
 }
 
 void TFormImage::SaveImage(const QString& fileName) {
-    if (doc_.Kind != kKindPic && doc_.Kind != kKindFits) return;
-    orv::SaveImage(doc_, LocalName(fileName));
-    doc_.Modified = false;
-    CaptionChanged(doc_.Caption);
+    const std::string name = LocalName(fileName);
+    Write(
+        [&name](TImageDocument& doc, TDocumentHost&) {
+            if (doc.Kind != kKindPic && doc.Kind != kKindFits) return false;
+            orv::SaveImage(doc, name);
+            return true;
+        },
+        [this] {
+            doc_->Modified = false;
+            CaptionChanged(doc_->Caption);
+        });
 }
 
 void TFormImage::SaveByKind() {
-    if (!orv::SaveByKind(doc_, doc_.FileName, *this)) return;
-    // Cleared once the file is safely written: a failed save still asks on close.
-    doc_.Modified = false;
-    CaptionChanged(doc_.Caption);
+    Write([](TImageDocument& doc, TDocumentHost& host) { return orv::SaveByKind(doc, doc.FileName, host); },
+          [this] {
+              // Cleared once the file is safely written: a failed save still asks on close.
+              doc_->Modified = false;
+              CaptionChanged(doc_->Caption);
+          });
+}
+
+void TFormImage::ExportGif(const QString& fileName) {
+    const std::string name = LocalName(fileName);
+    Write(
+        [&name](TImageDocument& doc, TDocumentHost& host) {
+            WriteDisplayedPictureAsGif(doc, name, host);
+            return true;
+        },
+        [this, name] {
+            if (doc_->Kind != kKindGif) return;
+            doc_->FileName = name;
+            CaptionChanged(doc_->UpdateCaption(name, Image->width(), Image->height()));
+        });
 }
 
 void TFormImage::Render() {
-    orv::Render(doc_);
+    orv::Render(*doc_);
 }
 
 void TFormImage::ShowImage() {
-    QImage picture = DisplayPicture(doc_.DisplayStream);
+    QImage picture = DisplayPicture(doc_->DisplayStream);
     if (!picture.isNull()) Image->setFixedSize(picture.size());
-    if (doc_.FirstShow) {
+    if (doc_->FirstShow) {
         FitWindow();
-        doc_.FirstShow = false;
+        doc_->FirstShow = false;
     }
     Image->SetPicture(std::move(picture));
-    if (doc_.PixelType != kPixelNone) doc_.UpdateCaption(doc_.FileName, doc_.ImageWidth, doc_.ImageHeight);
-    CaptionChanged(doc_.Caption);
+    if (doc_->PixelType != kPixelNone)
+        doc_->UpdateCaption(doc_->FileName, doc_->ImageWidth, doc_->ImageHeight);
+    CaptionChanged(doc_->Caption);
 }
 
 void TFormImage::FitWindow() {
@@ -130,7 +184,7 @@ void TFormImage::FitWindow() {
 }
 
 void TFormImage::DisplayChanged() {
-    if (doc_.Kind == kKindPic || doc_.Kind == kKindFits) doc_.Modified = true;
+    if (doc_->Kind == kKindPic || doc_->Kind == kKindFits) doc_->Modified = true;
     Render();
     ShowImage();
 }
@@ -149,13 +203,13 @@ void TFormImage::FormActivate() {
     const QMdiArea* frame = mdiArea();
     if (!frame) return;
     Workspace().SetCurrentImage(qobject_cast<TFormImage*>(frame->currentSubWindow()));
-    PushThresholds(doc_.HighThreshold, doc_.LowThreshold);
+    PushThresholds(doc_->HighThreshold, doc_->LowThreshold);
     UpdateImageTools();
 }
 
 void TFormImage::ImageMouseMove(int x, int y) {
     // One value read from memory: the picture is not rendered again.
-    const auto readout = PixelReadout(doc_, x, y);
+    const auto readout = PixelReadout(*doc_, x, y);
     if (!readout) return;
     Workspace().ShowReadout(QString::fromStdString(readout->X), QString::fromStdString(readout->Y),
                             QString::fromStdString(readout->Intensity));
@@ -166,7 +220,12 @@ void TFormImage::AjusterlaFentre1Click() {
 }
 
 void TFormImage::closeEvent(QCloseEvent* event) {
-    if (doc_.Modified) {
+    if (saving_) {
+        closeAsked_ = true;
+        event->ignore();
+        return;
+    }
+    if (doc_->Modified) {
         if (Dialogs().Message(TMsgKind::Error, TButtons::YesNo, ModifiedQuestion()) == TAnswer::Yes) {
             try {
                 SaveImage(FileName());
@@ -177,7 +236,7 @@ void TFormImage::closeEvent(QCloseEvent* event) {
                 return;
             }
         }
-        doc_.Modified = false;
+        doc_->Modified = false;
     }
     if (Workspace().CurrentImage() == this) Workspace().SetCurrentImage(nullptr);
     QMdiSubWindow::closeEvent(event);

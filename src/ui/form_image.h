@@ -1,13 +1,17 @@
 // An image window: one child of the main window's frame per opened image. It owns the
 // image document, shows its display bitmap at one screen pixel per image pixel inside a
 // scroll area, reports the pixel readout to the workspace, and is the document's host while
-// the document loads.
+// the document loads. A save lets events through (progress): the document outlives a window
+// closed meanwhile, and a close asked of the window itself waits until the save ends.
 #pragma once
 
 #include "core/image/image_document.h"
 #include "ui/qt_document_host.h"
 
 #include <QMdiSubWindow>
+
+#include <functional>
+#include <memory>
 
 class QMenu;
 class QScrollArea;
@@ -26,8 +30,8 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     explicit TFormImage(TWorkspace& workspace, QWidget* parent = nullptr);
     ~TFormImage() override;
 
-    TImageDocument& Document() { return doc_; }
-    const TImageDocument& Document() const { return doc_; }
+    TImageDocument& Document() { return *doc_; }
+    const TImageDocument& Document() const { return *doc_; }
     QString FileName() const;
 
     // Chooses the reader by extension, with the wait cursor while it reads.
@@ -36,6 +40,12 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     void SaveImage(const QString& fileName);
     // "Enregistrer": under its own name, in the format of its kind.
     void SaveByKind();
+    // "Enregistrer sous Gif": the displayed picture as a one-image GIF file. A GIF document
+    // takes the new name; the other kinds keep theirs, so that "Enregistrer" never writes
+    // their format over the GIF.
+    void ExportGif(const QString& fileName);
+    // A save of this window is under way.
+    bool Saving() const { return saving_; }
 
     void Render();
     // Sizes the picture, fits the window the first time, shows the display bitmap,
@@ -72,7 +82,14 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    TImageDocument doc_;
+    // Runs a write of the document with its own host, then afterWrite when the file is written
+    // and the window is still there. Nothing of the window is touched after it is gone.
+    void Write(const std::function<bool(TImageDocument&, TDocumentHost&)>& write,
+               const std::function<void()>& afterWrite);
+
+    std::shared_ptr<TImageDocument> doc_;
+    bool saving_ = false;
+    bool closeAsked_ = false;
 };
 
 } // namespace orv::ui

@@ -4,6 +4,7 @@
 
 #include "core/image/image_document.h"
 #include "core/tools/enabling_rules.h"
+#include "core/tools/window_place.h"
 #include "ui/app_info.h"
 #include "ui/application.h"
 #include "ui/form_cree_anim.h"
@@ -66,6 +67,7 @@ TFormMain::TFormMain(TWorkspace& workspace, QWidget* parent) : QMainWindow(paren
                 SetStatusPanel(1, y);
                 SetStatusPanel(2, intensity);
             });
+    workspace_.ClearReadout();
     connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFormMain::SubWindowActivated);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TFormMain::UpdateMenuItems);
     ApplyRuleTo(*this, MainWindowStartRule());
@@ -187,13 +189,16 @@ void TFormMain::CreateStatusBar() {
     StatusBar->setObjectName("StatusBar");
     StatusBar->setFixedHeight(19);
     StatusBar->setSizeGripEnabled(false);
-    const char* texts[4] = {"X :", "Y :", "Intensité :", ""};
-    const int widths[4] = {50, 50, 120, 50};
+    // Each panel holds the longest text it shows in its own font: five-digit coordinates, a
+    // 16-bit value or a real one of eight significant digits.
+    const char* longest[4] = {"X : 16384", "Y : 16384", "Intensité : -12345.678", "00000"};
     for (int i = 0; i < 4; ++i) {
-        auto* panel = new QLabel(QString::fromUtf8(texts[i]), StatusBar);
+        auto* panel = new QLabel(StatusBar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->setFixedWidth(widths[i]);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        const QFontMetrics metrics = panel->fontMetrics();
+        panel->setFixedWidth(metrics.horizontalAdvance(QString::fromUtf8(longest[i])) +
+                             2 * panel->frameWidth() + 2 * metrics.horizontalAdvance(QLatin1Char('x')));
         StatusBar->addWidget(panel);
         StatusPanels[static_cast<size_t>(i)] = panel;
     }
@@ -336,14 +341,26 @@ void TFormMain::WindowMinimizeItemClick() {
         (*it)->showMinimized();
 }
 
-void TFormMain::ShowTool(QWidget* tool) {
+void TFormMain::ShowTool(QWidget* tool, int left) {
     if (!tool) return;
+    if (!placedTools_.contains(tool)) {
+        // Over the frame, never over the menus and the tool bar a click is meant for; the user's
+        // own placement is kept afterwards.
+        placedTools_ << tool;
+        const QRect frame(MdiArea->mapToGlobal(QPoint(0, 0)), MdiArea->size());
+        const QSize size = tool->frameGeometry().size().expandedTo(tool->size());
+        const int wantedLeft = left >= 0 ? frame.left() + left : frame.right() + 1 + left - size.width();
+        const TRectangle place =
+            PlaceInFrame({frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1},
+                         {size.width(), size.height()}, wantedLeft, frame.top() + 8);
+        tool->move(place.Left, place.Top);
+    }
     tool->show();
     tool->raise();
 }
 
 void TFormMain::SpeedSeuilsClick() {
-    ShowTool(tools_.Seuils);
+    ShowTool(tools_.Seuils, 8);
 }
 
 void TFormMain::RglagesdesSeuils1Click() {
@@ -351,7 +368,7 @@ void TFormMain::RglagesdesSeuils1Click() {
 }
 
 void TFormMain::SpeedPalClick() {
-    ShowTool(tools_.Pal);
+    ShowTool(tools_.Pal, -8);
 }
 
 void TFormMain::Palettes1Click() {
@@ -359,7 +376,8 @@ void TFormMain::Palettes1Click() {
 }
 
 void TFormMain::SpeedButton1Click() {
-    ShowTool(tools_.CreeAnim);
+    // Left of the palettes, which keep the top-right corner.
+    ShowTool(tools_.CreeAnim, -(16 + (tools_.Pal ? tools_.Pal->frameGeometry().width() : 0)));
 }
 
 void TFormMain::Animation1Click() {
@@ -375,6 +393,11 @@ void TFormMain::Rubriquesdaide1Click() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+    // An unsaved animation is asked about; image windows close without a question.
+    if (tools_.CreeAnim && !tools_.CreeAnim->MayDropAnimation()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     emit Closed();
 }

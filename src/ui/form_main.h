@@ -27,8 +27,10 @@ class TFormImpr;
 class TStat;
 class TWorkspace;
 
-// "Enregistrer sous Gif"'s question when the file exists.
-QString OverwriteGifQuestion(const QString& fileName);
+// The question of "Enregistrer sous Gif" and of printing to a PDF file when the file exists.
+QString OverwriteFileQuestion(const QString& fileName);
+// "Ouvrir un lot"'s report of a file no reader reads.
+QString UnknownFormatMessage(const QString& fileName);
 
 // The tool windows the main window's commands show.
 struct TToolWindows {
@@ -159,11 +161,14 @@ class TFormMain : public QMainWindow {
     void CreateMenus();
     void CreateStatusBar();
     void SubWindowActivated(QMdiSubWindow* window);
-    void ShowTool(QWidget* tool);
+    // Shows a tool window, the first time inside the frame under the tool bar, at `left` (from
+    // the frame's left edge, or from its right edge when negative) and 8 pixels down.
+    void ShowTool(QWidget* tool, int left);
 
     TWorkspace& workspace_;
     TToolWindows tools_;
     QPointer<TFormImage> lastActivated_;
+    QList<QPointer<QWidget>> placedTools_;
     bool closingAll_ = false;
     QList<QAction*> windowListActions_;
 };

@@ -34,6 +34,10 @@ QList<TFileFilter> TFormMain::OpenDialogFilter() {
     };
 }
 
+QString UnknownFormatMessage(const QString& fileName) {
+    return QStringLiteral("Le fichier %1 n'est pas d'un format connu").arg(fileName);
+}
+
 TFormImage* TFormMain::CreateImageWindow() {
     auto* window = new TFormImage(workspace_);
     MdiArea->addSubWindow(window);
@@ -52,8 +56,9 @@ void TFormMain::DiscardImageWindow(TFormImage* window) {
 }
 
 void TFormMain::FileOpenItemClick() {
-    const QString name = Dialogs().OpenFileName(this, OpenDialogFilter(), 0);
+    const QString name = Dialogs().OpenFileName(this, OpenDialogFilter(), 0, workspace_.FileDialogFolder());
     if (name.isEmpty()) return;
+    workspace_.RememberFolderOf(name);
     OpenFile(name);
 }
 
@@ -70,7 +75,8 @@ void TFormMain::OpenFile(const QString& fileName) {
                               QStringLiteral("Le fichier %1 ne contient aucune image").arg(full));
             return;
         }
-        // Several images make an animation: it goes to the builder and plays at once.
+        // Several images make an animation: it goes to the builder and plays at once, unless
+        // the user keeps the builder's unsaved animation.
         if (gif->SubImages.size() > 1) {
             if (tools_.CreeAnim) tools_.CreeAnim->PlayGifFile(std::move(gif));
             return;
@@ -83,11 +89,20 @@ void TFormMain::OpenFile(const QString& fileName) {
 }
 
 void TFormMain::Ouvrirunlot1Click() {
-    // One window per entry, in list order, each read before the next window is made.
+    // One window per entry, in list order, each read before the next window is made. A file
+    // that does not open is reported once and leaves no window; the batch goes on.
     for (const std::string& path : workspace_.ChooseBatch()) {
+        const QString name = QString::fromStdString(path);
         QPointer<TFormImage> window = CreateImageWindow();
-        const TLoadResult result = window->OpenImage(QString::fromStdString(path));
-        if (window && result == TLoadResult::Refused) DiscardImageWindow(window);
+        TLoadResult result = TLoadResult::Refused;
+        try {
+            result = window->OpenImage(name);
+        } catch (const std::exception& e) {
+            ShowException(QString::fromStdString(e.what()));
+        }
+        if (result == TLoadResult::Ignored)
+            Dialogs().Message(TMsgKind::Error, TButtons::Ok, UnknownFormatMessage(name));
+        if (window && result != TLoadResult::Loaded) DiscardImageWindow(window);
     }
 }
 
@@ -96,9 +111,12 @@ void TFormMain::FileSaveItemClick() {
 }
 
 void TFormMain::Toutenrgistrer1Click() {
-    const auto children = MDIChildren();
-    for (auto it = children.rbegin(); it != children.rend(); ++it)
-        (*it)->SaveImage((*it)->FileName());
+    // Held weakly: a window may close while another one saves.
+    QList<QPointer<TFormImage>> children;
+    for (TFormImage* w : MDIChildren())
+        children.prepend(w);
+    for (const QPointer<TFormImage>& w : children)
+        if (w) w->SaveImage(w->FileName());
 }
 
 void TFormMain::FileCloseItemClick() {

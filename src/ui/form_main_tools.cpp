@@ -19,17 +19,7 @@
 
 namespace orv::ui {
 
-namespace {
-
-// Hides the progress window however the work ends.
-struct TProgressDone {
-    TWorkspace& Workspace;
-    ~TProgressDone() { Workspace.HideProgress(); }
-};
-
-} // namespace
-
-QString OverwriteGifQuestion(const QString& fileName) {
+QString OverwriteFileQuestion(const QString& fileName) {
     return QStringLiteral("Le fichier :\n") + fileName + QStringLiteral("\nExiste deja, l'ecraser ?");
 }
 
@@ -60,35 +50,36 @@ void TFormMain::Imprimer1Click() {
     }
     dialog->FormActivate();
     if (Dialogs().Exec(*dialog) != QDialog::Accepted || !image) return;
+    // Without a printer, or when the set-up chose it, the page goes to a PDF file.
+    QString pdf;
+    if (printer.PrintsToPdf() || !printer.HasPrinter()) {
+        const QString chosen = Dialogs().SaveFileName(this, PdfDialogFilter(), workspace_.FileDialogFolder());
+        if (chosen.isEmpty() || !image) return;
+        workspace_.RememberFolderOf(chosen);
+        pdf = PdfFileName(chosen);
+        if (QFileInfo::exists(pdf) && Dialogs().Message(TMsgKind::Confirmation, TButtons::YesNo,
+                                                        OverwriteFileQuestion(pdf)) != TAnswer::Yes)
+            return;
+        if (!image) return;
+    }
     const TRectangle r =
         PrintRectangle(dialog->SpinEdit1->value(), {image->Image->width(), image->Image->height()});
     printer.PrintPicture(image->Image->Picture(), QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top),
-                         QStringLiteral("Orvanel - ") + QFileInfo(image->FileName()).fileName());
+                         QStringLiteral("Orvanel - ") + QFileInfo(image->FileName()).fileName(), pdf);
 }
 
 void TFormMain::EnregistrersousGif1Click() {
-    QString name = Dialogs().SaveFileName(this, SaveDialogFilter());
+    QString name = Dialogs().SaveFileName(this, SaveDialogFilter(), workspace_.FileDialogFolder());
     if (name.isEmpty()) return;
+    workspace_.RememberFolderOf(name);
     QPointer<TFormImage> image = CurrentImage();
     if (!image) return;
     if (ExtractFileExt(name.toStdString()).empty()) name += QStringLiteral(".gif");
-    const std::string path = QFile::encodeName(name).toStdString();
-    if (FileExists(path) && Dialogs().Message(TMsgKind::Confirmation, TButtons::YesNo,
-                                              OverwriteGifQuestion(name)) != TAnswer::Yes)
+    if (FileExists(QFile::encodeName(name).toStdString()) &&
+        Dialogs().Message(TMsgKind::Confirmation, TButtons::YesNo, OverwriteFileQuestion(name)) !=
+            TAnswer::Yes)
         return;
-    {
-        TProgressDone done{workspace_};
-        WriteDisplayedPictureAsGif(image->Document(), path, *image);
-    }
-    if (!image) return;
-    // "Enregistrer" saves a document by its kind under its name: only a GIF document may
-    // take the GIF file's name, a camera image or bitmap keeps its own so that saving it
-    // never writes another format over the GIF.
-    TImageDocument& doc = image->Document();
-    if (doc.Kind == kKindGif) {
-        doc.FileName = path;
-        image->CaptionChanged(doc.UpdateCaption(path, image->Image->width(), image->Image->height()));
-    }
+    if (image) image->ExportGif(name);
 }
 
 } // namespace orv::ui

@@ -37,13 +37,14 @@ TFormPal::TFormPal(TWorkspace& workspace, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(FileListBox1);
-    // A click applies the name, also the one already selected; a selection moved by the
-    // keyboard applies too. A mouse press moves the selection before its click: only the
-    // click applies then.
+    // Only the user's pick applies: a click, also on the name already selected, or a selection
+    // moved by the keyboard. A mouse press moves the selection before its click: only the
+    // click applies then. Focus makes a row current without selecting it, so that giving the
+    // list the focus (a click on the title bar is enough) applies nothing.
     connect(FileListBox1, &QListWidget::itemClicked, this,
             [this] { RunCommand([this] { FileListBox1Click(); }); });
-    connect(FileListBox1, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-        if (item && QGuiApplication::mouseButtons() == Qt::NoButton)
+    connect(FileListBox1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!FileListBox1->selectedItems().isEmpty() && QGuiApplication::mouseButtons() == Qt::NoButton)
             RunCommand([this] { FileListBox1Click(); });
     });
     connect(&workspace_, &TWorkspace::RuleApplied, this,
@@ -70,8 +71,9 @@ void TFormPal::showEvent(QShowEvent* event) {
 void TFormPal::FileListBox1Click() {
     TFormImage* image = workspace_.CurrentImage();
     if (!image) return;
-    const QListWidgetItem* item = FileListBox1->currentItem();
-    if (!item) return;
+    const QList<QListWidgetItem*> picked = FileListBox1->selectedItems();
+    if (picked.isEmpty()) return;
+    const QListWidgetItem* item = picked.first();
     const QString path = QDir(Directory).filePath(item->text());
     TImageDocument& doc = image->Document();
     // A new palette is a change of display, like new thresholds: closing asks to save.

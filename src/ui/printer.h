@@ -1,6 +1,8 @@
 // The printer the program prints on: its orientation, its printable page in device pixels,
 // and one page holding a picture stretched into a rectangle from the page's top-left corner.
-// The Qt printer drives the system's printing; tests put a recording one in its place.
+// Instead of a printer it can write a PDF file ("Imprimer dans un fichier PDF"), as it does
+// when the system has no printer. The Qt printer drives the system's printing; tests put a
+// recording one in its place.
 #pragma once
 
 #include "core/base/errors.h"
@@ -29,10 +31,22 @@ class TPrinter {
     virtual void SetOrientation(TOrientation orientation) = 0;
     // The printable page in device pixels.
     virtual TSize PageSize() const = 0;
+    // Whether the system has a printer at all.
+    virtual bool HasPrinter() const = 0;
+    // Printing goes to a PDF file rather than to the printer.
+    virtual bool PrintsToPdf() const = 0;
+    virtual void SetPrintsToPdf(bool pdf) = 0;
     // Begins a document, draws the picture stretched into the rectangle (pixels stay sharp
-    // squares), ends the document. Throws EPrintError when nothing could be printed.
-    virtual void PrintPicture(const QImage& picture, const QRect& target, const QString& title) = 0;
+    // squares), ends the document; to pdfFile when it is given, else to the printer. A PDF file
+    // is written whole or not at all. Throws EPrintError when nothing could be printed.
+    virtual void PrintPicture(const QImage& picture, const QRect& target, const QString& title,
+                              const QString& pdfFile = {}) = 0;
 };
+
+// The printer set-up's choice that prints to a file.
+QString PdfPrinterName();
+// A PDF file name as chosen: ".pdf" added when the name part has no extension.
+QString PdfFileName(const QString& chosen);
 
 class TQtPrinter : public TPrinter {
   public:
@@ -41,7 +55,15 @@ class TQtPrinter : public TPrinter {
     TOrientation Orientation() const override;
     void SetOrientation(TOrientation orientation) override;
     TSize PageSize() const override;
-    void PrintPicture(const QImage& picture, const QRect& target, const QString& title) override;
+    bool HasPrinter() const override;
+    bool PrintsToPdf() const override;
+    void SetPrintsToPdf(bool pdf) override;
+    void PrintPicture(const QImage& picture, const QRect& target, const QString& title,
+                      const QString& pdfFile = {}) override;
+
+    // The system's printers, for the set-up; choosing one prints on it.
+    QStringList PrinterNames() const;
+    void SelectPrinter(const QString& name);
 
     // What the printer set-up dialog works on.
     QPrinter& Device() { return *printer_; }

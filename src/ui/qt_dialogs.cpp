@@ -7,9 +7,13 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
+#include <QPrinter>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace orv::ui {
 
@@ -70,8 +74,9 @@ TAnswer TQtDialogs::Message(TMsgKind kind, TButtons buttons, const QString& text
     return buttons == TButtons::Ok ? TAnswer::Ok : TAnswer::No;
 }
 
-QString TQtDialogs::OpenFileName(QWidget* parent, const QList<TFileFilter>& filters, int selected) {
-    QFileDialog dialog(parent, QStringLiteral("Ouvrir"));
+QString TQtDialogs::OpenFileName(QWidget* parent, const QList<TFileFilter>& filters, int selected,
+                                 const QString& folder) {
+    QFileDialog dialog(parent, QStringLiteral("Ouvrir"), folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -84,8 +89,8 @@ QString TQtDialogs::OpenFileName(QWidget* parent, const QList<TFileFilter>& filt
     return dialog.selectedFiles().first();
 }
 
-QString TQtDialogs::SaveFileName(QWidget* parent, const QList<TFileFilter>& filters) {
-    QFileDialog dialog(parent, QStringLiteral("Enregistrer sous"));
+QString TQtDialogs::SaveFileName(QWidget* parent, const QList<TFileFilter>& filters, const QString& folder) {
+    QFileDialog dialog(parent, QStringLiteral("Enregistrer sous"), folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -103,6 +108,19 @@ TPrinter& TQtDialogs::Printer() {
 bool TQtDialogs::PrinterSetup(QWidget* parent, TPrinter& printer) {
     auto* qt = dynamic_cast<TQtPrinter*>(&printer);
     if (!qt) return false;
+    // The system's printers and the PDF file, the current one first chosen.
+    QStringList choices = qt->PrinterNames();
+    choices << PdfPrinterName();
+    const QString current = qt->PrintsToPdf() ? PdfPrinterName() : qt->Device().printerName();
+    bool chosen = false;
+    const QString choice = QInputDialog::getItem(
+        parent, QStringLiteral("Configuration de l'impression"), QStringLiteral("Imprimante :"), choices,
+        std::max(0, static_cast<int>(choices.indexOf(current))), false, &chosen);
+    if (!chosen) return false;
+    if (choice == PdfPrinterName())
+        qt->SetPrintsToPdf(true);
+    else
+        qt->SelectPrinter(choice);
     QPageSetupDialog dialog(&qt->Device(), parent);
     dialog.setWindowTitle(QStringLiteral("Configuration de l'impression"));
     return dialog.exec() == QDialog::Accepted;

@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QWidget>
@@ -22,6 +24,8 @@ TFormImage* TWorkspace::CurrentImage() const {
 }
 
 void TWorkspace::SetCurrentImage(TFormImage* image) {
+    // A deleted window has already emptied the pointer: the readout still has to go.
+    if (!image) ClearReadout();
     if (currentImage_ == image) return;
     currentImage_ = image;
     emit CurrentImageChanged(image);
@@ -54,6 +58,22 @@ void TWorkspace::PushThresholds(double high, double low) {
 
 void TWorkspace::ShowReadout(const QString& x, const QString& y, const QString& intensity) {
     emit ReadoutShown(x, y, intensity);
+}
+
+void TWorkspace::ClearReadout() {
+    emit ReadoutShown(QStringLiteral("X :"), QStringLiteral("Y :"), QStringLiteral("Intensité :"));
+}
+
+QString TWorkspace::FileDialogFolder() const {
+    if (currentImage_) {
+        const QFileInfo file(currentImage_->FileName());
+        if (!currentImage_->FileName().isEmpty() && file.dir().exists()) return file.absolutePath();
+    }
+    return lastFolder_;
+}
+
+void TWorkspace::RememberFolderOf(const QString& fileName) {
+    if (!fileName.isEmpty()) lastFolder_ = QFileInfo(fileName).absolutePath();
 }
 
 void TWorkspace::Progress(const std::string& label, float fraction) {

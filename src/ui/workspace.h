@@ -47,6 +47,13 @@ class TWorkspace : public QObject {
     void PushThresholds(double high, double low);
     // The pixel under the mouse, for the status bar.
     void ShowReadout(const QString& x, const QString& y, const QString& intensity);
+    // The status bar's texts without a pixel: once no image is current, none is under the mouse.
+    void ClearReadout();
+
+    // Where file dialogs open: the current image's folder, else the folder of the last name
+    // chosen in a file dialog, else empty (the start folder).
+    QString FileDialogFolder() const;
+    void RememberFolderOf(const QString& fileName);
 
     // Progress of long work in the progress window, with events processed meanwhile.
     void Progress(const std::string& label, float fraction);
@@ -71,6 +78,7 @@ class TWorkspace : public QObject {
     QPointer<QMdiArea> frame_;
     QPointer<TProgressForm> progressWindow_;
     QPointer<TFormSelectLot> batchTool_;
+    QString lastFolder_;
     TPlayback playback_;
 };
 

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,6 +38,12 @@ inline void PrintTo(const QStringList& l, std::ostream* os) {
 }
 
 namespace orv::ui::test {
+
+inline void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
 
 // A 16-bit document whose value at stored row r, column x is r * 1000 + x.
 inline TImageDocument Int16Document(const std::string& fileName, int32_t width, int32_t height,

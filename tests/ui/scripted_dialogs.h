@@ -30,15 +30,23 @@ class TScriptedPrinter : public TPrinter {
     TSize Portrait{4800, 6600};
     QString FailWith;
     QList<TPrinted> Printed;
+    bool Installed = true; // the system has a printer
+    bool ToPdf = false;
+    QStringList PdfFiles; // where each page went, empty for the printer
 
     TOrientation Orientation() const override { return Current; }
     void SetOrientation(TOrientation orientation) override { Current = orientation; }
     TSize PageSize() const override {
         return Current == TOrientation::Portrait ? Portrait : TSize{Portrait.Height, Portrait.Width};
     }
-    void PrintPicture(const QImage& picture, const QRect& target, const QString& title) override {
+    bool HasPrinter() const override { return Installed; }
+    bool PrintsToPdf() const override { return ToPdf; }
+    void SetPrintsToPdf(bool pdf) override { ToPdf = pdf; }
+    void PrintPicture(const QImage& picture, const QRect& target, const QString& title,
+                      const QString& pdfFile = {}) override {
         if (!FailWith.isEmpty()) throw EPrintError(FailWith.toStdString());
         Printed.append({picture.size(), target, title, Current});
+        PdfFiles.append(pdfFile);
     }
 };
 
@@ -50,6 +58,7 @@ class TScriptedDialogs : public TDialogs {
     QList<TAskedMessage> Messages;
     QList<QList<TFileFilter>> OpenFilters;
     QList<QList<TFileFilter>> SaveFilters;
+    QList<QString> Folders; // where each file dialog opened
     int HelpRequests = 0;
     int PrinterSetups = 0;
     QList<QString> Executed;       // object names of the windows shown modally
@@ -61,16 +70,20 @@ class TScriptedDialogs : public TDialogs {
         if (!Answers.isEmpty()) return Answers.dequeue();
         return buttons == TButtons::Ok ? TAnswer::Ok : TAnswer::No;
     }
-    QString OpenFileName(QWidget*, const QList<TFileFilter>& filters, int) override {
+    QString OpenFileName(QWidget*, const QList<TFileFilter>& filters, int,
+                         const QString& folder = {}) override {
         OpenFilters.append(filters);
+        Folders.append(folder);
         return FileNames.isEmpty() ? QString() : FileNames.dequeue();
     }
-    QString SaveFileName(QWidget*, const QList<TFileFilter>& filters) override {
+    QString SaveFileName(QWidget*, const QList<TFileFilter>& filters, const QString& folder = {}) override {
         SaveFilters.append(filters);
+        Folders.append(folder);
         return FileNames.isEmpty() ? QString() : FileNames.dequeue();
     }
     TScriptedPrinter ScriptedPrinter;
-    TPrinter& Printer() override { return ScriptedPrinter; }
+    TPrinter* RealPrinter = nullptr; // used instead of the scripted one when set
+    TPrinter& Printer() override { return RealPrinter ? *RealPrinter : ScriptedPrinter; }
     // The set-up dialog turns the paper when Setups holds the orientation to choose.
     QQueue<TOrientation> Setups;
     bool PrinterSetup(QWidget*, TPrinter& printer) override {

@@ -4,12 +4,15 @@
 #include "ui/form_impr.h"
 #include "ui/form_pal.h"
 #include "ui/image_control.h"
+#include "ui/printer.h"
 #include "ui/stat.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QPrinter>
+#include <QProcess>
 
 using namespace orv;
 using namespace orv::ui;
@@ -24,12 +27,6 @@ QByteArray PaletteBytes(const char* signature, int entries, uint8_t red) {
     for (int i = 0; i < entries; ++i)
         bytes += QByteArray::fromStdString({char(red), char(i), 0, 7});
     return bytes;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 // A 16-bit image holding the values given, in one row.
@@ -119,6 +116,33 @@ TEST_F(PaletteTest, APaletteColoursTheCurrentImageOnly) {
     EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(200, 0, 0));
     EXPECT_EQ(w->Image->Picture().pixel(1, 0), qRgb(255, 255, 0));
     EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
+TEST_F(PaletteTest, OnlyTheUsersPickAppliesNeverTheFocus) {
+    QFile::remove(folder.filePath("grey.pal")); // the first row is a palette that would apply
+    TFormImage* w = Load(ValuesDocument({0, 20000}));
+    FormPal->show();
+    FormPal->activateWindow();
+    QListWidget* list = FormPal->FileListBox1;
+    for (Qt::FocusReason reason :
+         {Qt::MouseFocusReason, Qt::TabFocusReason, Qt::BacktabFocusReason, Qt::ActiveWindowFocusReason,
+          Qt::PopupFocusReason, Qt::ShortcutFocusReason, Qt::MenuBarFocusReason, Qt::OtherFocusReason}) {
+        list->selectionModel()->clearCurrentIndex();
+        list->clearSelection();
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QApplication::sendEvent(list, &out);
+        QFocusEvent in(QEvent::FocusIn, reason);
+        QApplication::sendEvent(list, &in);
+        EXPECT_FALSE(w->Document().Modified) << reason;
+        EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(0, 0, 0)) << reason;
+    }
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+    // A move by the keyboard is a pick.
+    list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->selectedItems().value(0)->text(), "spectre.PAL");
+    EXPECT_TRUE(w->Document().Modified);
+    EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(200, 0, 0));
 }
 
 TEST_F(PaletteTest, AFileThatIsNoPaletteIsRefusedWithAWarning) {
@@ -297,4 +321,73 @@ TEST_F(PrintTest, PrintingErrorsReachTheErrorBoxAndNothingWithoutAnImage) {
     EXPECT_EQ(dialogs.Messages[0].Caption, "Orvanel");
     EXPECT_EQ(dialogs.Messages[0].Text, "Aucune imprimante n'est disponible.");
     EXPECT_TRUE(printer.Printed.isEmpty());
+}
+
+TEST_F(PrintTest, WithoutAPrinterThePagePrintsToAPdfFile) {
+    Load(Int16Document("/data/m.fit", 8, 8));
+    const struct {
+        const char* Case;
+        bool Installed, ToPdf;
+        QString Chosen;
+        QString Written; // empty: the printer
+    } rows[] = {
+        {"a printer", true, false, "", ""},
+        {"no printer", false, false, folder.filePath("page"), folder.filePath("page.pdf")},
+        {"chosen in the set-up", true, true, folder.filePath("p.PDF"), folder.filePath("p.PDF")},
+        {"name cancelled", false, false, "", "-"},
+    };
+    for (const auto& r : rows) {
+        printer.Installed = r.Installed;
+        printer.ToPdf = r.ToPdf;
+        printer.PdfFiles.clear();
+        dialogs.SaveFilters.clear();
+        if (!r.Chosen.isEmpty()) dialogs.FileNames.enqueue(r.Chosen);
+        dialogs.ExecResults.enqueue(QDialog::Accepted);
+        FormMain->Imprimer1->trigger();
+        EXPECT_EQ(dialogs.SaveFilters.size(), r.ToPdf || !r.Installed ? 1 : 0) << r.Case;
+        EXPECT_EQ(printer.PdfFiles, r.Written == "-" ? QStringList{} : QStringList{r.Written}) << r.Case;
+    }
+    EXPECT_EQ(dialogs.SaveFilters.value(0).value(0).Description, "Document PDF (*.pdf)");
+}
+
+TEST_F(PrintTest, APdfPrintedAtFactorTwoHoldsThePictureAtTheTopLeft) {
+    TQtPrinter pdfPrinter;
+    pdfPrinter.SetPrintsToPdf(true);
+    dialogs.RealPrinter = &pdfPrinter;
+    TFormImage* w = Load(BitmapDocument("/data/photo.bmp", 120, 80)); // red left half, black right
+    ASSERT_EQ(w->Image->size(), QSize(120, 80));
+    FormImpr->SpinEdit1->setValue(2);
+    dialogs.ExecResults.enqueue(QDialog::Accepted);
+    dialogs.FileNames.enqueue(folder.filePath("page"));
+    FormMain->Imprimer1->trigger();
+    ASSERT_TRUE(dialogs.Messages.isEmpty()) << dialogs.Messages.value(0).Text.toStdString();
+    ASSERT_TRUE(QFileInfo::exists(folder.filePath("page.pdf")));
+
+    // Rendered at the printer's resolution, one printer pixel is one rendered pixel.
+    const QPrinter& device = pdfPrinter.Device();
+    const int dpi = device.resolution();
+    const QPoint corner = device.pageLayout().paintRectPixels(dpi).topLeft() -
+                          device.pageLayout().fullRectPixels(dpi).topLeft();
+    QProcess render;
+    render.start("pdftoppm", {"-png", "-r", QString::number(dpi), "-x", "0", "-y", "0", "-W",
+                              QString::number(corner.x() + 400), "-H", QString::number(corner.y() + 300),
+                              "-singlefile", folder.filePath("page.pdf"), folder.filePath("page")});
+    ASSERT_TRUE(render.waitForFinished(60000)) << "pdftoppm (poppler-utils, installed by scripts/deps)";
+    ASSERT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
+    const QImage page(folder.filePath("page.png"));
+    ASSERT_FALSE(page.isNull());
+    QRect painted;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (page.pixelColor(x, y) != QColor(Qt::white)) painted |= QRect(x, y, 1, 1);
+    // 240 x 160 printer pixels from the printable area's corner, give or take the edge pixels.
+    EXPECT_NEAR(painted.left(), corner.x(), 1);
+    EXPECT_NEAR(painted.top(), corner.y(), 1);
+    EXPECT_NEAR(painted.width(), 240, 2);
+    EXPECT_NEAR(painted.height(), 160, 2);
+    const QRgb red = page.pixel(corner.x() + 60, corner.y() + 80);
+    const QRgb black = page.pixel(corner.x() + 180, corner.y() + 80);
+    EXPECT_GT(qRed(red), 240);
+    EXPECT_LT(qGreen(red) + qBlue(red) + qRed(black) + qGreen(black) + qBlue(black), 20);
+    dialogs.RealPrinter = nullptr;
 }

@@ -252,3 +252,16 @@ TEST_F(ProgramTest, QuittingAsksNothingEvenWithModifiedImages) {
     EXPECT_TRUE(dialogs.Messages.isEmpty());
     EXPECT_FALSE(FormMain->isVisible());
 }
+
+TEST_F(ProgramTest, FileDialogsOpenInTheCurrentImagesFolderOrTheLastOneUsed) {
+    QDir(folder.path()).mkdir("images");
+    const QString images = folder.filePath("images");
+    FormMain->FileOpenItem->trigger(); // nothing chosen yet: the start folder
+    OpenFits("images/m31.fit", Int16Document("m31.fit", 8, 8));
+    FormMain->FileOpenItem->trigger();
+    dialogs.FileNames.enqueue(folder.filePath("export.gif"));
+    FormMain->EnregistrersousGif1->trigger();
+    FormMain->Toutfermer1->trigger();
+    FormMain->FileOpenItem->trigger(); // no image: where the GIF went
+    EXPECT_EQ(dialogs.Folders, (QList<QString>{"", images, images, folder.path()}));
+}

@@ -9,6 +9,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
+
+#include <functional>
 
 using namespace orv;
 using namespace orv::ui;
@@ -151,4 +154,33 @@ TEST_F(GifExportTest, AFileThatCannotBeWrittenReachesTheErrorBox) {
     EXPECT_EQ(dialogs.Messages[0].Caption, "Orvanel");
     EXPECT_EQ(w->windowTitle(), caption);
     EXPECT_FALSE(ProgressForm->isVisible());
+}
+
+TEST_F(GifExportTest, ClosingTheWindowDuringItsOwnSaveKeepsTheFile) {
+    const struct {
+        const char* Case;
+        std::function<void(TFormImage*)> Close;
+    } rows[] = {
+        {"its close box", [](TFormImage* w) { w->close(); }},
+        {"Tout fermer", [](TFormImage*) { FormMain->Toutfermer1->trigger(); }},
+        {"Fermer", [](TFormImage*) { FormMain->FileCloseItem->trigger(); }},
+    };
+    for (const auto& r : rows) {
+        TFormImage* w = Fits();
+        w->Document().Modified = true; // a close asks first: "Non" closes without saving
+        const QString path = folder.filePath(QString::fromUtf8(r.Case) + ".gif");
+        dialogs.FileNames.enqueue(path);
+        // Runs while the progress window lets events through.
+        bool duringSave = false;
+        QTimer::singleShot(0, w, [&] {
+            duringSave = w->Saving();
+            r.Close(w);
+        });
+        FormMain->EnregistrersousGif1->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(duringSave) << r.Case;
+        EXPECT_EQ(ReadGif(path).Images, 1u) << r.Case;
+        EXPECT_EQ(FormMain->MDIChildCount(), 0) << r.Case;
+        EXPECT_FALSE(ProgressForm->isVisible()) << r.Case;
+    }
 }

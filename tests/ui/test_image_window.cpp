@@ -55,6 +55,9 @@ TEST_F(ProgramTest, ReadoutCountsFromTheBottomLeftCorner) {
         EXPECT_EQ(Panels().mid(0, 3), (QStringList{c.Panel0, c.Panel1, c.Panel2})) << c.X << "," << c.Y;
     }
     EXPECT_EQ(Panels()[3], "");
+    // With no image left, no pixel is under the mouse.
+    FormMain->Toutfermer1->trigger();
+    EXPECT_EQ(Panels(), (QStringList{"X :", "Y :", "Intensité :", ""}));
 }
 
 TEST_F(ProgramTest, ReadoutAppliesBScaleAndBZeroToFitsOnly) {

@@ -186,12 +186,14 @@ TEST_F(ProgramTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
         EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
 }
 
-TEST_F(ProgramTest, StatusBarHasFourPanels) {
+TEST_F(ProgramTest, StatusBarHasFourPanelsWideEnoughForTheirLongestTexts) {
     const QString texts[4] = {"X :", "Y :", "Intensité :", ""};
-    const int widths[4] = {50, 50, 120, 50};
+    const QString longest[4] = {"X : 16384", "Y : 16384", "Intensité : -32768", ""};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(FormMain->StatusPanels[i]->text(), texts[i]);
-        EXPECT_EQ(FormMain->StatusPanels[i]->width(), widths[i]);
+        QLabel* panel = FormMain->StatusPanels[i];
+        EXPECT_EQ(panel->text(), texts[i]);
+        EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(longest[i]) + 2)
+            << longest[i].toStdString();
     }
     EXPECT_EQ(FormMain->StatusBar->height(), 19);
 }

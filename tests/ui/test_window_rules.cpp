@@ -168,14 +168,26 @@ TEST_F(EnablingTest, TheWindowMenuListsTheOpenImages) {
     (void)b;
 }
 
-TEST_F(EnablingTest, ToolCommandsShowTheirWindows) {
+TEST_F(EnablingTest, ToolCommandsShowTheirWindowsBelowTheToolBar) {
+    FormMain->move(40, 30);
     Load(Int16Document("/data/a.fit", 16, 16));
     FormMain->RglagesdesSeuils1->trigger();
-    EXPECT_TRUE(FormSeuils->isVisible());
     FormMain->SpeedPal->click();
-    EXPECT_TRUE(FormPal->isVisible());
     FormMain->Animation1->trigger();
-    EXPECT_TRUE(FormCreeAnim->isVisible());
+    const QRect frame(FormMain->MdiArea->mapToGlobal(QPoint(0, 0)), FormMain->MdiArea->size());
+    const QRect toolBar(FormMain->SpeedPanel->mapToGlobal(QPoint(0, 0)), FormMain->SpeedPanel->size());
+    for (QWidget* tool : {static_cast<QWidget*>(FormSeuils), static_cast<QWidget*>(FormPal),
+                          static_cast<QWidget*>(FormCreeAnim)}) {
+        EXPECT_TRUE(tool->isVisible()) << tool->objectName().toStdString();
+        EXPECT_TRUE(frame.contains(tool->frameGeometry())) << tool->objectName().toStdString();
+        EXPECT_GT(tool->frameGeometry().top(), toolBar.bottom()) << tool->objectName().toStdString();
+    }
+    EXPECT_FALSE(FormPal->frameGeometry().intersects(FormCreeAnim->frameGeometry()));
+    // Moved by the user, a tool window opens again where it was left.
+    FormSeuils->hide();
+    FormSeuils->move(frame.topLeft() + QPoint(300, 200));
+    FormMain->RglagesdesSeuils1->trigger();
+    EXPECT_EQ(FormSeuils->pos(), frame.topLeft() + QPoint(300, 200));
 }
 
 TEST_F(EnablingTest, CascadeKeepsSizesAndTileStacksFullWidthWindows) {

@@ -72,6 +72,14 @@ TBuilderEnabling TAnimBuilder::FormShow(bool hasCurrentImage) {
     e.BitAnim = e.BitEnr = e.BitUp = e.BitDn = false;
     if (!hasCurrentImage) e.BitAjout = false;
     e.BitEfface = e.BitAuto = e.BitEgual = e.BitNew = e.SpinInter = false;
+    // Frames taken over from a GIF file while the window was hidden are shown, not hidden
+    // behind empty slots where a batch would be added after them unseen.
+    ClearSelection();
+    ClampFirstShown();
+    UpdateScrollBar();
+    e.ScrollBar = ScrollBar.Enabled;
+    e.Merge(FramesPresent());
+    if (Locked()) e.Merge(LockedCommands());
     return e;
 }
 
@@ -85,6 +93,7 @@ void TAnimBuilder::FormHide() {
 TBuilderEnabling TAnimBuilder::AddBatch(const std::vector<std::string>& paths, const TFrameLoader& load,
                                         const std::function<void()>& afterFrame) {
     TBuilderEnabling e;
+    if (Locked()) return e;
     const bool wasEmpty = Frames.empty();
     if (wasEmpty) FirstShown = 0;
     if (!paths.empty()) {
@@ -116,6 +125,7 @@ TBuilderEnabling TAnimBuilder::AddBatch(const std::vector<std::string>& paths, c
 
 TBuilderEnabling TAnimBuilder::AddCurrentImage(TLoadedFrame loaded) {
     TBuilderEnabling e;
+    if (Locked()) return e;
     if (Frames.empty()) FirstShown = 0;
     Modified = true;
     AnimWidth = loaded.Width;
@@ -171,6 +181,7 @@ void TAnimBuilder::ScrollTo(int32_t position) {
 
 TBuilderEnabling TAnimBuilder::MoveUp() {
     TBuilderEnabling e;
+    if (Locked()) return e;
     Modified = true;
     // The cases are tried in turn; none of them makes a later one apply.
     if (SlotMarked[0] && FirstShown > 0) {
@@ -206,6 +217,7 @@ TBuilderEnabling TAnimBuilder::MoveUp() {
 
 TBuilderEnabling TAnimBuilder::MoveDown() {
     TBuilderEnabling e;
+    if (Locked()) return e;
     Modified = true;
     if (SlotMarked[2] && FirstShown < Count() - 3) {
         ++FirstShown;
@@ -241,6 +253,7 @@ TBuilderEnabling TAnimBuilder::MoveDown() {
 
 TBuilderEnabling TAnimBuilder::DeleteSelected() {
     TBuilderEnabling e;
+    if (Locked()) return e;
     const int32_t s = SelectedIndex();
     if (s < 0) return e;
     Modified = true;
@@ -290,6 +303,7 @@ TBuilderEnabling TAnimBuilder::DeleteSelected() {
 }
 
 TBuilderEnabling TAnimBuilder::NewAnimation() {
+    if (Locked()) return {};
     GifFile = std::make_unique<TGifFile>();
     Frames.clear();
     SlotMarked = {};
@@ -299,26 +313,6 @@ TBuilderEnabling TAnimBuilder::NewAnimation() {
     TBuilderEnabling e;
     e.BitAnim = e.BitEnr = e.BitAuto = e.BitEgual = e.BitNew = e.BitUp = e.BitDn = e.BitEfface = false;
     e.ScrollBar = e.SpinInter = e.Image1 = e.Image2 = e.Image3 = false;
-    return e;
-}
-
-TBuilderEnabling TAnimBuilder::PreviewStarted() {
-    TBuilderEnabling e;
-    e.BitQuit = e.BitSelect = e.BitAjout = e.BitEnr = e.BitEfface = e.BitUp = e.BitDn = false;
-    e.BitAuto = e.BitEgual = e.BitNew = e.BitAnim = e.ScrollBar = false;
-    e.Image1 = e.Image2 = e.Image3 = false;
-    return e;
-}
-
-TBuilderEnabling TAnimBuilder::PreviewEnded(bool imageWindowOpen) const {
-    TBuilderEnabling e;
-    e.BitQuit = e.BitSelect = e.BitEnr = e.BitNew = e.BitAuto = e.BitEgual = e.BitAnim = true;
-    e.BitAjout = imageWindowOpen;
-    e.Image1 = Count() >= 1;
-    e.Image2 = Count() >= 2;
-    e.Image3 = Count() >= 3;
-    e.ScrollBar = Count() > 3;
-    e.BitEfface = e.BitUp = e.BitDn = SelectedIndex() >= 0;
     return e;
 }
 

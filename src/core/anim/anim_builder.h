@@ -5,6 +5,7 @@
 //
 // The highlight belongs to a slot, the Selected flag travels with its frame: they are two
 // separate states. FirstShown stays between 0 and the last position the scroll bar can reach.
+// While a playback shows the frames or a save writes them, nothing changes the frame list.
 #pragma once
 
 #include "core/anim/anim_frame.h"
@@ -17,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orv {
@@ -55,7 +57,11 @@ class TAnimBuilder {
     int32_t FirstShown = 0;
     int32_t AnimWidth = 0;
     int32_t AnimHeight = 0;
+    // What saving would write changed since the last save, new animation or taken-over GIF.
     bool Modified = false;
+    // A playback shows the frames; a save writes them.
+    bool Playing = false;
+    bool Saving = false;
     std::array<bool, 3> SlotMarked{};
     TScrollBarState ScrollBar;
     std::unique_ptr<TGifFile> GifFile;
@@ -99,12 +105,35 @@ class TAnimBuilder {
     // "Effacer l'image": the selected frame; nothing when no frame is selected.
     TBuilderEnabling DeleteSelected();
 
-    // "Nouvelle Animation": everything emptied, no question.
+    // "Nouvelle Animation": everything emptied (the window has asked about unsaved work).
     TBuilderEnabling NewAnimation();
 
+    // The frames of an animated GIF file, "Image 1".."Image n", replace the builder's and
+    // start playing: what PreviewStarted returns. The highlights go with the old frames.
+    TBuilderEnabling TakeGifAnimation(std::unique_ptr<TGifFile> gif);
+
+    // The delay field's text given to the selected frames; "Délais identiques"; the delays
+    // from the observation times. Modified when a delay changes.
+    void TypeDelay(const std::string& spinText);
+    void EqualDelays(uint16_t value);
+    void AutoDelays();
+
     // "Voir l'animation" disables the builder's commands; closing the player gives them back.
-    static TBuilderEnabling PreviewStarted();
-    TBuilderEnabling PreviewEnded(bool imageWindowOpen) const;
+    TBuilderEnabling PreviewStarted();
+    TBuilderEnabling PreviewEnded(bool imageWindowOpen);
+    // A save takes the commands as a playback does; when it ends they come back (unless a
+    // playback still runs), and a written file clears Modified.
+    TBuilderEnabling SaveStarted();
+    TBuilderEnabling SaveEnded(bool written, bool imageWindowOpen);
+    bool Locked() const { return Playing || Saving; }
+    // Whether an enabling from outside the builder (the image windows' "Ajouter l'image
+    // courante") may apply now: while locked, no command the lock took comes back.
+    bool AcceptsEnabling(std::string_view control, bool enabled) const;
+
+    // Before a command that drops the animation (a new one, another animation, quitting):
+    // whether it may go on. A modified animation asks first; "Oui" saves, and a save that does
+    // not happen (cancelled, declined, failed) keeps the animation and cancels the command.
+    bool MayDrop(const std::function<bool()>& askToSave, const std::function<bool()>& save) const;
 
   private:
     int32_t Count() const { return static_cast<int32_t>(Frames.size()); }
@@ -114,6 +143,10 @@ class TAnimBuilder {
     void ClampFirstShown();
     // Frames present: the commands that need one or more frames.
     TBuilderEnabling FramesPresent() const;
+    // Every command a playback or a save takes, disabled.
+    static TBuilderEnabling LockedCommands();
+    // The commands as they come back after a playback or a save.
+    TBuilderEnabling Unlocked(bool imageWindowOpen) const;
 };
 
 } // namespace orv

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace orv;
 using namespace orv::anim_test;
 
@@ -357,7 +359,7 @@ TEST(AnimBuilder, NewAnimationAndHidingStartAfresh) {
 TEST(AnimBuilder, PreviewTakesTheCommandsAndGivesThemBack) {
     TAnimBuilder b = BuilderWith({"A", "B"});
     int disabled = 0;
-    TAnimBuilder::PreviewStarted().ForEach([&](std::string_view, bool on) { disabled += on ? 0 : 1; });
+    b.PreviewStarted().ForEach([&](std::string_view, bool on) { disabled += on ? 0 : 1; });
     EXPECT_EQ(disabled, 15); // everything but the delay field
 
     TBuilderEnabling back = b.PreviewEnded(true);
@@ -376,4 +378,104 @@ TEST(AnimBuilder, PreviewTakesTheCommandsAndGivesThemBack) {
     merged.Merge(later);
     EXPECT_EQ(merged.BitUp, false);
     EXPECT_EQ(merged.BitDn, true);
+}
+
+TEST(AnimBuilder, NothingChangesTheFrameListWhilePlayingOrSaving) {
+    using TEdit = std::function<TBuilderEnabling(TAnimBuilder&)>;
+    const struct {
+        const char* name;
+        TEdit edit;
+    } edits[] = {
+        {"batch", [](TAnimBuilder& b) { return b.AddBatch({"x"}, Loader()); }},
+        {"current image",
+         [](TAnimBuilder& b) {
+             return b.AddCurrentImage({Frame("x"), 9, 9});
+         }},
+        {"up", [](TAnimBuilder& b) { return b.MoveUp(); }},
+        {"down", [](TAnimBuilder& b) { return b.MoveDown(); }},
+        {"delete", [](TAnimBuilder& b) { return b.DeleteSelected(); }},
+        {"new", [](TAnimBuilder& b) { return b.NewAnimation(); }},
+    };
+    for (bool saving : {false, true})
+        for (const auto& e : edits) {
+            TAnimBuilder b = BuilderWith({"A", "B", "C"});
+            b.SelectSlot(2);
+            b.Modified = false;
+            if (saving)
+                b.SaveStarted();
+            else
+                b.PreviewStarted();
+            EXPECT_EQ(e.edit(b), TBuilderEnabling{}) << e.name;
+            EXPECT_EQ(Names(b.Frames), (TNames{"A", "B", "C"})) << e.name;
+            EXPECT_FALSE(b.Modified) << e.name;
+            // The image windows' rule cannot give "Ajouter l'image courante" back meanwhile.
+            EXPECT_FALSE(b.AcceptsEnabling("BitAjout", true)) << e.name;
+            EXPECT_TRUE(b.AcceptsEnabling("BitAjout", false)) << e.name;
+            EXPECT_TRUE(b.AcceptsEnabling("SpinInter", true)) << e.name;
+        }
+
+    // A save that ends during a playback gives nothing back; the playback's end does.
+    TAnimBuilder b = BuilderWith({"A"});
+    b.Modified = true;
+    b.PreviewStarted();
+    b.SaveStarted();
+    EXPECT_EQ(b.SaveEnded(true, true), TBuilderEnabling{});
+    EXPECT_FALSE(b.Modified);
+    EXPECT_EQ(b.PreviewEnded(true).BitNew, true);
+    EXPECT_TRUE(b.AcceptsEnabling("BitAjout", true));
+}
+
+TEST(AnimBuilder, OnlyAWrittenFileClearsModified) {
+    for (bool written : {false, true}) {
+        TAnimBuilder b = BuilderWith({"A", "B"});
+        b.Modified = true;
+        b.SaveStarted();
+        const TBuilderEnabling back = b.SaveEnded(written, false);
+        EXPECT_EQ(b.Modified, !written);
+        EXPECT_EQ(back.BitEnr, true);
+        EXPECT_EQ(back.Image2, true);
+    }
+}
+
+TEST(AnimBuilder, DroppingAModifiedAnimationAsksAndGoesOnOnlyWhenNothingIsLost) {
+    const struct {
+        bool modified, answerYes, saved;
+        bool asked, saveTried, goesOn;
+    } rows[] = {
+        {false, true, false, false, false, true}, // nothing to lose: no question
+        {true, false, false, true, false, true},  // "Non": dropped on purpose
+        {true, true, true, true, true, true},     // "Oui" and written
+        {true, true, false, true, true, false},   // "Oui", then cancelled, declined or failed
+    };
+    for (const auto& r : rows) {
+        TAnimBuilder b = BuilderWith({"A"});
+        b.Modified = r.modified;
+        bool asked = false, saveTried = false;
+        const bool goesOn =
+            b.MayDrop([&] { return asked = true, r.answerYes; }, [&] { return saveTried = true, r.saved; });
+        EXPECT_EQ(asked, r.asked);
+        EXPECT_EQ(saveTried, r.saveTried);
+        EXPECT_EQ(goesOn, r.goesOn);
+    }
+}
+
+TEST(AnimBuilder, DelayCommandsMarkModifiedWhenADelayChanges) {
+    const struct {
+        const char* name;
+        std::function<void(TAnimBuilder&)> command;
+        bool modified;
+    } rows[] = {
+        {"typed, no frame selected", [](TAnimBuilder& b) { b.TypeDelay("40"); }, false},
+        {"typed, same delay", [](TAnimBuilder& b) { b.SelectSlot(1), b.TypeDelay("15"); }, false},
+        {"typed, new delay", [](TAnimBuilder& b) { b.SelectSlot(1), b.TypeDelay("40"); }, true},
+        {"equal, same delays", [](TAnimBuilder& b) { b.EqualDelays(15); }, false},
+        {"equal, new delays", [](TAnimBuilder& b) { b.EqualDelays(20); }, true},
+        {"auto, two frames alike", [](TAnimBuilder& b) { b.AutoDelays(); }, false},
+        {"auto, two frames differ", [](TAnimBuilder& b) { b.Frames[0].Delay = 7, b.AutoDelays(); }, true},
+    };
+    for (const auto& r : rows) {
+        TAnimBuilder b = BuilderWith({"A", "B"});
+        r.command(b);
+        EXPECT_EQ(b.Modified, r.modified) << r.name;
+    }
 }

@@ -1,0 +1,24 @@
+#include "core/tools/window_place.h"
+
+#include <gtest/gtest.h>
+
+using namespace orv;
+
+TEST(WindowPlace, ToolWindowsStayInsideTheFrameUnderTheToolBar) {
+    const TRectangle frame{0, 70, 1280, 1000}; // under the menus and the tool bar
+    const struct {
+        const char* Case;
+        TSize Window;
+        int32_t Left, Top;
+        TRectangle Placed;
+    } rows[] = {
+        {"where wanted", {200, 300}, 8, 78, {8, 78, 208, 378}},
+        {"over the tool bar", {200, 300}, 8, 0, {8, 70, 208, 370}},
+        {"past the right edge", {272, 428}, 1100, 78, {1008, 78, 1280, 506}},
+        {"past the bottom", {200, 300}, 8, 900, {8, 700, 208, 1000}},
+        {"left of the screen", {200, 300}, -50, 78, {0, 78, 200, 378}},
+        {"taller than the frame", {200, 2000}, 8, 78, {8, 70, 208, 2070}},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(PlaceInFrame(frame, r.Window, r.Left, r.Top), r.Placed) << r.Case;
+}
