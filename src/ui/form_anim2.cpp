@@ -25,7 +25,7 @@ void SetManualTimers(bool manual) {
 }
 
 TFormAnim2::TFormAnim2(TPlayback& playback, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), playback_(playback) {
+    : QWidget(parent, Qt::Tool), playback_(playback) {
     setObjectName("FormAnim2");
     setWindowTitle(QStringLiteral("Animation"));
     ScrollBox = new QScrollArea(this);

@@ -58,7 +58,7 @@ QString AnimationModifiedQuestion() {
 }
 
 TFormCreeAnim::TFormCreeAnim(TWorkspace& workspace, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), workspace_(workspace) {
+    : QWidget(parent, Qt::Tool), workspace_(workspace) {
     setObjectName("FormCreeAnim");
     setWindowTitle(QStringLiteral("Création d'une animation"));
 

@@ -1,5 +1,5 @@
 // The animation builder: frames from a batch or from the current image, ordered, timed
-// and saved as an animated GIF. A tool window on top. The frame list and every editing rule
+// and saved as an animated GIF. A tool window over the main window. The frame list and every editing rule
 // are the core builder's; this window calls an operation, applies the enabling it returns and
 // redraws the slots, highlights and scroll bar.
 #pragma once

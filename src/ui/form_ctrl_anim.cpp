@@ -15,7 +15,7 @@ namespace orv::ui {
 TFormCtrlAnim* FormCtrlAnim = nullptr;
 
 TFormCtrlAnim::TFormCtrlAnim(TPlayback& playback, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), playback_(playback) {
+    : QWidget(parent, Qt::Tool), playback_(playback) {
     setObjectName("FormCtrlAnim");
     setWindowTitle(QStringLiteral("Contrôles de l'animation"));
     setFixedSize(236, 73);

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace orv::ui {
 
 TFormImpr* FormImpr = nullptr;
@@ -49,10 +51,10 @@ int TFactorEdit::valueFromText(const QString& text) const {
 TFormImpr::TFormImpr(TWorkspace& workspace, QWidget* parent) : QDialog(parent), workspace_(workspace) {
     setObjectName("FormImpr");
     setWindowTitle(QStringLiteral("Imprimer"));
-    setFixedSize(300, 170);
     Label1 = new QLabel(QStringLiteral("Facteur d'agrandissement :"), this);
     Label1->setObjectName("Label1");
-    Label1->setGeometry(10, 12, 150, 20);
+    Label1->move(10, 12);
+    Label1->adjustSize(); // the whole caption, whatever the font
     SpinEdit1 = new TFactorEdit(this);
     SpinEdit1->setObjectName("SpinEdit1");
     SpinEdit1->setGeometry(10, 34, 70, 24);
@@ -69,14 +71,18 @@ TFormImpr::TFormImpr(TWorkspace& workspace, QWidget* parent) : QDialog(parent), 
     ImageImpr->setObjectName("ImageImpr");
     ImageImpr->setToolTip(QStringLiteral("Sheet"));
     ImageImpr->setFrameStyle(QFrame::Box | QFrame::Plain);
-    ImageImpr->setGeometry(184, 12, kPreviewSide + 2, kPreviewSide + 2);
+    // The preview right of the caption, the buttons under it.
+    const int previewLeft = std::max(184, Label1->geometry().right() + 16);
+    ImageImpr->setGeometry(previewLeft, 12, kPreviewSide + 2, kPreviewSide + 2);
+    const int width = previewLeft + kPreviewSide + 2 + 14;
+    setFixedSize(width, 170);
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setObjectName("BitBtn1");
     BitBtn1->setDefault(true);
-    BitBtn1->setGeometry(110, 136, 80, 26);
+    BitBtn1->setGeometry(width - 190, 136, 80, 26);
     BitBtn2 = new QPushButton(QStringLiteral("Annuler"), this);
     BitBtn2->setObjectName("BitBtn2");
-    BitBtn2->setGeometry(200, 136, 80, 26);
+    BitBtn2->setGeometry(width - 100, 136, 80, 26);
     Preview = QImage(kPreviewSide, kPreviewSide, QImage::Format_RGB32);
     Preview.fill(palette().color(QPalette::Button));
     ImageImpr->setPixmap(QPixmap::fromImage(Preview));

@@ -24,7 +24,7 @@ QStringList PaletteFiles(const QString& directory) {
 }
 
 TFormPal::TFormPal(TWorkspace& workspace, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), workspace_(workspace) {
+    : QWidget(parent, Qt::Tool), workspace_(workspace) {
     setObjectName("FormPal");
     setWindowTitle(QStringLiteral("Palettes"));
     resize(160, 220);

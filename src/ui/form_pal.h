@@ -1,7 +1,7 @@
 // The palette tool: the list of palette files ("*.Pal", any case) of the folder the program
 // was started in, or of the installed palettes when that folder has none, read when the
 // window is first shown. Choosing one colours the current image through it. A tool window
-// on top.
+// over the main window.
 #pragma once
 
 #include <QString>

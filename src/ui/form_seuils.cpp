@@ -61,7 +61,7 @@ QToolButton* Glyph(QWidget* parent, TPicture picture) {
 } // namespace
 
 TFormSeuils::TFormSeuils(TWorkspace& workspace, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), workspace_(workspace) {
+    : QWidget(parent, Qt::Tool), workspace_(workspace) {
     setObjectName("FormSeuils");
     setWindowTitle(QStringLiteral("Reglage des seuils"));
     setFixedSize(416, 168);

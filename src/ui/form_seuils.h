@@ -1,5 +1,5 @@
 // The threshold dialog: high and low thresholds of the current image through scroll bars,
-// edit boxes, brightness and contrast steps, presets and inversion. A tool window on top.
+// edit boxes, brightness and contrast steps, presets and inversion. A tool window over the main window.
 // The buttons, edit boxes, bars and speed choices start disabled; the enabling rules the
 // workspace carries give them to PIC, FITS and CPA images.
 #pragma once

@@ -248,6 +248,11 @@ TEST_F(PrintTest, PreviewShowsTheSheetAndThePrintedExtent) {
     Load(Int16Document("/data/m.fit", 512, 512));
     dialogs.ExecResults.enqueue(QDialog::Rejected);
     FormMain->Imprimer1->trigger();
+    // The factor's caption is whole and clear of the preview.
+    const QLabel* caption = FormImpr->Label1;
+    EXPECT_GE(caption->width(), caption->fontMetrics().horizontalAdvance(caption->text()));
+    EXPECT_FALSE(caption->geometry().intersects(FormImpr->ImageImpr->geometry()));
+    EXPECT_TRUE(FormImpr->rect().contains(FormImpr->BitBtn2->geometry()));
     EXPECT_TRUE(FormImpr->RadioButton1->isChecked());
     EXPECT_EQ((QSize(FormImpr->SheetWidth, FormImpr->SheetHeight)), QSize(73, 100));
     EXPECT_EQ((QSize(FormImpr->PrintWidth, FormImpr->PrintHeight)), QSize(512, 512));

@@ -211,7 +211,9 @@ TEST_F(ThresholdDialogTest, NothingWithoutACurrentImageAndNoPresetOnABitmap) {
 
 TEST_F(ThresholdDialogTest, TheDialogIsAToolWindowOnTopWithItsCaption) {
     EXPECT_EQ(FormSeuils->windowTitle(), "Reglage des seuils");
-    EXPECT_TRUE(FormSeuils->windowFlags() & Qt::WindowStaysOnTopHint);
+    // Above the main window it belongs to, never above the dialogs the program opens.
+    EXPECT_EQ(FormSeuils->parentWidget(), FormMain);
+    EXPECT_FALSE(FormSeuils->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ((FormSeuils->windowFlags() & Qt::WindowType_Mask), Qt::Tool);
     EXPECT_EQ(FormSeuils->Invert->toolTip(), QString::fromUtf8("Inverser les seuils haut et bas (négatif)"));
     EXPECT_FALSE(FormSeuils->Invert->icon().isNull());
