@@ -11,15 +11,6 @@ namespace orv {
 
 namespace {
 
-// Level of a value strictly between the thresholds. Extended precision, as the
-// thresholds arithmetic has always been done.
-inline uint8_t Scale(long double v, long double low, long double high) {
-    long double r = std::nearbyintl((v - low) * 255.0L / (high - low));
-    if (!(r >= 0)) return 0; // never reached for values between the thresholds
-    if (r > 255) return 255;
-    return static_cast<uint8_t>(r);
-}
-
 void Put16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
@@ -81,6 +72,7 @@ template <typename T> void RenderComputed(TImageDocument& doc) {
     const size_t available = doc.PixelStore.size() / sizeof(T);
     const double low = doc.LowThreshold, high = doc.HighThreshold;
     const bool inverted = doc.Inverted;
+    const TDisplayFunction function = doc.DisplayFunction;
     uint8_t* out = doc.DisplayStream.data() + 1078;
     const uint8_t* in = doc.PixelStore.data();
     for (size_t r = 0; r < h; ++r) {
@@ -88,7 +80,8 @@ template <typename T> void RenderComputed(TImageDocument& doc) {
         for (size_t x = 0; x < w; ++x) {
             const size_t k = r * w + x;
             if (k >= available) return; // a short store leaves the rest at level 0
-            row[x] = DisplayLevel(static_cast<double>(ReadValue<T>(in + k * sizeof(T))), low, high, inverted);
+            row[x] = DisplayLevel(static_cast<double>(ReadValue<T>(in + k * sizeof(T))), low, high, inverted,
+                                  function);
         }
     }
 }
@@ -107,7 +100,7 @@ void RenderInt16(TImageDocument& doc) {
             l = v <= high ? 255 : v >= low ? 0 : doc.LookupTable[static_cast<size_t>(i + 32768)];
         level[static_cast<uint16_t>(static_cast<int16_t>(i))] = l;
     }
-    const TInt16LevelMapper mapper(level, low, high);
+    const TInt16LevelMapper mapper(level, low, high, doc.DisplayFunction == TDisplayFunction::Linear);
     const int32_t stride = WriteBitmapHead(doc);
     const size_t w = static_cast<size_t>(doc.ImageWidth);
     const size_t h = static_cast<size_t>(doc.ImageHeight);
@@ -139,7 +132,8 @@ void BuildLookupTable(TImageDocument& doc) {
         const int64_t a = std::max<int64_t>(Round(from), -32768);
         const int64_t b = std::min<int64_t>(Round(to), 32767);
         for (int64_t i = a; i <= b; ++i)
-            doc.LookupTable[static_cast<size_t>(i + 32768)] = Scale(static_cast<long double>(i), low, high);
+            doc.LookupTable[static_cast<size_t>(i + 32768)] =
+                FunctionLevel(doc.DisplayFunction, static_cast<long double>(i), low, high);
     };
     if (high > low) {
         fill(low, high);
@@ -152,7 +146,7 @@ void BuildLookupTable(TImageDocument& doc) {
     }
 }
 
-uint8_t DisplayLevel(double v, double low, double high, bool inverted) {
+uint8_t DisplayLevel(double v, double low, double high, bool inverted, TDisplayFunction function) {
     if (!inverted) {
         if (!(v > low)) return 0;
         if (v >= high) return 255;
@@ -160,7 +154,7 @@ uint8_t DisplayLevel(double v, double low, double high, bool inverted) {
         if (!(v > high)) return 255;
         if (v >= low) return 0;
     }
-    return Scale(v, low, high);
+    return FunctionLevel(function, v, low, high);
 }
 
 int32_t BitmapStride(int32_t width) {

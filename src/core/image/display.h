@@ -1,5 +1,6 @@
-// The display pipeline: raw values through the two thresholds to 256 levels, coloured by
-// the document's palette, as an 8-bit bottom-up Windows bitmap file image in DisplayStream.
+// The display pipeline: raw values through the two thresholds and the display function to 256
+// levels, coloured by the document's palette, as an 8-bit bottom-up Windows bitmap file image
+// in DisplayStream.
 #pragma once
 
 #include "core/image/image_document.h"
@@ -12,11 +13,13 @@ namespace orv {
 // Palette entry i := (i, i, i).
 void InitGreyPalette(TImageDocument& doc);
 
-// Fills LookupTable between the rounded thresholds and sets Inverted.
+// Fills LookupTable between the rounded thresholds (through the document's display
+// function) and sets Inverted.
 void BuildLookupTable(TImageDocument& doc);
 
 // The display level of a raw value (NaN: 0 in normal order, 255 in reverse order).
-uint8_t DisplayLevel(double v, double low, double high, bool inverted);
+uint8_t DisplayLevel(double v, double low, double high, bool inverted,
+                     TDisplayFunction function = TDisplayFunction::Linear);
 
 // Rows of the display bitmap are padded to a multiple of 4 bytes.
 int32_t BitmapStride(int32_t width);

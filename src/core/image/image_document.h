@@ -3,6 +3,7 @@
 // and the tests use it without a window. It knows no file format: the readers fill it.
 #pragma once
 
+#include "core/image/display_function.h"
 #include "core/image/document_host.h"
 #include "core/image/fits_header.h"
 
@@ -52,6 +53,9 @@ class TImageDocument {
     double HighThreshold = 0;
     double LowThreshold = 0;
     bool Inverted = false;
+    // How values between the thresholds are spread over the levels: a way of looking at the
+    // image, like the zoom, so no file stores it and changing it never marks the document.
+    TDisplayFunction DisplayFunction = TDisplayFunction::Linear;
     std::array<uint8_t, 65536> LookupTable{}; // index = value + 32768
     std::array<TPaletteEntry, 256> Palette{};
     std::array<uint8_t, 18> PaletteHeader{};

@@ -119,7 +119,9 @@ __attribute__((target("avx2,fma"))) size_t KernelAvx2(const uint8_t* src, size_t
 
 } // namespace
 
-TInt16LevelMapper::TInt16LevelMapper(const uint8_t* level, double low, double high) : Level(level) {
+TInt16LevelMapper::TInt16LevelMapper(const uint8_t* level, double low, double high, bool linear)
+    : Level(level) {
+    if (!linear) return;
 #ifdef ORV_LEVEL_KERNELS
     // |v - low| * |scale| must stay well inside the int32 range for every 16-bit v.
     if (!std::isfinite(low) || !std::isfinite(high) || low == high) return;
@@ -163,8 +165,11 @@ TInt16LevelMapper::TInt16LevelMapper(const uint8_t* level, double low, double hi
 
 void TInt16LevelMapper::Map(const uint8_t* src, size_t n, uint8_t* out) const {
     size_t done = Kernel ? Kernel(src, n, out, Params, Level) : 0;
-    for (; done < n; ++done)
-        out[done] = Level[src[2 * done] | (src[2 * done + 1] << 8)];
+    for (; done < n; ++done) {
+        uint16_t value; // little-endian, as the machine: one load per value
+        std::memcpy(&value, src + 2 * done, 2);
+        out[done] = Level[value];
+    }
 }
 
 } // namespace orv

@@ -12,8 +12,9 @@ namespace orv {
 class TInt16LevelMapper {
   public:
     // level: 65536 display levels indexed by the value's 16 bits (uint16_t(value)), the
-    // reference; it must outlive the mapper. low and high: the document's thresholds.
-    TInt16LevelMapper(const uint8_t* level, double low, double high);
+    // reference; it must outlive the mapper. low and high: the document's thresholds. The
+    // kernels compute linear levels only: for another display function the table is used.
+    TInt16LevelMapper(const uint8_t* level, double low, double high, bool linear = true);
 
     // n little-endian 16-bit values at src to n levels at out.
     void Map(const uint8_t* src, size_t n, uint8_t* out) const;

@@ -197,6 +197,16 @@ TStatistics ComputeStatistics(const TImageDocument& doc) {
     return s;
 }
 
+TImageSummary SummariseImage(const TImageDocument& doc, int32_t bins) {
+    TImageSummary summary;
+    summary.Statistics = ComputeStatistics(doc);
+    if (doc.PixelType == kPixelInt16 && ValuesToRead(doc) > 0)
+        summary.Histogram = HistogramOfWholeCounts(Work().Counts, bins); // the counts just made
+    else
+        summary.Histogram = ComputeHistogram(doc, bins);
+    return summary;
+}
+
 std::array<std::pair<std::string, std::string>, 5> StatisticsRows(const TStatistics& s) {
     return {{{"Intensité minimum :", FormatStatistic(s.Minimum)},
              {"Intensité maximum :", FormatStatistic(s.Maximum)},

@@ -3,6 +3,7 @@
 // The median comes from a 65,536-bin histogram of the whole parts in -32768..32767.
 #pragma once
 
+#include "core/image/histogram.h"
 #include "core/image/image_document.h"
 
 #include <array>
@@ -22,6 +23,14 @@ struct TStatistics {
 // One pass over PixelStore (never past its end) plus two passes over the histogram.
 // No pixels: minimum +infinity, maximum -infinity, everything else 0.
 TStatistics ComputeStatistics(const TImageDocument& doc);
+
+// What the windows keep of a document's values: the statistics and the threshold dialog's
+// histogram. For 16-bit images both come from the same pass over the pixels.
+struct TImageSummary {
+    TStatistics Statistics;
+    THistogram Histogram;
+};
+TImageSummary SummariseImage(const TImageDocument& doc, int32_t bins);
 
 // The statistics window's five rows, caption then value, top to bottom:
 // minimum, maximum, mean, median, standard deviation.

@@ -167,3 +167,43 @@ TEST(FitWindow, TheFourCasesAndTheTies) {
     EXPECT_FALSE(FitWindow({990, 100}, main, 33, 19, m).has_value());
     EXPECT_FALSE(FitWindow({100, 718}, main, 33, 19, m).has_value());
 }
+
+TEST(DisplayFunctions, LevelsForNormalAndInvertedThresholds) {
+    // Between thresholds 0 and 100: 255 f(v / 100) rounded half to even (25 under Racine
+    // carrée is 127.5 exactly, 90 under Linéaire 229.5); beyond them 0 and 255 whatever f.
+    const std::vector<int16_t> values{4, 25, 64, 90, 0, 100, -5, 120};
+    const struct {
+        TDisplayFunction Function;
+        std::vector<uint8_t> Levels;
+    } cases[] = {
+        {TDisplayFunction::Linear, {10, 64, 163, 230, 0, 255, 0, 255}},
+        {TDisplayFunction::Sqrt, {51, 128, 204, 242, 0, 255, 0, 255}},
+        {TDisplayFunction::Log, {137, 204, 239, 251, 0, 255, 0, 255}},
+        {TDisplayFunction::Asinh, {33, 140, 217, 246, 0, 255, 0, 255}},
+    };
+    for (const auto& c : cases) {
+        // Inverted thresholds (low 100, high 0) give value 100 - v the level of v.
+        std::vector<int16_t> mirrored;
+        for (int16_t v : values)
+            mirrored.push_back(static_cast<int16_t>(100 - v));
+        std::vector<double> reals(values.begin(), values.end());
+        auto normal = MakeDocument<int16_t>(kPixelInt16, 8, 1, values, 0, 100);
+        auto inverted = MakeDocument<int16_t>(kPixelInt16, 8, 1, mirrored, 100, 0);
+        auto computed = MakeDocument<double>(kPixelReal64, 8, 1, reals, 0, 100);
+        for (TImageDocument* doc : {&normal, &inverted, &computed}) {
+            doc->DisplayFunction = c.Function;
+            Render(*doc);
+            for (size_t k = 0; k < values.size(); ++k)
+                EXPECT_EQ(Level(*doc, k), c.Levels[k])
+                    << DisplayFunctionName(c.Function) << " value " << values[k] << " inverted "
+                    << doc->Inverted << " pixel type " << int(doc->PixelType);
+        }
+    }
+}
+
+TEST(DisplayFunctions, EveryNameReadsBackAndOnlyThoseNames) {
+    for (TDisplayFunction f : kDisplayFunctions)
+        EXPECT_EQ(DisplayFunctionNamed(DisplayFunctionName(f)), f);
+    for (const char* other : {"Linear", "", "sqrt ", "ln"})
+        EXPECT_EQ(DisplayFunctionNamed(other), std::nullopt) << other;
+}

@@ -1,0 +1,123 @@
+#include "core/image/histogram.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace orv {
+
+namespace {
+
+// Bins of whole values from `low` to `high`.
+THistogram WholeBins(int64_t low, int64_t high, int32_t bins) {
+    const int64_t range = high - low + 1;
+    const int64_t width = (range + bins - 1) / bins;
+    THistogram h;
+    h.Start = static_cast<double>(low) - 0.5;
+    h.End = h.Start + static_cast<double>(((range + width - 1) / width) * width);
+    h.Counts.assign(static_cast<size_t>((range + width - 1) / width), 0);
+    return h;
+}
+
+template <typename T> T ValueAtIndex(const uint8_t* in, size_t k) {
+    T v;
+    std::memcpy(&v, in + k * sizeof(T), sizeof(T));
+    return v;
+}
+
+template <typename T> THistogram IntegerHistogram(const uint8_t* in, size_t count, int32_t bins) {
+    if (count == 0) return {};
+    T lo = std::numeric_limits<T>::max(), hi = std::numeric_limits<T>::min();
+    for (size_t k = 0; k < count; ++k) {
+        const T v = ValueAtIndex<T>(in, k);
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    THistogram h = WholeBins(lo, hi, bins);
+    const int64_t width = static_cast<int64_t>(h.End - h.Start) / static_cast<int64_t>(h.Counts.size());
+    for (size_t k = 0; k < count; ++k)
+        ++h.Counts[static_cast<size_t>((int64_t{ValueAtIndex<T>(in, k)} - lo) / width)];
+    return h;
+}
+
+template <typename T> THistogram RealHistogram(const uint8_t* in, size_t count, int32_t bins) {
+    double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+    for (size_t k = 0; k < count; ++k) {
+        const double v = ValueAtIndex<T>(in, k);
+        if (!std::isfinite(v)) continue;
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    if (lo > hi) return {};
+    THistogram h;
+    h.Counts.assign(lo == hi ? 1 : static_cast<size_t>(bins), 0);
+    h.Start = lo == hi ? lo - 0.5 : lo;
+    h.End = lo == hi ? hi + 0.5 : hi;
+    const double perUnit = static_cast<double>(h.Counts.size()) / (h.End - h.Start);
+    const size_t last = h.Counts.size() - 1;
+    for (size_t k = 0; k < count; ++k) {
+        const double v = ValueAtIndex<T>(in, k);
+        if (!std::isfinite(v)) continue;
+        ++h.Counts[std::min(last, static_cast<size_t>((v - h.Start) * perUnit))];
+    }
+    return h;
+}
+
+} // namespace
+
+uint64_t THistogram::Peak() const {
+    return Counts.empty() ? 0 : *std::max_element(Counts.begin(), Counts.end());
+}
+
+double THistogram::Place(double value) const {
+    if (!(End > Start) || std::isnan(value)) return 0;
+    return std::clamp((value - Start) / (End - Start), 0.0, 1.0);
+}
+
+double THistogram::ValueAt(double place) const {
+    return Start + place * (End - Start);
+}
+
+double LogHeight(uint64_t count, uint64_t peak) {
+    if (count == 0 || peak == 0) return 0;
+    return std::log1p(static_cast<double>(count)) / std::log1p(static_cast<double>(peak));
+}
+
+THistogram HistogramOfWholeCounts(const uint64_t* counts, int32_t bins) {
+    int64_t first = -1, last = -1;
+    for (int64_t b = 0; b < 65536; ++b) {
+        if (counts[b] == 0) continue;
+        if (first < 0) first = b;
+        last = b;
+    }
+    if (first < 0 || bins < 1) return {};
+    THistogram h = WholeBins(first - 32768, last - 32768, bins);
+    const int64_t width = static_cast<int64_t>(h.End - h.Start) / static_cast<int64_t>(h.Counts.size());
+    for (int64_t b = first; b <= last; ++b)
+        h.Counts[static_cast<size_t>((b - first) / width)] += counts[b];
+    return h;
+}
+
+THistogram ComputeHistogram(const TImageDocument& doc, int32_t bins) {
+    const int bytes = BytesPerPixel(doc.PixelType);
+    const int64_t pixels = int64_t{doc.ImageWidth} * int64_t{doc.ImageHeight};
+    if (bytes == 0 || pixels < 1 || bins < 1) return {};
+    const size_t count =
+        std::min<size_t>(static_cast<size_t>(pixels), doc.PixelStore.size() / static_cast<size_t>(bytes));
+    const uint8_t* in = doc.PixelStore.data();
+    switch (doc.PixelType) {
+    case kPixelInt16:
+        return IntegerHistogram<int16_t>(in, count, bins);
+    case kPixelInt32:
+        return IntegerHistogram<int32_t>(in, count, bins);
+    case kPixelReal32:
+        return RealHistogram<float>(in, count, bins);
+    case kPixelReal64:
+        return RealHistogram<double>(in, count, bins);
+    default:
+        return {};
+    }
+}
+
+} // namespace orv
