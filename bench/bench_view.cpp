@@ -62,8 +62,8 @@ void BM_ZoomInWindow(benchmark::State& state) {
     const size_t stride = static_cast<size_t>(orv::BitmapStride(kSide));
     std::vector<uint8_t> region(1024 * 1024);
     for (auto _ : state) {
-        orv::RepeatRegion(doc.DisplayStream.data() + 1078, {kSide, kSide}, stride, 1, n, 1000, 1000, {1024, 1024},
-                          region.data(), 1024);
+        orv::RepeatRegion(doc.DisplayStream.data() + 1078, {kSide, kSide}, stride, 1, n, 1000, 1000,
+                          {1024, 1024}, region.data(), 1024);
         benchmark::DoNotOptimize(region.data());
     }
 }

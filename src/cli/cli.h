@@ -66,7 +66,10 @@ struct TOneImage {
 struct TRenderOptions {
     std::optional<std::string> Palette, Low, High, Preset;
     bool Invert = false;
+    std::optional<TDisplayFunction> Stretch;
 };
+// --stretch linear|sqrt|log|asinh; a usage error for another name.
+std::optional<TDisplayFunction> StretchOption(const TArgs& args);
 TRenderOptions RenderOptionsFrom(const TArgs& args);
 const std::vector<std::string>& RenderValuedOptions();
 void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& options, TCliHost& host);

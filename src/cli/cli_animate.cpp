@@ -25,7 +25,7 @@ uint16_t DelayOption(const std::string& text) {
 
 int RunAnimate(const std::vector<std::string>& argv) {
     const TArgs args =
-        ParseArgs(argv, {"--yes", "--auto-delays"}, {"-o", "--delay", "--preset", "--palette"});
+        ParseArgs(argv, {"--yes", "--auto-delays"}, {"-o", "--delay", "--preset", "--palette", "--stretch"});
     if (args.Positional.empty() || !args.Get("-o")) throw EUsage("animate takes FILE... -o OUT.gif");
     const uint16_t delay = args.Get("--delay") ? DelayOption(*args.Get("--delay")) : kDefaultDelay;
     TRenderOptions options;
@@ -33,6 +33,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
     options.Preset = args.Get("--preset");
     if (options.Preset && *options.Preset != "planet" && *options.Preset != "deepsky")
         throw EUsage("--preset takes planet or deepsky");
+    options.Stretch = StretchOption(args);
 
     TCliHost host(args.Has("--yes"));
     std::vector<TAnimImg> frames;
@@ -41,7 +42,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
         try {
             TImageDocument doc;
             OpenDocument(doc, path, host);
-            if (options.Palette || options.Preset) ApplyRenderOptions(doc, options, host);
+            if (options.Palette || options.Preset || options.Stretch) ApplyRenderOptions(doc, options, host);
             frames.push_back(MakeFrame(doc, delay));
         } catch (const EOrvanelError& e) {
             if (*e.what() != '\0') std::cerr << e.what() << "\n";
@@ -61,7 +62,8 @@ int RunAnimate(const std::vector<std::string>& argv) {
 const TVerbRegistrar
     kAnimate({"animate", "make an animated GIF, one frame per image",
               "Usage: orvanel-cli animate FILE... -o OUT.gif [--delay N] [--auto-delays]\n"
-              "                           [--preset planet|deepsky] [--palette FILE.pal] [--yes]\n"
+              "                           [--preset planet|deepsky] [--palette FILE.pal]\n"
+              "                           [--stretch linear|sqrt|log|asinh] [--yes]\n"
               "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
               "and writes them as an animated GIF that loops without end. OUT without an extension\n"
               "gets \".gif\"; an existing OUT is replaced.\n"
@@ -71,6 +73,7 @@ const TVerbRegistrar
               "                  and the others are shown in proportion to the time to the next one\n"
               "  --palette F     apply a palette file to each image first\n"
               "  --preset P      apply the planet or deepsky display preset to each image first\n"
+              "  --stretch F     display each image with the function F (linear, sqrt, log, asinh)\n"
               "A file that is refused (or that the options cannot apply to) is reported on standard\n"
               "error and left out; with no frame left the exit status is 1.\n",
               RunAnimate});

@@ -106,7 +106,7 @@ TOneImage::TOneImage(const TArgs& args) : Host(args.Has("--yes")) {
 }
 
 const std::vector<std::string>& RenderValuedOptions() {
-    static const std::vector<std::string> options{"--palette", "--low", "--high", "--preset"};
+    static const std::vector<std::string> options{"--palette", "--low", "--high", "--preset", "--stretch"};
     return options;
 }
 
@@ -117,9 +117,18 @@ TRenderOptions RenderOptionsFrom(const TArgs& args) {
     o.High = args.Get("--high");
     o.Preset = args.Get("--preset");
     o.Invert = args.Has("--invert");
+    o.Stretch = StretchOption(args);
     if (o.Preset && *o.Preset != "planet" && *o.Preset != "deepsky")
         throw EUsage("--preset takes planet or deepsky");
     return o;
+}
+
+std::optional<TDisplayFunction> StretchOption(const TArgs& args) {
+    const auto name = args.Get("--stretch");
+    if (!name) return std::nullopt;
+    const auto function = DisplayFunctionNamed(*name);
+    if (!function) throw EUsage("--stretch takes linear, sqrt, log or asinh");
+    return function;
 }
 
 void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& host) {
@@ -134,6 +143,10 @@ void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& 
                             "(image bitmap ou GIF)");
     if ((o.Low || o.High || o.Invert) && !hasRaw)
         throw EOrvanelError("Ce document n'a pas de seuils (image bitmap ou GIF)");
+    // A bitmap is already shown linearly: only another function is refused.
+    if (o.Stretch && *o.Stretch != TDisplayFunction::Linear && !hasRaw)
+        throw EOrvanelError("Ce document n'a pas de fonction d'affichage (image bitmap ou GIF)");
+    if (o.Stretch && hasRaw) doc.DisplayFunction = *o.Stretch;
     // The threshold dialog as the document left it when it was loaded, then the user's
     // actions in it; a text it cannot read as a whole number fails the command.
     TThresholdState dialog;

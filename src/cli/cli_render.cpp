@@ -11,6 +11,8 @@ const char* const kRenderOptionsHelp =
     "  --low V, --high V    set the thresholds as typing them and pressing Enter does\n"
     "  --preset planet|deepsky  apply an automatic preset\n"
     "  --invert             exchange the thresholds (negative)\n"
+    "  --stretch linear|sqrt|log|asinh  the display function between the thresholds\n"
+    "                       (default linear)\n"
     "  --yes                answer Yes to \"Voulez vous essayer de l'ouvrir ?\"\n"
     "Options apply in this order: palette, thresholds, preset, inversion.\n";
 

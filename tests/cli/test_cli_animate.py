@@ -172,12 +172,13 @@ def main():
         check("palette: frames as rendered", frames_of(out)[2] == want)
         check("palette: not grey", frames_of(out)[2] != [rendered(f, d=d)[0] for f in (f0, f1)])
 
-        # The preset: each frame as render --preset shows that image.
-        for preset in ("planet", "deepsky"):
-            code, _, err = run("animate", f0, f1, "-o", out, "--preset", preset)
-            check(preset + ": exit 0", code == 0, err)
-            want = [rendered(f, "--preset", preset, d=d)[0] for f in (f0, f1)]
-            check(preset + ": frames as rendered", None not in want and frames_of(out)[2] == want)
+        # The preset and the display function: each frame as render shows that image.
+        for options in (["--preset", "planet"], ["--preset", "deepsky"], ["--stretch", "asinh"]):
+            name = " ".join(options)
+            code, _, err = run("animate", f0, f1, "-o", out, *options)
+            check(name + ": exit 0", code == 0, err)
+            want = [rendered(f, *options, d=d)[0] for f in (f0, f1)]
+            check(name + ": frames as rendered", None not in want and frames_of(out)[2] == want)
 
         # An option that cannot apply to a file (no palette for a bitmap) leaves that file out.
         bmp = os.path.join(d, "plain.bmp")
@@ -196,6 +197,7 @@ def main():
             ("bad delay", [f0, "-o", out, "--delay", "abc"]),
             ("delay too long", [f0, "-o", out, "--delay", "70000"]),
             ("bad preset", [f0, "-o", out, "--preset", "moon"]),
+            ("bad display function", [f0, "-o", out, "--stretch", "gamma"]),
             ("unknown option", [f0, "-o", out, "--fast"]),
         ]:
             code, _, err = run("animate", *args)

@@ -68,6 +68,16 @@ def main():
         ("the loaded pair inverted", ["--invert"], [255, 255, 255, 255, 254, 254, 254, 253], ("0", "16383")),
         ("only the outer bound of each edit", ["--low", "-40000", "--high", "99999"],
          [128, 128, 128, 128, 128, 128, 128, 128], ("32767", "-32768")),
+        # Display functions: 255 f((v - low) / (high - low)) between the thresholds; the
+        # thresholds saved are the same whatever the function.
+        ("square root", ["--low", "0", "--high", "100", "--stretch", "sqrt"], [0, 81, 114, 140, 161, 180, 198, 255],
+         ("100", "0")),
+        ("logarithm inverted", ["--low", "0", "--high", "100", "--stretch", "log", "--invert"],
+         [255, 251, 247, 242, 236, 229, 221, 0], ("0", "100")),
+        ("asinh", ["--stretch", "asinh", "--low", "0", "--high", "100"], [0, 75, 123, 155, 178, 197, 212, 255],
+         ("100", "0")),
+        ("linear is the default", ["--low", "0", "--high", "60", "--stretch", "linear"],
+         [0, 42, 85, 128, 170, 212, 255, 255], ("60", "0")),
     ]
     for name, options, expected_levels, expected_thresholds in cases:
         check(f"{name}: levels", levels(ramp, *options) == expected_levels, levels(ramp, *options))
@@ -84,6 +94,18 @@ def main():
     check("bitmap inversion refused", code == 1 and "seuils" in err, f"{code} {err!r}")
     code, _, err = run("render", ramp, "-o", os.path.join(tmp, "z.bmp"), "--preset", "moon")
     check("unknown preset", code == 2 and err != "", f"{code} {err!r}")
+    code, _, err = run("render", ramp, "-o", os.path.join(tmp, "z.bmp"), "--stretch", "gamma")
+    check("unknown display function", code == 2 and "--stretch" in err, f"{code} {err!r}")
+    code, _, err = run("render", bitmap, "-o", os.path.join(tmp, "y.bmp"), "--stretch", "log")
+    check("bitmap display function refused", code == 1 and "bitmap" in err, f"{code} {err!r}")
+    code, _, err = run("render", bitmap, "-o", os.path.join(tmp, "y.bmp"), "--stretch", "linear")
+    check("bitmap shown linearly", code == 0, f"{code} {err!r}")
+
+    # The function is a way of looking at the image: no FITS file stores it.
+    plain, stretched = os.path.join(tmp, "plain.fit"), os.path.join(tmp, "stretched.fit")
+    run("convert", ramp, "-o", plain)
+    run("convert", ramp, "-o", stretched, "--stretch", "asinh")
+    check("display function not saved", open(plain, "rb").read() == open(stretched, "rb").read())
 
     code, out, _ = run("render", "--help")
     check("render help", code == 0 and "--preset planet|deepsky" in out, out)

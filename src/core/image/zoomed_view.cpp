@@ -44,8 +44,7 @@ template <typename TSum, size_t N> void SumBlocks(const TSum* sums, size_t block
     }
 }
 
-template <typename TSum, size_t... N>
-constexpr auto SumBlocksTable(std::index_sequence<N...>) {
+template <typename TSum, size_t... N> constexpr auto SumBlocksTable(std::index_sequence<N...>) {
     return std::array<void (*)(const TSum*, size_t, double*), sizeof...(N)>{&SumBlocks<TSum, N + 1>...};
 }
 
@@ -103,7 +102,8 @@ template <typename T> void AverageValues(const TImageDocument& doc, int32_t n, T
             ++blocks;
         size_t whole = 0; // blocks summed by the fast path: full width, every row whole
         if (!kReal && partialEnd == 0) {
-            static constexpr auto kSumBlocks = SumBlocksTable<TSum>(std::make_index_sequence<kMaxZoomFactor>());
+            static constexpr auto kSumBlocks =
+                SumBlocksTable<TSum>(std::make_index_sequence<kMaxZoomFactor>());
             whole = std::min(blocks, w / step);
             kSumBlocks[step - 1](sums.data(), whole, blockSums.data());
             std::fill(blockCounts.begin(), blockCounts.begin() + static_cast<ptrdiff_t>(whole),
@@ -121,14 +121,15 @@ template <typename T> void AverageValues(const TImageDocument& doc, int32_t n, T
                     count += counts[x];
                 blockCounts[b] = count;
             } else {
-                blockCounts[b] = static_cast<double>(fullRows * (x1 - x0) + (std::min(x1, partialEnd) -
-                                                                                   std::min(x0, partialEnd)));
+                blockCounts[b] = static_cast<double>(fullRows * (x1 - x0) +
+                                                     (std::min(x1, partialEnd) - std::min(x0, partialEnd)));
             }
         }
         T* dst = averages.data();
         for (size_t b = 0; b < blocks; ++b) {
             if constexpr (kReal)
-                dst[b] = blockCounts[b] != 0 ? static_cast<T>(blockSums[b] / blockCounts[b]) : static_cast<T>(NAN);
+                dst[b] =
+                    blockCounts[b] != 0 ? static_cast<T>(blockSums[b] / blockCounts[b]) : static_cast<T>(NAN);
             else
                 dst[b] = static_cast<T>(NearestEven(blockSums[b] / blockCounts[b]));
         }
@@ -229,7 +230,8 @@ void RepeatRegion(const uint8_t* src, TSize size, size_t srcStride, int32_t byte
         }
         const uint8_t* row = src + static_cast<size_t>(y / n) * srcStride;
         for (int32_t x = left; x < right; ++x)
-            std::memcpy(out + static_cast<size_t>(x - left) * bpp, row + static_cast<size_t>(x / n) * bpp, bpp);
+            std::memcpy(out + static_cast<size_t>(x - left) * bpp, row + static_cast<size_t>(x / n) * bpp,
+                        bpp);
     }
 }
 

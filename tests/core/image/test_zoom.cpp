@@ -44,8 +44,11 @@ TEST(Zoom, ViewSizeAndFit) {
         TSize Image;
         TZoom Zoom;
         TSize View;
-    } sizes[] = {{{768, 512}, {1, 4}, {192, 128}}, {{7, 5}, {1, 3}, {3, 2}}, {{7, 5}, {3, 1}, {21, 15}},
-                 {{4096, 4096}, {1, 1}, {4096, 4096}}, {{0, 5}, {2, 1}, {0, 0}}};
+    } sizes[] = {{{768, 512}, {1, 4}, {192, 128}},
+                 {{7, 5}, {1, 3}, {3, 2}},
+                 {{7, 5}, {3, 1}, {21, 15}},
+                 {{4096, 4096}, {1, 1}, {4096, 4096}},
+                 {{0, 5}, {2, 1}, {0, 0}}};
     for (const auto& c : sizes)
         EXPECT_EQ(ViewSize(c.Image, c.Zoom), c.View) << ZoomText(c.Zoom);
 
@@ -53,9 +56,9 @@ TEST(Zoom, ViewSizeAndFit) {
         TSize Image, Room;
         TZoom Fit;
     } fits[] = {
-        {{4096, 4096}, {1024, 1024}, {1, 4}},  {{4096, 4096}, {1023, 1100}, {1, 5}},
-        {{768, 512}, {768, 512}, {1, 1}},      {{100, 100}, {800, 650}, {6, 1}},
-        {{10, 10}, {4000, 4000}, {16, 1}},     {{100000, 10}, {100, 100}, {1, 16}},
+        {{4096, 4096}, {1024, 1024}, {1, 4}}, {{4096, 4096}, {1023, 1100}, {1, 5}},
+        {{768, 512}, {768, 512}, {1, 1}},     {{100, 100}, {800, 650}, {6, 1}},
+        {{10, 10}, {4000, 4000}, {16, 1}},    {{100000, 10}, {100, 100}, {1, 16}},
         {{4096, 2048}, {1000, 2000}, {1, 5}},
     };
     for (const auto& c : fits)
@@ -76,13 +79,14 @@ TEST(Zoom, EveryViewPixelNamesAPixelOfWhatItShows) {
     for (TSize image : {TSize{768, 512}, TSize{7, 5}, TSize{17, 3}, TSize{1, 1}, TSize{33, 2}}) {
         for (TZoom zoom : AllSteps()) {
             const TSize view = ViewSize(image, zoom);
-            const std::string what = std::to_string(image.Width) + "x" + std::to_string(image.Height) + " at " +
-                                     ZoomText(zoom);
+            const std::string what =
+                std::to_string(image.Width) + "x" + std::to_string(image.Height) + " at " + ZoomText(zoom);
             // The corners name the corners (a view one pixel across names the first); nothing is
             // named outside the view.
             EXPECT_EQ(ViewToImage(image, zoom, 0, 0), (TImagePixel{0, 0})) << what;
-            EXPECT_EQ(ViewToImage(image, zoom, view.Width - 1, view.Height - 1),
-                      (TImagePixel{view.Width > 1 ? image.Width - 1 : 0, view.Height > 1 ? image.Height - 1 : 0}))
+            EXPECT_EQ(
+                ViewToImage(image, zoom, view.Width - 1, view.Height - 1),
+                (TImagePixel{view.Width > 1 ? image.Width - 1 : 0, view.Height > 1 ? image.Height - 1 : 0}))
                 << what;
             EXPECT_FALSE(ViewToImage(image, zoom, view.Width, 0)) << what;
             EXPECT_FALSE(ViewToImage(image, zoom, 0, view.Height)) << what;

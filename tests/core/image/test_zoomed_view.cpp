@@ -12,7 +12,8 @@ using namespace orv;
 namespace {
 
 // A document from its picture's rows, top row first (stored bottom-up, as files store them).
-template <typename T> TImageDocument FromScreenRows(uint8_t pixelType, const std::vector<std::vector<T>>& rows) {
+template <typename T>
+TImageDocument FromScreenRows(uint8_t pixelType, const std::vector<std::vector<T>>& rows) {
     std::vector<T> stored;
     for (auto r = rows.rbegin(); r != rows.rend(); ++r)
         stored.insert(stored.end(), r->begin(), r->end());
@@ -25,7 +26,9 @@ template <typename T> std::vector<std::vector<T>> ScreenRows(const TImageDocumen
     for (int32_t y = 0; y < doc.ImageHeight; ++y)
         for (int32_t x = 0; x < doc.ImageWidth; ++x) {
             T v;
-            std::memcpy(&v, doc.PixelStore.data() + sizeof(T) * size_t((doc.ImageHeight - 1 - y) * doc.ImageWidth + x),
+            std::memcpy(&v,
+                        doc.PixelStore.data() +
+                            sizeof(T) * size_t((doc.ImageHeight - 1 - y) * doc.ImageWidth + x),
                         sizeof(T));
             rows[size_t(y)].push_back(v);
         }
@@ -37,7 +40,8 @@ template <typename T> std::vector<std::vector<T>> ScreenRows(const TImageDocumen
 TEST(AveragedView, KnownPatternWithPartialEdgeBlocks) {
     // Blocks start at the top-left; the right column and bottom row of blocks are partial.
     // Averages round half to even: 1.5 -> 2, 5.5 -> 6, 8.5 -> 8, 75 / 9 -> 8.
-    const auto doc = FromScreenRows<int16_t>(kPixelInt16, {{0, 2, 4, 6, 8}, {1, 3, 5, 7, 9}, {10, 20, 30, 40, 50}});
+    const auto doc =
+        FromScreenRows<int16_t>(kPixelInt16, {{0, 2, 4, 6, 8}, {1, 3, 5, 7, 9}, {10, 20, 30, 40, 50}});
     const struct {
         int32_t Factor;
         std::vector<std::vector<int16_t>> View;
