@@ -40,15 +40,20 @@ struct TArgs {
 TArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,
                 const std::vector<std::string>& valued);
 
-// Answers the reader's questions with --yes (else No); messages go to standard error.
+// Answers the reader's questions with --yes (else No); messages go to standard error, or
+// into Collected when it is given (files read on several threads report in file order).
 class TCliHost : public TDocumentHost {
   public:
-    explicit TCliHost(bool yes) : Yes(yes) {}
+    explicit TCliHost(bool yes, std::string* collected = nullptr) : Yes(yes), Collected(collected) {}
     TAnswer Message(TMsgKind kind, TButtons buttons, const std::string& text) override;
     void Progress(const std::string& label, float fraction) override;
     bool Yes;
+    std::string* Collected;
     bool Reported = false; // a message was already shown for this load
 };
+
+// Whether standard error is a terminal: progress is shown only there.
+bool ErrorIsTerminal();
 
 // Opens FILE into doc; a refused or unreadable file throws EOrvanelError (exit 1)
 // unless its message was already reported by the reader (then the text is empty).

@@ -1,82 +1,171 @@
-// animate: one frame per file, in the order given, saved as an animated GIF.
+// animate: one frame per file, in the order given, saved as an animated GIF. Files are read,
+// displayed and encoded on several threads and released once written, so memory does not
+// grow with the number of files.
 #include "cli/cli.h"
 
 #include "core/anim/anim_frame.h"
 #include "core/anim/anim_save.h"
+#include "core/anim/anim_writer.h"
 #include "core/anim/delays.h"
+#include "core/anim/frame_compose.h"
+#include "core/anim/stamp.h"
 #include "core/base/errors.h"
 #include "core/text/number_text.h"
 
 #include <iostream>
+#include <map>
 
 namespace orv::cli {
 namespace {
 
-uint16_t DelayOption(const std::string& text) {
-    int32_t delay = 0;
+int32_t WholeOption(const TArgs& args, const std::string& name, int32_t low, int32_t high,
+                    int32_t otherwise) {
+    const auto text = args.Get(name);
+    if (!text) return otherwise;
+    int32_t value = 0;
     try {
-        delay = StrToInt(text);
+        value = StrToInt(*text);
     } catch (const EConvertError&) {
-        throw EUsage("--delay takes a whole number of hundredths of a second");
+        throw EUsage(name + " takes a whole number from " + std::to_string(low) + " to " +
+                     std::to_string(high));
     }
-    if (delay < 0 || delay > 65535) throw EUsage("--delay takes a value from 0 to 65535");
-    return static_cast<uint16_t>(delay);
+    if (value < low || value > high)
+        throw EUsage(name + " takes a whole number from " + std::to_string(low) + " to " +
+                     std::to_string(high));
+    return value;
+}
+
+struct TAnimateSettings {
+    uint16_t Delay = kDefaultDelay;
+    TRenderOptions Render;
+    TAnimOptions Options;
+    bool Yes = false;
+};
+
+// Frame k: the file opened, reduced to its region and binning, displayed (with the shared
+// display when there is one) and stamped, then encoded. A refusal leaves it out with its
+// messages; the display it was given is returned for the first frame's sake.
+TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& s,
+                               const std::optional<TDisplaySettings>& shared,
+                               std::optional<TDisplaySettings>* own) {
+    TAnimFrameResult result;
+    result.Delay = s.Delay;
+    TCliHost host(s.Yes, &result.Report);
+    try {
+        TImageDocument doc;
+        OpenDocument(doc, path, host);
+        ReduceDocument(doc, s.Options);
+        const TRenderOptions& r = s.Render;
+        if (r.Palette || r.Low || r.High || r.Preset || r.Stretch) ApplyRenderOptions(doc, r, host);
+        result.Time = FrameTime(doc);
+        TFramePicture picture;
+        if (BytesPerPixel(doc.PixelType) == 0) {
+            picture = ComposePicture(TBitmap::FromBmpFile(doc.DisplayStream), s.Options);
+        } else {
+            const TDisplaySettings display = shared ? *shared : DisplaySettingsOf(doc);
+            if (own) *own = display;
+            TAnimOptions rest = s.Options; // the region and the binning are done
+            rest.Crop.reset();
+            rest.Bin = 1;
+            const std::string stamp = StampText(doc.Header.DateObs, result.Time);
+            const TRawImage raw{doc.PixelType, doc.ImageWidth, doc.ImageHeight, std::move(doc.PixelStore)};
+            doc = TImageDocument(); // only the values are needed from here on
+            picture = ComposeRaw(raw, display, stamp, rest);
+        }
+        result.Image = EncodeImage(picture.Table, picture.Matrix);
+    } catch (const ERegionError& e) {
+        result.Report += (result.Report.empty() ? "" : "\n") + path + " : " + e.what();
+        result.Image.reset();
+    } catch (const EOrvanelError& e) {
+        if (*e.what() != '\0') result.Report += (result.Report.empty() ? "" : "\n") + std::string(e.what());
+        result.Image.reset();
+    }
+    return result;
 }
 
 int RunAnimate(const std::vector<std::string>& argv) {
-    const TArgs args =
-        ParseArgs(argv, {"--yes", "--auto-delays"}, {"-o", "--delay", "--preset", "--palette", "--stretch"});
+    const TArgs args = ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce"},
+                                 {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop",
+                                  "--bin", "--jobs", "--stretch"});
     if (args.Positional.empty() || !args.Get("-o")) throw EUsage("animate takes FILE... -o OUT.gif");
-    const uint16_t delay = args.Get("--delay") ? DelayOption(*args.Get("--delay")) : kDefaultDelay;
-    TRenderOptions options;
-    options.Palette = args.Get("--palette");
-    options.Preset = args.Get("--preset");
-    if (options.Preset && *options.Preset != "planet" && *options.Preset != "deepsky")
-        throw EUsage("--preset takes planet or deepsky");
-    options.Stretch = StretchOption(args);
-
-    TCliHost host(args.Has("--yes"));
-    std::vector<TAnimImg> frames;
-    for (const std::string& path : args.Positional) {
-        // A refused file leaves the others: it is reported and the animation goes on without it.
-        try {
-            TImageDocument doc;
-            OpenDocument(doc, path, host);
-            if (options.Palette || options.Preset || options.Stretch) ApplyRenderOptions(doc, options, host);
-            frames.push_back(MakeFrame(doc, delay));
-        } catch (const EOrvanelError& e) {
-            if (*e.what() != '\0') std::cerr << e.what() << "\n";
-        }
+    TAnimateSettings s;
+    s.Delay = static_cast<uint16_t>(WholeOption(args, "--delay", 0, kMaxDelay, kDefaultDelay));
+    s.Render = RenderOptionsFrom(args);
+    s.Yes = args.Has("--yes");
+    s.Options.SameDisplay = args.Has("--same-display");
+    s.Options.Stamp = args.Has("--stamp");
+    s.Options.Bounce = args.Has("--bounce");
+    s.Options.Bin = WholeOption(args, "--bin", 1, kMaxBin, 1);
+    if (const auto crop = args.Get("--crop")) {
+        s.Options.Crop = ParseCrop(*crop);
+        if (!s.Options.Crop)
+            throw EUsage("--crop takes X,Y,W,H: four whole numbers, X and Y from 1, W and H at least 1");
     }
-    if (frames.empty()) throw EOrvanelError("Aucune image pour l'animation");
+    TAnimWriteOptions write;
+    write.Jobs = static_cast<unsigned>(WholeOption(args, "--jobs", 1, 256, 0));
+    write.Bounce = s.Options.Bounce;
+    write.AutoDelays = args.Has("--auto-delays");
+    const std::vector<std::string>& files = args.Positional;
 
-    if (args.Has("--auto-delays")) {
-        bool modified = false;
-        BitAuto(frames, modified);
+    // The shared display is the first displayed frame's: the files up to it are made first.
+    std::map<size_t, TAnimFrameResult> early;
+    std::optional<TDisplaySettings> shared;
+    for (size_t k = 0; s.Options.SameDisplay && k < files.size() && !shared; ++k)
+        early[k] = MakeFileFrame(files[k], s, std::nullopt, &shared);
+
+    const bool terminal = ErrorIsTerminal();
+    const auto progress = [&](size_t written, size_t total) {
+        if (terminal) std::cerr << "\rimage " << std::min(written + 1, total) << " / " << total << std::flush;
+    };
+    const auto report = [&](const std::string& text) {
+        if (terminal) std::cerr << "\r\033[K";
+        std::cerr << text << "\n";
+    };
+    const TFrameJob job = [&](size_t k) {
+        const auto made = early.find(k);
+        if (made != early.end()) return std::move(made->second);
+        return MakeFileFrame(files[k], s, shared, nullptr);
+    };
+    try {
+        WriteAnimation(AnimationFileName(*args.Get("-o")), files.size(), job, write, progress, report);
+    } catch (...) {
+        if (terminal) std::cerr << "\r\033[K" << std::flush;
+        throw;
     }
-    TProgress progress([&host](const std::string& label, float fraction) { host.Progress(label, fraction); });
-    SaveAnimation(frames, AnimationFileName(*args.Get("-o")), progress);
+    if (terminal) std::cerr << "\r\033[K" << std::flush;
     return 0;
 }
 
-const TVerbRegistrar
-    kAnimate({"animate", "make an animated GIF, one frame per image",
-              "Usage: orvanel-cli animate FILE... -o OUT.gif [--delay N] [--auto-delays]\n"
-              "                           [--preset planet|deepsky] [--palette FILE.pal]\n"
-              "                           [--stretch linear|sqrt|log|asinh] [--yes]\n"
-              "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
-              "and writes them as an animated GIF that loops without end. OUT without an extension\n"
-              "gets \".gif\"; an existing OUT is replaced.\n"
-              "  --delay N       every frame's delay in hundredths of a second (default 15)\n"
-              "  --auto-delays   derive the delays from the observation times (PIC header time,\n"
-              "                  FITS TIME_BEG, CPA acquisition time): the first frame keeps its delay\n"
-              "                  and the others are shown in proportion to the time to the next one\n"
-              "  --palette F     apply a palette file to each image first\n"
-              "  --preset P      apply the planet or deepsky display preset to each image first\n"
-              "  --stretch F     display each image with the function F (linear, sqrt, log, asinh)\n"
-              "A file that is refused (or that the options cannot apply to) is reported on standard\n"
-              "error and left out; with no frame left the exit status is 1.\n",
-              RunAnimate});
+const TVerbRegistrar kAnimate(
+    {"animate", "make an animated GIF, one frame per image",
+     "Usage: orvanel-cli animate FILE... -o OUT.gif [--delay N] [--auto-delays]\n"
+     "                           [--preset planet|deepsky] [--palette FILE.pal] [--low V] [--high V]\n"
+     "                           [--same-display] [--crop X,Y,W,H] [--bin N] [--stamp] [--bounce]\n"
+     "                           [--stretch linear|sqrt|log|asinh] [--jobs N] [--yes]\n"
+     "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
+     "and writes them as an animated GIF that loops without end. OUT without an extension\n"
+     "gets \".gif\"; an existing OUT is replaced.\n"
+     "  --delay N       every frame's delay in hundredths of a second (default 15)\n"
+     "  --auto-delays   derive the delays from the observation times (PIC header time,\n"
+     "                  FITS TIME_BEG, CPA acquisition time): the first frame keeps its delay\n"
+     "                  and the others are shown in proportion to the time to the next one\n"
+     "  --palette F     apply a palette file to each image first\n"
+     "  --low V, --high V  these thresholds for every image\n"
+     "  --preset P      apply the planet or deepsky display preset to each image first\n"
+     "  --stretch F     display each image with the function F (linear, sqrt, log, asinh)\n"
+     "  --same-display  display every image with the first one's thresholds, display function\n"
+     "                  and palette\n"
+     "  --crop X,Y,W,H  only the W x H region whose lower-left pixel is (X, Y), counted from 1\n"
+     "                  from the bottom-left corner; an image that does not hold it is left out\n"
+     "  --bin N         each N x N block of pixels becomes their mean (N from 1 to 16)\n"
+     "  --stamp         draw each image's observation date and time in its lower-left corner\n"
+     "  --bounce        after the last frame, the frames back to the second one\n"
+     "  --jobs N        encode on N threads (default: one per core); the file is the same\n"
+     "Each image is cropped, binned, displayed and stamped in that order. A file that is\n"
+     "refused (or that the options cannot apply to) is reported on standard error and left\n"
+     "out; with no frame left the exit status is 1. On a terminal, \"image k / n\" shows the\n"
+     "progress on standard error.\n",
+     RunAnimate});
 
 } // namespace
 } // namespace orv::cli

@@ -72,16 +72,23 @@ TArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std::str
     return parsed;
 }
 
+bool ErrorIsTerminal() {
+    static const bool terminal = ::isatty(2);
+    return terminal;
+}
+
 TAnswer TCliHost::Message(TMsgKind, TButtons buttons, const std::string& text) {
-    std::cerr << text << "\n";
+    if (Collected)
+        *Collected += (Collected->empty() ? "" : "\n") + text;
+    else
+        std::cerr << text << "\n";
     Reported = true;
     if (buttons == TButtons::Ok) return TAnswer::Ok;
     return Yes ? TAnswer::Yes : TAnswer::No;
 }
 
 void TCliHost::Progress(const std::string& label, float fraction) {
-    static const bool terminal = ::isatty(2);
-    if (!terminal) return;
+    if (!ErrorIsTerminal() || Collected) return;
     if (fraction > 0.9999f) {
         std::cerr << "\r\033[K" << std::flush;
         return;

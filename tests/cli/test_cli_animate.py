@@ -190,8 +190,65 @@ def main():
         code, _, err = run("animate", bmp, f1, "-o", out)
         check("bitmap frame", code == 0 and gifsicle_info(out)[0] == 2, err)
 
+        # The options beyond one frame per file, each against what it must change.
+        series = [write_fits(os.path.join(d, "s%02d.fit" % i), i, "10:%02d:00" % i) for i in range(40)]
+        with fits.open(series[0], mode="update") as h:
+            h[0].header["DATE-OBS"] = "2024-03-09"
+        plain = os.path.join(d, "plain.gif")
+        code, _, err = run("animate", *series[:3], "-o", plain)
+        check("plain series: nothing on a non-terminal standard error", code == 0 and err == "", err)
+        plain_frames = frames_of(plain)[2]
+        option_cases = [
+            # name, options, frame count, (width, height), frames that differ from the plain ones
+            ("crop", ["--crop", "3,5,20,10"], 3, (20, 10), None),
+            ("bin", ["--bin", "3"], 3, (13, 10), None),
+            ("crop then bin", ["--crop", "1,1,39,30", "--bin", "2"], 3, (19, 15), None),
+            ("stamp", ["--stamp"], 3, (40, 30), [0, 1, 2]),
+            ("bounce", ["--bounce"], 4, (40, 30), []),
+            ("same display", ["--same-display", "--high", "2000"], 3, (40, 30), [0, 1, 2]),
+        ]
+        for name, options, count, size, changed in option_cases:
+            code, _, err = run("animate", *series[:3], "-o", out, *options)
+            check(name + ": exit 0", code == 0, err)
+            images, delays, loops = gifsicle_info(out)
+            check(name + ": frames, delays and loop", images == count and delays == [15] * count and loops,
+                  (images, delays))
+            with Image.open(out) as im:
+                check(name + ": size", im.size == size, im.size)
+            if changed is not None:
+                pictures = frames_of(out)[2]
+                differ = [i for i in range(min(3, count)) if pictures[i] != plain_frames[i]]
+                check(name + ": frames changed", differ == changed, differ)
+        code, _, _ = run("animate", *series[:3], "-o", out, "--bounce")
+        check("bounce: the second frame again", frames_of(out)[2][3] == plain_frames[1])
+        code, _, err = run("animate", *series[:2], "-o", out, "--same-display", "--low", "500", "--high", "3000")
+        want = [rendered(f, "--low", "500", "--high", "3000", d=d)[0] for f in series[:2]]
+        check("low and high for every frame", code == 0 and frames_of(out)[2] == want, err)
+
+        # Any number of threads writes the same file.
+        one, four = os.path.join(d, "j1.gif"), os.path.join(d, "j4.gif")
+        common = ["--stamp", "--bounce", "--same-display", "--crop", "2,2,36,26", "--bin", "2", "--auto-delays"]
+        code1, _, err1 = run("animate", *series, "-o", one, "--jobs", "1", *common)
+        code4, _, err4 = run("animate", *series, "-o", four, "--jobs", "4", *common)
+        with open(one, "rb") as g1, open(four, "rb") as g4:
+            check("jobs 1 and 4: the same bytes", code1 == code4 == 0 and g1.read() == g4.read(), err1 + err4)
+        check("jobs: 78 frames", gifsicle_info(four)[0] == 78, gifsicle_info(four))
+
+        # A file that does not hold the region is reported and left out.
+        small = os.path.join(d, "small.fit")
+        fits.PrimaryHDU(np.zeros((30, 20), dtype=np.int16)).writeto(small)
+        code, _, err = run("animate", f0, small, f1, "-o", out, "--crop", "15,1,11,30")
+        check("region outside: exit 0", code == 0, err)
+        check("region outside: reported", err == small + " : La zone X 15, Y 1, 11 x 30 dépasse l'image (20 x 30)\n", err)
+        check("region outside: two frames", gifsicle_info(out)[0] == 2, gifsicle_info(out))
+
         # Usage errors.
         for name, args in [
+            ("bad crop", [f0, "-o", out, "--crop", "1,1,10"]),
+            ("crop from 0", [f0, "-o", out, "--crop", "0,1,10,10"]),
+            ("bin 0", [f0, "-o", out, "--bin", "0"]),
+            ("bin 17", [f0, "-o", out, "--bin", "17"]),
+            ("jobs 0", [f0, "-o", out, "--jobs", "0"]),
             ("no output", [f0]),
             ("no file", ["-o", out]),
             ("bad delay", [f0, "-o", out, "--delay", "abc"]),

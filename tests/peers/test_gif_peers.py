@@ -141,6 +141,24 @@ def main():
                       a.convert("RGB").tobytes() == b.convert("RGB").tobytes() and a.size == (300, 200))
             compare_with_peers("converted FITS", gif, facts=["^flags: 0xF7$", "^image 1: .* delay=0 "])
 
+        # Animations made with the options: the comet series cropped, binned, stamped, bounced.
+        comet = sorted(os.path.join(BUILD, "samples", "comet", f) for f in os.listdir(os.path.join(BUILD, "samples", "comet")))
+        option_rows = {
+            "same display, crop, stamp": (["--same-display", "--crop", "100,60,200,130", "--stamp", "--delay", "12"],
+                                          [12] * 10),
+            "bin, bounce": (["--bin", "3", "--bounce", "--delay", "20"], [20] * 18),
+            "low, high, stamp, bounce, auto delays": (
+                ["--low", "900", "--high", "1800", "--stamp", "--bounce", "--auto-delays", "--jobs", "3"], None),
+        }
+        for kind, (options, delays) in option_rows.items():
+            path = os.path.join(tmp, "ours_options_%d.gif" % len(options))
+            r = run(CLI, "animate", *comet, "-o", path, *options)
+            check("animate " + kind, r.returncode == 0 and len(comet) == 10, r.stderr)
+            if delays is None:  # the delays the program found from the times, as gif-info reads them
+                delays = [int(v) for v in re.findall(r"delay=(\d+)", run(CLI, "gif-info", path).stdout)]
+                check("animate " + kind + ": 18 frames", len(delays) == 18, delays)
+            compare_with_peers("animate " + kind, path, (delays, 0))
+
         # What giflib writes.
         giflib_facts = {
             "g87": ["^version: 87a$", "^global-table: 16$"],

@@ -16,12 +16,51 @@ std::string FrameTime(const TImageDocument& doc) {
     return {};
 }
 
-TAnimImg MakeFrame(const TImageDocument& doc, uint16_t delay) {
+namespace {
+
+std::shared_ptr<TFrameSource> SourceWithoutValues(const TImageDocument& doc) {
+    if (BytesPerPixel(doc.PixelType) == 0) return nullptr;
+    auto source = std::make_shared<TFrameSource>();
+    source->Raw.PixelType = doc.PixelType;
+    source->Raw.Width = doc.ImageWidth;
+    source->Raw.Height = doc.ImageHeight;
+    source->Display = DisplaySettingsOf(doc);
+    if (doc.Kind == kKindFits) source->DateObs = doc.Header.DateObs;
+    return source;
+}
+
+TAnimImg FrameWithoutSource(const TImageDocument& doc, uint16_t delay) {
     TAnimImg frame;
     frame.SetBitmap(TBitmap::FromBmpFile(doc.DisplayStream));
     frame.SetName(ExtractFileName(doc.FileName));
     frame.SetTime(FrameTime(doc));
     frame.SetDelay(delay);
+    return frame;
+}
+
+} // namespace
+
+std::shared_ptr<const TFrameSource> CopyFrameSource(const TImageDocument& doc) {
+    auto source = SourceWithoutValues(doc);
+    if (source) source->Raw.Store = doc.PixelStore;
+    return source;
+}
+
+std::shared_ptr<const TFrameSource> TakeFrameSource(TImageDocument& doc) {
+    auto source = SourceWithoutValues(doc);
+    if (source) source->Raw.Store = std::move(doc.PixelStore);
+    return source;
+}
+
+TAnimImg MakeFrame(const TImageDocument& doc, uint16_t delay) {
+    TAnimImg frame = FrameWithoutSource(doc, delay);
+    frame.Source = CopyFrameSource(doc);
+    return frame;
+}
+
+TAnimImg MakeFrame(TImageDocument&& doc, uint16_t delay) {
+    TAnimImg frame = FrameWithoutSource(doc, delay);
+    frame.Source = TakeFrameSource(doc);
     return frame;
 }
 

@@ -1,10 +1,13 @@
 // One frame of an animation, and the making of a frame from a loaded image document.
 #pragma once
 
+#include "core/anim/frame_region.h"
 #include "core/base/bitmap.h"
+#include "core/image/display_settings.h"
 #include "core/image/image_document.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace orv {
@@ -12,13 +15,22 @@ namespace orv {
 // The delay the builder gives every frame it makes, in hundredths of a second.
 inline constexpr uint16_t kDefaultDelay = 15;
 
+// What a frame of an image with raw values was made from, kept so that the animation's
+// options (one display for all, region, binning, stamps) can make the frame anew.
+struct TFrameSource {
+    TRawImage Raw;
+    TDisplaySettings Display; // the image's own
+    std::string DateObs;      // the FITS DATE-OBS card, or empty
+};
+
 struct TAnimImg {
-    std::string Name;      // the label under the thumbnail
-    std::string Time;      // hours:minutes:seconds, or empty
-    TBitmap Bitmap;        // the frame's own copy of the picture
-    bool Selected = false; // the frame the editing buttons act on
-    uint16_t Delay = 0;    // hundredths of a second
-    double Seconds = 0;    // Time in seconds, as the last automatic delays found it
+    std::string Name;                           // the label under the thumbnail
+    std::string Time;                           // hours:minutes:seconds, or empty
+    TBitmap Bitmap;                             // the frame's own copy of the picture
+    bool Selected = false;                      // the frame the editing buttons act on
+    uint16_t Delay = 0;                         // hundredths of a second
+    double Seconds = 0;                         // Time in seconds, as the last automatic delays found it
+    std::shared_ptr<const TFrameSource> Source; // none for pictures without raw values
 
     void SetBitmap(const TBitmap& bitmap) { Bitmap = bitmap; }
     void SetName(const std::string& name) { Name = name; }
@@ -30,8 +42,14 @@ struct TAnimImg {
 // a NUL), the exposure-start time of a FITS or CPA header, else empty.
 std::string FrameTime(const TImageDocument& doc);
 
+// What a frame keeps of a document with raw values (its values copied, or taken when the
+// document goes); nothing for a document without.
+std::shared_ptr<const TFrameSource> CopyFrameSource(const TImageDocument& doc);
+std::shared_ptr<const TFrameSource> TakeFrameSource(TImageDocument& doc);
+
 // A frame of the picture the document displays: its file name without directory, its time
-// and the given delay.
+// and the given delay, and its source. The second form takes the document's values.
 TAnimImg MakeFrame(const TImageDocument& doc, uint16_t delay = kDefaultDelay);
+TAnimImg MakeFrame(TImageDocument&& doc, uint16_t delay = kDefaultDelay);
 
 } // namespace orv

@@ -1,6 +1,7 @@
 #include "core/anim/anim_save.h"
 
-#include "core/gif/bitmap_to_matrix.h"
+#include "core/anim/anim_writer.h"
+#include "core/anim/frame_compose.h"
 #include "core/text/path_text.h"
 
 namespace orv {
@@ -13,20 +14,36 @@ std::string OverwriteQuestion(const std::string& fileName) {
     return "Le fichier :\n" + fileName + "\nExiste déjà, l'ecraser ?";
 }
 
-void FillAnimationGif(TGifFile& gif, const std::vector<TAnimImg>& frames, TProgress& progress) {
-    for (const TAnimImg& frame : frames) {
-        progress.SetLabel("Conversion de l'image : " + frame.Name);
-        TColorTable table;
-        TByteArray2D matrix;
-        BitmapToMatrix(frame.Bitmap, table, matrix, progress);
-        gif.AddSubImage(table, matrix, frame.Delay);
-    }
-}
-
-void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileName, TProgress& progress) {
-    TGifFile gif;
-    FillAnimationGif(gif, frames, progress);
-    gif.SaveToFile(fileName, progress);
+void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileName, TProgress& progress,
+                   const TAnimOptions& options, unsigned jobs, std::vector<std::string>* leftOut) {
+    const std::optional<TDisplaySettings> shared = SharedDisplay(frames, options);
+    const TFrameJob job = [&](size_t k) {
+        const TAnimImg& frame = frames[k];
+        TAnimFrameResult result;
+        result.Delay = frame.Delay;
+        try {
+            const TFramePicture picture = ComposeFrame(frame, options, shared ? &*shared : nullptr);
+            result.Image = EncodeImage(picture.Table, picture.Matrix);
+        } catch (const ERegionError& e) {
+            result.Report = frame.Name + " : " + e.what();
+        }
+        return result;
+    };
+    TAnimWriteOptions write;
+    write.Jobs = jobs;
+    write.Bounce = options.Bounce;
+    progress.SetLabel("Compression de l'image numéro 1");
+    progress.Show(0);
+    WriteAnimation(
+        fileName, frames.size(), job, write,
+        [&](size_t written, size_t total) {
+            progress.SetLabel("Compression de l'image numéro " +
+                              std::to_string(written < total ? written + 1 : total));
+            progress.Show(total ? float(double(written) / double(total)) : 1.0f);
+        },
+        [&](const std::string& reason) {
+            if (leftOut) leftOut->push_back(reason);
+        });
 }
 
 } // namespace orv

@@ -1,9 +1,10 @@
-// An animation written as an animated GIF: every frame converted anew, in order, with its delay.
+// An animation written as an animated GIF: every frame made as the options say and encoded
+// anew, on several threads, written in order with its delay.
 #pragma once
 
 #include "core/anim/anim_frame.h"
+#include "core/anim/anim_options.h"
 #include "core/base/progress.h"
-#include "core/gif/gif_file.h"
 
 #include <string>
 #include <vector>
@@ -16,13 +17,15 @@ std::string AnimationFileName(const std::string& chosen);
 // The question asked before overwriting an existing file.
 std::string OverwriteQuestion(const std::string& fileName);
 
-// Every frame's bitmap through BitmapToMatrix and AddSubImage with its delay: the first frame's
-// colours become the global table, later frames carry local ones. The progress label reads
-// "Conversion de l'image : <name>" while a frame is converted. The GIF errors propagate.
-void FillAnimationGif(TGifFile& gif, const std::vector<TAnimImg>& frames, TProgress& progress);
-
-// FillAnimationGif into a new GIF file object, then SaveToFile: nothing is written when a frame
-// fails, and an existing file is replaced only by a complete one.
-void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileName, TProgress& progress);
+// The frames as they are, or cropped, binned, displayed alike and stamped as the options
+// say, and with the bounce; the first frame's colours become the global table, later frames
+// carry local ones. The frames are read, never copied, so nothing may change them meanwhile.
+// The progress label reads "Compression de l'image numéro k" as frame k is written, the
+// fraction counting the frames written. A frame that does not hold the region is left out
+// and its "name : reason" added to leftOut. Nothing is written when no frame is left or an
+// error is raised, and an existing file is replaced only by a complete one.
+void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileName, TProgress& progress,
+                   const TAnimOptions& options = {}, unsigned jobs = 0,
+                   std::vector<std::string>* leftOut = nullptr);
 
 } // namespace orv

@@ -14,13 +14,25 @@ namespace {
 
 constexpr double kDay = 86400;
 
-// Seconds from one observation time of day to the next, folded within half a day either
-// way: a night's series that crosses midnight goes on into the next day.
 double Gap(const TAnimImg& from, const TAnimImg& to) {
-    return std::remainder(to.Seconds - from.Seconds, kDay);
+    return TimeGap(from.Seconds, to.Seconds);
 }
 
 } // namespace
+
+double TimeGap(double fromSeconds, double toSeconds) {
+    return std::remainder(toSeconds - fromSeconds, kDay);
+}
+
+double AutoDelayRate(uint16_t firstDelay, double firstGap) {
+    return firstGap == 0 ? 1.0 : std::fabs(firstDelay / firstGap);
+}
+
+uint16_t AutoDelay(double rate, double gap) {
+    const int64_t delay = Round(rate * gap);
+    // A wrapped 16-bit delay would be a meaningless time: the longest one is kept instead.
+    return static_cast<uint16_t>(std::min<int64_t>(delay < 0 ? -delay : delay, kMaxDelay));
+}
 
 uint16_t SpinValue(const std::string& text) {
     int32_t value = 0;
@@ -53,13 +65,9 @@ void BitAuto(std::vector<TAnimImg>& frames, bool& modified) {
     modified = true;
     for (TAnimImg& f : frames)
         f.Seconds = TimeToSeconds(f.Time);
-    const double firstGap = Gap(frames[0], frames[1]);
-    const double rate = firstGap == 0 ? 1.0 : std::fabs(frames[0].Delay / firstGap);
-    for (size_t i = 0; i + 1 < n; ++i) {
-        const int64_t delay = Round(rate * Gap(frames[i], frames[i + 1]));
-        // A wrapped 16-bit delay would be a meaningless time: the longest one is kept instead.
-        frames[i].Delay = static_cast<uint16_t>(std::min<int64_t>(delay < 0 ? -delay : delay, kMaxDelay));
-    }
+    const double rate = AutoDelayRate(frames[0].Delay, Gap(frames[0], frames[1]));
+    for (size_t i = 0; i + 1 < n; ++i)
+        frames[i].Delay = AutoDelay(rate, Gap(frames[i], frames[i + 1]));
     frames[n - 1].Delay = frames[n - 2].Delay;
 }
 

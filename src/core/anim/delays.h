@@ -32,4 +32,10 @@ void BitEgual(std::vector<TAnimImg>& frames, uint16_t value);
 // delay. Fewer: nothing. A time piece that is no number throws EConvertError before any delay changes.
 void BitAuto(std::vector<TAnimImg>& frames, bool& modified);
 
+// BitAuto's steps, for frames that come one at a time: the gap between two times of day
+// folded into -12 h..12 h, the rate set by the first frame, and the delay of a gap.
+double TimeGap(double fromSeconds, double toSeconds);
+double AutoDelayRate(uint16_t firstDelay, double firstGap);
+uint16_t AutoDelay(double rate, double gap);
+
 } // namespace orv

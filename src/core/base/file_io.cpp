@@ -2,6 +2,7 @@
 
 #include "core/base/errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -56,33 +57,64 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
 }
 
 void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
-    const std::string temp = path + ".orvanel-tmp";
-    const EFileError failure("Ne peut écrire le fichier " + path);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) throw failure;
-    size_t done = 0;
-    bool ok = true;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        throw failure;
-    }
+    TAtomicFile file(path);
+    file.Append(bytes);
+    file.Commit();
 }
 
 bool FileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+TAtomicFile::TAtomicFile(std::string path) : path_(std::move(path)), temp_(path_ + ".orvanel-tmp") {
+    fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) Fail();
+}
+
+TAtomicFile::~TAtomicFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(temp_.c_str());
+    }
+}
+
+void TAtomicFile::Fail() const {
+    throw EFileError("Ne peut écrire le fichier " + path_);
+}
+
+void TAtomicFile::Append(std::span<const uint8_t> bytes) {
+    WriteAt(size_, bytes);
+}
+
+void TAtomicFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, off_t(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) Fail();
+        done += size_t(n);
+    }
+    size_ = std::max<uint64_t>(size_, offset + bytes.size());
+}
+
+void TAtomicFile::ReadAt(uint64_t offset, std::span<uint8_t> bytes) const {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pread(fd_, bytes.data() + done, bytes.size() - done, off_t(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) Fail();
+        done += size_t(n);
+    }
+}
+
+void TAtomicFile::Commit() {
+    bool ok = ::fsync(fd_) == 0;
+    ok = ::close(fd_) == 0 && ok;
+    fd_ = -1;
+    if (ok && std::rename(temp_.c_str(), path_.c_str()) == 0) return;
+    ::unlink(temp_.c_str());
+    Fail();
 }
 
 } // namespace orv

@@ -27,4 +27,28 @@ void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
 
 bool FileExists(const std::string& path);
 
+// A file written piece by piece to a temporary file beside the target, renamed over it by
+// Commit once everything is on disk. Destroyed without Commit, the temporary file goes and
+// the target stays as it was. Every failure throws EFileError "Ne peut écrire le fichier".
+class TAtomicFile {
+  public:
+    explicit TAtomicFile(std::string path);
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    void Append(std::span<const uint8_t> bytes);
+    // Bytes written before, read back or written over in place.
+    void ReadAt(uint64_t offset, std::span<uint8_t> bytes) const;
+    void WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
+    uint64_t Size() const { return size_; }
+    void Commit();
+
+  private:
+    [[noreturn]] void Fail() const;
+    std::string path_, temp_;
+    int fd_ = -1;
+    uint64_t size_ = 0;
+};
+
 } // namespace orv

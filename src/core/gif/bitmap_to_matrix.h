@@ -6,6 +6,9 @@
 #include "core/gif/byte_array.h"
 #include "core/gif/color_table.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace orv {
 
 // Colours get indices in order of first appearance (rows from the top, each from the left;
@@ -15,6 +18,11 @@ namespace orv {
 // median cut. Progress: 0, then y / height after each row.
 void BitmapToMatrix(const TBitmap& bitmap, TColorTable& table, TByteArray2D& matrix,
                     const TProgress& progress = TProgress());
+
+// A matrix of palette indices turned, in place, into indices of the table exactly as
+// BitmapToMatrix turns a paletted bitmap of that palette (at most 256 platform colours).
+void PaletteIndicesToMatrix(TByteArray2D& matrix, const std::vector<uint32_t>& palette, TColorTable& table,
+                            const TProgress& progress = TProgress());
 
 // The counts the GIF model takes: 0 to 2 -> 2, 3 to 16 -> 16, more -> 256.
 int32_t RoundColorCount(int32_t count);

@@ -1,5 +1,6 @@
 // TGifFile::SaveToFile: the model as a GIF89a file. The whole file is built in memory and
 // written through a temporary file renamed at the end.
+#include "core/gif/gif_blocks.h"
 #include "core/gif/gif_errors.h"
 #include "core/gif/gif_file.h"
 
@@ -7,84 +8,31 @@
 
 namespace orv {
 
-namespace {
-
-class TGifBytes {
-  public:
-    void Byte(uint8_t b) { Out.push_back(b); }
-    void Word(uint16_t w) {
-        Out.push_back(uint8_t(w));
-        Out.push_back(uint8_t(w >> 8));
-    }
-    void Text(const char* s, size_t n) { Out.insert(Out.end(), s, s + n); }
-    // The table's first 2^bits entries: exactly as many as the flags announce.
-    void Table(const TColorTable& table, int bits) {
-        for (int i = 0; i < (1 << bits); ++i)
-            for (uint8_t c : table.Entries[size_t(i)])
-                Out.push_back(c);
-    }
-    std::vector<uint8_t> Out;
-};
-
-void WriteGraphicControl(TGifBytes& out, const TExtension& e) {
-    out.Byte(0x21);
-    out.Byte(0xF9);
-    out.Byte(4); // the four bytes that follow, whatever size the block had when read
-    out.Byte(e.Flags);
-    out.Word(e.Delay);
-    out.Byte(e.TransparentIndex);
-    out.Byte(0);
-}
-
-void WriteLooping(TGifBytes& out) {
-    out.Byte(0x21);
-    out.Byte(0xFF);
-    out.Byte(0x0B);
-    out.Text("NETSCAPE2.0", 11);
-    const uint8_t loop[] = {0x03, 0x01, 0x00, 0x00, 0x00};
-    for (uint8_t b : loop)
-        out.Byte(b);
-}
-
-} // namespace
-
 std::vector<uint8_t> TGifFile::SaveToMemory(TProgress& progress) {
-    TGifBytes out;
+    TGifOut out;
     // Always 89a: every file written carries graphic control and application extensions,
     // whatever version a model read from a file had (or a failed read left behind).
-    out.Text("GIF89a", 6);
+    const char* header = "GIF89a";
+    out.insert(out.end(), header, header + 6);
     PackFlags();
-    out.Word(ScreenWidth);
-    out.Word(ScreenHeight);
-    out.Byte(Flags);
-    out.Byte(BackgroundIndex);
-    out.Byte(AspectRatio);
-    if (HasGlobalTable) out.Table(GlobalTable, TableBits);
+    AppendWord(out, ScreenWidth);
+    AppendWord(out, ScreenHeight);
+    out.insert(out.end(), {Flags, BackgroundIndex, AspectRatio});
+    if (HasGlobalTable) AppendTable(out, GlobalTable, TableBits);
     for (size_t k = 0; k < SubImages.size(); ++k) {
         TGifSubImage& image = *SubImages[k];
         for (const TExtension& e : image.Extensions)
-            if (e.ExtensionKind == ekGraphicControl) WriteGraphicControl(out, e);
-        if (k == 0) WriteLooping(out);
-        out.Byte(0x2C);
+            if (e.ExtensionKind == ekGraphicControl)
+                AppendGraphicControl(out, e.Flags, e.Delay, e.TransparentIndex);
+        if (k == 0) AppendLooping(out);
         progress.SetLabel("Compression de l'image numéro " + std::to_string(k + 1));
         image.Encode(progress);
         image.PackFlags();
-        out.Word(image.Descriptor.Left);
-        out.Word(image.Descriptor.Top);
-        out.Word(image.Descriptor.Width);
-        out.Word(image.Descriptor.Height);
-        out.Byte(image.Descriptor.Flags);
-        if (image.HasLocalTable) out.Table(image.LocalTable, image.BitsPerPixel);
-        out.Byte(image.CodeSize);
-        for (int32_t b = 1; b <= image.Data.BlockCount(); ++b) {
-            const auto block = image.Data.GetBlock(b);
-            out.Byte(uint8_t(block.size()));
-            out.Out.insert(out.Out.end(), block.begin(), block.end());
-        }
-        out.Byte(0);
+        AppendImage(out, image.Descriptor, image.HasLocalTable ? &image.LocalTable : nullptr,
+                    image.BitsPerPixel, image.CodeSize, image.Data);
     }
-    out.Byte(0x3B);
-    return std::move(out.Out);
+    out.push_back(0x3B);
+    return out;
 }
 
 std::vector<uint8_t> TGifFile::SaveToMemory() {

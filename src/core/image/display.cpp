@@ -64,56 +64,54 @@ template <typename T> T ReadValue(const uint8_t* p) {
     return v;
 }
 
-// Renders values of type T computing each level with the expression.
-template <typename T> void RenderComputed(TImageDocument& doc) {
-    const int32_t stride = WriteBitmapHead(doc);
-    const size_t w = static_cast<size_t>(doc.ImageWidth);
-    const size_t h = static_cast<size_t>(doc.ImageHeight);
-    const size_t available = doc.PixelStore.size() / sizeof(T);
-    const double low = doc.LowThreshold, high = doc.HighThreshold;
-    const bool inverted = doc.Inverted;
-    const TDisplayFunction function = doc.DisplayFunction;
-    uint8_t* out = doc.DisplayStream.data() + 1078;
-    const uint8_t* in = doc.PixelStore.data();
+// Levels of values of type T computed one by one.
+template <typename T>
+void LevelsComputed(const TImageDocument& display, size_t w, size_t h, std::span<const uint8_t> store,
+                    uint8_t* out, std::ptrdiff_t stride) {
+    const size_t available = store.size() / sizeof(T);
+    const double low = display.LowThreshold, high = display.HighThreshold;
+    const bool inverted = display.Inverted;
+    const uint8_t* in = store.data();
+    const TDisplayFunction function = display.DisplayFunction;
     for (size_t r = 0; r < h; ++r) {
-        uint8_t* row = out + r * static_cast<size_t>(stride);
+        uint8_t* row = out + static_cast<std::ptrdiff_t>(r) * stride;
         for (size_t x = 0; x < w; ++x) {
             const size_t k = r * w + x;
-            if (k >= available) return; // a short store leaves the rest at level 0
+            if (k >= available) return; // a short store leaves the rest as it was
             row[x] = DisplayLevel(static_cast<double>(ReadValue<T>(in + k * sizeof(T))), low, high, inverted,
                                   function);
         }
     }
 }
 
-void RenderInt16(TImageDocument& doc) {
-    BuildLookupTable(doc);
+void LevelsInt16(TImageDocument& display, size_t w, size_t h, std::span<const uint8_t> store, uint8_t* out,
+                 std::ptrdiff_t stride) {
+    BuildLookupTable(display);
     // One full table with the clipping folded in: one look-up per pixel.
     uint8_t level[65536];
-    const double low = doc.LowThreshold, high = doc.HighThreshold;
+    const double low = display.LowThreshold, high = display.HighThreshold;
     for (int i = -32768; i <= 32767; ++i) {
         const double v = i;
         uint8_t l;
-        if (!doc.Inverted)
-            l = v <= low ? 0 : v >= high ? 255 : doc.LookupTable[static_cast<size_t>(i + 32768)];
+        if (!display.Inverted)
+            l = v <= low ? 0 : v >= high ? 255 : display.LookupTable[static_cast<size_t>(i + 32768)];
         else
-            l = v <= high ? 255 : v >= low ? 0 : doc.LookupTable[static_cast<size_t>(i + 32768)];
+            l = v <= high ? 255 : v >= low ? 0 : display.LookupTable[static_cast<size_t>(i + 32768)];
         level[static_cast<uint16_t>(static_cast<int16_t>(i))] = l;
     }
-    const TInt16LevelMapper mapper(level, low, high, doc.DisplayFunction == TDisplayFunction::Linear);
-    const int32_t stride = WriteBitmapHead(doc);
-    const size_t w = static_cast<size_t>(doc.ImageWidth);
-    const size_t h = static_cast<size_t>(doc.ImageHeight);
-    const size_t available = doc.PixelStore.size() / 2;
-    const uint8_t* in = doc.PixelStore.data();
-    uint8_t* out = doc.DisplayStream.data() + 1078;
+    const TInt16LevelMapper mapper(level, low, high, display.DisplayFunction == TDisplayFunction::Linear);
+    const size_t available = store.size() / 2;
     for (size_t r = 0; r < h; ++r) {
         const size_t first = r * w;
         if (first >= available) break;
         const size_t n = std::min(w, available - first);
-        const uint8_t* src = in + first * 2;
-        mapper.Map(src, n, out + r * static_cast<size_t>(stride));
+        mapper.Map(store.data() + first * 2, n, out + static_cast<std::ptrdiff_t>(r) * stride);
     }
+}
+
+bool HasRawValues(uint8_t pixelType) {
+    return pixelType == kPixelInt16 || pixelType == kPixelInt32 || pixelType == kPixelReal32 ||
+           pixelType == kPixelReal64;
 }
 
 } // namespace
@@ -161,26 +159,36 @@ int32_t BitmapStride(int32_t width) {
     return (width + 3) / 4 * 4;
 }
 
-void Render(TImageDocument& doc) {
-    switch (doc.PixelType) {
+void RenderLevels(TImageDocument& display, uint8_t pixelType, int32_t width, int32_t height,
+                  std::span<const uint8_t> store, uint8_t* firstRow, std::ptrdiff_t stride) {
+    const size_t w = static_cast<size_t>(std::max(width, 0));
+    const size_t h = static_cast<size_t>(std::max(height, 0));
+    switch (pixelType) {
     case kPixelInt16:
-        RenderInt16(doc);
+        LevelsInt16(display, w, h, store, firstRow, stride);
         break;
     case kPixelInt32:
-        BuildLookupTable(doc);
-        RenderComputed<int32_t>(doc);
+        BuildLookupTable(display);
+        LevelsComputed<int32_t>(display, w, h, store, firstRow, stride);
         break;
     case kPixelReal32:
-        doc.Inverted = !(doc.HighThreshold >= doc.LowThreshold);
-        RenderComputed<float>(doc);
+        display.Inverted = !(display.HighThreshold >= display.LowThreshold);
+        LevelsComputed<float>(display, w, h, store, firstRow, stride);
         break;
     case kPixelReal64:
-        doc.Inverted = !(doc.HighThreshold >= doc.LowThreshold);
-        RenderComputed<double>(doc);
+        display.Inverted = !(display.HighThreshold >= display.LowThreshold);
+        LevelsComputed<double>(display, w, h, store, firstRow, stride);
         break;
     default:
         break;
     }
+}
+
+void Render(TImageDocument& doc) {
+    if (!HasRawValues(doc.PixelType)) return;
+    const int32_t stride = WriteBitmapHead(doc);
+    RenderLevels(doc, doc.PixelType, doc.ImageWidth, doc.ImageHeight, doc.PixelStore,
+                 doc.DisplayStream.data() + 1078, stride);
 }
 
 std::optional<TSize> FitWindow(TSize image, TSize mainClient, int32_t speedPanelHeight,

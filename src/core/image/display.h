@@ -5,8 +5,10 @@
 
 #include "core/image/image_document.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 namespace orv {
 
@@ -23,6 +25,12 @@ uint8_t DisplayLevel(double v, double low, double high, bool inverted,
 
 // Rows of the display bitmap are padded to a multiple of 4 bytes.
 int32_t BitmapStride(int32_t width);
+
+// The levels of width x height values of pixelType (rows in file order) through the display
+// of `display`, whose thresholds are used and whose LookupTable and Inverted are set: stored
+// row r goes to firstRow + r * stride. Levels the store has no values for are left as they are.
+void RenderLevels(TImageDocument& display, uint8_t pixelType, int32_t width, int32_t height,
+                  std::span<const uint8_t> store, uint8_t* firstRow, std::ptrdiff_t stride);
 
 // Rewrites BitmapHeader and DisplayStream from the pixels, thresholds and palette.
 // Nothing for documents without raw values (bitmap and GIF documents).

@@ -1,10 +1,15 @@
 #include "core/anim/anim_frame.h"
 #include "core/anim/anim_save.h"
+#include "core/anim/anim_writer.h"
+#include "core/anim/delays.h"
+#include "core/gif/bitmap_to_matrix.h"
+#include "core/gif/gif_file.h"
 
 #include "core/anim/anim_frames.h"
 #include "core/formats/temp_dir.h"
 #include "core/image/display.h"
 #include "core/image/document_builder.h"
+#include "core/message_of.h"
 
 #include <gtest/gtest.h>
 
@@ -52,10 +57,9 @@ TEST(AnimSave, EveryFrameWithItsDelayFirstColoursGlobal) {
     formats_test::TTempDir dir;
     const std::string path = dir.File("a.gif");
     SaveAnimation(frames, path, progress);
-    EXPECT_EQ(labels, (std::vector<std::string>{
-                          "Conversion de l'image : un", "Conversion de l'image : deux",
-                          "Conversion de l'image : trois", "Compression de l'image numéro 1",
-                          "Compression de l'image numéro 2", "Compression de l'image numéro 3"}));
+    EXPECT_EQ(labels,
+              (std::vector<std::string>{"Compression de l'image numéro 1", "Compression de l'image numéro 2",
+                                        "Compression de l'image numéro 3"}));
     TGifFile read;
     read.LoadFromFile(path);
     ASSERT_EQ(read.SubImages.size(), 3u);
@@ -70,4 +74,123 @@ TEST(AnimSave, EveryFrameWithItsDelayFirstColoursGlobal) {
     const std::string again = dir.File("b.gif");
     SaveAnimation(frames, again, progress);
     EXPECT_EQ(formats_test::TTempDir::Read(path), formats_test::TTempDir::Read(again));
+}
+
+namespace {
+
+// Frames of a 16-bit series: frame i is a ramp shifted by 7 i, observed i minutes after 22:10,
+// thresholds varying with i, so that every option changes something.
+std::vector<TAnimImg> Series(size_t count) {
+    std::vector<TAnimImg> frames;
+    for (size_t i = 0; i < count; ++i) {
+        std::vector<int16_t> v;
+        for (int k = 0; k < 90 * 70; ++k)
+            v.push_back(int16_t((k * 13 + int(i) * 7) % 3000));
+        auto doc = image_test::MakeDocument<int16_t>(kKindFits, kPixelInt16, 90, 70, v);
+        doc.HighThreshold = 2000 + 20 * double(i);
+        doc.Header.DateObs = "2024-03-09";
+        doc.Header.TimeBeg = "22:" + std::to_string(10 + i % 50) + ":00";
+        doc.FileName = "c" + std::to_string(i) + ".fit";
+        Render(doc);
+        frames.push_back(MakeFrame(std::move(doc), uint16_t(5 + i)));
+    }
+    return frames;
+}
+
+} // namespace
+
+TEST(AnimSave, AnyNumberOfThreadsWritesTheSameBytesAsTheGifModel) {
+    formats_test::TTempDir dir;
+    TProgress none;
+    const std::vector<TAnimImg> frames = Series(40);
+    SaveAnimation(frames, dir.File("one.gif"), none, {}, 1);
+    TGifFile model;
+    for (const TAnimImg& f : frames) {
+        TColorTable table;
+        TByteArray2D matrix;
+        BitmapToMatrix(f.Bitmap, table, matrix);
+        model.AddSubImage(table, matrix, f.Delay);
+    }
+    EXPECT_EQ(formats_test::TTempDir::Read(dir.File("one.gif")), model.SaveToMemory());
+
+    TAnimOptions all;
+    all.SameDisplay = all.Stamp = all.Bounce = true;
+    all.Crop = TCropRect{3, 5, 80, 60};
+    all.Bin = 3;
+    SaveAnimation(frames, dir.File("a1.gif"), none, all, 1);
+    SaveAnimation(frames, dir.File("a4.gif"), none, all, 4);
+    const auto one = formats_test::TTempDir::Read(dir.File("a1.gif"));
+    EXPECT_EQ(one, formats_test::TTempDir::Read(dir.File("a4.gif")));
+    TGifFile read;
+    read.LoadFromFile(dir.File("a4.gif"));
+    ASSERT_EQ(read.SubImages.size(), 78u);
+    EXPECT_EQ(read.SubImages[0]->Descriptor.Width, 26);
+    EXPECT_EQ(read.SubImages[0]->Descriptor.Height, 20);
+    // The bounce: frame 39 down to 2, each with its delay.
+    EXPECT_EQ(read.SubImages[40]->GetDelay(), frames[38].Delay);
+    EXPECT_EQ(read.SubImages[77]->GetDelay(), frames[1].Delay);
+    EXPECT_EQ(read.SubImages[77]->Data.Bytes().size(), read.SubImages[1]->Data.Bytes().size());
+}
+
+TEST(AnimSave, FramesOutsideTheRegionAreLeftOutAndNothingIsWrittenWithoutFrames) {
+    formats_test::TTempDir dir;
+    TProgress none;
+    std::vector<TAnimImg> frames = Series(2);
+    frames.insert(frames.begin() + 1, Frame("petite"));
+    TAnimOptions crop;
+    crop.Crop = TCropRect{1, 1, 50, 50};
+    std::vector<std::string> leftOut;
+    SaveAnimation(frames, dir.File("a.gif"), none, crop, 2, &leftOut);
+    EXPECT_EQ(leftOut,
+              std::vector<std::string>{"petite : La zone X 1, Y 1, 50 x 50 dépasse l'image (2 x 1)"});
+    TGifFile read;
+    read.LoadFromFile(dir.File("a.gif"));
+    EXPECT_EQ(read.SubImages.size(), 2u);
+
+    const std::vector<TAnimImg> small{Frame("a"), Frame("b")};
+    EXPECT_EQ(MessageOf([&] { SaveAnimation(small, dir.File("a.gif"), none, crop); }),
+              "Aucune image pour l'animation");
+    read.LoadFromFile(dir.File("a.gif")); // the file written before is still whole
+    EXPECT_EQ(read.SubImages.size(), 2u);
+}
+
+TEST(AnimSave, DelaysFromTheTimesAsFramesStreamAreThoseOfTheBuilder) {
+    const std::vector<std::vector<std::string>> series{
+        {"10:00:00"},
+        {"10:00:00", "10:01:00"},
+        {"10:00:00", "10:00:00", "10:03:00"},
+        {"23:58:00", "23:59:00", "00:01:00", "00:05:00"},
+        {"10:00:00", "10:01:00", "10:03:00", "10:02:00", "11:00:00"}};
+    formats_test::TTempDir dir;
+    for (const auto& times : series) {
+        std::vector<TAnimImg> frames;
+        for (const std::string& t : times)
+            frames.push_back(Frame("f", 20, t));
+        TAnimFrameResult made;
+        TColorTable table;
+        TByteArray2D matrix;
+        BitmapToMatrix(frames[0].Bitmap, table, matrix);
+        made.Image = EncodeImage(table, matrix);
+        made.Delay = 20;
+        TAnimWriteOptions options;
+        options.AutoDelays = true;
+        WriteAnimation(
+            dir.File("t.gif"), times.size(),
+            [&](size_t k) {
+                TAnimFrameResult r = made;
+                r.Time = times[k];
+                return r;
+            },
+            options);
+        bool modified = false;
+        BitAuto(frames, modified);
+        TGifFile read;
+        read.LoadFromFile(dir.File("t.gif"));
+        std::vector<uint16_t> got, want;
+        for (size_t k = 0; k < frames.size(); ++k) {
+            got.push_back(read.SubImages[k]->GetDelay());
+            want.push_back(frames[k].Delay);
+        }
+        EXPECT_EQ(got, want) << times.size();
+    }
 }

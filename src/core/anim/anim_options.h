@@ -1,0 +1,46 @@
+// What an animation does beyond one frame per image: one display for the whole series, a
+// region of the images, binning, time stamps and the bounce back. Frames are made in this
+// order: crop, bin, display, stamp; the bounce orders them when the file is written.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+// A rectangle in readout coordinates: (X, Y) is its lower-left pixel, counted from 1 from the
+// image's bottom-left corner.
+struct TCropRect {
+    int32_t X = 1;
+    int32_t Y = 1;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    bool operator==(const TCropRect&) const = default;
+};
+
+inline constexpr int32_t kMaxBin = 16;
+
+struct TAnimOptions {
+    bool SameDisplay = false;      // every frame with the first frame's display
+    std::optional<TCropRect> Crop; // only this region of each image
+    int32_t Bin = 1;               // 1 to kMaxBin: each Bin x Bin block becomes one pixel
+    bool Stamp = false;            // the observation date and time in the lower-left corner
+    bool Bounce = false;           // frames n-1 down to 2 after frame n
+    bool operator==(const TAnimOptions&) const = default;
+
+    // Options that need the raw values rather than the displayed picture.
+    bool NeedsRawValues() const { return SameDisplay || Bin > 1 || Stamp; }
+};
+
+// "X,Y,W,H" as a rectangle; nothing when the text is not four whole numbers with X, Y >= 1 and
+// W, H >= 1.
+std::optional<TCropRect> ParseCrop(const std::string& text);
+// "X 10, Y 20, 256 x 128": the rectangle as the builder shows it.
+std::string CropText(const TCropRect& rect);
+
+// The frames in the order they are written: 0 .. n-1, then with the bounce n-2 down to 1.
+std::vector<size_t> FrameOrder(size_t count, bool bounce);
+
+} // namespace orv

@@ -1,0 +1,193 @@
+#include "core/anim/anim_writer.h"
+
+#include "core/anim/anim_options.h"
+#include "core/anim/delays.h"
+#include "core/base/errors.h"
+#include "core/text/time_text.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace orv {
+
+namespace {
+
+// The frames in the order they come back, and what the writer waits for.
+class TFrameQueue {
+  public:
+    TFrameQueue(const TFrameJob& job, size_t count, unsigned threads)
+        : job_(job), count_(count), ahead_(2 * size_t(threads)) {
+        for (unsigned t = 0; t < threads; ++t)
+            workers_.emplace_back([this] { Work(); });
+    }
+    ~TFrameQueue() {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        room_.notify_all();
+        for (std::thread& t : workers_)
+            t.join();
+    }
+
+    // Frame `index`, once made; the waiting is cut into slices so the caller can keep its
+    // window alive. Rethrows an error of the job.
+    TAnimFrameResult Take(size_t index, const std::function<void()>& whileWaiting) {
+        std::unique_lock lock(mutex_);
+        while (!done_.count(index)) {
+            if (ready_.wait_for(lock, std::chrono::milliseconds(100)) == std::cv_status::timeout &&
+                whileWaiting) {
+                lock.unlock();
+                whileWaiting();
+                lock.lock();
+            }
+        }
+        auto node = done_.extract(index);
+        taken_ = index + 1;
+        room_.notify_all();
+        lock.unlock();
+        if (node.mapped().Error) std::rethrow_exception(node.mapped().Error);
+        return std::move(node.mapped().Result);
+    }
+
+  private:
+    struct TDone {
+        TAnimFrameResult Result;
+        std::exception_ptr Error;
+    };
+
+    void Work() {
+        for (;;) {
+            size_t index;
+            {
+                std::unique_lock lock(mutex_);
+                // No more than `ahead_` frames made beyond the one the writer takes next.
+                room_.wait(lock, [this] { return stop_ || next_ >= count_ || next_ < taken_ + ahead_; });
+                if (stop_ || next_ >= count_) return;
+                index = next_++;
+            }
+            TDone done;
+            try {
+                done.Result = job_(index);
+            } catch (...) {
+                done.Error = std::current_exception();
+            }
+            {
+                std::lock_guard lock(mutex_);
+                done_.emplace(index, std::move(done));
+            }
+            ready_.notify_all();
+        }
+    }
+
+    const TFrameJob& job_;
+    const size_t count_;
+    const size_t ahead_;
+    std::mutex mutex_;
+    std::condition_variable ready_, room_;
+    std::map<size_t, TDone> done_;
+    size_t next_ = 0, taken_ = 0;
+    bool stop_ = false;
+    std::vector<std::thread> workers_;
+};
+
+// Frames on their way to the file: with the automatic delays, a frame waits for the next
+// one's time, and the first two for a third (two frames keep the first one's delay).
+class TOrderedWriter {
+  public:
+    TOrderedWriter(TGifStreamWriter& gif, bool autoDelays) : gif_(gif), auto_(autoDelays) {}
+
+    void Add(TAnimFrameResult frame) {
+        if (!auto_) return Write(frame);
+        held_.push_back({std::move(frame), 0});
+        if (held_.size() < 3 && !started_) return;
+        // Times are read from the third frame on: two frames or fewer need none.
+        for (size_t i = started_ ? held_.size() - 1 : 0; i < held_.size(); ++i)
+            held_[i].Seconds = TimeToSeconds(held_[i].Frame.Time);
+        if (!started_) {
+            rate_ = AutoDelayRate(held_[0].Frame.Delay, TimeGap(held_[0].Seconds, held_[1].Seconds));
+            started_ = true;
+        }
+        while (held_.size() > 1) {
+            held_[0].Frame.Delay = AutoDelay(rate_, TimeGap(held_[0].Seconds, held_[1].Seconds));
+            Write(held_[0].Frame);
+            held_.pop_front();
+        }
+    }
+
+    void Finish() {
+        if (started_ && !held_.empty()) held_.back().Frame.Delay = delays_.back(); // repeats the one before
+        if (!started_ && held_.size() == 2) held_[1].Frame.Delay = held_[0].Frame.Delay;
+        for (THeld& h : held_)
+            Write(h.Frame);
+        held_.clear();
+    }
+
+    const std::vector<uint16_t>& Delays() const { return delays_; }
+
+  private:
+    struct THeld {
+        TAnimFrameResult Frame;
+        double Seconds;
+    };
+    void Write(const TAnimFrameResult& frame) {
+        gif_.Write(*frame.Image, frame.Delay);
+        delays_.push_back(frame.Delay);
+    }
+
+    TGifStreamWriter& gif_;
+    const bool auto_;
+    bool started_ = false;
+    double rate_ = 1;
+    std::deque<THeld> held_;
+    std::vector<uint16_t> delays_;
+};
+
+} // namespace
+
+unsigned JobCount(unsigned jobs) {
+    if (jobs > 0) return jobs;
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+size_t WriteAnimation(const std::string& fileName, size_t count, const TFrameJob& job,
+                      const TAnimWriteOptions& options, const TWriteProgress& progress,
+                      const std::function<void(const std::string&)>& report) {
+    TGifStreamWriter gif(fileName);
+    TOrderedWriter ordered(gif, options.AutoDelays);
+    const size_t total = FrameOrder(count, options.Bounce).size();
+    size_t made = 0, taken = 0;
+    const auto show = [&] {
+        if (progress) progress(gif.Count(), total);
+    };
+    {
+        TFrameQueue queue(job, count, JobCount(options.Jobs));
+        for (; taken < count; ++taken) {
+            TAnimFrameResult frame = queue.Take(taken, show);
+            if (!frame.Report.empty() && report) report(frame.Report);
+            if (!frame.Image) continue;
+            ++made;
+            ordered.Add(std::move(frame));
+            show();
+        }
+    }
+    ordered.Finish();
+    if (made == 0) throw EOrvanelError("Aucune image pour l'animation");
+    const std::vector<uint16_t> delays = ordered.Delays();
+    const std::vector<size_t> order = FrameOrder(made, options.Bounce);
+    for (size_t k = made; k < order.size(); ++k) {
+        gif.Repeat(order[k], delays[order[k]]);
+        show();
+    }
+    gif.Commit();
+    if (progress) progress(total, total);
+    return made;
+}
+
+} // namespace orv

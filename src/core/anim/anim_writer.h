@@ -1,0 +1,48 @@
+// The animation written as its frames are made: frames are made and encoded on several
+// threads (their LZW streams are independent), and written in order as soon as the frames
+// before them are, so the file is the same whatever the number of threads. Only a few frames
+// are in hand at any time, however long the animation.
+#pragma once
+
+#include "core/gif/gif_stream_writer.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace orv {
+
+// Frame `index` made and encoded: its image, or nothing when it is left out (with the reason).
+struct TAnimFrameResult {
+    std::optional<TEncodedImage> Image;
+    uint16_t Delay = 0;
+    std::string Time;   // the observation time, for the automatic delays
+    std::string Report; // why the frame was left out, reported in frame order
+};
+
+using TFrameJob = std::function<TAnimFrameResult(size_t index)>;
+
+struct TAnimWriteOptions {
+    unsigned Jobs = 0;       // threads; 0: one per core
+    bool Bounce = false;     // frames n-1 down to 2 again after frame n, each with its delay
+    bool AutoDelays = false; // the delays BitAuto gives, from the frames' times
+};
+
+// After each frame written: how many are written out of how many there will be (the bounce's
+// included, refusals not known yet counted).
+using TWriteProgress = std::function<void(size_t written, size_t total)>;
+
+// The number of threads `Jobs` stands for.
+unsigned JobCount(unsigned jobs);
+
+// Runs job(0) .. job(count - 1) and writes the frames to fileName, which is replaced only
+// once the file is complete. Returns the number of frames made (before the bounce). With no
+// frame, EOrvanelError "Aucune image pour l'animation" and nothing is written. An error of a
+// job (other than leaving its frame out) or of the writing stops the work and is raised.
+size_t WriteAnimation(const std::string& fileName, size_t count, const TFrameJob& job,
+                      const TAnimWriteOptions& options, const TWriteProgress& progress = {},
+                      const std::function<void(const std::string&)>& report = {});
+
+} // namespace orv

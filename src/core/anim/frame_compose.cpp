@@ -1,0 +1,91 @@
+#include "core/anim/frame_compose.h"
+
+#include "core/anim/stamp.h"
+#include "core/gif/bitmap_to_matrix.h"
+#include "core/image/display.h"
+
+#include <cstring>
+
+namespace orv {
+
+TFramePicture ComposeRaw(const TRawImage& source, const TDisplaySettings& display, const std::string& stamp,
+                         const TAnimOptions& options) {
+    // The region and the binning make new values; the source itself is only read.
+    TRawImage cropped, binned;
+    const TRawImage* at = &source;
+    if (options.Crop) at = &(cropped = CropRaw(*at, *options.Crop));
+    if (options.Bin > 1) {
+        at = &(binned = BinRaw(*at, options.Bin));
+        cropped = TRawImage();
+    }
+    const TRawImage& raw = *at;
+    TFramePicture picture;
+    picture.Matrix = TByteArray2D(raw.Width, raw.Height);
+    if (raw.Width > 0 && raw.Height > 0) {
+        TImageDocument holder; // the thresholds and their tables, without pixels
+        ApplyDisplaySettings(holder, display);
+        // Stored rows run from the bottom, the matrix's from the top.
+        RenderLevels(holder, raw.PixelType, raw.Width, raw.Height, raw.Store,
+                     picture.Matrix.RowData(raw.Height), -std::ptrdiff_t(raw.Width));
+    }
+    cropped = binned = TRawImage();
+    if (options.Stamp) DrawStamp(picture.Matrix, stamp);
+    PaletteIndicesToMatrix(picture.Matrix, PaletteColors(display.Palette), picture.Table);
+    return picture;
+}
+
+void ReduceDocument(TImageDocument& doc, const TAnimOptions& options) {
+    if (BytesPerPixel(doc.PixelType) == 0 || (!options.Crop && options.Bin <= 1)) return;
+    TRawImage raw{doc.PixelType, doc.ImageWidth, doc.ImageHeight, std::move(doc.PixelStore)};
+    if (options.Crop) raw = CropRaw(raw, *options.Crop);
+    if (options.Bin > 1) raw = BinRaw(raw, options.Bin);
+    doc.ImageWidth = raw.Width;
+    doc.ImageHeight = raw.Height;
+    doc.PixelStore = std::move(raw.Store);
+}
+
+TFramePicture ComposePicture(const TBitmap& picture, const TAnimOptions& options) {
+    TFramePicture out;
+    if (!options.Crop && options.Bin <= 1) {
+        BitmapToMatrix(picture, out.Table, out.Matrix);
+        return out;
+    }
+    TBitmap region = options.Crop ? CropBitmap(picture, *options.Crop) : picture;
+    if (options.Bin > 1) region = BinBitmap(region, options.Bin);
+    BitmapToMatrix(region, out.Table, out.Matrix);
+    return out;
+}
+
+TFramePicture ComposeFrame(const TAnimImg& frame, const TAnimOptions& options,
+                           const TDisplaySettings* shared) {
+    if (!frame.Source || !options.NeedsRawValues()) return ComposePicture(frame.Bitmap, options);
+    const TFrameSource& source = *frame.Source;
+    return ComposeRaw(source.Raw, shared ? *shared : source.Display, StampText(source.DateObs, frame.Time),
+                      options);
+}
+
+std::optional<TDisplaySettings> SharedDisplay(const std::vector<TAnimImg>& frames,
+                                              const TAnimOptions& options) {
+    if (!options.SameDisplay) return std::nullopt;
+    for (const TAnimImg& f : frames)
+        if (f.Source) return f.Source->Display;
+    return std::nullopt;
+}
+
+TBitmap PictureBitmap(const TFramePicture& picture) {
+    TBitmap bitmap;
+    bitmap.Width = picture.Matrix.Cols();
+    bitmap.Height = picture.Matrix.Rows();
+    bitmap.BitCount = 8;
+    bitmap.Palette.resize(256);
+    for (size_t i = 0; i < 256; ++i) {
+        const TColorEntry& e = picture.Table.Entries[i];
+        bitmap.Palette[i] = MakeColor(e[0], e[1], e[2]);
+    }
+    bitmap.Pixels.resize(size_t(picture.Matrix.Cells().Size()));
+    if (!bitmap.Pixels.empty())
+        std::memcpy(bitmap.Pixels.data(), picture.Matrix.Cells().Memory(), bitmap.Pixels.size());
+    return bitmap;
+}
+
+} // namespace orv

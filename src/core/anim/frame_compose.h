@@ -1,0 +1,48 @@
+// A frame made ready to encode: the region, the binning, the display and the time stamp
+// applied in that order, and the colours turned into a GIF table and a matrix of indices. The
+// work runs on any thread: nothing here touches shared state.
+#pragma once
+
+#include "core/anim/anim_frame.h"
+#include "core/anim/anim_options.h"
+#include "core/anim/frame_region.h"
+#include "core/base/bitmap.h"
+#include "core/gif/byte_array.h"
+#include "core/gif/color_table.h"
+#include "core/image/display_settings.h"
+
+#include <string>
+
+namespace orv {
+
+struct TFramePicture {
+    TColorTable Table;
+    TByteArray2D Matrix; // rows from the top
+};
+
+// Raw values cropped and binned as the options say, displayed with `display`, stamped with
+// `stamp` when the options ask for stamps. ERegionError when the region is not inside.
+TFramePicture ComposeRaw(const TRawImage& raw, const TDisplaySettings& display, const std::string& stamp,
+                         const TAnimOptions& options);
+
+// The values of a document with raw values replaced by their region and binning, so that
+// what follows (thresholds, presets, display) sees only them. Nothing for other documents.
+void ReduceDocument(TImageDocument& doc, const TAnimOptions& options);
+
+// A picture without raw values, cropped and binned; it gets no display and no stamp.
+TFramePicture ComposePicture(const TBitmap& picture, const TAnimOptions& options);
+
+// A builder frame as it is written: from its raw values when the options need them (with
+// `shared` as the display when it is given), else from its picture.
+TFramePicture ComposeFrame(const TAnimImg& frame, const TAnimOptions& options,
+                           const TDisplaySettings* shared);
+
+// The display every frame takes with "same display": that of the first frame that has raw
+// values; nothing when the option is off or no frame has any.
+std::optional<TDisplaySettings> SharedDisplay(const std::vector<TAnimImg>& frames,
+                                              const TAnimOptions& options);
+
+// The picture of a composed frame, for the screen.
+TBitmap PictureBitmap(const TFramePicture& picture);
+
+} // namespace orv

@@ -1,0 +1,94 @@
+#include "core/gif/gif_stream_writer.h"
+
+#include "core/gif/gif_blocks.h"
+#include "core/gif/gif_errors.h"
+#include "core/gif/gif_sub_image.h"
+#include "core/gif/lzw_encoder.h"
+
+#include <algorithm>
+
+namespace orv {
+
+namespace {
+
+// Writes reach the file in pieces of this size at least.
+constexpr size_t kFlushSize = size_t(1) << 20;
+
+uint8_t BitsOfCount(int32_t count) {
+    for (uint8_t bits = 1; bits <= 8; ++bits)
+        if ((1 << bits) == count) return bits;
+    throw EGifException("Le nombre de couleurs doit être 2, 4, 8, 16 or 256");
+}
+
+} // namespace
+
+TEncodedImage EncodeImage(const TColorTable& table, const TByteArray2D& matrix, const TProgress& progress) {
+    if (matrix.Cols() > 0xFFFF || matrix.Rows() > 0xFFFF)
+        throw EGifException("Image trop grande pour un fichier GIF");
+    TEncodedImage image;
+    image.Table = table;
+    image.BitsPerPixel = BitsOfCount(table.Count);
+    image.CodeSize = image.BitsPerPixel == 1 ? 2 : image.BitsPerPixel;
+    image.Width = uint16_t(matrix.Cols());
+    image.Height = uint16_t(matrix.Rows());
+    image.Data = LzwEncode(matrix, false, image.CodeSize, progress);
+    return image;
+}
+
+TGifStreamWriter::TGifStreamWriter(const std::string& fileName) : file_(fileName) {}
+
+void TGifStreamWriter::Write(const TEncodedImage& image, uint16_t delay) {
+    const bool first = images_.empty();
+    if (first) {
+        const int32_t count = image.Table.Count;
+        if (count != 2 && count != 16 && count != 256) throw EGifException("Mauvais nombre de couleurs");
+        const char* header = "GIF89a";
+        pending_.insert(pending_.end(), header, header + 6);
+        AppendWord(pending_, 0); // the screen, set by Commit
+        AppendWord(pending_, 0);
+        const uint8_t bits = image.BitsPerPixel;
+        pending_.insert(pending_.end(), {uint8_t(0x80 + (bits - 1) * 16 + (bits - 1)), 0, 0});
+        AppendTable(pending_, image.Table, bits);
+    }
+    AppendGraphicControl(pending_, 0, delay, 0);
+    if (first) AppendLooping(pending_);
+    TImageDescriptor d;
+    d.Width = image.Width;
+    d.Height = image.Height;
+    d.Flags = first ? 0 : uint8_t(0x80 + image.BitsPerPixel - 1);
+    const uint64_t offset = file_.Size() + pending_.size();
+    AppendImage(pending_, d, first ? nullptr : &image.Table, image.BitsPerPixel, image.CodeSize, image.Data);
+    images_.push_back({offset, file_.Size() + pending_.size() - offset});
+    screenWidth_ = std::max(screenWidth_, image.Width);
+    screenHeight_ = std::max(screenHeight_, image.Height);
+    if (pending_.size() >= kFlushSize) Flush();
+}
+
+void TGifStreamWriter::Repeat(size_t index, uint16_t delay) {
+    const TWritten written = images_.at(index);
+    Flush();
+    AppendGraphicControl(pending_, 0, delay, 0);
+    const size_t at = pending_.size();
+    pending_.resize(at + written.Length);
+    file_.ReadAt(written.Offset, std::span<uint8_t>(pending_).subspan(at));
+    images_.push_back({file_.Size() + at, written.Length});
+    if (pending_.size() >= kFlushSize) Flush();
+}
+
+void TGifStreamWriter::Flush() {
+    file_.Append(pending_);
+    pending_.clear();
+}
+
+void TGifStreamWriter::Commit() {
+    if (images_.empty()) throw EGifException("Aucune image à écrire");
+    pending_.push_back(0x3B);
+    Flush();
+    std::vector<uint8_t> screen;
+    AppendWord(screen, screenWidth_);
+    AppendWord(screen, screenHeight_);
+    file_.WriteAt(6, screen);
+    file_.Commit();
+}
+
+} // namespace orv

@@ -1,0 +1,63 @@
+// An animated GIF written image by image, for animations too long to hold: each image is
+// encoded on its own (on any thread) and written as soon as the images before it are. The
+// bytes are those the GIF model writes for the same images: the first image's table is the
+// global table, later images carry a local one, the screen is as large as the largest image.
+#pragma once
+
+#include "core/base/file_io.h"
+#include "core/base/progress.h"
+#include "core/gif/byte_array.h"
+#include "core/gif/byte_buffer.h"
+#include "core/gif/color_table.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+// An image compressed and ready to be written.
+struct TEncodedImage {
+    TColorTable Table; // Count 2, 4, ..., 256
+    uint16_t Width = 0;
+    uint16_t Height = 0;
+    uint8_t BitsPerPixel = 1;
+    uint8_t CodeSize = 2;
+    TByteBuffer Data;
+};
+
+// The matrix compressed with the code size its table calls for. Raises EGifException for a
+// matrix wider or higher than 65535 or a table of another count.
+TEncodedImage EncodeImage(const TColorTable& table, const TByteArray2D& matrix,
+                          const TProgress& progress = TProgress());
+
+class TGifStreamWriter {
+  public:
+    // Nothing replaces fileName until Commit.
+    explicit TGifStreamWriter(const std::string& fileName);
+
+    // The next image, shown for delay hundredths of a second. The first image's table must
+    // hold 2, 16 or 256 entries ("Mauvais nombre de couleurs").
+    void Write(const TEncodedImage& image, uint16_t delay);
+    // Image `index` (0-based, written before) once more, with its own delay.
+    void Repeat(size_t index, uint16_t delay);
+    size_t Count() const { return images_.size(); }
+
+    // The trailer and the screen size; the file then replaces fileName.
+    void Commit();
+
+  private:
+    struct TWritten {
+        uint64_t Offset = 0; // the image separator
+        uint64_t Length = 0; // up to and including the block terminator
+    };
+    void Flush();
+
+    TAtomicFile file_;
+    std::vector<uint8_t> pending_; // bytes not handed to the file yet
+    std::vector<TWritten> images_;
+    uint16_t screenWidth_ = 0;
+    uint16_t screenHeight_ = 0;
+};
+
+} // namespace orv
