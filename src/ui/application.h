@@ -16,6 +16,14 @@ void ShowException(const QString& message);
 // buttons and mouse events run through it.
 void RunCommand(const std::function<void()>& command);
 
+// The wait cursor while work that shows no progress runs.
+struct TWaitCursor {
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
 class TApplication : public QApplication {
     Q_OBJECT
   public:

@@ -133,7 +133,11 @@ void TFormAnim2::FitToAnimation() {
     m.BorderWidth = m.BorderHeight = s->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
     m.CaptionHeight = s->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
     m.VScrollWidth = m.HScrollHeight = s->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    const auto client = orv::FitToAnimation(animation->AnimWidth, animation->AnimHeight, m);
+    // A region or a binning makes the frames shown smaller than the images.
+    const bool composed = !animation->Preview.empty();
+    const auto client =
+        orv::FitToAnimation(composed ? animation->Preview[0].Bitmap.Width : animation->AnimWidth,
+                            composed ? animation->Preview[0].Bitmap.Height : animation->AnimHeight, m);
     if (!client) return;
     setFixedSize(client->Width, client->Height);
     ScrollBox->setGeometry(rect());

@@ -21,6 +21,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -42,8 +43,9 @@ constexpr int kButtonGap = 2;
 
 // A frame of the document's picture, with the size the player will give the animation
 // (the picture's own when the document has no pixel size, as a bitmap has none).
-TLoadedFrame LoadedFrame(const TImageDocument& doc, int32_t delay) {
-    TLoadedFrame loaded{MakeFrame(doc, static_cast<uint16_t>(delay)), doc.ImageWidth, doc.ImageHeight};
+template <class TDocument> TLoadedFrame LoadedFrame(TDocument&& doc, int32_t delay) {
+    const int32_t width = doc.ImageWidth, height = doc.ImageHeight;
+    TLoadedFrame loaded{MakeFrame(std::forward<TDocument>(doc), static_cast<uint16_t>(delay)), width, height};
     if (loaded.Width <= 0 || loaded.Height <= 0) {
         loaded.Width = loaded.Frame.Bitmap.Width;
         loaded.Height = loaded.Frame.Bitmap.Height;
@@ -151,6 +153,7 @@ TFormCreeAnim::TFormCreeAnim(TWorkspace& workspace, QWidget* parent)
                     &TFormCreeAnim::BitEnrClick);
     BitQuit = button("BitQuit", TAnimGlyph::Quit, QString(), &TFormCreeAnim::BitQuitClick);
     BitAjout->setEnabled(false); // no image window is open yet
+    CreateOptionControls();
     // Every control inside the window, whatever the font makes of the captions: the column
     // sets the height, the panel follows it.
     QRect used;
@@ -181,6 +184,8 @@ void TFormCreeAnim::ApplyEnabling(const TBuilderEnabling& enabling) {
                 findChild<QWidget*>(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()))))
             w->setEnabled(enabled);
     });
+    // What saving writes stays as it is while a playback or a save uses the frames.
+    GroupReglages->setEnabled(!Builder.Locked());
 }
 
 void TFormCreeAnim::CenterCaption(int slot) {
@@ -285,7 +290,7 @@ void TFormCreeAnim::BitSelectClick() {
         TQtDocumentHost host(workspace_);
         try {
             if (OpenImage(doc, path, host) != TLoadResult::Loaded) return std::nullopt;
-            return LoadedFrame(doc, delay);
+            return LoadedFrame(std::move(doc), delay); // the frame takes the values
         } catch (const std::exception& e) {
             // A file that fails is reported and left out; the batch goes on.
             ShowException(QString::fromStdString(e.what()));
@@ -357,6 +362,14 @@ void TFormCreeAnim::BitAutoClick() {
 
 void TFormCreeAnim::BitAnimClick() {
     if (Builder.Locked()) return;
+    std::vector<std::string> leftOut;
+    {
+        TWaitCursor wait;
+        leftOut = Builder.PreparePreview();
+    }
+    ReportLeftOut(leftOut);
+    if (Builder.ShownFrames().empty() || (Builder.Preview.empty() && !leftOut.empty()))
+        throw EOrvanelError("Aucune image pour l'animation");
     ApplyEnabling(Builder.PreviewStarted());
     workspace_.Playback().Start();
 }
@@ -371,9 +384,8 @@ bool TFormCreeAnim::SaveAnimationAs() {
         Dialogs().Message(TMsgKind::Confirmation, TButtons::YesNo,
                           QString::fromStdString(OverwriteQuestion(name.toStdString()))) != TAnswer::Yes)
         return false;
-    // The progress window lets events through: the frames written are a copy, and the commands
-    // (this one included) wait until the file is written.
-    const std::vector<TAnimImg> frames = Builder.Frames;
+    // The progress window lets events through: the commands (this one included) wait until the
+    // file is written, so the frames are written as they are, without a copy.
     ApplyEnabling(Builder.SaveStarted());
     bool written = false;
     struct TSaveEnd {
@@ -385,8 +397,16 @@ bool TFormCreeAnim::SaveAnimationAs() {
         }
     } end{*this, written};
     TProgress progress(workspace_.ProgressReport());
-    SaveAnimation(frames, QFile::encodeName(name).toStdString(), progress);
+    std::vector<std::string> leftOut;
+    try {
+        SaveAnimation(Builder.Frames, QFile::encodeName(name).toStdString(), progress, Builder.Options, 0,
+                      &leftOut);
+    } catch (...) {
+        ReportLeftOut(leftOut); // then why nothing was written
+        throw;
+    }
     written = true;
+    ReportLeftOut(leftOut);
     return true;
 }
 

@@ -10,8 +10,14 @@
 
 #include <array>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
+class QCheckBox;
 class QFrame;
+class QGroupBox;
+class QPushButton;
 class QLabel;
 class QScrollBar;
 class QSpinBox;
@@ -23,6 +29,7 @@ class TGifFile;
 
 namespace orv::ui {
 
+class TFormZone;
 class TThumbnail;
 class TWorkspace;
 
@@ -97,6 +104,24 @@ class TFormCreeAnim : public QWidget {
     QToolButton* BitEnr = nullptr;  // "Enregister l'animation"
     QToolButton* BitQuit = nullptr;
 
+    // The animation's options, right of the commands (form_cree_anim_options.cpp). They stay as
+    // set from one use of the builder to the next.
+    QGroupBox* GroupReglages = nullptr;
+    QCheckBox* CheckMemesReglages = nullptr; // "Mêmes réglages pour toutes les images"
+    QPushButton* BitZone = nullptr;          // "Zone…": opens FormZone
+    QLabel* LabelZone = nullptr;             // the region chosen, or "Toute l'image"
+    QLabel* LabelReduction = nullptr;        // "Réduction :"
+    QSpinBox* SpinReduction = nullptr;       // binning, 1 ("Aucune") to 16
+    QCheckBox* CheckHeure = nullptr;         // "Heure incrustée"
+    QCheckBox* CheckAllerRetour = nullptr;   // "Aller-retour"
+    TFormZone* FormZone = nullptr;
+
+    // An option control changed: the builder's options follow the controls.
+    void OptionsChange();
+    void BitZoneClick();
+    // The zone window's choice: a region, or the whole image.
+    void ZoneChosen(const std::optional<TCropRect>& region);
+
   protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -104,6 +129,11 @@ class TFormCreeAnim : public QWidget {
 
   private:
     void CenterCaption(int slot);
+    // The options column, laid out right of the commands.
+    void CreateOptionControls();
+    void ShowZone();
+    // Frames left out for lying outside the region, in one message.
+    static void ReportLeftOut(const std::vector<std::string>& leftOut);
 
     TWorkspace& workspace_;
     bool redrawing_ = false;

@@ -32,11 +32,6 @@ std::string LocalName(const QString& fileName) {
     return QFile::encodeName(fileName).toStdString();
 }
 
-struct TWaitCursor {
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
 TSystemMetrics SystemMetrics(const QWidget* window) {
     const QStyle* style = window->style();
     QStyleOptionTitleBar title;
@@ -69,6 +64,8 @@ TFormImage::TFormImage(TWorkspace& workspace, QWidget* parent)
     Image = new TImageControl;
     Image->setFixedSize(0, 0);
     Image->OnMouseMove = [this](int x, int y) { RunCommand([&] { ImageMouseMove(x, y); }); };
+    Image->AcceptsDrag = [this] { return Workspace().RegionPicking(); };
+    Image->OnDrag = [this](QPoint from, QPoint to, bool) { ImageDrag(from, to); };
     ScrollBox->setWidget(Image);
     setWidget(ScrollBox);
     PopupMenu1 = new QMenu(this);
@@ -213,6 +210,12 @@ void TFormImage::ImageMouseMove(int x, int y) {
     if (!readout) return;
     Workspace().ShowReadout(QString::fromStdString(readout->X), QString::fromStdString(readout->Y),
                             QString::fromStdString(readout->Intensity));
+}
+
+void TFormImage::ImageDrag(QPoint from, QPoint to) {
+    const QImage& picture = Image->Picture();
+    Workspace().DragRegion(
+        RegionFromDrag(from.x(), from.y(), to.x(), to.y(), picture.width(), picture.height()));
 }
 
 void TFormImage::AjusterlaFentre1Click() {

@@ -64,6 +64,8 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     // Handlers.
     void FormActivate();
     void ImageMouseMove(int x, int y);
+    // A drag on the picture while the animation's region is chosen: the region it draws.
+    void ImageDrag(QPoint from, QPoint to);
     void AjusterlaFentre1Click();
 
     // What the document asks of its holder, beyond questions and progress.

@@ -1,11 +1,11 @@
-// The frames a playback shows: the builder's, or none.
+// The frames a playback shows: the builder's (as saving makes them), or none.
 #include "ui/playback.h"
 
 namespace orv::ui {
 
 const std::vector<TAnimImg>& TPlayback::Frames() const {
     static const std::vector<TAnimImg> none;
-    return animation_ ? animation_->Frames : none;
+    return animation_ ? animation_->ShownFrames() : none;
 }
 
 } // namespace orv::ui

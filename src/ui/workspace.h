@@ -4,6 +4,7 @@
 // signals; no tool window includes the main window or another tool window.
 #pragma once
 
+#include "core/anim/anim_options.h"
 #include "core/tools/enabling_rules.h"
 #include "ui/playback.h"
 
@@ -64,6 +65,11 @@ class TWorkspace : public QObject {
     void SetBatchTool(TFormSelectLot* batchTool);
     std::vector<std::string> ChooseBatch();
 
+    // While the animation's region is being chosen, a drag on an image window draws it.
+    void SetRegionPicking(bool picking) { regionPicking_ = picking; }
+    bool RegionPicking() const { return regionPicking_; }
+    void DragRegion(const TCropRect& region) { emit RegionDragged(region); }
+
     // The builder's animation, its player and the player's controls.
     TPlayback& Playback() { return playback_; }
 
@@ -72,6 +78,7 @@ class TWorkspace : public QObject {
     void RuleApplied(const std::vector<TControlState>& states);
     void ThresholdsPushed(double high, double low);
     void ReadoutShown(const QString& x, const QString& y, const QString& intensity);
+    void RegionDragged(const orv::TCropRect& region);
 
   private:
     QPointer<TFormImage> currentImage_;
@@ -80,6 +87,7 @@ class TWorkspace : public QObject {
     QPointer<TFormSelectLot> batchTool_;
     QString lastFolder_;
     TPlayback playback_;
+    bool regionPicking_ = false;
 };
 
 // Applies the states of a rule that belong to `window` (by its object name), in the rule's

@@ -312,3 +312,187 @@ TEST_F(AnimationTest, OpeningABatchOpensOneWindowPerEntryInListOrderAndSkipsBadF
     FormMain->Ouvrirunlot1->trigger();
     EXPECT_EQ(FormMain->MDIChildCount(), 3);
 }
+
+namespace {
+
+// The builder's options column over three 40 x 30 frames observed a minute apart, each shown
+// with thresholds of its own.
+class BuilderOptionsTest : public BuilderTest {
+  protected:
+    void AddSeries() {
+        for (int i = 0; i < 3; ++i) {
+            TImageDocument doc =
+                Int16Document(folder.filePath(QString("S%1.fit").arg(i)).toStdString(), 40, 30);
+            doc.HighThreshold = 20000 + 4000 * i;
+            doc.Header.DateObs = "2024-03-09";
+            doc.Header.TimeBeg = "22:1" + std::to_string(i) + ":00";
+            SaveFits(doc, doc.FileName);
+        }
+        ChooseBatch({"S0.fit", "S1.fit", "S2.fit"});
+        FormCreeAnim->BitSelect->click();
+    }
+    // Saved through "Enregister l'animation", read back.
+    std::unique_ptr<TGifFile> Saved() {
+        const QString path = folder.filePath("options.gif");
+        QFile::remove(path);
+        dialogs.FileNames.enqueue(path);
+        FormCreeAnim->BitEnr->click();
+        auto gif = std::make_unique<TGifFile>();
+        gif->LoadFromFile(path.toStdString());
+        return gif;
+    }
+    static std::vector<uint32_t> Colors(TGifSubImage& image) {
+        const TBitmap& b = image.GetBitmap();
+        std::vector<uint32_t> colors;
+        for (int32_t y = 0; y < b.Height; ++y)
+            for (int32_t x = 0; x < b.Width; ++x)
+                colors.push_back(b.PixelColor(x, y));
+        return colors;
+    }
+};
+
+// A drag with the left button on an image window's picture, from one pixel to another.
+void Drag(TFormImage* window, QPoint from, QPoint to) {
+    QWidget* picture = window->Image;
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(at) + QPointF(0.5, 0.5), picture->mapToGlobal(QPointF(at)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(picture, &e);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+}
+
+} // namespace
+
+TEST_F(BuilderOptionsTest, TheCommandsKeepTheirPlacesAndNamesAndTheOptionsLieBesideThem) {
+    struct {
+        const char* Name;
+        QPoint At;
+    } places[] = {{"Panel1", {8, 8}},       {"BitNew", {216, 8}},      {"BitSelect", {216, 40}},
+                  {"BitAjout", {216, 72}},  {"BitUp", {216, 104}},     {"BitDn", {216, 136}},
+                  {"BitEgual", {216, 168}}, {"BitAuto", {216, 200}},   {"BitEfface", {216, 232}},
+                  {"Label5", {216, 264}},   {"SpinInter", {216, 280}}, {"Label6", {216, 302}}};
+    for (const auto& p : places) {
+        const auto* w = FormCreeAnim->findChild<QWidget*>(p.Name);
+        ASSERT_NE(w, nullptr) << p.Name;
+        EXPECT_EQ(w->pos(), p.At) << p.Name;
+    }
+    const int below = FormCreeAnim->Label6->geometry().bottom() + 1 + 2;
+    EXPECT_EQ(FormCreeAnim->BitAnim->pos(), QPoint(216, below));
+    EXPECT_EQ(FormCreeAnim->BitEnr->pos(), QPoint(216, below + 32));
+    EXPECT_EQ(FormCreeAnim->BitQuit->pos(), QPoint(216, below + 64));
+    EXPECT_EQ(FormCreeAnim->height(), FormCreeAnim->BitQuit->geometry().bottom() + 1 + 8);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(FormCreeAnim->Images[k]->pos(), QPoint(8, 16 + 128 * k)) << k;
+
+    const QRect options = FormCreeAnim->GroupReglages->geometry();
+    EXPECT_GT(options.left(), FormCreeAnim->BitNew->geometry().right());
+    EXPECT_LE(options.bottom(), FormCreeAnim->BitQuit->geometry().bottom());
+    EXPECT_TRUE(FormCreeAnim->rect().contains(options));
+    for (const char* name :
+         {"CheckMemesReglages", "BitZone", "LabelZone", "SpinReduction", "CheckHeure", "CheckAllerRetour"}) {
+        const auto* w = FormCreeAnim->GroupReglages->findChild<QWidget*>(name);
+        ASSERT_NE(w, nullptr) << name;
+        EXPECT_TRUE(FormCreeAnim->GroupReglages->rect().contains(w->geometry())) << name;
+    }
+    EXPECT_EQ(FormCreeAnim->CheckMemesReglages->text(), "Mêmes réglages pour toutes les images");
+    EXPECT_EQ(FormCreeAnim->BitZone->text(), "Zone…");
+    EXPECT_EQ(FormCreeAnim->LabelZone->text(), "Toute l'image");
+}
+
+TEST_F(BuilderOptionsTest, EachOptionReachesTheSavedFile) {
+    AddSeries();
+    const auto plain = Saved();
+    ASSERT_EQ(plain->SubImages.size(), 3u);
+    EXPECT_NE(Colors(*plain->SubImages[0]), Colors(*plain->SubImages[1]));
+    EXPECT_FALSE(Builder().Modified);
+
+    FormCreeAnim->CheckMemesReglages->click();
+    EXPECT_TRUE(Builder().Modified);
+    auto gif = Saved();
+    EXPECT_EQ(Colors(*gif->SubImages[1]), Colors(*plain->SubImages[0])) << "the first frame's thresholds";
+    EXPECT_EQ(Colors(*gif->SubImages[2]), Colors(*plain->SubImages[0]));
+    FormCreeAnim->CheckMemesReglages->click();
+
+    FormCreeAnim->SpinReduction->setValue(3);
+    gif = Saved();
+    EXPECT_EQ(gif->SubImages[0]->Descriptor.Width, 13);
+    EXPECT_EQ(gif->SubImages[0]->Descriptor.Height, 10);
+    FormCreeAnim->SpinReduction->setValue(1);
+    EXPECT_EQ(FormCreeAnim->SpinReduction->text(), "Aucune");
+
+    FormCreeAnim->CheckHeure->click();
+    gif = Saved();
+    for (size_t k = 0; k < 3; ++k) {
+        const TBitmap& b = gif->SubImages[k]->GetBitmap();
+        EXPECT_EQ(b.PixelColor(0, b.Height - 1), MakeColor(0, 0, 0)) << "the box in the corner";
+        EXPECT_EQ(b.PixelColor(b.Width - 1, 0), plain->SubImages[k]->GetBitmap().PixelColor(b.Width - 1, 0));
+    }
+    EXPECT_NE(Colors(*gif->SubImages[0]), Colors(*plain->SubImages[0]));
+    FormCreeAnim->CheckHeure->click();
+
+    FormCreeAnim->CheckAllerRetour->click();
+    gif = Saved();
+    ASSERT_EQ(gif->SubImages.size(), 4u);
+    EXPECT_EQ(Colors(*gif->SubImages[3]), Colors(*plain->SubImages[1]));
+    FormCreeAnim->CheckAllerRetour->click();
+
+    // The region, typed, then drawn on an image window.
+    FormCreeAnim->BitZone->click();
+    ASSERT_TRUE(FormCreeAnim->FormZone->isVisible());
+    FormCreeAnim->FormZone->ShowRegion({2, 3, 10, 8});
+    FormCreeAnim->FormZone->BitOK->click();
+    EXPECT_EQ(FormCreeAnim->LabelZone->text(), "X 2, Y 3, 10 x 8");
+    gif = Saved();
+    EXPECT_EQ(gif->SubImages[0]->Descriptor.Width, 10);
+    EXPECT_EQ(gif->SubImages[0]->Descriptor.Height, 8);
+
+    TFormImage* image =
+        OpenFits("drawn.fit", Int16Document(folder.filePath("drawn.fit").toStdString(), 40, 30));
+    Drag(image, {5, 5}, {20, 12}); // no region is being chosen: nothing happens
+    FormCreeAnim->BitZone->click();
+    EXPECT_EQ(FormCreeAnim->FormZone->Region(), (TCropRect{2, 3, 10, 8}));
+    Drag(image, {20, 12}, {5, 5});
+    EXPECT_EQ(FormCreeAnim->FormZone->Region(), (TCropRect{6, 18, 16, 8}));
+    FormCreeAnim->FormZone->BitOK->click();
+    gif = Saved();
+    EXPECT_EQ(gif->SubImages[0]->Descriptor.Width, 16);
+
+    // A region no frame holds: nothing is written, the animation stays modified.
+    FormCreeAnim->BitZone->click();
+    FormCreeAnim->FormZone->ShowRegion({30, 1, 20, 5});
+    FormCreeAnim->FormZone->BitOK->click();
+    dialogs.FileNames.enqueue(folder.filePath("none.gif"));
+    FormCreeAnim->BitEnr->click();
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath("none.gif")));
+    EXPECT_TRUE(Builder().Modified);
+    FormCreeAnim->BitZone->click();
+    FormCreeAnim->FormZone->BitToute->click();
+    EXPECT_EQ(FormCreeAnim->LabelZone->text(), "Toute l'image");
+    EXPECT_FALSE(Builder().Options.Crop);
+}
+
+TEST_F(BuilderOptionsTest, TheOptionsStayFromOneUseToTheNextAndThePlayerShowsThem) {
+    AddSeries();
+    FormCreeAnim->CheckAllerRetour->click();
+    FormCreeAnim->SpinReduction->setValue(2);
+    FormCreeAnim->BitAnim->click();
+    ASSERT_TRUE(FormAnim2->isVisible());
+    EXPECT_EQ(FormCreeAnim->Builder.ShownFrames().size(), 4u);
+    FormAnim2->TimerTimer();
+    EXPECT_EQ(FormAnim2->Image1->pixmap().size(), QSize(20, 15));
+    EXPECT_FALSE(FormCreeAnim->GroupReglages->isEnabled()) << "nothing changes what is played";
+    FormAnim2->close();
+    EXPECT_TRUE(FormCreeAnim->GroupReglages->isEnabled());
+    EXPECT_TRUE(FormCreeAnim->Builder.Preview.empty());
+
+    dialogs.Answers.enqueue(TAnswer::No);
+    FormCreeAnim->BitQuit->click();
+    FormCreeAnim->show();
+    EXPECT_TRUE(FormCreeAnim->CheckAllerRetour->isChecked());
+    EXPECT_EQ(FormCreeAnim->SpinReduction->value(), 2);
+    EXPECT_TRUE(Builder().Options.Bounce);
+    EXPECT_EQ(Builder().Options.Bin, 2);
+}

@@ -85,6 +85,7 @@ TBuilderEnabling TAnimBuilder::FormShow(bool hasCurrentImage) {
 
 void TAnimBuilder::FormHide() {
     Frames.clear();
+    Preview.clear();
     GifFile.reset();
     FirstShown = 0;
     ScrollBar.Enabled = false;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "core/anim/anim_frame.h"
+#include "core/anim/anim_options.h"
 #include "core/anim/builder_enabling.h"
 #include "core/gif/gif_file.h"
 
@@ -65,6 +66,20 @@ class TAnimBuilder {
     std::array<bool, 3> SlotMarked{};
     TScrollBarState ScrollBar;
     std::unique_ptr<TGifFile> GifFile;
+    // What saving does beyond the frames; kept from one use of the builder to the next.
+    TAnimOptions Options;
+    // The frames as a playback shows them when the options change the pictures or their order;
+    // empty while the playback shows Frames themselves.
+    std::vector<TAnimImg> Preview;
+
+    // New options: the animation is modified when it has frames and saving would write
+    // something else.
+    void SetOptions(const TAnimOptions& options);
+    // Before a playback: Preview made as saving would make the frames, or emptied when the
+    // options change nothing. The frames left out are returned as "name : reason".
+    std::vector<std::string> PreparePreview();
+    // What the playback shows.
+    const std::vector<TAnimImg>& ShownFrames() const { return Preview.empty() ? Frames : Preview; }
 
     // The highest index whose frame is selected; -1 when none is.
     int32_t SelectedIndex() const;

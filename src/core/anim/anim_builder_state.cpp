@@ -3,6 +3,7 @@
 // dropped, and an animated GIF taken over as the animation.
 #include "core/anim/anim_builder.h"
 #include "core/anim/delays.h"
+#include "core/anim/frame_compose.h"
 
 #include <algorithm>
 
@@ -20,6 +21,7 @@ std::vector<uint16_t> Delays(const std::vector<TAnimImg>& frames) {
 
 TBuilderEnabling TAnimBuilder::TakeGifAnimation(std::unique_ptr<TGifFile> gif) {
     Frames.clear();
+    Preview.clear(); // the file plays as it is
     GifFile = std::move(gif);
     int number = 1;
     for (const auto& sub : GifFile->SubImages) {
@@ -60,6 +62,18 @@ void TAnimBuilder::AutoDelays() {
     if (Delays(Frames) != before) Modified = true;
 }
 
+void TAnimBuilder::SetOptions(const TAnimOptions& options) {
+    if (options != Options && !Frames.empty()) Modified = true;
+    Options = options;
+}
+
+std::vector<std::string> TAnimBuilder::PreparePreview() {
+    std::vector<std::string> leftOut;
+    Preview.clear();
+    if (Options != TAnimOptions()) Preview = ComposedFrames(Frames, Options, &leftOut);
+    return leftOut;
+}
+
 TBuilderEnabling TAnimBuilder::LockedCommands() {
     TBuilderEnabling e;
     e.BitQuit = e.BitSelect = e.BitAjout = e.BitEnr = e.BitEfface = e.BitUp = e.BitDn = false;
@@ -87,6 +101,7 @@ TBuilderEnabling TAnimBuilder::PreviewStarted() {
 
 TBuilderEnabling TAnimBuilder::PreviewEnded(bool imageWindowOpen) {
     Playing = false;
+    Preview.clear();
     return Saving ? TBuilderEnabling{} : Unlocked(imageWindowOpen);
 }
 

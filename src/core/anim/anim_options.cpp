@@ -3,6 +3,8 @@
 #include "core/base/errors.h"
 #include "core/text/number_text.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 namespace orv {
@@ -27,6 +29,13 @@ std::optional<TCropRect> ParseCrop(const std::string& text) {
 std::string CropText(const TCropRect& rect) {
     return "X " + std::to_string(rect.X) + ", Y " + std::to_string(rect.Y) + ", " +
            std::to_string(rect.Width) + " x " + std::to_string(rect.Height);
+}
+
+TCropRect RegionFromDrag(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t width, int32_t height) {
+    const auto inside = [](int32_t v, int32_t size) { return std::clamp(v, 0, std::max(size - 1, 0)); };
+    x0 = inside(x0, width), x1 = inside(x1, width), y0 = inside(y0, height), y1 = inside(y1, height);
+    // Readout rows count from 1 at the bottom.
+    return {std::min(x0, x1) + 1, height - std::max(y0, y1), std::abs(x1 - x0) + 1, std::abs(y1 - y0) + 1};
 }
 
 std::vector<size_t> FrameOrder(size_t count, bool bounce) {

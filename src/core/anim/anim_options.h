@@ -40,6 +40,10 @@ std::optional<TCropRect> ParseCrop(const std::string& text);
 // "X 10, Y 20, 256 x 128": the rectangle as the builder shows it.
 std::string CropText(const TCropRect& rect);
 
+// The rectangle a drag draws between two pixels of a width x height picture (columns and rows
+// from 0 at the top-left corner, either corner first), held inside the picture.
+TCropRect RegionFromDrag(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t width, int32_t height);
+
 // The frames in the order they are written: 0 .. n-1, then with the bounce n-2 down to 1.
 std::vector<size_t> FrameOrder(size_t count, bool bounce);
 

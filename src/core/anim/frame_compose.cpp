@@ -88,4 +88,26 @@ TBitmap PictureBitmap(const TFramePicture& picture) {
     return bitmap;
 }
 
+std::vector<TAnimImg> ComposedFrames(const std::vector<TAnimImg>& frames, const TAnimOptions& options,
+                                     std::vector<std::string>* leftOut) {
+    const std::optional<TDisplaySettings> shared = SharedDisplay(frames, options);
+    std::vector<TAnimImg> made;
+    for (const TAnimImg& frame : frames) {
+        try {
+            TAnimImg shown;
+            shown.SetBitmap(PictureBitmap(ComposeFrame(frame, options, shared ? &*shared : nullptr)));
+            shown.SetName(frame.Name);
+            shown.SetTime(frame.Time);
+            shown.SetDelay(frame.Delay);
+            made.push_back(std::move(shown));
+        } catch (const ERegionError& e) {
+            if (leftOut) leftOut->push_back(frame.Name + " : " + e.what());
+        }
+    }
+    std::vector<TAnimImg> ordered;
+    for (size_t k : FrameOrder(made.size(), options.Bounce))
+        ordered.push_back(made[k]);
+    return ordered;
+}
+
 } // namespace orv

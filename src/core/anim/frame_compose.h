@@ -45,4 +45,10 @@ std::optional<TDisplaySettings> SharedDisplay(const std::vector<TAnimImg>& frame
 // The picture of a composed frame, for the screen.
 TBitmap PictureBitmap(const TFramePicture& picture);
 
+// The frames as saving writes them, in the order it writes them (the bounce included), for a
+// player to show; frames that do not hold the region are left out, their "name : reason"
+// added to leftOut.
+std::vector<TAnimImg> ComposedFrames(const std::vector<TAnimImg>& frames, const TAnimOptions& options,
+                                     std::vector<std::string>* leftOut = nullptr);
+
 } // namespace orv

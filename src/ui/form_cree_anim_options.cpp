@@ -1,0 +1,112 @@
+// The builder's options column: one display for the series, the region and its window, the
+// binning, the time stamps and the bounce. The controls hold the options; every change goes to
+// the builder, which marks the animation modified when saving would write something else.
+#include "ui/form_cree_anim.h"
+
+#include "core/base/errors.h"
+#include "ui/application.h"
+#include "ui/dialogs.h"
+#include "ui/form_zone.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace orv::ui {
+
+namespace {
+
+// Right of the command column, with the same margin as between the slots and the commands.
+constexpr int kOptionsLeft = 280;
+constexpr int kOptionsWidth = 250;
+
+} // namespace
+
+void TFormCreeAnim::CreateOptionControls() {
+    GroupReglages = new QGroupBox(QStringLiteral("Réglages de l'animation"), this);
+    GroupReglages->setObjectName("GroupReglages");
+    auto* layout = new QVBoxLayout(GroupReglages);
+    const auto check = [&](const char* name, const QString& caption, const QString& hint) {
+        auto* c = new QCheckBox(caption, GroupReglages);
+        c->setObjectName(name);
+        c->setToolTip(hint);
+        layout->addWidget(c);
+        connect(c, &QCheckBox::toggled, this, [this] { RunCommand([this] { OptionsChange(); }); });
+        return c;
+    };
+    CheckMemesReglages = check("CheckMemesReglages", QStringLiteral("Mêmes réglages pour toutes les images"),
+                               QStringLiteral("Seuils, fonction d'affichage et palette de la première image "
+                                              "pour toutes : l'animation ne scintille pas"));
+    BitZone = new QPushButton(QStringLiteral("Zone…"), GroupReglages);
+    BitZone->setObjectName("BitZone");
+    BitZone->setToolTip(QStringLiteral("Ne garder qu'une zone des images"));
+    connect(BitZone, &QPushButton::clicked, this, [this] { RunCommand([this] { BitZoneClick(); }); });
+    LabelZone = new QLabel(GroupReglages);
+    LabelZone->setObjectName("LabelZone");
+    auto* zoneRow = new QHBoxLayout;
+    zoneRow->addWidget(BitZone);
+    zoneRow->addWidget(LabelZone, 1);
+    layout->addLayout(zoneRow);
+    LabelReduction = new QLabel(QStringLiteral("Réduction :"), GroupReglages);
+    LabelReduction->setObjectName("LabelReduction");
+    SpinReduction = new QSpinBox(GroupReglages);
+    SpinReduction->setObjectName("SpinReduction");
+    SpinReduction->setRange(1, kMaxBin);
+    SpinReduction->setSpecialValueText(QStringLiteral("Aucune"));
+    SpinReduction->setToolTip(QStringLiteral("Chaque carré de N x N pixels devient un pixel, leur moyenne"));
+    connect(SpinReduction, &QSpinBox::valueChanged, this,
+            [this] { RunCommand([this] { OptionsChange(); }); });
+    auto* binRow = new QHBoxLayout;
+    binRow->addWidget(LabelReduction);
+    binRow->addWidget(SpinReduction, 1);
+    layout->addLayout(binRow);
+    CheckHeure = check("CheckHeure", QStringLiteral("Heure incrustée"),
+                       QStringLiteral("La date et l'heure de chaque image dans son coin inférieur gauche"));
+    CheckAllerRetour = check("CheckAllerRetour", QStringLiteral("Aller-retour"),
+                             QStringLiteral("Après la dernière image, les images en sens inverse"));
+    ShowZone();
+    GroupReglages->setGeometry(kOptionsLeft, 8, kOptionsWidth, GroupReglages->sizeHint().height());
+
+    FormZone = new TFormZone(workspace_, this);
+    FormZone->OnChosen = [this](const std::optional<TCropRect>& region) { ZoneChosen(region); };
+}
+
+void TFormCreeAnim::ShowZone() {
+    LabelZone->setText(Builder.Options.Crop ? QString::fromStdString(CropText(*Builder.Options.Crop))
+                                            : QStringLiteral("Toute l'image"));
+}
+
+void TFormCreeAnim::OptionsChange() {
+    TAnimOptions options = Builder.Options;
+    options.SameDisplay = CheckMemesReglages->isChecked();
+    options.Bin = SpinReduction->value();
+    options.Stamp = CheckHeure->isChecked();
+    options.Bounce = CheckAllerRetour->isChecked();
+    Builder.SetOptions(options);
+}
+
+void TFormCreeAnim::BitZoneClick() {
+    // Under the options, out of the way of the image windows it is drawn on.
+    FormZone->move(mapToGlobal(QPoint(kOptionsLeft, GroupReglages->geometry().bottom() + 8)));
+    FormZone->Open(Builder.Options.Crop);
+}
+
+void TFormCreeAnim::ZoneChosen(const std::optional<TCropRect>& region) {
+    TAnimOptions options = Builder.Options;
+    options.Crop = region;
+    Builder.SetOptions(options);
+    ShowZone();
+}
+
+void TFormCreeAnim::ReportLeftOut(const std::vector<std::string>& leftOut) {
+    if (leftOut.empty()) return;
+    QString text = QStringLiteral("Ces images ne contiennent pas la zone choisie et sont laissées de côté :");
+    for (const std::string& line : leftOut)
+        text += "\n" + QString::fromStdString(line);
+    Dialogs().Message(TMsgKind::Warning, TButtons::Ok, text);
+}
+
+} // namespace orv::ui
