@@ -15,6 +15,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace orv::ui {
 
 namespace {
@@ -68,7 +70,9 @@ void TFormCreeAnim::CreateOptionControls() {
     CheckAllerRetour = check("CheckAllerRetour", QStringLiteral("Aller-retour"),
                              QStringLiteral("Après la dernière image, les images en sens inverse"));
     ShowZone();
-    GroupReglages->setGeometry(kOptionsLeft, 8, kOptionsWidth, GroupReglages->sizeHint().height());
+    // As wide as its longest caption needs, whatever the font.
+    const QSize hint = GroupReglages->sizeHint();
+    GroupReglages->setGeometry(kOptionsLeft, 8, std::max(kOptionsWidth, hint.width()), hint.height());
 
     FormZone = new TFormZone(workspace_, this);
     FormZone->OnChosen = [this](const std::optional<TCropRect>& region) { ZoneChosen(region); };

@@ -1,0 +1,72 @@
+// Memory of a save from the animation builder: 200 frames of 1024 x 1024 held as the builder
+// holds them (the displayed picture and the 16-bit values), then saved with and without the
+// options. Prints the peak resident memory the save adds, in frames (1 MB each) per thread;
+// the target is under 2. Runs once: memory, not time, is what it measures.
+#include "core/anim/anim_save.h"
+#include "core/image/display.h"
+#include "star_field.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+using namespace orv;
+
+namespace {
+
+constexpr int kSide = 1024;
+constexpr int kFrames = 200;
+
+// A memory line of /proc/self/status in bytes: VmHWM (the peak since ResetPeak), VmRSS (now).
+long StatusBytes(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key + ":", 0) == 0) return std::stol(line.substr(key.size() + 1)) * 1024;
+    return -1;
+}
+void ResetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string out = argc > 1 ? argv[1] : "/tmp/orvanel-bench-builder.gif";
+    std::vector<TAnimImg> frames;
+    for (int i = 0; i < kFrames; ++i) {
+        const std::vector<int16_t> field = bench::StarField16(kSide, unsigned(i % 8), 30);
+        TImageDocument doc;
+        doc.Kind = kKindFits;
+        doc.PixelType = kPixelInt16;
+        doc.ImageWidth = doc.ImageHeight = kSide;
+        doc.PixelStore.assign(reinterpret_cast<const uint8_t*>(field.data()),
+                              reinterpret_cast<const uint8_t*>(field.data() + field.size()));
+        doc.LowThreshold = 1100;
+        doc.HighThreshold = 1500 + i;
+        doc.Header.DateObs = "2024-03-09";
+        doc.Header.TimeBeg = "22:10:" + std::to_string(10 + i % 40);
+        Render(doc);
+        frames.push_back(MakeFrame(std::move(doc)));
+    }
+    const unsigned threads = std::thread::hardware_concurrency();
+    const double frame = double(kSide) * kSide;
+    TAnimOptions stamped;
+    stamped.SameDisplay = stamped.Stamp = true;
+    for (const auto& [name, options] :
+         {std::pair{"as displayed", TAnimOptions{}}, std::pair{"same display, stamp", stamped}}) {
+        const long before = StatusBytes("VmRSS");
+        ResetPeak();
+        TProgress none;
+        SaveAnimation(frames, out, none, options);
+        const long added = StatusBytes("VmHWM") - before;
+        std::printf("%-20s held %.0f MB, the save added %.1f MB at its peak: %.2f frames per thread "
+                    "(%u threads; target < 2)\n",
+                    name, double(before) / 1e6, double(added) / 1e6, double(added) / frame / threads,
+                    threads);
+    }
+    ::unlink(out.c_str());
+    return 0;
+}

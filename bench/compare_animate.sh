@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Animations, side by side in one run:
+#  - 50 bitmaps of 512 x 512 made into an animated GIF by orvanel-cli animate, ImageMagick's
+#    convert and Pillow (the same files for every tool): orvanel at least 5x faster than each;
+#  - 200 FITS frames of 1024 x 1024 16 bits: orvanel-cli animate's peak resident memory (under
+#    150 MB), and the same series with a 256 x 256 region and 2 x 2 binning at least 4x faster;
+#  - the builder's save of 200 frames of 1024 x 1024 (bench_anim_save): what it adds to the
+#    frames held, under 2 frames per thread.
+# The machine may be shared: look at `uptime` first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --preset release >/dev/null
+cmake --build --preset release --target orvanel-cli orvanel-make-sample bench_anim_save >/dev/null
+cli=build/release/src/cli/orvanel-cli
+sample=build/release/data/orvanel-make-sample
+work=${TMPDIR:-/tmp}/orvanel-bench-animate
+mkdir -p "$work/bmp" "$work/fits"
+echo "load: $(uptime)"
+
+for i in $(seq -w 1 50); do
+  [ -f "$work/bmp/f$i.bmp" ] && continue
+  $sample "$work/bmp/f$i.fit" --width 512 --height 512 --seed "$i" >/dev/null
+  $cli render "$work/bmp/f$i.fit" -o "$work/bmp/f$i.bmp" --preset deepsky
+  rm "$work/bmp/f$i.fit"
+done
+for i in $(seq -w 1 200); do
+  [ -f "$work/fits/f$i.fit" ] || $sample "$work/fits/f$i.fit" --width 1024 --height 1024 --seed "$i" >/dev/null
+done
+
+bmps=$(ls "$work"/bmp/f*.bmp | tr '\n' ' ')
+hyperfine -N --warmup 2 --runs "${RUNS:-10}" --export-json "$work/bmp.json" \
+  -n orvanel "$cli animate $bmps -o $work/orvanel.gif --delay 10" \
+  -n convert "/usr/bin/convert -delay 10 -loop 0 $bmps $work/magick.gif" \
+  -n pillow "/usr/bin/python3 bench/animate_pillow.py $work/pillow.gif $bmps"
+
+fits=$(ls "$work"/fits/f*.fit | tr '\n' ' ')
+/usr/bin/time -v $cli animate $fits -o "$work/fits.gif" 2>"$work/time.txt"
+peak=$(awk -F': ' '/Maximum resident/ {print $2}' "$work/time.txt")
+hyperfine -N --warmup 1 --runs "${FITS_RUNS:-3}" --export-json "$work/fits.json" \
+  -n whole "$cli animate $fits -o $work/whole.gif" \
+  -n region "$cli animate $fits -o $work/region.gif --crop 385,385,256,256 --bin 2"
+
+/usr/bin/python3 - "$work/bmp.json" "$work/fits.json" "$peak" <<'PY'
+import json, sys
+med = lambda f: {x["command"]: x["median"] * 1000 for x in json.load(open(f))["results"]}
+b, f = med(sys.argv[1]), med(sys.argv[2])
+print(f"50 x 512^2 BMP: orvanel {b['orvanel']:.0f} ms, convert {b['convert']:.0f} ms, Pillow {b['pillow']:.0f} ms")
+print(f"  convert / orvanel = {b['convert'] / b['orvanel']:.1f}, Pillow / orvanel = {b['pillow'] / b['orvanel']:.1f}"
+      " (targets >= 5)")
+print(f"200 x 1024^2 FITS: peak resident memory {int(sys.argv[3]) / 1024:.0f} MB (target < 150)")
+print(f"  whole {f['whole']:.0f} ms, 256^2 region binned 2 {f['region']:.0f} ms:"
+      f" {f['whole'] / f['region']:.1f}x faster (target >= 4)")
+PY
+build/release/bench/bench_anim_save "$work/builder.gif"
