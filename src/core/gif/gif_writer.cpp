@@ -14,7 +14,8 @@ std::vector<uint8_t> TGifFile::SaveToMemory(TProgress& progress) {
     TGifOut out;
     // Always 89a: every file written carries graphic control and application extensions,
     // whatever version a model read from a file had (or a failed read left behind).
-    for (char c : std::string_view("GIF89a")) out.push_back(static_cast<uint8_t>(c));
+    for (char c : std::string_view("GIF89a"))
+        out.push_back(static_cast<uint8_t>(c));
     PackFlags();
     AppendWord(out, ScreenWidth);
     AppendWord(out, ScreenHeight);
