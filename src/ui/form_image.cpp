@@ -5,7 +5,6 @@
 #include "core/document/gif_document.h"
 #include "core/document/open_image.h"
 #include "core/image/display.h"
-#include "core/image/readout.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/display_picture.h"
@@ -72,9 +71,15 @@ TFormImage::TFormImage(TWorkspace& workspace, QWidget* parent)
     PopupMenu1->setObjectName("PopupMenu1");
     AjusterlaFentre1 = PopupMenu1->addAction(QStringLiteral("Ajuster la Fenêtre"));
     AjusterlaFentre1->setObjectName("AjusterlaFentre1");
+    Ajusterlimagelafentre1 = PopupMenu1->addAction(QStringLiteral("Ajuster l'image à la fenêtre"));
+    // Not the main menu's name: rules find controls by name in the main window's whole tree.
+    Ajusterlimagelafentre1->setObjectName("Ajusterlimagelafentre1");
     PopupMenu1->addSeparator();
     connect(AjusterlaFentre1, &QAction::triggered, this,
             [this] { RunCommand([this] { AjusterlaFentre1Click(); }); });
+    connect(Ajusterlimagelafentre1, &QAction::triggered, this,
+            [this] { RunCommand([this] { Ajusterlimagelafentre1Click(); }); });
+    ScrollBox->viewport()->installEventFilter(this);
     Image->PopupMenu = PopupMenu1;
 }
 
@@ -86,7 +91,11 @@ QString TFormImage::FileName() const {
 
 TLoadResult TFormImage::OpenImage(const QString& fileName) {
     TWaitCursor wait;
-    return orv::OpenImage(*doc_, LocalName(fileName), *this);
+    const TLoadResult result = orv::OpenImage(*doc_, LocalName(fileName), *this);
+    // What was made of the pixels while they were being read is made again.
+    averagedView_.Forget();
+    summary_.reset();
+    return result;
 }
 
 void TFormImage::Write(const std::function<bool(TImageDocument&, TDocumentHost&)>& write,
@@ -149,7 +158,7 @@ void TFormImage::ExportGif(const QString& fileName) {
         [this, name] {
             if (doc_->Kind != kKindGif) return;
             doc_->FileName = name;
-            CaptionChanged(doc_->UpdateCaption(name, Image->width(), Image->height()));
+            CaptionChanged(doc_->UpdateCaption(name, Image->Picture().width(), Image->Picture().height()));
         });
 }
 
@@ -158,16 +167,15 @@ void TFormImage::Render() {
 }
 
 void TFormImage::ShowImage() {
-    QImage picture = DisplayPicture(doc_->DisplayStream);
-    if (!picture.isNull()) Image->setFixedSize(picture.size());
+    ShowView(DisplayPicture(doc_->DisplayStream), Zoom());
     if (doc_->FirstShow) {
         FitWindow();
         doc_->FirstShow = false;
     }
-    Image->SetPicture(std::move(picture));
     if (doc_->PixelType != kPixelNone)
         doc_->UpdateCaption(doc_->FileName, doc_->ImageWidth, doc_->ImageHeight);
     CaptionChanged(doc_->Caption);
+    Workspace().AnnounceImageShown(this);
 }
 
 void TFormImage::FitWindow() {
@@ -182,6 +190,10 @@ void TFormImage::FitWindow() {
 
 void TFormImage::DisplayChanged() {
     if (doc_->Kind == kKindPic || doc_->Kind == kKindFits) doc_->Modified = true;
+    ViewChanged();
+}
+
+void TFormImage::ViewChanged() {
     Render();
     ShowImage();
 }
@@ -202,20 +214,6 @@ void TFormImage::FormActivate() {
     Workspace().SetCurrentImage(qobject_cast<TFormImage*>(frame->currentSubWindow()));
     PushThresholds(doc_->HighThreshold, doc_->LowThreshold);
     UpdateImageTools();
-}
-
-void TFormImage::ImageMouseMove(int x, int y) {
-    // One value read from memory: the picture is not rendered again.
-    const auto readout = PixelReadout(*doc_, x, y);
-    if (!readout) return;
-    Workspace().ShowReadout(QString::fromStdString(readout->X), QString::fromStdString(readout->Y),
-                            QString::fromStdString(readout->Intensity));
-}
-
-void TFormImage::ImageDrag(QPoint from, QPoint to) {
-    const QImage& picture = Image->Picture();
-    Workspace().DragRegion(
-        RegionFromDrag(from.x(), from.y(), to.x(), to.y(), picture.width(), picture.height()));
 }
 
 void TFormImage::AjusterlaFentre1Click() {
@@ -258,7 +256,7 @@ void TFormImage::UpdateImageTools() {
 }
 
 void TFormImage::CaptionChanged(const std::string& caption) {
-    setWindowTitle(QString::fromStdString(caption));
+    setWindowTitle(QString::fromStdString(ZoomedCaption(caption, Zoom())));
 }
 
 } // namespace orv::ui

@@ -1,17 +1,22 @@
 // An image window: one child of the main window's frame per opened image. It owns the
-// image document, shows its display bitmap at one screen pixel per image pixel inside a
-// scroll area, reports the pixel readout to the workspace, and is the document's host while
-// the document loads. A save lets events through (progress): the document outlives a window
-// closed meanwhile, and a close asked of the window itself waits until the save ends.
+// image document, shows its display bitmap at its own zoom inside a scroll area, reports the
+// pixel readout to the workspace, and is the document's host while the document loads. The
+// zoom and the display function are ways of looking: they never mark the document modified. A save lets
+// events through (progress): the document outlives a window closed meanwhile, and a close asked of the window
+// itself waits until the save ends.
 #pragma once
 
 #include "core/image/image_document.h"
+#include "core/image/statistics.h"
+#include "core/image/zoom.h"
+#include "core/image/zoomed_view.h"
 #include "ui/qt_document_host.h"
 
 #include <QMdiSubWindow>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMenu;
 class QScrollArea;
@@ -56,6 +61,18 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     // What a tool calls after changing this document's thresholds or palette: the image is
     // rendered and shown again, and closing the window will ask whether to save it.
     void DisplayChanged();
+    // The same for a change that no file keeps (the display function): rendered and shown,
+    // not marked modified.
+    void ViewChanged();
+
+    // The view's zoom. SetZoom keeps the image point under `anchor` (a point of the scroll
+    // area's visible part) where it is.
+    TZoom Zoom() const;
+    void SetZoom(TZoom zoom, QPoint anchor);
+    void SetZoom(TZoom zoom);
+
+    // The statistics and the histogram of the document's values, computed once per document.
+    const TImageSummary& Summary();
 
     // The client area: the scroll area's size.
     QSize ClientSize() const;
@@ -67,6 +84,10 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     // A drag on the picture while the animation's region is chosen: the region it draws.
     void ImageDrag(QPoint from, QPoint to);
     void AjusterlaFentre1Click();
+    void Ajusterlimagelafentre1Click(); // "Ajuster l'image à la fenêtre": the zoom showing it whole
+    void ZoomInClick();
+    void ZoomOutClick();
+    void ZoomOneToOneClick();
 
     // What the document asks of its holder, beyond questions and progress.
     void PushThresholds(double high, double low) override;
@@ -76,12 +97,15 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
 
     QScrollArea* ScrollBox = nullptr;
     TImageControl* Image = nullptr;
-    QMenu* PopupMenu1 = nullptr;         // the picture's context menu
-    QAction* AjusterlaFentre1 = nullptr; // "Ajuster la Fenêtre"
+    QMenu* PopupMenu1 = nullptr;               // the picture's context menu
+    QAction* AjusterlaFentre1 = nullptr;       // "Ajuster la Fenêtre"
+    QAction* Ajusterlimagelafentre1 = nullptr; // "Ajuster l'image à la fenêtre"
 
   protected:
     // FormClose: asks about a modified document, then lets the frame activate another.
     void closeEvent(QCloseEvent* event) override;
+    // Ctrl + wheel over the picture zooms about the point under the mouse.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // Runs a write of the document with its own host, then afterWrite when the file is written
@@ -89,9 +113,17 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     void Write(const std::function<bool(TImageDocument&, TDocumentHost&)>& write,
                const std::function<void()>& afterWrite);
 
+    // Shows `picture` (the 1:1 display picture) at the current zoom.
+    void ShowView(QImage picture, TZoom zoom);
+
     std::shared_ptr<TImageDocument> doc_;
     bool saving_ = false;
     bool closeAsked_ = false;
+    TAveragedView averagedView_;
+    std::optional<TImageSummary> summary_;
+    const uint8_t* summaryData_ = nullptr; // the pixels the summary was made from
+    size_t summaryBytes_ = 0;
+    int wheelAngle_ = 0; // wheel turns not yet a whole step
 };
 
 } // namespace orv::ui

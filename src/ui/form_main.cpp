@@ -163,6 +163,17 @@ void TFormMain::CreateMenus() {
     RglagesdesSeuils1 = item(Visualisation1, "RglagesdesSeuils1", "&Réglages des Seuils", Qt::Key_F6,
                              &TFormMain::RglagesdesSeuils1Click);
     Palettes1 = item(Visualisation1, "Palettes1", "&Palettes", {}, &TFormMain::Palettes1Click);
+    N8 = separator(Visualisation1, "N8");
+    ZoomAvant1 = item(Visualisation1, "ZoomAvant1", "Zoom &avant", QKeySequence(Qt::CTRL | Qt::Key_Plus),
+                      &TFormMain::ZoomAvant1Click);
+    // "+" is a shifted key on most keyboards: Ctrl and the unshifted key zoom in too.
+    ZoomAvant1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    ZoomArriere1 = item(Visualisation1, "ZoomArriere1", "Zoom a&rrière",
+                        QKeySequence(Qt::CTRL | Qt::Key_Minus), &TFormMain::ZoomArriere1Click);
+    TailleReelle1 = item(Visualisation1, "TailleReelle1", "&Taille réelle (1:1)",
+                         QKeySequence(Qt::CTRL | Qt::Key_0), &TFormMain::TailleReelle1Click);
+    AjusterImage1 = item(Visualisation1, "AjusterImage1", "Ajuster l'&image à la fenêtre", {},
+                         &TFormMain::AjusterImage1Click);
     N7 = separator(Visualisation1, "N7");
     Animation1 = item(Visualisation1, "Animation1", "Créer une &Animation", {}, &TFormMain::Animation1Click);
 
@@ -373,6 +384,22 @@ void TFormMain::SpeedPalClick() {
 
 void TFormMain::Palettes1Click() {
     SpeedPalClick();
+}
+
+void TFormMain::ZoomAvant1Click() {
+    if (TFormImage* image = ActiveMDIChild()) image->ZoomInClick();
+}
+
+void TFormMain::ZoomArriere1Click() {
+    if (TFormImage* image = ActiveMDIChild()) image->ZoomOutClick();
+}
+
+void TFormMain::TailleReelle1Click() {
+    if (TFormImage* image = ActiveMDIChild()) image->ZoomOneToOneClick();
+}
+
+void TFormMain::AjusterImage1Click() {
+    if (TFormImage* image = ActiveMDIChild()) image->Ajusterlimagelafentre1Click();
 }
 
 void TFormMain::SpeedButton1Click() {

@@ -91,6 +91,11 @@ class TFormMain : public QMainWindow {
     void FileExitItemClick();
     void RglagesdesSeuils1Click();
     void Palettes1Click();
+    // The active image window's zoom.
+    void ZoomAvant1Click();
+    void ZoomArriere1Click();
+    void TailleReelle1Click();
+    void AjusterImage1Click();
     void Animation1Click();
     void Dupliquer1Click();
     void WindowCascadeItemClick();
@@ -134,7 +139,12 @@ class TFormMain : public QMainWindow {
     QMenu* Visualisation1 = nullptr;
     QAction* RglagesdesSeuils1 = nullptr;
     QAction* Palettes1 = nullptr;
-    QAction* N7 = nullptr; // separator before "Créer une Animation"
+    QAction* N8 = nullptr; // separator before the zoom commands
+    QAction* ZoomAvant1 = nullptr;
+    QAction* ZoomArriere1 = nullptr;
+    QAction* TailleReelle1 = nullptr;
+    QAction* AjusterImage1 = nullptr; // "Ajuster l'image à la fenêtre"
+    QAction* N7 = nullptr;            // separator before "Créer une Animation"
     QAction* Animation1 = nullptr;
     QMenu* Window1 = nullptr; // "Fenêtre"
     QAction* Dupliquer1 = nullptr;

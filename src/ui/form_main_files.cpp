@@ -153,7 +153,8 @@ void TFormMain::Dupliquer1Click() {
         target->Image->SetPicture(source->Image->Picture());
         target->SetClientSize(source->ClientSize());
         t.FileName = source->Document().FileName;
-        target->CaptionChanged(t.UpdateCaption(t.FileName, target->Image->width(), target->Image->height()));
+        target->CaptionChanged(
+            t.UpdateCaption(t.FileName, target->Image->Picture().width(), target->Image->Picture().height()));
     }
     // As at the end of a load: the tools follow the copy that is now current.
     UpdateImageTools();
@@ -192,6 +193,7 @@ void TFormMain::CopyImage(TFormImage* sourceWindow, TFormImage* targetWindow) {
     }
     t.HighThreshold = s.HighThreshold;
     t.LowThreshold = s.LowThreshold;
+    t.DisplayFunction = s.DisplayFunction; // the copy looks as the source does
 }
 
 namespace {

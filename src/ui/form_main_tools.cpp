@@ -27,7 +27,7 @@ void TFormMain::SpeedStatClick() {
     if (!CurrentImage() || !tools_.Stat) return;
     const TImageDocument& doc = CurrentImage()->Document();
     if (doc.Kind == kKindGif || doc.Kind == kKindBmp || doc.Kind == kKindEmpty) return;
-    tools_.Stat->ShowStatistics(ComputeStatistics(doc));
+    tools_.Stat->ShowStatistics(CurrentImage()->Summary().Statistics);
     Dialogs().Exec(*tools_.Stat);
 }
 
@@ -62,8 +62,8 @@ void TFormMain::Imprimer1Click() {
             return;
         if (!image) return;
     }
-    const TRectangle r =
-        PrintRectangle(dialog->SpinEdit1->value(), {image->Image->width(), image->Image->height()});
+    const TRectangle r = PrintRectangle(dialog->SpinEdit1->value(),
+                                        {image->Image->Picture().width(), image->Image->Picture().height()});
     printer.PrintPicture(image->Image->Picture(), QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top),
                          QStringLiteral("Orvanel - ") + QFileInfo(image->FileName()).fileName(), pdf);
 }

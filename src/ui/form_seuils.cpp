@@ -2,12 +2,16 @@
 #include "ui/form_seuils.h"
 
 #include "core/image/statistics.h"
+#include "core/text/number_text.h"
+#include "core/tools/enabling_rules.h"
 #include "core/tools/threshold_presets.h"
 #include "ui/application.h"
 #include "ui/form_image.h"
+#include "ui/histogram_view.h"
 #include "ui/tool_icons.h"
 #include "ui/workspace.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,6 +22,8 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <iterator>
 
 namespace orv::ui {
 
@@ -64,7 +70,7 @@ TFormSeuils::TFormSeuils(TWorkspace& workspace, QWidget* parent)
     : QWidget(parent, Qt::Tool), workspace_(workspace) {
     setObjectName("FormSeuils");
     setWindowTitle(QStringLiteral("Reglage des seuils"));
-    setFixedSize(416, 168);
+    setFixedSize(416, 314);
 
     Invert = Named(Glyph(this, TPicture::Invert), "Invert",
                    QStringLiteral("Inverser les seuils haut et bas (négatif)"), {8, 8, 34, 34});
@@ -129,9 +135,26 @@ TFormSeuils::TFormSeuils(TWorkspace& workspace, QWidget* parent)
     row(y1, conNames, conHints, QStringLiteral("Contraste"), "LabelCont",
         QStringLiteral("Contrôle du contraste"), con, &LabelCont);
 
+    LabelFunction = Named(BoldLabel(this, QStringLiteral("Fonction"), false), "LabelFunction",
+                          QStringLiteral("Fonction d'affichage entre les seuils"), {8, 170, 76, 22});
+    DisplayFunction =
+        Named(new QComboBox(this), "DisplayFunction",
+              QStringLiteral("Fonction d'affichage entre les seuils : Racine carrée, Logarithme et "
+                             "Asinh montrent les parties faibles sans saturer les brillantes"),
+              {90, 170, 140, 22});
+    for (TDisplayFunction f : kDisplayFunctions)
+        DisplayFunction->addItem(QString::fromUtf8(DisplayFunctionCaption(f).data(),
+                                                   static_cast<qsizetype>(DisplayFunctionCaption(f).size())));
+    Histogram = new THistogramView(this);
+    Histogram->setGeometry(8, 200, 400, 106);
+    Histogram->OnMarkerMove = [this](TThresholdMarker marker, double place) {
+        RunCommand([&] { HistogramMarkerMove(marker, place); });
+    };
+
     for (QWidget* c : std::initializer_list<QWidget*>{
-             Invert, Stel, Planet, editsh, Editsb, ScrollBarsh, ScrollBarsb, Fast, Normal, Slow, ButtonLummm,
-             ButtonLumm, ButtonLump, ButtonLumpp, ButtonConmm, ButtonConm, ButtonConp, ButtonConpp})
+             Invert,      Stel,       Planet,     editsh,      Editsb,          ScrollBarsh, ScrollBarsb,
+             Fast,        Normal,     Slow,       ButtonLummm, ButtonLumm,      ButtonLump,  ButtonLumpp,
+             ButtonConmm, ButtonConm, ButtonConp, ButtonConpp, DisplayFunction, Histogram})
         c->setEnabled(false);
 
     // Every command runs through RunCommand: an error reaches the error box.
@@ -162,11 +185,17 @@ TFormSeuils::TFormSeuils(TWorkspace& workspace, QWidget* parent)
             [this](int position) { RunCommand([&] { ScrollBarshScroll(position); }); });
     connect(ScrollBarsb, &QScrollBar::valueChanged, this,
             [this](int position) { RunCommand([&] { ScrollBarsbScroll(position); }); });
+    connect(DisplayFunction, &QComboBox::activated, this,
+            [this](int index) { RunCommand([&] { DisplayFunctionChange(index); }); });
     editsh->installEventFilter(this);
     Editsb->installEventFilter(this);
     connect(&workspace_, &TWorkspace::ThresholdsPushed, this, &TFormSeuils::ShowThresholds);
     connect(&workspace_, &TWorkspace::RuleApplied, this,
             [this](const auto& states) { ApplyRuleTo(*this, states); });
+    connect(&workspace_, &TWorkspace::CurrentImageChanged, this, [this] { ShowCurrentImage(); });
+    connect(&workspace_, &TWorkspace::ImageShown, this, [this](TFormImage* image) {
+        if (image == workspace_.CurrentImage()) ShowCurrentImage();
+    });
 }
 
 TImageDocument* TFormSeuils::Document() const {
@@ -206,7 +235,27 @@ void TFormSeuils::WriteState(const TThresholdState& s) {
     if (TImageDocument* doc = Document()) {
         doc->HighThreshold = s.HighThreshold;
         doc->LowThreshold = s.LowThreshold;
+        Histogram->SetThresholds(doc->HighThreshold, doc->LowThreshold, doc->DisplayFunction);
     }
+}
+
+void TFormSeuils::ShowCurrentImage() {
+    if (!isVisible()) return;
+    TFormImage* image = workspace_.CurrentImage();
+    if (!image || !HasRawValues(image->Document().Kind)) {
+        Histogram->SetHistogram({});
+        return;
+    }
+    const TImageDocument& doc = image->Document();
+    Histogram->SetHistogram(image->Summary().Histogram);
+    Histogram->SetThresholds(doc.HighThreshold, doc.LowThreshold, doc.DisplayFunction);
+    const QSignalBlocker block(DisplayFunction);
+    DisplayFunction->setCurrentIndex(static_cast<int>(doc.DisplayFunction));
+}
+
+void TFormSeuils::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ShowCurrentImage();
 }
 
 void TFormSeuils::Act(const std::function<void(TThresholdState&)>& step) {
@@ -317,8 +366,31 @@ void TFormSeuils::InvertClick() {
 void TFormSeuils::Preset(void (*preset)(TThresholdState&, const TStatistics&)) {
     const TImageDocument* doc = Document();
     if (!doc || !PresetsApply(doc->Kind)) return;
-    const TStatistics stats = ComputeStatistics(*doc);
+    const TStatistics stats = workspace_.CurrentImage()->Summary().Statistics;
     Act([&](TThresholdState& s) { preset(s, stats); });
+}
+
+void TFormSeuils::DisplayFunctionChange(int index) {
+    TFormImage* image = workspace_.CurrentImage();
+    if (!image || !HasRawValues(image->Document().Kind) || index < 0 ||
+        index >= static_cast<int>(std::size(kDisplayFunctions)))
+        return;
+    image->Document().DisplayFunction = kDisplayFunctions[index];
+    image->ViewChanged();
+}
+
+void TFormSeuils::HistogramMarkerMove(TThresholdMarker marker, double place) {
+    const TImageDocument* doc = Document();
+    if (!doc || !HasRawValues(doc->Kind) || marker == TThresholdMarker::None) return;
+    const bool high = marker == TThresholdMarker::High;
+    const bool whole = doc->PixelType == kPixelInt16 || doc->PixelType == kPixelInt32;
+    const double value = MarkerValue(Histogram->Histogram(), place, whole);
+    if (whole) {
+        (high ? ScrollBarsh : ScrollBarsb)->setValue(BarPosition(static_cast<int64_t>(value)));
+        return;
+    }
+    const std::string text = FormatReal15(value);
+    Act([&](TThresholdState& s) { high ? EnterHigh(s, text) : EnterLow(s, text); });
 }
 
 void TFormSeuils::StelClick() {

@@ -1,5 +1,6 @@
 // The threshold dialog: high and low thresholds of the current image through scroll bars,
-// edit boxes, brightness and contrast steps, presets and inversion. A tool window over the main window.
+// edit boxes, brightness and contrast steps, presets, inversion and the histogram's markers,
+// and the image's display function. A tool window over the main window.
 // The buttons, edit boxes, bars and speed choices start disabled; the enabling rules the
 // workspace carries give them to PIC, FITS and CPA images.
 #pragma once
@@ -12,6 +13,7 @@
 
 #include <functional>
 
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -22,7 +24,9 @@ class QToolButton;
 
 namespace orv::ui {
 
+class THistogramView;
 class TWorkspace;
+enum class TThresholdMarker;
 
 class TFormSeuils : public QWidget {
     Q_OBJECT
@@ -64,6 +68,12 @@ class TFormSeuils : public QWidget {
     void InvertClick();
     void StelClick();
     void PlanetClick();
+    // The display function of the current image: shown again, never marked modified.
+    void DisplayFunctionChange(int index);
+    // A marker dragged to a place along the histogram's axis: for whole-valued images the
+    // marker's bar takes the whole value there (and applies it, as when it is scrolled);
+    // for real images the value applies as typed in the marker's box.
+    void HistogramMarkerMove(TThresholdMarker marker, double place);
 
     // "sh" and "sb": seuil haut and seuil bas, the high and low thresholds.
     QScrollBar* ScrollBarsh = nullptr;
@@ -90,14 +100,21 @@ class TFormSeuils : public QWidget {
     QToolButton* Invert = nullptr;
     QToolButton* Stel = nullptr; // the deep-sky preset
     QToolButton* Planet = nullptr;
+    QLabel* LabelFunction = nullptr; // "Fonction"
+    QComboBox* DisplayFunction = nullptr;
+    THistogramView* Histogram = nullptr;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     // The current image's document; none without a current image.
     TImageDocument* Document() const;
     void Act(const std::function<void(TThresholdState&)>& step);
+    // The histogram, its markers and the display function of the current image, while the
+    // dialog is shown (it is brought up to date when it is shown).
+    void ShowCurrentImage();
     void SetSteps(TSpeed speed);
     // A preset from the current image's statistics: not for a bitmap or an empty document.
     void Preset(void (*preset)(TThresholdState&, const TStatistics&));

@@ -1,5 +1,7 @@
 #include "ui/image_control.h"
 
+#include "core/image/zoomed_view.h"
+
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -17,16 +19,48 @@ TImageControl::TImageControl(QWidget* parent) : QWidget(parent) {
 }
 
 void TImageControl::SetPicture(QImage picture) {
+    SetView(std::move(picture), QImage(), TZoom{});
+}
+
+void TImageControl::SetView(QImage picture, QImage averaged, TZoom zoom) {
+    // Repeating copies whole pixels: paletted 8-bit or 32-bit pictures only.
+    if (!picture.isNull() && picture.format() != QImage::Format_Indexed8 && picture.depth() != 32)
+        picture = picture.convertToFormat(QImage::Format_RGB32);
     picture_ = std::move(picture);
-    if (!picture_.isNull()) setFixedSize(picture_.size());
+    averaged_ = zoom.Out > 1 ? std::move(averaged) : QImage();
+    zoom_ = zoom;
+    if (!picture_.isNull()) {
+        const TSize view = ViewSize({picture_.width(), picture_.height()}, zoom_);
+        setFixedSize(view.Width, view.Height);
+    }
     update();
+}
+
+QImage TImageControl::Repeated(const QRect& area) const {
+    const QRect view = area.intersected(rect());
+    if (view.isEmpty() || picture_.isNull()) return {};
+    QImage out(view.size(), picture_.format());
+    if (out.isNull()) return {};
+    if (picture_.format() == QImage::Format_Indexed8) out.setColorTable(picture_.colorTable());
+    RepeatRegion(picture_.constBits(), {picture_.width(), picture_.height()},
+                 static_cast<size_t>(picture_.bytesPerLine()), picture_.depth() / 8, zoom_.In, view.left(),
+                 view.top(), {view.width(), view.height()}, out.bits(),
+                 static_cast<size_t>(out.bytesPerLine()));
+    return out;
 }
 
 void TImageControl::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect area = event->rect();
     p.fillRect(area, palette().window());
-    if (!picture_.isNull()) p.drawImage(area.topLeft(), picture_, area);
+    if (zoom_.Out > 1) {
+        if (!averaged_.isNull()) p.drawImage(area.topLeft(), averaged_, area);
+    } else if (zoom_.In > 1) {
+        const QImage part = Repeated(area);
+        if (!part.isNull()) p.drawImage(area.intersected(rect()).topLeft(), part);
+    } else if (!picture_.isNull()) {
+        p.drawImage(area.topLeft(), picture_, area);
+    }
 }
 
 QPoint TImageControl::PixelAt(const QMouseEvent* event) const {

@@ -1,7 +1,11 @@
-// The picture of an image window: shown unstretched, one pixel per image pixel, at the
-// window's top-left. Reports every mouse move over it, and drags when asked; its context menu
-// is the window's.
+// The picture of an image window at its zoom, at the window's top-left: at 1:1 one screen
+// pixel per image pixel; zoomed out, the averaged picture it is given; zoomed in, each image
+// pixel repeated, built only for the part being painted. Reports every mouse move over it in
+// view coordinates, and drags when asked; its context menu is the window's. Picture() is the
+// 1:1 picture when it was given one (zoomed out, the window may give only the averaged view).
 #pragma once
+
+#include "core/image/zoom.h"
 
 #include <QImage>
 #include <QWidget>
@@ -19,9 +23,13 @@ class TImageControl : public QWidget {
   public:
     explicit TImageControl(QWidget* parent = nullptr);
 
-    // Takes the picture and the picture's size.
+    // The picture at 1:1 (the zoom back to 1:1); the control takes its size.
     void SetPicture(QImage picture);
+    // The picture and the view of it at `zoom`: `averaged` is the 1:n picture when zoomed out.
+    // The control takes the view's size.
+    void SetView(QImage picture, QImage averaged, TZoom zoom);
     const QImage& Picture() const { return picture_; }
+    TZoom Zoom() const { return zoom_; }
 
     std::function<void(int x, int y)> OnMouseMove;
     // A drag with the left button, while AcceptsDrag says so: a rubber band follows the mouse,
@@ -40,8 +48,12 @@ class TImageControl : public QWidget {
   private:
     QPoint PixelAt(const QMouseEvent* event) const;
     void Drag(const QMouseEvent* event, bool finished);
+    // The zoomed-in view of `area` (view pixels); null when the picture cannot be repeated.
+    QImage Repeated(const QRect& area) const;
 
     QImage picture_;
+    QImage averaged_;
+    TZoom zoom_;
     QRubberBand* band_ = nullptr;
     std::optional<QPoint> dragFrom_;
 };

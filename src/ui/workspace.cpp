@@ -56,6 +56,10 @@ void TWorkspace::PushThresholds(double high, double low) {
     emit ThresholdsPushed(high, low);
 }
 
+void TWorkspace::AnnounceImageShown(TFormImage* image) {
+    emit ImageShown(image);
+}
+
 void TWorkspace::ShowReadout(const QString& x, const QString& y, const QString& intensity) {
     emit ReadoutShown(x, y, intensity);
 }

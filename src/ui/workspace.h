@@ -46,6 +46,9 @@ class TWorkspace : public QObject {
 
     // An image's thresholds, for the threshold dialog to show.
     void PushThresholds(double high, double low);
+    // An image window has shown its document again (loaded, or its display changed): the
+    // tools that draw from it follow.
+    void AnnounceImageShown(TFormImage* image);
     // The pixel under the mouse, for the status bar.
     void ShowReadout(const QString& x, const QString& y, const QString& intensity);
     // The status bar's texts without a pixel: once no image is current, none is under the mouse.
@@ -77,6 +80,7 @@ class TWorkspace : public QObject {
     void CurrentImageChanged(TFormImage* image);
     void RuleApplied(const std::vector<TControlState>& states);
     void ThresholdsPushed(double high, double low);
+    void ImageShown(TFormImage* image);
     void ReadoutShown(const QString& x, const QString& y, const QString& intensity);
     void RegionDragged(const orv::TCropRect& region);
 

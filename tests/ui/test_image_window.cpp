@@ -11,6 +11,10 @@
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <functional>
 
 using namespace orv;
 using namespace orv::ui;
@@ -40,19 +44,28 @@ TEST_F(ProgramTest, ReadoutCountsFromTheBottomLeftCorner) {
     ASSERT_NE(w, nullptr);
     ASSERT_EQ(w->windowTitle(), "Image : m31.fit (768x512) Entier 16 bits");
     ASSERT_EQ(w->Image->size(), QSize(768, 512));
+    // X and Y: view pixels under the mouse; at any zoom the view's corners name the image's.
     const struct {
+        TZoom Zoom;
         int X, Y;
         QString Panel0, Panel1, Panel2;
     } corners[] = {
-        {0, 0, "X : 1", "Y : 512", "Intensité : 31000"},     // last stored row: 511 * 1000 % 32000
-        {0, 511, "X : 1", "Y : 1", "Intensité : 0"},         // first stored value
-        {767, 0, "X : 768", "Y : 512", "Intensité : 31767"}, // end of the last stored row
-        {767, 511, "X : 768", "Y : 1", "Intensité : 767"},   // end of the first stored row
-        {10, 500, "X : 11", "Y : 12", "Intensité : 11010"},
+        {{1, 1}, 0, 0, "X : 1", "Y : 512", "Intensité : 31000"},     // last stored row: 511 * 1000 % 32000
+        {{1, 1}, 0, 511, "X : 1", "Y : 1", "Intensité : 0"},         // first stored value
+        {{1, 1}, 767, 0, "X : 768", "Y : 512", "Intensité : 31767"}, // end of the last stored row
+        {{1, 1}, 767, 511, "X : 768", "Y : 1", "Intensité : 767"},   // end of the first stored row
+        {{1, 1}, 10, 500, "X : 11", "Y : 12", "Intensité : 11010"},
+        {{1, 4}, 0, 127, "X : 1", "Y : 1", "Intensité : 0"},
+        {{1, 4}, 191, 0, "X : 768", "Y : 512", "Intensité : 31767"},
+        {{4, 1}, 0, 2047, "X : 1", "Y : 1", "Intensité : 0"},
+        {{4, 1}, 3071, 0, "X : 768", "Y : 512", "Intensité : 31767"},
+        {{4, 1}, 42, 2001, "X : 11", "Y : 12", "Intensité : 11010"},
     };
     for (const auto& c : corners) {
+        w->SetZoom(c.Zoom);
         MoveMouse(w->Image, c.X, c.Y);
-        EXPECT_EQ(Panels().mid(0, 3), (QStringList{c.Panel0, c.Panel1, c.Panel2})) << c.X << "," << c.Y;
+        EXPECT_EQ(Panels().mid(0, 3), (QStringList{c.Panel0, c.Panel1, c.Panel2}))
+            << ZoomText(c.Zoom) << " " << c.X << "," << c.Y;
     }
     EXPECT_EQ(Panels()[3], "");
     // With no image left, no pixel is under the mouse.
@@ -148,6 +161,81 @@ TEST_F(ProgramTest, FirstShowFitsTheWindowToItsImage) {
     EXPECT_EQ(small->PopupMenu1->actions().first()->text(), "Ajuster la Fenêtre");
     small->AjusterlaFentre1->trigger();
     EXPECT_EQ(small->ClientSize(), QSize(100, 80));
+}
+
+TEST_F(ProgramTest, ZoomChangesTheViewNeverTheDocument) {
+    TFormImage* w = Load(Int16Document("/data/m31.fit", 768, 512));
+    w->SetClientSize(QSize(400, 300));
+    const std::vector<uint8_t> bitmap = w->Document().DisplayStream;
+    const QImage picture = w->Image->Picture();
+    const QString caption = "Image : m31.fit (768x512) Entier 16 bits";
+    const struct {
+        const char* Command;
+        std::function<void()> Do;
+        QString Zoom;
+        QSize View;
+    } steps[] = {
+        {"Ctrl++", [] { QTest::keyClick(FormMain, Qt::Key_Plus, Qt::ControlModifier); }, "2:1", {1536, 1024}},
+        {"Ctrl+=",
+         [] { QTest::keyClick(FormMain, Qt::Key_Equal, Qt::ControlModifier); },
+         "3:1",
+         {2304, 1536}},
+        {"Ctrl+0", [] { QTest::keyClick(FormMain, Qt::Key_0, Qt::ControlModifier); }, "1:1", {768, 512}},
+        {"Ctrl+-", [] { QTest::keyClick(FormMain, Qt::Key_Minus, Qt::ControlModifier); }, "1:2", {384, 256}},
+        {"Ctrl+- again",
+         [] { QTest::keyClick(FormMain, Qt::Key_Minus, Qt::ControlModifier); },
+         "1:3",
+         {256, 171}},
+        {"Zoom avant", [] { FormMain->ZoomAvant1->trigger(); }, "1:2", {384, 256}},
+        {"Taille réelle", [] { FormMain->TailleReelle1->trigger(); }, "1:1", {768, 512}},
+        // 768 x 512 in 400 x 300: 1:2 is the largest step that shows it whole.
+        {"fit, from the menu", [] { FormMain->AjusterImage1->trigger(); }, "1:2", {384, 256}},
+        {"Zoom arrière", [] { FormMain->ZoomArriere1->trigger(); }, "1:3", {256, 171}},
+        {"fit, from the picture's menu", [w] { w->Ajusterlimagelafentre1->trigger(); }, "1:2", {384, 256}},
+    };
+    for (const auto& s : steps) {
+        s.Do();
+        EXPECT_EQ(ZoomText(w->Zoom()), s.Zoom.toStdString()) << s.Command;
+        EXPECT_EQ(w->Image->size(), s.View) << s.Command;
+        EXPECT_EQ(w->windowTitle(), s.Zoom == "1:1" ? caption : caption + " - " + s.Zoom) << s.Command;
+        EXPECT_EQ(w->Document().DisplayStream, bitmap) << s.Command;
+        EXPECT_EQ(w->Image->Picture(), picture) << s.Command; // what prints and exports
+        EXPECT_FALSE(w->Document().Modified) << s.Command;
+    }
+    // The averaged view: stored rows 510 and 511, columns 0 and 1 in the top-left block.
+    FormMain->TailleReelle1->trigger();
+    w->Document().HighThreshold = 32000;
+    w->Document().LowThreshold = 0;
+    w->DisplayChanged();
+    FormMain->ZoomArriere1->trigger();
+    const int level = static_cast<int>(std::lround((30000 + 30001 + 31000 + 31001) / 4.0 * 255 / 32000));
+    EXPECT_EQ(w->Image->grab().toImage().pixel(0, 0), qRgb(level, level, level));
+}
+
+TEST_F(ProgramTest, ControlWheelZoomsAboutThePointUnderTheMouse) {
+    TFormImage* w = Load(Int16Document("/data/m31.fit", 768, 512));
+    w->SetClientSize(QSize(400, 300));
+    QScrollBar* across = w->ScrollBox->horizontalScrollBar();
+    QScrollBar* down = w->ScrollBox->verticalScrollBar();
+    across->setValue(100);
+    down->setValue(50);
+    auto wheel = [&](int angle, Qt::KeyboardModifiers modifiers) {
+        const QPointF at(40, 30); // over image pixel (140, 80) at 1:1
+        QWheelEvent e(at, w->ScrollBox->viewport()->mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w->ScrollBox->viewport(), &e);
+    };
+    wheel(120, Qt::ControlModifier);
+    EXPECT_EQ(ZoomText(w->Zoom()), "2:1");
+    EXPECT_EQ(across->value(), 2 * 140 - 40);
+    EXPECT_EQ(down->value(), 2 * 80 - 30);
+    wheel(-240, Qt::ControlModifier); // two notches out
+    EXPECT_EQ(ZoomText(w->Zoom()), "1:2");
+    wheel(60, Qt::ControlModifier); // half a notch: not yet a step
+    EXPECT_EQ(ZoomText(w->Zoom()), "1:2");
+    wheel(120, Qt::NoModifier); // without Ctrl the wheel scrolls
+    EXPECT_EQ(ZoomText(w->Zoom()), "1:2");
+    EXPECT_FALSE(w->Document().Modified);
 }
 
 TEST_F(ProgramTest, ThresholdOrPaletteChangesMarkACameraImageModified) {

@@ -146,6 +146,11 @@ TEST_F(ProgramTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
          "&Visualisation",
          {{"RglagesdesSeuils1", "&Réglages des Seuils"},
           {"Palettes1", "&Palettes"},
+          {"N8", "-"},
+          {"ZoomAvant1", "Zoom &avant"},
+          {"ZoomArriere1", "Zoom a&rrière"},
+          {"TailleReelle1", "&Taille réelle (1:1)"},
+          {"AjusterImage1", "Ajuster l'&image à la fenêtre"},
           {"N7", "-"},
           {"Animation1", "Créer une &Animation"}}},
         {"Window1",
@@ -181,6 +186,9 @@ TEST_F(ProgramTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
     EXPECT_EQ(FormMain->FileCloseItem->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
     EXPECT_EQ(FormMain->Imprimer1->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_EQ(FormMain->RglagesdesSeuils1->shortcut(), QKeySequence(Qt::Key_F6));
+    EXPECT_EQ(FormMain->ZoomAvant1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Plus));
+    EXPECT_EQ(FormMain->ZoomArriere1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    EXPECT_EQ(FormMain->TailleReelle1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_0));
     for (QAction* a :
          {FormMain->Ouvrirunlot1, FormMain->Toutfermer1, FormMain->Dupliquer1, FormMain->HelpAboutItem})
         EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();

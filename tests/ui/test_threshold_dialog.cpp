@@ -2,11 +2,16 @@
 // its controls, renders the picture again and marks a camera image modified.
 #include "program_fixture.h"
 
+#include "core/text/number_text.h"
 #include "ui/application.h"
 #include "ui/form_seuils.h"
+#include "ui/histogram_view.h"
 #include "ui/image_control.h"
 
+#include <QComboBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 using namespace orv;
@@ -34,6 +39,22 @@ void ExpectShown(const TFormImage* w, const TShown& e, const std::string& when) 
     EXPECT_EQ(s.LowBar, e.LowBar) << when;
     EXPECT_EQ(s.HighThreshold, e.HighThreshold) << when;
     EXPECT_EQ(s.LowThreshold, e.LowThreshold) << when;
+}
+
+void SendMouse(QWidget* widget, QEvent::Type type, int x, Qt::MouseButtons buttons) {
+    const QPointF at(x + 0.5, widget->height() / 2);
+    QMouseEvent e(type, at, widget->mapToGlobal(at),
+                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &e);
+}
+
+// Presses on a marker of the dialog's histogram, drags it to column x and lets it go.
+void DragMarker(TThresholdMarker marker, int x) {
+    THistogramView* h = FormSeuils->Histogram;
+    SendMouse(h, QEvent::MouseButtonPress, h->MarkerX(marker), Qt::LeftButton);
+    SendMouse(h, QEvent::MouseMove, (h->MarkerX(marker) + x) / 2, Qt::LeftButton);
+    SendMouse(h, QEvent::MouseMove, x, Qt::LeftButton);
+    SendMouse(h, QEvent::MouseButtonRelease, x, Qt::NoButton);
 }
 
 void PressEnter(QLineEdit* edit, const QString& text) {
@@ -218,4 +239,66 @@ TEST_F(ThresholdDialogTest, TheDialogIsAToolWindowOnTopWithItsCaption) {
     EXPECT_EQ(FormSeuils->Invert->toolTip(), QString::fromUtf8("Inverser les seuils haut et bas (négatif)"));
     EXPECT_FALSE(FormSeuils->Invert->icon().isNull());
     EXPECT_FALSE(FormSeuils->Planet->icon().isNull());
+}
+
+TEST_F(ThresholdDialogTest, DraggingAHistogramMarkerAppliesAsItsBar) {
+    // Whole values: the marker's bar takes the whole value under the pointer and applies it,
+    // as scrolling the bar there does. Reals: the value applies as if typed in the box.
+    TImageDocument reals;
+    reals.Kind = kKindFits;
+    reals.PixelType = kPixelReal64;
+    reals.ImageWidth = 5, reals.ImageHeight = 1;
+    const double values[5] = {0, 0.25, 0.5, 0.75, 1};
+    reals.PixelStore.assign(reinterpret_cast<const uint8_t*>(values),
+                            reinterpret_cast<const uint8_t*>(values + 5));
+    reals.HighThreshold = 1;
+    const struct {
+        TThresholdMarker Marker;
+        int X;
+        bool Real;
+    } drags[] = {{TThresholdMarker::High, 300, false},
+                 {TThresholdMarker::Low, 40, false},
+                 {TThresholdMarker::Low, 390, false}, // past the high marker: a negative
+                 {TThresholdMarker::High, 200, true}};
+    for (const auto& d : drags) {
+        TFormImage* w = d.Real ? Load(TImageDocument(reals)) : Image();
+        if (d.Real) FormMain->SpeedSeuils->click();
+        ASSERT_TRUE(FormSeuils->Histogram->isEnabled());
+        const QImage before = w->Image->Picture();
+        TShown expected = Shown(w);
+        const THistogram& h = FormSeuils->Histogram->Histogram();
+        ASSERT_FALSE(h.Counts.empty());
+        const double value = MarkerValue(h, FormSeuils->Histogram->PlaceAt(d.X), !d.Real);
+        const bool high = d.Marker == TThresholdMarker::High;
+        (high ? expected.High : expected.Low) = QString::fromStdString(FormatReal15(value));
+        (high ? expected.HighBar : expected.LowBar) = static_cast<int>(std::lround(value));
+        (high ? expected.HighThreshold : expected.LowThreshold) = value;
+        DragMarker(d.Marker, d.X);
+        const std::string what = (high ? "high to " : "low to ") + std::to_string(d.X);
+        ExpectShown(w, expected, what);
+        EXPECT_EQ(FormSeuils->Histogram->MarkerX(d.Marker), d.X) << what;
+        EXPECT_NE(w->Image->Picture(), before) << what;
+        EXPECT_TRUE(w->Document().Modified) << what;
+        w->Document().Modified = false;
+        w->close();
+    }
+}
+
+TEST_F(ThresholdDialogTest, TheDisplayFunctionIsEachImagesOwnAndNeverModifies) {
+    const QStringList captions{"Linéaire", "Racine carrée", "Logarithme", "Asinh"};
+    QStringList items;
+    for (int i = 0; i < FormSeuils->DisplayFunction->count(); ++i)
+        items << FormSeuils->DisplayFunction->itemText(i);
+    EXPECT_EQ(items, captions);
+    TFormImage* first = Image();
+    const QImage linear = first->Image->Picture();
+    QTest::keyClick(FormSeuils->DisplayFunction, Qt::Key_Down);
+    EXPECT_EQ(first->Document().DisplayFunction, TDisplayFunction::Sqrt);
+    EXPECT_NE(first->Image->Picture(), linear);
+    EXPECT_FALSE(first->Document().Modified);
+    TFormImage* second = Image();
+    EXPECT_EQ(FormSeuils->DisplayFunction->currentText(), "Linéaire");
+    FormMain->MdiArea->setActiveSubWindow(first);
+    EXPECT_EQ(FormSeuils->DisplayFunction->currentText(), "Racine carrée");
+    EXPECT_EQ(second->Document().DisplayFunction, TDisplayFunction::Linear);
 }

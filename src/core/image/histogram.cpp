@@ -79,6 +79,15 @@ double THistogram::ValueAt(double place) const {
     return Start + place * (End - Start);
 }
 
+double MarkerValue(const THistogram& h, double place, bool wholeValues) {
+    const double value = h.ValueAt(std::clamp(place, 0.0, 1.0));
+    if (wholeValues) return std::nearbyint(value);
+    const double span = h.End - h.Start;
+    if (!(span > 0)) return value;
+    const double step = std::pow(10.0, std::floor(std::log10(span / 1000)));
+    return std::nearbyint(value / step) * step;
+}
+
 double LogHeight(uint64_t count, uint64_t peak) {
     if (count == 0 || peak == 0) return 0;
     return std::log1p(static_cast<double>(count)) / std::log1p(static_cast<double>(peak));

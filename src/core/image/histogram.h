@@ -27,6 +27,10 @@ struct THistogram {
     double ValueAt(double place) const;
 };
 
+// The threshold a marker dragged to `place` gives: a whole value for whole-valued images,
+// else the value on a round step of about a thousandth of the axis (so typed-looking values).
+double MarkerValue(const THistogram& histogram, double place, bool wholeValues);
+
 // A bar's height on the logarithmic scale, 0 for an empty bin, 1 for the peak.
 double LogHeight(uint64_t count, uint64_t peak);
 

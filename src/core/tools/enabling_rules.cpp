@@ -26,13 +26,14 @@ std::vector<TControlState> MenuItemsRule(int windowCount, std::optional<uint8_t>
     std::vector<TControlState> out;
     Set(out, "FormMain",
         {"FileCloseItem", "FileSaveItem", "SaveBtn", "WindowCascadeItem", "WindowTileItem",
-         "WindowArrangeItem", "WindowMinimizeItem"},
+         "WindowArrangeItem", "WindowMinimizeItem", "ZoomAvant1", "ZoomArriere1", "TailleReelle1",
+         "AjusterImage1"},
         any);
     Set(out, "FormMain", {"SpeedStat", "SpeedSeuils", "SpeedPal"}, raw);
-    Set(out, "FormSeuils",
-        {"Invert", "Stel", "Planet", "editsh", "Editsb", "ScrollBarsh", "ScrollBarsb", "Fast", "Normal",
-         "Slow", "ButtonLummm", "ButtonLumm", "ButtonLump", "ButtonLumpp", "ButtonConmm", "ButtonConm",
-         "ButtonConp", "ButtonConpp"},
+    Set(out, "FormSeuils", {"Invert",      "Stel",        "Planet",      "editsh",          "Editsb",
+                            "ScrollBarsh", "ScrollBarsb", "Fast",        "Normal",          "Slow",
+                            "ButtonLummm", "ButtonLumm",  "ButtonLump",  "ButtonLumpp",     "ButtonConmm",
+                            "ButtonConm",  "ButtonConp",  "ButtonConpp", "DisplayFunction", "Histogram"},
         raw);
     Set(out, "FormMain", {"SpeedPrint"}, any);
     Set(out, "FormCreeAnim", {"BitAjout"}, any);
@@ -49,10 +50,11 @@ std::vector<TControlState> ImageToolsRule(std::optional<uint8_t> currentKind) {
     Set(out, "FormMain", {"RglagesdesSeuils1", "Palettes1", "SpeedPal", "SpeedSeuils", "SpeedStat"}, raw);
     Set(out, "FormPal", {"FileListBox1"}, raw);
     Set(out, "FormSeuils",
-        {"Invert",     "Stel",        "Planet",      "Fast",        "Normal",      "Slow",
-         "editsh",     "Editsb",      "ScrollBarsh", "ScrollBarsb", "ButtonLummm", "ButtonLumm",
-         "ButtonLump", "ButtonLumpp", "ButtonConmm", "ButtonConm",  "ButtonConp",  "ButtonConpp",
-         "GroupBox1",  "SH",          "SB",          "Label4",      "LabelCont"},
+        {"Invert",          "Stel",        "Planet",        "Fast",        "Normal",      "Slow",
+         "editsh",          "Editsb",      "ScrollBarsh",   "ScrollBarsb", "ButtonLummm", "ButtonLumm",
+         "ButtonLump",      "ButtonLumpp", "ButtonConmm",   "ButtonConm",  "ButtonConp",  "ButtonConpp",
+         "DisplayFunction", "Histogram",   "LabelFunction", "GroupBox1",   "SH",          "SB",
+         "Label4",          "LabelCont"},
         raw);
     return out;
 }
@@ -60,10 +62,11 @@ std::vector<TControlState> ImageToolsRule(std::optional<uint8_t> currentKind) {
 std::vector<TControlState> MainWindowStartRule() {
     std::vector<TControlState> out;
     Set(out, "FormMain",
-        {"FileCloseItem", "FileSaveItem", "SaveBtn", "WindowCascadeItem", "WindowTileItem",
-         "WindowArrangeItem", "WindowMinimizeItem", "SpeedStat", "SpeedSeuils", "SpeedPal", "SpeedPrint",
-         "Toutenrgistrer1", "Toutfermer1", "Imprimer1", "Dupliquer1", "EnregistrersousGif1", "Palettes1",
-         "RglagesdesSeuils1"},
+        {"FileCloseItem",     "FileSaveItem",       "SaveBtn",     "WindowCascadeItem", "WindowTileItem",
+         "WindowArrangeItem", "WindowMinimizeItem", "ZoomAvant1",  "ZoomArriere1",      "TailleReelle1",
+         "AjusterImage1",     "SpeedStat",          "SpeedSeuils", "SpeedPal",          "SpeedPrint",
+         "Toutenrgistrer1",   "Toutfermer1",        "Imprimer1",   "Dupliquer1",        "EnregistrersousGif1",
+         "Palettes1",         "RglagesdesSeuils1"},
         false);
     return out;
 }

@@ -92,6 +92,11 @@ TEST(Histogram, PlacesAlongTheAxisAndLogarithmicHeights) {
     EXPECT_EQ(h.Place(-100), 0);
     EXPECT_EQ(h.Place(1e9), 1);
     EXPECT_DOUBLE_EQ(h.ValueAt(h.Place(120)), 120);
+    // A dragged marker: whole values for whole-valued images, else a step of the axis's thousandth.
+    EXPECT_EQ(MarkerValue(h, 15.9 / 306, true), 10);
+    EXPECT_EQ(MarkerValue(h, 2.0, true), 300);
+    const THistogram reals{0.0, 0.5, {}};
+    EXPECT_DOUBLE_EQ(MarkerValue(reals, 0.123456, false), 0.0617);
     EXPECT_EQ(LogHeight(0, 99), 0);
     EXPECT_DOUBLE_EQ(LogHeight(9, 99), 0.5);
     EXPECT_EQ(LogHeight(99, 99), 1);

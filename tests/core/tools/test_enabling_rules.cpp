@@ -44,15 +44,17 @@ TEST(EnablingRules, MenuItemsRuleFollowsCountAndActiveKind) {
                  {3, std::nullopt, true, false}};
     for (const auto& c : cases) {
         auto m = AsMap(MenuItemsRule(c.Count, c.Active));
-        EXPECT_EQ(m.size(), 7u + 3 + 18 + 1 + 1 + 7);
+        EXPECT_EQ(m.size(), 11u + 3 + 20 + 1 + 1 + 7);
         EXPECT_EQ(m["FormMain.FileCloseItem"], c.Any);
         EXPECT_EQ(m["FormMain.WindowMinimizeItem"], c.Any);
+        EXPECT_EQ(m["FormMain.AjusterImage1"], c.Any); // a bitmap zooms too
         EXPECT_EQ(m["FormMain.RglagesdesSeuils1"], c.Any);
         EXPECT_EQ(m["FormMain.Palettes1"], c.Any);
         EXPECT_EQ(m["FormCreeAnim.BitAjout"], c.Any);
         EXPECT_EQ(m["FormMain.SpeedSeuils"], c.Raw);
         EXPECT_EQ(m["FormSeuils.ButtonConpp"], c.Raw);
         EXPECT_EQ(m["FormSeuils.editsh"], c.Raw);
+        EXPECT_EQ(m["FormSeuils.Histogram"], c.Raw);
         // Not this rule's controls.
         EXPECT_EQ(m.count("FormSeuils.GroupBox1"), 0u);
         EXPECT_EQ(m.count("FormPal.FileListBox1"), 0u);
@@ -83,7 +85,7 @@ TEST(EnablingRules, ImageToolsRuleFollowsTheCurrentImageOnly) {
     for (const auto& c : cases) {
         const auto rule = ImageToolsRule(c.Current);
         auto m = AsMap(rule);
-        EXPECT_EQ(m.size(), 5u + 1 + 23);
+        EXPECT_EQ(m.size(), 5u + 1 + 26);
         for (const auto& s : rule)
             EXPECT_EQ(s.Enabled, c.Raw) << Key(s);
         EXPECT_EQ(m.count("FormSeuils.GroupBox1"), 1u);
@@ -105,5 +107,5 @@ TEST(EnablingRules, StartDisablesEverythingThatNeedsAnImage) {
         EXPECT_FALSE(enabled) << key;
         EXPECT_TRUE(whenOpen.count(key)) << key << " is never enabled again";
     }
-    EXPECT_EQ(start.size(), 18u);
+    EXPECT_EQ(start.size(), 22u);
 }

@@ -1,0 +1,151 @@
+// The image window's view: its zoom (keys, menus, Ctrl + wheel about the mouse, fitting the
+// image in the window), the pixel readout through the zoom, and what is computed once per
+// document for the tools (statistics and histogram). Nothing here changes the document.
+#include "ui/form_image.h"
+
+#include "core/anim/anim_options.h"
+#include "core/image/readout.h"
+#include "ui/application.h"
+#include "ui/display_picture.h"
+#include "ui/image_control.h"
+#include "ui/workspace.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orv::ui {
+
+namespace {
+
+constexpr int32_t kHistogramBins = 256;
+
+// Zoomed out, a picture without raw values (bitmap, GIF) averages its colours.
+QImage AveragedColours(const QImage& picture, int32_t n) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    const TSize size{rgb.width(), rgb.height()};
+    const TSize view = ViewSize(size, TZoom{1, n});
+    QImage out(view.Width, view.Height, QImage::Format_RGB32);
+    if (rgb.isNull() || out.isNull()) return {};
+    AverageChannels(rgb.constBits(), size, static_cast<size_t>(rgb.bytesPerLine()), 4, n, out.bits(),
+                    static_cast<size_t>(out.bytesPerLine()));
+    return out;
+}
+
+} // namespace
+
+TZoom TFormImage::Zoom() const {
+    return Image->Zoom();
+}
+
+void TFormImage::ShowView(QImage picture, TZoom zoom) {
+    QImage averaged;
+    if (zoom.Out > 1 && !picture.isNull()) {
+        if (doc_->PixelType != kPixelNone)
+            averaged = DisplayPicture(averagedView_.DisplayStream(*doc_, zoom.Out));
+        else
+            averaged = AveragedColours(picture, zoom.Out);
+    }
+    Image->SetView(std::move(picture), std::move(averaged), zoom);
+}
+
+void TFormImage::SetZoom(TZoom zoom, QPoint anchor) {
+    const TZoom from = Zoom();
+    if (zoom == from || Image->Picture().isNull()) return;
+    QScrollBar* across = ScrollBox->horizontalScrollBar();
+    QScrollBar* down = ScrollBox->verticalScrollBar();
+    const double x = AnchoredScroll(anchor.x(), across->value(), from, zoom);
+    const double y = AnchoredScroll(anchor.y(), down->value(), from, zoom);
+    ShowView(Image->Picture(), zoom);
+    // The scroll ranges follow the picture's new size at once.
+    across->setValue(static_cast<int>(std::lround(x)));
+    down->setValue(static_cast<int>(std::lround(y)));
+    CaptionChanged(doc_->Caption);
+}
+
+void TFormImage::SetZoom(TZoom zoom) {
+    const QSize visible = ScrollBox->viewport()->size();
+    SetZoom(zoom, QPoint(visible.width() / 2, visible.height() / 2));
+}
+
+void TFormImage::ZoomInClick() {
+    SetZoom(ZoomedIn(Zoom()));
+}
+
+void TFormImage::ZoomOutClick() {
+    SetZoom(ZoomedOut(Zoom()));
+}
+
+void TFormImage::ZoomOneToOneClick() {
+    SetZoom(TZoom{});
+}
+
+void TFormImage::Ajusterlimagelafentre1Click() {
+    const QImage& picture = Image->Picture();
+    if (picture.isNull()) return;
+    // The room the picture has once it fits: the whole client area, without scroll bars
+    // (the window's contents, which follow a resize at once, unlike its laid-out children).
+    const QSize room = contentsRect().size();
+    SetZoom(FitZoom({picture.width(), picture.height()}, {room.width(), room.height()}), QPoint(0, 0));
+    ScrollBox->horizontalScrollBar()->setValue(0);
+    ScrollBox->verticalScrollBar()->setValue(0);
+}
+
+void TFormImage::ImageMouseMove(int x, int y) {
+    // One value read from memory: the picture is not rendered again.
+    const auto pixel = ViewToImage({doc_->ImageWidth, doc_->ImageHeight}, Zoom(), x, y);
+    if (!pixel) return;
+    const auto readout = PixelReadout(*doc_, pixel->Column, pixel->Row);
+    if (!readout) return;
+    Workspace().ShowReadout(QString::fromStdString(readout->X), QString::fromStdString(readout->Y),
+                            QString::fromStdString(readout->Intensity));
+}
+
+void TFormImage::ImageDrag(QPoint from, QPoint to) {
+    // Drags may leave the view: their ends are held inside it, then named as image pixels.
+    const QSize picture = PictureSize();
+    const TSize image{picture.width(), picture.height()};
+    const TSize view = ViewSize(image, Zoom());
+    if (view.Width <= 0 || view.Height <= 0) return;
+    const auto pixelAt = [&](QPoint at) {
+        return ViewToImage(image, Zoom(), std::clamp(at.x(), 0, view.Width - 1),
+                           std::clamp(at.y(), 0, view.Height - 1))
+            .value_or(TImagePixel{});
+    };
+    const TImagePixel a = pixelAt(from), b = pixelAt(to);
+    Workspace().DragRegion(RegionFromDrag(a.Column, a.Row, b.Column, b.Row, image.Width, image.Height));
+}
+
+const TImageSummary& TFormImage::Summary() {
+    // Made again only for other pixels (a window filled after it was first asked).
+    if (!summary_ || summaryData_ != doc_->PixelStore.data() || summaryBytes_ != doc_->PixelStore.size()) {
+        summary_ = SummariseImage(*doc_, kHistogramBins);
+        summaryData_ = doc_->PixelStore.data();
+        summaryBytes_ = doc_->PixelStore.size();
+    }
+    return *summary_;
+}
+
+bool TFormImage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ScrollBox->viewport() && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            // A notch is 120; finer wheels add up to whole steps.
+            wheelAngle_ += wheel->angleDelta().y();
+            TZoom zoom = Zoom();
+            for (; wheelAngle_ >= 120; wheelAngle_ -= 120)
+                zoom = ZoomedIn(zoom);
+            for (; wheelAngle_ <= -120; wheelAngle_ += 120)
+                zoom = ZoomedOut(zoom);
+            const QPoint at = wheel->position().toPoint();
+            RunCommand([&] { SetZoom(zoom, at); });
+            return true;
+        }
+    }
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
+} // namespace orv::ui
