@@ -1,5 +1,7 @@
 // Opening a 4096 x 4096 16-bit FITS file in an image window against the core's own load
-// and render of the same file, offscreen; and the mouse readout, which reads one value.
+// and render of the same file, offscreen; the mouse readout, which reads one value; and
+// seeing the whole image: fitting it in a 1024 x 1024 window, each zoom step, and a change of
+// display function or threshold in the threshold dialog, each with the window repainted.
 #include "core/document/open_image.h"
 #include "core/image/image_document.h"
 #include "ui/application.h"
@@ -7,6 +9,7 @@
 #include "ui/display_picture.h"
 #include "ui/form_image.h"
 #include "ui/form_main.h"
+#include "ui/form_seuils.h"
 #include "ui/image_control.h"
 #include "ui/printer.h"
 #include "ui/program.h"
@@ -14,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -144,6 +148,80 @@ void BM_MouseReadout(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MouseReadout)->Unit(benchmark::kMicrosecond);
+
+// The sample in a window whose client area is 1024 x 1024.
+orv::ui::TFormImage* OpenIn1024(const QString& path) {
+    orv::ui::FormMain->resize(1400, 1250);
+    orv::ui::FormMain->show();
+    orv::ui::FormMain->OpenFile(path);
+    orv::ui::TFormImage* w = orv::ui::FormMain->ActiveMDIChild();
+    w->SetClientSize(QSize(1024, 1024));
+    QCoreApplication::processEvents();
+    return w;
+}
+
+void BM_WindowFitInto1024(benchmark::State& state) {
+    const QString path = QString::fromStdString(WriteSample());
+    TQuietDialogs dialogs;
+    orv::ui::TProgram program(dialogs);
+    orv::ui::TFormImage* w = OpenIn1024(path);
+    for (auto _ : state) {
+        state.PauseTiming();
+        w->SetZoom(orv::TZoom{1, 3}); // the averages at 1:4 are made again, as the first time
+        w->SetZoom(orv::TZoom{});
+        w->repaint();
+        state.ResumeTiming();
+        w->Ajusterlimagelafentre1Click();
+        w->repaint();
+    }
+    if (w->Zoom() != orv::TZoom{1, 4}) state.SkipWithError("not fitted at 1:4");
+}
+BENCHMARK(BM_WindowFitInto1024)->Unit(benchmark::kMillisecond);
+
+// The step to 1:n (negative argument) or n:1 from the step next to it, nearer 1:1.
+void BM_WindowZoomStep(benchmark::State& state) {
+    const QString path = QString::fromStdString(WriteSample());
+    TQuietDialogs dialogs;
+    orv::ui::TProgram program(dialogs);
+    orv::ui::TFormImage* w = OpenIn1024(path);
+    const int n = static_cast<int>(state.range(0));
+    const orv::TZoom to = n < 0 ? orv::TZoom{1, -n} : orv::TZoom{n, 1};
+    const orv::TZoom from = n < 0 ? orv::ZoomedIn(to) : orv::ZoomedOut(to);
+    const orv::TZoom other{1, to.Out % orv::kMaxZoomFactor + 1}; // leaves no averages of `to` made
+    for (auto _ : state) {
+        state.PauseTiming();
+        w->SetZoom(other);
+        w->SetZoom(from);
+        w->repaint();
+        state.ResumeTiming();
+        w->SetZoom(to);
+        w->repaint();
+    }
+}
+BENCHMARK(BM_WindowZoomStep)->DenseRange(-16, -2, 1)->DenseRange(2, 16, 1)->Unit(benchmark::kMillisecond);
+
+// In the fitted view, with the threshold dialog and its histogram shown: the display function
+// (argument 0) or the high threshold's bar (argument 1) changed, the window repainted.
+void BM_WindowDisplayChange(benchmark::State& state) {
+    const QString path = QString::fromStdString(WriteSample());
+    TQuietDialogs dialogs;
+    orv::ui::TProgram program(dialogs);
+    orv::ui::TFormImage* w = OpenIn1024(path);
+    w->Ajusterlimagelafentre1Click();
+    orv::ui::FormMain->SpeedSeuilsClick();
+    QCoreApplication::processEvents();
+    int step = 0;
+    for (auto _ : state) {
+        ++step;
+        if (state.range(0) == 0)
+            orv::ui::FormSeuils->DisplayFunctionChange(step % 4);
+        else
+            orv::ui::FormSeuils->ScrollBarsh->setValue(4000 + (step & 7) * 100);
+        w->repaint();
+        orv::ui::FormSeuils->repaint();
+    }
+}
+BENCHMARK(BM_WindowDisplayChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

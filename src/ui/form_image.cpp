@@ -158,7 +158,7 @@ void TFormImage::ExportGif(const QString& fileName) {
         [this, name] {
             if (doc_->Kind != kKindGif) return;
             doc_->FileName = name;
-            CaptionChanged(doc_->UpdateCaption(name, Image->Picture().width(), Image->Picture().height()));
+            CaptionChanged(doc_->UpdateCaption(name, PictureSize().width(), PictureSize().height()));
         });
 }
 
@@ -167,7 +167,7 @@ void TFormImage::Render() {
 }
 
 void TFormImage::ShowImage() {
-    ShowView(DisplayPicture(doc_->DisplayStream), Zoom());
+    ShowView(Zoom(), true);
     if (doc_->FirstShow) {
         FitWindow();
         doc_->FirstShow = false;

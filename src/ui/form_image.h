@@ -53,6 +53,10 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     bool Saving() const { return saving_; }
 
     void Render();
+    // The picture at one pixel per image pixel, the one printed: the shown one, or made from the
+    // display bitmap when the window is zoomed out (it then shows only the averaged view).
+    QImage Picture() const;
+    QSize PictureSize() const;
     // Sizes the picture, fits the window the first time, shows the display bitmap,
     // updates the caption.
     void ShowImage() override;
@@ -113,8 +117,8 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     void Write(const std::function<bool(TImageDocument&, TDocumentHost&)>& write,
                const std::function<void()>& afterWrite);
 
-    // Shows `picture` (the 1:1 display picture) at the current zoom.
-    void ShowView(QImage picture, TZoom zoom);
+    // Shows the document at `zoom`; `rendered`: the display bitmap is new.
+    void ShowView(TZoom zoom, bool rendered);
 
     std::shared_ptr<TImageDocument> doc_;
     bool saving_ = false;

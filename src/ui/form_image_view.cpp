@@ -41,25 +41,38 @@ TZoom TFormImage::Zoom() const {
     return Image->Zoom();
 }
 
-void TFormImage::ShowView(QImage picture, TZoom zoom) {
+QImage TFormImage::Picture() const {
+    return Image->Picture().isNull() ? DisplayPicture(doc_->DisplayStream) : Image->Picture();
+}
+
+QSize TFormImage::PictureSize() const {
+    if (doc_->PixelType != kPixelNone) return {doc_->ImageWidth, doc_->ImageHeight};
+    return Image->Picture().size();
+}
+
+void TFormImage::ShowView(TZoom zoom, bool rendered) {
+    // Zoomed out, a camera image shows only its averaged view: the 1:1 picture (16 MB for a
+    // 4096 x 4096 image) is not made at each change. Bitmaps keep theirs to average it.
+    const bool raw = doc_->PixelType != kPixelNone;
+    QImage picture;
+    if (zoom.Out == 1 || !raw)
+        picture =
+            rendered || Image->Picture().isNull() ? DisplayPicture(doc_->DisplayStream) : Image->Picture();
     QImage averaged;
-    if (zoom.Out > 1 && !picture.isNull()) {
-        if (doc_->PixelType != kPixelNone)
-            averaged = DisplayPicture(averagedView_.DisplayStream(*doc_, zoom.Out));
-        else
-            averaged = AveragedColours(picture, zoom.Out);
-    }
+    if (zoom.Out > 1 && !doc_->DisplayStream.empty())
+        averaged = raw ? DisplayPicture(averagedView_.DisplayStream(*doc_, zoom.Out))
+                       : AveragedColours(picture, zoom.Out);
     Image->SetView(std::move(picture), std::move(averaged), zoom);
 }
 
 void TFormImage::SetZoom(TZoom zoom, QPoint anchor) {
     const TZoom from = Zoom();
-    if (zoom == from || Image->Picture().isNull()) return;
+    if (zoom == from || PictureSize().isEmpty()) return;
     QScrollBar* across = ScrollBox->horizontalScrollBar();
     QScrollBar* down = ScrollBox->verticalScrollBar();
     const double x = AnchoredScroll(anchor.x(), across->value(), from, zoom);
     const double y = AnchoredScroll(anchor.y(), down->value(), from, zoom);
-    ShowView(Image->Picture(), zoom);
+    ShowView(zoom, false);
     // The scroll ranges follow the picture's new size at once.
     across->setValue(static_cast<int>(std::lround(x)));
     down->setValue(static_cast<int>(std::lround(y)));
@@ -84,8 +97,8 @@ void TFormImage::ZoomOneToOneClick() {
 }
 
 void TFormImage::Ajusterlimagelafentre1Click() {
-    const QImage& picture = Image->Picture();
-    if (picture.isNull()) return;
+    const QSize picture = PictureSize();
+    if (picture.isEmpty()) return;
     // The room the picture has once it fits: the whole client area, without scroll bars
     // (the window's contents, which follow a resize at once, unlike its laid-out children).
     const QSize room = contentsRect().size();

@@ -106,8 +106,9 @@ bool TFormImpr::ReadSizes() {
     const TSize page = Printer().PageSize();
     PageWidth = page.Width;
     PageHeight = page.Height;
-    const TImageControl* control = image->Image;
-    const TSize printed = PrintSize(SpinEdit1->value(), {control->width(), control->height()});
+    // The picture at one pixel per image pixel, whatever the window's zoom.
+    const QSize picture = image->PictureSize();
+    const TSize printed = PrintSize(SpinEdit1->value(), {picture.width(), picture.height()});
     PrintWidth = printed.Width;
     PrintHeight = printed.Height;
     return true;

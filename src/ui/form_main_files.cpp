@@ -150,11 +150,11 @@ void TFormMain::Dupliquer1Click() {
         if (kind == kKindPic || kind == kKindFits) target->Document().Modified = true;
     } else {
         TImageDocument& t = target->Document();
-        target->Image->SetPicture(source->Image->Picture());
+        target->Image->SetPicture(source->Picture());
         target->SetClientSize(source->ClientSize());
         t.FileName = source->Document().FileName;
         target->CaptionChanged(
-            t.UpdateCaption(t.FileName, target->Image->Picture().width(), target->Image->Picture().height()));
+            t.UpdateCaption(t.FileName, target->PictureSize().width(), target->PictureSize().height()));
     }
     // As at the end of a load: the tools follow the copy that is now current.
     UpdateImageTools();

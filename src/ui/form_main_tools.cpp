@@ -63,8 +63,8 @@ void TFormMain::Imprimer1Click() {
         if (!image) return;
     }
     const TRectangle r = PrintRectangle(dialog->SpinEdit1->value(),
-                                        {image->Image->Picture().width(), image->Image->Picture().height()});
-    printer.PrintPicture(image->Image->Picture(), QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top),
+                                        {image->PictureSize().width(), image->PictureSize().height()});
+    printer.PrintPicture(image->Picture(), QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top),
                          QStringLiteral("Orvanel - ") + QFileInfo(image->FileName()).fileName(), pdf);
 }
 

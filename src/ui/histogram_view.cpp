@@ -24,8 +24,9 @@ const QColor kLowColour(30, 60, 210);
 THistogramView::THistogramView(QWidget* parent) : QWidget(parent) {
     setObjectName("Histogram");
     setMouseTracking(true);
-    setToolTip(QStringLiteral("Histogramme de l'image (nombres en échelle logarithmique) : faites glisser les "
-                              "repères rouge (seuil haut) et bleu (seuil bas)"));
+    setToolTip(
+        QStringLiteral("Histogramme de l'image (nombres en échelle logarithmique) : faites glisser les "
+                       "repères rouge (seuil haut) et bleu (seuil bas)"));
 }
 
 void THistogramView::SetHistogram(THistogram histogram) {
@@ -78,7 +79,8 @@ void THistogramView::paintEvent(QPaintEvent*) {
     for (size_t i = 0; i < bins; ++i) {
         const int x0 = plot.left() + static_cast<int>(i * static_cast<size_t>(plot.width()) / bins);
         const int x1 = plot.left() + static_cast<int>((i + 1) * static_cast<size_t>(plot.width()) / bins);
-        const int height = static_cast<int>(std::lround(LogHeight(histogram_.Counts[i], peak) * plot.height()));
+        const int height =
+            static_cast<int>(std::lround(LogHeight(histogram_.Counts[i], peak) * plot.height()));
         if (height > 0) p.fillRect(x0, plot.bottom() + 1 - height, std::max(1, x1 - x0), height, bar);
     }
     if (!isEnabled()) return;

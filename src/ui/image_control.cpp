@@ -29,7 +29,9 @@ void TImageControl::SetView(QImage picture, QImage averaged, TZoom zoom) {
     picture_ = std::move(picture);
     averaged_ = zoom.Out > 1 ? std::move(averaged) : QImage();
     zoom_ = zoom;
-    if (!picture_.isNull()) {
+    if (zoom_.Out > 1 && !averaged_.isNull()) {
+        setFixedSize(averaged_.size());
+    } else if (!picture_.isNull()) {
         const TSize view = ViewSize({picture_.width(), picture_.height()}, zoom_);
         setFixedSize(view.Width, view.Height);
     }

@@ -25,8 +25,8 @@ class TImageControl : public QWidget {
 
     // The picture at 1:1 (the zoom back to 1:1); the control takes its size.
     void SetPicture(QImage picture);
-    // The picture and the view of it at `zoom`: `averaged` is the 1:n picture when zoomed out.
-    // The control takes the view's size.
+    // The picture and the view of it at `zoom`: `averaged` is the 1:n picture when zoomed out
+    // (the picture itself may then be null). The control takes the view's size.
     void SetView(QImage picture, QImage averaged, TZoom zoom);
     const QImage& Picture() const { return picture_; }
     TZoom Zoom() const { return zoom_; }

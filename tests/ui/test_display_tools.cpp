@@ -296,6 +296,7 @@ TEST_F(PrintTest, FactorTypedOutsideTheRangeIsBroughtBack) {
 
 TEST_F(PrintTest, PrintingStretchesThePictureFromTheTopLeftCorner) {
     TFormImage* w = Load(Int16Document("/data/m31.fit", 64, 32));
+    w->SetZoom(TZoom{1, 2}); // a way of looking: the picture printed stays at 1:1
     dialogs.Setups.enqueue(TOrientation::Landscape);
     FormMain->Configurationdelimpression1->trigger();
     EXPECT_EQ(dialogs.PrinterSetups, 1);
@@ -309,6 +310,7 @@ TEST_F(PrintTest, PrintingStretchesThePictureFromTheTopLeftCorner) {
     ASSERT_EQ(printer.Printed.size(), 1);
     EXPECT_EQ(printer.Printed[0].Target, QRect(0, 0, 192, 96));
     EXPECT_EQ(printer.Printed[0].Picture, QSize(64, 32));
+    EXPECT_EQ((QSize(FormImpr->PrintWidth, FormImpr->PrintHeight)), QSize(192, 96));
     EXPECT_EQ(printer.Printed[0].Orientation, TOrientation::Landscape);
     EXPECT_EQ(printer.Printed[0].Title, "Orvanel - m31.fit");
     EXPECT_FALSE(w->Document().Modified);

@@ -167,7 +167,7 @@ TEST_F(ProgramTest, ZoomChangesTheViewNeverTheDocument) {
     TFormImage* w = Load(Int16Document("/data/m31.fit", 768, 512));
     w->SetClientSize(QSize(400, 300));
     const std::vector<uint8_t> bitmap = w->Document().DisplayStream;
-    const QImage picture = w->Image->Picture();
+    const QImage picture = w->Picture();
     const QString caption = "Image : m31.fit (768x512) Entier 16 bits";
     const struct {
         const char* Command;
@@ -199,7 +199,7 @@ TEST_F(ProgramTest, ZoomChangesTheViewNeverTheDocument) {
         EXPECT_EQ(w->Image->size(), s.View) << s.Command;
         EXPECT_EQ(w->windowTitle(), s.Zoom == "1:1" ? caption : caption + " - " + s.Zoom) << s.Command;
         EXPECT_EQ(w->Document().DisplayStream, bitmap) << s.Command;
-        EXPECT_EQ(w->Image->Picture(), picture) << s.Command; // what prints and exports
+        EXPECT_EQ(w->Picture(), picture) << s.Command; // what prints
         EXPECT_FALSE(w->Document().Modified) << s.Command;
     }
     // The averaged view: stored rows 510 and 511, columns 0 and 1 in the top-left block.
