@@ -3,6 +3,7 @@
 observation times), looping, refused files left out, display options, exit codes. The GIF
 written is read back with gifsicle and Pillow."""
 import os
+import pty
 import re
 import shutil
 import struct
@@ -197,6 +198,21 @@ def main():
         plain = os.path.join(d, "plain.gif")
         code, _, err = run("animate", *series[:3], "-o", plain)
         check("plain series: nothing on a non-terminal standard error", code == 0 and err == "", err)
+        # On a terminal: "image k / n" counting up to n, and the line cleared at the end.
+        master, slave = pty.openpty()
+        code = subprocess.run([CLI, "animate", *series[:3], "-o", out, "--bounce"], stdout=subprocess.DEVNULL,
+                              stderr=slave).returncode
+        os.close(slave)
+        shown = b""
+        try:
+            while chunk := os.read(master, 4096):
+                shown += chunk
+        except OSError:  # the terminal's other end is closed: all is read
+            pass
+        os.close(master)
+        counts = [int(k) for k in re.findall(rb"image (\d+) / 4", shown)]
+        check("terminal: image k / n on standard error", code == 0 and counts and counts == sorted(counts)
+              and counts[0] == 1 and counts[-1] == 4 and shown.endswith(b"\r\x1b[K"), shown)
         plain_frames = frames_of(plain)[2]
         option_cases = [
             # name, options, frame count, (width, height), frames that differ from the plain ones

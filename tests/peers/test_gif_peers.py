@@ -147,11 +147,13 @@ def main():
             "same display, crop, stamp": (["--same-display", "--crop", "100,60,200,130", "--stamp", "--delay", "12"],
                                           [12] * 10),
             "bin, bounce": (["--bin", "3", "--bounce", "--delay", "20"], [20] * 18),
+            "crop, bin, asinh": (["--crop", "65,33,288,192", "--bin", "2", "--stretch", "asinh", "--jobs", "1"],
+                                 [15] * 10),
             "low, high, stamp, bounce, auto delays": (
                 ["--low", "900", "--high", "1800", "--stamp", "--bounce", "--auto-delays", "--jobs", "3"], None),
         }
-        for kind, (options, delays) in option_rows.items():
-            path = os.path.join(tmp, "ours_options_%d.gif" % len(options))
+        for row, (kind, (options, delays)) in enumerate(option_rows.items()):
+            path = os.path.join(tmp, "ours_options_%d.gif" % row)
             r = run(CLI, "animate", *comet, "-o", path, *options)
             check("animate " + kind, r.returncode == 0 and len(comet) == 10, r.stderr)
             if delays is None:  # the delays the program found from the times, as gif-info reads them

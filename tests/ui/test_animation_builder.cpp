@@ -1,12 +1,15 @@
 // The builder's window over its model: batches, the current image, moving and deleting,
 // delays, saving, quitting; and "Ouvrir un lot".
 #include "anim_fixture.h"
+#include "ui/progress_form.h"
 
 #include <functional>
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProgressBar>
 #include <QSignalSpy>
 
 using namespace orv;
@@ -120,8 +123,18 @@ TEST_F(BuilderTest, DelaysByHandEquallyAndFromObservationTimes) {
 TEST_F(BuilderTest, SavingWritesTheAnimationAndAsksBeforeOverwriting) {
     AddThreeFrames();
     Builder().Frames[1].Delay = 70;
+    // The progress window counts the frames as they are written, then goes away.
+    QStringList shown;
+    ProgressForm->Gauge1->reset();
+    const auto watch = QObject::connect(ProgressForm->Gauge1, &QProgressBar::valueChanged, [&](int value) {
+        if (ProgressForm->isVisible()) shown << ProgressForm->Label1->text() + QString(" %1").arg(value);
+    });
     dialogs.FileNames.enqueue(folder.filePath("orbite"));
     FormCreeAnim->BitEnr->click();
+    QObject::disconnect(watch);
+    EXPECT_EQ(shown, (QStringList{"Compression de l'image numéro 1 0", "Compression de l'image numéro 2 33",
+                                  "Compression de l'image numéro 3 67"}));
+    EXPECT_FALSE(ProgressForm->isVisible());
     const QString saved = folder.filePath("orbite.gif");
     ASSERT_TRUE(QFileInfo::exists(saved));
     EXPECT_FALSE(Builder().Modified);
@@ -478,6 +491,11 @@ TEST_F(BuilderOptionsTest, TheOptionsStayFromOneUseToTheNextAndThePlayerShowsThe
     AddSeries();
     FormCreeAnim->CheckAllerRetour->click();
     FormCreeAnim->SpinReduction->setValue(2);
+    FormCreeAnim->CheckMemesReglages->click();
+    FormCreeAnim->CheckHeure->click();
+    FormCreeAnim->BitZone->click();
+    FormCreeAnim->FormZone->ShowRegion({1, 1, 40, 30});
+    FormCreeAnim->FormZone->BitOK->click();
     FormCreeAnim->BitAnim->click();
     ASSERT_TRUE(FormAnim2->isVisible());
     EXPECT_EQ(FormCreeAnim->Builder.ShownFrames().size(), 4u);
@@ -493,6 +511,12 @@ TEST_F(BuilderOptionsTest, TheOptionsStayFromOneUseToTheNextAndThePlayerShowsThe
     FormCreeAnim->show();
     EXPECT_TRUE(FormCreeAnim->CheckAllerRetour->isChecked());
     EXPECT_EQ(FormCreeAnim->SpinReduction->value(), 2);
-    EXPECT_TRUE(Builder().Options.Bounce);
-    EXPECT_EQ(Builder().Options.Bin, 2);
+    EXPECT_TRUE(FormCreeAnim->CheckMemesReglages->isChecked());
+    EXPECT_TRUE(FormCreeAnim->CheckHeure->isChecked());
+    EXPECT_EQ(FormCreeAnim->LabelZone->text(), "X 1, Y 1, 40 x 30");
+    TAnimOptions kept;
+    kept.SameDisplay = kept.Stamp = kept.Bounce = true;
+    kept.Bin = 2;
+    kept.Crop = TCropRect{1, 1, 40, 30};
+    EXPECT_EQ(Builder().Options, kept);
 }

@@ -168,6 +168,7 @@ size_t WriteAnimation(const std::string& fileName, size_t count, const TFrameJob
     };
     {
         TFrameQueue queue(job, count, JobCount(options.Jobs));
+        show(); // the first frame is on its way
         for (; taken < count; ++taken) {
             TAnimFrameResult frame = queue.Take(taken, show);
             if (!frame.Report.empty() && report) report(frame.Report);
