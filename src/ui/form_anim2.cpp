@@ -150,7 +150,12 @@ void TFormAnim2::StartPlayback() {
     move(20, 150);
     show();
     raise();
-    playback_.ShowControls();
+    // Under the player, clear of the main window's menus. The window manager may not have
+    // framed the player yet: a title bar's height is left for it.
+    const int titleBar = frameGeometry().height() > height()
+                             ? 0
+                             : style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + 8;
+    playback_.ShowControls(QPoint(x(), frameGeometry().bottom() + 1 + titleBar + 8));
 }
 
 void TFormAnim2::FormShow() {

@@ -95,7 +95,12 @@ void TFormCreeAnim::OptionsChange() {
 void TFormCreeAnim::BitZoneClick() {
     // Under the options, out of the way of the image windows it is drawn on.
     FormZone->move(mapToGlobal(QPoint(kOptionsLeft, GroupReglages->geometry().bottom() + 8)));
-    FormZone->Open(Builder.Options.Crop);
+    // No region yet: the whole of the first frame, a start to narrow down.
+    TCropRect whole{1, 1, 1, 1};
+    if (!Builder.Frames.empty())
+        whole = {1, 1, std::max(1, Builder.Frames[0].Bitmap.Width),
+                 std::max(1, Builder.Frames[0].Bitmap.Height)};
+    FormZone->Open(Builder.Options.Crop.value_or(whole));
 }
 
 void TFormCreeAnim::ZoneChosen(const std::optional<TCropRect>& region) {

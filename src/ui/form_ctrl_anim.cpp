@@ -69,7 +69,8 @@ TFormCtrlAnim::TFormCtrlAnim(TPlayback& playback, QWidget* parent)
         TrackBar->setValue(0);
     });
     connect(&playback_, &TPlayback::SliderMoved, TrackBar, &QSlider::setValue);
-    connect(&playback_, &TPlayback::ControlsShown, this, [this] {
+    connect(&playback_, &TPlayback::ControlsShown, this, [this](QPoint at) {
+        move(at);
         show();
         raise();
     });

@@ -65,6 +65,13 @@ TFormImage::TFormImage(TWorkspace& workspace, QWidget* parent)
     Image->OnMouseMove = [this](int x, int y) { RunCommand([&] { ImageMouseMove(x, y); }); };
     Image->AcceptsDrag = [this] { return Workspace().RegionPicking(); };
     Image->OnDrag = [this](QPoint from, QPoint to, bool) { ImageDrag(from, to); };
+    // The region drawn stays on the window it was drawn on while it is being chosen.
+    connect(&workspace, &TWorkspace::RegionDragged, this, [this] {
+        if (!Image->Dragging()) Image->ClearBand();
+    });
+    connect(&workspace, &TWorkspace::RegionPickingChanged, this, [this](bool picking) {
+        if (!picking) Image->ClearBand();
+    });
     ScrollBox->setWidget(Image);
     setWidget(ScrollBox);
     PopupMenu1 = new QMenu(this);

@@ -52,8 +52,8 @@ TFormZone::TFormZone(TWorkspace& workspace, QWidget* parent)
     });
 }
 
-void TFormZone::Open(const std::optional<TCropRect>& region) {
-    ShowRegion(region.value_or(TCropRect{1, 1, 1, 1}));
+void TFormZone::Open(const TCropRect& region) {
+    ShowRegion(region);
     show();
     raise();
     activateWindow();

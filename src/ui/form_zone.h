@@ -23,8 +23,8 @@ class TFormZone : public QWidget {
   public:
     explicit TFormZone(TWorkspace& workspace, QWidget* parent = nullptr);
 
-    // Opens with the region chosen before (or empty numbers for the whole image).
-    void Open(const std::optional<TCropRect>& region);
+    // Opens with these numbers.
+    void Open(const TCropRect& region);
     // The region the numbers describe.
     TCropRect Region() const;
     void ShowRegion(const TCropRect& region);

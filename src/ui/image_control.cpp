@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QRubberBand>
 
+#include <algorithm>
 #include <cmath>
 
 namespace orv::ui {
@@ -93,14 +94,21 @@ void TImageControl::mouseReleaseEvent(QMouseEvent* event) {
     if (dragFrom_ && event->button() == Qt::LeftButton) {
         Drag(event, true);
         dragFrom_.reset();
-        band_->hide();
     }
     QWidget::mouseReleaseEvent(event);
 }
 
+void TImageControl::ClearBand() {
+    if (band_ && !dragFrom_) band_->hide();
+}
+
 void TImageControl::Drag(const QMouseEvent* event, bool finished) {
     const QPoint to = PixelAt(event);
-    band_->setGeometry(QRect(*dragFrom_, to).normalized().intersected(rect()));
+    // Both corner pixels inside, whichever way the drag goes (QRect::normalized of a rectangle
+    // drawn up and left leaves them out).
+    const QPoint topLeft(std::min(dragFrom_->x(), to.x()), std::min(dragFrom_->y(), to.y()));
+    const QPoint bottomRight(std::max(dragFrom_->x(), to.x()), std::max(dragFrom_->y(), to.y()));
+    band_->setGeometry(QRect(topLeft, bottomRight).intersected(rect()));
     if (OnDrag) OnDrag(*dragFrom_, to, finished);
 }
 

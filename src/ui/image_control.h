@@ -32,11 +32,15 @@ class TImageControl : public QWidget {
     TZoom Zoom() const { return zoom_; }
 
     std::function<void(int x, int y)> OnMouseMove;
-    // A drag with the left button, while AcceptsDrag says so: a rubber band follows the mouse,
-    // and OnDrag gets the pixels where it started and where it is (finished on release).
+    // A drag with the left button, while AcceptsDrag says so: a rubber band follows the mouse
+    // and stays once released, and OnDrag gets the pixels where it started and where it is
+    // (finished on release).
     std::function<bool()> AcceptsDrag;
     std::function<void(QPoint from, QPoint to, bool finished)> OnDrag;
     QMenu* PopupMenu = nullptr;
+    bool Dragging() const { return dragFrom_.has_value(); }
+    // The band of the last drag taken away.
+    void ClearBand();
 
   protected:
     void paintEvent(QPaintEvent* event) override;

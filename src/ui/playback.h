@@ -6,6 +6,7 @@
 #include "core/anim/anim_builder.h"
 
 #include <QObject>
+#include <QPoint>
 
 #include <vector>
 
@@ -27,7 +28,8 @@ class TPlayback : public QObject {
     void Command(TPlayerCommand command, int position = 0) { emit Commanded(command, position); }
     void ResetSlider(int maximum) { emit SliderReset(maximum); }
     void MoveSlider(int position) { emit SliderMoved(position); }
-    void ShowControls() { emit ControlsShown(); }
+    // The controls shown with their top-left corner at `at` on the screen.
+    void ShowControls(QPoint at) { emit ControlsShown(at); }
     void End() { emit Ended(); }
 
   signals:
@@ -37,7 +39,7 @@ class TPlayback : public QObject {
     // The player's slider over frames 0..maximum, back at 0.
     void SliderReset(int maximum);
     void SliderMoved(int position);
-    void ControlsShown();
+    void ControlsShown(QPoint at);
     // The player closed: the controls go, the builder's commands come back.
     void Ended();
 

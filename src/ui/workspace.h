@@ -69,7 +69,10 @@ class TWorkspace : public QObject {
     std::vector<std::string> ChooseBatch();
 
     // While the animation's region is being chosen, a drag on an image window draws it.
-    void SetRegionPicking(bool picking) { regionPicking_ = picking; }
+    void SetRegionPicking(bool picking) {
+        regionPicking_ = picking;
+        emit RegionPickingChanged(picking);
+    }
     bool RegionPicking() const { return regionPicking_; }
     void DragRegion(const TCropRect& region) { emit RegionDragged(region); }
 
@@ -83,6 +86,7 @@ class TWorkspace : public QObject {
     void ImageShown(TFormImage* image);
     void ReadoutShown(const QString& x, const QString& y, const QString& intensity);
     void RegionDragged(const orv::TCropRect& region);
+    void RegionPickingChanged(bool picking);
 
   private:
     QPointer<TFormImage> currentImage_;

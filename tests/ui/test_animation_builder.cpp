@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
+#include <QRubberBand>
 #include <QSignalSpy>
 
 using namespace orv;
@@ -455,6 +456,7 @@ TEST_F(BuilderOptionsTest, EachOptionReachesTheSavedFile) {
     // The region, typed, then drawn on an image window.
     FormCreeAnim->BitZone->click();
     ASSERT_TRUE(FormCreeAnim->FormZone->isVisible());
+    EXPECT_EQ(FormCreeAnim->FormZone->Region(), (TCropRect{1, 1, 40, 30})) << "the whole first frame";
     FormCreeAnim->FormZone->ShowRegion({2, 3, 10, 8});
     FormCreeAnim->FormZone->BitOK->click();
     EXPECT_EQ(FormCreeAnim->LabelZone->text(), "X 2, Y 3, 10 x 8");
@@ -469,7 +471,12 @@ TEST_F(BuilderOptionsTest, EachOptionReachesTheSavedFile) {
     EXPECT_EQ(FormCreeAnim->FormZone->Region(), (TCropRect{2, 3, 10, 8}));
     Drag(image, {20, 12}, {5, 5});
     EXPECT_EQ(FormCreeAnim->FormZone->Region(), (TCropRect{6, 18, 16, 8}));
+    const auto* band = image->Image->findChild<QRubberBand*>();
+    ASSERT_NE(band, nullptr);
+    EXPECT_TRUE(band->isVisible()) << "the region drawn stays while it is chosen";
+    EXPECT_EQ(band->geometry(), QRect(5, 5, 16, 8));
     FormCreeAnim->FormZone->BitOK->click();
+    EXPECT_FALSE(band->isVisible());
     gif = Saved();
     EXPECT_EQ(gif->SubImages[0]->Descriptor.Width, 16);
 

@@ -20,6 +20,8 @@ TEST_F(AnimationTest, AnAnimatedGifFillsTheBuilderAndPlays) {
     EXPECT_TRUE(FormCtrlAnim->isVisible());
     EXPECT_EQ(FormAnim2->pos(), QPoint(20, 150));
     EXPECT_EQ(FormAnim2->size(), QSize(24, 16));
+    EXPECT_EQ(FormCtrlAnim->pos().x(), 20);
+    EXPECT_GT(FormCtrlAnim->pos().y(), FormAnim2->geometry().bottom()) << "under the player, off the menus";
     EXPECT_TRUE(FormAnim2->TimerEnabled());
     EXPECT_EQ(FormCtrlAnim->TrackBar->maximum(), 2);
     EXPECT_FALSE(FormCreeAnim->isVisible());
