@@ -29,6 +29,8 @@ void TImageControl::SetView(QImage picture, QImage averaged, TZoom zoom) {
         picture = picture.convertToFormat(QImage::Format_RGB32);
     picture_ = std::move(picture);
     averaged_ = zoom.Out > 1 ? std::move(averaged) : QImage();
+    // A band drawn at another zoom would frame other pixels.
+    if (!(zoom == zoom_)) ClearBand();
     zoom_ = zoom;
     if (zoom_.Out > 1 && !averaged_.isNull()) {
         setFixedSize(averaged_.size());

@@ -475,6 +475,13 @@ TEST_F(BuilderOptionsTest, EachOptionReachesTheSavedFile) {
     ASSERT_NE(band, nullptr);
     EXPECT_TRUE(band->isVisible()) << "the region drawn stays while it is chosen";
     EXPECT_EQ(band->geometry(), QRect(5, 5, 16, 8));
+    image->SetZoom(TZoom{2, 1}); // drawn on a zoomed view: the image pixels under the mouse
+    FormCreeAnim->FormZone->ShowRegion({2, 3, 10, 8});
+    Drag(image, {41, 25}, {10, 11});
+    EXPECT_EQ(FormCreeAnim->FormZone->Region(), (TCropRect{6, 18, 16, 8}));
+    EXPECT_EQ(band->geometry(), QRect(10, 11, 32, 15));
+    image->SetZoom(TZoom{});
+    EXPECT_FALSE(band->isVisible()) << "a band drawn at another zoom would stand elsewhere";
     FormCreeAnim->FormZone->BitOK->click();
     EXPECT_FALSE(band->isVisible());
     gif = Saved();
