@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset release >/dev/null
-cmake --build --preset release --target orvanel-cli orvanel-make-sample bench_anim_save >/dev/null
+cmake --build --preset release -j2 --target orvanel-cli orvanel-make-sample bench_anim_save >/dev/null
 cli=build/release/src/cli/orvanel-cli
 sample=build/release/data/orvanel-make-sample
 work=${TMPDIR:-/tmp}/orvanel-bench-animate
@@ -52,3 +52,4 @@ print(f"  whole {f['whole']:.0f} ms, 256^2 region binned 2 {f['region']:.0f} ms:
       f" {f['whole'] / f['region']:.1f}x faster (target >= 4)")
 PY
 build/release/bench/bench_anim_save "$work/builder.gif"
+build/release/bench/bench_anim_save "$work/builder.gif" options

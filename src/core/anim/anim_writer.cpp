@@ -22,7 +22,7 @@ namespace {
 class TFrameQueue {
   public:
     TFrameQueue(const TFrameJob& job, size_t count, unsigned threads)
-        : job_(job), count_(count), ahead_(2 * size_t(threads)) {
+        : job_(job), count_(count), ahead_(threads) {
         for (unsigned t = 0; t < threads; ++t)
             workers_.emplace_back([this] { Work(); });
     }
@@ -67,7 +67,7 @@ class TFrameQueue {
             size_t index;
             {
                 std::unique_lock lock(mutex_);
-                // No more than `ahead_` frames made beyond the one the writer takes next.
+                // No more than `ahead_` frames (one per thread) made and not yet taken by the writer.
                 room_.wait(lock, [this] { return stop_ || next_ >= count_ || next_ < taken_ + ahead_; });
                 if (stop_ || next_ >= count_) return;
                 index = next_++;

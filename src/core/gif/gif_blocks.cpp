@@ -29,8 +29,8 @@ void AppendTable(TGifOut& out, const TColorTable& table, int bits) {
             out.push_back(c);
 }
 
-void AppendImage(TGifOut& out, const TImageDescriptor& d, const TColorTable* localTable, int bits,
-                 uint8_t codeSize, const TByteBuffer& data) {
+void AppendImageHead(TGifOut& out, const TImageDescriptor& d, const TColorTable* localTable, int bits,
+                     uint8_t codeSize) {
     out.push_back(0x2C);
     AppendWord(out, d.Left);
     AppendWord(out, d.Top);
@@ -39,6 +39,11 @@ void AppendImage(TGifOut& out, const TImageDescriptor& d, const TColorTable* loc
     out.push_back(d.Flags);
     if (localTable) AppendTable(out, *localTable, bits);
     out.push_back(codeSize);
+}
+
+void AppendImage(TGifOut& out, const TImageDescriptor& d, const TColorTable* localTable, int bits,
+                 uint8_t codeSize, const TByteBuffer& data) {
+    AppendImageHead(out, d, localTable, bits, codeSize);
     for (int32_t b = 1; b <= data.BlockCount(); ++b) {
         const auto block = data.GetBlock(b);
         out.push_back(uint8_t(block.size()));

@@ -26,6 +26,10 @@ void AppendLooping(TGifOut& out);
 // The table's first 2^bits entries: exactly as many as the flags announce.
 void AppendTable(TGifOut& out, const TColorTable& table, int bits);
 
+// The image separator, the descriptor, the local table (when given) and the code size: what
+// comes before the data sub-blocks.
+void AppendImageHead(TGifOut& out, const TImageDescriptor& descriptor, const TColorTable* localTable,
+                     int bits, uint8_t codeSize);
 // The image separator, the descriptor, the local table (when given), the code size, the data
 // sub-blocks and the block terminator.
 void AppendImage(TGifOut& out, const TImageDescriptor& descriptor, const TColorTable* localTable, int bits,

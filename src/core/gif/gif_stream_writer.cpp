@@ -11,8 +11,9 @@ namespace orv {
 
 namespace {
 
-// Writes reach the file in pieces of this size at least.
-constexpr size_t kFlushSize = size_t(1) << 20;
+// Writes reach the file in pieces of about this size: large enough for few system calls, small
+// beside a frame, which is never copied whole.
+constexpr size_t kFlushSize = size_t(1) << 18;
 
 uint8_t BitsOfCount(int32_t count) {
     for (uint8_t bits = 1; bits <= 8; ++bits)
@@ -57,7 +58,14 @@ void TGifStreamWriter::Write(const TEncodedImage& image, uint16_t delay) {
     d.Height = image.Height;
     d.Flags = first ? 0 : uint8_t(0x80 + image.BitsPerPixel - 1);
     const uint64_t offset = file_.Size() + pending_.size();
-    AppendImage(pending_, d, first ? nullptr : &image.Table, image.BitsPerPixel, image.CodeSize, image.Data);
+    AppendImageHead(pending_, d, first ? nullptr : &image.Table, image.BitsPerPixel, image.CodeSize);
+    for (int32_t b = 1; b <= image.Data.BlockCount(); ++b) {
+        const auto block = image.Data.GetBlock(b);
+        pending_.push_back(uint8_t(block.size()));
+        pending_.insert(pending_.end(), block.begin(), block.end());
+        if (pending_.size() >= kFlushSize) Flush();
+    }
+    pending_.push_back(0);
     images_.push_back({offset, file_.Size() + pending_.size() - offset});
     screenWidth_ = std::max(screenWidth_, image.Width);
     screenHeight_ = std::max(screenHeight_, image.Height);
@@ -66,13 +74,17 @@ void TGifStreamWriter::Write(const TEncodedImage& image, uint16_t delay) {
 
 void TGifStreamWriter::Repeat(size_t index, uint16_t delay) {
     const TWritten written = images_.at(index);
-    Flush();
     AppendGraphicControl(pending_, 0, delay, 0);
-    const size_t at = pending_.size();
-    pending_.resize(at + written.Length);
-    file_.ReadAt(written.Offset, std::span<uint8_t>(pending_).subspan(at));
-    images_.push_back({file_.Size() + at, written.Length});
-    if (pending_.size() >= kFlushSize) Flush();
+    Flush();
+    images_.push_back({file_.Size(), written.Length});
+    // Copied from the file through a piece of the flush size.
+    for (uint64_t done = 0; done < written.Length;) {
+        const size_t piece = size_t(std::min<uint64_t>(kFlushSize, written.Length - done));
+        pending_.resize(piece);
+        file_.ReadAt(written.Offset + done, pending_);
+        Flush();
+        done += piece;
+    }
 }
 
 void TGifStreamWriter::Flush() {

@@ -3,7 +3,7 @@
 #include "core/gif/gif_errors.h"
 #include "core/gif/row_order.h"
 
-#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace orv {
@@ -12,29 +12,35 @@ namespace {
 
 constexpr uint32_t kMaxCodes = 4096;
 
-// The string table: Prefix and Suffix of every assigned code, and the child table that finds
-// the code of "string of code c followed by byte b" in one look-up (0: none yet).
+// The string table: the code of "string of code c followed by byte b" found by hashing
+// (c, b) into a small open-addressed table. At 32 KB it stays in the processor's cache, where a
+// direct code x byte table (2 MB) misses on almost every look-up of a noisy image; and each
+// thread encoding a frame holds only this much.
 class TCodeTable {
   public:
-    // Pixels are below 2^rowBits: a row of the child table has that many entries.
-    explicit TCodeTable(unsigned rowBits)
-        : RowBits(rowBits),
-          child_(static_cast<uint16_t*>(std::calloc(kMaxCodes << rowBits, sizeof(uint16_t)))) {
-        if (!child_) throw std::bad_alloc();
-    }
-
     void Reset(unsigned codeWidth) {
-        for (uint32_t c = FirstCode; c < NextCode; ++c)
-            child_.get()[(uint32_t(Prefix[c]) << RowBits) + Suffix[c]] = 0;
+        std::memset(slots_, 0, sizeof slots_);
         CodeWidth = codeWidth;
-        FirstCode = NextCode = (1u << (codeWidth - 1)) + 2;
+        NextCode = (1u << (codeWidth - 1)) + 2;
         Full = false;
     }
 
+    // The code of the string, 0 when it has none yet.
+    uint32_t Find(uint32_t prefix, uint8_t suffix) const {
+        const uint32_t key = Key(prefix, suffix);
+        for (uint32_t at = Slot(key);; at = (at + 1) & kMask) {
+            const uint32_t held = slots_[at];
+            if ((held >> 12) == key) return held & 0xFFF;
+            if (held == 0) return 0;
+        }
+    }
+
     void AddEntry(uint32_t prefix, uint8_t suffix) {
-        Prefix[NextCode] = uint16_t(prefix);
-        Suffix[NextCode] = suffix;
-        child_.get()[(prefix << RowBits) + suffix] = uint16_t(NextCode);
+        const uint32_t key = Key(prefix, suffix);
+        uint32_t at = Slot(key);
+        while (slots_[at] != 0)
+            at = (at + 1) & kMask;
+        slots_[at] = (key << 12) | NextCode;
         ++NextCode;
         if (NextCode == kMaxCodes)
             Full = true;
@@ -42,20 +48,19 @@ class TCodeTable {
             ++CodeWidth;
     }
 
-    const uint16_t* Children() const { return child_.get(); }
-
-    const unsigned RowBits;
-    uint16_t Prefix[kMaxCodes];
-    uint8_t Suffix[kMaxCodes];
     unsigned CodeWidth = 0;
     bool Full = false;
-    uint32_t FirstCode = 0, NextCode = 0;
+    uint32_t NextCode = 0;
 
   private:
-    struct TFree {
-        void operator()(uint16_t* p) const { std::free(p); }
-    };
-    std::unique_ptr<uint16_t, TFree> child_;
+    // Twice as many slots as codes keeps the probes short.
+    static constexpr uint32_t kSlotBits = 13;
+    static constexpr uint32_t kMask = (1u << kSlotBits) - 1;
+    // Never 0, so that an empty slot (0) matches no string.
+    static uint32_t Key(uint32_t prefix, uint8_t suffix) { return ((prefix << 8) | suffix) + 1; }
+    static uint32_t Slot(uint32_t key) { return (key * 2654435761u) >> (32 - kSlotBits); }
+
+    uint32_t slots_[1u << kSlotBits]; // key << 12 | code; 0 when empty
 };
 
 } // namespace
@@ -79,8 +84,7 @@ TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeS
         if (all >= clear) throw EGifException("Indice de couleur hors de la table");
     }
 
-    const unsigned rowBits = codeSize < 8 ? codeSize : 8;
-    auto table = std::make_unique<TCodeTable>(rowBits);
+    auto table = std::make_unique<TCodeTable>();
     table->Reset(codeSize + 1);
     TEncodedBytes packer(n / 2);
     progress.Show(0);
@@ -95,13 +99,12 @@ TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeS
     packer.PutCode(px[0], table->CodeWidth);
     uint32_t previous = px[0];
     size_t i = 1;
-    const uint16_t* child = table->Children();
     while (i < n) {
         const uint8_t first = px[i++];
         table->AddEntry(previous, first);
         uint32_t code = first;
         while (i < n) {
-            const uint32_t longer = child[(code << rowBits) + px[i]];
+            const uint32_t longer = table->Find(code, px[i]);
             if (!longer) break;
             code = longer;
             ++i;

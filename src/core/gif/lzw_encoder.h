@@ -1,8 +1,8 @@
 // The LZW encoder of GIF image data. Its output is fixed bit for bit: a clear code first and
 // then only when all 4096 codes are assigned, the first pixel after every clear code sent
 // alone, the code width growing to w + 1 for the first code written after code 2^w has been
-// assigned, the end code, blocks of 255 bytes. String extensions are found in a direct child
-// table (code x byte), so encoding takes time linear in the pixels.
+// assigned, the end code, blocks of 255 bytes. String extensions are found in a small hashed
+// table, so encoding takes time linear in the pixels.
 #pragma once
 
 #include "core/base/progress.h"
