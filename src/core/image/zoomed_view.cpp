@@ -44,6 +44,23 @@ template <typename TSum, size_t N> void SumBlocks(const TSum* sums, size_t block
     }
 }
 
+// Adds `count` values of a stored row to the column sums. Whole runs of 16 have a trip count
+// the compiler knows, so g++ vectorises them at -O2, whose cost model leaves a loop of unknown
+// length with a tail scalar.
+template <typename T, typename TSum>
+void AddRow(TSum* __restrict sums, const uint8_t* __restrict row, size_t count) {
+    constexpr size_t kRun = 16;
+    size_t x = 0;
+    for (; x + kRun <= count; x += kRun) {
+        T values[kRun];
+        std::memcpy(values, row + x * sizeof(T), sizeof values);
+        for (size_t j = 0; j < kRun; ++j)
+            sums[x + j] += values[j];
+    }
+    for (; x < count; ++x)
+        sums[x] += ReadValue<T>(row + x * sizeof(T));
+}
+
 template <typename TSum, size_t... N> constexpr auto SumBlocksTable(std::index_sequence<N...>) {
     return std::array<void (*)(const TSum*, size_t, double*), sizeof...(N)>{&SumBlocks<TSum, N + 1>...};
 }
@@ -92,22 +109,30 @@ template <typename T> void AverageValues(const TImageDocument& doc, int32_t n, T
                     count[x] += number;
                 }
             } else {
-                for (size_t x = 0; x < end; ++x)
-                    sum[x] += ReadValue<T>(row + x * sizeof(T));
+                AddRow<T>(sum, row, end);
             }
         }
-        // Each block's sum and count, then the averages in one plain loop.
-        size_t blocks = 0;
-        while (blocks < vw && bottom * w + blocks * step < available)
-            ++blocks;
+        // Each block's sum and count, then the averages in plain loops.
+        // The blocks whose first value the store holds (bottom * w < available, checked above).
+        const size_t blocks = std::min(vw, (available - bottom * w + step - 1) / step);
         size_t whole = 0; // blocks summed by the fast path: full width, every row whole
+        T* dst = averages.data();
         if (!kReal && partialEnd == 0) {
             static constexpr auto kSumBlocks =
                 SumBlocksTable<TSum>(std::make_index_sequence<kMaxZoomFactor>());
             whole = std::min(blocks, w / step);
             kSumBlocks[step - 1](sums.data(), whole, blockSums.data());
-            std::fill(blockCounts.begin(), blockCounts.begin() + static_cast<ptrdiff_t>(whole),
-                      static_cast<double>(fullRows * step));
+            // One count for them all. A power of two divides exactly as its reciprocal multiplies.
+            const size_t count = fullRows * step;
+            const double divisor = static_cast<double>(count);
+            if ((count & (count - 1)) == 0) {
+                const double reciprocal = 1 / divisor;
+                for (size_t b = 0; b < whole; ++b)
+                    dst[b] = static_cast<T>(NearestEven(blockSums[b] * reciprocal));
+            } else {
+                for (size_t b = 0; b < whole; ++b)
+                    dst[b] = static_cast<T>(NearestEven(blockSums[b] / divisor));
+            }
         }
         for (size_t b = whole; b < blocks; ++b) {
             const size_t x0 = b * step, x1 = std::min(w, x0 + step);
@@ -125,8 +150,7 @@ template <typename T> void AverageValues(const TImageDocument& doc, int32_t n, T
                                                      (std::min(x1, partialEnd) - std::min(x0, partialEnd)));
             }
         }
-        T* dst = averages.data();
-        for (size_t b = 0; b < blocks; ++b) {
+        for (size_t b = whole; b < blocks; ++b) {
             if constexpr (kReal)
                 dst[b] =
                     blockCounts[b] != 0 ? static_cast<T>(blockSums[b] / blockCounts[b]) : static_cast<T>(NAN);
