@@ -107,6 +107,10 @@ TBitmap TBitmap::FromBmpFile(std::span<const uint8_t> f) {
         const size_t fileRow = topDown ? y : h - 1 - y;
         const uint8_t* src = f.data() + dataOffset + fileRow * stride;
         uint8_t* dst = bmp.Pixels.data() + y * w * (bmp.BitCount / 8);
+        if (bitCount == 8 || bitCount == 24) { // stored as they are kept: the row at once
+            std::memcpy(dst, src, w * (bitCount / 8));
+            continue;
+        }
         for (size_t x = 0; x < w; ++x) {
             switch (bitCount) {
             case 1:
@@ -114,12 +118,6 @@ TBitmap TBitmap::FromBmpFile(std::span<const uint8_t> f) {
                 break;
             case 4:
                 dst[x] = (src[x / 2] >> (x % 2 ? 0 : 4)) & 15;
-                break;
-            case 8:
-                dst[x] = src[x];
-                break;
-            case 24:
-                std::memcpy(dst + 3 * x, src + 3 * x, 3);
                 break;
             case 16:
             case 32: {
