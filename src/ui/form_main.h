@@ -10,6 +10,11 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
+
+namespace orv {
+enum class TLoadResult;
+}
 
 class QDialog;
 class QLabel;
@@ -68,6 +73,9 @@ class TFormMain : public QMainWindow {
 
     // "Ouvrir" once a name is chosen; files given on the command line or dropped go here.
     void OpenFile(const QString& fileName);
+    // A new image window for `load`; a load that is refused or raises an error leaves no window
+    // (the error goes on to the caller).
+    TLoadResult LoadInNewWindow(const std::function<TLoadResult(TFormImage&)>& load);
     void CopyImage(TFormImage* source, TFormImage* target);
 
     void UpdateMenuItems();

@@ -82,10 +82,22 @@ void TFormMain::OpenFile(const QString& fileName) {
             return;
         }
     }
+    LoadInNewWindow([&](TFormImage& window) {
+        return gif ? OpenGifImage(window.Document(), *gif, local, window) : window.OpenImage(full);
+    });
+}
+
+TLoadResult TFormMain::LoadInNewWindow(const std::function<TLoadResult(TFormImage&)>& load) {
     QPointer<TFormImage> window = CreateImageWindow();
-    const TLoadResult result =
-        gif ? OpenGifImage(window->Document(), *gif, local, *window) : window->OpenImage(full);
-    if (window && result == TLoadResult::Refused) DiscardImageWindow(window);
+    try {
+        const TLoadResult result = load(*window);
+        if (window && result == TLoadResult::Refused) DiscardImageWindow(window);
+        return result;
+    } catch (...) {
+        // A file that cannot be read: the error box shows why, and no empty window stays behind.
+        if (window) DiscardImageWindow(window);
+        throw;
+    }
 }
 
 void TFormMain::Ouvrirunlot1Click() {
@@ -93,16 +105,16 @@ void TFormMain::Ouvrirunlot1Click() {
     // that does not open is reported once and leaves no window; the batch goes on.
     for (const std::string& path : workspace_.ChooseBatch()) {
         const QString name = QString::fromStdString(path);
-        QPointer<TFormImage> window = CreateImageWindow();
-        TLoadResult result = TLoadResult::Refused;
         try {
-            result = window->OpenImage(name);
+            LoadInNewWindow([&](TFormImage& window) {
+                const TLoadResult result = window.OpenImage(name);
+                if (result != TLoadResult::Ignored) return result;
+                Dialogs().Message(TMsgKind::Error, TButtons::Ok, UnknownFormatMessage(name));
+                return TLoadResult::Refused;
+            });
         } catch (const std::exception& e) {
             ShowException(QString::fromStdString(e.what()));
         }
-        if (result == TLoadResult::Ignored)
-            Dialogs().Message(TMsgKind::Error, TButtons::Ok, UnknownFormatMessage(name));
-        if (window && result != TLoadResult::Loaded) DiscardImageWindow(window);
     }
 }
 

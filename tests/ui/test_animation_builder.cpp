@@ -306,7 +306,7 @@ TEST_F(AnimationTest, OpeningABatchOpensOneWindowPerEntryInListOrderAndSkipsBadF
     bad.close();
     WriteFile(folder.filePath("e.fit"), "not a FITS file"); // refused by its reader
     WriteFile(folder.filePath("f.txt"), "no reader for this");
-    ChooseBatch({"b.fit", "C.fit", "a.fit", "d.fit", "e.fit", "f.txt"});
+    ChooseBatch({"b.fit", "C.fit", "a.fit", "d.fit", "e.fit", "f.txt", "g.pic"}); // g.pic is missing
     FormMain->Ouvrirunlot1->trigger();
     QStringList opened;
     for (QMdiSubWindow* w : FormMain->MdiArea->subWindowList(QMdiArea::CreationOrder)) {
@@ -318,10 +318,11 @@ TEST_F(AnimationTest, OpeningABatchOpensOneWindowPerEntryInListOrderAndSkipsBadF
     QStringList reports;
     for (const TAskedMessage& m : dialogs.Messages)
         reports << m.Text;
-    ASSERT_EQ(reports.size(), 3) << reports.join(" | ").toStdString();
+    ASSERT_EQ(reports.size(), 4) << reports.join(" | ").toStdString();
     EXPECT_EQ(reports[0], "'1.5' n'est pas une valeur entière correcte.");
     EXPECT_TRUE(reports[1].contains("e.fit"));
     EXPECT_EQ(reports[2], UnknownFormatMessage(folder.filePath("f.txt")));
+    EXPECT_TRUE(reports[3].contains("g.pic"));
     // Cancelled: nothing more.
     FormMain->Ouvrirunlot1->trigger();
     EXPECT_EQ(FormMain->MDIChildCount(), 3);

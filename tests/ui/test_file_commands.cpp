@@ -175,13 +175,25 @@ TEST_F(ProgramTest, SaveAllWritesCameraImagesOnly) {
     EXPECT_EQ(FormMain->ActiveMDIChild()->Document().HighThreshold, 500);
 }
 
-TEST_F(ProgramTest, ARefusedFileLeavesNoWindow) {
-    const QString path = QString::fromStdString(Touch(folder.filePath("broken.fit")));
-    FormMain->OpenFile(path);
-    EXPECT_EQ(FormMain->MDIChildCount(), 0);
-    EXPECT_EQ(FormMain->CurrentImage(), nullptr);
-    EXPECT_FALSE(dialogs.Messages.isEmpty()); // the reader says why
-    EXPECT_FALSE(FormMain->FileCloseItem->isEnabled());
+TEST_F(ProgramTest, ARefusedOrUnreadableFileLeavesNoWindow) {
+    Touch(folder.filePath("broken.fit"));
+    Touch(folder.filePath("broken.bmp"));
+    const struct {
+        const char* Name;
+        int Messages; // the reader's or the error box's, saying why; a bad bitmap in silence
+    } files[] = {
+        {"broken.fit", 1},  {"missing.pic", 1}, {"missing.PIC", 1}, {"missing.fit", 1},
+        {"missing.cpa", 1}, {"missing.bmp", 1}, {"missing.gif", 1}, {"broken.bmp", 0},
+    };
+    for (const auto& f : files) {
+        dialogs.Messages.clear();
+        dialogs.FileNames.enqueue(folder.filePath(f.Name)); // chosen in "Ouvrir"
+        FormMain->FileOpenItem->trigger();
+        EXPECT_EQ(FormMain->MDIChildCount(), 0) << f.Name;
+        EXPECT_EQ(FormMain->CurrentImage(), nullptr) << f.Name;
+        EXPECT_EQ(dialogs.Messages.size(), f.Messages) << f.Name;
+        EXPECT_FALSE(FormMain->FileCloseItem->isEnabled()) << f.Name;
+    }
 }
 
 TEST_F(ProgramTest, AFileOfNoKnownKindGivesAnEmptyWindow) {

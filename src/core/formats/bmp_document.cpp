@@ -29,13 +29,9 @@ TLoadResult LoadBitmapFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes,
 }
 
 TLoadResult LoadBmp(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
-    std::vector<uint8_t> bytes;
-    try {
-        bytes = ReadWholeFile(fileName);
-    } catch (const EOrvanelError&) {
-        return RefuseLoad(doc, host);
-    }
-    return LoadBitmapFromBytes(doc, std::move(bytes), fileName, kKindBmp, host);
+    // A file that cannot be read is an error as for every other format; only what is no bitmap
+    // is refused in silence.
+    return LoadBitmapFromBytes(doc, ReadWholeFile(fileName), fileName, kKindBmp, host);
 }
 
 void SaveBmp(TImageDocument& doc, const std::string& fileName) {

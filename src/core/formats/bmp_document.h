@@ -11,7 +11,8 @@
 
 namespace orv {
 
-// A file that cannot be read or is no valid bitmap is refused without a message.
+// A file that is no valid bitmap is refused without a message; one that cannot be read throws
+// EFileError.
 TLoadResult LoadBmp(TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
 
 // The steps of LoadBmp on a bitmap file image already in memory; kind is 4 (bitmap) or 1 (GIF).

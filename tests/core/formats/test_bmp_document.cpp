@@ -72,7 +72,6 @@ TEST(BmpDocument, BadBitmapsAreRefusedWithoutAMessage) {
         {"empty", dir.Write("b.bmp", {})},
         {"rows cut short", dir.Write("c.bmp", truncated)},
         {"compressed", dir.Write("d.bmp", compressed)},
-        {"missing", dir.File("missing.bmp")},
     };
     for (const Case& c : cases) {
         TRecordingHost host;
@@ -83,6 +82,11 @@ TEST(BmpDocument, BadBitmapsAreRefusedWithoutAMessage) {
         EXPECT_EQ(host.Tools, 1) << c.name;
         EXPECT_TRUE(IsEmptyDocument(doc)) << c.name;
     }
+    // A file that cannot be read is no silent refusal: the caller shows why.
+    TRecordingHost host;
+    TImageDocument doc;
+    EXPECT_THROW(OpenImage(doc, dir.File("missing.bmp"), host), EFileError);
+    EXPECT_EQ(host.Tools, 1);
 }
 
 TEST(BmpDocument, SaveWritesTheBitmapAsItIs) {
