@@ -6,10 +6,13 @@ through our reader and `orvanel-cli gif-info`."""
 import os
 import random
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
 
+import numpy as np
+from astropy.io import fits
 from PIL import Image
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
@@ -97,6 +100,62 @@ def compare_with_peers(name, path, animated=None, facts=(), giflib_path=None):
               str(got))
 
 
+def display_levels(values, low, high):
+    """The display rule of a linear display with low < high: 0 at or below low, 255 at or above
+    high, between them 255 (v - low) / (high - low) rounded half to even."""
+    v = values.astype(np.longdouble)
+    levels = np.rint((v - low) * 255 / (high - low))
+    return np.where(v <= low, 0, np.where(v >= high, 255, levels)).astype(np.uint8)
+
+
+def auto_delays(seconds, first):
+    """Frame 0 keeps its delay and sets the rate; every other frame is shown for its gap to the
+    next frame at that rate, rounded half to even; the last frame repeats the one before."""
+    gaps = [b - a for a, b in zip(seconds, seconds[1:])]
+    rate = first / gaps[0]
+    delays = [first] + [round(rate * g) for g in gaps[1:]]
+    return delays + delays[-1:]
+
+
+def check_comet_end_to_end(tmp, comet):
+    """The comet series as an observer animates it: frames 2 to 10 given other thresholds than
+    frame 1, one display for all, a region, stamps, delays from the observation times. Checked
+    in giflib and Pillow: frame count, delays, and frame 6's pixels against the display rule."""
+    series = []
+    for k, path in enumerate(comet):
+        copy = os.path.join(tmp, "e2e_" + os.path.basename(path))
+        shutil.copyfile(path, copy)
+        if k > 0:  # shown alike only if the first frame's display wins
+            fits.setval(copy, "THRESH", value=3000 + 100 * k)
+            fits.setval(copy, "THRESL", value=100 * k)
+        series.append(copy)
+    x, y, w, h = 100, 60, 200, 130
+    out = os.path.join(tmp, "e2e_comet.gif")
+    r = run(CLI, "animate", *series, "-o", out, "--auto-delays", "--same-display",
+            "--crop", f"{x},{y},{w},{h}", "--stamp")
+    if not check("animate the comet series end to end", r.returncode == 0, r.stderr):
+        return
+    headers = [fits.getheader(p) for p in series]
+    seconds = [sum(int(v) * m for v, m in zip(hd["TIME_BEG"].split(":"), (3600, 60, 1))) for hd in headers]
+    delays = auto_delays(seconds, 15)
+    compare_with_peers("comet end to end", out, (delays, 0))
+    with fits.open(series[5], do_not_scale_image_data=True) as f:
+        region = f[0].data[y - 1:y - 1 + h, x - 1:x - 1 + w][::-1]  # stored rows from the bottom
+    want = display_levels(region, headers[0]["THRESL"], headers[0]["THRESH"])[:h - 16]  # above the stamp
+    frames, _ = pillow_frames(out)
+    pillow = np.asarray(frames[5][0])[:h - 16, :, 0] if len(frames) == 10 else None
+    check("comet end to end: Pillow's frame 6 holds the display rule's levels",
+          pillow is not None and np.array_equal(pillow, want))
+    try:
+        giflib = dump(GIFLIB, out)[1][5]
+        rgb = np.frombuffer(giflib[7], np.uint8).reshape(h, w, 3)[:h - 16, :, 0]
+        check("comet end to end: giflib's frame 6 holds the display rule's levels", np.array_equal(rgb, want))
+    except (RuntimeError, IndexError) as e:
+        check("comet end to end: giflib reads frame 6", False, str(e))
+    stamp = np.asarray(frames[5][0])[h - 16:, :, 0] if pillow is not None else np.zeros(1)
+    check("comet end to end: the stamp is white on black", {0, 255} <= set(np.unique(stamp)))
+
+
 def random_palette_image(w, h, colors, seed):
     rng = random.Random(seed)
     im = Image.new("P", (w, h))
@@ -160,6 +219,7 @@ def main():
                 delays = [int(v) for v in re.findall(r"delay=(\d+)", run(CLI, "gif-info", path).stdout)]
                 check("animate " + kind + ": 18 frames", len(delays) == 18, delays)
             compare_with_peers("animate " + kind, path, (delays, 0))
+        check_comet_end_to_end(tmp, comet)
 
         # What giflib writes.
         giflib_facts = {

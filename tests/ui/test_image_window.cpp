@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -142,6 +143,44 @@ TEST_F(ProgramTest, PictureShowsTheFirstStoredRowAtTheBottomWithThePalette) {
     std::vector<uint8_t> cut = doc.DisplayStream;
     cut.resize(cut.size() - 1);
     EXPECT_TRUE(DisplayPicture(cut).isNull());
+}
+
+TEST_F(ProgramTest, FilesAstropyWritesShowTheLevelsOfTheDisplayRule) {
+    // astropy writes each file and, beside it, the levels the display rule gives its stored values.
+    QProcess writer;
+    writer.start(QStringLiteral(ORVANEL_PYTHON),
+                 {QStringLiteral(ORVANEL_SOURCE_DIR "/tests/ui/astropy_levels.py"), folder.path()});
+    ASSERT_TRUE(writer.waitForFinished(60000));
+    ASSERT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+    const struct {
+        const char* Name;
+        const char* PixelType;
+    } files[] = {
+        {"bitpix8", "Entier 16 bits"},          {"bitpix8_bzero", "Entier 16 bits"},
+        {"bitpix16", "Entier 16 bits"},         {"bitpix16_bzero", "Entier 16 bits"},
+        {"bitpix16_bscale", "Entier 16 bits"},  {"bitpix32", "Entier 32 bits"},
+        {"bitpix32_bzero", "Entier 32 bits"},   {"bitpix-32", "Réel 32 bits"},
+        {"bitpix-32_negative", "Réel 32 bits"}, {"bitpix-64", "Réel 64 bits"},
+    };
+    for (const auto& f : files) {
+        FormMain->OpenFile(folder.filePath(QString(f.Name) + ".fit"));
+        TFormImage* w = FormMain->ActiveMDIChild();
+        ASSERT_NE(w, nullptr) << f.Name;
+        EXPECT_EQ(w->windowTitle(), QString("Image : %1.fit (37x23) %2").arg(f.Name, f.PixelType));
+        QFile expected(folder.filePath(QString(f.Name) + ".levels"));
+        ASSERT_TRUE(expected.open(QIODevice::ReadOnly)) << f.Name;
+        const QByteArray levels = expected.readAll();
+        const QImage shown = w->Image->Picture();
+        ASSERT_EQ(shown.size(), QSize(37, 23)) << f.Name;
+        ASSERT_EQ(levels.size(), 37 * 23) << f.Name;
+        int wrong = 0;
+        for (int y = 0; y < 23; ++y)
+            for (int x = 0; x < 37; ++x)
+                wrong += qRed(shown.pixel(x, y)) != uint8_t(levels[y * 37 + x]);
+        EXPECT_EQ(wrong, 0) << f.Name;
+        FormMain->Toutfermer1->trigger();
+    }
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
 }
 
 TEST_F(ProgramTest, FirstShowFitsTheWindowToItsImage) {
