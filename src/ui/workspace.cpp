@@ -98,8 +98,16 @@ void TWorkspace::SetBatchTool(TFormSelectLot* batchTool) {
 }
 
 std::vector<std::string> TWorkspace::ChooseBatch() {
-    if (!batchTool_ || Dialogs().Exec(*batchTool_) != QDialog::Accepted) return {};
-    return batchTool_->BatchPaths();
+    if (!batchTool_) return {};
+    // With nothing chosen yet, the tool opens where the file dialogs open; a selection it kept
+    // keeps its folder, whose files it names.
+    const QString folder = FileDialogFolder();
+    if (batchTool_->Selection().empty() && !folder.isEmpty() && folder != batchTool_->Directory())
+        batchTool_->SetDirectory(folder);
+    if (Dialogs().Exec(*batchTool_) != QDialog::Accepted) return {};
+    std::vector<std::string> paths = batchTool_->BatchPaths();
+    if (!paths.empty()) RememberFolderOf(QString::fromStdString(paths.front()));
+    return paths;
 }
 
 void ApplyRuleTo(QObject& window, const std::vector<TControlState>& states) {

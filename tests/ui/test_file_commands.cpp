@@ -4,6 +4,7 @@
 #include "core/base/file_io.h"
 #include "core/document/gif_document.h"
 #include "core/image/display.h"
+#include "ui/form_select_lot.h"
 #include "ui/image_control.h"
 
 #include <QDateTime>
@@ -276,4 +277,12 @@ TEST_F(ProgramTest, FileDialogsOpenInTheCurrentImagesFolderOrTheLastOneUsed) {
     FormMain->Toutfermer1->trigger();
     FormMain->FileOpenItem->trigger(); // no image: where the GIF went
     EXPECT_EQ(dialogs.Folders, (QList<QString>{"", images, images, folder.path()}));
+    // The batch tool too, while it holds no selection: a kept one keeps the folder it names.
+    OpenFits("images/m31.fit", Int16Document("m31.fit", 8, 8));
+    FormMain->Ouvrirunlot1->trigger();
+    EXPECT_EQ(FormSelectLot->Directory(), images);
+    FormSelectLot->SetDirectory(folder.path());
+    FormSelectLot->SetSelection({"export.gif"});
+    FormMain->Ouvrirunlot1->trigger();
+    EXPECT_EQ(FormSelectLot->Directory(), folder.path());
 }
