@@ -70,8 +70,10 @@ def check_installed(prefix, label):
     junk = os.path.join(empty, "junk.fit")
     with open(junk, "w") as f:
         f.write("not a FITS file")
-    code, out, err = run(app, "--check", junk, cwd=empty, QT_QPA_PLATFORM="offscreen")
-    check(f"{label}: a refused file is reported", code == 1 and err.strip() and "Image" not in out, (code, out, err))
+    for bad in (junk, os.path.join(empty, "missing.pic")):  # refused, or not there: reported, no window
+        code, out, err = run(app, "--check", bad, cwd=empty, QT_QPA_PLATFORM="offscreen")
+        check(f"{label}: {os.path.basename(bad)} is reported", code == 1 and err.strip() and "Image" not in out,
+              (code, out, err))
 
 
 def main():
