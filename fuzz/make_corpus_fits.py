@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
-"""Writes the FITS seed corpus: a few tiny valid files of every BITPIX and some odd ones."""
+"""Writes the FITS seed corpus: a few tiny valid files of every BITPIX and some odd ones, and
+the gzip corpus: some of them compressed, one member or two, and cut short."""
+import gzip
 import os
 import struct
 import sys
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "fits")
+OUT_GZIP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "fits_gzip")
 
 
 def card(text):
@@ -52,8 +55,27 @@ def main():
     data = pad(b"".join(struct.pack(">h", v) for v in (1, 2, 3, 4)), b"\0")
     files["cards36.fit"] = b"".join(cards) + data
     files["cards36_old.fit"] = b"".join(cards) + b" " * 2880 + data
+    # An empty primary, then a table and the image in an extension.
+    empty = pad(b"".join([value("SIMPLE", "T"), value("BITPIX", 8), value("NAXIS", 0), value("EXTEND", "T"),
+                          card("END")]), b" ")
+    table = pad(b"".join([string("XTENSION", "BINTABLE"), value("BITPIX", 8), value("NAXIS", 2),
+                          value("NAXIS1", 2), value("NAXIS2", 2), value("PCOUNT", 0), value("GCOUNT", 1),
+                          value("TFIELDS", 1), string("TFORM1", "2B"), card("END")]), b" ") + pad(b"\1\2\3\4", b"\0")
+    ext = image(16, 3, 2, [value("PCOUNT", 0), value("GCOUNT", 1)]).replace(
+        value("SIMPLE", "T"), string("XTENSION", "IMAGE"), 1)
+    files["extension.fit"] = empty + table + ext
     for name, data in files.items():
         with open(os.path.join(OUT, name), "wb") as f:
+            f.write(data)
+    os.makedirs(OUT_GZIP, exist_ok=True)
+    compressed = {name + ".gz": gzip.compress(files[name], mtime=0)
+                  for name in ("int16.fit", "uint8.fit", "real64.fit", "cards36_old.fit", "extension.fit")}
+    whole = gzip.compress(files["int16.fit"], mtime=0)
+    compressed["members.fit.gz"] = (gzip.compress(files["int16.fit"][:3000], mtime=0) +
+                                    gzip.compress(files["int16.fit"][3000:], mtime=0))
+    compressed["cut.fit.gz"] = whole[:len(whole) // 2]
+    for name, data in compressed.items():
+        with open(os.path.join(OUT_GZIP, name), "wb") as f:
             f.write(data)
     return 0
 

@@ -102,8 +102,9 @@ void OpenDocument(TImageDocument& doc, const std::string& path, TCliHost& host) 
     const TLoadResult result = OpenImage(doc, path, host);
     if (result == TLoadResult::Loaded) return;
     if (result == TLoadResult::Ignored)
-        throw EOrvanelError("Le fichier " + path +
-                            " n'est pas d'un type connu (.FIT .FTS .PIC .CPA .BMP .GIF)");
+        throw EOrvanelError(
+            "Le fichier " + path +
+            " n'est pas d'un type connu (.FIT .FTS .FITS .FIT.GZ .FTS.GZ .FITS.GZ .FZ .PIC .CPA .BMP .GIF)");
     if (host.Reported) throw EOrvanelError("");
     throw EOrvanelError("Le fichier " + path + " n'a pas pu être ouvert");
 }

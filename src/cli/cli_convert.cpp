@@ -32,8 +32,8 @@ int RunConvert(const std::vector<std::string>& argv) {
     if (args.Positional.size() != 1 || !args.Get("-o")) throw EUsage("convert takes FILE -o OUT");
     const std::string out = *args.Get("-o");
     const TFileKind kind = FileKindOf(out);
-    if (kind == TFileKind::Unknown || kind == TFileKind::Cpa)
-        throw EUsage("OUT must end in .fit, .fts, .pic, .bmp or .gif");
+    if (kind == TFileKind::Unknown || kind == TFileKind::Cpa || kind == TFileKind::FitsTiles)
+        throw EUsage("OUT must end in .fit, .fts or .fits (each maybe followed by .gz), .pic, .bmp or .gif");
     const TRenderOptions options = RenderOptionsFrom(args);
     TOneImage image(args);
     TImageDocument& doc = image.Doc;
@@ -43,7 +43,7 @@ int RunConvert(const std::vector<std::string>& argv) {
         return EOrvanelError("Conversion impossible : un document " + KindName(doc.Kind) +
                              " ne s'enregistre pas en " + format);
     };
-    if (kind == TFileKind::Fits) {
+    if (kind == TFileKind::Fits || kind == TFileKind::FitsGzip) {
         if (doc.Kind != kKindFits) throw refuse("FITS");
         SaveFits(doc, out);
     } else if (kind == TFileKind::Pic) {
@@ -60,9 +60,10 @@ int RunConvert(const std::vector<std::string>& argv) {
 const TVerbRegistrar
     kConvert({"convert", "save an image as FITS, PIC, BMP or GIF",
               "Usage: orvanel-cli convert FILE -o OUT [options]\n"
-              "Saves by OUT's extension: .fit/.fts as FITS (FITS and CPA images), .pic as PIC\n"
-              "(PIC images), .bmp the displayed picture, .gif a one-image GIF of the displayed\n"
-              "picture. The render options (see 'orvanel-cli render --help') apply first.\n",
+              "Saves by OUT's extension: .fit/.fts/.fits as FITS (FITS and CPA images), and\n"
+              "gzip-compressed FITS when .gz follows (m31.fits.gz); .pic as PIC (PIC images),\n"
+              ".bmp the displayed picture, .gif a one-image GIF of the displayed picture.\n"
+              "The render options (see 'orvanel-cli render --help') apply first.\n",
               RunConvert});
 
 } // namespace

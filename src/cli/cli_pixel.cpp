@@ -34,6 +34,8 @@ int RunPixel(const std::vector<std::string>& argv) {
     const auto readout = PixelReadout(doc, x - 1, doc.ImageHeight - y);
     if (!readout) throw EOrvanelError("Ce document n'a pas de lecture de pixel");
     std::cout << readout->X << "\n" << readout->Y << "\n" << readout->Intensity << "\n";
+    if (!readout->RightAscension.empty())
+        std::cout << readout->RightAscension << "\n" << readout->Declination << "\n";
     return 0;
 }
 
@@ -42,7 +44,9 @@ const TVerbRegistrar
             "Usage: orvanel-cli pixel FILE X Y [--yes]\n"
             "X and Y count from 1, X from the left and Y from the bottom, as the status bar\n"
             "shows them. Prints the three panel texts \"X : \", \"Y : \", \"Intensité : \"\n"
-            "(FITS values with BSCALE and BZERO applied). Out-of-range X or Y: exit 2;\n"
+            "(FITS values with BSCALE and BZERO applied), then \"AD : \" and \"Dec : \", the\n"
+            "sky coordinates of the pixel's centre, when the header describes them (WCS).\n"
+            "Out-of-range X or Y: exit 2;\n"
             "bitmaps and GIF images have no readout: exit 1.\n",
             RunPixel});
 

@@ -2,7 +2,9 @@
 
 #include "core/formats/bmp_document.h"
 #include "core/formats/cpa.h"
+#include "core/formats/fits_gzip_reader.h"
 #include "core/formats/fits_reader.h"
+#include "core/formats/fits_tiles_reader.h"
 #include "core/formats/fits_writer.h"
 #include "core/formats/pic.h"
 #include "core/text/path_text.h"
@@ -29,7 +31,9 @@ TFileKind FileKindOf(const std::string& fileName) {
     const std::string ext = UpperCase(ExtractFileExt(fileName));
     if (ext == ".PIC") return TFileKind::Pic;
     if (ext == ".CPA") return TFileKind::Cpa;
-    if (ext == ".FIT" || ext == ".FTS") return TFileKind::Fits;
+    if (HasFitsExtension(fileName)) return TFileKind::Fits;
+    if (IsGzipFitsName(fileName)) return TFileKind::FitsGzip;
+    if (IsTileCompressedName(fileName)) return TFileKind::FitsTiles;
     if (ext == ".BMP") return TFileKind::Bmp;
     if (ext == ".GIF") return TFileKind::Gif;
     return TFileKind::Unknown;
@@ -46,6 +50,10 @@ TLoadResult OpenImage(TImageDocument& doc, const std::string& fileName, TDocumen
         return LoadCpa(doc, fileName, host);
     case TFileKind::Fits:
         return LoadFits(doc, fileName, host);
+    case TFileKind::FitsGzip:
+        return LoadFitsGzip(doc, fileName, host);
+    case TFileKind::FitsTiles:
+        return LoadFitsTiles(doc, fileName, host);
     case TFileKind::Bmp:
         return LoadBmp(doc, fileName, host);
     default:

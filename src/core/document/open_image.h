@@ -10,9 +10,10 @@
 
 namespace orv {
 
-enum class TFileKind { Unknown, Pic, Cpa, Fits, Bmp, Gif };
+enum class TFileKind { Unknown, Pic, Cpa, Fits, FitsGzip, FitsTiles, Bmp, Gif };
 
-// By the upper-cased extension: .PIC, .CPA, .FIT or .FTS, .BMP, .GIF.
+// By the upper-cased extension: .PIC, .CPA, .FIT, .FTS or .FITS, one of these three followed
+// by .GZ, .FZ (tile-compressed FITS), .BMP, .GIF.
 TFileKind FileKindOf(const std::string& fileName);
 
 // Chooses the reader by the file's kind (a GIF file gives its first image). The host is

@@ -34,6 +34,13 @@ std::string ValuedCard(std::string_view keyword, std::string_view field, std::st
 
 } // namespace
 
+bool IsFitsKeyword(std::string_view text) {
+    for (char c : text)
+        if (!(c == ' ' || c == '-' || c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')))
+            return false;
+    return true;
+}
+
 std::string TrimBlanks(std::string_view text) {
     size_t b = 0, e = text.size();
     while (b < e && IsBlank(text[b]))

@@ -16,6 +16,9 @@ inline constexpr size_t kFitsCardsPerBlock = kFitsBlockSize / kFitsCardSize;
 // Longest string value text a card holds (columns 12..79, the closing quote in 80).
 inline constexpr size_t kFitsMaxStringText = 68;
 
+// Blanks, "-", digits, capitals and "_" only (the empty text too).
+bool IsFitsKeyword(std::string_view text);
+
 // The text without its leading and trailing blanks.
 std::string TrimBlanks(std::string_view text);
 

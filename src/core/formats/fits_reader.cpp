@@ -1,10 +1,9 @@
 #include "core/formats/fits_reader.h"
 
 #include "core/base/file_io.h"
-#include "core/formats/fits_card.h"
 #include "core/formats/fits_data.h"
-#include "core/formats/fits_keywords.h"
-#include "core/text/path_text.h"
+#include "core/formats/fits_hdu.h"
+#include "core/formats/load_progress.h"
 
 #include <algorithm>
 
@@ -16,40 +15,49 @@ namespace {
 // much that a few header bytes could make us allocate gigabytes.
 constexpr uint64_t kFitsShortDataAllowance = uint64_t(64) << 20;
 
-void ReadCard(TImageDocument& doc, const std::string& keyword, std::string_view rest) {
-    if (keyword == "COMMENT ") {
-        doc.CommentLines.emplace_back(rest);
-        return;
-    }
-    if (keyword == "HISTORY ") {
-        doc.HistoryLines.emplace_back(rest);
-        return;
-    }
-    if (keyword == "END     ") return;
-    const TFitsKeyword* row = FindFitsKeyword(keyword);
-    if (row && ReadFitsKeyword(*row, ParseCardRest(rest), doc.Header)) return;
-    doc.OtherCards.push_back(keyword + std::string(rest));
-}
+// Values converted between two progress reports.
+constexpr size_t kProgressStep = size_t(4) << 20;
 
 bool AllBlanks(std::span<const uint8_t> bytes) {
     return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == ' '; });
 }
 
-TLoadResult Refuse(TImageDocument& doc, TDocumentHost& host, const std::string& text) {
-    host.Message(TMsgKind::Warning, TButtons::Ok, text + "\nOuverture annulée");
-    return RefuseLoad(doc, host);
-}
+// The HDUs of a file in memory, one after the other.
+class TMemoryWalk : public TFitsHduWalk {
+  public:
+    explicit TMemoryWalk(std::span<const uint8_t> file) : file_(file) {}
+
+    std::span<const uint8_t> NextHeader() override {
+        header_ = next_;
+        return header_ < file_.size() ? file_.subspan(static_cast<size_t>(header_))
+                                      : std::span<const uint8_t>();
+    }
+    bool SkipData(uint64_t paddedBytes) override {
+        if (header_ >= file_.size()) return false;
+        const size_t length = FitsHeaderLength(file_.subspan(static_cast<size_t>(header_)));
+        if (length == 0 || paddedBytes > file_.size()) return false;
+        next_ = header_ + length + paddedBytes;
+        return next_ < file_.size();
+    }
+    // Where the header given last begins.
+    uint64_t HeaderStart() const { return header_; }
+
+  private:
+    std::span<const uint8_t> file_;
+    uint64_t header_ = 0, next_ = 0;
+};
 
 // Converts the values in place when the file buffer is ours to take: the store then needs
 // no buffer of its own. Chunks no longer than the header keep source and target apart.
 std::vector<uint8_t> StoreInPlace(std::vector<uint8_t>&& buffer, size_t dataStart, size_t present,
-                                  int32_t bitpix, size_t storeBytes) {
+                                  int32_t bitpix, size_t storeBytes, TLoadProgress& progress) {
     const size_t bytesPerValue = size_t(FitsBytesPerValue(bitpix));
     const size_t presentBytes = present * bytesPerValue;
     uint8_t* base = buffer.data();
     for (size_t done = 0; done < presentBytes; done += kFitsBlockSize) {
         const size_t n = std::min(kFitsBlockSize, presentBytes - done);
         FitsValuesToStore(base + dataStart + done, n / bytesPerValue, bitpix, base + done);
+        if (done % kProgressStep == 0) progress.Done(done);
     }
     // What the file did not hold is 0, not what was left of the file in the buffer.
     std::fill(base + presentBytes, base + std::min(storeBytes, buffer.size()), 0);
@@ -59,74 +67,44 @@ std::vector<uint8_t> StoreInPlace(std::vector<uint8_t>&& buffer, size_t dataStar
     return std::move(buffer);
 }
 
+void StoreCopy(const uint8_t* data, size_t present, int32_t bitpix, std::vector<uint8_t>& store,
+               size_t storeBytes, TLoadProgress& progress) {
+    ResizeLargeBuffer(store, storeBytes);
+    const size_t inBytes = size_t(FitsBytesPerValue(bitpix));
+    const size_t outBytes = size_t(BytesPerPixel(FitsPixelType(bitpix)));
+    const size_t step = kProgressStep / inBytes;
+    for (size_t done = 0; done < present; done += step) {
+        const size_t n = std::min(step, present - done);
+        FitsValuesToStore(data + done * inBytes, n, bitpix, store.data() + done * outBytes);
+        progress.Done(done * inBytes);
+    }
+}
+
 TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> file, const std::string& fileName,
                    TDocumentHost& host, std::vector<uint8_t>* owned) {
     const size_t size = file.size();
-    doc.Header.ClearHeader();
-    doc.HistoryLines.clear();
-    doc.CommentLines.clear();
-    doc.OtherCards.clear();
-
-    // The header: cards until END, a keyword we cannot read, or the end of the bytes.
-    std::string keyword(kFitsKeywordSize, ' ');
-    size_t p = 0;
-    bool ended = false;
-    for (;;) {
-        if (keyword == "END     ") {
-            ended = true;
-            break;
-        }
-        if (!IsFitsKeyword(keyword) || size - p < kFitsCardSize) break;
-        const char* card = reinterpret_cast<const char*>(file.data() + p);
-        keyword.assign(card, kFitsKeywordSize);
-        ReadCard(doc, keyword, std::string_view(card + kFitsKeywordSize, kFitsCardSize - kFitsKeywordSize));
-        p += kFitsCardSize;
-    }
+    TMemoryWalk walk(file);
+    bool fromExtension = false;
+    TFitsHeaderUnit unit = FindFitsImage(walk, fromExtension);
+    const uint64_t p = walk.HeaderStart() + unit.End;
+    const bool ended = unit.Ended;
+    AdoptFitsHeader(doc, std::move(unit));
+    if (!AcceptFitsImage(doc, ended, fileName, host, 2 * uint64_t(size) + kFitsShortDataAllowance))
+        return TLoadResult::Refused;
 
     const TFitsHeader& h = doc.Header;
-    const std::string name = "Le fichier " + ExtractFileName(fileName);
-    if (!ended) return Refuse(doc, host, name + " est corrompu !");
-    if (!h.Simple) {
-        const TAnswer a =
-            host.Message(TMsgKind::Warning, TButtons::YesNo,
-                         name + " n'est pas conforme à la norme FITS !\nVoulez vous essayer de l'ouvrir ?");
-        if (a != TAnswer::Yes) return RefuseLoad(doc, host);
-    }
-    if (h.Naxis < 1) return Refuse(doc, host, name + " ne contient aucune image !");
-    if (h.Naxis == 1) return Refuse(doc, host, name + " ne contient qu'une ligne !");
-    if (h.Naxis > 4 || (h.Naxis == 3 && h.Naxis3 != 1) || (h.Naxis == 4 && (h.Naxis3 != 1 || h.Naxis4 != 1)))
-        return Refuse(doc, host, name + " contient plusieurs images !");
     const int bytesPerValue = FitsBytesPerValue(h.Bitpix);
-    if (bytesPerValue == 0)
-        return Refuse(doc, host,
-                      name + " a un type de données inconnu (BITPIX = " + std::to_string(h.Bitpix) + ") !");
-    if (h.Naxis1 < 0 || h.Naxis2 < 0)
-        return Refuse(doc, host,
-                      name + " a des dimensions d'image incorrectes (" + std::to_string(h.Naxis1) + "x" +
-                          std::to_string(h.Naxis2) + ") !");
-    if (h.Naxis1 == 0 || h.Naxis2 == 0) return Refuse(doc, host, name + " ne contient aucune image !");
     const uint64_t count = uint64_t(h.Naxis1) * uint64_t(h.Naxis2);
     const uint64_t dataBytes = count * uint64_t(bytesPerValue);
-    if (count > kFitsMaxPixels || dataBytes > 2 * uint64_t(size) + kFitsShortDataAllowance)
-        return Refuse(doc, host,
-                      name + " annonce une image trop grande pour lui (" + std::to_string(h.Naxis1) + "x" +
-                          std::to_string(h.Naxis2) + ") !");
-
     // The data start on the block after END. A whole block of blanks right after an END
     // that closes a block is skipped when the data still fit after it: older files have it.
     uint64_t dataStart = (p + kFitsBlockSize - 1) / kFitsBlockSize * kFitsBlockSize;
     if (p % kFitsBlockSize == 0 && uint64_t(size) >= p + kFitsBlockSize + dataBytes &&
-        AllBlanks(file.subspan(p, kFitsBlockSize)))
+        AllBlanks(file.subspan(static_cast<size_t>(p), kFitsBlockSize)))
         dataStart += kFitsBlockSize;
 
-    doc.Kind = kKindFits;
-    doc.PixelType = FitsPixelType(h.Bitpix);
-    doc.FileName = fileName;
-    doc.ImageWidth = h.Naxis1;
-    doc.ImageHeight = h.Naxis2;
-    doc.LowThreshold = h.ThreshLow;
-    doc.HighThreshold = h.ThreshHigh;
-    AnnounceLoad(doc, host);
+    AnnounceFitsImage(doc, fileName, host);
+    TLoadProgress progress(host, fileName, dataBytes, dataBytes >= kLargeDataBytes);
 
     // Values past the end of a short file stay 0.
     const size_t storeBytes = static_cast<size_t>(count) * static_cast<size_t>(BytesPerPixel(doc.PixelType));
@@ -134,29 +112,20 @@ TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> file, const std
     const size_t present =
         static_cast<size_t>(std::min<uint64_t>(count, available / uint64_t(bytesPerValue)));
     doc.TrailingBytes.clear();
+    // An image read from an extension is saved as a file of one HDU: nothing after it is kept.
     const uint64_t dataEnd = dataStart + dataBytes;
-    if (dataEnd < size) doc.TrailingBytes.assign(file.begin() + static_cast<ptrdiff_t>(dataEnd), file.end());
+    if (!fromExtension && dataEnd < size)
+        doc.TrailingBytes.assign(file.begin() + static_cast<ptrdiff_t>(dataEnd), file.end());
 
     doc.PixelStore.clear();
     if (owned && present > 0 && bytesPerValue == BytesPerPixel(doc.PixelType)) {
-        doc.PixelStore =
-            StoreInPlace(std::move(*owned), static_cast<size_t>(dataStart), present, h.Bitpix, storeBytes);
+        doc.PixelStore = StoreInPlace(std::move(*owned), static_cast<size_t>(dataStart), present, h.Bitpix,
+                                      storeBytes, progress);
     } else {
-        doc.PixelStore.resize(storeBytes);
-        if (present > 0) FitsValuesToStore(file.data() + dataStart, present, h.Bitpix, doc.PixelStore.data());
+        StoreCopy(file.data() + dataStart, present, h.Bitpix, doc.PixelStore, storeBytes, progress);
     }
     return FinishLoad(doc, host);
 }
-
-} // namespace
-
-bool IsFitsKeyword(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) {
-        return c == ' ' || c == '-' || c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z');
-    });
-}
-
-namespace {
 
 TLoadResult DecodeOrClear(TImageDocument& doc, std::span<const uint8_t> file, const std::string& fileName,
                           TDocumentHost& host, std::vector<uint8_t>* owned) {

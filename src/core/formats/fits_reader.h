@@ -1,22 +1,20 @@
-// FITS reader: the primary header into TFitsHeader and the card lists, the primary
-// 2-D image into PixelStore, what follows the data into TrailingBytes.
+// FITS reader for files held in memory: the image's header (the primary one, or the first
+// IMAGE extension after an empty primary) into TFitsHeader and the card lists, its 2-D image
+// into PixelStore, and, for a primary image, what follows the data into TrailingBytes.
 // Never reads past the bytes it is given; the sizes a header announces are checked against
 // the file before anything is allocated for them.
 #pragma once
 
 #include "core/base/errors.h"
+#include "core/formats/fits_card.h"
 #include "core/image/image_document.h"
 
 #include <cstdint>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace orv {
-
-// Blanks, "-", digits, capitals and "_" only (the empty text too).
-bool IsFitsKeyword(std::string_view text);
 
 // Reads the file and decodes it; a refused file leaves the document empty. A card value that
 // is not the number it should be raises EConvertError, and the document is left empty.
@@ -30,8 +28,5 @@ TLoadResult LoadFitsFromBytes(TImageDocument& doc, std::span<const uint8_t> file
 // buffer becomes PixelStore, so a large image needs no second copy.
 TLoadResult LoadFitsFromBuffer(TImageDocument& doc, std::vector<uint8_t>&& file, const std::string& fileName,
                                TDocumentHost& host);
-
-// Largest image accepted, in pixels (16384 x 16384).
-inline constexpr uint64_t kFitsMaxPixels = uint64_t(1) << 28;
 
 } // namespace orv

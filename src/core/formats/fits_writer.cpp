@@ -4,6 +4,7 @@
 #include "core/formats/fits_card.h"
 #include "core/formats/fits_data.h"
 #include "core/formats/fits_keywords.h"
+#include "core/formats/gzip_stream.h"
 #include "core/text/path_text.h"
 #include "core/text/rounding.h"
 
@@ -104,7 +105,9 @@ void SaveFits(TImageDocument& doc, const std::string& fileName) {
     const std::string name = WithDefaultExtension(fileName, ".Fit");
     const TFitsHeader written = FitsHeaderToWrite(doc);
     std::vector<uint8_t> trailing = TrailingBytesToWrite(doc);
-    WriteFileAtomically(name, FileImage(doc, written, trailing));
+    std::vector<uint8_t> file = FileImage(doc, written, trailing);
+    if (IsGzipFitsName(name)) file = GzipCompress(file);
+    WriteFileAtomically(name, file);
     doc.Header.Bitpix = written.Bitpix;
     doc.Header.ThreshHigh = written.ThreshHigh;
     doc.Header.ThreshLow = written.ThreshLow;

@@ -29,7 +29,8 @@ std::vector<std::string> BuildFitsHeaderCards(const TImageDocument& doc);
 // The whole file image.
 std::vector<uint8_t> BuildFitsFile(const TImageDocument& doc);
 
-// Writes the file (".Fit" appended to a name without extension). Once it is written, the
+// Writes the file (".Fit" appended to a name without extension), gzip-compressed when the
+// name ends in ".gz" after a FITS extension. Once it is written, the
 // document takes what was written (Header.Bitpix, ThreshHigh, ThreshLow, TrailingBytes),
 // and FileName and caption follow; a failed save leaves the document as it was.
 void SaveFits(TImageDocument& doc, const std::string& fileName);

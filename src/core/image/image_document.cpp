@@ -1,6 +1,7 @@
 #include "core/image/image_document.h"
 
 #include "core/image/display.h"
+#include "core/image/sky_coordinates.h"
 #include "core/text/path_text.h"
 
 namespace orv {
@@ -58,6 +59,7 @@ void AnnounceLoad(TImageDocument& doc, TDocumentHost& host) {
 }
 
 TLoadResult FinishLoad(TImageDocument& doc, TDocumentHost& host) {
+    doc.Sky = doc.Kind == kKindFits ? SkyCoordinatesOf(doc) : nullptr;
     Render(doc);
     host.CaptionChanged(doc.UpdateCaption(doc.FileName, doc.ImageWidth, doc.ImageHeight));
     host.ShowImage();

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ enum class TLoadResult {
     Refused, // the file was refused: the holder discards the document
     Ignored, // no reader for this extension: the document stays empty
 };
+
+class TSkyCoordinates;
 
 using TPaletteEntry = std::array<uint8_t, 3>; // blue, green, red
 
@@ -67,6 +70,9 @@ class TImageDocument {
     std::vector<uint8_t> TrailingBytes;
     std::vector<uint8_t> SecondPlane;
     std::array<uint8_t, 290> PicHeader{};
+    // The header's celestial coordinate system, read once when a FITS image is loaded; none
+    // without one. Shared by the copies of the document.
+    std::shared_ptr<const TSkyCoordinates> Sky;
     bool FirstShow = true;
     bool Modified = false;
     std::string Caption = "Image :";
@@ -78,7 +84,8 @@ class TImageDocument {
     void Clear();
 };
 
-// The end of every successful reader: render, show, enable "Ajouter l'image courante".
+// The end of every successful reader: sky coordinates read from a FITS header, render, show,
+// enable "Ajouter l'image courante".
 TLoadResult FinishLoad(TImageDocument& doc, TDocumentHost& host);
 // The end of every refusal: disable "Ajouter l'image courante", empty the document.
 TLoadResult RefuseLoad(TImageDocument& doc, TDocumentHost& host);

@@ -1,5 +1,6 @@
 #include "core/image/readout.h"
 
+#include "core/image/sky_coordinates.h"
 #include "core/text/number_text.h"
 
 #include <cstring>
@@ -50,6 +51,13 @@ std::optional<TReadout> PixelReadout(const TImageDocument& doc, int32_t x, int32
     r.X = "X : " + std::to_string(int64_t{x} + 1);
     r.Y = "Y : " + std::to_string(int64_t{doc.ImageHeight} - y);
     r.Intensity = "Intensité : " + FormatReadout(static_cast<double>(value));
+    if (doc.Sky) {
+        // FITS pixel coordinates: 1 at the centre of the bottom-left pixel.
+        if (const auto sky = doc.Sky->At(double(x) + 1.0, double(doc.ImageHeight - y))) {
+            r.RightAscension = RightAscensionText(sky->first);
+            r.Declination = DeclinationText(sky->second);
+        }
+    }
     return r;
 }
 

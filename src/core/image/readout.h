@@ -1,4 +1,5 @@
-// The readout of the pixel under the mouse: the status bar's three panel texts.
+// The readout of the pixel under the mouse: the status bar's panel texts, with the sky
+// coordinates of the pixel's centre when the document has a celestial coordinate system.
 #pragma once
 
 #include "core/image/image_document.h"
@@ -10,9 +11,10 @@
 namespace orv {
 
 struct TReadout {
-    std::string X;         // "X : <column from 1>"
-    std::string Y;         // "Y : <row from 1, counted from the bottom>"
-    std::string Intensity; // "Intensité : <value>"
+    std::string X;                           // "X : <column from 1>"
+    std::string Y;                           // "Y : <row from 1, counted from the bottom>"
+    std::string Intensity;                   // "Intensité : <value>"
+    std::string RightAscension, Declination; // "AD : 05:34:31.94", "Dec : +22:00:52.2"; empty without
 };
 
 // x, y: mouse position over the image control, 0 at its left and top edges.

@@ -31,4 +31,21 @@ std::string WithDefaultExtension(const std::string& path, const std::string& ext
     return ExtractFileName(path).find('.') == std::string::npos ? path + ext : path;
 }
 
+bool HasFitsExtension(const std::string& path) {
+    const std::string ext = UpperCase(ExtractFileExt(path));
+    return ext == ".FIT" || ext == ".FTS" || ext == ".FITS";
+}
+
+bool IsGzipFitsName(const std::string& path) {
+    return UpperCase(ExtractFileExt(path)) == ".GZ" && HasFitsExtension(WithoutExtension(path));
+}
+
+bool IsTileCompressedName(const std::string& path) {
+    return UpperCase(ExtractFileExt(path)) == ".FZ";
+}
+
+std::string WithoutExtension(const std::string& path) {
+    return path.substr(0, path.size() - ExtractFileExt(path).size());
+}
+
 } // namespace orv

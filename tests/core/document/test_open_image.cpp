@@ -2,6 +2,7 @@
 
 #include "core/base/bitmap.h"
 #include "core/formats/fits_test_files.h"
+#include "core/formats/gzip_stream.h"
 #include "core/formats/recording_host.h"
 #include "core/formats/temp_dir.h"
 
@@ -32,6 +33,12 @@ TEST(OpenImage, ChoosesTheReaderByTheUpperCasedExtension) {
         {"a.fts", fits, TLoadResult::Loaded, kKindFits, 1},
         {"b.FIT", fits, TLoadResult::Loaded, kKindFits, 1},
         {"c.Fit", fits, TLoadResult::Loaded, kKindFits, 1},
+        {"c.fits", fits, TLoadResult::Loaded, kKindFits, 1},
+        {"c.FITS", fits, TLoadResult::Loaded, kKindFits, 1},
+        {"c.fts.GZ", GzipCompress(fits), TLoadResult::Loaded, kKindFits, 1},
+        {"c.fits.gz", fits, TLoadResult::Refused, kKindEmpty, 1}, // not compressed after all
+        {"c.fz", fits, TLoadResult::Loaded, kKindFits, 1},
+        {"notes.gz", GzipCompress(fits), TLoadResult::Ignored, kKindEmpty, 0},
         {"d.Bmp", picture.ToBmpFile(), TLoadResult::Loaded, kKindBmp, 1},
         {"e.gif", gif.SaveToMemory(), TLoadResult::Loaded, kKindGif, 1},
         {"f.pic", {1, 2, 3}, TLoadResult::Refused, kKindEmpty, 1},
@@ -43,7 +50,9 @@ TEST(OpenImage, ChoosesTheReaderByTheUpperCasedExtension) {
         TImageDocument doc;
         EXPECT_EQ(OpenImage(doc, path, host), c.result) << c.name;
         EXPECT_EQ(doc.Kind, c.kind) << c.name;
-        EXPECT_EQ(doc.FileName, c.result == TLoadResult::Loaded ? path : "") << c.name;
+        // A tile-compressed file is saved under a plain FITS name beside it.
+        const std::string saved = path.ends_with(".fz") ? path.substr(0, path.size() - 3) + ".fit" : path;
+        EXPECT_EQ(doc.FileName, c.result == TLoadResult::Loaded ? saved : "") << c.name;
         EXPECT_EQ(host.Tools, c.tools) << c.name;
     }
 }

@@ -1,7 +1,9 @@
 #include "core/formats/fits_reader.h"
 
 #include "core/base/file_io.h"
+#include "core/formats/fits_gzip_reader.h"
 #include "core/formats/fits_test_files.h"
+#include "core/formats/gzip_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -143,6 +145,79 @@ TEST(FitsReader, AcceptedAxesLayouts) {
         EXPECT_EQ(doc.ImageWidth, 3);
         EXPECT_EQ(doc.ImageHeight, 2);
         EXPECT_EQ(StoredValue<int16_t>(doc, 5), 6);
+    }
+}
+
+TEST(FitsReader, AnEmptyPrimaryOpensTheFirstImageExtension) {
+    const auto empty = TFitsBuilder()
+                           .Value("SIMPLE", "T")
+                           .Value("BITPIX", "8")
+                           .Value("NAXIS", "0")
+                           .Value("EXTEND", "T")
+                           .Str("TELESCOP", "primary")
+                           .End()
+                           .Blanks();
+    auto image = [](int value) {
+        return TFitsBuilder()
+            .Str("XTENSION", "IMAGE   ")
+            .Value("BITPIX", "16")
+            .Value("NAXIS", "2")
+            .Value("NAXIS1", "2")
+            .Value("NAXIS2", "1")
+            .Value("PCOUNT", "0")
+            .Value("GCOUNT", "1")
+            .Str("EXTNAME", "SCI")
+            .Value("THRESH", "900")
+            .End()
+            .Blanks()
+            .BigEndian({1, uint64_t(value)}, 2)
+            .Zeros();
+    };
+    // A 3 x 2 table of 4-byte rows: one block of data to pass over.
+    const auto table = TFitsBuilder()
+                           .Str("XTENSION", "BINTABLE")
+                           .Value("BITPIX", "8")
+                           .Value("NAXIS", "2")
+                           .Value("NAXIS1", "4")
+                           .Value("NAXIS2", "3")
+                           .Value("PCOUNT", "0")
+                           .Value("GCOUNT", "1")
+                           .Value("TFIELDS", "1")
+                           .End()
+                           .Blanks()
+                           .Append(std::vector<uint8_t>(12, 7))
+                           .Zeros();
+    struct Case {
+        const char* what;
+        TFitsBuilder file;
+        int16_t second; // 0: refused as holding no image
+    } cases[] = {
+        {"image extension", TFitsBuilder(empty).Append(image(5).Bytes), 5},
+        {"a table first", TFitsBuilder(empty).Append(table.Bytes).Append(image(6).Bytes), 6},
+        {"two images: the first", TFitsBuilder(empty).Append(image(7).Bytes).Append(image(8).Bytes), 7},
+        {"a table only", TFitsBuilder(empty).Append(table.Bytes), 0},
+        {"nothing after the primary", empty, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TRecordingHost host;
+        TImageDocument doc;
+        const TLoadResult r = Load(doc, c.file, host);
+        if (c.second == 0) {
+            EXPECT_EQ(r, TLoadResult::Refused);
+            EXPECT_EQ(host.Messages, std::vector<std::string>{
+                                         "Le fichier m31.fit ne contient aucune image !\nOuverture annulée"});
+            continue;
+        }
+        ASSERT_EQ(r, TLoadResult::Loaded);
+        EXPECT_EQ(StoredValue<int16_t>(doc, 1), c.second);
+        EXPECT_EQ(doc.HighThreshold, 900);
+        // The extension's cards, as a file of one HDU has them; nothing of what followed.
+        EXPECT_TRUE(doc.Header.Simple);
+        EXPECT_EQ(doc.Header.Telescop, "");
+        ASSERT_EQ(doc.OtherCards.size(), 1u);
+        EXPECT_TRUE(doc.OtherCards[0].starts_with("EXTNAME = 'SCI'"));
+        EXPECT_TRUE(doc.TrailingBytes.empty());
     }
 }
 
@@ -385,6 +460,54 @@ TEST(FitsReader, FromAFileAsFromBytes) {
         EXPECT_EQ(fromFile.PixelStore, fromBytes.PixelStore);
         EXPECT_EQ(fromFile.TrailingBytes, fromBytes.TrailingBytes);
         EXPECT_EQ(fromFile.DisplayStream, fromBytes.DisplayStream);
+        // Streamed from gzip, in one member or two, the same again.
+        const std::vector<uint8_t> whole = GzipCompress(files[i].Bytes);
+        const size_t half = files[i].Bytes.size() / 2;
+        std::vector<uint8_t> members = GzipCompress(std::span(files[i].Bytes).first(half));
+        const std::vector<uint8_t> second = GzipCompress(std::span(files[i].Bytes).subspan(half));
+        members.insert(members.end(), second.begin(), second.end());
+        for (const auto& gz : {whole, members}) {
+            TImageDocument inflated;
+            ASSERT_EQ(LoadFitsGzipFromBytes(inflated, gz, path + ".gz", host), TLoadResult::Loaded);
+            EXPECT_EQ(inflated.PixelStore, fromBytes.PixelStore);
+            EXPECT_EQ(inflated.TrailingBytes, fromBytes.TrailingBytes);
+        }
     }
     std::filesystem::remove_all(dir);
+}
+
+TEST(FitsReader, GzipStreamsThatCannotBeReadAreRefused) {
+    const std::vector<uint8_t> gz = GzipCompress(
+        TFitsBuilder().Image(16, 64, 64).End().Blanks().BigEndian(Ramp(4096, 0, 13), 2).Zeros().Bytes);
+    std::vector<uint8_t> flipped = gz;
+    flipped[gz.size() / 2] ^= 0x55;
+    std::vector<uint8_t> badCrc = gz;
+    badCrc[gz.size() - 6] ^= 1;
+    const std::string corrupt =
+        "Le fichier m31.fit.gz est corrompu (données gzip incorrectes) !\nOuverture annulée";
+    const std::string cut = "Le fichier m31.fit.gz est corrompu (flux gzip incomplet) !\nOuverture annulée";
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        std::string message;
+    } cases[] = {
+        {"not gzip", TFitsBuilder().Image(16, 2, 2).End().Blanks().Bytes, corrupt},
+        {"a flipped byte", flipped, corrupt},
+        {"a wrong check sum", badCrc, corrupt},
+        {"cut in the data", std::vector<uint8_t>(gz.begin(), gz.begin() + long(gz.size() / 2)), cut},
+        {"cut in the header", std::vector<uint8_t>(gz.begin(), gz.begin() + 12), cut},
+        {"no trailer", std::vector<uint8_t>(gz.begin(), gz.end() - 8), cut},
+        // A few hundred bytes cannot inflate to 80 GB: refused before anything is allocated.
+        {"huge for the file", GzipCompress(TFitsBuilder().Image(-64, 100000, 100000).End().Blanks().Bytes),
+         "Le fichier m31.fit.gz annonce une image trop grande pour lui (100000x100000) !\nOuverture annulée"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TRecordingHost host;
+        TImageDocument doc;
+        EXPECT_EQ(LoadFitsGzipFromBytes(doc, c.bytes, "/data/m31.fit.gz", host), TLoadResult::Refused);
+        EXPECT_EQ(host.Messages, std::vector<std::string>{c.message});
+        EXPECT_EQ(host.BitAjoutOff, 1);
+        ExpectEmpty(doc);
+    }
 }

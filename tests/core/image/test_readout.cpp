@@ -1,6 +1,7 @@
 #include "core/image/readout.h"
 
 #include "core/image/document_builder.h"
+#include "core/image/sky_coordinates.h"
 
 #include <gtest/gtest.h>
 
@@ -80,4 +81,63 @@ TEST(Readout, NothingWithoutRawValuesOrOutsideTheImage) {
     const TImageDocument shortStore = Document<int16_t>(kKindFits, kPixelInt16, 2, 2, {1});
     EXPECT_FALSE(PixelReadout(shortStore, 0, 0)); // value index 2, past the store
     EXPECT_TRUE(PixelReadout(shortStore, 0, 1));
+}
+
+TEST(Readout, SkyCoordinatesOfThePixelCentre) {
+    // A TAN projection turned by 30 degrees, 1.5 arcseconds a pixel. The texts are those of
+    // astropy's all_pix2world at the same pixels (origin 1), rounded as printed.
+    const std::vector<std::string> tan = {"CTYPE1  = 'RA---TAN'",
+                                          "CTYPE2  = 'DEC--TAN'",
+                                          "CRVAL1  = 83.633",
+                                          "CRVAL2  = 22.0145",
+                                          "CRPIX1  = 150.5",
+                                          "CRPIX2  = 100.5",
+                                          "CD1_1   = -3.6084391824351614E-04",
+                                          "CD1_2   = 2.0833333333333332E-04",
+                                          "CD2_1   = 2.0833333333333332E-04",
+                                          "CD2_2   = 3.6084391824351614E-04",
+                                          "RADESYS = 'ICRS'"};
+    struct Case {
+        const char* what;
+        std::vector<std::string> cards;
+        int32_t x, y; // readout coordinates: 0 at the left and top
+        const char *ra, *dec;
+    } cases[] = {
+        {"bottom-left pixel", tan, 0, 199, "AD : 05:34:40.51", "Dec : +21:56:50.8"},
+        {"near the reference", tan, 149, 100, "AD : 05:34:31.94", "Dec : +22:00:51.2"},
+        {"top-right pixel", tan, 299, 0, "AD : 05:34:23.32", "Dec : +22:04:53.6"},
+        {"no WCS", {"OBSERVER= 'nobody'"}, 10, 10, "", ""},
+        {"galactic axes", {"CTYPE1  = 'GLON-TAN'", "CTYPE2  = 'GLAT-TAN'", "CRVAL1  = 10.0"}, 10, 10, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TImageDocument doc = Document(kKindFits, kPixelInt16, 300, 200, std::vector<int16_t>(300 * 200, 1));
+        doc.OtherCards = c.cards;
+        doc.Header.Equinox = 2000;
+        doc.Sky = SkyCoordinatesOf(doc);
+        EXPECT_EQ(doc.Sky != nullptr, *c.ra != 0);
+        const auto r = PixelReadout(doc, c.x, c.y);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->RightAscension, c.ra);
+        EXPECT_EQ(r->Declination, c.dec);
+    }
+}
+
+TEST(Readout, SkyTextsRoundAndCarry) {
+    const struct {
+        double degrees;
+        const char *ra, *dec;
+    } cases[] = {
+        {0, "AD : 00:00:00.00", "Dec : +00:00:00.0"},
+        {83.633, "AD : 05:34:31.92", "Dec : +83:37:58.8"},
+        {-15, "AD : 23:00:00.00", "Dec : -15:00:00.0"},
+        {359.9999999, "AD : 00:00:00.00", "Dec : +360:00:00.0"},
+        {15 * 59.996 / 3600, "AD : 00:01:00.00", "Dec : +00:14:59.9"},
+        {-0.00001, "AD : 00:00:00.00", "Dec : +00:00:00.0"},
+        {-0.5, "AD : 23:58:00.00", "Dec : -00:30:00.0"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RightAscensionText(c.degrees), c.ra) << c.degrees;
+        EXPECT_EQ(DeclinationText(c.degrees), c.dec) << c.degrees;
+    }
 }

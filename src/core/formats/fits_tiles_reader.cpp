@@ -1,0 +1,211 @@
+#include "core/formats/fits_tiles_reader.h"
+
+#include "core/base/errors.h"
+#include "core/base/file_io.h"
+#include "core/formats/fits_card.h"
+#include "core/formats/fits_data.h"
+#include "core/formats/fits_hdu.h"
+#include "core/formats/gzip_stream.h"
+#include "core/formats/load_progress.h"
+#include "core/text/path_text.h"
+
+#include <fitsio.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+namespace orv {
+
+namespace {
+
+// Values read from CFITSIO at a time.
+constexpr uint64_t kPieceValues = uint64_t(1) << 20;
+
+// A CFITSIO failure: what the file lacks, in French.
+class ETilesError : public EOrvanelError {
+  public:
+    using EOrvanelError::EOrvanelError;
+};
+
+void Check(int status, const char* what) {
+    if (status != 0) throw ETilesError(what);
+}
+
+class TFitsFile {
+  public:
+    explicit TFitsFile(const std::string& fileName) {
+        int status = 0;
+        // The disk-file form: no extended file-name syntax, the name is taken as it is.
+        fits_open_diskfile(&file_, fileName.c_str(), READONLY, &status);
+        if (status != 0) {
+            file_ = nullptr;
+            throw ETilesError("ce n'est pas un fichier FITS");
+        }
+    }
+    ~TFitsFile() {
+        int status = 0;
+        if (file_) fits_close_file(file_, &status);
+    }
+    TFitsFile(const TFitsFile&) = delete;
+    TFitsFile& operator=(const TFitsFile&) = delete;
+    fitsfile* Get() const { return file_; }
+
+  private:
+    fitsfile* file_ = nullptr;
+};
+
+// A FITS file in memory, for the header CFITSIO rebuilds from a compressed image.
+class TMemoryFitsFile {
+  public:
+    TMemoryFitsFile() {
+        int status = 0;
+        fits_create_memfile(&file_, &memory_, &size_, 2880, std::realloc, &status);
+        if (status != 0) {
+            file_ = nullptr;
+            throw ETilesError("mémoire insuffisante");
+        }
+    }
+    ~TMemoryFitsFile() {
+        int status = 0;
+        if (file_) fits_close_file(file_, &status);
+        std::free(memory_);
+    }
+    TMemoryFitsFile(const TMemoryFitsFile&) = delete;
+    TMemoryFitsFile& operator=(const TMemoryFitsFile&) = delete;
+    fitsfile* Get() const { return file_; }
+
+  private:
+    fitsfile* file_ = nullptr;
+    void* memory_ = nullptr;
+    size_t size_ = 0;
+};
+
+// Moves to the first HDU that holds an image (a compressed one counts); false when none does.
+bool MoveToImage(fitsfile* f) {
+    int count = 0, status = 0;
+    Check(fits_get_num_hdus(f, &count, &status), "structure du fichier illisible");
+    for (int hdu = 1; hdu <= count; ++hdu) {
+        int type = 0, naxis = 0;
+        Check(fits_movabs_hdu(f, hdu, &type, &status), "structure du fichier illisible");
+        if (type != IMAGE_HDU) continue;
+        Check(fits_get_img_dim(f, &naxis, &status), "en-tête d'image illisible");
+        if (naxis > 0) return true;
+    }
+    Check(fits_movabs_hdu(f, 1, nullptr, &status), "structure du fichier illisible");
+    return false;
+}
+
+// The current HDU's cards as a header block run ending in END.
+std::vector<uint8_t> HeaderBytes(fitsfile* f) {
+    int keys = 0, status = 0;
+    Check(fits_get_hdrspace(f, &keys, nullptr, &status), "en-tête illisible");
+    std::vector<uint8_t> bytes;
+    char card[FLEN_CARD];
+    auto append = [&](std::string text) {
+        text.resize(kFitsCardSize, ' ');
+        bytes.insert(bytes.end(), text.begin(), text.end());
+    };
+    for (int i = 1; i <= keys; ++i) {
+        Check(fits_read_record(f, i, card, &status), "en-tête illisible");
+        append(card);
+    }
+    append("END");
+    bytes.resize((bytes.size() + kFitsBlockSize - 1) / kFitsBlockSize * kFitsBlockSize, ' ');
+    return bytes;
+}
+
+// The image's header as a file of one HDU would have it: a compressed image's is rebuilt.
+TFitsHeaderUnit ImageHeader(fitsfile* f) {
+    int status = 0;
+    std::vector<uint8_t> bytes;
+    if (fits_is_compressed_image(f, &status)) {
+        TMemoryFitsFile plain;
+        Check(fits_img_decompress_header(f, plain.Get(), &status), "en-tête compressé illisible");
+        bytes = HeaderBytes(plain.Get());
+    } else {
+        bytes = HeaderBytes(f);
+    }
+    TFitsHeaderUnit unit = ReadFitsHeader(bytes);
+    if (IsImageExtension(bytes)) {
+        TFitsHeader primary;
+        primary.Simple = true;
+        AsSingleHduHeader(unit, primary);
+    }
+    return unit;
+}
+
+int CfitsioType(int32_t bitpix) {
+    switch (bitpix) {
+    case 8:
+    case 16:
+        return TSHORT;
+    case 32:
+        return TINT;
+    case -32:
+        return TFLOAT;
+    default:
+        return TDOUBLE;
+    }
+}
+
+TLoadResult Decode(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
+    if (!FileExists(fileName)) throw CannotOpenFile(fileName);
+    const uint64_t fileBytes = std::filesystem::file_size(fileName);
+    TFitsFile file(fileName);
+    fitsfile* f = file.Get();
+    const bool found = MoveToImage(f);
+    TFitsHeaderUnit unit = found ? ImageHeader(f) : ReadFitsHeader(HeaderBytes(f));
+    const bool ended = unit.Ended;
+    AdoptFitsHeader(doc, std::move(unit));
+    if (!AcceptFitsImage(doc, ended, fileName, host, MaxInflatedBytes(fileBytes)))
+        return TLoadResult::Refused;
+    if (!found)
+        return RefuseFits(doc, host,
+                          "Le fichier " + ExtractFileName(fileName) + " ne contient aucune image !");
+
+    const TFitsHeader& h = doc.Header;
+    const uint64_t count = uint64_t(h.Naxis1) * uint64_t(h.Naxis2);
+    AnnounceFitsImage(doc, TilesSaveName(fileName), host);
+    TLoadProgress progress(host, fileName, count,
+                           count * uint64_t(FitsBytesPerValue(h.Bitpix)) >= kLargeDataBytes / 8);
+    ResizeLargeBuffer(doc.PixelStore, static_cast<size_t>(count) * size_t(BytesPerPixel(doc.PixelType)));
+    // Raw values, as every reader keeps them: BSCALE and BZERO apply only to what is shown.
+    int status = 0;
+    Check(fits_set_bscale(f, 1.0, 0.0, &status), "mise à l'échelle impossible");
+    const int type = CfitsioType(h.Bitpix);
+    const size_t bytes = size_t(BytesPerPixel(doc.PixelType));
+    for (uint64_t done = 0; done < count;) {
+        const uint64_t n = std::min(kPieceValues, count - done);
+        int anyNull = 0;
+        Check(fits_read_img(f, type, LONGLONG(done + 1), LONGLONG(n), nullptr,
+                            doc.PixelStore.data() + done * bytes, &anyNull, &status),
+              "données compressées incorrectes");
+        done += n;
+        progress.Done(done);
+    }
+    doc.TrailingBytes.clear();
+    return FinishLoad(doc, host);
+}
+
+} // namespace
+
+std::string TilesSaveName(const std::string& fileName) {
+    const std::string plain = IsTileCompressedName(fileName) ? WithoutExtension(fileName) : fileName;
+    return HasFitsExtension(plain) ? plain : plain + ".fit";
+}
+
+TLoadResult LoadFitsTiles(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
+    try {
+        return Decode(doc, fileName, host);
+    } catch (const ETilesError& e) {
+        doc.Clear();
+        return RefuseFits(doc, host,
+                          "Le fichier " + ExtractFileName(fileName) + " est corrompu (" + e.what() + ") !");
+    } catch (...) {
+        doc.Clear();
+        throw;
+    }
+}
+
+} // namespace orv
