@@ -4,23 +4,14 @@
 #include "core/formats/fits_gzip_reader.h"
 #include "core/formats/fits_reader.h"
 #include "core/formats/gzip_stream.h"
+#include "fuzz_host.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 
-namespace {
-
-struct TYesHost : orv::TDocumentHost {
-    orv::TAnswer Message(orv::TMsgKind, orv::TButtons buttons, const std::string&) override {
-        return buttons == orv::TButtons::Ok ? orv::TAnswer::Ok : orv::TAnswer::Yes;
-    }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    TYesHost host;
+    orv::fuzz::TYesHost host;
     orv::TImageDocument doc;
     const std::span<const uint8_t> bytes(data, size);
     try {

@@ -82,10 +82,20 @@ TFormImage::TFormImage(TWorkspace& workspace, QWidget* parent)
     // Not the main menu's name: rules find controls by name in the main window's whole tree.
     Ajusterlimagelafentre1->setObjectName("Ajusterlimagelafentre1");
     PopupMenu1->addSeparator();
+    EnteteFITS2 = PopupMenu1->addAction(QStringLiteral("En-tête FITS…"));
+    EnteteFITS2->setObjectName("EnteteFITS2");
+    EnteteFITS2->setVisible(false);
     connect(AjusterlaFentre1, &QAction::triggered, this,
             [this] { RunCommand([this] { AjusterlaFentre1Click(); }); });
     connect(Ajusterlimagelafentre1, &QAction::triggered, this,
             [this] { RunCommand([this] { Ajusterlimagelafentre1Click(); }); });
+    connect(EnteteFITS2, &QAction::triggered, this, [this] {
+        RunCommand([this] {
+            // The header shown is this image's.
+            if (QMdiArea* frame = mdiArea()) frame->setActiveSubWindow(this);
+            Workspace().RequestHeaderWindow();
+        });
+    });
     ScrollBox->viewport()->installEventFilter(this);
     Image->PopupMenu = PopupMenu1;
 }
@@ -264,6 +274,11 @@ void TFormImage::UpdateImageTools() {
 
 void TFormImage::CaptionChanged(const std::string& caption) {
     setWindowTitle(QString::fromStdString(ZoomedCaption(caption, Zoom())));
+    EnteteFITS2->setVisible(doc_->Kind == kKindFits);
+}
+
+void TFormImage::Progress(const std::string& label, float fraction) {
+    Workspace().Progress(label, fraction, false);
 }
 
 } // namespace orv::ui

@@ -98,12 +98,15 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     void SetBitAjoutEnabled(bool enabled) override;
     void UpdateImageTools() override;
     void CaptionChanged(const std::string& caption) override;
+    // Progress of a load: shown, but clicks and keys wait until the file is read.
+    void Progress(const std::string& label, float fraction) override;
 
     QScrollArea* ScrollBox = nullptr;
     TImageControl* Image = nullptr;
     QMenu* PopupMenu1 = nullptr;               // the picture's context menu
     QAction* AjusterlaFentre1 = nullptr;       // "Ajuster la Fenêtre"
     QAction* Ajusterlimagelafentre1 = nullptr; // "Ajuster l'image à la fenêtre"
+    QAction* EnteteFITS2 = nullptr;            // "En-tête FITS…", for FITS images only
 
   protected:
     // FormClose: asks about a modified document, then lets the frame activate another.

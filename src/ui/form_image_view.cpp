@@ -114,7 +114,9 @@ void TFormImage::ImageMouseMove(int x, int y) {
     const auto readout = PixelReadout(*doc_, pixel->Column, pixel->Row);
     if (!readout) return;
     Workspace().ShowReadout(QString::fromStdString(readout->X), QString::fromStdString(readout->Y),
-                            QString::fromStdString(readout->Intensity));
+                            QString::fromStdString(readout->Intensity),
+                            QString::fromStdString(readout->RightAscension),
+                            QString::fromStdString(readout->Declination));
 }
 
 void TFormImage::ImageDrag(QPoint from, QPoint to) {

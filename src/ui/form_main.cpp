@@ -62,12 +62,19 @@ TFormMain::TFormMain(TWorkspace& workspace, QWidget* parent) : QMainWindow(paren
     connect(&workspace_, &TWorkspace::RuleApplied, this,
             [this](const auto& states) { ApplyRuleTo(*this, states); });
     connect(&workspace_, &TWorkspace::ReadoutShown, this,
-            [this](const QString& x, const QString& y, const QString& intensity) {
+            [this](const QString& x, const QString& y, const QString& intensity,
+                   const QString& rightAscension, const QString& declination) {
                 SetStatusPanel(0, x);
                 SetStatusPanel(1, y);
                 SetStatusPanel(2, intensity);
+                SetStatusPanel(4, rightAscension);
+                SetStatusPanel(5, declination);
+                for (QLabel* sky : {StatusPanels[4], StatusPanels[5]})
+                    sky->setVisible(!rightAscension.isEmpty());
             });
     workspace_.ClearReadout();
+    connect(&workspace_, &TWorkspace::HeaderWindowRequested, this,
+            [this] { RunCommand([this] { EnteteFITS1Click(); }); });
     connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFormMain::SubWindowActivated);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TFormMain::UpdateMenuItems);
     ApplyRuleTo(*this, MainWindowStartRule());
@@ -163,6 +170,7 @@ void TFormMain::CreateMenus() {
     RglagesdesSeuils1 = item(Visualisation1, "RglagesdesSeuils1", "&Réglages des Seuils", Qt::Key_F6,
                              &TFormMain::RglagesdesSeuils1Click);
     Palettes1 = item(Visualisation1, "Palettes1", "&Palettes", {}, &TFormMain::Palettes1Click);
+    EnteteFITS1 = item(Visualisation1, "EnteteFITS1", "En-tête FITS…", {}, &TFormMain::EnteteFITS1Click);
     N8 = separator(Visualisation1, "N8");
     ZoomAvant1 = item(Visualisation1, "ZoomAvant1", "Zoom &avant", QKeySequence(Qt::CTRL | Qt::Key_Plus),
                       &TFormMain::ZoomAvant1Click);
@@ -201,9 +209,10 @@ void TFormMain::CreateStatusBar() {
     StatusBar->setFixedHeight(19);
     StatusBar->setSizeGripEnabled(false);
     // Each panel holds the longest text it shows in its own font: five-digit coordinates, a
-    // 16-bit value or a real one of eight significant digits.
-    const char* longest[4] = {"X : 16384", "Y : 16384", "Intensité : -12345.678", "00000"};
-    for (int i = 0; i < 4; ++i) {
+    // 16-bit value or a real one of eight significant digits, and the sky coordinates.
+    const char* longest[6] = {"X : 16384", "Y : 16384",        "Intensité : -12345.678",
+                              "00000",     "AD : 00:00:00.00", "Dec : +00:00:00.0"};
+    for (int i = 0; i < 6; ++i) {
         auto* panel = new QLabel(StatusBar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -212,6 +221,7 @@ void TFormMain::CreateStatusBar() {
                              2 * panel->frameWidth() + 2 * metrics.horizontalAdvance(QLatin1Char('x')));
         StatusBar->addWidget(panel);
         StatusPanels[static_cast<size_t>(i)] = panel;
+        panel->setVisible(i < 4);
     }
     setStatusBar(StatusBar);
 }
@@ -241,7 +251,8 @@ QSize TFormMain::MainClientSize() const {
 }
 
 void TFormMain::SetStatusPanel(int index, const QString& text) {
-    if (index >= 0 && index < 4) StatusPanels[static_cast<size_t>(index)]->setText(text);
+    if (index >= 0 && index < int(StatusPanels.size()))
+        StatusPanels[static_cast<size_t>(index)]->setText(text);
 }
 
 void TFormMain::SubWindowActivated(QMdiSubWindow* window) {
@@ -400,6 +411,11 @@ void TFormMain::TailleReelle1Click() {
 
 void TFormMain::AjusterImage1Click() {
     if (TFormImage* image = ActiveMDIChild()) image->Ajusterlimagelafentre1Click();
+}
+
+void TFormMain::EnteteFITS1Click() {
+    ShowTool(tools_.Entete);
+    if (tools_.Entete) tools_.Entete->activateWindow();
 }
 
 void TFormMain::SpeedButton1Click() {

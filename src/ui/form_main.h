@@ -45,6 +45,7 @@ struct TToolWindows {
     TStat* Stat = nullptr;
     TFormImpr* Impr = nullptr;
     QDialog* APropos = nullptr;
+    QWidget* Entete = nullptr; // the header window
 };
 
 class TFormMain : public QMainWindow {
@@ -105,6 +106,7 @@ class TFormMain : public QMainWindow {
     void TailleReelle1Click();
     void AjusterImage1Click();
     void Animation1Click();
+    void EnteteFITS1Click();
     void Dupliquer1Click();
     void WindowCascadeItemClick();
     void WindowTileItemClick();
@@ -129,7 +131,9 @@ class TFormMain : public QMainWindow {
     QToolButton* SpeedButton1 = nullptr; // "Créer une animation"
     QMdiArea* MdiArea = nullptr;
     QStatusBar* StatusBar = nullptr;
-    std::array<QLabel*, 4> StatusPanels{}; // X, Y, intensity, and a spare one
+    // X, Y, intensity, a spare one, then the right ascension and declination, shown only
+    // while the image under the mouse has sky coordinates.
+    std::array<QLabel*, 6> StatusPanels{};
 
     QMenu* File1 = nullptr; // "Fichier"
     QAction* FileOpenItem = nullptr;
@@ -147,7 +151,8 @@ class TFormMain : public QMainWindow {
     QMenu* Visualisation1 = nullptr;
     QAction* RglagesdesSeuils1 = nullptr;
     QAction* Palettes1 = nullptr;
-    QAction* N8 = nullptr; // separator before the zoom commands
+    QAction* EnteteFITS1 = nullptr; // "En-tête FITS…"
+    QAction* N8 = nullptr;          // separator before the zoom commands
     QAction* ZoomAvant1 = nullptr;
     QAction* ZoomArriere1 = nullptr;
     QAction* TailleReelle1 = nullptr;

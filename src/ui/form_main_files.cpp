@@ -24,9 +24,11 @@ namespace orv::ui {
 
 QList<TFileFilter> TFormMain::OpenDialogFilter() {
     return {
-        {QStringLiteral("Images Astro (*.PIC,*.FTS,*.FIT,*.CPA)"), QStringLiteral("*.PIC;*.FTS;*.FIT;*.CPA")},
+        {QStringLiteral("Images Astro (*.PIC,*.FTS,*.FIT,*.FITS,*.GZ,*.FZ,*.CPA)"),
+         QStringLiteral("*.PIC;*.FTS;*.FIT;*.FITS;*.FIT.GZ;*.FTS.GZ;*.FITS.GZ;*.FZ;*.CPA")},
         {QStringLiteral("Images Mips (*.PIC)"), QStringLiteral("*.PIC")},
-        {QStringLiteral("Images FITS (*.FIT,*.FTS)"), QStringLiteral("*.FIT;*.FTS")},
+        {QStringLiteral("Images FITS (*.FIT,*.FTS,*.FITS,*.GZ,*.FZ)"),
+         QStringLiteral("*.FIT;*.FTS;*.FITS;*.FIT.GZ;*.FTS.GZ;*.FITS.GZ;*.FZ")},
         {QStringLiteral("Images Prism (*.CPA)"), QStringLiteral("*.CPA")},
         {QStringLiteral("Images Bitmap (*.BMP)"), QStringLiteral("*.BMP")},
         {QStringLiteral("Animation Gif (*.GIF)"), QStringLiteral("*.GIF")},
@@ -202,6 +204,7 @@ void TFormMain::CopyImage(TFormImage* sourceWindow, TFormImage* targetWindow) {
         t.CommentLines = s.CommentLines;
         t.OtherCards = s.OtherCards;
         t.TrailingBytes = s.TrailingBytes;
+        t.Sky = s.Sky;
     }
     t.HighThreshold = s.HighThreshold;
     t.LowThreshold = s.LowThreshold;

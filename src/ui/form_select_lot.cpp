@@ -37,10 +37,11 @@ std::vector<std::string> ToStd(const QStringList& list) {
 
 QList<TFileFilter> TFormSelectLot::FileTypes() {
     return {
-        {QStringLiteral("Fichiers Image (*.Pic,*.Fit,*.Fts,*.Cpa)"),
-         QStringLiteral("*.Pic;*.Fit;*.Fts;*.Cpa")},
+        {QStringLiteral("Fichiers Image (*.Pic,*.Fit,*.Fts,*.Fits,*.Gz,*.Fz,*.Cpa)"),
+         QStringLiteral("*.Pic;*.Fit;*.Fts;*.Fits;*.Fit.gz;*.Fts.gz;*.Fits.gz;*.Fz;*.Cpa")},
         {QStringLiteral("Fichiers Mips (*.Pic)"), QStringLiteral("*.Pic")},
-        {QStringLiteral("Fichiers Fits (*.Fit,*.Fts)"), QStringLiteral("*.Fit;*.Fts")},
+        {QStringLiteral("Fichiers Fits (*.Fit,*.Fts,*.Fits,*.Gz,*.Fz)"),
+         QStringLiteral("*.Fit;*.Fts;*.Fits;*.Fit.gz;*.Fts.gz;*.Fits.gz;*.Fz")},
         {QStringLiteral("Fichiers PAP (*.Cpa)"), QStringLiteral("*.Cpa")},
         {QStringLiteral("Tous les fichiers (*.*)"), QStringLiteral("*.*")},
     };

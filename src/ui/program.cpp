@@ -6,6 +6,7 @@
 #include "ui/form_apropos.h"
 #include "ui/form_cree_anim.h"
 #include "ui/form_ctrl_anim.h"
+#include "ui/form_entete.h"
 #include "ui/form_impr.h"
 #include "ui/form_main.h"
 #include "ui/form_pal.h"
@@ -44,13 +45,15 @@ TProgram::TProgram(TDialogs& dialogs) {
     FormAnim2 = new TFormAnim2(workspace.Playback(), FormMain);
     Stat = new TStat(FormMain);
     FormAPropos = new TFormAPropos(FormMain);
+    FormEntete = new TFormEntete(workspace, FormMain);
     workspace.SetBatchTool(FormSelectLot);
-    FormMain->SetToolWindows({FormSeuils, FormPal, FormCreeAnim, Stat, FormImpr, FormAPropos});
+    FormMain->SetToolWindows({FormSeuils, FormPal, FormCreeAnim, Stat, FormImpr, FormAPropos, FormEntete});
 }
 
 TProgram::~TProgram() {
     // No enabling rule runs while the windows it touches go away.
     if (FormMain) QObject::disconnect(qApp, nullptr, FormMain, nullptr);
+    Destroy(FormEntete);
     Destroy(FormAPropos);
     Destroy(Stat);
     Destroy(FormAnim2);

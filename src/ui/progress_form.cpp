@@ -49,9 +49,9 @@ void TProgressForm::SetProgress(float fraction) {
     }
 }
 
-void ShowProgress(float fraction) {
+void ShowProgress(float fraction, bool userInput) {
     if (ProgressForm) ProgressForm->SetProgress(fraction);
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(userInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace orv::ui

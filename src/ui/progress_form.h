@@ -29,7 +29,8 @@ class TProgressForm : public QWidget {
 // The single instance, created before the main window.
 extern TProgressForm* ProgressForm;
 
-// SetProgress on ProgressForm, then every pending event is processed (repaints, clicks).
-void ShowProgress(float fraction);
+// SetProgress on ProgressForm, then every pending event is processed (repaints, and clicks
+// and keys unless userInput is false).
+void ShowProgress(float fraction, bool userInput = true);
 
 } // namespace orv::ui

@@ -60,12 +60,14 @@ void TWorkspace::AnnounceImageShown(TFormImage* image) {
     emit ImageShown(image);
 }
 
-void TWorkspace::ShowReadout(const QString& x, const QString& y, const QString& intensity) {
-    emit ReadoutShown(x, y, intensity);
+void TWorkspace::ShowReadout(const QString& x, const QString& y, const QString& intensity,
+                             const QString& rightAscension, const QString& declination) {
+    emit ReadoutShown(x, y, intensity, rightAscension, declination);
 }
 
 void TWorkspace::ClearReadout() {
-    emit ReadoutShown(QStringLiteral("X :"), QStringLiteral("Y :"), QStringLiteral("Intensité :"));
+    emit ReadoutShown(QStringLiteral("X :"), QStringLiteral("Y :"), QStringLiteral("Intensité :"), QString(),
+                      QString());
 }
 
 QString TWorkspace::FileDialogFolder() const {
@@ -80,9 +82,13 @@ void TWorkspace::RememberFolderOf(const QString& fileName) {
     if (!fileName.isEmpty()) lastFolder_ = QFileInfo(fileName).absolutePath();
 }
 
-void TWorkspace::Progress(const std::string& label, float fraction) {
+void TWorkspace::RequestHeaderWindow() {
+    emit HeaderWindowRequested();
+}
+
+void TWorkspace::Progress(const std::string& label, float fraction, bool userInput) {
     if (progressWindow_) progressWindow_->Label1->setText(QString::fromStdString(label));
-    ShowProgress(fraction);
+    ShowProgress(fraction, userInput);
 }
 
 std::function<void(const std::string&, float)> TWorkspace::ProgressReport() {

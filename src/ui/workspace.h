@@ -49,18 +49,24 @@ class TWorkspace : public QObject {
     // An image window has shown its document again (loaded, or its display changed): the
     // tools that draw from it follow.
     void AnnounceImageShown(TFormImage* image);
-    // The pixel under the mouse, for the status bar.
-    void ShowReadout(const QString& x, const QString& y, const QString& intensity);
+    // The pixel under the mouse, for the status bar; the sky coordinates are empty for an
+    // image without them.
+    void ShowReadout(const QString& x, const QString& y, const QString& intensity,
+                     const QString& rightAscension, const QString& declination);
     // The status bar's texts without a pixel: once no image is current, none is under the mouse.
     void ClearReadout();
+    // An image's context menu asks for the header window.
+    void RequestHeaderWindow();
 
     // Where file dialogs open: the current image's folder, else the folder of the last name
     // chosen in a file dialog, else empty (the start folder).
     QString FileDialogFolder() const;
     void RememberFolderOf(const QString& fileName);
 
-    // Progress of long work in the progress window, with events processed meanwhile.
-    void Progress(const std::string& label, float fraction);
+    // Progress of long work in the progress window, with events processed meanwhile; without
+    // userInput, clicks and keys wait until the work is done (a window being read is not
+    // closed under its reader).
+    void Progress(const std::string& label, float fraction, bool userInput = true);
     std::function<void(const std::string&, float)> ProgressReport();
     void HideProgress();
 
@@ -85,9 +91,11 @@ class TWorkspace : public QObject {
     void RuleApplied(const std::vector<TControlState>& states);
     void ThresholdsPushed(double high, double low);
     void ImageShown(TFormImage* image);
-    void ReadoutShown(const QString& x, const QString& y, const QString& intensity);
+    void ReadoutShown(const QString& x, const QString& y, const QString& intensity,
+                      const QString& rightAscension, const QString& declination);
     void RegionDragged(const orv::TCropRect& region);
     void RegionPickingChanged(bool picking);
+    void HeaderWindowRequested();
 
   private:
     QPointer<TFormImage> currentImage_;

@@ -1,6 +1,8 @@
 """orvanel-cli on FITS files: info, header, render and convert, their exact output, exit
 statuses and messages. The files are written here card by card."""
+import gzip
 import os
+import resource
 import struct
 import subprocess
 import sys
@@ -13,8 +15,9 @@ from checks import CLI, check, finish  # noqa: E402
 
 
 
-def run(*args):
-    p = subprocess.run([CLI, *args], capture_output=True)
+def run(*args, memory=None):
+    limit = (lambda: resource.setrlimit(resource.RLIMIT_AS, (memory, memory))) if memory else None
+    p = subprocess.run([CLI, *args], capture_output=True, preexec_fn=limit)
     return p.returncode, p.stdout.decode("utf-8"), p.stderr.decode("utf-8")
 
 
@@ -109,11 +112,20 @@ def main():
          "'12a' n'est pas une valeur entière correcte\n"),
         ("badreal.fit", fits(image(16, 2, 2, [value("BZERO", "3,5")])),
          "'3,5' n'est pas une valeur flottante correcte\n"),
+        # A few hundred bytes that would inflate to an 80 GB image: refused before allocating.
+        ("huge.fits.gz", gzip.compress(fits(image(-64, 100000, 100000))),
+         "Le fichier huge.fits.gz annonce une image trop grande pour lui (100000x100000) !\nOuverture annulée\n"),
+        ("cut.fit.gz", gzip.compress(fits(image(16, 30, 30), list(range(900))))[:300],
+         "Le fichier cut.fit.gz est corrompu (flux gzip incomplet) !\nOuverture annulée\n"),
+        ("plain.fts.gz", fits(image(16, 2, 2)),
+         "Le fichier plain.fts.gz est corrompu (données gzip incorrectes) !\nOuverture annulée\n"),
+        ("noise.fz", bytes(range(256)) * 20,
+         "Le fichier noise.fz est corrompu (ce n'est pas un fichier FITS) !\nOuverture annulée\n"),
     ]
     for name, data, message in refusals:
         path = write(tmp, name, data)
         for verb in ("info", "header"):
-            code, out, err = run(verb, path)
+            code, out, err = run(verb, path, memory=1 << 30)
             check(f"{verb} refuses {name}", code == 1 and out == "" and err == message, f"{code} {err!r}")
 
     # A doubtful file: refused unless --yes answers the question.
@@ -154,8 +166,19 @@ def main():
     code, _, err = run("convert", five, "-o", os.path.join(tmp, "copy.fts"))
     check("convert to fts", code == 0 and os.path.exists(os.path.join(tmp, "copy.fts")), err)
 
+    # A 23200 x 12000 mosaic of 8-bit values: the file holds it, so it opens (a sparse file:
+    # zeros but for the last pixel).
+    mosaic = write(tmp, "mosaic.fits", pad(b"".join(image(8, 23200, 12000)) + card("END"), b" "))
+    with open(mosaic, "r+b") as f:
+        f.seek(2880 + 23200 * 12000 - 1)
+        f.write(b"\x07")
+        f.truncate(2880 * (1 + (23200 * 12000 + 2879) // 2880))
+    code, out, err = run("pixel", mosaic, "23200", "12000")
+    check("mosaic opens", code == 0 and out == "X : 23200\nY : 12000\nIntensité : 7\n", f"{code} {out!r} {err!r}")
+    os.remove(mosaic)
+
     # Usage errors: exit 2.
-    for args in (["info"], ["info", m31, m31], ["render", m31], ["convert", m31], ["convert", m31, "-o", "x.txt"],
+    for args in (["info"], ["convert", m31, "-o", "x.fits.fz"], ["info", m31, m31], ["render", m31], ["convert", m31], ["convert", m31, "-o", "x.txt"],
                  ["header", m31, "--bogus"], ["render", m31, "-o"], ["nosuchverb"], []):
         code, out, err = run(*args)
         check(f"usage {args}", code == 2 and err != "", f"{code} {err!r}")

@@ -1,7 +1,10 @@
 """FITS files against other readers and writers: what orvanel-cli writes passes fitsverify,
 reads back in astropy and in CFITSIO with the same values; what astropy writes (every BITPIX,
 scaled data, a header of exactly 36 cards, extensions after the image) opens and converts
-with its data bit-identical."""
+with its data bit-identical. The files astronomers have today (.fits in any case, gzip,
+fpack's tile compression, an image in an extension) read as the plain file does, and the
+sky coordinates agree with astropy's."""
+import gzip
 import os
 import re
 import shutil
@@ -12,6 +15,7 @@ import warnings
 
 import numpy as np
 from astropy.io import fits
+from astropy.wcs import WCS
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from checks import CLI, check, finish  # noqa: E402
@@ -106,6 +110,80 @@ def astropy_files(tmp):
     return files
 
 
+def readout(path, points):
+    return [run("pixel", path, str(x), str(y))[1] for x, y in points]
+
+
+def sky_texts(ra, dec):
+    """The readout's texts for astropy's degrees, rounded as the program rounds them."""
+    t = round((ra / 15 % 24) * 360000) % 8640000
+    d = round(abs(dec) * 36000)
+    return (f"AD : {t // 360000:02d}:{t // 6000 % 60:02d}:{t // 100 % 60:02d}.{t % 100:02d}",
+            f"Dec : {'-' if dec < 0 and d else '+'}{d // 36000:02d}:{d // 600 % 60:02d}:{d // 10 % 60:02d}.{d % 10}")
+
+
+def todays_files(tmp, sample):
+    """Every form of today's files made from the sample reads as the plain file: the same
+    info (size, thresholds), statistics, readout and displayed picture."""
+    data, header, _ = raw(sample)
+    points = [(1, 1), (57, 200), (400, 300)]
+    plain_bmp = os.path.join(tmp, "plain.bmp")
+    run("render", sample, "-o", plain_bmp)
+    plain = [run("info", sample)[1].split("file-name")[0], run("stats", sample)[1], readout(sample, points)]
+    variants = {}
+    for name in ("today.fits", "TODAY.FITS"):
+        shutil.copy(sample, os.path.join(tmp, name))
+        variants[name] = name
+    for name in ("today.fits.gz", "today.fit.gz"):
+        with open(sample, "rb") as src, gzip.open(os.path.join(tmp, name), "wb") as dst:
+            dst.write(src.read())
+        variants[name] = name
+    p = subprocess.run(["fpack", "-O", os.path.join(tmp, "today.fits.fz"), sample], capture_output=True, text=True)
+    check("fpack", p.returncode == 0, p.stderr)
+    variants["today.fits.fz"] = "today.fits"  # saved under the name without .fz
+    fits.HDUList([fits.PrimaryHDU(), fits.ImageHDU(data, header=header)]).writeto(os.path.join(tmp, "ext.fits"))
+    variants["ext.fits"] = "ext.fits"
+    for name, saved in variants.items():
+        path = os.path.join(tmp, name)
+        code, info, err = run("info", path)
+        check(f"today {name} opens", code == 0, err)
+        check(f"today {name} saved as", f"file-name: {os.path.join(tmp, saved)}\n" in info, info)
+        got = [info.split("file-name")[0], run("stats", path)[1], readout(path, points)]
+        check(f"today {name} same info, statistics, readout", got == plain, f"{got} {plain}")
+        bmp = os.path.join(tmp, "variant.bmp")
+        run("render", path, "-o", bmp)
+        with open(bmp, "rb") as a, open(plain_bmp, "rb") as b:
+            check(f"today {name} same picture", a.read() == b.read())
+        out = os.path.join(tmp, "variant.fit")
+        if convert(path, out):
+            verified(f"today {name} saved", out)
+            check(f"today {name} same data", same_bits(raw(out)[0], data))
+            check(f"today {name} one HDU", raw(out)[2] == 1)
+
+    # convert to .fits.gz: gzip of exactly what .fit gets; astropy and fitsverify read it.
+    fit, fitsgz = os.path.join(tmp, "c.fit"), os.path.join(tmp, "c.fits.gz")
+    if convert(sample, fit, "--low", "950") and convert(sample, fitsgz, "--low", "950"):
+        with open(fit, "rb") as a, gzip.open(fitsgz, "rb") as b:
+            check("fits.gz gunzips to the .fit bytes", a.read() == b.read())
+        check("astropy reads fits.gz", same_bits(raw(fitsgz)[0], data))
+        verified("fits.gz", fitsgz)
+
+    # Sky coordinates: a TAN header with a rotated CD matrix, against astropy's all_pix2world
+    # at the pixel centre (origin 1); the sample itself has none.
+    wcs_header = header.copy()
+    angle, scale = np.radians(30), 1.5 / 3600
+    wcs_header.update({"CTYPE1": "RA---TAN", "CTYPE2": "DEC--TAN", "CRVAL1": 83.633, "CRVAL2": 22.0145,
+                       "CRPIX1": 200.5, "CRPIX2": 150.5, "CD1_1": -scale * np.cos(angle),
+                       "CD1_2": scale * np.sin(angle), "CD2_1": scale * np.sin(angle),
+                       "CD2_2": scale * np.cos(angle), "RADESYS": "ICRS", "EQUINOX": 2000.0})
+    with_wcs = os.path.join(tmp, "wcs.fits.gz")
+    fits.PrimaryHDU(data, header=wcs_header).writeto(with_wcs)
+    world = WCS(wcs_header).all_pix2world(np.array(points, dtype=float), 1)
+    for (x, y), (ra, dec), lines in zip(points, world, readout(with_wcs, points)):
+        check(f"sky at {x},{y}", lines.splitlines()[3:] == list(sky_texts(ra, dec)), f"{lines!r} {ra} {dec}")
+    check("no sky without WCS", all(len(lines.splitlines()) == 3 for lines in plain[2]), repr(plain[2]))
+
+
 def main():
     tmp = tempfile.mkdtemp(prefix="orvanel-peers-fits-")
     try:
@@ -157,13 +235,13 @@ def main():
         maker = os.path.join(BUILD, "data", "orvanel-make-sample")
         sample = os.path.join(tmp, "sample.fit")
         if os.path.exists(maker):
-            p = subprocess.run([maker, sample], capture_output=True, text=True)
+            p = subprocess.run([maker, sample, "--width", "400", "--height", "300"], capture_output=True, text=True)
             check("make sample", p.returncode == 0, p.stderr)
             verified("sample", sample)
             data, header, _ = raw(sample)
             check("sample header", header["OBJECT"] == "Champ d'etoiles synthetique" and header["THRESH"] > header["THRESL"]
                   and header["DATE-OBS"] == "2024-03-09" and header["TIME_BEG"] == "21:42:17", repr(header))
-            check("sample data", data.shape == (512, 768) and data.dtype == np.dtype(">i2") and data.min() >= 0
+            check("sample data", data.shape == (300, 400) and data.dtype == np.dtype(">i2") and data.min() >= 0
                   and 900 < np.median(data) < 1200 and data.max() > 10000, f"{data.min()} {np.median(data)} {data.max()}")
             dst = os.path.join(tmp, "sample_copy.fit")
             if convert(sample, dst, "--low", "900", "--high", "3000"):
@@ -173,6 +251,7 @@ def main():
                 check("sample copy thresholds", new_header["THRESH"] == 3000 and new_header["THRESL"] == 900)
                 with open(sample, "rb") as a, open(dst, "rb") as b:
                     check("sample same size", len(a.read()) == len(b.read()))
+            todays_files(tmp, sample)
         else:
             check("sample maker built", False, maker)
 

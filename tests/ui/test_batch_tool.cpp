@@ -18,7 +18,7 @@ class BatchToolTest : public ProgramTest {
     void SetUp() override {
         ProgramTest::SetUp();
         for (const char* name : {"Img007.fit", "Img12.FTS", "Img3b.fit", "Imgx4.fit", "Img.fit", "img5.fit",
-                                 "notes.txt", "Lune.pic"}) {
+                                 "notes.txt", "Lune.pic", "Lune.fits.gz"}) {
             QFile f(folder.filePath(name));
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write("x");
@@ -48,10 +48,12 @@ class BatchToolTest : public ProgramTest {
 
 TEST_F(BatchToolTest, MasksIgnoreCaseAndTheListStaysSorted) {
     EXPECT_EQ(FormSelectLot->FilterComboBox1->count(), 5);
-    EXPECT_EQ(FormSelectLot->FilterComboBox1->itemText(0), "Fichiers Image (*.Pic,*.Fit,*.Fts,*.Cpa)");
+    EXPECT_EQ(FormSelectLot->FilterComboBox1->itemText(0),
+              "Fichiers Image (*.Pic,*.Fit,*.Fts,*.Fits,*.Gz,*.Fz,*.Cpa)");
     EXPECT_EQ(FormSelectLot->FilterComboBox1->itemText(4), "Tous les fichiers (*.*)");
     EXPECT_FALSE(Shown(FileListBox()).contains("notes.txt"));
     EXPECT_TRUE(Shown(FileListBox()).contains("Img12.FTS"));
+    EXPECT_TRUE(Shown(FileListBox()).contains("Lune.fits.gz"));
     FormSelectLot->FilterComboBox1->setCurrentIndex(4);
     EXPECT_TRUE(Shown(FileListBox()).contains("notes.txt"));
     FormSelectLot->FilterComboBox1->setCurrentIndex(0);
@@ -61,7 +63,7 @@ TEST_F(BatchToolTest, MasksIgnoreCaseAndTheListStaysSorted) {
     FormSelectLot->BitBtnAjout->click(); // nothing twice
     EXPECT_EQ(Shown(FormSelectLot->ListBox), (QStringList{"Img007.fit", "Img12.FTS"}));
     FormSelectLot->BitBtn5->click(); // every file, even those already there
-    EXPECT_EQ(FormSelectLot->Selection().size(), 2u + 7u);
+    EXPECT_EQ(FormSelectLot->Selection().size(), 2u + 8u);
     FormSelectLot->BitBtn6->click();
     EXPECT_EQ(FormSelectLot->ListBox->count(), 0);
 }

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QUrl>
 
@@ -285,4 +286,65 @@ TEST_F(ProgramTest, FileDialogsOpenInTheCurrentImagesFolderOrTheLastOneUsed) {
     FormSelectLot->SetSelection({"export.gif"});
     FormMain->Ouvrirunlot1->trigger();
     EXPECT_EQ(FormSelectLot->Directory(), folder.path());
+}
+
+TEST_F(ProgramTest, TodaysFitsFilesOpenAsThePlainFile) {
+    TImageDocument source = Int16Document("", 40, 30);
+    source.HighThreshold = 900;
+    source.LowThreshold = 50;
+    const std::string plain = folder.filePath("m31.fit").toStdString();
+    SaveFits(source, plain);
+    const std::vector<uint8_t> bytes = ReadWholeFile(plain);
+    WriteFileAtomically(folder.filePath("m31.FITS").toStdString(), bytes);
+    SaveFits(source, folder.filePath("m31.fits.gz").toStdString());
+    ASSERT_EQ(
+        QProcess::execute("fpack", {"-O", folder.filePath("m31.fits.fz"), QString::fromStdString(plain)}), 0);
+    // The same image in an extension after an empty primary HDU.
+    std::string primary = "SIMPLE  =                    T";
+    primary.resize(80, ' ');
+    primary += "NAXIS   =                    0";
+    primary.resize(160, ' ');
+    primary += "END";
+    primary.resize(2880, ' ');
+    std::string extension = "XTENSION= 'IMAGE   '";
+    extension.resize(80, ' ');
+    std::vector<uint8_t> withExtension(primary.begin(), primary.end());
+    withExtension.insert(withExtension.end(), extension.begin(), extension.end());
+    withExtension.insert(withExtension.end(), bytes.begin() + 80, bytes.end());
+    WriteFileAtomically(folder.filePath("ext.fits").toStdString(), withExtension);
+
+    FormMain->OpenFile(QString::fromStdString(plain));
+    const TImageDocument& expected = FormMain->ActiveMDIChild()->Document();
+    for (const char* name : {"m31.FITS", "m31.fits.gz", "m31.fits.fz", "ext.fits"}) {
+        SCOPED_TRACE(name);
+        FormMain->OpenFile(folder.filePath(name));
+        TFormImage* w = FormMain->ActiveMDIChild();
+        ASSERT_NE(w, nullptr);
+        const TImageDocument& d = w->Document();
+        EXPECT_EQ(d.Kind, kKindFits);
+        EXPECT_EQ(d.ImageWidth, 40);
+        EXPECT_EQ(d.ImageHeight, 30);
+        EXPECT_EQ(d.HighThreshold, 900);
+        EXPECT_EQ(d.LowThreshold, 50);
+        EXPECT_EQ(d.PixelStore, expected.PixelStore);
+        EXPECT_EQ(d.DisplayStream, expected.DisplayStream);
+    }
+    EXPECT_EQ(FormMain->MDIChildCount(), 5);
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+    // The tile-compressed file is saved beside itself, never over itself.
+    EXPECT_EQ(FormMain->MDIChildren()[1]->windowTitle(), "Image : m31.fits (40x30) Entier 16 bits");
+}
+
+TEST_F(ProgramTest, ACorruptGzipFileLeavesNoWindow) {
+    TImageDocument source = Int16Document("", 40, 30);
+    const std::string path = folder.filePath("cut.fits.gz").toStdString();
+    SaveFits(source, path);
+    std::vector<uint8_t> gz = ReadWholeFile(path);
+    gz.resize(gz.size() / 2);
+    WriteFileAtomically(path, gz);
+    FormMain->OpenFile(QString::fromStdString(path));
+    EXPECT_EQ(FormMain->MDIChildCount(), 0);
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(dialogs.Messages[0].Text,
+              "Le fichier cut.fits.gz est corrompu (flux gzip incomplet) !\nOuverture annulée");
 }

@@ -3,13 +3,16 @@
 
 #include "core/image/display.h"
 #include "ui/display_picture.h"
+#include "ui/form_entete.h"
 #include "ui/image_control.h"
 
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -284,4 +287,69 @@ TEST_F(ProgramTest, ThresholdOrPaletteChangesMarkACameraImageModified) {
     w->DisplayChanged();
     EXPECT_TRUE(w->Document().Modified);
     EXPECT_EQ(w->Image->Picture().pixel(7, 0), qRgb(255, 255, 255)); // re-rendered: 7007 >= 100
+}
+
+TEST_F(ProgramTest, SkyCoordinatesShowInTwoMorePanelsWhereTheHeaderHasThem) {
+    TImageDocument sky = Int16Document("", 300, 200);
+    sky.OtherCards = {"CTYPE1  = 'RA---TAN'",
+                      "CTYPE2  = 'DEC--TAN'",
+                      "CRVAL1  = 83.633",
+                      "CRVAL2  = 22.0145",
+                      "CRPIX1  = 150.5",
+                      "CRPIX2  = 100.5",
+                      "CD1_1   = -3.6084391824351614E-04",
+                      "CD1_2   = 2.0833333333333332E-04",
+                      "CD2_1   = 2.0833333333333332E-04",
+                      "CD2_2   = 3.6084391824351614E-04",
+                      "RADESYS = 'ICRS'"};
+    sky.Header.Equinox = 2000;
+    TFormImage* w = OpenFits("wcs.fits.gz", std::move(sky));
+    ASSERT_NE(w, nullptr);
+    MoveMouse(w->Image, 149, 100);
+    EXPECT_EQ(Panels().mid(4), (QStringList{"AD : 05:34:31.94", "Dec : +22:00:51.2"}));
+    EXPECT_FALSE(FormMain->StatusPanels[4]->isHidden());
+    EXPECT_FALSE(FormMain->StatusPanels[5]->isHidden());
+    TFormImage* plain = OpenFits("plain.fit", Int16Document("", 4, 4));
+    MoveMouse(plain->Image, 0, 0);
+    EXPECT_EQ(Panels()[0], "X : 1");
+    EXPECT_TRUE(FormMain->StatusPanels[4]->isHidden());
+    EXPECT_TRUE(FormMain->StatusPanels[5]->isHidden());
+}
+
+TEST_F(ProgramTest, TheHeaderWindowShowsTheCardsSavingWritesAndFindsText) {
+    TImageDocument doc = Int16Document("", 8, 8);
+    doc.Header.Object = "M31";
+    doc.OtherCards = {"EXPTIME =                120.0 / seconds"};
+    TFormImage* w = OpenFits("m31.fits", std::move(doc));
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(FormMain->EnteteFITS1->isEnabled());
+    EXPECT_TRUE(w->EnteteFITS2->isVisible());
+    w->Document().HighThreshold = 777; // what saving would write now, not what was read
+    FormMain->EnteteFITS1->trigger();
+    ASSERT_TRUE(FormEntete->isVisible());
+    QStringList cards;
+    for (const std::string& card : BuildFitsHeaderCards(w->Document()))
+        cards << QString::fromStdString(card);
+    EXPECT_EQ(FormEntete->MemoEntete->toPlainText().split('\n'), cards);
+    EXPECT_TRUE(FormEntete->MemoEntete->isReadOnly());
+    EXPECT_TRUE(cards.filter("THRESH  =                  777").size() == 1);
+
+    FormEntete->EditRecherche->setText("exptime"); // whatever the case
+    FormEntete->BtnSuivant->click();
+    EXPECT_EQ(FormEntete->MemoEntete->textCursor().selectedText(), "EXPTIME");
+    EXPECT_EQ(FormEntete->MemoEntete->textCursor().blockNumber(),
+              cards.indexOf(QRegularExpression("^EXPTIME.*")));
+    FormEntete->EditRecherche->setText("NGC 7000");
+    FormEntete->BtnSuivant->click();
+    EXPECT_EQ(FormEntete->LabelTrouve->text(), "Introuvable");
+
+    // A bitmap has no header: the command is disabled and its context menu lacks the item.
+    TFormImage* b = OpenBmp("photo.bmp", 4, 4);
+    EXPECT_FALSE(FormMain->EnteteFITS1->isEnabled());
+    EXPECT_FALSE(b->EnteteFITS2->isVisible());
+    EXPECT_EQ(FormEntete->MemoEntete->toPlainText(), "");
+    // The FITS image's context menu brings its header back.
+    w->EnteteFITS2->trigger();
+    EXPECT_EQ(FormMain->CurrentImage(), w);
+    EXPECT_EQ(FormEntete->MemoEntete->toPlainText().split('\n'), cards);
 }

@@ -195,24 +195,28 @@ TEST_F(ProgramTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
 }
 
 TEST_F(ProgramTest, StatusBarHasFourPanelsWideEnoughForTheirLongestTexts) {
-    const QString texts[4] = {"X :", "Y :", "Intensité :", ""};
-    const QString longest[4] = {"X : 16384", "Y : 16384", "Intensité : -32768", ""};
-    for (int i = 0; i < 4; ++i) {
+    const QString texts[6] = {"X :", "Y :", "Intensité :", "", "", ""};
+    const QString longest[6] = {"X : 16384", "Y : 16384",        "Intensité : -32768",
+                                "",          "AD : 23:59:59.99", "Dec : -89:59:59.9"};
+    for (int i = 0; i < 6; ++i) {
         QLabel* panel = FormMain->StatusPanels[i];
         EXPECT_EQ(panel->text(), texts[i]);
         EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(longest[i]) + 2)
             << longest[i].toStdString();
     }
     EXPECT_EQ(FormMain->StatusBar->height(), 19);
+    // The sky coordinates' panels follow, shown only over an image that has them.
+    EXPECT_TRUE(FormMain->StatusPanels[4]->isHidden());
+    EXPECT_TRUE(FormMain->StatusPanels[5]->isHidden());
 }
 
 TEST_F(ProgramTest, OpenFilterListsEveryFormat) {
     FormMain->FileOpenItem->trigger(); // the scripted dialog cancels
     ASSERT_EQ(dialogs.OpenFilters.size(), 1);
     const QList<TFileFilter> filters = dialogs.OpenFilters.first();
-    const QStringList expected = {"Images Astro (*.PIC,*.FTS,*.FIT,*.CPA)",
+    const QStringList expected = {"Images Astro (*.PIC,*.FTS,*.FIT,*.FITS,*.GZ,*.FZ,*.CPA)",
                                   "Images Mips (*.PIC)",
-                                  "Images FITS (*.FIT,*.FTS)",
+                                  "Images FITS (*.FIT,*.FTS,*.FITS,*.GZ,*.FZ)",
                                   "Images Prism (*.CPA)",
                                   "Images Bitmap (*.BMP)",
                                   "Animation Gif (*.GIF)",
@@ -220,7 +224,8 @@ TEST_F(ProgramTest, OpenFilterListsEveryFormat) {
     ASSERT_EQ(filters.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
         EXPECT_EQ(filters[i].Description, expected[i]);
-    EXPECT_EQ(filters[0].Patterns, "*.PIC;*.FTS;*.FIT;*.CPA");
+    EXPECT_EQ(filters[0].Patterns, "*.PIC;*.FTS;*.FIT;*.FITS;*.FIT.GZ;*.FTS.GZ;*.FITS.GZ;*.FZ;*.CPA");
     EXPECT_EQ(FormMain->MDIChildCount(), 0); // cancelled: nothing opened
-    EXPECT_EQ(QtFilterString({filters[2]}), "Images FITS (*.FIT,*.FTS) (*.FIT *.FTS)");
+    EXPECT_EQ(QtFilterString({filters[2]}), "Images FITS (*.FIT,*.FTS,*.FITS,*.GZ,*.FZ) (*.FIT *.FTS *.FITS "
+                                            "*.FIT.GZ *.FTS.GZ *.FITS.GZ *.FZ)");
 }

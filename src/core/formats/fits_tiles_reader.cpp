@@ -32,47 +32,29 @@ void Check(int status, const char* what) {
     if (status != 0) throw ETilesError(what);
 }
 
-class TFitsFile {
+// A CFITSIO file, closed with its owner: a file on disk, or, without a name, one in memory
+// for the header CFITSIO rebuilds from a compressed image.
+class TCfitsioFile {
   public:
-    explicit TFitsFile(const std::string& fileName) {
+    explicit TCfitsioFile(const std::string* diskName = nullptr) {
         int status = 0;
         // The disk-file form: no extended file-name syntax, the name is taken as it is.
-        fits_open_diskfile(&file_, fileName.c_str(), READONLY, &status);
+        if (diskName)
+            fits_open_diskfile(&file_, diskName->c_str(), READONLY, &status);
+        else
+            fits_create_memfile(&file_, &memory_, &size_, 2880, std::realloc, &status);
         if (status != 0) {
             file_ = nullptr;
-            throw ETilesError("ce n'est pas un fichier FITS");
+            throw ETilesError(diskName ? "ce n'est pas un fichier FITS" : "mémoire insuffisante");
         }
     }
-    ~TFitsFile() {
-        int status = 0;
-        if (file_) fits_close_file(file_, &status);
-    }
-    TFitsFile(const TFitsFile&) = delete;
-    TFitsFile& operator=(const TFitsFile&) = delete;
-    fitsfile* Get() const { return file_; }
-
-  private:
-    fitsfile* file_ = nullptr;
-};
-
-// A FITS file in memory, for the header CFITSIO rebuilds from a compressed image.
-class TMemoryFitsFile {
-  public:
-    TMemoryFitsFile() {
-        int status = 0;
-        fits_create_memfile(&file_, &memory_, &size_, 2880, std::realloc, &status);
-        if (status != 0) {
-            file_ = nullptr;
-            throw ETilesError("mémoire insuffisante");
-        }
-    }
-    ~TMemoryFitsFile() {
+    ~TCfitsioFile() {
         int status = 0;
         if (file_) fits_close_file(file_, &status);
         std::free(memory_);
     }
-    TMemoryFitsFile(const TMemoryFitsFile&) = delete;
-    TMemoryFitsFile& operator=(const TMemoryFitsFile&) = delete;
+    TCfitsioFile(const TCfitsioFile&) = delete;
+    TCfitsioFile& operator=(const TCfitsioFile&) = delete;
     fitsfile* Get() const { return file_; }
 
   private:
@@ -120,7 +102,7 @@ TFitsHeaderUnit ImageHeader(fitsfile* f) {
     int status = 0;
     std::vector<uint8_t> bytes;
     if (fits_is_compressed_image(f, &status)) {
-        TMemoryFitsFile plain;
+        TCfitsioFile plain;
         Check(fits_img_decompress_header(f, plain.Get(), &status), "en-tête compressé illisible");
         bytes = HeaderBytes(plain.Get());
     } else {
@@ -152,7 +134,7 @@ int CfitsioType(int32_t bitpix) {
 TLoadResult Decode(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
     if (!FileExists(fileName)) throw CannotOpenFile(fileName);
     const uint64_t fileBytes = std::filesystem::file_size(fileName);
-    TFitsFile file(fileName);
+    TCfitsioFile file(&fileName);
     fitsfile* f = file.Get();
     const bool found = MoveToImage(f);
     TFitsHeaderUnit unit = found ? ImageHeader(f) : ReadFitsHeader(HeaderBytes(f));

@@ -41,6 +41,8 @@ std::vector<TControlState> MenuItemsRule(int windowCount, std::optional<uint8_t>
         {"Toutenrgistrer1", "Toutfermer1", "Imprimer1", "Dupliquer1", "EnregistrersousGif1", "Palettes1",
          "RglagesdesSeuils1"},
         any);
+    // The header window shows FITS headers (CPA images have one once read).
+    Set(out, "FormMain", {"EnteteFITS1"}, any && activeKind == kKindFits);
     return out;
 }
 
@@ -56,6 +58,7 @@ std::vector<TControlState> ImageToolsRule(std::optional<uint8_t> currentKind) {
          "DisplayFunction", "Histogram",   "LabelFunction", "GroupBox1",   "SH",          "SB",
          "Label4",          "LabelCont"},
         raw);
+    Set(out, "FormMain", {"EnteteFITS1"}, currentKind == kKindFits);
     return out;
 }
 
@@ -66,7 +69,7 @@ std::vector<TControlState> MainWindowStartRule() {
          "WindowArrangeItem", "WindowMinimizeItem", "ZoomAvant1",  "ZoomArriere1",      "TailleReelle1",
          "AjusterImage1",     "SpeedStat",          "SpeedSeuils", "SpeedPal",          "SpeedPrint",
          "Toutenrgistrer1",   "Toutfermer1",        "Imprimer1",   "Dupliquer1",        "EnregistrersousGif1",
-         "Palettes1",         "RglagesdesSeuils1"},
+         "Palettes1",         "RglagesdesSeuils1",  "EnteteFITS1"},
         false);
     return out;
 }

@@ -44,7 +44,8 @@ TEST(EnablingRules, MenuItemsRuleFollowsCountAndActiveKind) {
                  {3, std::nullopt, true, false}};
     for (const auto& c : cases) {
         auto m = AsMap(MenuItemsRule(c.Count, c.Active));
-        EXPECT_EQ(m.size(), 11u + 3 + 20 + 1 + 1 + 7);
+        EXPECT_EQ(m.size(), 11u + 3 + 20 + 1 + 1 + 7 + 1);
+        EXPECT_EQ(m["FormMain.EnteteFITS1"], c.Active == kKindFits);
         EXPECT_EQ(m["FormMain.FileCloseItem"], c.Any);
         EXPECT_EQ(m["FormMain.WindowMinimizeItem"], c.Any);
         EXPECT_EQ(m["FormMain.AjusterImage1"], c.Any); // a bitmap zooms too
@@ -73,7 +74,7 @@ TEST(EnablingRules, MenuItemsRuleKeepsItsOrder) {
     EXPECT_LT(at("FormMain.SpeedPal"), at("FormSeuils.Invert"));
     EXPECT_EQ(at("FormMain.SpeedPrint") + 1, at("FormCreeAnim.BitAjout"));
     EXPECT_EQ(at("FormCreeAnim.BitAjout") + 1, at("FormMain.Toutenrgistrer1"));
-    EXPECT_EQ(keys.back(), "FormMain.RglagesdesSeuils1");
+    EXPECT_EQ(keys.back(), "FormMain.EnteteFITS1");
 }
 
 TEST(EnablingRules, ImageToolsRuleFollowsTheCurrentImageOnly) {
@@ -85,9 +86,9 @@ TEST(EnablingRules, ImageToolsRuleFollowsTheCurrentImageOnly) {
     for (const auto& c : cases) {
         const auto rule = ImageToolsRule(c.Current);
         auto m = AsMap(rule);
-        EXPECT_EQ(m.size(), 5u + 1 + 26);
+        EXPECT_EQ(m.size(), 5u + 1 + 26 + 1);
         for (const auto& s : rule)
-            EXPECT_EQ(s.Enabled, c.Raw) << Key(s);
+            EXPECT_EQ(s.Enabled, Key(s) == "FormMain.EnteteFITS1" ? c.Current == kKindFits : c.Raw) << Key(s);
         EXPECT_EQ(m.count("FormSeuils.GroupBox1"), 1u);
         EXPECT_EQ(m.count("FormSeuils.LabelCont"), 1u);
         EXPECT_EQ(m.count("FormPal.FileListBox1"), 1u);
@@ -97,7 +98,7 @@ TEST(EnablingRules, ImageToolsRuleFollowsTheCurrentImageOnly) {
     const auto rule = ImageToolsRule(kKindFits);
     EXPECT_EQ(Key(rule.front()), "FormMain.RglagesdesSeuils1");
     EXPECT_EQ(Key(rule[5]), "FormPal.FileListBox1");
-    EXPECT_EQ(Key(rule.back()), "FormSeuils.LabelCont");
+    EXPECT_EQ(Key(rule.back()), "FormMain.EnteteFITS1");
 }
 
 TEST(EnablingRules, StartDisablesEverythingThatNeedsAnImage) {
@@ -107,5 +108,5 @@ TEST(EnablingRules, StartDisablesEverythingThatNeedsAnImage) {
         EXPECT_FALSE(enabled) << key;
         EXPECT_TRUE(whenOpen.count(key)) << key << " is never enabled again";
     }
-    EXPECT_EQ(start.size(), 22u);
+    EXPECT_EQ(start.size(), 23u);
 }
