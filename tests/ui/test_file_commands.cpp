@@ -330,7 +330,7 @@ TEST_F(ProgramTest, TodaysFitsFilesOpenAsThePlainFile) {
         EXPECT_EQ(d.DisplayStream, expected.DisplayStream);
     }
     EXPECT_EQ(FormMain->MDIChildCount(), 5);
-    EXPECT_TRUE(dialogs.Messages.isEmpty());
+    EXPECT_TRUE(dialogs.Messages.isEmpty()) << dialogs.Messages.value(0).Text.toStdString();
     // The tile-compressed file is saved beside itself, never over itself.
     EXPECT_EQ(FormMain->MDIChildren()[1]->windowTitle(), "Image : m31.fits (40x30) Entier 16 bits");
 }

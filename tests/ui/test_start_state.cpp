@@ -63,7 +63,8 @@ TEST_F(ProgramTest, OnlyTheCommandsThatNeedNoImageStartEnabled) {
                               "Dupliquer1",
                               "EnregistrersousGif1",
                               "Palettes1",
-                              "RglagesdesSeuils1"};
+                              "RglagesdesSeuils1",
+                              "EnteteFITS1"};
     for (const char* name : enabled)
         EXPECT_TRUE(Enabled(FormMain, name)) << name;
     for (const char* name : disabled)
@@ -146,6 +147,7 @@ TEST_F(ProgramTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
          "&Visualisation",
          {{"RglagesdesSeuils1", "&Réglages des Seuils"},
           {"Palettes1", "&Palettes"},
+          {"EnteteFITS1", "En-tête FITS…"},
           {"N8", "-"},
           {"ZoomAvant1", "Zoom &avant"},
           {"ZoomArriere1", "Zoom a&rrière"},

@@ -108,9 +108,9 @@ std::optional<uint64_t> FitsPaddedDataBytes(std::span<const uint8_t> header) {
         if (!value) return std::nullopt;
         *target = *value;
     }
+    if (naxis == 0) return 0; // no data unit, whatever else the header says
     if (naxis < 0 || naxis > 999 || pcount < 0 || gcount < 0 || bitpix == 0 || bitpix % 8 != 0)
         return std::nullopt;
-    if (naxis == 0) return 0;
     if (axes.size() < size_t(naxis)) return std::nullopt;
     uint64_t values = 1;
     for (int64_t i = 0; i < naxis; ++i)
