@@ -414,7 +414,7 @@ void TFormMain::AjusterImage1Click() {
 }
 
 void TFormMain::EnteteFITS1Click() {
-    ShowTool(tools_.Entete);
+    ShowTool(tools_.Entete, 8);
     if (tools_.Entete) tools_.Entete->activateWindow();
 }
 

@@ -74,7 +74,7 @@ TEST_F(ProgramTest, ReadoutCountsFromTheBottomLeftCorner) {
     EXPECT_EQ(Panels()[3], "");
     // With no image left, no pixel is under the mouse.
     FormMain->Toutfermer1->trigger();
-    EXPECT_EQ(Panels(), (QStringList{"X :", "Y :", "Intensité :", ""}));
+    EXPECT_EQ(Panels(), (QStringList{"X :", "Y :", "Intensité :", "", "", ""}));
 }
 
 TEST_F(ProgramTest, ReadoutAppliesBScaleAndBZeroToFitsOnly) {
