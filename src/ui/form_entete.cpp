@@ -93,6 +93,8 @@ void TFormEntete::EditRechercheChange() {
 
 void TFormEntete::showEvent(QShowEvent* event) {
     ShowCurrentHeader();
+    // Ready for a search at once.
+    EditRecherche->setFocus();
     QWidget::showEvent(event);
 }
 

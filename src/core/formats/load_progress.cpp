@@ -21,8 +21,8 @@ void TLoadProgress::Done(uint64_t done) {
     const int percent = static_cast<int>(std::min<uint64_t>(done, total_) * 100 / total_);
     if (percent == percent_) return;
     percent_ = percent;
-    // Never 1 before the end: the holder hides its display above 0.9999.
-    host_.Progress(label_, std::min(0.999f, static_cast<float>(percent) / 100.0f));
+    // Never 100 % before the end: the picture is still to be drawn.
+    host_.Progress(label_, std::min(0.99f, static_cast<float>(percent) / 100.0f));
 }
 
 } // namespace orv
