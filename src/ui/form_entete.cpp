@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -29,8 +30,12 @@ TFormEntete::TFormEntete(TWorkspace& workspace, QWidget* parent)
     MemoEntete->setReadOnly(true);
     MemoEntete->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemoEntete->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    // Room for one whole card a line.
-    MemoEntete->setMinimumWidth(MemoEntete->fontMetrics().horizontalAdvance(QString(82, QLatin1Char('M'))));
+    // Room for one whole card a line (and the cursor after it) beside the vertical scroll bar,
+    // so that no card needs the horizontal one.
+    MemoEntete->setMinimumWidth(MemoEntete->fontMetrics().horizontalAdvance(QString(81, QLatin1Char('M'))) +
+                                2 * static_cast<int>(MemoEntete->document()->documentMargin()) +
+                                2 * MemoEntete->frameWidth() +
+                                MemoEntete->verticalScrollBar()->sizeHint().width());
     MemoEntete->setMinimumHeight(MemoEntete->fontMetrics().lineSpacing() * 24);
     LabelRecherche = new QLabel(QStringLiteral("Rechercher :"), this);
     LabelRecherche->setObjectName("LabelRecherche");

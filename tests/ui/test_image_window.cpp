@@ -2,6 +2,7 @@
 #include "program_fixture.h"
 
 #include "core/image/display.h"
+#include "core/image/sky_cards.h"
 #include "ui/display_picture.h"
 #include "ui/form_entete.h"
 #include "ui/image_control.h"
@@ -291,17 +292,7 @@ TEST_F(ProgramTest, ThresholdOrPaletteChangesMarkACameraImageModified) {
 
 TEST_F(ProgramTest, SkyCoordinatesShowInTwoMorePanelsWhereTheHeaderHasThem) {
     TImageDocument sky = Int16Document("", 300, 200);
-    sky.OtherCards = {"CTYPE1  = 'RA---TAN'",
-                      "CTYPE2  = 'DEC--TAN'",
-                      "CRVAL1  = 83.633",
-                      "CRVAL2  = 22.0145",
-                      "CRPIX1  = 150.5",
-                      "CRPIX2  = 100.5",
-                      "CD1_1   = -3.6084391824351614E-04",
-                      "CD1_2   = 2.0833333333333332E-04",
-                      "CD2_1   = 2.0833333333333332E-04",
-                      "CD2_2   = 3.6084391824351614E-04",
-                      "RADESYS = 'ICRS'"};
+    sky.OtherCards = orv::image_test::RotatedTanCards();
     sky.Header.Equinox = 2000;
     TFormImage* w = OpenFits("wcs.fits.gz", std::move(sky));
     ASSERT_NE(w, nullptr);

@@ -57,7 +57,8 @@ std::vector<uint8_t> StoreInPlace(std::vector<uint8_t>&& buffer, size_t dataStar
     for (size_t done = 0; done < presentBytes; done += kFitsBlockSize) {
         const size_t n = std::min(kFitsBlockSize, presentBytes - done);
         FitsValuesToStore(base + dataStart + done, n / bytesPerValue, bitpix, base + done);
-        if (done % kProgressStep == 0) progress.Done(done);
+        // Once a step: blocks of 2880 bytes never land exactly on a step.
+        if (done % kProgressStep < kFitsBlockSize) progress.Done(done);
     }
     // What the file did not hold is 0, not what was left of the file in the buffer.
     std::fill(base + presentBytes, base + std::min(storeBytes, buffer.size()), 0);

@@ -1,6 +1,7 @@
 #include "core/image/readout.h"
 
 #include "core/image/document_builder.h"
+#include "core/image/sky_cards.h"
 #include "core/image/sky_coordinates.h"
 
 #include <gtest/gtest.h>
@@ -84,19 +85,7 @@ TEST(Readout, NothingWithoutRawValuesOrOutsideTheImage) {
 }
 
 TEST(Readout, SkyCoordinatesOfThePixelCentre) {
-    // A TAN projection turned by 30 degrees, 1.5 arcseconds a pixel. The texts are those of
-    // astropy's all_pix2world at the same pixels (origin 1), rounded as printed.
-    const std::vector<std::string> tan = {"CTYPE1  = 'RA---TAN'",
-                                          "CTYPE2  = 'DEC--TAN'",
-                                          "CRVAL1  = 83.633",
-                                          "CRVAL2  = 22.0145",
-                                          "CRPIX1  = 150.5",
-                                          "CRPIX2  = 100.5",
-                                          "CD1_1   = -3.6084391824351614E-04",
-                                          "CD1_2   = 2.0833333333333332E-04",
-                                          "CD2_1   = 2.0833333333333332E-04",
-                                          "CD2_2   = 3.6084391824351614E-04",
-                                          "RADESYS = 'ICRS'"};
+    const std::vector<std::string> tan = image_test::RotatedTanCards();
     struct Case {
         const char* what;
         std::vector<std::string> cards;
