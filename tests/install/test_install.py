@@ -92,7 +92,8 @@ def main():
     code, out, err = run(CPACK, "--config", os.path.join(BUILD, "CPackConfig.cmake"), "-G", "DEB", "-B", scratch)
     if check("cpack makes " + os.path.basename(package), code == 0 and os.path.isfile(package), out + err):
         depends = run("dpkg-deb", "-f", package, "Depends")[1]
-        for library in ("libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6printsupport6"):
+        for library in ("libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6printsupport6",
+                        "zlib1g", "libcfitsio10", "libwcs7"):
             check("the package depends on " + library, library in depends, depends)
         check("the package's version", run("dpkg-deb", "-f", package, "Version")[1].strip() == VERSION)
         root = os.path.join(scratch, "root")
