@@ -73,7 +73,8 @@ void InflateStore(TGzipInflater& in, std::vector<uint8_t> pending, int32_t bitpi
             static_cast<size_t>(std::min<uint64_t>(piece / inBytes, count - values)) * inBytes;
         uint8_t* target = narrow.empty() ? store.data() + values * outBytes : narrow.data();
         const size_t first = std::min(pending.size(), want);
-        std::memcpy(target, pending.data(), first);
+        // An empty pending buffer may have no storage: memcpy must not see its null pointer.
+        if (first > 0) std::memcpy(target, pending.data(), first);
         pending.erase(pending.begin(), pending.begin() + static_cast<ptrdiff_t>(first));
         const size_t got = first + in.Read(target + first, want - first);
         const size_t whole = got / inBytes;
