@@ -8,7 +8,9 @@ namespace {
 
 const char* const kRenderOptionsHelp =
     "  --palette FILE.pal   apply a palette file (one that is not a palette: warning, exit 1)\n"
-    "  --low V, --high V    set the thresholds as typing them and pressing Enter does\n"
+    "  --low V, --high V    set the thresholds as typing them and pressing Enter does: real\n"
+    "                       numbers such as 2.25; a text that is not a number fails with\n"
+    "                       \"... n'est pas une valeur entière correcte\" (exit 1)\n"
     "  --preset planet|deepsky  apply an automatic preset\n"
     "  --invert             exchange the thresholds (negative)\n"
     "  --stretch linear|sqrt|log|asinh  the display function between the thresholds\n"
