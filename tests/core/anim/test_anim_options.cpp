@@ -31,7 +31,7 @@ TRawImage Ramp(int32_t width, int32_t height) {
 
 template <typename T> std::vector<T> Values(const TRawImage& raw) {
     std::vector<T> v(raw.Store.size() / sizeof(T));
-    std::memcpy(v.data(), raw.Store.data(), raw.Store.size());
+    if (!v.empty()) std::memcpy(v.data(), raw.Store.data(), raw.Store.size()); // an empty one has no data()
     return v;
 }
 
