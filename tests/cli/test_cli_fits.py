@@ -16,8 +16,14 @@ from checks import CLI, check, finish  # noqa: E402
 
 
 def run(*args, memory=None):
-    limit = (lambda: resource.setrlimit(resource.RLIMIT_AS, (memory, memory))) if memory else None
-    p = subprocess.run([CLI, *args], capture_output=True, preexec_fn=limit)
+    """memory: the most one run may take, in bytes. AddressSanitizer's shadow needs far more
+    address space than such a limit, so there its own allocation limit stands in for it."""
+    env, limit = None, None
+    if memory and "ASAN_OPTIONS" in os.environ:
+        env = dict(os.environ, ASAN_OPTIONS=os.environ["ASAN_OPTIONS"] + f":max_allocation_size_mb={memory >> 20}")
+    elif memory:
+        limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (memory, memory))  # noqa: E731
+    p = subprocess.run([CLI, *args], capture_output=True, preexec_fn=limit, env=env)
     return p.returncode, p.stdout.decode("utf-8"), p.stderr.decode("utf-8")
 
 
