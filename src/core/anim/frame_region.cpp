@@ -85,22 +85,8 @@ TRawImage BinRaw(const TRawImage& image, int32_t n) {
         throw EOrvanelError("Image incomplète");
     TRawImage out{image.PixelType, image.Width / n, image.Height / n, {}};
     out.Store.resize(size_t(out.Width) * size_t(out.Height) * size_t(BytesPerPixel(image.PixelType)));
-    switch (image.PixelType) {
-    case kPixelInt16:
-        BinValues<int16_t>(image, out, n);
-        break;
-    case kPixelInt32:
-        BinValues<int32_t>(image, out, n);
-        break;
-    case kPixelReal32:
-        BinValues<float>(image, out, n);
-        break;
-    case kPixelReal64:
-        BinValues<double>(image, out, n);
-        break;
-    default:
+    if (!VisitValueType(image.PixelType, [&](auto zero) { BinValues<decltype(zero)>(image, out, n); }))
         throw EOrvanelError("Image sans valeurs");
-    }
     return out;
 }
 

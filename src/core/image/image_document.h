@@ -32,6 +32,27 @@ inline constexpr uint8_t kPixelReal64 = 8;
 // Bytes per value of a pixel type (0 for none).
 int BytesPerPixel(uint8_t pixelType);
 
+// Calls visit with a zero of the C++ type that holds the pixel type's raw values, so that one
+// generic lambda serves the four types; false for a type without raw values.
+template <typename F> bool VisitValueType(uint8_t pixelType, F&& visit) {
+    switch (pixelType) {
+    case kPixelInt16:
+        visit(int16_t{});
+        return true;
+    case kPixelInt32:
+        visit(int32_t{});
+        return true;
+    case kPixelReal32:
+        visit(float{});
+        return true;
+    case kPixelReal64:
+        visit(double{});
+        return true;
+    default:
+        return false;
+    }
+}
+
 enum class TLoadResult {
     Loaded,  // the document holds the image
     Refused, // the file was refused: the holder discards the document

@@ -178,22 +178,7 @@ TImageDocument AveragedDocument(const TImageDocument& doc, int32_t n) {
     view.DisplayFunction = doc.DisplayFunction;
     view.Palette = doc.Palette;
     if (size.Width == 0 || size.Height == 0) return view;
-    switch (doc.PixelType) {
-    case kPixelInt16:
-        AverageValues<int16_t>(doc, n, view);
-        break;
-    case kPixelInt32:
-        AverageValues<int32_t>(doc, n, view);
-        break;
-    case kPixelReal32:
-        AverageValues<float>(doc, n, view);
-        break;
-    case kPixelReal64:
-        AverageValues<double>(doc, n, view);
-        break;
-    default:
-        break;
-    }
+    VisitValueType(doc.PixelType, [&](auto zero) { AverageValues<decltype(zero)>(doc, n, view); });
     return view;
 }
 
