@@ -44,5 +44,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# dpkg-shlibdeps does not see CFITSIO, opened with dlopen: Debian names libfoo.so.N's package libfooN.
+string(REGEX REPLACE "^(lib.*)\\.so\\.([0-9]+)$" "\\1\\2" cfitsio_package "${ORVANEL_CFITSIO_SONAME}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS ${cfitsio_package})
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

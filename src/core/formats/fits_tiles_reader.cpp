@@ -2,14 +2,13 @@
 
 #include "core/base/errors.h"
 #include "core/base/file_io.h"
+#include "core/formats/cfitsio_library.h"
 #include "core/formats/fits_card.h"
 #include "core/formats/fits_data.h"
 #include "core/formats/fits_hdu.h"
 #include "core/formats/gzip_stream.h"
 #include "core/formats/load_progress.h"
 #include "core/text/path_text.h"
-
-#include <fitsio.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -40,9 +39,9 @@ class TCfitsioFile {
         int status = 0;
         // The disk-file form: no extended file-name syntax, the name is taken as it is.
         if (diskName)
-            fits_open_diskfile(&file_, diskName->c_str(), READONLY, &status);
+            Cfitsio().OpenDiskFile(&file_, diskName->c_str(), READONLY, &status);
         else
-            fits_create_memfile(&file_, &memory_, &size_, 2880, std::realloc, &status);
+            Cfitsio().CreateMemFile(&file_, &memory_, &size_, 2880, std::realloc, &status);
         if (status != 0) {
             file_ = nullptr;
             throw ETilesError(diskName ? "ce n'est pas un fichier FITS" : "mémoire insuffisante");
@@ -50,7 +49,7 @@ class TCfitsioFile {
     }
     ~TCfitsioFile() {
         int status = 0;
-        if (file_) fits_close_file(file_, &status);
+        if (file_) Cfitsio().CloseFile(file_, &status);
         std::free(memory_);
     }
     TCfitsioFile(const TCfitsioFile&) = delete;
@@ -66,22 +65,22 @@ class TCfitsioFile {
 // Moves to the first HDU that holds an image (a compressed one counts); false when none does.
 bool MoveToImage(fitsfile* f) {
     int count = 0, status = 0;
-    Check(fits_get_num_hdus(f, &count, &status), "structure du fichier illisible");
+    Check(Cfitsio().GetNumHdus(f, &count, &status), "structure du fichier illisible");
     for (int hdu = 1; hdu <= count; ++hdu) {
         int type = 0, naxis = 0;
-        Check(fits_movabs_hdu(f, hdu, &type, &status), "structure du fichier illisible");
+        Check(Cfitsio().MoveAbsHdu(f, hdu, &type, &status), "structure du fichier illisible");
         if (type != IMAGE_HDU) continue;
-        Check(fits_get_img_dim(f, &naxis, &status), "en-tête d'image illisible");
+        Check(Cfitsio().GetImgDim(f, &naxis, &status), "en-tête d'image illisible");
         if (naxis > 0) return true;
     }
-    Check(fits_movabs_hdu(f, 1, nullptr, &status), "structure du fichier illisible");
+    Check(Cfitsio().MoveAbsHdu(f, 1, nullptr, &status), "structure du fichier illisible");
     return false;
 }
 
 // The current HDU's cards as a header block run ending in END.
 std::vector<uint8_t> HeaderBytes(fitsfile* f) {
     int keys = 0, status = 0;
-    Check(fits_get_hdrspace(f, &keys, nullptr, &status), "en-tête illisible");
+    Check(Cfitsio().GetHdrSpace(f, &keys, nullptr, &status), "en-tête illisible");
     std::vector<uint8_t> bytes;
     char card[FLEN_CARD];
     auto append = [&](std::string text) {
@@ -89,7 +88,7 @@ std::vector<uint8_t> HeaderBytes(fitsfile* f) {
         bytes.insert(bytes.end(), text.begin(), text.end());
     };
     for (int i = 1; i <= keys; ++i) {
-        Check(fits_read_record(f, i, card, &status), "en-tête illisible");
+        Check(Cfitsio().ReadRecord(f, i, card, &status), "en-tête illisible");
         append(card);
     }
     append("END");
@@ -101,9 +100,9 @@ std::vector<uint8_t> HeaderBytes(fitsfile* f) {
 TFitsHeaderUnit ImageHeader(fitsfile* f) {
     int status = 0;
     std::vector<uint8_t> bytes;
-    if (fits_is_compressed_image(f, &status)) {
+    if (Cfitsio().IsCompressedImage(f, &status)) {
         TCfitsioFile plain;
-        Check(fits_img_decompress_header(f, plain.Get(), &status), "en-tête compressé illisible");
+        Check(Cfitsio().ImgDecompressHeader(f, plain.Get(), &status), "en-tête compressé illisible");
         bytes = HeaderBytes(plain.Get());
     } else {
         bytes = HeaderBytes(f);
@@ -154,14 +153,14 @@ TLoadResult Decode(TImageDocument& doc, const std::string& fileName, TDocumentHo
     ResizeLargeBuffer(doc.PixelStore, static_cast<size_t>(count) * size_t(BytesPerPixel(doc.PixelType)));
     // Raw values, as every reader keeps them: BSCALE and BZERO apply only to what is shown.
     int status = 0;
-    Check(fits_set_bscale(f, 1.0, 0.0, &status), "mise à l'échelle impossible");
+    Check(Cfitsio().SetBscale(f, 1.0, 0.0, &status), "mise à l'échelle impossible");
     const int type = CfitsioType(h.Bitpix);
     const size_t bytes = size_t(BytesPerPixel(doc.PixelType));
     for (uint64_t done = 0; done < count;) {
         const uint64_t n = std::min(kPieceValues, count - done);
         int anyNull = 0;
-        Check(fits_read_img(f, type, LONGLONG(done + 1), LONGLONG(n), nullptr,
-                            doc.PixelStore.data() + done * bytes, &anyNull, &status),
+        Check(Cfitsio().ReadImg(f, type, LONGLONG(done + 1), LONGLONG(n), nullptr,
+                                doc.PixelStore.data() + done * bytes, &anyNull, &status),
               "données compressées incorrectes");
         done += n;
         progress.Done(done);
