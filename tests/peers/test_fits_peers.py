@@ -160,6 +160,25 @@ def todays_files(tmp, sample):
             check(f"today {name} same data", same_bits(raw(out)[0], data))
             check(f"today {name} one HDU", raw(out)[2] == 1)
 
+    # fpack's file with a header announcing 100000 x 60000: refused before allocating, as too
+    # large when its table holds a row per tile, as corrupt when it does not.
+    with open(os.path.join(tmp, "today.fits.fz"), "rb") as f:
+        packed = f.read()
+    for name, cards, message in [
+        ("huge.fits.fz", {"ZNAXIS1": 100000, "ZNAXIS2": 60000, "ZTILE1": 100000, "ZTILE2": 1, "NAXIS2": 60000},
+         "annonce une image trop grande pour lui (100000x60000) !"),
+        ("liar.fits.fz", {"ZNAXIS1": 100000, "ZNAXIS2": 60000}, "est corrompu (structure du fichier illisible) !"),
+    ]:
+        patched = bytearray(packed)
+        for key, value in cards.items():
+            at = patched.index(f"{key:<8}= ".encode(), 2880)
+            patched[at:at + 30] = f"{key:<8}= {value:>20}".encode()
+        path = os.path.join(tmp, name)
+        with open(path, "wb") as f:
+            f.write(patched)
+        code, _, err = run("info", path)
+        check(f"{name} refused", code == 1 and err.startswith(f"Le fichier {name} {message}\n"), err)
+
     # convert to .fits.gz: gzip of exactly what .fit gets; astropy and fitsverify read it.
     fit, fitsgz = os.path.join(tmp, "c.fit"), os.path.join(tmp, "c.fits.gz")
     if convert(sample, fit, "--low", "950") and convert(sample, fitsgz, "--low", "950"):

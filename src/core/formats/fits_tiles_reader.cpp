@@ -73,6 +73,11 @@ bool MoveToImage(fitsfile* f) {
         Check(Cfitsio().GetImgDim(f, &naxis, &status), "en-tête d'image illisible");
         if (naxis > 0) return true;
     }
+    // CFITSIO counts only the HDUs it could reach: one it refuses (a compressed image whose
+    // header announces more tiles than its table holds) makes the file corrupt, not imageless.
+    if (Cfitsio().MoveAbsHdu(f, count + 1, nullptr, &status) != END_OF_FILE)
+        throw ETilesError("structure du fichier illisible");
+    status = 0;
     Check(Cfitsio().MoveAbsHdu(f, 1, nullptr, &status), "structure du fichier illisible");
     return false;
 }
