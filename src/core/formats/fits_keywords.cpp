@@ -1,8 +1,11 @@
 #include "core/formats/fits_keywords.h"
 
+#include "core/base/errors.h"
 #include "core/text/number_text.h"
+#include "core/text/rounding.h"
 
 #include <array>
+#include <limits>
 #include <type_traits>
 
 namespace orv {
@@ -39,8 +42,10 @@ const std::array<TFitsKeyword, 27> kKeywords{{
     {"BZERO", &H::BZero, &H::BZeroComment, kUnlessDefault},
     {"BSCALE", &H::BScale, &H::BScaleComment, kUnlessDefault},
     {"EQUINOX", &H::Equinox, &H::EquinoxComment, kUnlessDefault},
-    {"THRESH", &H::ThreshHigh, &H::ThreshHighComment, kAlways, "MIPS-HI"},
-    {"THRESL", &H::ThreshLow, &H::ThreshLowComment, kAlways, "MIPS-LO"},
+    // Other programs write display thresholds as reals (12.5): they are rounded as this
+    // program writes them, rather than the whole file refused.
+    {"THRESH", &H::ThreshHigh, &H::ThreshHighComment, kAlways, "MIPS-HI", true},
+    {"THRESL", &H::ThreshLow, &H::ThreshLowComment, kAlways, "MIPS-LO", true},
 }};
 
 // An 8-character card keyword against a name: the name, then blanks.
@@ -48,6 +53,16 @@ bool IsKeyword(std::string_view cardKeyword, std::string_view name) {
     if (name.empty() || cardKeyword.size() < name.size() || cardKeyword.substr(0, name.size()) != name)
         return false;
     return cardKeyword.find_first_not_of(' ', name.size()) == std::string_view::npos;
+}
+
+// An integer, or a real rounded to the nearest; any other text keeps the integer's message.
+int32_t RoundedInteger(const std::string& text) {
+    try {
+        return RoundClamped(StrToFloat(text), std::numeric_limits<int32_t>::min(),
+                            std::numeric_limits<int32_t>::max());
+    } catch (const EConvertError&) {
+        return StrToInt(text);
+    }
 }
 
 const TFitsHeader& ClearedHeader() {
@@ -83,7 +98,7 @@ bool ReadFitsKeyword(const TFitsKeyword& row, const TCardText& card, TFitsHeader
             else
                 value = v == "T";
         } else if constexpr (std::is_same_v<T, int32_t>) {
-            value = StrToInt(v);
+            value = row.RealRounded ? RoundedInteger(v) : StrToInt(v);
         } else if constexpr (std::is_same_v<T, double>) {
             value = StrToFloat(v);
         } else {

@@ -52,6 +52,7 @@ struct TFitsKeyword {
     TFitsCommentField Comment;
     TFitsWritten Written;
     std::string_view ReadAlso = {}; // an older name read into the same fields
+    bool RealRounded = false;       // an integer field that takes a real value, rounded
 };
 
 // Every row, in the order the writer writes them.

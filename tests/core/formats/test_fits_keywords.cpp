@@ -1,5 +1,7 @@
 #include "core/formats/fits_keywords.h"
 
+#include "core/base/errors.h"
+
 #include <gtest/gtest.h>
 
 using namespace orv;
@@ -29,5 +31,33 @@ TEST(FitsKeywords, EveryRowReadsBackTheCardItWrites) {
         EXPECT_EQ(row.Comment.Of(read), "its comment");
         // A cleared header writes only the cards written always.
         EXPECT_EQ(FitsKeywordCard(row, TFitsHeader{}).has_value(), row.Written == TFitsWritten::Always);
+    }
+}
+
+TEST(FitsKeywords, ThresholdsTakeRealsRoundedAndOtherIntegersDoNot) {
+    const struct {
+        const char* keyword;
+        const char* value;
+        int32_t read; // 0: refused with the integer message
+    } cases[] = {
+        {"THRESH", "12.5", 12},  {"THRESH", "13.5", 14}, {"THRESL", "-3.7", -4}, {"THRESH", "900", 900},
+        {"THRESL", "1E3", 1000}, {"THRESH", "12a", 0},   {"NAXIS1", "12.5", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.keyword) + " = " + c.value);
+        const TFitsKeyword& row = *FindFitsKeyword(c.keyword);
+        TFitsHeader header;
+        const TCardText card = ParseCardRest(std::string("= ") + c.value);
+        if (!c.read) {
+            try {
+                ReadFitsKeyword(row, card, header);
+                ADD_FAILURE() << "taken";
+            } catch (const EConvertError& e) {
+                EXPECT_EQ(e.what(), "'" + std::string(c.value) + "' n'est pas une valeur entière correcte");
+            }
+            continue;
+        }
+        ReadFitsKeyword(row, card, header);
+        EXPECT_EQ(c.keyword[5] == 'H' ? header.ThreshHigh : header.ThreshLow, c.read);
     }
 }

@@ -404,8 +404,8 @@ TEST(FitsReader, BadNumbersRaiseConversionErrorsAndLeaveTheDocumentEmpty) {
          "'abc' n'est pas une valeur entière correcte"},
         {TFitsBuilder().Image(16, 2, 2).Value("BSCALE", "1,5").End(),
          "'1,5' n'est pas une valeur flottante correcte"},
-        {TFitsBuilder().Image(16, 2, 2).Value("THRESL", "1.5").End(),
-         "'1.5' n'est pas une valeur entière correcte"},
+        {TFitsBuilder().Image(16, 2, 2).Value("THRESL", "1.5e").End(),
+         "'1.5e' n'est pas une valeur entière correcte"},
         {TFitsBuilder().Image(16, 2, 2).Raw("NAXIS1  =").End(),
          "'           ' n'est pas une valeur entière correcte"},
     };
