@@ -306,7 +306,7 @@ void TFormCreeAnim::BitAjoutClick() {
     if (Builder.Locked()) return;
     const TFormImage* image = workspace_.CurrentImage();
     if (!image) return;
-    const TBuilderEnabling e = Builder.AddCurrentImage(LoadedFrame(image->Document(), Builder.DefaultDelay));
+    const TBuilderEnabling e = Builder.AddCurrentImage(LoadedFrame(image->Rendered(), Builder.DefaultDelay));
     Redraw();
     ApplyEnabling(e);
 }

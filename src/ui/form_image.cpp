@@ -167,6 +167,7 @@ void TFormImage::SaveByKind() {
 
 void TFormImage::ExportGif(const QString& fileName) {
     const std::string name = LocalName(fileName);
+    Rendered();
     Write(
         [&name](TImageDocument& doc, TDocumentHost& host) {
             WriteDisplayedPictureAsGif(doc, name, host);
@@ -181,6 +182,15 @@ void TFormImage::ExportGif(const QString& fileName) {
 
 void TFormImage::Render() {
     orv::Render(*doc_);
+    bitmapStale_ = false;
+}
+
+const TImageDocument& TFormImage::Rendered() const {
+    if (bitmapStale_) {
+        orv::Render(*doc_);
+        bitmapStale_ = false;
+    }
+    return *doc_;
 }
 
 void TFormImage::ShowImage() {
@@ -211,7 +221,12 @@ void TFormImage::DisplayChanged() {
 }
 
 void TFormImage::ViewChanged() {
-    Render();
+    // Zoomed out, a camera image shows only its averaged view: the 1:1 bitmap (16 M levels for
+    // a 4096 x 4096 image) waits until a print, an export or a closer view asks for it.
+    if (Zoom().Out > 1 && doc_->PixelType != kPixelNone)
+        bitmapStale_ = true;
+    else
+        Render();
     ShowImage();
 }
 

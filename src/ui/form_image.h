@@ -53,6 +53,10 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     bool Saving() const { return saving_; }
 
     void Render();
+    // The document with its 1:1 display bitmap made for the current display settings: what
+    // exports and animations take. Zoomed out, a change of display renders only the averaged
+    // view; the 1:1 bitmap is made here, once something needs it.
+    const TImageDocument& Rendered() const;
     // The picture at one pixel per image pixel, the one printed: the shown one, or made from the
     // display bitmap when the window is zoomed out (it then shows only the averaged view).
     QImage Picture() const;
@@ -66,7 +70,7 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     // rendered and shown again, and closing the window will ask whether to save it.
     void DisplayChanged();
     // The same for a change that no file keeps (the display function): rendered and shown,
-    // not marked modified.
+    // not marked modified. Zoomed out, only the view is rendered (see Rendered).
     void ViewChanged();
 
     // The view's zoom. SetZoom keeps the image point under `anchor` (a point of the scroll
@@ -127,6 +131,7 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     bool saving_ = false;
     bool closeAsked_ = false;
     TAveragedView averagedView_;
+    mutable bool bitmapStale_ = false; // DisplayStream predates the display settings
     std::optional<TImageSummary> summary_;
     const uint8_t* summaryData_ = nullptr; // the pixels the summary was made from
     size_t summaryBytes_ = 0;

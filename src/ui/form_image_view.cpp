@@ -42,7 +42,7 @@ TZoom TFormImage::Zoom() const {
 }
 
 QImage TFormImage::Picture() const {
-    return Image->Picture().isNull() ? DisplayPicture(doc_->DisplayStream) : Image->Picture();
+    return Image->Picture().isNull() ? DisplayPicture(Rendered().DisplayStream) : Image->Picture();
 }
 
 QSize TFormImage::PictureSize() const {
@@ -55,9 +55,11 @@ void TFormImage::ShowView(TZoom zoom, bool rendered) {
     // 4096 x 4096 image) is not made at each change. Bitmaps keep theirs to average it.
     const bool raw = doc_->PixelType != kPixelNone;
     QImage picture;
-    if (zoom.Out == 1 || !raw)
-        picture =
-            rendered || Image->Picture().isNull() ? DisplayPicture(doc_->DisplayStream) : Image->Picture();
+    if (zoom.Out == 1 || !raw) {
+        rendered = rendered || bitmapStale_;
+        picture = rendered || Image->Picture().isNull() ? DisplayPicture(Rendered().DisplayStream)
+                                                        : Image->Picture();
+    }
     QImage averaged;
     if (zoom.Out > 1 && !doc_->DisplayStream.empty())
         averaged = raw ? DisplayPicture(averagedView_.DisplayStream(*doc_, zoom.Out))

@@ -3,6 +3,8 @@
 
 #include "core/gif/gif_file.h"
 #include "core/gif/gif_sub_image.h"
+#include "core/image/display.h"
+#include "ui/display_picture.h"
 #include "ui/form_seuils.h"
 #include "ui/image_control.h"
 #include "ui/progress_form.h"
@@ -101,6 +103,62 @@ TEST_F(GifExportTest, TwoExportsUnderTwoNamesHoldTheirOwnPicture) {
     EXPECT_EQ(b.Images, 1u);
     EXPECT_EQ(a.Picture, first);
     EXPECT_NE(b.Picture, first);
+}
+
+// Zoomed out, a change of display renders only the view: whatever takes the picture at 1:1
+// afterwards must still get it with the change.
+TEST_F(GifExportTest, AChangeMadeZoomedOutReachesTheExportThePrintAndTheFullView) {
+    TFormImage* w = Fits();
+    const struct {
+        const char* What;
+        std::function<void()> Change;
+    } changes[] = {
+        {"display function",
+         [w] {
+             w->Document().DisplayFunction = TDisplayFunction::Asinh;
+             w->ViewChanged();
+         }},
+        {"thresholds",
+         [w] {
+             w->Document().HighThreshold = 9000;
+             w->DisplayChanged();
+         }},
+    };
+    const QString gif = folder.filePath("zoomed.gif");
+    const struct {
+        const char* What;
+        std::function<QImage()> Take;
+    } takers[] = {
+        {"export",
+         [this, gif] {
+             QFile::remove(gif);
+             dialogs.FileNames.enqueue(gif);
+             FormMain->EnregistrersousGif1Click();
+             return ReadGif(gif).Picture;
+         }},
+        {"print", [w] { return w->Picture(); }},
+        {"1:1",
+         [w] {
+             FormMain->TailleReelle1->trigger();
+             return w->Image->Picture();
+         }},
+    };
+    for (const auto& change : changes)
+        for (const auto& taker : takers) {
+            // Shown at 1:1 with the first display, then changed while zoomed out.
+            w->SetZoom(TZoom{});
+            w->Document().DisplayFunction = TDisplayFunction::Linear;
+            w->Document().HighThreshold = 40000;
+            w->ViewChanged();
+            w->SetZoom(TZoom{1, 2});
+            change.Change();
+            TImageDocument expected = w->Document();
+            Render(expected);
+            EXPECT_EQ(taker.Take().convertToFormat(QImage::Format_RGB32),
+                      DisplayPicture(expected.DisplayStream).convertToFormat(QImage::Format_RGB32))
+                << change.What << ", then " << taker.What;
+        }
+    w->Document().Modified = false;
 }
 
 TEST_F(GifExportTest, AnExistingFileIsOverwrittenOnlyAfterYes) {
