@@ -2,8 +2,8 @@
 // and render of the same file, offscreen; the mouse readout, which reads one value and, over
 // an image with sky coordinates, transforms one pixel through wcslib (target: a mouse move
 // that writes every panel under 50 microseconds); and seeing the whole image: fitting it in a
-// 1024 x 1024 window, each zoom step, and a change of display function or threshold in the
-// threshold dialog, each with the window repainted.
+// 1024 x 1024 window, each zoom step, back to 1:1 after a change made zoomed out, and a change
+// of display function or threshold in the threshold dialog, each with the window repainted.
 #include "core/document/open_image.h"
 #include "core/image/image_document.h"
 #include "ui/application.h"
@@ -210,6 +210,30 @@ void BM_WindowZoomStep(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WindowZoomStep)->DenseRange(-16, -2, 1)->DenseRange(2, 16, 1)->Unit(benchmark::kMillisecond);
+
+// Back to 1:1 from the fitted view (Ctrl+0), the window repainted: as it is (argument 0), or
+// after a change of display function made in the fitted view (argument 1), whose 1:1 bitmap is
+// rendered only now.
+void BM_WindowOneToOneAfterChange(benchmark::State& state) {
+    const QString path = QString::fromStdString(WriteSample());
+    TQuietDialogs dialogs;
+    orv::ui::TProgram program(dialogs);
+    orv::ui::TFormImage* w = OpenIn1024(path);
+    int step = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w->Ajusterlimagelafentre1Click();
+        if (state.range(0) != 0) {
+            w->Document().DisplayFunction = orv::kDisplayFunctions[++step % 4];
+            w->ViewChanged();
+        }
+        w->repaint();
+        state.ResumeTiming();
+        w->ZoomOneToOneClick();
+        w->repaint();
+    }
+}
+BENCHMARK(BM_WindowOneToOneAfterChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // In the fitted view, with the threshold dialog and its histogram shown: the display function
 // (argument 0) or the high threshold's bar (argument 1) changed, the window repainted.
