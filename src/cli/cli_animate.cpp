@@ -60,7 +60,7 @@ TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& 
         result.Time = FrameTime(doc);
         TFramePicture picture;
         if (BytesPerPixel(doc.PixelType) == 0) {
-            picture = ComposePicture(TBitmap::FromBmpFile(doc.DisplayStream), s.Options);
+            picture = ComposeBmpFile(doc.DisplayStream, s.Options);
         } else {
             const TDisplaySettings display = shared ? *shared : DisplaySettingsOf(doc);
             if (own) *own = display;

@@ -56,6 +56,13 @@ TFramePicture ComposePicture(const TBitmap& picture, const TAnimOptions& options
     return out;
 }
 
+TFramePicture ComposeBmpFile(std::span<const uint8_t> file, const TAnimOptions& options) {
+    if (options.Crop || options.Bin > 1) return ComposePicture(TBitmap::FromBmpFile(file), options);
+    TFramePicture out;
+    BmpFileToMatrix(file, out.Table, out.Matrix);
+    return out;
+}
+
 TFramePicture ComposeFrame(const TAnimImg& frame, const TAnimOptions& options,
                            const TDisplaySettings* shared) {
     if (!frame.Source || !options.NeedsRawValues()) return ComposePicture(frame.Bitmap, options);

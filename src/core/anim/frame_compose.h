@@ -11,6 +11,7 @@
 #include "core/gif/color_table.h"
 #include "core/image/display_settings.h"
 
+#include <span>
 #include <string>
 
 namespace orv {
@@ -31,6 +32,10 @@ void ReduceDocument(TImageDocument& doc, const TAnimOptions& options);
 
 // A picture without raw values, cropped and binned; it gets no display and no stamp.
 TFramePicture ComposePicture(const TBitmap& picture, const TAnimOptions& options);
+
+// The same for a picture still in its Windows bitmap file (the display stream of a document
+// without raw values), read without a decoded copy when nothing is cut.
+TFramePicture ComposeBmpFile(std::span<const uint8_t> file, const TAnimOptions& options);
 
 // A builder frame as it is written: from its raw values when the options need them (with
 // `shared` as the display when it is given), else from its picture.

@@ -39,7 +39,7 @@ uint8_t Channel(uint32_t pixel, uint32_t mask) {
 
 } // namespace
 
-TBitmap TBitmap::FromBmpFile(std::span<const uint8_t> f) {
+TBmpLayout ReadBmpLayout(std::span<const uint8_t> f) {
     const EBitmapError invalid("Image bitmap incorrecte");
     if (f.size() < 26 || f[0] != 'B' || f[1] != 'M') throw invalid;
     const uint32_t dataOffset = Get32(f, 10);
@@ -64,10 +64,11 @@ TBitmap TBitmap::FromBmpFile(std::span<const uint8_t> f) {
         throw invalid;
     }
     if (planes != 1 || width <= 0 || height == 0) throw invalid;
-    const bool topDown = height < 0;
-    if (topDown) height = -height;
+    TBmpLayout layout;
+    layout.TopDown = height < 0;
+    if (layout.TopDown) height = -height;
 
-    uint32_t masks[3] = {0, 0, 0};
+    uint32_t* masks = layout.Masks;
     if (compression == 3 && (bitCount == 16 || bitCount == 32)) {
         // Bit fields follow a 40-byte header, or lie inside a larger one.
         if (f.size() < 66) throw invalid;
@@ -86,29 +87,46 @@ TBitmap TBitmap::FromBmpFile(std::span<const uint8_t> f) {
 
     const uint64_t stride = (uint64_t(width) * bitCount + 31) / 32 * 4;
     if (dataOffset > f.size() || stride * uint64_t(height) > f.size() - dataOffset) throw invalid;
-
-    TBitmap bmp;
-    bmp.Width = static_cast<int32_t>(width);
-    bmp.Height = static_cast<int32_t>(height);
-    bmp.BitCount = bitCount <= 8 ? 8 : 24;
+    layout.Width = static_cast<int32_t>(width);
+    layout.Height = static_cast<int32_t>(height);
+    layout.BitCount = static_cast<int>(bitCount);
+    layout.DataOffset = dataOffset;
+    layout.Stride = static_cast<size_t>(stride);
     if (bitCount <= 8) {
         uint32_t count = colorsUsed ? colorsUsed : (1u << bitCount);
         if (count > 256) count = 256;
         if (tableAt > f.size() || uint64_t(count) * entrySize > f.size() - tableAt) throw invalid;
-        bmp.Palette.resize(count);
+        // Indices past the colour table show as black rather than read beyond it.
+        layout.Palette.assign(256, 0);
         for (uint32_t i = 0; i < count; ++i) {
             const size_t e = tableAt + i * entrySize;
-            bmp.Palette[i] = MakeColor(f[e + 2], f[e + 1], f[e]);
+            layout.Palette[i] = MakeColor(f[e + 2], f[e + 1], f[e]);
         }
     }
-    const size_t w = static_cast<size_t>(width), h = static_cast<size_t>(height);
+    return layout;
+}
+
+const uint8_t* TBmpLayout::Row(std::span<const uint8_t> file, int32_t y) const {
+    const size_t fileRow = TopDown ? size_t(y) : size_t(Height) - 1 - size_t(y);
+    return file.data() + DataOffset + fileRow * Stride;
+}
+
+TBitmap TBitmap::FromBmpFile(std::span<const uint8_t> f) {
+    TBmpLayout layout = ReadBmpLayout(f);
+    const int bitCount = layout.BitCount;
+    const uint32_t* masks = layout.Masks;
+    TBitmap bmp;
+    bmp.Width = layout.Width;
+    bmp.Height = layout.Height;
+    bmp.BitCount = bitCount <= 8 ? 8 : 24;
+    bmp.Palette = std::move(layout.Palette);
+    const size_t w = static_cast<size_t>(bmp.Width), h = static_cast<size_t>(bmp.Height);
     bmp.Pixels.resize(w * h * (bmp.BitCount / 8));
     for (size_t y = 0; y < h; ++y) {
-        const size_t fileRow = topDown ? y : h - 1 - y;
-        const uint8_t* src = f.data() + dataOffset + fileRow * stride;
+        const uint8_t* src = layout.Row(f, int32_t(y));
         uint8_t* dst = bmp.Pixels.data() + y * w * (bmp.BitCount / 8);
         if (bitCount == 8 || bitCount == 24) { // stored as they are kept: the row at once
-            std::memcpy(dst, src, w * (bitCount / 8));
+            std::memcpy(dst, src, w * size_t(bitCount / 8));
             continue;
         }
         for (size_t x = 0; x < w; ++x) {
@@ -133,8 +151,6 @@ TBitmap TBitmap::FromBmpFile(std::span<const uint8_t> f) {
             }
         }
     }
-    // Indices past the colour table show as black rather than read beyond it.
-    if (bmp.BitCount == 8 && bmp.Palette.size() < 256) bmp.Palette.resize(256, 0);
     return bmp;
 }
 

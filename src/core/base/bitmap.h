@@ -42,4 +42,23 @@ struct TBitmap {
     bool operator==(const TBitmap&) const = default;
 };
 
+// Where a Windows bitmap file keeps its pixels, from its headers, every size and offset checked
+// against the file (EBitmapError otherwise): what FromBmpFile decodes, for readers that take
+// the rows straight from the file.
+struct TBmpLayout {
+    int32_t Width = 0;
+    int32_t Height = 0;
+    int BitCount = 8; // as stored: 1, 4, 8, 16, 24 or 32
+    bool TopDown = false;
+    size_t DataOffset = 0;
+    size_t Stride = 0;
+    uint32_t Masks[3] = {0, 0, 0}; // 16 and 32 bits: red, green, blue
+    std::vector<uint32_t> Palette; // 1 to 8 bits: 256 platform colours, black past the file's table
+
+    // Row y (0 the top row) of the file the layout was read from.
+    const uint8_t* Row(std::span<const uint8_t> file, int32_t y) const;
+};
+
+TBmpLayout ReadBmpLayout(std::span<const uint8_t> file);
+
 } // namespace orv

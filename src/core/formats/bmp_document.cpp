@@ -10,9 +10,9 @@ namespace orv {
 
 TLoadResult LoadBitmapFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, const std::string& fileName,
                                 uint8_t kind, TDocumentHost& host) {
-    TBitmap bitmap;
+    TBmpLayout bitmap; // the pixels are decoded by whoever shows them
     try {
-        bitmap = TBitmap::FromBmpFile(bytes);
+        bitmap = ReadBmpLayout(bytes);
     } catch (const EOrvanelError&) {
         return RefuseLoad(doc, host); // an invalid bitmap is refused silently
     }

@@ -3,9 +3,12 @@
 #include "core/gif/color_quantizer.h"
 #include "core/gif/gif_errors.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <numeric>
 #include <vector>
 
 namespace orv {
@@ -40,6 +43,59 @@ void AssignIndices(TColorTable& table, TByteArray2D& matrix, const TProgress& pr
     }
 }
 
+// Palette indices (rows from the top through rowOf(y), y from 0) written into the matrix as
+// table indices given in order of first appearance. Each row is first only looked up: the rare
+// row that meets an index for the first time is done again in pixel order, so the matrix may be
+// the rows' own storage.
+template <class RowOf>
+void MapPaletteRows(const std::vector<uint32_t>& palette, TColorTable& table, TByteArray2D& matrix,
+                    const TProgress& progress, RowOf rowOf) {
+    std::array<uint32_t, 256> colors{}; // 24 bits, black past the palette
+    for (size_t i = 0; i < 256 && i < palette.size(); ++i)
+        colors[i] = palette[i] & 0xFFFFFF;
+    // Entries of one colour share their table index: each class is named by one of its entries.
+    std::array<uint8_t, 256> order, classOf;
+    std::iota(order.begin(), order.end(), uint8_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](uint8_t a, uint8_t b) { return colors[a] < colors[b]; });
+    for (size_t k = 0; k < 256; ++k)
+        classOf[order[k]] =
+            k > 0 && colors[order[k]] == colors[order[k - 1]] ? classOf[order[k - 1]] : order[k];
+    constexpr uint16_t kUnseen = 0x100;
+    std::array<uint16_t, 256> indexOf;
+    indexOf.fill(kUnseen);
+    table.Count = 0;
+    progress.Show(0);
+    const size_t w = size_t(matrix.Cols());
+    const int32_t height = matrix.Rows();
+    for (int32_t y = 1; y <= height; ++y) {
+        const uint8_t* src = rowOf(y - 1);
+        uint8_t* dst = matrix.RowData(y);
+        uint16_t unseen = 0;
+        for (size_t x = 0; x < w; ++x)
+            unseen |= indexOf[src[x]];
+        if (unseen & kUnseen) {
+            for (size_t x = 0; x < w; ++x) {
+                const uint8_t v = src[x];
+                if (indexOf[v] == kUnseen) {
+                    uint16_t& shared = indexOf[classOf[v]];
+                    if (shared == kUnseen) {
+                        shared = uint16_t(table.Count++);
+                        SplitColor(colors[v], table.Entries[shared][0], table.Entries[shared][1],
+                                   table.Entries[shared][2]);
+                    }
+                    indexOf[v] = shared;
+                }
+                dst[x] = uint8_t(indexOf[v]);
+            }
+        } else {
+            for (size_t x = 0; x < w; ++x)
+                dst[x] = uint8_t(indexOf[src[x]]);
+        }
+        progress.Show(float(double(y) / height));
+    }
+    table.Count = RoundColorCount(table.Count);
+}
+
 uint32_t TrueColorAt(const TBitmap& bitmap, size_t i) {
     const uint8_t* p = bitmap.Pixels.data() + 3 * i;
     return MakeColor(p[2], p[1], p[0]);
@@ -55,14 +111,17 @@ int32_t RoundColorCount(int32_t count) {
 
 void PaletteIndicesToMatrix(TByteArray2D& matrix, const std::vector<uint32_t>& palette, TColorTable& table,
                             const TProgress& progress) {
-    std::vector<uint32_t> colors(256, 0);
-    for (size_t i = 0; i < 256 && i < palette.size(); ++i)
-        colors[i] = palette[i];
-    table.Count = 0;
-    progress.Show(0);
     const uint8_t* cells = matrix.Cells().Memory();
-    AssignIndices(table, matrix, progress, 256, colors, [cells](size_t i) { return uint32_t(cells[i]); });
-    table.Count = RoundColorCount(table.Count);
+    const size_t w = size_t(matrix.Cols());
+    MapPaletteRows(palette, table, matrix, progress, [&](int32_t y) { return cells + size_t(y) * w; });
+}
+
+void BmpFileToMatrix(std::span<const uint8_t> file, TColorTable& table, TByteArray2D& matrix,
+                     const TProgress& progress) {
+    const TBmpLayout layout = ReadBmpLayout(file);
+    if (layout.BitCount != 8) return BitmapToMatrix(TBitmap::FromBmpFile(file), table, matrix, progress);
+    matrix = TByteArray2D(layout.Width, layout.Height);
+    MapPaletteRows(layout.Palette, table, matrix, progress, [&](int32_t y) { return layout.Row(file, y); });
 }
 
 void BitmapToMatrix(const TBitmap& bitmap, TColorTable& table, TByteArray2D& matrix,
@@ -73,9 +132,10 @@ void BitmapToMatrix(const TBitmap& bitmap, TColorTable& table, TByteArray2D& mat
         throw EGifException("Image bitmap incorrecte");
     matrix = TByteArray2D(bitmap.Width, bitmap.Height);
     if (bitmap.BitCount == 8) {
-        if (matrix.Cells().Size() > 0)
-            std::memcpy(matrix.Cells().Memory(), bitmap.Pixels.data(), size_t(matrix.Cells().Size()));
-        PaletteIndicesToMatrix(matrix, bitmap.Palette, table, progress);
+        const uint8_t* pixels = bitmap.Pixels.data();
+        const size_t w = size_t(bitmap.Width);
+        MapPaletteRows(bitmap.Palette, table, matrix, progress,
+                       [&](int32_t y) { return pixels + size_t(y) * w; });
         return;
     }
     table.Count = 0;

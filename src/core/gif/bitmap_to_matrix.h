@@ -7,6 +7,7 @@
 #include "core/gif/color_table.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace orv {
@@ -23,6 +24,12 @@ void BitmapToMatrix(const TBitmap& bitmap, TColorTable& table, TByteArray2D& mat
 // BitmapToMatrix turns a paletted bitmap of that palette (at most 256 platform colours).
 void PaletteIndicesToMatrix(TByteArray2D& matrix, const std::vector<uint32_t>& palette, TColorTable& table,
                             const TProgress& progress = TProgress());
+
+// A Windows bitmap file turned into a table and a matrix exactly as BitmapToMatrix turns its
+// decoded bitmap; 8-bit files go from the file's rows to the matrix without a decoded copy.
+// EBitmapError for a file that is no bitmap.
+void BmpFileToMatrix(std::span<const uint8_t> file, TColorTable& table, TByteArray2D& matrix,
+                     const TProgress& progress = TProgress());
 
 // The counts the GIF model takes: 0 to 2 -> 2, 3 to 16 -> 16, more -> 256.
 int32_t RoundColorCount(int32_t count);

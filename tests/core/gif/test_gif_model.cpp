@@ -253,6 +253,40 @@ TEST(BitmapToMatrix, PalettedBitmapMapsIndicesOnceAndMergesEqualColours) {
     EXPECT_EQ(fractions, (std::vector<float>{0, 1}));
 }
 
+TEST(BitmapToMatrix, ABitmapFileGivesWhatItsDecodedBitmapGives) {
+    TBitmap paletted;
+    paletted.Width = 5;
+    paletted.Height = 3;
+    paletted.Palette.assign(256, MakeColor(4, 5, 6));
+    paletted.Palette[200] = MakeColor(1, 2, 3);
+    // Index 9 first met on the last row; 1 and 250 share the default colour.
+    paletted.Pixels = {200, 1, 1, 250, 200, 0, 250, 1, 200, 0, 1, 9, 0, 200, 255};
+    std::vector<uint8_t> bottomUp = paletted.ToBmpFile(), topDown = bottomUp;
+    const size_t stride = 8, at = 1078;
+    for (size_t y = 0; y < 3; ++y)
+        std::copy_n(bottomUp.begin() + long(at + (2 - y) * stride), stride,
+                    topDown.begin() + long(at + y * stride));
+    topDown[25] = topDown[24] = topDown[23] = 0xFF, topDown[22] = uint8_t(-3);
+    const std::vector<uint8_t> trueColor = TrueColor(2, 2, {7, 8, 8, 7}).ToBmpFile();
+    const std::vector<uint8_t>* files[] = {&bottomUp, &topDown, &trueColor};
+    for (const std::vector<uint8_t>* file : files) {
+        TColorTable want, got;
+        TByteArray2D wantMatrix, gotMatrix;
+        BitmapToMatrix(TBitmap::FromBmpFile(*file), want, wantMatrix);
+        BmpFileToMatrix(*file, got, gotMatrix);
+        EXPECT_EQ(got.Count, want.Count);
+        EXPECT_TRUE(std::equal(got.Entries.begin(), got.Entries.begin() + got.Count, want.Entries.begin()));
+        ASSERT_EQ(gotMatrix.Cells().Size(), wantMatrix.Cells().Size());
+        EXPECT_TRUE(std::equal(gotMatrix.Cells().Memory(),
+                               gotMatrix.Cells().Memory() + gotMatrix.Cells().Size(),
+                               wantMatrix.Cells().Memory()));
+    }
+    TColorTable t;
+    TByteArray2D m;
+    EXPECT_THROW(BmpFileToMatrix(std::vector<uint8_t>(bottomUp.begin(), bottomUp.end() - 1), t, m),
+                 EBitmapError);
+}
+
 TEST(BitmapToMatrix, ProgressOncePerRow) {
     std::vector<float> fractions;
     TProgress progress([&](const std::string&, float f) { fractions.push_back(f); });
