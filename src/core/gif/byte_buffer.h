@@ -3,7 +3,9 @@
 // decoder reads them as one run; no block is ever longer than 255 bytes or empty.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -41,25 +43,22 @@ class TByteBuffer {
     size_t readPos_ = 0;
 };
 
-// Packs codes least significant bit first.
+// Packs codes least significant bit first. Every code stores the whole bit buffer and moves on
+// by the bytes it filled, so that no branch depends on how the codes fall on byte boundaries.
 class TEncodedBytes {
   public:
     explicit TEncodedBytes(size_t expectedBytes = 0);
 
     void PutCode(uint32_t code, unsigned width) {
+        static_assert(std::endian::native == std::endian::little, "the buffer is stored as it is held");
         bitBuffer_ |= uint64_t(code) << bitCount_;
         bitCount_ += width;
-        if (bitCount_ >= 32) {
-            if (pos_ + 4 > out_.size()) out_.resize(out_.size() * 2 + 64);
-            uint8_t* p = out_.data() + pos_;
-            p[0] = uint8_t(bitBuffer_);
-            p[1] = uint8_t(bitBuffer_ >> 8);
-            p[2] = uint8_t(bitBuffer_ >> 16);
-            p[3] = uint8_t(bitBuffer_ >> 24);
-            pos_ += 4;
-            bitBuffer_ >>= 32;
-            bitCount_ -= 32;
-        }
+        if (pos_ + 8 > out_.size()) out_.resize(out_.size() * 2 + 64);
+        std::memcpy(out_.data() + pos_, &bitBuffer_, 8); // little-endian: the first byte first
+        const unsigned whole = bitCount_ / 8;
+        pos_ += whole;
+        bitBuffer_ >>= 8 * whole; // whole <= 2: fewer than 8 bits were left before
+        bitCount_ %= 8;
     }
 
     // The last code, the bits left over padded with zeros to a byte, and the data as blocks.

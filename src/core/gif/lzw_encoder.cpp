@@ -25,27 +25,30 @@ class TCodeTable {
         Full = false;
     }
 
-    // The code of the string, 0 when it has none yet.
-    uint32_t Find(uint32_t prefix, uint8_t suffix) const {
+    // The code of the string, 0 when it has none yet: then `at` is the free slot where it goes.
+    uint32_t Find(uint32_t prefix, uint8_t suffix, uint32_t& at) const {
         const uint32_t key = Key(prefix, suffix);
-        for (uint32_t at = Slot(key);; at = (at + 1) & kMask) {
+        for (at = Slot(key);; at = (at + 1) & kMask) {
             const uint32_t held = slots_[at];
             if ((held >> 12) == key) return held & 0xFFF;
             if (held == 0) return 0;
         }
     }
 
-    void AddEntry(uint32_t prefix, uint8_t suffix) {
-        const uint32_t key = Key(prefix, suffix);
-        uint32_t at = Slot(key);
-        while (slots_[at] != 0)
-            at = (at + 1) & kMask;
-        slots_[at] = (key << 12) | NextCode;
+    // The string that Find did not find, added at the slot it gave.
+    void AddAt(uint32_t at, uint32_t prefix, uint8_t suffix) {
+        slots_[at] = (Key(prefix, suffix) << 12) | NextCode;
         ++NextCode;
         if (NextCode == kMaxCodes)
             Full = true;
         else if (NextCode > (1u << CodeWidth))
             ++CodeWidth;
+    }
+
+    void AddEntry(uint32_t prefix, uint8_t suffix) {
+        uint32_t at = 0;
+        Find(prefix, suffix, at);
+        AddAt(at, prefix, suffix);
     }
 
     unsigned CodeWidth = 0;
@@ -98,14 +101,24 @@ TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeS
     packer.PutCode(clear, table->CodeWidth);
     packer.PutCode(px[0], table->CodeWidth);
     uint32_t previous = px[0];
+    // Where the string that ended the previous one goes: the slot its failed look-up stopped at.
+    uint32_t freeSlot = 0;
+    bool slotKnown = false;
     size_t i = 1;
     while (i < n) {
         const uint8_t first = px[i++];
-        table->AddEntry(previous, first);
+        if (slotKnown)
+            table->AddAt(freeSlot, previous, first);
+        else
+            table->AddEntry(previous, first);
         uint32_t code = first;
+        slotKnown = false;
         while (i < n) {
-            const uint32_t longer = table->Find(code, px[i]);
-            if (!longer) break;
+            const uint32_t longer = table->Find(code, px[i], freeSlot);
+            if (!longer) {
+                slotKnown = true;
+                break;
+            }
             code = longer;
             ++i;
         }
@@ -116,6 +129,7 @@ TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeS
             table->Reset(codeSize + 1);
             packer.PutCode(px[i], table->CodeWidth);
             previous = px[i++];
+            slotKnown = false;
             progress.Show(float(double(i) / double(n)));
         }
     }
