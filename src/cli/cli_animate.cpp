@@ -105,6 +105,9 @@ int RunAnimate(const std::vector<std::string>& argv) {
     write.Jobs = static_cast<unsigned>(WholeOption(args, "--jobs", 1, 256, 0));
     write.Bounce = s.Options.Bounce;
     write.AutoDelays = args.Has("--auto-delays");
+    // Frames take unequal times (file sizes, the disk): a few megabytes of frames made ahead
+    // keep every thread at work, and memory still does not grow with the number of files.
+    write.AheadBytes = size_t(16) << 20;
     const std::vector<std::string>& files = args.Positional;
 
     // The shared display is the first displayed frame's: the files up to it are made first.

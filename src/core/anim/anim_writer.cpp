@@ -21,8 +21,8 @@ namespace {
 // The frames in the order they come back, and what the writer waits for.
 class TFrameQueue {
   public:
-    TFrameQueue(const TFrameJob& job, size_t count, unsigned threads)
-        : job_(job), count_(count), ahead_(threads) {
+    TFrameQueue(const TFrameJob& job, size_t count, unsigned threads, size_t aheadBytes)
+        : job_(job), count_(count), ahead_(threads), aheadBytes_(aheadBytes) {
         for (unsigned t = 0; t < threads; ++t)
             workers_.emplace_back([this] { Work(); });
     }
@@ -49,6 +49,7 @@ class TFrameQueue {
             }
         }
         auto node = done_.extract(index);
+        heldBytes_ -= node.mapped().Bytes;
         taken_ = index + 1;
         room_.notify_all();
         lock.unlock();
@@ -60,15 +61,22 @@ class TFrameQueue {
     struct TDone {
         TAnimFrameResult Result;
         std::exception_ptr Error;
+        size_t Bytes = 0; // encoded, waiting for the writer
     };
+
+    // One frame per thread may always be made ahead of the writer; more while the frames
+    // made and not yet written hold less than aheadBytes_, so that a slow frame does not
+    // leave the other threads waiting.
+    bool MayStart() const {
+        return next_ < taken_ + ahead_ || (heldBytes_ < aheadBytes_ && next_ < taken_ + kMostAhead);
+    }
 
     void Work() {
         for (;;) {
             size_t index;
             {
                 std::unique_lock lock(mutex_);
-                // No more than `ahead_` frames (one per thread) made and not yet taken by the writer.
-                room_.wait(lock, [this] { return stop_ || next_ >= count_ || next_ < taken_ + ahead_; });
+                room_.wait(lock, [this] { return stop_ || next_ >= count_ || MayStart(); });
                 if (stop_ || next_ >= count_) return;
                 index = next_++;
             }
@@ -78,8 +86,10 @@ class TFrameQueue {
             } catch (...) {
                 done.Error = std::current_exception();
             }
+            if (done.Result.Image) done.Bytes = size_t(done.Result.Image->Data.ByteCount());
             {
                 std::lock_guard lock(mutex_);
+                heldBytes_ += done.Bytes;
                 done_.emplace(index, std::move(done));
             }
             ready_.notify_all();
@@ -88,7 +98,10 @@ class TFrameQueue {
 
     const TFrameJob& job_;
     const size_t count_;
+    static constexpr size_t kMostAhead = 256;
     const size_t ahead_;
+    const size_t aheadBytes_;
+    size_t heldBytes_ = 0;
     std::mutex mutex_;
     std::condition_variable ready_, room_;
     std::map<size_t, TDone> done_;
@@ -167,7 +180,7 @@ size_t WriteAnimation(const std::string& fileName, size_t count, const TFrameJob
         if (progress) progress(gif.Count(), total);
     };
     {
-        TFrameQueue queue(job, count, JobCount(options.Jobs));
+        TFrameQueue queue(job, count, JobCount(options.Jobs), options.AheadBytes);
         show(); // the first frame is on its way
         for (; taken < count; ++taken) {
             TAnimFrameResult frame = queue.Take(taken, show);

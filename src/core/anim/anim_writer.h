@@ -28,6 +28,8 @@ struct TAnimWriteOptions {
     unsigned Jobs = 0;       // threads; 0: one per core
     bool Bounce = false;     // frames n-1 down to 2 again after frame n, each with its delay
     bool AutoDelays = false; // the delays BitAuto gives, from the frames' times
+    // Encoded frames that may wait for the writer beyond one per thread, in bytes.
+    size_t AheadBytes = 0;
 };
 
 // After each frame written: how many are written out of how many there will be (the bounce's

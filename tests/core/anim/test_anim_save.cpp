@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <mutex>
+#include <thread>
+
 using namespace orv;
 using namespace orv::anim_test;
 
@@ -130,6 +134,42 @@ TEST(AnimSave, AnyNumberOfThreadsWritesTheSameBytesAsTheGifModel) {
     EXPECT_EQ(read.SubImages[40]->GetDelay(), frames[38].Delay);
     EXPECT_EQ(read.SubImages[77]->GetDelay(), frames[1].Delay);
     EXPECT_EQ(read.SubImages[77]->Data.Bytes().size(), read.SubImages[1]->Data.Bytes().size());
+}
+
+TEST(AnimSave, WhileAFrameIsSlowTheOthersGoOnWithinTheirBytes) {
+    const std::vector<TAnimImg> frames = Series(30);
+    std::vector<TAnimFrameResult> made(frames.size());
+    size_t smallest = SIZE_MAX;
+    for (size_t k = 0; k < frames.size(); ++k) {
+        TColorTable table;
+        TByteArray2D matrix;
+        BitmapToMatrix(frames[k].Bitmap, table, matrix);
+        made[k].Image = EncodeImage(table, matrix);
+        smallest = std::min(smallest, size_t(made[k].Image->Data.ByteCount()));
+    }
+    formats_test::TTempDir dir;
+    std::mutex mutex;
+    size_t started = 0, written = 0, mostAhead = 0;
+    TAnimWriteOptions options;
+    options.Jobs = 3;
+    options.AheadBytes = 8 * smallest;
+    const auto job = [&](size_t k) {
+        if (k == 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::lock_guard lock(mutex);
+        mostAhead = std::max(mostAhead, ++started - written);
+        return made[k];
+    };
+    WriteAnimation(dir.File("ahead.gif"), frames.size(), job, options, [&](size_t w, size_t) {
+        std::lock_guard lock(mutex);
+        written = w;
+    });
+    EXPECT_GE(mostAhead, 7u) << "more than one frame per thread";
+    EXPECT_LE(mostAhead, 3u + 8 + 1) << "the frames waiting hold at most the bytes allowed";
+    options.Jobs = 1;
+    started = written = 0;
+    WriteAnimation(dir.File("one.gif"), frames.size(), job, options);
+    EXPECT_EQ(formats_test::TTempDir::Read(dir.File("ahead.gif")),
+              formats_test::TTempDir::Read(dir.File("one.gif")));
 }
 
 TEST(AnimSave, FramesOutsideTheRegionAreLeftOutAndNothingIsWrittenWithoutFrames) {
