@@ -15,6 +15,10 @@
 #include <iostream>
 #include <map>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace orv::cli {
 namespace {
 
@@ -83,7 +87,18 @@ TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& 
     return result;
 }
 
+// Every file allocates and frees the same few blocks of a few hundred kilobytes: kept by the
+// allocator instead of going back to the system and returning as fresh zeroed pages, they
+// cost no page faults after the first frames. Memory still follows the frames in hand.
+void KeepFreedBlocks() {
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
+}
+
 int RunAnimate(const std::vector<std::string>& argv) {
+    KeepFreedBlocks();
     const TArgs args = ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce"},
                                  {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop",
                                   "--bin", "--jobs", "--stretch"});
