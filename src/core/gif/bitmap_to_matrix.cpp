@@ -44,9 +44,9 @@ void AssignIndices(TColorTable& table, TByteArray2D& matrix, const TProgress& pr
 }
 
 // Palette indices (rows from the top through rowOf(y), y from 0) written into the matrix as
-// table indices given in order of first appearance. Each row is first only looked up: the rare
-// row that meets an index for the first time is done again in pixel order, so the matrix may be
-// the rows' own storage.
+// table indices given in order of first appearance. The rare row that meets an index for the
+// first time is done again in pixel order; a matrix that is the rows' own storage is written
+// only once its row has been looked up.
 template <class RowOf>
 void MapPaletteRows(const std::vector<uint32_t>& palette, TColorTable& table, TByteArray2D& matrix,
                     const TProgress& progress, RowOf rowOf) {
@@ -70,9 +70,18 @@ void MapPaletteRows(const std::vector<uint32_t>& palette, TColorTable& table, TB
     for (int32_t y = 1; y <= height; ++y) {
         const uint8_t* src = rowOf(y - 1);
         uint8_t* dst = matrix.RowData(y);
+        const bool inPlace = src == dst;
         uint16_t unseen = 0;
-        for (size_t x = 0; x < w; ++x)
-            unseen |= indexOf[src[x]];
+        if (inPlace) {
+            for (size_t x = 0; x < w; ++x)
+                unseen |= indexOf[src[x]];
+        } else { // written as it is looked up: the row is written again if it met a new index
+            for (size_t x = 0; x < w; ++x) {
+                const uint16_t i = indexOf[src[x]];
+                unseen |= i;
+                dst[x] = uint8_t(i);
+            }
+        }
         if (unseen & kUnseen) {
             for (size_t x = 0; x < w; ++x) {
                 const uint8_t v = src[x];
@@ -87,7 +96,7 @@ void MapPaletteRows(const std::vector<uint32_t>& palette, TColorTable& table, TB
                 }
                 dst[x] = uint8_t(indexOf[v]);
             }
-        } else {
+        } else if (inPlace) {
             for (size_t x = 0; x < w; ++x)
                 dst[x] = uint8_t(indexOf[src[x]]);
         }
