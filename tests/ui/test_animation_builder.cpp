@@ -294,13 +294,13 @@ TEST_F(BuilderTest, ThePreviewPlaysTheBuilderFramesAndBlocksEditing) {
 TEST_F(AnimationTest, OpeningABatchOpensOneWindowPerEntryInListOrderAndSkipsBadFiles) {
     for (const char* name : {"b.fit", "C.fit", "a.fit", "d.fit"})
         WriteFits(name, "10:00:00", 8);
-    // d.fit: a threshold that is no whole number stops its reader with an error.
+    // d.fit: a threshold that is no number stops its reader with an error.
     QFile bad(folder.filePath("d.fit"));
     ASSERT_TRUE(bad.open(QIODevice::ReadWrite));
     QByteArray bytes = bad.readAll();
     const qsizetype card = bytes.indexOf("THRESL  = ");
     ASSERT_GE(card, 0);
-    bytes.replace(card + 10, 20, QByteArray(17, ' ') + "1.5");
+    bytes.replace(card + 10, 20, QByteArray(16, ' ') + "1.5e");
     bad.seek(0);
     bad.write(bytes);
     bad.close();
@@ -319,7 +319,7 @@ TEST_F(AnimationTest, OpeningABatchOpensOneWindowPerEntryInListOrderAndSkipsBadF
     for (const TAskedMessage& m : dialogs.Messages)
         reports << m.Text;
     ASSERT_EQ(reports.size(), 4) << reports.join(" | ").toStdString();
-    EXPECT_EQ(reports[0], "'1.5' n'est pas une valeur entière correcte.");
+    EXPECT_EQ(reports[0], "'1.5e' n'est pas une valeur entière correcte.");
     EXPECT_TRUE(reports[1].contains("e.fit"));
     EXPECT_EQ(reports[2], UnknownFormatMessage(folder.filePath("f.txt")));
     EXPECT_TRUE(reports[3].contains("g.pic"));
