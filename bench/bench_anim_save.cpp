@@ -1,10 +1,12 @@
 // Memory of a save from the animation builder: 200 frames of 1024 x 1024 held as the builder
 // holds them (the displayed picture and the 16-bit values), then saved as displayed or, with
-// "options" as second argument, with one display and stamps. Prints the peak resident memory
-// the save adds, in frames (1 MB each) per thread; the target is under 2. One save per process,
+// "options" as second argument, with one display and stamps, on the threads a third argument
+// gives (default: one per core). Prints the peak resident memory the save adds, in frames (1 MB
+// each) per thread; the target is under 2. One save per process,
 // with the memory freed while the frames were made given back first, so that the save's own
 // allocations are what the peak counts. Memory, not time, is what it measures.
 #include "core/anim/anim_save.h"
+#include "core/anim/anim_writer.h"
 #include "core/image/display.h"
 #include "star_field.h"
 
@@ -13,7 +15,6 @@
 #include <fstream>
 #include <malloc.h>
 #include <string>
-#include <thread>
 #include <unistd.h>
 
 using namespace orv;
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
         Render(doc);
         frames.push_back(MakeFrame(std::move(doc)));
     }
-    const unsigned threads = std::thread::hardware_concurrency();
+    const unsigned threads = JobCount(argc > 3 ? unsigned(std::stoul(argv[3])) : 0);
     const double frame = double(kSide) * kSide;
     const bool withOptions = argc > 2 && std::strcmp(argv[2], "options") == 0;
     TAnimOptions options;
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
     const long before = StatusBytes("VmRSS");
     ResetPeak();
     TProgress none;
-    SaveAnimation(frames, out, none, options);
+    SaveAnimation(frames, out, none, options, threads);
     const long added = StatusBytes("VmHWM") - before;
     std::printf("%-20s held %.0f MB, the save added %.1f MB at its peak: %.2f frames per thread "
                 "(%u threads; target < 2)\n",

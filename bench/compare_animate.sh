@@ -5,7 +5,7 @@
 #  - 200 FITS frames of 1024 x 1024 16 bits: orvanel-cli animate's peak resident memory (under
 #    150 MB), and the same series with a 256 x 256 region and 2 x 2 binning at least 4x faster;
 #  - the builder's save of 200 frames of 1024 x 1024 (bench_anim_save): what it adds to the
-#    frames held, under 2 frames per thread.
+#    frames held, under 2 frames per thread, on every core and on one.
 # The machine may be shared: look at `uptime` first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,5 +51,7 @@ print(f"200 x 1024^2 FITS: peak resident memory {int(sys.argv[3]) / 1024:.0f} MB
 print(f"  whole {f['whole']:.0f} ms, 256^2 region binned 2 {f['region']:.0f} ms:"
       f" {f['whole'] / f['region']:.1f}x faster (target >= 4)")
 PY
-build/release/bench/bench_anim_save "$work/builder.gif"
-build/release/bench/bench_anim_save "$work/builder.gif" options
+for jobs in 0 1; do
+  build/release/bench/bench_anim_save "$work/builder.gif" plain $jobs
+  build/release/bench/bench_anim_save "$work/builder.gif" options $jobs
+done

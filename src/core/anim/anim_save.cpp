@@ -2,6 +2,7 @@
 
 #include "core/anim/anim_writer.h"
 #include "core/anim/frame_compose.h"
+#include "core/anim/frame_encode.h"
 #include "core/text/path_text.h"
 
 namespace orv {
@@ -22,8 +23,7 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
         TAnimFrameResult result;
         result.Delay = frame.Delay;
         try {
-            const TFramePicture picture = ComposeFrame(frame, options, shared ? &*shared : nullptr);
-            result.Image = EncodeImage(picture.Table, picture.Matrix);
+            result.Image = EncodeFrame(frame, options, shared ? &*shared : nullptr);
         } catch (const ERegionError& e) {
             result.Report = frame.Name + " : " + e.what();
         }

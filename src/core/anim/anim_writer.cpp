@@ -37,9 +37,13 @@ class TFrameQueue {
     }
 
     // Frame `index`, once made; the waiting is cut into slices so the caller can keep its
-    // window alive. Rethrows an error of the job.
+    // window alive. Rethrows an error of the job. The frames before `index` must be written
+    // and released: the frame the writer holds counts among the frames in hand until it asks
+    // for the next, so that beyond aheadBytes_ no more than one encoded frame per thread is held.
     TAnimFrameResult Take(size_t index, const std::function<void()>& whileWaiting) {
         std::unique_lock lock(mutex_);
+        taken_ = index;
+        room_.notify_all();
         while (!done_.count(index)) {
             if (ready_.wait_for(lock, std::chrono::milliseconds(100)) == std::cv_status::timeout &&
                 whileWaiting) {
@@ -50,7 +54,6 @@ class TFrameQueue {
         }
         auto node = done_.extract(index);
         heldBytes_ -= node.mapped().Bytes;
-        taken_ = index + 1;
         room_.notify_all();
         lock.unlock();
         if (node.mapped().Error) std::rethrow_exception(node.mapped().Error);
@@ -64,9 +67,9 @@ class TFrameQueue {
         size_t Bytes = 0; // encoded, waiting for the writer
     };
 
-    // One frame per thread may always be made ahead of the writer; more while the frames
-    // made and not yet written hold less than aheadBytes_, so that a slow frame does not
-    // leave the other threads waiting.
+    // One frame per thread may always be in hand (made, being made or being written); more
+    // while the frames made and not yet taken hold less than aheadBytes_, so that a slow frame
+    // does not leave the other threads waiting.
     bool MayStart() const {
         return next_ < taken_ + ahead_ || (heldBytes_ < aheadBytes_ && next_ < taken_ + kMostAhead);
     }

@@ -8,17 +8,18 @@
 
 namespace orv {
 
+const TRawImage& ReducedRaw(const TRawImage& source, const TAnimOptions& options, TRawImage& made) {
+    // The region and the binning make new values; the source itself is only read.
+    if (!options.Crop && options.Bin <= 1) return source;
+    if (options.Crop) made = CropRaw(source, *options.Crop);
+    if (options.Bin > 1) made = BinRaw(options.Crop ? made : source, options.Bin);
+    return made;
+}
+
 TFramePicture ComposeRaw(const TRawImage& source, const TDisplaySettings& display, const std::string& stamp,
                          const TAnimOptions& options) {
-    // The region and the binning make new values; the source itself is only read.
-    TRawImage cropped, binned;
-    const TRawImage* at = &source;
-    if (options.Crop) at = &(cropped = CropRaw(*at, *options.Crop));
-    if (options.Bin > 1) {
-        at = &(binned = BinRaw(*at, options.Bin));
-        cropped = TRawImage();
-    }
-    const TRawImage& raw = *at;
+    TRawImage made;
+    const TRawImage& raw = ReducedRaw(source, options, made);
     TFramePicture picture;
     picture.Matrix = TByteArray2D(raw.Width, raw.Height);
     if (raw.Width > 0 && raw.Height > 0) {
@@ -28,7 +29,7 @@ TFramePicture ComposeRaw(const TRawImage& source, const TDisplaySettings& displa
         RenderLevels(holder, raw.PixelType, raw.Width, raw.Height, raw.Store,
                      picture.Matrix.RowData(raw.Height), -std::ptrdiff_t(raw.Width));
     }
-    cropped = binned = TRawImage();
+    made = TRawImage();
     if (options.Stamp) DrawStamp(picture.Matrix, stamp);
     PaletteIndicesToMatrix(picture.Matrix, PaletteColors(display.Palette), picture.Table);
     return picture;

@@ -21,6 +21,10 @@ struct TFramePicture {
     TByteArray2D Matrix; // rows from the top
 };
 
+// The raw values the options leave: the source itself, or its region and binning put in `made`.
+// ERegionError when the region is not inside.
+const TRawImage& ReducedRaw(const TRawImage& source, const TAnimOptions& options, TRawImage& made);
+
 // Raw values cropped and binned as the options say, displayed with `display`, stamped with
 // `stamp` when the options ask for stamps. ERegionError when the region is not inside.
 TFramePicture ComposeRaw(const TRawImage& raw, const TDisplaySettings& display, const std::string& stamp,

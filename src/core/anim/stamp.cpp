@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 
 namespace orv {
 
@@ -56,15 +57,21 @@ int32_t StampBoxHeight(int32_t scale) {
 }
 
 void DrawStamp(TByteArray2D& levels, const std::string& text) {
+    DrawStamp(levels.RowData(1), levels.Cols(), levels.Rows(), 1, levels.Rows(), text);
+}
+
+void DrawStamp(uint8_t* rows, int32_t width, int32_t height, int32_t first, int32_t count,
+               const std::string& text) {
     if (text.empty()) return;
-    const int32_t width = levels.Cols(), height = levels.Rows();
+    const int32_t last = first + count - 1;
+    const auto rowData = [&](int32_t y) { return rows + std::ptrdiff_t(y - first) * width; };
     const int32_t scale = StampScale(width, height, text);
     const int32_t boxWidth = std::min(StampBoxWidth(text, scale), width);
     const int32_t boxHeight = std::min(StampBoxHeight(scale), height);
     // Rows are 1-based from the top: the box takes the last boxHeight rows.
     const int32_t boxTop = height - boxHeight + 1;
-    for (int32_t y = boxTop; y <= height; ++y)
-        std::fill_n(levels.RowData(y), boxWidth, uint8_t{0});
+    for (int32_t y = std::max(boxTop, first); y <= std::min(height, last); ++y)
+        std::fill_n(rowData(y), boxWidth, uint8_t{0});
     const int32_t glyphTop = height - StampBoxHeight(scale) + 1 + kMarginY; // may lie above the frame
     for (size_t i = 0; i < text.size(); ++i) {
         const TGlyph* glyph = GlyphOf(text[i]);
@@ -72,8 +79,8 @@ void DrawStamp(TByteArray2D& levels, const std::string& text) {
         const int32_t left = kMarginX + static_cast<int32_t>(i) * (kGlyphWidth + 1) * scale;
         for (int32_t gy = 0; gy < kGlyphHeight * scale; ++gy) {
             const int32_t y = glyphTop + gy;
-            if (y < 1 || y > height) continue;
-            uint8_t* row = levels.RowData(y);
+            if (y < std::max(first, 1) || y > std::min(height, last)) continue;
+            uint8_t* row = rowData(y);
             for (int32_t gx = 0; gx < kGlyphWidth * scale; ++gx) {
                 const int32_t x = left + gx;
                 if (x >= boxWidth) break;

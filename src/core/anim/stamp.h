@@ -27,5 +27,9 @@ int32_t StampBoxHeight(int32_t scale);
 // Draws the text in the lower-left corner of the levels (rows from the top), cut at the
 // frame's edges. Characters the font lacks are left blank.
 void DrawStamp(TByteArray2D& levels, const std::string& text);
+// The same on the rows first .. first + count - 1 (1-based from the top) of a width x height
+// frame, held one after another from `rows`: a frame drawn a band at a time.
+void DrawStamp(uint8_t* rows, int32_t width, int32_t height, int32_t first, int32_t count,
+               const std::string& text);
 
 } // namespace orv

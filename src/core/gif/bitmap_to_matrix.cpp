@@ -44,65 +44,19 @@ void AssignIndices(TColorTable& table, TByteArray2D& matrix, const TProgress& pr
 }
 
 // Palette indices (rows from the top through rowOf(y), y from 0) written into the matrix as
-// table indices given in order of first appearance. The rare row that meets an index for the
-// first time is done again in pixel order; a matrix that is the rows' own storage is written
-// only once its row has been looked up.
+// table indices; the matrix may be the rows' own storage.
 template <class RowOf>
 void MapPaletteRows(const std::vector<uint32_t>& palette, TColorTable& table, TByteArray2D& matrix,
                     const TProgress& progress, RowOf rowOf) {
-    std::array<uint32_t, 256> colors{}; // 24 bits, black past the palette
-    for (size_t i = 0; i < 256 && i < palette.size(); ++i)
-        colors[i] = palette[i] & 0xFFFFFF;
-    // Entries of one colour share their table index: each class is named by one of its entries.
-    std::array<uint8_t, 256> order, classOf;
-    std::iota(order.begin(), order.end(), uint8_t(0));
-    std::stable_sort(order.begin(), order.end(), [&](uint8_t a, uint8_t b) { return colors[a] < colors[b]; });
-    for (size_t k = 0; k < 256; ++k)
-        classOf[order[k]] =
-            k > 0 && colors[order[k]] == colors[order[k - 1]] ? classOf[order[k - 1]] : order[k];
-    constexpr uint16_t kUnseen = 0x100;
-    std::array<uint16_t, 256> indexOf;
-    indexOf.fill(kUnseen);
-    table.Count = 0;
+    TPaletteIndexer indexer(palette, table);
     progress.Show(0);
     const size_t w = size_t(matrix.Cols());
     const int32_t height = matrix.Rows();
     for (int32_t y = 1; y <= height; ++y) {
-        const uint8_t* src = rowOf(y - 1);
-        uint8_t* dst = matrix.RowData(y);
-        const bool inPlace = src == dst;
-        uint16_t unseen = 0;
-        if (inPlace) {
-            for (size_t x = 0; x < w; ++x)
-                unseen |= indexOf[src[x]];
-        } else { // written as it is looked up: the row is written again if it met a new index
-            for (size_t x = 0; x < w; ++x) {
-                const uint16_t i = indexOf[src[x]];
-                unseen |= i;
-                dst[x] = uint8_t(i);
-            }
-        }
-        if (unseen & kUnseen) {
-            for (size_t x = 0; x < w; ++x) {
-                const uint8_t v = src[x];
-                if (indexOf[v] == kUnseen) {
-                    uint16_t& shared = indexOf[classOf[v]];
-                    if (shared == kUnseen) {
-                        shared = uint16_t(table.Count++);
-                        SplitColor(colors[v], table.Entries[shared][0], table.Entries[shared][1],
-                                   table.Entries[shared][2]);
-                    }
-                    indexOf[v] = shared;
-                }
-                dst[x] = uint8_t(indexOf[v]);
-            }
-        } else if (inPlace) {
-            for (size_t x = 0; x < w; ++x)
-                dst[x] = uint8_t(indexOf[src[x]]);
-        }
+        indexer.Meet({rowOf(y - 1), w}, matrix.RowData(y));
         progress.Show(float(double(y) / height));
     }
-    table.Count = RoundColorCount(table.Count);
+    indexer.Finish();
 }
 
 uint32_t TrueColorAt(const TBitmap& bitmap, size_t i) {
@@ -116,6 +70,59 @@ int32_t RoundColorCount(int32_t count) {
     if (count <= 2) return 2;
     if (count <= 16) return 16;
     return 256;
+}
+
+TPaletteIndexer::TPaletteIndexer(const std::vector<uint32_t>& palette, TColorTable& table) : table_(table) {
+    for (size_t i = 0; i < 256 && i < palette.size(); ++i)
+        colors_[i] = palette[i] & 0xFFFFFF;
+    std::array<uint8_t, 256> order;
+    std::iota(order.begin(), order.end(), uint8_t(0));
+    std::stable_sort(order.begin(), order.end(),
+                     [&](uint8_t a, uint8_t b) { return colors_[a] < colors_[b]; });
+    for (size_t k = 0; k < 256; ++k)
+        classOf_[order[k]] =
+            k > 0 && colors_[order[k]] == colors_[order[k - 1]] ? classOf_[order[k - 1]] : order[k];
+    indexOf_.fill(kUnseen);
+    table_.Count = 0;
+}
+
+void TPaletteIndexer::Meet(std::span<const uint8_t> pixels, uint8_t* out) {
+    // The rare piece that meets an index for the first time is done again in pixel order. Out
+    // that is not the pixels' own storage is written as the pixels are looked up; the pixels'
+    // own storage only once they all have been.
+    uint16_t unseen = 0;
+    const bool inPlace = out == pixels.data();
+    if (out && !inPlace) {
+        for (size_t x = 0; x < pixels.size(); ++x) {
+            const uint16_t i = indexOf_[pixels[x]];
+            unseen |= i;
+            out[x] = uint8_t(i);
+        }
+    } else {
+        for (const uint8_t v : pixels)
+            unseen |= indexOf_[v];
+    }
+    if (!(unseen & kUnseen)) {
+        if (inPlace) Map(pixels, out);
+        return;
+    }
+    for (size_t x = 0; x < pixels.size(); ++x) {
+        const uint8_t v = pixels[x];
+        if (indexOf_[v] == kUnseen) {
+            uint16_t& shared = indexOf_[classOf_[v]];
+            if (shared == kUnseen) {
+                shared = uint16_t(table_.Count++);
+                SplitColor(colors_[v], table_.Entries[shared][0], table_.Entries[shared][1],
+                           table_.Entries[shared][2]);
+            }
+            indexOf_[v] = shared;
+        }
+        if (out) out[x] = uint8_t(indexOf_[v]);
+    }
+}
+
+void TPaletteIndexer::Finish() {
+    table_.Count = RoundColorCount(table_.Count);
 }
 
 void PaletteIndicesToMatrix(TByteArray2D& matrix, const std::vector<uint32_t>& palette, TColorTable& table,

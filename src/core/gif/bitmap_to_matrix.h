@@ -6,6 +6,7 @@
 #include "core/gif/byte_array.h"
 #include "core/gif/color_table.h"
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -30,6 +31,32 @@ void PaletteIndicesToMatrix(TByteArray2D& matrix, const std::vector<uint32_t>& p
 // EBitmapError for a file that is no bitmap.
 void BmpFileToMatrix(std::span<const uint8_t> file, TColorTable& table, TByteArray2D& matrix,
                      const TProgress& progress = TProgress());
+
+// The table indices of palette indices, given in order of first appearance exactly as
+// PaletteIndicesToMatrix gives them (entries of one colour share an index), so that indices can
+// also be mapped on their way to the encoder rather than in a copy of the picture.
+class TPaletteIndexer {
+  public:
+    // The table starts empty; it must outlive the indexer.
+    TPaletteIndexer(const std::vector<uint32_t>& palette, TColorTable& table);
+    // The next pixels, in order (rows from the top, each from the left), and their table
+    // indices into out when it is given (out may be the pixels themselves).
+    void Meet(std::span<const uint8_t> pixels, uint8_t* out = nullptr);
+    // Count raised to 2, 16 or 256, once every pixel is met.
+    void Finish();
+    // The table indices of pixels met before, into out (as long as pixels).
+    void Map(std::span<const uint8_t> pixels, uint8_t* out) const {
+        for (size_t x = 0; x < pixels.size(); ++x)
+            out[x] = uint8_t(indexOf_[pixels[x]]);
+    }
+
+  private:
+    static constexpr uint16_t kUnseen = 0x100;
+    std::array<uint32_t, 256> colors_{}; // 24 bits, black past the palette
+    std::array<uint8_t, 256> classOf_;   // entries of one colour are named by one of them
+    std::array<uint16_t, 256> indexOf_;  // kUnseen until met
+    TColorTable& table_;
+};
 
 // The counts the GIF model takes: 0 to 2 -> 2, 3 to 16 -> 16, more -> 256.
 int32_t RoundColorCount(int32_t count);

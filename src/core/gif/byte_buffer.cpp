@@ -46,18 +46,49 @@ TByteBuffer TByteBuffer::FromPacked(std::vector<uint8_t> bytes) {
     return buffer;
 }
 
-TEncodedBytes::TEncodedBytes(size_t expectedBytes) : out_(expectedBytes + 64) {}
-
-TByteBuffer TEncodedBytes::Finish(uint32_t code, unsigned width) {
-    PutCode(code, width);
-    out_.resize(pos_ + 8);
-    while (bitCount_ > 0) {
-        out_[pos_++] = uint8_t(bitBuffer_);
-        bitBuffer_ >>= 8;
-        bitCount_ = bitCount_ > 8 ? bitCount_ - 8 : 0;
+TByteBuffer TByteBuffer::FromPacked(TPackedBytes packed) {
+    if (packed.Pieces.size() == 1) return FromPacked(std::move(packed.Pieces[0]));
+    std::vector<uint8_t> bytes;
+    bytes.reserve(size_t(packed.ByteCount()));
+    for (std::vector<uint8_t>& piece : packed.Pieces) {
+        bytes.insert(bytes.end(), piece.begin(), piece.end());
+        piece = {};
     }
+    return FromPacked(std::move(bytes));
+}
+
+int64_t TPackedBytes::ByteCount() const {
+    int64_t n = 0;
+    for (const std::vector<uint8_t>& piece : Pieces)
+        n += int64_t(piece.size());
+    return n;
+}
+
+TEncodedBytes::TEncodedBytes(size_t expectedBytes)
+    : pieceBytes_(std::min(kPieceBytes, (expectedBytes + 64 + 254) / 255 * 255)), out_(pieceBytes_ + kRoom) {}
+
+void TEncodedBytes::NextPiece() {
+    std::vector<uint8_t> next(kPieceBytes + kRoom);
+    // The bytes the last code carried past the piece's end begin the next one.
+    std::copy(out_.begin() + std::ptrdiff_t(pieceBytes_), out_.begin() + std::ptrdiff_t(pos_), next.begin());
+    pos_ -= pieceBytes_;
+    out_.resize(pieceBytes_);
+    done_.Pieces.push_back(std::move(out_));
+    out_ = std::move(next);
+    pieceBytes_ = kPieceBytes;
+}
+
+TPackedBytes TEncodedBytes::Finish(uint32_t code, unsigned width) {
+    PutCode(code, width);
+    if (bitCount_ > 0) out_[pos_++] = uint8_t(bitBuffer_); // fewer than 8 bits are left
+    bitBuffer_ = 0;
+    bitCount_ = 0;
     out_.resize(pos_);
-    return TByteBuffer::FromPacked(std::move(out_));
+    out_.shrink_to_fit(); // the frame may wait its turn to be written
+    if (!out_.empty()) done_.Pieces.push_back(std::move(out_));
+    out_ = {};
+    pos_ = 0;
+    return std::move(done_);
 }
 
 } // namespace orv

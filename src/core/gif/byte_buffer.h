@@ -1,8 +1,11 @@
-// Compressed image data as GIF sub-blocks (TByteBuffer) and the bit packer that fills it
-// (TEncodedBytes). The bytes are kept end to end with the block boundaries beside them, so the
-// decoder reads them as one run; no block is ever longer than 255 bytes or empty.
+// Compressed image data as GIF sub-blocks (TByteBuffer), and the bit packer (TEncodedBytes)
+// that fills pieces (TPackedBytes). A TByteBuffer keeps the bytes end to end with the block
+// boundaries beside them, so the decoder reads them as one run; no block is ever longer than
+// 255 bytes or empty. The packer's pieces are never moved once filled, so a frame's data grows
+// without a second copy of it at any moment.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -10,6 +13,8 @@
 #include <vector>
 
 namespace orv {
+
+struct TPackedBytes;
 
 class TByteBuffer {
   public:
@@ -35,6 +40,7 @@ class TByteBuffer {
 
     // Bytes cut into blocks of 255 and a last, shorter one.
     static TByteBuffer FromPacked(std::vector<uint8_t> bytes);
+    static TByteBuffer FromPacked(TPackedBytes packed);
 
   private:
     size_t OpenLength() const { return bytes_.size() - (ends_.empty() ? 0 : ends_.back()); }
@@ -43,29 +49,53 @@ class TByteBuffer {
     size_t readPos_ = 0;
 };
 
+// Packed bytes in pieces whose lengths are multiples of 255 (but the last), so that sub-blocks
+// of 255 bytes never straddle two pieces.
+struct TPackedBytes {
+    std::vector<std::vector<uint8_t>> Pieces;
+
+    int64_t ByteCount() const;
+    // Each sub-block in order: 255 bytes, the last one shorter (none when there is no byte).
+    template <class Block> void ForEachBlock(Block block) const {
+        for (const std::vector<uint8_t>& piece : Pieces)
+            for (size_t at = 0; at < piece.size(); at += 255)
+                block(std::span<const uint8_t>(piece).subspan(at, std::min<size_t>(255, piece.size() - at)));
+    }
+};
+
 // Packs codes least significant bit first. Every code stores the whole bit buffer and moves on
-// by the bytes it filled, so that no branch depends on how the codes fall on byte boundaries.
+// by the bytes it filled, so that no branch depends on how the codes fall on byte boundaries;
+// each piece has room for that store past its end.
 class TEncodedBytes {
   public:
+    // The first piece holds about expectedBytes (at most a whole piece), the others a whole piece.
     explicit TEncodedBytes(size_t expectedBytes = 0);
 
     void PutCode(uint32_t code, unsigned width) {
         static_assert(std::endian::native == std::endian::little, "the buffer is stored as it is held");
         bitBuffer_ |= uint64_t(code) << bitCount_;
         bitCount_ += width;
-        if (pos_ + 8 > out_.size()) out_.resize(out_.size() * 2 + 64);
         std::memcpy(out_.data() + pos_, &bitBuffer_, 8); // little-endian: the first byte first
         const unsigned whole = bitCount_ / 8;
         pos_ += whole;
         bitBuffer_ >>= 8 * whole; // whole <= 2: fewer than 8 bits were left before
         bitCount_ %= 8;
+        if (pos_ >= pieceBytes_) NextPiece();
     }
 
-    // The last code, the bits left over padded with zeros to a byte, and the data as blocks.
-    TByteBuffer Finish(uint32_t code, unsigned width);
+    // The last code and the bits left over padded with zeros to a byte.
+    TPackedBytes Finish(uint32_t code, unsigned width);
+
+    // Bytes in a whole piece: a multiple of 255, so that sub-blocks never straddle two pieces.
+    static constexpr size_t kPieceBytes = 255 * 256;
 
   private:
-    std::vector<uint8_t> out_;
+    static constexpr size_t kRoom = 8; // past a piece's end, for PutCode's store
+    void NextPiece();
+
+    TPackedBytes done_;
+    size_t pieceBytes_;        // of the piece being filled
+    std::vector<uint8_t> out_; // the piece being filled, and kRoom
     size_t pos_ = 0;
     uint64_t bitBuffer_ = 0;
     unsigned bitCount_ = 0;

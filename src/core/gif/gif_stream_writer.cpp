@@ -13,7 +13,10 @@ namespace {
 
 // Writes reach the file in pieces of about this size: large enough for few system calls, small
 // beside a frame, which is never copied whole.
-constexpr size_t kFlushSize = size_t(1) << 18;
+constexpr size_t kFlushSize = size_t(1) << 16;
+// What may be added past kFlushSize before a flush (an image's head with a local table and a
+// block): the pending bytes are reserved once and never moved.
+constexpr size_t kFlushSlack = 4096;
 
 uint8_t BitsOfCount(int32_t count) {
     for (uint8_t bits = 1; bits <= 8; ++bits)
@@ -24,19 +27,32 @@ uint8_t BitsOfCount(int32_t count) {
 } // namespace
 
 TEncodedImage EncodeImage(const TColorTable& table, const TByteArray2D& matrix, const TProgress& progress) {
-    if (matrix.Cols() > 0xFFFF || matrix.Rows() > 0xFFFF)
-        throw EGifException("Image trop grande pour un fichier GIF");
+    return EncodeImage(
+        table, matrix.Cols(), matrix.Rows(),
+        [&](TLzwEncoder& encoder) {
+            encoder.Put({matrix.Cells().Memory(), size_t(matrix.Cells().Size())});
+        },
+        progress);
+}
+
+TEncodedImage EncodeImage(const TColorTable& table, int32_t width, int32_t height,
+                          const std::function<void(TLzwEncoder&)>& put, const TProgress& progress) {
+    if (width > 0xFFFF || height > 0xFFFF) throw EGifException("Image trop grande pour un fichier GIF");
     TEncodedImage image;
     image.Table = table;
     image.BitsPerPixel = BitsOfCount(table.Count);
     image.CodeSize = image.BitsPerPixel == 1 ? 2 : image.BitsPerPixel;
-    image.Width = uint16_t(matrix.Cols());
-    image.Height = uint16_t(matrix.Rows());
-    image.Data = LzwEncode(matrix, false, image.CodeSize, progress);
+    image.Width = uint16_t(width);
+    image.Height = uint16_t(height);
+    TLzwEncoder encoder(image.CodeSize, size_t(width) * size_t(height), progress);
+    put(encoder);
+    image.Data = encoder.Finish();
     return image;
 }
 
-TGifStreamWriter::TGifStreamWriter(const std::string& fileName) : file_(fileName) {}
+TGifStreamWriter::TGifStreamWriter(const std::string& fileName) : file_(fileName) {
+    pending_.reserve(kFlushSize + kFlushSlack);
+}
 
 void TGifStreamWriter::Write(const TEncodedImage& image, uint16_t delay) {
     const bool first = images_.empty();
@@ -59,12 +75,11 @@ void TGifStreamWriter::Write(const TEncodedImage& image, uint16_t delay) {
     d.Flags = first ? 0 : uint8_t(0x80 + image.BitsPerPixel - 1);
     const uint64_t offset = file_.Size() + pending_.size();
     AppendImageHead(pending_, d, first ? nullptr : &image.Table, image.BitsPerPixel, image.CodeSize);
-    for (int32_t b = 1; b <= image.Data.BlockCount(); ++b) {
-        const auto block = image.Data.GetBlock(b);
+    image.Data.ForEachBlock([&](std::span<const uint8_t> block) {
         pending_.push_back(uint8_t(block.size()));
         pending_.insert(pending_.end(), block.begin(), block.end());
         if (pending_.size() >= kFlushSize) Flush();
-    }
+    });
     pending_.push_back(0);
     images_.push_back({offset, file_.Size() + pending_.size() - offset});
     screenWidth_ = std::max(screenWidth_, image.Width);

@@ -9,8 +9,10 @@
 #include "core/gif/byte_array.h"
 #include "core/gif/byte_buffer.h"
 #include "core/gif/color_table.h"
+#include "core/gif/lzw_encoder.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,12 +25,17 @@ struct TEncodedImage {
     uint16_t Height = 0;
     uint8_t BitsPerPixel = 1;
     uint8_t CodeSize = 2;
-    TByteBuffer Data;
+    TPackedBytes Data;
 };
 
 // The matrix compressed with the code size its table calls for. Raises EGifException for a
 // matrix wider or higher than 65535 or a table of another count.
 TEncodedImage EncodeImage(const TColorTable& table, const TByteArray2D& matrix,
+                          const TProgress& progress = TProgress());
+// The same for width x height indices that `put` hands to the encoder (rows from the top), so
+// that they need not be held all at once.
+TEncodedImage EncodeImage(const TColorTable& table, int32_t width, int32_t height,
+                          const std::function<void(TLzwEncoder&)>& put,
                           const TProgress& progress = TProgress());
 
 class TGifStreamWriter {

@@ -3,6 +3,7 @@
 #include "core/gif/gif_errors.h"
 #include "core/gif/row_order.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -12,11 +13,13 @@ namespace {
 
 constexpr uint32_t kMaxCodes = 4096;
 
+} // namespace
+
 // The string table: the code of "string of code c followed by byte b" found by hashing
 // (c, b) into a small open-addressed table. At 32 KB it stays in the processor's cache, where a
 // direct code x byte table (2 MB) misses on almost every look-up of a noisy image; and each
 // thread encoding a frame holds only this much.
-class TCodeTable {
+class TLzwEncoder::TCodeTable {
   public:
     void Reset(unsigned codeWidth) {
         std::memset(slots_, 0, sizeof slots_);
@@ -66,55 +69,57 @@ class TCodeTable {
     uint32_t slots_[1u << kSlotBits]; // key << 12 | code; 0 when empty
 };
 
-} // namespace
-
-TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeSize,
-                      const TProgress& progress) {
+TLzwEncoder::TLzwEncoder(uint8_t codeSize, size_t pixelCount, const TProgress& progress)
+    : codeSize_(codeSize), clear_(1u << (codeSize & 15)), pixelCount_(pixelCount), progress_(progress),
+      packer_(pixelCount / 2) {
     if (codeSize < 2 || codeSize > 9) throw EGifException("Mauvaise taille de code");
-    const uint32_t clear = 1u << codeSize, end = clear + 1;
-    const size_t n = size_t(pixels.Cells().Size());
+    table_ = std::make_unique<TCodeTable>();
+    table_->Reset(codeSize + 1);
+    progress_.Show(0);
+}
 
-    TBigByteArray flat;
-    const uint8_t* px = pixels.Cells().Memory();
-    if (interlaced) {
-        flat = FlattenMatrix(pixels, true);
-        px = flat.Memory();
-    }
-    if (codeSize < 8) {
+TLzwEncoder::~TLzwEncoder() = default;
+
+void TLzwEncoder::Start(uint8_t pixel) {
+    packer_.PutCode(pixel, table_->CodeWidth);
+    previous_ = pixel;
+}
+
+void TLzwEncoder::Put(std::span<const uint8_t> pixels) {
+    const uint8_t* px = pixels.data();
+    const size_t n = pixels.size();
+    if (n == 0) return;
+    if (codeSize_ < 8) {
         uint8_t all = 0;
         for (size_t i = 0; i < n; ++i)
             all |= px[i];
-        if (all >= clear) throw EGifException("Indice de couleur hors de la table");
+        if (all >= clear_) throw EGifException("Indice de couleur hors de la table");
     }
-
-    auto table = std::make_unique<TCodeTable>();
-    table->Reset(codeSize + 1);
-    TEncodedBytes packer(n / 2);
-    progress.Show(0);
-    if (n == 0) {
-        // An image without pixels: the end code alone (an end code right after a clear code
-        // is refused when read).
-        TByteBuffer data = packer.Finish(end, table->CodeWidth);
-        progress.Show(1);
-        return data;
+    TCodeTable& table = *table_;
+    size_t i = 0;
+    if (!started_) {
+        packer_.PutCode(clear_, table.CodeWidth);
+        Start(px[i++]);
+        started_ = true;
     }
-    packer.PutCode(clear, table->CodeWidth);
-    packer.PutCode(px[0], table->CodeWidth);
-    uint32_t previous = px[0];
+    uint32_t code = code_;
+    bool open = open_;
     // Where the string that ended the previous one goes: the slot its failed look-up stopped at.
     uint32_t freeSlot = 0;
     bool slotKnown = false;
-    size_t i = 1;
-    while (i < n) {
-        const uint8_t first = px[i++];
-        if (slotKnown)
-            table->AddAt(freeSlot, previous, first);
-        else
-            table->AddEntry(previous, first);
-        uint32_t code = first;
-        slotKnown = false;
+    for (;;) {
+        if (!open) {
+            if (i >= n) break;
+            const uint8_t first = px[i++];
+            if (slotKnown)
+                table.AddAt(freeSlot, previous_, first);
+            else
+                table.AddEntry(previous_, first);
+            code = first;
+            slotKnown = false;
+        }
         while (i < n) {
-            const uint32_t longer = table->Find(code, px[i], freeSlot);
+            const uint32_t longer = table.Find(code, px[i], freeSlot);
             if (!longer) {
                 slotKnown = true;
                 break;
@@ -122,20 +127,44 @@ TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeS
             code = longer;
             ++i;
         }
-        packer.PutCode(code, table->CodeWidth);
-        previous = code;
-        if (table->Full && i < n) {
-            packer.PutCode(clear, table->CodeWidth);
-            table->Reset(codeSize + 1);
-            packer.PutCode(px[i], table->CodeWidth);
-            previous = px[i++];
+        // A string that reaches the end of the piece may go on in the next one.
+        open = i == n;
+        if (open) break;
+        packer_.PutCode(code, table.CodeWidth);
+        previous_ = code;
+        if (table.Full) {
+            packer_.PutCode(clear_, table.CodeWidth); // at the full table's width
+            table.Reset(codeSize_ + 1);
+            Start(px[i++]);
             slotKnown = false;
-            progress.Show(float(double(i) / double(n)));
+            progress_.Show(float(double(done_ + i) / double(std::max(pixelCount_, done_ + n))));
         }
     }
-    TByteBuffer data = packer.Finish(end, table->CodeWidth);
-    progress.Show(1);
+    code_ = code;
+    open_ = open;
+    done_ += n;
+}
+
+TPackedBytes TLzwEncoder::Finish() {
+    if (open_) packer_.PutCode(code_, table_->CodeWidth);
+    open_ = false;
+    // An image without pixels is the end code alone (an end code right after a clear code is
+    // refused when read).
+    TPackedBytes data = packer_.Finish(clear_ + 1, table_->CodeWidth);
+    progress_.Show(1);
     return data;
+}
+
+TByteBuffer LzwEncode(const TByteArray2D& pixels, bool interlaced, uint8_t codeSize,
+                      const TProgress& progress) {
+    TLzwEncoder encoder(codeSize, size_t(pixels.Cells().Size()), progress);
+    if (interlaced) {
+        const TBigByteArray flat = FlattenMatrix(pixels, true);
+        encoder.Put({flat.Memory(), size_t(flat.Size())});
+    } else {
+        encoder.Put({pixels.Cells().Memory(), size_t(pixels.Cells().Size())});
+    }
+    return TByteBuffer::FromPacked(encoder.Finish());
 }
 
 } // namespace orv

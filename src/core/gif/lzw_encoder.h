@@ -2,7 +2,8 @@
 // then only when all 4096 codes are assigned, the first pixel after every clear code sent
 // alone, the code width growing to w + 1 for the first code written after code 2^w has been
 // assigned, the end code, blocks of 255 bytes. String extensions are found in a small hashed
-// table, so encoding takes time linear in the pixels.
+// table, so encoding takes time linear in the pixels. The pixels may come in pieces (rows
+// mapped on the way, say): the bytes are the same however they are cut.
 #pragma once
 
 #include "core/base/progress.h"
@@ -10,8 +11,40 @@
 #include "core/gif/byte_buffer.h"
 
 #include <cstdint>
+#include <memory>
+#include <span>
 
 namespace orv {
+
+class TLzwEncoder {
+  public:
+    // codeSize 2 to 9 (else EGifException "Mauvaise taille de code"); pixelCount, the pixels
+    // that will come, only for the progress: 0 at the start, at every clear code, 1 at the end.
+    TLzwEncoder(uint8_t codeSize, size_t pixelCount, const TProgress& progress = TProgress());
+    ~TLzwEncoder();
+
+    // The next pixels. EGifException for a colour index the code size cannot carry.
+    void Put(std::span<const uint8_t> pixels);
+    // The end of the data; the encoder is then spent.
+    TPackedBytes Finish();
+
+  private:
+    class TCodeTable;
+    // The first pixel after a clear code, sent alone.
+    void Start(uint8_t pixel);
+
+    const uint8_t codeSize_;
+    const uint32_t clear_;
+    const size_t pixelCount_;
+    const TProgress& progress_;
+    std::unique_ptr<TCodeTable> table_;
+    TEncodedBytes packer_;
+    size_t done_ = 0;       // pixels put so far
+    bool started_ = false;  // the first clear code is written
+    bool open_ = false;     // code_ is a string that the next pixels may extend
+    uint32_t code_ = 0;     // with open_: that string
+    uint32_t previous_ = 0; // the last code written, the prefix of the next entry
+};
 
 // Compresses the matrix (rows in interlaced order when asked) with the minimum code size
 // codeSize (2 to 9). Progress: 0 at the start, at every clear code, 1 at the end.

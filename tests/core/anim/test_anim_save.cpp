@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -232,5 +233,31 @@ TEST(AnimSave, DelaysFromTheTimesAsFramesStreamAreThoseOfTheBuilder) {
             want.push_back(frames[k].Delay);
         }
         EXPECT_EQ(got, want) << times.size();
+    }
+}
+
+TEST(AnimSave, EachThreadHoldsOneEncodedFrameCountingTheOneBeingWritten) {
+    TColorTable table;
+    TByteArray2D matrix;
+    BitmapToMatrix(Frame("a").Bitmap, table, matrix);
+    TAnimFrameResult made;
+    made.Image = EncodeImage(table, matrix);
+    formats_test::TTempDir dir;
+    for (const unsigned threads : {1u, 2u, 4u}) {
+        std::atomic<size_t> written = 0, early = 0;
+        TAnimWriteOptions options;
+        options.Jobs = threads;
+        WriteAnimation(
+            dir.File("h.gif"), 24,
+            [&](size_t k) {
+                if (k >= written + threads) ++early; // frame k - threads not yet written
+                return made;
+            },
+            options,
+            [&](size_t count, size_t) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2)); // a slow disk
+                written = count;
+            });
+        EXPECT_EQ(early, 0u) << threads << " threads";
     }
 }

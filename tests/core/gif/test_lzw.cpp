@@ -160,6 +160,11 @@ TEST(LzwEncoder, OutputIsBitForBitThePlainAlgorithms) {
         const std::vector<uint8_t> px = RandomPixels(size_t(c.cols) * c.rows, c.colors, seed++, c.runs);
         const TByteBuffer data = LzwEncode(Matrix(c.cols, c.rows, px), false, uint8_t(c.codeSize));
         EXPECT_EQ(Bytes(data), ReferenceEncode(px, c.codeSize)) << c.cols << "x" << c.rows;
+        // Cut into pieces of 1 to 7 pixels, as mapped rows arrive: strings and clears across the cuts.
+        TLzwEncoder pieces(uint8_t(c.codeSize), px.size());
+        for (size_t at = 0, n = 1; at < px.size(); at += n, n = n % 7 + 1)
+            pieces.Put(std::span(px).subspan(at, std::min(n, px.size() - at)));
+        EXPECT_EQ(Bytes(TByteBuffer::FromPacked(pieces.Finish())), ReferenceEncode(px, c.codeSize));
         for (int32_t b = 1; b < data.BlockCount(); ++b)
             EXPECT_EQ(data.GetBlock(b).size(), 255u);
         EXPECT_GE(data.GetBlock(data.BlockCount()).size(), 1u);
