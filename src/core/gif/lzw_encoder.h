@@ -36,7 +36,7 @@ class TLzwEncoder {
     const uint8_t codeSize_;
     const uint32_t clear_;
     const size_t pixelCount_;
-    const TProgress& progress_;
+    const TProgress progress_; // a copy: the default argument is a temporary
     std::unique_ptr<TCodeTable> table_;
     TEncodedBytes packer_;
     size_t done_ = 0;       // pixels put so far
