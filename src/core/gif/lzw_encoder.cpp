@@ -15,14 +15,18 @@ constexpr uint32_t kMaxCodes = 4096;
 
 } // namespace
 
-// The string table: the code of "string of code c followed by byte b" found by hashing
-// (c, b) into a small open-addressed table. At 32 KB it stays in the processor's cache, where a
-// direct code x byte table (2 MB) misses on almost every look-up of a noisy image; and each
-// thread encoding a frame holds only this much.
+// The string table: the code of "string of code c followed by byte b". Codes below 256 (one
+// pixel, on a noisy image the commonest prefix) index a direct table of 128 KB, emptied entry
+// by entry at a clear code; the others are hashed into a small open-addressed table. A
+// direct table for every code (2 MB) would miss the processor's cache on almost every look-up,
+// and each thread encoding a frame holds only these 170 KB.
 class TLzwEncoder::TCodeTable {
   public:
     void Reset(unsigned codeWidth) {
         std::memset(slots_, 0, sizeof slots_);
+        for (uint32_t i = 0; i < rootsUsed_; ++i)
+            roots_[rootList_[i]] = 0;
+        rootsUsed_ = 0;
         CodeWidth = codeWidth;
         NextCode = (1u << (codeWidth - 1)) + 2;
         Full = false;
@@ -30,6 +34,10 @@ class TLzwEncoder::TCodeTable {
 
     // The code of the string, 0 when it has none yet: then `at` is the free slot where it goes.
     uint32_t Find(uint32_t prefix, uint8_t suffix, uint32_t& at) const {
+        if (prefix < 256) {
+            at = (prefix << 8) | suffix;
+            return roots_[at];
+        }
         const uint32_t key = Key(prefix, suffix);
         for (at = Slot(key);; at = (at + 1) & kMask) {
             const uint32_t held = slots_[at];
@@ -40,7 +48,12 @@ class TLzwEncoder::TCodeTable {
 
     // The string that Find did not find, added at the slot it gave.
     void AddAt(uint32_t at, uint32_t prefix, uint8_t suffix) {
-        slots_[at] = (Key(prefix, suffix) << 12) | NextCode;
+        if (prefix < 256) {
+            roots_[at] = uint16_t(NextCode);
+            rootList_[rootsUsed_++] = uint16_t(at);
+        } else {
+            slots_[at] = (Key(prefix, suffix) << 12) | NextCode;
+        }
         ++NextCode;
         if (NextCode == kMaxCodes)
             Full = true;
@@ -67,6 +80,9 @@ class TLzwEncoder::TCodeTable {
     static uint32_t Slot(uint32_t key) { return (key * 2654435761u) >> (32 - kSlotBits); }
 
     uint32_t slots_[1u << kSlotBits]; // key << 12 | code; 0 when empty
+    uint16_t roots_[1u << 16] = {};   // prefix below 256 << 8 | suffix -> code; 0 when none
+    uint16_t rootList_[kMaxCodes];    // the entries of roots_ set since the last reset
+    uint32_t rootsUsed_ = 0;
 };
 
 TLzwEncoder::TLzwEncoder(uint8_t codeSize, size_t pixelCount, const TProgress& progress)
