@@ -1,7 +1,7 @@
 #include "core/image/sky_coordinates.h"
 
+#include "core/image/celestial_cards.h"
 #include "core/image/image_document.h"
-#include "core/text/number_text.h"
 
 #include <wcs.h>
 #include <wcsfix.h>
@@ -14,18 +14,6 @@
 namespace orv {
 
 namespace {
-
-std::string Card(const std::string& text) {
-    std::string card = text.substr(0, 80);
-    card.resize(80, ' ');
-    return card;
-}
-
-std::string ValueCard(const char* keyword, const std::string& value) {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "%-8.8s= %s", keyword, value.c_str());
-    return Card(buf);
-}
 
 bool IsEquatorial(const wcsprm& w) {
     return w.lng >= 0 && w.lat >= 0 && std::strcmp(w.lngtyp, "RA") == 0 && std::strcmp(w.lattyp, "DEC") == 0;
@@ -40,12 +28,15 @@ TSkyCoordinates::~TSkyCoordinates() {
     wcsvfree(&count_, &all_);
 }
 
-std::unique_ptr<TSkyCoordinates> TSkyCoordinates::FromCards(const std::vector<std::string>& cards, int width,
-                                                            int height) {
+std::unique_ptr<TSkyCoordinates> TSkyCoordinates::FromCheckedCards(const std::vector<std::string>& cards,
+                                                                   int width, int height) {
     std::string header;
     header.reserve(cards.size() * 80);
-    for (const std::string& c : cards)
-        header += Card(c);
+    for (const std::string& c : cards) {
+        std::string card = c.substr(0, 80);
+        card.resize(80, ' ');
+        header += card;
+    }
     int rejected = 0, count = 0;
     wcsprm* all = nullptr;
     if (wcspih(header.data(), static_cast<int>(cards.size()), WCSHDR_all, 0, &rejected, &count, &all) != 0)
@@ -85,13 +76,9 @@ std::optional<std::pair<double, double>> TSkyCoordinates::At(double x, double y)
 }
 
 std::shared_ptr<const TSkyCoordinates> SkyCoordinatesOf(const TImageDocument& doc) {
-    std::vector<std::string> cards{ValueCard("NAXIS", "2"),
-                                   ValueCard("NAXIS1", std::to_string(doc.ImageWidth)),
-                                   ValueCard("NAXIS2", std::to_string(doc.ImageHeight))};
-    if (doc.Header.Equinox != 0) cards.push_back(ValueCard("EQUINOX", FormatReal15(doc.Header.Equinox)));
-    if (!doc.Header.DateObs.empty()) cards.push_back(ValueCard("DATE-OBS", "'" + doc.Header.DateObs + "'"));
-    cards.insert(cards.end(), doc.OtherCards.begin(), doc.OtherCards.end());
-    return TSkyCoordinates::FromCards(cards, doc.ImageWidth, doc.ImageHeight);
+    const std::optional<std::vector<std::string>> cards = CelestialCards(doc);
+    if (!cards) return nullptr;
+    return TSkyCoordinates::FromCheckedCards(*cards, doc.ImageWidth, doc.ImageHeight);
 }
 
 std::string RightAscensionText(double degrees) {

@@ -5,6 +5,7 @@
 #include "core/formats/gzip_stream.h"
 #include "core/formats/recording_host.h"
 #include "core/formats/temp_dir.h"
+#include "core/image/readout.h"
 
 #include <gtest/gtest.h>
 
@@ -54,5 +55,43 @@ TEST(OpenImage, ChoosesTheReaderByTheUpperCasedExtension) {
         const std::string saved = path.ends_with(".fz") ? path.substr(0, path.size() - 3) + ".fit" : path;
         EXPECT_EQ(doc.FileName, c.result == TLoadResult::Loaded ? saved : "") << c.name;
         EXPECT_EQ(host.Tools, c.tools) << c.name;
+    }
+}
+
+TEST(OpenImage, InputsFuzzingFoundOpenOrAreRefused) {
+    // Files that once crashed or hung the program, kept in the fuzz corpora. A file of the
+    // corpus of fuzz_open starts with the byte that chose its name.
+    struct Case {
+        const char* corpus;
+        const char* name; // opened as
+        TLoadResult result;
+        const char* said; // the caption, or the message of a refusal
+    } cases[] = {
+        // wcslib's header parser wrote past its buffers on an open string, NUL bytes...
+        {"fits/wcs-abort-1.fit", "a1.fit", TLoadResult::Loaded, "Image : a1.fit (2x4) Entier 16 bits"},
+        {"fits/wcs-abort-2.fit", "a2.fit", TLoadResult::Loaded, "Image : a2.fit (2x2) Entier 16 bits"},
+        {"fits/wcs-abort-3.fit", "a3.fit", TLoadResult::Loaded, "Image : a3.fit (2x4) Réel 64 bits"},
+        {"fits/wcs-abort-ci.fit", "a4.fit", TLoadResult::Loaded, "Image : a4.fit (2x2) Entier 16 bits"},
+        // ... and ran for ever on this one.
+        {"fits/wcs-endless.fit", "e.fit", TLoadResult::Loaded, "Image : e.fit (2x2) Entier 16 bits"},
+    };
+    TTempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.corpus);
+        std::vector<uint8_t> bytes =
+            TTempDir::Read(std::string(ORVANEL_SOURCE_DIR "/fuzz/corpus/") + c.corpus);
+        ASSERT_FALSE(bytes.empty());
+        if (std::string_view(c.corpus).starts_with("open/")) bytes.erase(bytes.begin());
+        TRecordingHost host;
+        host.Answers.assign(4, TAnswer::Yes);
+        TImageDocument doc;
+        EXPECT_EQ(OpenImage(doc, dir.Write(c.name, bytes), host), c.result);
+        if (c.result == TLoadResult::Loaded) {
+            EXPECT_EQ(doc.Caption, c.said);
+            EXPECT_TRUE(PixelReadout(doc, 0, 0));
+        } else {
+            ASSERT_FALSE(host.Messages.empty());
+            EXPECT_EQ(host.Messages.back().Text, c.said);
+        }
     }
 }
