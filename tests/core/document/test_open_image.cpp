@@ -74,6 +74,11 @@ TEST(OpenImage, InputsFuzzingFoundOpenOrAreRefused) {
         {"fits/wcs-abort-ci.fit", "a4.fit", TLoadResult::Loaded, "Image : a4.fit (2x2) Entier 16 bits"},
         // ... and ran for ever on this one.
         {"fits/wcs-endless.fit", "e.fit", TLoadResult::Loaded, "Image : e.fit (2x2) Entier 16 bits"},
+        // CFITSIO's Rice decoder read past a tile cut short, or zeroed, until it met a fault.
+        {"open/rice-cut-short", "c.fz", TLoadResult::Refused,
+         "Le fichier c.fz est corrompu (tuile hors du fichier) !\nOuverture annulée"},
+        {"open/rice-zeroed", "z.fz", TLoadResult::Refused,
+         "Le fichier z.fz est corrompu (tuile Rice incorrecte) !\nOuverture annulée"},
     };
     TTempDir dir;
     for (const Case& c : cases) {
