@@ -1,11 +1,14 @@
 #include "core/formats/fits_tiles_check.h"
 
 #include "core/formats/fits_card.h"
+#include "core/formats/fits_hdu.h"
+#include "core/formats/fits_tile_streams.h"
+#include "core/formats/gzip_stream.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -16,156 +19,247 @@ namespace {
 // CFITSIO decodes images of at most this many axes.
 constexpr int64_t kMaxTileAxes = 6;
 
-std::string_view CardAt(std::span<const uint8_t> bytes, size_t card) {
-    return std::string_view(reinterpret_cast<const char*>(bytes.data()) + card * kFitsCardSize,
-                            kFitsCardSize);
+const char* const kUnreadableHeader = "en-tête compressé illisible";
+const char* const kUnreadableTable = "table des tuiles illisible";
+
+bool IsPrintable(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= ' ' && c <= '~'; });
 }
 
-// One HDU's header: its cards up to END, looked up as CFITSIO does (the first card of a name).
-class THeader {
-  public:
-    // Nothing when the bytes hold no END card.
-    static std::optional<THeader> At(std::span<const uint8_t> bytes) {
-        THeader h;
-        for (size_t k = 0; (k + 1) * kFitsCardSize <= bytes.size(); ++k) {
-            const std::string_view card = CardAt(bytes, k);
-            if (card.starts_with("END     ")) {
-                h.length_ = (k * kFitsCardSize / kFitsBlockSize + 1) * kFitsBlockSize;
-                return h;
-            }
-            h.cards_.push_back(card);
-        }
-        return std::nullopt;
-    }
-
-    // Bytes of the header, to the end of the block that holds END.
-    size_t Length() const { return length_; }
-    size_t Count() const { return cards_.size(); }
-
-    std::string Name(size_t k) const {
-        return k < cards_.size() ? TrimBlanks(cards_[k].substr(0, kFitsKeywordSize)) : std::string();
-    }
-    std::optional<TCardText> Value(const std::string& name) const {
-        for (size_t k = 0; k < cards_.size(); ++k)
-            if (Name(k) == name) return ValueAt(k);
-        return std::nullopt;
-    }
-    TCardText ValueAt(size_t k) const { return ParseCardRest(cards_[k].substr(kFitsKeywordSize)); }
-
-  private:
-    std::vector<std::string_view> cards_;
-    size_t length_ = 0;
-};
+std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return text;
+}
 
 // A whole number; a real is cut toward zero, as CFITSIO reads a real card into an integer.
-std::optional<int64_t> Integer(const std::optional<TCardText>& card) {
-    if (!card || card->Quoted) return std::nullopt;
-    const std::string& v = card->Value;
+std::optional<int64_t> WholeNumber(const TCardText& card) {
+    if (card.Quoted) return std::nullopt;
+    const std::string& v = card.Value;
     const char* begin = v.data() + (v.starts_with('+') ? 1 : 0);
     const char* last = v.data() + v.size();
     int64_t n = 0;
     if (const auto [end, error] = std::from_chars(begin, last, n); error == std::errc() && end == last)
         return n;
-    double real = 0;
-    const auto [end, error] = std::from_chars(begin, last, real);
-    if (error != std::errc() || end != last || !(std::fabs(real) < 4e18)) return std::nullopt;
-    return int64_t(real);
+    const std::optional<double> real = [&]() -> std::optional<double> {
+        double x = 0;
+        const auto [end, error] = std::from_chars(begin, last, x);
+        if (error != std::errc() || end != last || !(std::fabs(x) < 4e18)) return std::nullopt;
+        return x;
+    }();
+    if (!real) return std::nullopt;
+    return int64_t(*real);
 }
 
-std::optional<int64_t> IntegerAt(const THeader& h, size_t k, const char* name) {
-    if (h.Name(k) != name) return std::nullopt;
-    return Integer(h.ValueAt(k));
-}
+// One HDU's header: its cards up to END. The cards CFITSIO reads for the tiles are found here
+// as it finds them, and written again from the values read, so that it reads what was checked:
+// a string closed, a number as a number, each keyword once.
+class THeader {
+  public:
+    // Nothing when the bytes hold no END card.
+    static std::optional<THeader> At(std::span<uint8_t> bytes) {
+        for (size_t k = 0; (k + 1) * kFitsCardSize <= bytes.size(); ++k)
+            if (std::memcmp(bytes.data() + k * kFitsCardSize, "END     ", kFitsKeywordSize) == 0)
+                return THeader(bytes, k);
+        return std::nullopt;
+    }
+
+    // Bytes of the header, to the end of the block that holds END.
+    size_t Length() const { return (count_ * kFitsCardSize / kFitsBlockSize + 1) * kFitsBlockSize; }
+    // A card that could not be read or written as the program reads it, or a keyword twice.
+    bool Bad() const { return bad_; }
+
+    std::string Name(size_t k) const {
+        return k < count_ ? TrimBlanks(Card(k).substr(0, kFitsKeywordSize)) : "";
+    }
+    TCardText ValueAt(size_t k) const { return ParseCardRest(Card(k).substr(kFitsKeywordSize)); }
+
+    // The card of a name (nothing when there is none); the header is bad when it is there twice.
+    std::optional<size_t> Find(const std::string& name) {
+        std::optional<size_t> found;
+        for (size_t k = 0; k < count_; ++k) {
+            if (Name(k) != name) continue;
+            if (found) bad_ = true;
+            found = k;
+        }
+        return found;
+    }
+
+    // The card's value written again as the card holds it; nothing (and a bad header) when it
+    // is not of that kind.
+    std::optional<int64_t> IntegerAt(size_t k) {
+        const auto v = WholeNumber(ValueAt(k));
+        if (!v) return Fail<int64_t>();
+        Write(k, FitsIntegerCard(Name(k), *v, ""));
+        return v;
+    }
+    std::optional<std::string> StringAt(size_t k) {
+        const TCardText v = ValueAt(k);
+        if (!v.Quoted || v.Value.size() > kFitsMaxStringText || !IsPrintable(v.Value))
+            return Fail<std::string>();
+        Write(k, FitsStringCard(Name(k), v.Value, ""));
+        return v.Value;
+    }
+    std::optional<bool> LogicalAt(size_t k) {
+        const TCardText v = ValueAt(k);
+        if (v.Quoted || (v.Value != "T" && v.Value != "F")) return Fail<bool>();
+        Write(k, FitsLogicalCard(Name(k), v.Value == "T", ""));
+        return v.Value == "T";
+    }
+    std::optional<double> RealAt(size_t k) {
+        const TCardText v = ValueAt(k);
+        double x = 0;
+        const char* last = v.Value.data() + v.Value.size();
+        const auto [end, error] = std::from_chars(v.Value.data(), last, x);
+        if (v.Quoted || error != std::errc() || end != last || !std::isfinite(x)) return Fail<double>();
+        Write(k, FitsRealCard(Name(k), x, ""));
+        return x;
+    }
+
+    // The same, by name.
+    std::optional<int64_t> Integer(const std::string& name) {
+        const auto k = Find(name);
+        return k ? IntegerAt(*k) : std::nullopt;
+    }
+    std::optional<std::string> String(const std::string& name) {
+        const auto k = Find(name);
+        return k ? StringAt(*k) : std::nullopt;
+    }
+    std::optional<bool> Logical(const std::string& name) {
+        const auto k = Find(name);
+        return k ? LogicalAt(*k) : std::nullopt;
+    }
+    std::optional<double> Real(const std::string& name) {
+        const auto k = Find(name);
+        return k ? RealAt(*k) : std::nullopt;
+    }
+
+  private:
+    THeader(std::span<uint8_t> bytes, size_t count) : bytes_(bytes), count_(count) {}
+    std::string_view Card(size_t k) const {
+        return std::string_view(reinterpret_cast<const char*>(bytes_.data()) + k * kFitsCardSize,
+                                kFitsCardSize);
+    }
+    void Write(size_t k, const std::string& card) {
+        std::memcpy(bytes_.data() + k * kFitsCardSize, card.data(), kFitsCardSize);
+    }
+    template <typename T> std::optional<T> Fail() {
+        bad_ = true;
+        return std::nullopt;
+    }
+
+    std::span<uint8_t> bytes_;
+    size_t count_ = 0;
+    bool bad_ = false;
+};
 
 // The sizes CFITSIO reads from the required cards in their places.
 struct TDataUnit {
-    int64_t Bitpix = 0;
     std::vector<int64_t> Axes;
-    int64_t Pcount = 0, Gcount = 1;
+    int64_t Pcount = 0;
     uint64_t Bytes = 0; // without the padding
 };
 
-std::optional<TDataUnit> DataUnitOf(const THeader& h) {
+std::optional<int64_t> Required(THeader& h, size_t k, const std::string& name) {
+    if (h.Name(k) != name) return std::nullopt;
+    h.Find(name); // once only
+    return h.IntegerAt(k);
+}
+
+std::optional<TDataUnit> DataUnitOf(THeader& h) {
     TDataUnit u;
     const bool extension = h.Name(0) == "XTENSION";
     if (!extension && h.Name(0) != "SIMPLE") return std::nullopt;
-    const auto bitpix = IntegerAt(h, 1, "BITPIX");
-    const auto naxis = IntegerAt(h, 2, "NAXIS");
+    const auto bitpix = Required(h, 1, "BITPIX");
+    const auto naxis = Required(h, 2, "NAXIS");
     if (!bitpix || !naxis || *naxis < 0 || *naxis > 999) return std::nullopt;
     if (*bitpix != 8 && *bitpix != 16 && *bitpix != 32 && *bitpix != 64 && *bitpix != -32 && *bitpix != -64)
         return std::nullopt;
-    u.Bitpix = *bitpix;
     for (int64_t i = 0; i < *naxis; ++i) {
-        const std::string name = "NAXIS" + std::to_string(i + 1);
-        const auto n = IntegerAt(h, size_t(3 + i), name.c_str());
+        const auto n = Required(h, size_t(3 + i), "NAXIS" + std::to_string(i + 1));
         if (!n || *n < 0) return std::nullopt;
         u.Axes.push_back(*n);
     }
-    size_t next = size_t(3 + *naxis);
+    int64_t gcount = 1;
+    const size_t next = size_t(3 + *naxis);
+    const bool groups = !extension && !u.Axes.empty() && u.Axes[0] == 0;
     if (extension) {
-        const auto pcount = IntegerAt(h, next, "PCOUNT");
-        const auto gcount = IntegerAt(h, next + 1, "GCOUNT");
-        if (!pcount || !gcount || *pcount < 0 || *gcount < 0) return std::nullopt;
+        const auto pcount = Required(h, next, "PCOUNT");
+        const auto g = Required(h, next + 1, "GCOUNT");
+        if (!pcount || !g) return std::nullopt;
         u.Pcount = *pcount;
-        u.Gcount = *gcount;
-    } else if (!u.Axes.empty() && u.Axes[0] == 0) {
+        gcount = *g;
+    } else if (groups) {
         // Random groups: NAXIS1 is 0, the sizes are PCOUNT and GCOUNT wherever they are.
-        u.Pcount = Integer(h.Value("PCOUNT")).value_or(0);
-        u.Gcount = Integer(h.Value("GCOUNT")).value_or(1);
-        if (u.Pcount < 0 || u.Gcount < 0) return std::nullopt;
+        u.Pcount = h.Integer("PCOUNT").value_or(0);
+        gcount = h.Integer("GCOUNT").value_or(1);
     }
+    if (h.Bad() || u.Pcount < 0 || gcount < 0) return std::nullopt;
     if (u.Axes.empty()) return u;
     uint64_t values = 1;
-    for (size_t i = 0; i < u.Axes.size(); ++i)
-        if (!(i == 0 && u.Axes[0] == 0 && !extension) &&
-            __builtin_mul_overflow(values, uint64_t(u.Axes[i]), &values))
-            return std::nullopt;
+    for (size_t i = groups ? 1 : 0; i < u.Axes.size(); ++i)
+        if (__builtin_mul_overflow(values, uint64_t(u.Axes[i]), &values)) return std::nullopt;
     if (__builtin_add_overflow(values, uint64_t(u.Pcount), &values) ||
-        __builtin_mul_overflow(values, uint64_t(u.Gcount), &values) ||
-        __builtin_mul_overflow(values, uint64_t(std::abs(u.Bitpix) / 8), &u.Bytes))
+        __builtin_mul_overflow(values, uint64_t(gcount), &values) ||
+        __builtin_mul_overflow(values, uint64_t(std::abs(*bitpix) / 8), &u.Bytes))
         return std::nullopt;
     return u;
 }
 
-// Bytes of a binary table field: repeat count and type letter ("1PB(20)", "8A", "J").
-std::optional<uint64_t> FieldBytes(const std::string& form, char& type, char& element) {
+// A binary table field: its bytes in a row, its type letter, and for a descriptor (P, Q) the
+// letter of its elements ("1PB(20)", "8A", "J").
+struct TField {
+    uint64_t Bytes = 0;
+    char Type = 0;
+    char Element = 0;
+};
+
+std::optional<TField> FieldOf(const std::string& form) {
     size_t i = 0;
     uint64_t repeat = 0;
-    bool digits = false;
     while (i < form.size() && form[i] >= '0' && form[i] <= '9') {
         if (repeat > (uint64_t(1) << 40)) return std::nullopt;
         repeat = repeat * 10 + uint64_t(form[i++] - '0');
-        digits = true;
     }
-    if (!digits) repeat = 1;
+    if (i == 0) repeat = 1;
     if (i >= form.size()) return std::nullopt;
-    type = form[i];
-    element = i + 1 < form.size() ? form[i + 1] : ' ';
-    switch (type) {
+    TField f;
+    f.Type = form[i];
+    f.Element = i + 1 < form.size() ? form[i + 1] : ' ';
+    switch (f.Type) {
     case 'L':
     case 'B':
     case 'A':
-        return repeat;
+        f.Bytes = repeat;
+        break;
     case 'X':
-        return (repeat + 7) / 8;
+        f.Bytes = (repeat + 7) / 8;
+        break;
     case 'I':
-        return repeat * 2;
+        f.Bytes = repeat * 2;
+        break;
     case 'J':
     case 'E':
-        return repeat * 4;
+        f.Bytes = repeat * 4;
+        break;
     case 'K':
     case 'D':
     case 'C':
-        return repeat * 8;
+        f.Bytes = repeat * 8;
+        break;
     case 'M':
-        return repeat * 16;
+        f.Bytes = repeat * 16;
+        break;
     case 'P':
-        return repeat ? 8 : 0;
     case 'Q':
-        return repeat ? 16 : 0;
+        if (repeat > 1) return std::nullopt;
+        f.Bytes = repeat * (f.Type == 'P' ? 8 : 16);
+        if (!std::strchr("LXBIJKAEDCM", f.Element)) return std::nullopt;
+        break;
     default:
         return std::nullopt;
     }
+    return f;
 }
 
 uint64_t BigEndian(const uint8_t* p, int bytes) {
@@ -184,191 +278,199 @@ int ElementBytes(char element) {
         return 4;
     case 'K':
     case 'D':
+    case 'C':
         return 8;
+    case 'M':
+        return 16;
     default:
         return 1;
     }
 }
 
-// The Rice parameters of the image: BLOCKSIZE and BYTEPIX among ZNAMEi / ZVALi.
-void RiceParameters(const THeader& h, int64_t& blockSize, int64_t& bytesPerValue) {
-    blockSize = 32;
-    bytesPerValue = 4;
-    for (int i = 1; i <= 999; ++i) {
-        const auto name = h.Value("ZNAME" + std::to_string(i));
-        if (!name) break;
-        const auto value = Integer(h.Value("ZVAL" + std::to_string(i)));
-        if (name->Value == "BLOCKSIZE" && value) blockSize = *value;
-        if (name->Value == "BYTEPIX" && value) bytesPerValue = *value;
+// The tiles of a compressed image: how many along each axis, and the pixels of one of them.
+class TTiling {
+  public:
+    // Nothing when the header's axes are unreadable or too large for the file.
+    static std::optional<TTiling> Of(THeader& h, uint64_t fileBytes) {
+        const auto axes = h.Integer("ZNAXIS");
+        const auto bitpix = h.Integer("ZBITPIX");
+        if (!axes || *axes < 1 || *axes > kMaxTileAxes || !bitpix) return std::nullopt;
+        if (*bitpix != 8 && *bitpix != 16 && *bitpix != 32 && *bitpix != 64 && *bitpix != -32 &&
+            *bitpix != -64)
+            return std::nullopt;
+        TTiling t;
+        uint64_t pixels = 1;
+        for (int64_t i = 0; i < *axes; ++i) {
+            const std::string n = std::to_string(i + 1);
+            const auto size = h.Integer("ZNAXIS" + n);
+            const auto tile = h.Integer("ZTILE" + n);
+            const int64_t s = size.value_or(0), z = tile.value_or(i == 0 ? s : 1);
+            if (s < 1 || z < 1 || __builtin_mul_overflow(pixels, uint64_t(s), &pixels)) return std::nullopt;
+            t.size_.push_back(s);
+            t.tile_.push_back(std::min(z, s));
+            t.count_.push_back((s + t.tile_.back() - 1) / t.tile_.back());
+        }
+        // No image larger than the file could inflate to: CFITSIO's buffers follow its size.
+        if (pixels > kFitsMaxPixels || pixels * uint64_t(std::abs(*bitpix) / 8) > MaxInflatedBytes(fileBytes))
+            return std::nullopt;
+        t.tiles_ = 1;
+        for (int64_t c : t.count_)
+            t.tiles_ *= uint64_t(c); // no more than the pixels
+        return t;
     }
+
+    uint64_t Count() const { return tiles_; }
+    // Tile k's pixels: whole tiles, less at the far edge of each axis.
+    uint64_t Pixels(uint64_t k) const {
+        uint64_t pixels = 1;
+        for (size_t i = 0; i < size_.size(); ++i) {
+            const int64_t at = int64_t(k % uint64_t(count_[i]));
+            k /= uint64_t(count_[i]);
+            pixels *= uint64_t(std::min(tile_[i], size_[i] - at * tile_[i]));
+        }
+        return pixels;
+    }
+
+  private:
+    std::vector<int64_t> size_, tile_, count_;
+    uint64_t tiles_ = 0;
+};
+
+// The compression and its parameters.
+struct TCoding {
+    std::string Type;
+    std::string Name;          // as a message names it
+    int64_t BlockSize = 32;    // Rice
+    int64_t BytesPerValue = 4; // Rice
+};
+
+std::optional<TCoding> CodingOf(THeader& h) {
+    TCoding c;
+    const auto type = h.String("ZCMPTYPE");
+    static const char* const kTypes[] = {"RICE_1",      "RICE_ONE", "GZIP_1",    "GZIP_2",
+                                         "HCOMPRESS_1", "PLIO_1",   "NOCOMPRESS"};
+    if (!type ||
+        std::none_of(std::begin(kTypes), std::end(kTypes), [&](const char* t) { return *type == t; }))
+        return std::nullopt;
+    c.Type = *type == "RICE_ONE" ? "RICE_1" : *type;
+    c.Name = c.Type == "RICE_1" ? "Rice" : c.Type.substr(0, c.Type.find('_'));
+    static const char* const kNames[] = {"BLOCKSIZE", "BYTEPIX", "SCALE", "SMOOTH", "NOISEBIT"};
+    for (int i = 1; i <= 999; ++i) {
+        const std::string n = std::to_string(i);
+        if (!h.Find("ZNAME" + n)) break;
+        const auto name = h.String("ZNAME" + n);
+        const auto value = h.Real("ZVAL" + n);
+        if (!name || !value ||
+            std::none_of(std::begin(kNames), std::end(kNames), [&](const char* k) { return *name == k; }))
+            return std::nullopt;
+        if (!(std::fabs(*value) < 4e18)) return std::nullopt;
+        if (*name == "BLOCKSIZE") c.BlockSize = int64_t(*value);
+        if (*name == "BYTEPIX") c.BytesPerValue = int64_t(*value);
+    }
+    return c;
 }
 
-// The problem of one compressed image's tile table, or nothing. `unit` starts at the table.
-std::optional<std::string> TableProblem(const THeader& h, const TDataUnit& table,
-                                        std::span<const uint8_t> unit) {
-    const std::string unreadable = "table des tuiles illisible";
-    if (table.Axes.size() != 2 || table.Bitpix != 8) return unreadable;
+// The problem of one compressed image's tile table, or nothing. `unit` is the whole data unit.
+std::optional<std::string> TableProblem(THeader& h, const TDataUnit& table, std::span<const uint8_t> unit,
+                                        uint64_t fileBytes) {
+    if (table.Axes.size() != 2) return kUnreadableTable;
     const uint64_t rowBytes = uint64_t(table.Axes[0]), rows = uint64_t(table.Axes[1]);
-    const uint64_t tableBytes = rowBytes * rows; // within Bytes, which did not overflow
-    const uint64_t heap = Integer(h.Value("THEAP")).value_or(int64_t(tableBytes));
-    if (tableBytes > unit.size()) return std::string("fichier tronqué");
+    const uint64_t tableBytes = rowBytes * rows; // within the unit, whose size did not overflow
+    const auto heap = h.Integer("THEAP");
+    const uint64_t heapStart = heap && *heap >= 0 ? uint64_t(*heap) : tableBytes;
+    if (heap && *heap < 0) return kUnreadableTable;
+    const auto compressed = h.Logical("ZIMAGE");
+    if (!compressed) return kUnreadableHeader;
+    if (!*compressed) return std::nullopt; // CFITSIO decodes nothing
 
-    // The column of compressed tiles and where it lies in a row.
-    const int64_t fields = Integer(h.Value("TFIELDS")).value_or(0);
-    if (fields < 0 || fields > 999) return unreadable;
+    // The columns: where each lies in a row, and which holds the compressed tiles.
+    const auto fields = h.Integer("TFIELDS");
+    if (!fields || *fields < 0 || *fields > 999) return kUnreadableTable;
+    struct TColumn {
+        TField Field;
+        uint64_t Offset = 0;
+        std::string Name;
+    };
+    std::vector<TColumn> columns;
     uint64_t offset = 0;
-    std::optional<uint64_t> column;
-    char descriptor = 0, element = 0;
-    for (int64_t n = 1; n <= fields; ++n) {
-        const auto form = h.Value("TFORM" + std::to_string(n));
-        if (!form) return unreadable;
-        char type = 0, elem = 0;
-        const auto bytes = FieldBytes(form->Value, type, elem);
-        if (!bytes) return unreadable;
-        const auto name = h.Value("TTYPE" + std::to_string(n));
-        if (name && name->Value == "COMPRESSED_DATA") {
-            if (type != 'P' && type != 'Q') return unreadable;
-            column = offset;
-            descriptor = type;
-            element = elem;
-        }
-        offset += *bytes;
-        if (offset > rowBytes) return unreadable;
+    for (int64_t n = 1; n <= *fields; ++n) {
+        const auto form = h.String("TFORM" + std::to_string(n));
+        const auto field = form ? FieldOf(*form) : std::nullopt;
+        if (!field) return kUnreadableTable;
+        const std::string type = "TTYPE" + std::to_string(n);
+        const auto name = h.Find(type) ? h.String(type) : std::string();
+        columns.push_back({*field, offset, Upper(name.value_or(""))});
+        offset += field->Bytes;
+        if (offset > rowBytes) return kUnreadableTable;
     }
-    if (!column) return std::nullopt; // CFITSIO has nothing to decode
+    const auto tiling = TTiling::Of(h, fileBytes);
+    if (!tiling) return kUnreadableHeader;
+    const auto coding = CodingOf(h);
+    if (!coding || h.Bad()) return kUnreadableHeader;
 
-    // The tiles: their count and sizes, from the image's axes and the tile axes.
-    const int64_t axes = Integer(h.Value("ZNAXIS")).value_or(-1);
-    if (axes < 1 || axes > kMaxTileAxes) return std::string("en-tête compressé illisible");
-    const size_t axisCount = size_t(axes);
-    std::vector<int64_t> size(axisCount), tile(axisCount), count(axisCount);
-    uint64_t tiles = 1;
-    for (int64_t i = 0; i < axes; ++i) {
-        const std::string n = std::to_string(i + 1);
-        size[size_t(i)] = Integer(h.Value("ZNAXIS" + n)).value_or(-1);
-        tile[size_t(i)] = Integer(h.Value("ZTILE" + n)).value_or(i == 0 ? size[0] : 1);
-        if (size[size_t(i)] < 1 || tile[size_t(i)] < 1) return std::string("en-tête compressé illisible");
-        count[size_t(i)] = (size[size_t(i)] + tile[size_t(i)] - 1) / tile[size_t(i)];
-        if (__builtin_mul_overflow(tiles, uint64_t(count[size_t(i)]), &tiles))
-            return std::string("en-tête compressé illisible");
-    }
-    const auto type = h.Value("ZCMPTYPE");
-    const bool rice = type && (type->Value == "RICE_1" || type->Value == "RICE_ONE");
-    int64_t blockSize = 0, bytesPerValue = 0;
-    RiceParameters(h, blockSize, bytesPerValue);
-
-    const int width = descriptor == 'P' ? 4 : 8;
-    for (uint64_t row = 0; row < std::min(rows, tiles); ++row) {
-        const uint8_t* d = unit.data() + row * rowBytes + *column;
-        const uint64_t elements = BigEndian(d, width), at = BigEndian(d + width, width);
-        if (elements == 0) continue;
-        const uint64_t bytes = elements * uint64_t(ElementBytes(element));
-        if (elements > unit.size() || at > unit.size() || heap > unit.size() ||
-            heap + at + bytes > std::min<uint64_t>(unit.size(), tableBytes + uint64_t(table.Pcount)))
-            return std::string("tuile hors du fichier");
-        if (!rice) continue;
-        // The tile's pixels: whole tiles, less at the far edge of each axis.
-        uint64_t pixels = 1, index = row;
-        for (int64_t i = 0; i < axes; ++i) {
-            const int64_t k = int64_t(index % uint64_t(count[size_t(i)]));
-            index /= uint64_t(count[size_t(i)]);
-            if (__builtin_mul_overflow(
-                    pixels, uint64_t(std::min(tile[size_t(i)], size[size_t(i)] - k * tile[size_t(i)])),
-                    &pixels))
-                pixels = UINT64_MAX;
+    // Every descriptor in the heap; the compressed tiles as their decoder reads them.
+    const uint64_t heapBytes = unit.size() - std::min<uint64_t>(unit.size(), heapStart);
+    for (const TColumn& c : columns) {
+        if (c.Field.Type != 'P' && c.Field.Type != 'Q') continue;
+        // CFITSIO reads the tiles' elements as bytes, or as words for PLIO: no other kind.
+        const bool words = coding->Type == "PLIO_1";
+        if (c.Name == "COMPRESSED_DATA" && !coding->Type.starts_with("GZIP") &&
+            c.Field.Element != (words ? 'I' : 'B'))
+            return kUnreadableTable;
+        const int width = c.Field.Type == 'P' ? 4 : 8;
+        for (uint64_t row = 0; row < rows; ++row) {
+            const uint8_t* d = unit.data() + row * rowBytes + c.Offset;
+            const uint64_t elements = BigEndian(d, width), at = BigEndian(d + width, width);
+            if (elements == 0) continue;
+            const uint64_t bytes = elements * uint64_t(ElementBytes(c.Field.Element));
+            if (elements > heapBytes || at > heapBytes || bytes > heapBytes - at)
+                return std::string("tuile hors du fichier");
+            if (row >= tiling->Count()) continue;
+            const uint64_t pixels = tiling->Pixels(row);
+            const auto tile = unit.subspan(size_t(heapStart + at), size_t(bytes));
+            if (c.Name == "UNCOMPRESSED_DATA" && elements > pixels) return std::string("tuile trop grande");
+            if (c.Name != "COMPRESSED_DATA") continue;
+            bool fits = true;
+            if (coding->Type == "RICE_1")
+                fits = RiceTileFits(tile, pixels, coding->BlockSize, coding->BytesPerValue);
+            else if (coding->Type == "HCOMPRESS_1")
+                fits = HcompressTileFits(tile, pixels);
+            else if (coding->Type == "PLIO_1") {
+                std::vector<int16_t> list(static_cast<size_t>(elements));
+                for (size_t i = 0; i < list.size(); ++i)
+                    list[i] = int16_t(BigEndian(tile.data() + 2 * i, 2));
+                fits = PlioTileFits(list);
+            }
+            if (!fits) return "tuile " + coding->Name + " incorrecte";
         }
-        if (!RiceTileFits(unit.subspan(size_t(heap + at), size_t(bytes)), pixels, blockSize, bytesPerValue))
-            return std::string("tuile Rice incorrecte");
     }
     return std::nullopt;
 }
 
 } // namespace
 
-bool RiceTileFits(std::span<const uint8_t> tile, uint64_t pixels, int64_t blockSize, int64_t bytesPerValue) {
-    // The decoder's reads, byte for byte: the first value as it is, then for each block its
-    // code length, then either nothing (all equal), raw values, or Rice codes.
-    const int fsBits = bytesPerValue == 1 ? 3 : bytesPerValue == 2 ? 4 : 5;
-    const int fsMax = bytesPerValue == 1 ? 6 : bytesPerValue == 2 ? 14 : 25;
-    const int rawBits = bytesPerValue == 1 ? 8 : bytesPerValue == 2 ? 16 : 32;
-    const size_t first = size_t(bytesPerValue == 1 ? 1 : bytesPerValue == 2 ? 2 : 4);
-    if (blockSize < 1 || tile.size() < first + 1) return false;
-    size_t c = first;
-    auto next = [&](uint32_t& byte) {
-        if (c >= tile.size()) return false;
-        byte = tile[c++];
-        return true;
-    };
-    uint32_t b = 0, byte = 0;
-    if (!next(b)) return false;
-    int nbits = 8;
-    for (uint64_t i = 0; i < pixels;) {
-        nbits -= fsBits;
-        while (nbits < 0) {
-            if (!next(byte)) return false;
-            b = (b << 8) | byte;
-            nbits += 8;
-        }
-        const int fs = int(b >> nbits) - 1;
-        b &= (uint32_t(1) << nbits) - 1;
-        const uint64_t end = std::min(pixels, i + uint64_t(blockSize));
-        if (fs < 0) {
-            i = end;
-        } else if (fs == fsMax) {
-            for (; i < end; ++i) {
-                int k = rawBits - nbits;
-                for (k -= 8; k >= 0; k -= 8)
-                    if (!next(b)) return false;
-                if (nbits > 0) {
-                    if (!next(b)) return false;
-                    b &= (uint32_t(1) << nbits) - 1;
-                } else {
-                    b = 0;
-                }
-            }
-        } else {
-            for (; i < end; ++i) {
-                while (b == 0) {
-                    nbits += 8;
-                    if (!next(b)) return false;
-                }
-                nbits = int(std::bit_width(b)) - 1;
-                b ^= uint32_t(1) << nbits;
-                nbits -= fs;
-                while (nbits < 0) {
-                    if (!next(byte)) return false;
-                    b = (b << 8) | byte;
-                    nbits += 8;
-                }
-                b &= (uint32_t(1) << nbits) - 1;
-            }
-        }
-    }
-    return true;
-}
-
-std::optional<std::string> TilesProblem(std::span<const uint8_t> file) {
+TTilesCheck CheckTiles(std::span<uint8_t> file) {
     // Every HDU as CFITSIO walks them: a header up to END, then its data unit, padded.
-    for (uint64_t at = 0; at < file.size();) {
-        const auto header = THeader::At(file.subspan(size_t(at)));
-        if (!header) break; // CFITSIO finds no HDU here either
+    TTilesCheck check;
+    while (check.Length < file.size()) {
+        auto header = THeader::At(file.subspan(check.Length));
+        if (!header) break;
         const auto unit = DataUnitOf(*header);
         if (!unit) break;
-        const uint64_t start = at + header->Length();
-        const uint64_t padded = (unit->Bytes + kFitsBlockSize - 1) / kFitsBlockSize * kFitsBlockSize;
-        const auto zimage = header->Value("ZIMAGE");
-        if (header->Name(0) == "XTENSION" && zimage && zimage->Value == "T") {
-            const std::span<const uint8_t> data =
-                start < file.size()
-                    ? file.subspan(size_t(start),
-                                   size_t(std::min<uint64_t>(unit->Bytes, file.size() - start)))
-                    : std::span<const uint8_t>();
-            if (auto problem = TableProblem(*header, *unit, data)) return problem;
+        const uint64_t start = check.Length + header->Length();
+        if (start > file.size() || unit->Bytes > file.size() - start) {
+            check.Problem = "fichier tronqué";
+            break;
         }
-        if (padded > file.size()) break;
-        at = start + padded;
+        if (header->Name(0) == "XTENSION" && header->Find("ZIMAGE")) {
+            check.Problem =
+                TableProblem(*header, *unit, file.subspan(size_t(start), size_t(unit->Bytes)), file.size());
+            if (check.Problem) break;
+        }
+        const uint64_t padded = (unit->Bytes + kFitsBlockSize - 1) / kFitsBlockSize * kFitsBlockSize;
+        check.Length = size_t(std::min<uint64_t>(start + padded, file.size()));
     }
-    return std::nullopt;
+    return check;
 }
 
 } // namespace orv

@@ -1,9 +1,11 @@
-// What a tile-compressed FITS file must pass before CFITSIO decodes it. CFITSIO's Rice decoder
-// trusts its input: a tile cut short or corrupt, a block size of 0, makes it read past the
-// tile's bytes into memory that is not the file's, or loop for ever. So every compressed image
-// in the file has its tile table read here, as CFITSIO walks the file (the required cards in
-// their places, the heap after the table), and each tile's bytes must lie within the file,
-// and each Rice tile must decode within its own bytes.
+// What CFITSIO is given of a tile-compressed FITS file. CFITSIO trusts what a header says (an
+// allocation as large as a corrupt card asks) and its Rice decoder trusts its input (a tile cut
+// short or corrupt, a block size of 0, makes it read past the tile's bytes into memory that is
+// not the file's, or loop for ever). So the file is walked here as CFITSIO walks it, and
+// CFITSIO sees only the HDUs whose header has its END and its required cards in their places
+// with sound values, and whose data unit the file holds whole; every compressed image among
+// them has its tile table read, each tile's bytes must lie in the heap, and each Rice tile
+// must decode within its own bytes (core/formats/fits_tile_streams.h).
 #pragma once
 
 #include <cstdint>
@@ -13,11 +15,17 @@
 
 namespace orv {
 
-// Nothing when CFITSIO may decode the file; else what is wrong, in a few French words.
-std::optional<std::string> TilesProblem(std::span<const uint8_t> file);
+struct TTilesCheck {
+    // What is wrong, in a few French words: a data unit cut short, a tile table or a tile
+    // CFITSIO cannot be given. Nothing when the file may go to CFITSIO.
+    std::optional<std::string> Problem;
+    // The bytes CFITSIO may see: the HDUs from the first up to one whose header cannot be
+    // read (CFITSIO could not read it either, nor go past it).
+    size_t Length = 0;
+};
 
-// Whether a Rice-coded tile of `pixels` values, `bytesPerValue` wide (1, 2, or any other for
-// 4), in blocks of blockSize, decodes without reading past its bytes.
-bool RiceTileFits(std::span<const uint8_t> tile, uint64_t pixels, int64_t blockSize, int64_t bytesPerValue);
+// The cards CFITSIO reads are written again in place from the values checked: a string
+// closed, a number as a number.
+TTilesCheck CheckTiles(std::span<uint8_t> file);
 
 } // namespace orv

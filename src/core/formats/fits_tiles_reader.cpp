@@ -149,15 +149,14 @@ int CfitsioType(int32_t bitpix) {
 
 TLoadResult Decode(TImageDocument& doc, std::vector<uint8_t>& fileBytes, const std::string& fileName,
                    TDocumentHost& host) {
-    // CFITSIO takes an empty buffer for a new file: nothing to read is no FITS file.
-    if (fileBytes.empty()) throw ETilesError("ce n'est pas un fichier FITS");
     const uint64_t size = fileBytes.size();
+    const TTilesCheck check = CheckTiles(fileBytes);
+    if (check.Problem) throw ETilesError(*check.Problem);
+    // CFITSIO takes an empty buffer for a new file: nothing to read is no FITS file.
+    if (check.Length == 0) throw ETilesError("ce n'est pas un fichier FITS");
     // CFITSIO reads a file in memory by whole blocks of 2880 bytes, past the end of a buffer
-    // that stops inside one: a file that ends early is completed with zeros, as the plain
-    // reader completes a short data unit.
-    fileBytes.resize((fileBytes.size() + kFitsBlockSize - 1) / kFitsBlockSize * kFitsBlockSize, 0);
-    if (const auto problem = TilesProblem(std::span(fileBytes).first(size_t(size))))
-        throw ETilesError(*problem);
+    // that stops inside one: the last block's missing padding is completed with zeros.
+    fileBytes.resize((check.Length + kFitsBlockSize - 1) / kFitsBlockSize * kFitsBlockSize, 0);
     TCfitsioFile file(fileBytes);
     fitsfile* f = file.Get();
     const bool found = MoveToImage(f);

@@ -76,9 +76,20 @@ TEST(OpenImage, InputsFuzzingFoundOpenOrAreRefused) {
         {"fits/wcs-endless.fit", "e.fit", TLoadResult::Loaded, "Image : e.fit (2x2) Entier 16 bits"},
         // CFITSIO's Rice decoder read past a tile cut short, or zeroed, until it met a fault.
         {"open/rice-cut-short", "c.fz", TLoadResult::Refused,
-         "Le fichier c.fz est corrompu (tuile hors du fichier) !\nOuverture annulée"},
+         "Le fichier c.fz est corrompu (fichier tronqué) !\nOuverture annulée"},
         {"open/rice-zeroed", "z.fz", TLoadResult::Refused,
          "Le fichier z.fz est corrompu (tuile Rice incorrecte) !\nOuverture annulée"},
+        // ... or one whose BYTEPIX card left its string open; its HCOMPRESS decoder wrote an
+        // image as large as the tile's own header said.
+        {"open/rice-open-bytepix", "b.fz", TLoadResult::Refused,
+         "Le fichier b.fz est corrompu (en-tête compressé illisible) !\nOuverture annulée"},
+        {"open/hcompress-larger-than-tile", "h.fz", TLoadResult::Refused,
+         "Le fichier h.fz est corrompu (tuile HCOMPRESS incorrecte) !\nOuverture annulée"},
+        // CFITSIO asked for petabytes on a table whose NAXIS1 card it could not read.
+        {"open/cfitsio-unreadable-naxis1", "u.fz", TLoadResult::Refused,
+         "Le fichier u.fz ne contient aucune image !\nOuverture annulée"},
+        // A COMMENT text "= '..." was taken for an open string and rewritten on saving.
+        {"open/cpa-comment-quote", "q.cpa", TLoadResult::Loaded, "Image : q.FIT (16x8) Entier 16 bits"},
     };
     TTempDir dir;
     for (const Case& c : cases) {
