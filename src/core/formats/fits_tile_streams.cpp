@@ -1,5 +1,7 @@
 #include "core/formats/fits_tile_streams.h"
 
+#include "core/formats/gzip_stream.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -121,19 +123,25 @@ bool DecodeQuadrant(THcompressInput& in, int64_t ny, int64_t x0, int64_t y0, int
                 c >>= 1;
                 nx <<= 1;
                 ny1 <<= 1;
-                if (nfx <= c) --nx;
-                else nfx -= c;
-                if (nfy <= c) --ny1;
-                else nfy -= c;
+                if (nfx <= c)
+                    --nx;
+                else
+                    nfx -= c;
+                if (nfy <= c)
+                    --ny1;
+                else
+                    nfy -= c;
                 next.clear();
                 for (const TCode& code : level) {
                     const int64_t i = int64_t(code.Index) / py, j = int64_t(code.Index) % py;
                     for (int q = 0; q < 4; ++q) {
                         const int64_t x = 2 * i + q / 2, y = 2 * j + q % 2;
-                        if (x < nx && y < ny1 && (code.Value >> (3 - q) & 1)) next.push_back({uint64_t(x * ny1 + y), 0});
+                        if (x < nx && y < ny1 && (code.Value >> (3 - q) & 1))
+                            next.push_back({uint64_t(x * ny1 + y), 0});
                     }
                 }
-                std::sort(next.begin(), next.end(), [](const TCode& a, const TCode& b) { return a.Index > b.Index; });
+                std::sort(next.begin(), next.end(),
+                          [](const TCode& a, const TCode& b) { return a.Index > b.Index; });
                 level.clear();
                 for (TCode& code : next) {
                     code.Value = in.Huffman();
@@ -148,7 +156,8 @@ bool DecodeQuadrant(THcompressInput& in, int64_t ny, int64_t x0, int64_t y0, int
             const int64_t i = int64_t(code.Index) / ny2, j = int64_t(code.Index) % ny2;
             for (int q = 0; q < 4; ++q) {
                 const int64_t x = 2 * i + q / 2, y = 2 * j + q % 2;
-                if (x < nqx && y < nqy && (code.Value >> (3 - q) & 1)) set.push_back(uint64_t((x0 + x) * ny + y0 + y));
+                if (x < nqx && y < nqy && (code.Value >> (3 - q) & 1))
+                    set.push_back(uint64_t((x0 + x) * ny + y0 + y));
             }
         }
     }
@@ -286,6 +295,21 @@ bool PlioTileFits(std::span<const int16_t> words) {
         }
     }
     return true;
+}
+
+bool GzipTileFits(std::span<const uint8_t> tile, uint64_t maxBytes) {
+    try {
+        TGzipInflater in(tile);
+        std::vector<uint8_t> piece(size_t(1) << 16);
+        for (uint64_t total = 0;;) {
+            const size_t got = in.Read(piece.data(), piece.size());
+            total += got;
+            if (total > maxBytes) return false;
+            if (got < piece.size()) return true;
+        }
+    } catch (const EGzipError&) {
+        return false;
+    }
 }
 
 } // namespace orv

@@ -21,4 +21,8 @@ bool HcompressTileFits(std::span<const uint8_t> tile, uint64_t pixels);
 // A PLIO tile: `words` 16-bit words of a line list, in the machine's order.
 bool PlioTileFits(std::span<const int16_t> words);
 
+// A GZIP tile: one whole gzip stream of at most maxBytes (CFITSIO loses its buffer on a
+// corrupt one).
+bool GzipTileFits(std::span<const uint8_t> tile, uint64_t maxBytes);
+
 } // namespace orv

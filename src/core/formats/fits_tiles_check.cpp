@@ -290,8 +290,8 @@ int ElementBytes(char element) {
 // The tiles of a compressed image: how many along each axis, and the pixels of one of them.
 class TTiling {
   public:
-    // Nothing when the header's axes are unreadable or too large for the file.
-    static std::optional<TTiling> Of(THeader& h, uint64_t fileBytes) {
+    // Nothing when the header's axes are unreadable.
+    static std::optional<TTiling> Of(THeader& h) {
         const auto axes = h.Integer("ZNAXIS");
         const auto bitpix = h.Integer("ZBITPIX");
         if (!axes || *axes < 1 || *axes > kMaxTileAxes || !bitpix) return std::nullopt;
@@ -299,26 +299,33 @@ class TTiling {
             *bitpix != -64)
             return std::nullopt;
         TTiling t;
-        uint64_t pixels = 1;
+        t.bytesPerValue_ = uint64_t(std::abs(*bitpix) / 8);
         for (int64_t i = 0; i < *axes; ++i) {
             const std::string n = std::to_string(i + 1);
             const auto size = h.Integer("ZNAXIS" + n);
             const auto tile = h.Integer("ZTILE" + n);
             const int64_t s = size.value_or(0), z = tile.value_or(i == 0 ? s : 1);
-            if (s < 1 || z < 1 || __builtin_mul_overflow(pixels, uint64_t(s), &pixels)) return std::nullopt;
+            if (s < 1 || z < 1 || s > INT32_MAX || __builtin_mul_overflow(t.pixels_, uint64_t(s), &t.pixels_))
+                return std::nullopt;
             t.size_.push_back(s);
             t.tile_.push_back(std::min(z, s));
             t.count_.push_back((s + t.tile_.back() - 1) / t.tile_.back());
         }
-        // No image larger than the file could inflate to: CFITSIO's buffers follow its size.
-        if (pixels > kFitsMaxPixels || pixels * uint64_t(std::abs(*bitpix) / 8) > MaxInflatedBytes(fileBytes))
-            return std::nullopt;
         t.tiles_ = 1;
         for (int64_t c : t.count_)
             t.tiles_ *= uint64_t(c); // no more than the pixels
         return t;
     }
 
+    // Whether the image is larger than a file of fileBytes could inflate to: CFITSIO's buffers
+    // follow its size.
+    bool TooLargeFor(uint64_t fileBytes) const {
+        return pixels_ > kFitsMaxPixels || pixels_ * bytesPerValue_ > MaxInflatedBytes(fileBytes);
+    }
+    // "width x height", as a refusal names it.
+    std::string SizeText() const {
+        return std::to_string(size_[0]) + "x" + std::to_string(size_.size() > 1 ? size_[1] : 1);
+    }
     uint64_t Count() const { return tiles_; }
     // Tile k's pixels: whole tiles, less at the far edge of each axis.
     uint64_t Pixels(uint64_t k) const {
@@ -333,7 +340,7 @@ class TTiling {
 
   private:
     std::vector<int64_t> size_, tile_, count_;
-    uint64_t tiles_ = 0;
+    uint64_t tiles_ = 0, pixels_ = 1, bytesPerValue_ = 0;
 };
 
 // The compression and its parameters.
@@ -370,78 +377,107 @@ std::optional<TCoding> CodingOf(THeader& h) {
     return c;
 }
 
-// The problem of one compressed image's tile table, or nothing. `unit` is the whole data unit.
-std::optional<std::string> TableProblem(THeader& h, const TDataUnit& table, std::span<const uint8_t> unit,
-                                        uint64_t fileBytes) {
-    if (table.Axes.size() != 2) return kUnreadableTable;
-    const uint64_t rowBytes = uint64_t(table.Axes[0]), rows = uint64_t(table.Axes[1]);
-    const uint64_t tableBytes = rowBytes * rows; // within the unit, whose size did not overflow
+struct TColumn {
+    TField Field;
+    uint64_t Offset = 0;
+    std::string Name; // upper case
+};
+
+// A compressed image's tile table as its header describes it.
+struct TTileTable {
+    uint64_t RowBytes = 0, Rows = 0, HeapStart = 0;
+    std::vector<TColumn> Columns;
+    TTiling Tiling;
+    TCoding Coding;
+};
+
+// The table of a compressed image, from its header alone (nothing when CFITSIO decodes no
+// tile). What is wrong with it goes to check.Problem, an image larger than the file could
+// hold to check.TooLarge.
+std::optional<TTileTable> ReadTileTable(THeader& h, const TDataUnit& unit, uint64_t fileBytes,
+                                        TTilesCheck& check) {
+    auto fail = [&](const char* problem) {
+        check.Problem = problem;
+        return std::nullopt;
+    };
+    if (unit.Axes.size() != 2) return fail(kUnreadableTable);
+    TTileTable t;
+    t.RowBytes = uint64_t(unit.Axes[0]);
+    t.Rows = uint64_t(unit.Axes[1]);
     const auto heap = h.Integer("THEAP");
-    const uint64_t heapStart = heap && *heap >= 0 ? uint64_t(*heap) : tableBytes;
-    if (heap && *heap < 0) return kUnreadableTable;
+    if (heap && *heap < 0) return fail(kUnreadableTable);
+    t.HeapStart = heap ? uint64_t(*heap) : t.RowBytes * t.Rows; // within the unit's size
     const auto compressed = h.Logical("ZIMAGE");
-    if (!compressed) return kUnreadableHeader;
-    if (!*compressed) return std::nullopt; // CFITSIO decodes nothing
+    if (!compressed) return fail(kUnreadableHeader);
+    if (!*compressed) return std::nullopt;
 
     // The columns: where each lies in a row, and which holds the compressed tiles.
     const auto fields = h.Integer("TFIELDS");
-    if (!fields || *fields < 0 || *fields > 999) return kUnreadableTable;
-    struct TColumn {
-        TField Field;
-        uint64_t Offset = 0;
-        std::string Name;
-    };
-    std::vector<TColumn> columns;
+    if (!fields || *fields < 0 || *fields > 999) return fail(kUnreadableTable);
     uint64_t offset = 0;
     for (int64_t n = 1; n <= *fields; ++n) {
         const auto form = h.String("TFORM" + std::to_string(n));
         const auto field = form ? FieldOf(*form) : std::nullopt;
-        if (!field) return kUnreadableTable;
+        if (!field) return fail(kUnreadableTable);
         const std::string type = "TTYPE" + std::to_string(n);
         const auto name = h.Find(type) ? h.String(type) : std::string();
-        columns.push_back({*field, offset, Upper(name.value_or(""))});
+        t.Columns.push_back({*field, offset, Upper(name.value_or(""))});
         offset += field->Bytes;
-        if (offset > rowBytes) return kUnreadableTable;
+        if (offset > t.RowBytes) return fail(kUnreadableTable);
     }
-    const auto tiling = TTiling::Of(h, fileBytes);
-    if (!tiling) return kUnreadableHeader;
+    const auto tiling = TTiling::Of(h);
     const auto coding = CodingOf(h);
-    if (!coding || h.Bad()) return kUnreadableHeader;
+    if (!tiling || !coding || h.Bad()) return fail(kUnreadableHeader);
+    t.Tiling = *tiling;
+    t.Coding = *coding;
+    // A row for each tile, as CFITSIO requires; then no image larger than the file.
+    if (t.Rows < t.Tiling.Count()) return fail("structure du fichier illisible");
+    if (t.Tiling.TooLargeFor(fileBytes)) {
+        check.TooLarge = t.Tiling.SizeText();
+        return std::nullopt;
+    }
+    return t;
+}
 
+// The problem of a tile table's tiles, or nothing. `unit` is the whole data unit.
+std::optional<std::string> TilesProblem(const TTileTable& t, std::span<const uint8_t> unit) {
     // Every descriptor in the heap; the compressed tiles as their decoder reads them.
-    const uint64_t heapBytes = unit.size() - std::min<uint64_t>(unit.size(), heapStart);
-    for (const TColumn& c : columns) {
+    const uint64_t heapBytes = unit.size() - std::min<uint64_t>(unit.size(), t.HeapStart);
+    const TCoding& coding = t.Coding;
+    for (const TColumn& c : t.Columns) {
         if (c.Field.Type != 'P' && c.Field.Type != 'Q') continue;
         // CFITSIO reads the tiles' elements as bytes, or as words for PLIO: no other kind.
-        const bool words = coding->Type == "PLIO_1";
-        if (c.Name == "COMPRESSED_DATA" && !coding->Type.starts_with("GZIP") &&
+        const bool words = coding.Type == "PLIO_1";
+        if (c.Name == "COMPRESSED_DATA" && !coding.Type.starts_with("GZIP") &&
             c.Field.Element != (words ? 'I' : 'B'))
             return kUnreadableTable;
         const int width = c.Field.Type == 'P' ? 4 : 8;
-        for (uint64_t row = 0; row < rows; ++row) {
-            const uint8_t* d = unit.data() + row * rowBytes + c.Offset;
+        for (uint64_t row = 0; row < t.Rows; ++row) {
+            const uint8_t* d = unit.data() + row * t.RowBytes + c.Offset;
             const uint64_t elements = BigEndian(d, width), at = BigEndian(d + width, width);
             if (elements == 0) continue;
             const uint64_t bytes = elements * uint64_t(ElementBytes(c.Field.Element));
             if (elements > heapBytes || at > heapBytes || bytes > heapBytes - at)
                 return std::string("tuile hors du fichier");
-            if (row >= tiling->Count()) continue;
-            const uint64_t pixels = tiling->Pixels(row);
-            const auto tile = unit.subspan(size_t(heapStart + at), size_t(bytes));
+            if (row >= t.Tiling.Count()) continue;
+            const uint64_t pixels = t.Tiling.Pixels(row);
+            const auto tile = unit.subspan(size_t(t.HeapStart + at), size_t(bytes));
             if (c.Name == "UNCOMPRESSED_DATA" && elements > pixels) return std::string("tuile trop grande");
             if (c.Name != "COMPRESSED_DATA") continue;
             bool fits = true;
-            if (coding->Type == "RICE_1")
-                fits = RiceTileFits(tile, pixels, coding->BlockSize, coding->BytesPerValue);
-            else if (coding->Type == "HCOMPRESS_1")
+            if (coding.Type == "RICE_1")
+                fits = RiceTileFits(tile, pixels, coding.BlockSize, coding.BytesPerValue);
+            else if (coding.Type == "HCOMPRESS_1")
                 fits = HcompressTileFits(tile, pixels);
-            else if (coding->Type == "PLIO_1") {
+            else if (coding.Type.starts_with("GZIP"))
+                fits = GzipTileFits(tile, pixels * 8);
+            else if (words) {
                 std::vector<int16_t> list(static_cast<size_t>(elements));
                 for (size_t i = 0; i < list.size(); ++i)
                     list[i] = int16_t(BigEndian(tile.data() + 2 * i, 2));
                 fits = PlioTileFits(list);
             }
-            if (!fits) return "tuile " + coding->Name + " incorrecte";
+            if (!fits) return "tuile " + coding.Name + " incorrecte";
         }
     }
     return std::nullopt;
@@ -458,13 +494,17 @@ TTilesCheck CheckTiles(std::span<uint8_t> file) {
         const auto unit = DataUnitOf(*header);
         if (!unit) break;
         const uint64_t start = check.Length + header->Length();
+        std::optional<TTileTable> table;
+        if (header->Name(0) == "XTENSION" && header->Find("ZIMAGE")) {
+            table = ReadTileTable(*header, *unit, file.size(), check);
+            if (check.Problem || !check.TooLarge.empty()) break;
+        }
         if (start > file.size() || unit->Bytes > file.size() - start) {
             check.Problem = "fichier tronqué";
             break;
         }
-        if (header->Name(0) == "XTENSION" && header->Find("ZIMAGE")) {
-            check.Problem =
-                TableProblem(*header, *unit, file.subspan(size_t(start), size_t(unit->Bytes)), file.size());
+        if (table) {
+            check.Problem = TilesProblem(*table, file.subspan(size_t(start), size_t(unit->Bytes)));
             if (check.Problem) break;
         }
         const uint64_t padded = (unit->Bytes + kFitsBlockSize - 1) / kFitsBlockSize * kFitsBlockSize;

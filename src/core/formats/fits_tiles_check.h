@@ -19,6 +19,8 @@ struct TTilesCheck {
     // What is wrong, in a few French words: a data unit cut short, a tile table or a tile
     // CFITSIO cannot be given. Nothing when the file may go to CFITSIO.
     std::optional<std::string> Problem;
+    // A compressed image larger than the file could hold: its size ("100000x60000").
+    std::string TooLarge;
     // The bytes CFITSIO may see: the HDUs from the first up to one whose header cannot be
     // read (CFITSIO could not read it either, nor go past it).
     size_t Length = 0;

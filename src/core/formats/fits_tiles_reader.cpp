@@ -152,6 +152,10 @@ TLoadResult Decode(TImageDocument& doc, std::vector<uint8_t>& fileBytes, const s
     const uint64_t size = fileBytes.size();
     const TTilesCheck check = CheckTiles(fileBytes);
     if (check.Problem) throw ETilesError(*check.Problem);
+    if (!check.TooLarge.empty())
+        return RefuseFits(doc, host,
+                          "Le fichier " + ExtractFileName(fileName) +
+                              " annonce une image trop grande pour lui (" + check.TooLarge + ") !");
     // CFITSIO takes an empty buffer for a new file: nothing to read is no FITS file.
     if (check.Length == 0) throw ETilesError("ce n'est pas un fichier FITS");
     // CFITSIO reads a file in memory by whole blocks of 2880 bytes, past the end of a buffer

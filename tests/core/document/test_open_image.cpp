@@ -85,6 +85,9 @@ TEST(OpenImage, InputsFuzzingFoundOpenOrAreRefused) {
          "Le fichier b.fz est corrompu (en-tête compressé illisible) !\nOuverture annulée"},
         {"open/hcompress-larger-than-tile", "h.fz", TLoadResult::Refused,
          "Le fichier h.fz est corrompu (tuile HCOMPRESS incorrecte) !\nOuverture annulée"},
+        // CFITSIO lost a buffer on a corrupt GZIP tile.
+        {"open/gzip-tile-corrupt", "g.fz", TLoadResult::Refused,
+         "Le fichier g.fz est corrompu (tuile GZIP incorrecte) !\nOuverture annulée"},
         // CFITSIO asked for petabytes on a table whose NAXIS1 card it could not read.
         {"open/cfitsio-unreadable-naxis1", "u.fz", TLoadResult::Refused,
          "Le fichier u.fz ne contient aucune image !\nOuverture annulée"},
