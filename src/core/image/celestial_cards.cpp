@@ -1,7 +1,6 @@
 #include "core/image/celestial_cards.h"
 
 #include "core/image/fits_card_value.h"
-#include "core/image/image_document.h"
 
 #include <charconv>
 #include <cmath>
@@ -40,7 +39,8 @@ TValueKind KindOf(std::string_view name, std::string_view& written) {
     written = name;
     if (name == "RADECSYS") written = "RADESYS"; // the older name
     if (written == "RADESYS") return TValueKind::String;
-    if (name == "LONPOLE" || name == "LATPOLE" || name == "EPOCH") return TValueKind::Number;
+    if (name == "LONPOLE" || name == "LATPOLE" || name == "EQUINOX" || name == "EPOCH")
+        return TValueKind::Number;
     if (name.size() == 6 && IsAxis(name[5])) {
         const std::string_view stem = name.substr(0, 5);
         if (stem == "CTYPE" || stem == "CUNIT") return TValueKind::String;
@@ -97,14 +97,11 @@ std::string StringCard(std::string_view keyword, const std::string& value) {
 
 } // namespace
 
-std::optional<std::vector<std::string>> CelestialCards(const TImageDocument& doc) {
-    std::vector<std::string> cards{NumberCard("NAXIS", 2), NumberCard("NAXIS1", doc.ImageWidth),
-                                   NumberCard("NAXIS2", doc.ImageHeight)};
-    if (doc.Header.Equinox != 0) {
-        if (!std::isfinite(doc.Header.Equinox)) return std::nullopt;
-        cards.push_back(NumberCard("EQUINOX", doc.Header.Equinox));
-    }
-    for (const std::string& card : doc.OtherCards) {
+std::optional<std::vector<std::string>> CelestialCards(const std::vector<std::string>& header, int width,
+                                                       int height) {
+    std::vector<std::string> cards{NumberCard("NAXIS", 2), NumberCard("NAXIS1", width),
+                                   NumberCard("NAXIS2", height)};
+    for (const std::string& card : header) {
         if (card.size() <= kKeywordSize) continue;
         std::string_view name = std::string_view(card).substr(0, kKeywordSize);
         name = name.substr(0, name.find_last_not_of(' ') + 1);

@@ -11,14 +11,14 @@
 
 namespace orv {
 
-class TImageDocument;
-
-// NAXIS, NAXIS1, NAXIS2, then the kept cards of the description (CTYPEi, CUNITi, CRPIXi,
-// CRVALi, CDELTi, CROTAi, PCi_j, CDi_j, PVi_m, the SIP polynomial, LONPOLE, LATPOLE, RADESYS,
-// EPOCH) and EQUINOX, i and j being 1 or 2; numbers written as numbers, strings quoted. Nothing
-// when one of these cards has a value of the wrong kind or shape (a number where a string
-// belongs or the reverse, a string of more than 68 characters or with a byte outside printable
-// ASCII, a number that is not finite): wrong coordinates would be worse than none.
-std::optional<std::vector<std::string>> CelestialCards(const TImageDocument& doc);
+// NAXIS, NAXIS1 and NAXIS2 of a width x height image, then, of the header cards given, those
+// of the description (CTYPEi, CUNITi, CRPIXi, CRVALi, CDELTi, CROTAi, PCi_j, CDi_j, PVi_m, the
+// SIP polynomial, LONPOLE, LATPOLE, RADESYS, EQUINOX, EPOCH), i and j being 1 or 2; numbers
+// written as numbers, strings quoted. Nothing when one of these cards has a value of the wrong
+// kind or shape (a number where a string belongs or the reverse, a string of more than 68
+// characters or with a byte outside printable ASCII, a number that is not finite): wrong
+// coordinates would be worse than none.
+std::optional<std::vector<std::string>> CelestialCards(const std::vector<std::string>& cards, int width,
+                                                       int height);
 
 } // namespace orv

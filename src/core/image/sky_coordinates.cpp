@@ -2,6 +2,7 @@
 
 #include "core/image/celestial_cards.h"
 #include "core/image/image_document.h"
+#include "core/text/number_text.h"
 
 #include <wcs.h>
 #include <wcsfix.h>
@@ -28,18 +29,20 @@ TSkyCoordinates::~TSkyCoordinates() {
     wcsvfree(&count_, &all_);
 }
 
-std::unique_ptr<TSkyCoordinates> TSkyCoordinates::FromCheckedCards(const std::vector<std::string>& cards,
-                                                                   int width, int height) {
+std::unique_ptr<TSkyCoordinates> TSkyCoordinates::FromCards(const std::vector<std::string>& fileCards,
+                                                            int width, int height) {
+    const std::optional<std::vector<std::string>> cards = CelestialCards(fileCards, width, height);
+    if (!cards) return nullptr;
     std::string header;
-    header.reserve(cards.size() * 80);
-    for (const std::string& c : cards) {
+    header.reserve(cards->size() * 80);
+    for (const std::string& c : *cards) {
         std::string card = c.substr(0, 80);
         card.resize(80, ' ');
         header += card;
     }
     int rejected = 0, count = 0;
     wcsprm* all = nullptr;
-    if (wcspih(header.data(), static_cast<int>(cards.size()), WCSHDR_all, 0, &rejected, &count, &all) != 0)
+    if (wcspih(header.data(), static_cast<int>(cards->size()), WCSHDR_all, 0, &rejected, &count, &all) != 0)
         return nullptr;
     // The primary description (no alternate letter) only.
     wcsprm* chosen = nullptr;
@@ -76,9 +79,9 @@ std::optional<std::pair<double, double>> TSkyCoordinates::At(double x, double y)
 }
 
 std::shared_ptr<const TSkyCoordinates> SkyCoordinatesOf(const TImageDocument& doc) {
-    const std::optional<std::vector<std::string>> cards = CelestialCards(doc);
-    if (!cards) return nullptr;
-    return TSkyCoordinates::FromCheckedCards(*cards, doc.ImageWidth, doc.ImageHeight);
+    std::vector<std::string> cards = doc.OtherCards;
+    if (doc.Header.Equinox != 0) cards.push_back("EQUINOX = " + FormatReal15(doc.Header.Equinox));
+    return TSkyCoordinates::FromCards(cards, doc.ImageWidth, doc.ImageHeight);
 }
 
 std::string RightAscensionText(double degrees) {

@@ -19,10 +19,10 @@ class TImageDocument;
 
 class TSkyCoordinates {
   public:
-    // From cards CelestialCards wrote and the image's size; nothing when the cards describe
-    // no right ascension and declination.
-    static std::unique_ptr<TSkyCoordinates> FromCheckedCards(const std::vector<std::string>& cards, int width,
-                                                             int height);
+    // From header cards and the image's size (only the cards CelestialCards writes from them
+    // reach wcslib); nothing when they describe no right ascension and declination.
+    static std::unique_ptr<TSkyCoordinates> FromCards(const std::vector<std::string>& cards, int width,
+                                                      int height);
     ~TSkyCoordinates();
     TSkyCoordinates(const TSkyCoordinates&) = delete;
     TSkyCoordinates& operator=(const TSkyCoordinates&) = delete;
@@ -38,8 +38,7 @@ class TSkyCoordinates {
     wcsprm* chosen_;
 };
 
-// The document's coordinate system, from its header cards (kept cards and EQUINOX); nothing
-// when a card of the system is malformed.
+// The document's coordinate system, from its header cards (kept cards and EQUINOX).
 std::shared_ptr<const TSkyCoordinates> SkyCoordinatesOf(const TImageDocument& doc);
 
 // "AD : 05:34:31.94": hours, minutes, seconds with two decimals.
