@@ -2,10 +2,10 @@
 // else the frames hold, and frames that do not show the reference's field refused.
 #include "core/align/sky_offset.h"
 #include "core/align/star_finder.h"
+#include "core/align/star_frames.h"
 #include "core/align/star_match.h"
 #include "core/image/sky_cards.h"
 #include "core/message_of.h"
-#include "core/align/star_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -50,10 +50,12 @@ TEST(StarAlignment, KnownShiftsFoundExactly) {
             a.push_back({kX0 + 60.3, kY0 + 50.6, 8000, 1.4});
             b.push_back({kX0 + 69.3, kY0 + 54.6, 8000, 1.4});
         }
-        if (c.missing) b.erase(std::max_element(b.begin(), b.end(), [](auto& s, auto& t) { return s.Peak < t.Peak; }));
+        if (c.missing)
+            b.erase(std::max_element(b.begin(), b.end(), [](auto& s, auto& t) { return s.Peak < t.Peak; }));
         if (c.added) b.push_back({kX0 + c.dx + 100.2, kY0 + c.dy + 70.7, 20000, 1.2});
         const std::vector<std::pair<int, int>> hot =
-            c.hot ? std::vector<std::pair<int, int>>{{50, 40}, {150, 111}} : std::vector<std::pair<int, int>>{};
+            c.hot ? std::vector<std::pair<int, int>>{{50, 40}, {150, 111}}
+                  : std::vector<std::pair<int, int>>{};
         const auto first = StarsOf(Window(a, kX0, kY0, kWidth, kHeight, 1), hot);
         const auto second = StarsOf(Window(b, kX0 + c.dx, kY0 + c.dy, kWidth, kHeight, 2), hot);
         const TOffset offset = MatchStars(first, second, kWidth, kHeight).Offset;
@@ -78,8 +80,10 @@ TEST(StarAlignment, FramesOfAnotherFieldOrWithoutStarsAreRefused) {
              return p;
          }()),
          "Les étoiles ne correspondent pas à celles de la première image"},
-        {"sky only", StarsOf(Window({}, 0, 0, kWidth, kHeight, 4)), "Trop peu d'étoiles pour aligner l'image (0"},
-        {"hot pixels and sky", StarsOf(Window({}, 0, 0, kWidth, kHeight, 5), {{20, 20}, {90, 30}, {150, 100}, {40, 120}}),
+        {"sky only", StarsOf(Window({}, 0, 0, kWidth, kHeight, 4)),
+         "Trop peu d'étoiles pour aligner l'image (0"},
+        {"hot pixels and sky",
+         StarsOf(Window({}, 0, 0, kWidth, kHeight, 5), {{20, 20}, {90, 30}, {150, 100}, {40, 120}}),
          "Trop peu d'étoiles pour aligner l'image (0"},
     };
     for (const Case& c : cases) {

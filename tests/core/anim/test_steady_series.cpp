@@ -4,8 +4,8 @@
 #include "core/anim/steady_series.h"
 
 #include "core/align/star_finder.h"
-#include "core/image/sky_coordinates.h"
 #include "core/align/star_frames.h"
+#include "core/image/sky_coordinates.h"
 #include "core/message_of.h"
 
 #include <gtest/gtest.h>
@@ -38,9 +38,13 @@ TEST(SteadySeries, TheTrackMovesEachFrameAlongThePathInObservationTime) {
         std::vector<TOffset> moves; // {-999, -999}: left out
     };
     const std::vector<Case> cases = {
-        {"a third of the way", {{"", "10:00:00"}, {"", "10:01:00"}, {"", "10:03:00"}}, {10, 10, 16, 13},
+        {"a third of the way",
+         {{"", "10:00:00"}, {"", "10:01:00"}, {"", "10:03:00"}},
+         {10, 10, 16, 13},
          {{0, 0}, {-2, -1}, {-6, -3}}},
-        {"halves to even", {{"", "10:00:00"}, {"", "10:01:00"}, {"", "10:02:00"}}, {1, 1, 6, -2},
+        {"halves to even",
+         {{"", "10:00:00"}, {"", "10:01:00"}, {"", "10:02:00"}},
+         {1, 1, 6, -2},
          {{0, 0}, {-2, 2}, {-5, 3}}},
         {"across midnight without a date",
          {{"", "23:58:00"}, {"", "23:59:00"}, {"", "00:01:00"}},
@@ -62,7 +66,9 @@ TEST(SteadySeries, TheTrackMovesEachFrameAlongThePathInObservationTime) {
     }
     TAnimOptions options;
     options.Track = TTrack{0, 0, 5, 5};
-    EXPECT_EQ(MessageOf([&] { SteadySeries(Timed({{"", "10:00:00"}, {"", "10:00:00"}}), options); }),
+    EXPECT_EQ(MessageOf([&] {
+                  SteadySeries(Timed({{"", "10:00:00"}, {"", "10:00:00"}}), options);
+              }),
               "Le suivi demande des heures d'observation différentes pour la première et la dernière image");
 }
 
@@ -75,11 +81,21 @@ TEST(SteadySeries, FramesAreCutToTheRectangleEveryMovedFrameCovers) {
         std::pair<int32_t, int32_t> size;
     };
     const std::vector<Case> cases = {
-        {"three moves", {{100, 80}, {100, 80}, {100, 80}}, {{0, 0}, {5, -3}, {-2, 4}},
-         {{6, 5, 93, 73}, {1, 8, 93, 73}, {8, 1, 93, 73}}, {93, 73}},
-        {"sizes differ", {{100, 80}, {50, 200}}, {{0, 0}, {20, -30}}, {{21, 1, 50, 80}, {1, 31, 50, 80}}, {50, 80}},
-        {"nothing in common with the first", {{100, 80}, {100, 80}, {100, 80}}, {{0, 0}, {100, 0}, {-99, -79}},
-         {{1, 1, 1, 1}, {0, 0, 0, 0}, {100, 80, 1, 1}}, {1, 1}},
+        {"three moves",
+         {{100, 80}, {100, 80}, {100, 80}},
+         {{0, 0}, {5, -3}, {-2, 4}},
+         {{6, 5, 93, 73}, {1, 8, 93, 73}, {8, 1, 93, 73}},
+         {93, 73}},
+        {"sizes differ",
+         {{100, 80}, {50, 200}},
+         {{0, 0}, {20, -30}},
+         {{21, 1, 50, 80}, {1, 31, 50, 80}},
+         {50, 80}},
+        {"nothing in common with the first",
+         {{100, 80}, {100, 80}, {100, 80}},
+         {{0, 0}, {100, 0}, {-99, -79}},
+         {{1, 1, 1, 1}, {0, 0, 0, 0}, {100, 80, 1, 1}},
+         {1, 1}},
     };
     for (const Case& c : cases) {
         std::vector<TFramePlace> frames(c.moves.size());
@@ -88,8 +104,10 @@ TEST(SteadySeries, FramesAreCutToTheRectangleEveryMovedFrameCovers) {
         EXPECT_EQ(CutToCommonRectangle(frames, c.sizes), c.size) << c.name;
         for (size_t k = 0; k < frames.size(); ++k) {
             EXPECT_EQ(frames[k].Kept, c.cuts[k].Width > 0) << c.name << " " << k;
-            if (frames[k].Kept) EXPECT_EQ(frames[k].Cut, c.cuts[k]) << c.name << " " << k;
-            else EXPECT_EQ(frames[k].Reason, "Aucune partie commune avec les images précédentes");
+            if (frames[k].Kept)
+                EXPECT_EQ(frames[k].Cut, c.cuts[k]) << c.name << " " << k;
+            else
+                EXPECT_EQ(frames[k].Reason, "Aucune partie commune avec les images précédentes");
         }
     }
 
@@ -112,21 +130,24 @@ TEST(SteadySeries, FramesThatCannotBeAlignedAreLeftOutAndTheOthersKeepTheirPlace
     };
     std::vector<TSteadySample> samples = {
         {0, 0, {}, nullptr, {}, "Le fichier a.fit n'a pas pu être ouvert"},
-        sample(60, 50, 2, {}),                 // no stars: cannot be the reference
-        sample(60, 50, 3, field),              // the reference
+        sample(60, 50, 2, {}),                      // no stars: cannot be the reference
+        sample(60, 50, 3, field),                   // the reference
         sample(70, 44, 4, Field(300, 240, 60, 22)), // another field
         sample(52, 61, 5, field),
     };
     TAnimOptions options;
     options.Align = TAlignMethod::Stars;
     const TSteadySeries series = SteadySeries(samples, options);
-    EXPECT_EQ(Moves(series), (std::vector<TOffset>{{-999, -999}, {-999, -999}, {0, 0}, {-999, -999}, {-8, 11}}));
+    EXPECT_EQ(Moves(series),
+              (std::vector<TOffset>{{-999, -999}, {-999, -999}, {0, 0}, {-999, -999}, {-8, 11}}));
     EXPECT_EQ(series.Frames[0].Reason, "Le fichier a.fit n'a pas pu être ouvert");
     EXPECT_EQ(series.Frames[1].Reason, "Trop peu d'étoiles pour aligner l'image (0, il en faut 3)");
-    EXPECT_EQ(series.Frames[3].Reason.rfind("Les étoiles ne correspondent pas", 0), 0u) << series.Frames[3].Reason;
+    EXPECT_EQ(series.Frames[3].Reason.rfind("Les étoiles ne correspondent pas", 0), 0u)
+        << series.Frames[3].Reason;
     EXPECT_EQ(series.Frames[4].Cut, (TCropRect{9, 1, 152, 109}));
     EXPECT_EQ(std::make_pair(series.Width, series.Height), std::make_pair(152, 109));
 
     options.Align = TAlignMethod::Sky; // these frames have no coordinates
-    EXPECT_EQ(SteadySeries(samples, options).Frames[2].Reason, "L'image n'a pas de coordonnées célestes (WCS)");
+    EXPECT_EQ(SteadySeries(samples, options).Frames[2].Reason,
+              "L'image n'a pas de coordonnées célestes (WCS)");
 }
