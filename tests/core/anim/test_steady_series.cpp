@@ -1,14 +1,18 @@
 // A steadied series: the track's moves at known observation times (across midnight with and
 // without dates), the rectangle every moved frame covers, the region counted inside it, and
-// frames that cannot be placed left out while the others keep their places.
+// frames that cannot be placed left out while the others keep their places; the blink pair.
 #include "core/anim/steady_series.h"
 
 #include "core/align/star_finder.h"
 #include "core/align/star_frames.h"
+#include "core/anim/blink_pair.h"
 #include "core/image/sky_coordinates.h"
 #include "core/message_of.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
 
 using namespace orv;
 
@@ -149,5 +153,43 @@ TEST(SteadySeries, FramesThatCannotBeAlignedAreLeftOutAndTheOthersKeepTheirPlace
 
     options.Align = TAlignMethod::Sky; // these frames have no coordinates
     EXPECT_EQ(SteadySeries(samples, options).Frames[2].Reason,
+              "L'image n'a pas de coordonnées célestes (WCS)");
+}
+
+TEST(BlinkPair, TheSecondImageMovedOntoTheFirstLeavesOnlyWhatChanged) {
+    using namespace align_test;
+    // One field with its noise; the two images are parts of it 6 pixels right and 4 down of
+    // each other, each with a blob of 5000 where the other has sky.
+    const TPlane field = Window(Field(260, 200, 50, 31), 0, 0, 260, 200, 1);
+    const auto part = [&](int x0, int y0, int blobX, int blobY) {
+        auto source = std::make_shared<TFrameSource>();
+        source->Raw = {kPixelInt16, 200, 150, std::vector<uint8_t>(200 * 150 * 2)};
+        for (int y = 0; y < 150; ++y)
+            for (int x = 0; x < 200; ++x) {
+                const bool blob = std::abs(x - blobX) <= 1 && std::abs(y - blobY) <= 1;
+                const auto v = int16_t(std::min(32767.0f, field.At(x + x0, y + y0) + (blob ? 5000 : 0)));
+                std::memcpy(source->Raw.Store.data() + 2 * (size_t(y) * 200 + size_t(x)), &v, 2);
+            }
+        return source;
+    };
+    const auto first = part(20, 30, 100, 70), second = part(26, 26, 60, 90);
+    const TBlinkPair pair = MakeBlinkPair(*first, *second, TAlignMethod::Stars);
+    EXPECT_EQ(pair.Move, (TOffset{6, -4}));
+    ASSERT_EQ(std::make_pair(pair.Difference.Width, pair.Difference.Height), std::make_pair(194, 146));
+    std::vector<float> d(194 * 146);
+    std::memcpy(d.data(), pair.Difference.Store.data(), d.size() * sizeof(float));
+    std::map<float, int> counts;
+    for (float v : d)
+        ++counts[v];
+    EXPECT_EQ(counts, (std::map<float, int>{{-5000.0f, 9}, {0.0f, 194 * 146 - 18}, {5000.0f, 9}}));
+    EXPECT_EQ(std::make_pair(pair.Contrast.LowThreshold, pair.Contrast.HighThreshold),
+              std::make_pair(-1.0, 1.0));
+    const std::vector<TAnimImg> blink = BlinkFrames(pair, first->Display, 50);
+    ASSERT_EQ(blink.size(), 2u);
+    EXPECT_EQ(std::make_pair(blink[1].Bitmap.Width, blink[1].Bitmap.Height), std::make_pair(194, 146));
+    EXPECT_EQ(blink[1].Delay, 50);
+
+    // The same images without coordinates cannot be compared on the sky.
+    EXPECT_EQ(MessageOf([&] { MakeBlinkPair(*first, *second, TAlignMethod::Sky); }),
               "L'image n'a pas de coordonnées célestes (WCS)");
 }
