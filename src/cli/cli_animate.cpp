@@ -49,14 +49,11 @@ struct TAnimateSettings {
     bool Yes = false;
 };
 
-// Where each file goes in a steadied series, or why it is left out, and what its reader said.
-// The documents of the first look are kept for the frames while they fit in kKeptBytes, so
-// that a short series is not read twice; memory still does not grow with the number of files.
-constexpr size_t kKeptBytes = size_t(64) << 20;
+// Where each file goes in a steadied series, or why it is left out (its reader's messages
+// when it did not open).
 struct TFilePlaces {
     TSteadySeries Series;
-    std::vector<std::string> Reports;
-    std::vector<std::optional<TImageDocument>> Kept;
+    std::vector<std::string> Refusals;
 };
 
 // Frame k: the file opened, reduced to its region and binning, displayed (with the shared
@@ -64,29 +61,20 @@ struct TFilePlaces {
 // messages; the display it was given is returned for the first frame's sake.
 TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& s,
                                const std::optional<TDisplaySettings>& shared,
-                               std::optional<TDisplaySettings>* own, TFilePlaces* places, size_t k) {
+                               std::optional<TDisplaySettings>* own, const TFilePlaces* places, size_t k) {
     TAnimFrameResult result;
     result.Delay = s.Delay;
-    if (places) {
-        const TFramePlace& place = places->Series.Frames[k];
-        result.Report = std::move(places->Reports[k]);
-        if (!place.Kept) {
-            if (!place.Reason.empty() && place.Reason != result.Report)
-                result.Report += (result.Report.empty() ? "" : "\n") + path + " : " + place.Reason;
-            return result;
-        }
+    if (places && !places->Series.Frames[k].Kept) {
+        const std::string& refusal = places->Refusals[k];
+        result.Report = refusal.empty() ? path + " : " + places->Series.Frames[k].Reason : refusal;
+        return result;
     }
     TCliHost host(s.Yes, &result.Report);
     try {
         const TAnimOptions options =
             places ? PlacedFrameOptions(s.Options, places->Series.Frames[k]) : s.Options;
         TImageDocument doc;
-        if (places && places->Kept[k]) {
-            doc = std::move(*places->Kept[k]);
-            places->Kept[k].reset();
-        } else {
-            OpenDocument(doc, path, host);
-        }
+        OpenDocument(doc, path, host);
         ReduceDocument(doc, options);
         const TRenderOptions& r = s.Render;
         if (r.Palette || r.Low || r.High || r.Preset || r.Stretch) ApplyRenderOptions(doc, r, host);
@@ -126,44 +114,45 @@ void KeepFreedBlocks() {
 #endif
 }
 
-// Every file looked at once, on several threads, for what steadying needs of it.
+// What steadying needs of one file, or its refusal: the reader's messages when it does not
+// open, "file : reason" when nothing can be taken from it.
+TSteadySample LookAt(const std::string& path, const TAnimateSettings& s, std::string& refusal) {
+    TSteadySample sample;
+    TCliHost host(s.Yes, &refusal);
+    try {
+        TImageDocument doc;
+        OpenDocument(doc, path, host);
+        refusal.clear(); // what the reader said of a file that opens, it says again for the frame
+        try {
+            return SteadySampleOf(doc, s.Options);
+        } catch (const EOrvanelError& e) {
+            refusal = path + " : " + e.what();
+        }
+    } catch (const EOrvanelError& e) {
+        if (*e.what() != '\0') refusal += (refusal.empty() ? "" : "\n") + std::string(e.what());
+        if (refusal.empty()) refusal = "Le fichier " + path + " n'a pas pu être ouvert";
+    }
+    sample.Refusal = refusal;
+    return sample;
+}
+
+// Every file looked at once, on several threads, before any frame is made; the frames read the
+// files again (keeping the documents between the two looks costs more, in fresh memory, than
+// reading them twice).
 TFilePlaces PlaceFiles(const std::vector<std::string>& files, const TAnimateSettings& s, unsigned jobs) {
     std::vector<TSteadySample> samples(files.size());
     TFilePlaces places;
-    places.Reports.resize(files.size());
-    places.Kept.resize(files.size());
+    places.Refusals.resize(files.size());
     const bool terminal = ErrorIsTerminal();
-    std::mutex guard;
-    size_t done = 0, keptBytes = 0;
+    std::mutex shown;
+    size_t done = 0;
     ParallelFor(files.size(), JobCount(jobs), [&](size_t k) {
-        std::string& report = places.Reports[k];
-        TCliHost host(s.Yes, &report);
-        try {
-            TImageDocument doc;
-            OpenDocument(doc, files[k], host);
-            samples[k] = SteadySampleOf(doc, s.Options);
-            // A frame of raw values is displayed anew from them: the picture is not kept.
-            if (BytesPerPixel(doc.PixelType) != 0) std::vector<uint8_t>().swap(doc.DisplayStream);
-            const size_t bytes = doc.PixelStore.size() + doc.DisplayStream.size();
-            std::lock_guard lock(guard);
-            if (keptBytes + bytes <= kKeptBytes) {
-                keptBytes += bytes;
-                places.Kept[k] = std::move(doc);
-            } else {
-                report.clear(); // the reader says it again when the file is read for its frame
-            }
-        } catch (const EOrvanelError& e) {
-            if (*e.what() != '\0') report += (report.empty() ? "" : "\n") + std::string(e.what());
-            if (report.empty()) report = "Le fichier " + files[k] + " n'a pas pu être ouvert";
-            samples[k].Refusal = report;
-        }
-        std::lock_guard lock(guard);
+        samples[k] = LookAt(files[k], s, places.Refusals[k]);
+        std::lock_guard lock(shown);
         if (terminal) std::cerr << "\ralignement " << ++done << " / " << files.size() << std::flush;
     });
     if (terminal) std::cerr << "\r\033[K" << std::flush;
     places.Series = SteadySeries(samples, s.Options);
-    for (size_t k = 0; k < files.size(); ++k)
-        if (!places.Series.Frames[k].Kept) places.Kept[k].reset();
     return places;
 }
 
@@ -205,7 +194,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
     const std::vector<std::string>& files = args.Positional;
     std::optional<TFilePlaces> places;
     if (s.Options.Steadied()) places = PlaceFiles(files, s, write.Jobs);
-    TFilePlaces* placed = places ? &*places : nullptr;
+    const TFilePlaces* placed = places ? &*places : nullptr;
 
     // The shared display is the first displayed frame's: the files up to it are made first.
     std::map<size_t, TAnimFrameResult> early;

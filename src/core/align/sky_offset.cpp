@@ -56,8 +56,10 @@ TOffset SkyOffset(const TSkyCoordinates& reference, int32_t width, int32_t heigh
     if (!centre) throw EAlignError("Le centre de la première image n'a pas de coordonnées célestes");
     const auto found = SkyToPixel(frame, centre->first, centre->second, cx, cy);
     if (!found) throw EAlignError("Le centre de la première image n'a pas de position dans cette image");
-    return {int32_t(RoundClamped(cx - found->first, INT32_MIN, INT32_MAX)),
-            int32_t(RoundClamped(cy - found->second, INT32_MIN, INT32_MAX))};
+    // A move far beyond any frame is held there, so that moves can be added without overflow.
+    constexpr int32_t kFarthest = int32_t(1) << 30;
+    return {RoundClamped(cx - found->first, -kFarthest, kFarthest),
+            RoundClamped(cy - found->second, -kFarthest, kFarthest)};
 }
 
 } // namespace orv

@@ -90,7 +90,8 @@ TBlinkPair MakeBlinkPair(const TFrameSource& first, const TFrameSource& second, 
         difference[k] = float(a[k] - b[k]);
     pair.Difference = {kPixelReal32, pair.First.Width, pair.First.Height, {}};
     pair.Difference.Store.resize(difference.size() * sizeof(float));
-    if (!difference.empty()) std::memcpy(pair.Difference.Store.data(), difference.data(), pair.Difference.Store.size());
+    if (!difference.empty())
+        std::memcpy(pair.Difference.Store.data(), difference.data(), pair.Difference.Store.size());
     pair.Contrast = ContrastOf(difference);
     return pair;
 }
