@@ -93,10 +93,11 @@ void Track(const std::vector<TSteadySample>& samples, const TTrack& track, std::
     for (size_t k = 0; k < samples.size(); ++k) {
         if (!places[k].Kept || span == 0) continue;
         const double along = ObservationGap(start, samples[k].Time) / span;
-        places[k].Move.X +=
-            int32_t(RoundClamped(-(track.LastX - track.FirstX) * along, -kFarthest, kFarthest));
-        places[k].Move.Y +=
-            int32_t(RoundClamped(-(track.LastY - track.FirstY) * along, -kFarthest, kFarthest));
+        const auto add = [](int32_t move, double by) {
+            return int32_t(std::clamp(int64_t(move) + Round(by), -kFarthest, kFarthest));
+        };
+        places[k].Move.X = add(places[k].Move.X, -(track.LastX - track.FirstX) * along);
+        places[k].Move.Y = add(places[k].Move.Y, -(track.LastY - track.FirstY) * along);
     }
 }
 
