@@ -255,7 +255,7 @@ const TVerbRegistrar kAnimate(
      "  --track X1,Y1,XN,YN  hold still an object at (X1, Y1) in the first image and (XN, YN)\n"
      "                  in the last (readout coordinates after --align): each image is moved by\n"
      "                  whole pixels along its path, in proportion to the observation times\n"
-     "                  (DATE-OBS and the time, across midnight as for --auto-delays)\n"
+     "                  (DATE-OBS and the time, across midnight as for --auto-delays).\n"
      "                  With --align or --track the images are cut to the rectangle they all\n"
      "                  cover; --crop then counts in that rectangle.\n"
      "  --crop X,Y,W,H  only the W x H region whose lower-left pixel is (X, Y), counted from 1\n"
