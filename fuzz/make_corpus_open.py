@@ -2,8 +2,9 @@
 """Writes the seeds of fuzz_open into the folder given (default fuzz/corpus/open-seeds): every
 other corpus, the FITS files of astropy's own tests (Debian's python3-astropy) and a few small
 tile-compressed files, each behind the byte that makes fuzz_open name it as its kind. The
-corpus kept in fuzz/corpus/open is these seeds minimised:
-    build/fuzz/fuzz/fuzz_open -merge=1 fuzz/corpus/open SEEDS"""
+corpus kept in fuzz/corpus/open is these seeds and what exploring found, minimised so that
+every edge is kept, into a folder that holds the named inputs already:
+    build/fuzz/fuzz/fuzz_open -merge=1 -use_counters=0 NEW fuzz/corpus/open SEEDS FOUND"""
 import glob
 import os
 import sys
