@@ -5,11 +5,12 @@ declare -A uses=(
   [base]=""
   [text]="base"
   [gif]="base text"
+  [video]="base text"
   [image]="base text"
   [formats]="base text image"
   [document]="base text gif image formats"
   [tools]="base text gif image formats document"
-  [anim]="base text gif image formats document"
+  [anim]="base text gif image formats document video"
 )
 cd "$1" || exit 1
 failed=0

@@ -8,8 +8,10 @@
 #include "core/anim/anim_writer.h"
 #include "core/anim/delays.h"
 #include "core/anim/frame_compose.h"
+#include "core/anim/frame_sink.h"
 #include "core/anim/stamp.h"
 #include "core/base/errors.h"
+#include "core/document/series_frames.h"
 #include "core/text/number_text.h"
 
 #include <iostream>
@@ -44,12 +46,13 @@ struct TAnimateSettings {
     TRenderOptions Render;
     TAnimOptions Options;
     bool Yes = false;
+    bool Pictures = false; // a video file: the frames' pictures, not GIF images
 };
 
 // Frame k: the file opened, reduced to its region and binning, displayed (with the shared
 // display when there is one) and stamped, then encoded. A refusal leaves it out with its
 // messages; the display it was given is returned for the first frame's sake.
-TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& s,
+TAnimFrameResult MakeFileFrame(const TSeriesFrame& input, const TAnimateSettings& s,
                                const std::optional<TDisplaySettings>& shared,
                                std::optional<TDisplaySettings>* own) {
     TAnimFrameResult result;
@@ -57,7 +60,7 @@ TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& 
     TCliHost host(s.Yes, &result.Report);
     try {
         TImageDocument doc;
-        OpenDocument(doc, path, host);
+        OpenDocument(doc, input.Path, host, input.Frame);
         ReduceDocument(doc, s.Options);
         const TRenderOptions& r = s.Render;
         if (r.Palette || r.Low || r.High || r.Preset || r.Stretch) ApplyRenderOptions(doc, r, host);
@@ -76,9 +79,12 @@ TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& 
             doc = TImageDocument(); // only the values are needed from here on
             picture = ComposeRaw(raw, display, stamp, rest);
         }
-        result.Image = EncodeImage(picture.Table, picture.Matrix);
+        if (s.Pictures)
+            result.Picture = PictureBitmap(picture);
+        else
+            result.Image = EncodeImage(picture.Table, picture.Matrix);
     } catch (const ERegionError& e) {
-        result.Report += (result.Report.empty() ? "" : "\n") + path + " : " + e.what();
+        result.Report += (result.Report.empty() ? "" : "\n") + input.Label + " : " + e.what();
         result.Image.reset();
     } catch (const EOrvanelError& e) {
         if (*e.what() != '\0') result.Report += (result.Report.empty() ? "" : "\n") + std::string(e.what());
@@ -102,11 +108,14 @@ int RunAnimate(const std::vector<std::string>& argv) {
     const TArgs args = ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce"},
                                  {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop",
                                   "--bin", "--jobs", "--stretch"});
-    if (args.Positional.empty() || !args.Get("-o")) throw EUsage("animate takes FILE... -o OUT.gif");
+    if (args.Positional.empty() || !args.Get("-o"))
+        throw EUsage("animate takes FILE... -o OUT.gif|OUT.webp|OUT.mp4");
     TAnimateSettings s;
     s.Delay = static_cast<uint16_t>(WholeOption(args, "--delay", 0, kMaxDelay, kDefaultDelay));
     s.Render = RenderOptionsFrom(args);
     s.Yes = args.Has("--yes");
+    const std::string out = AnimationFileName(*args.Get("-o"));
+    s.Pictures = WantsPictures(out);
     s.Options.SameDisplay = args.Has("--same-display");
     s.Options.Stamp = args.Has("--stamp");
     s.Options.Bounce = args.Has("--bounce");
@@ -123,7 +132,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
     // Frames take unequal times (file sizes, the disk): a few megabytes of frames made ahead
     // keep every thread at work, and memory still does not grow with the number of files.
     write.AheadBytes = size_t(16) << 20;
-    const std::vector<std::string>& files = args.Positional;
+    const std::vector<TSeriesFrame> files = ExpandSeries(args.Positional);
 
     // The shared display is the first displayed frame's: the files up to it are made first.
     std::map<size_t, TAnimFrameResult> early;
@@ -145,7 +154,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
         return MakeFileFrame(files[k], s, shared, nullptr);
     };
     try {
-        WriteAnimation(AnimationFileName(*args.Get("-o")), files.size(), job, write, progress, report);
+        WriteAnimation(out, files.size(), job, write, progress, report);
     } catch (...) {
         if (terminal) std::cerr << "\r\033[K" << std::flush;
         throw;
@@ -155,18 +164,25 @@ int RunAnimate(const std::vector<std::string>& argv) {
 }
 
 const TVerbRegistrar kAnimate(
-    {"animate", "make an animated GIF, one frame per image",
-     "Usage: orvanel-cli animate FILE... -o OUT.gif [--delay N] [--auto-delays]\n"
+    {"animate", "make an animated GIF, WebP or MP4, one frame per image",
+     "Usage: orvanel-cli animate FILE... -o OUT.gif|OUT.webp|OUT.mp4 [--delay N] [--auto-delays]\n"
      "                           [--preset planet|deepsky] [--palette FILE.pal] [--low V] [--high V]\n"
      "                           [--same-display] [--crop X,Y,W,H] [--bin N] [--stamp] [--bounce]\n"
      "                           [--stretch linear|sqrt|log|asinh] [--jobs N] [--yes]\n"
      "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
-     "and writes them as an animated GIF that loops without end. OUT without an extension\n"
-     "gets \".gif\"; an existing OUT is replaced.\n"
+     "and writes them as an animation that loops without end. A SER video gives every one of\n"
+     "its frames, a FITS cube every one of its planes, in order. OUT's extension chooses the\n"
+     "file: .gif an animated GIF (without an extension, \".gif\" is added), .webp an animated\n"
+     "WebP (lossless; identical successive frames become one lasting their delays' sum),\n"
+     ".mp4 an H.264 video (time base 1/100 s: each frame shown for exactly its delay, a delay\n"
+     "of 0 lasting 1; an odd width or height gets a black column or row, as H.264 needs even\n"
+     "sizes; frames larger or smaller than the first are cut or completed with black, as in\n"
+     "WebP). An existing OUT is replaced.\n"
      "  --delay N       every frame's delay in hundredths of a second, 0 to 65535 (default\n"
      "                  15); a delay of 0 plays for 100 ms, as browsers play it\n"
      "  --auto-delays   derive the delays from the observation times (PIC header time,\n"
-     "                  FITS TIME_BEG, CPA acquisition time): the first frame keeps its delay\n"
+     "                  FITS TIME_BEG, CPA acquisition time, the time of each SER frame in the\n"
+     "                  file's trailer, to 0.1 ms): the first frame keeps its delay\n"
      "                  and the others are shown in proportion to the time to the next one;\n"
      "                  a time more than twelve hours before the previous one is on the next\n"
      "                  day, so a series across midnight keeps its rhythm\n"

@@ -32,7 +32,8 @@ int RunConvert(const std::vector<std::string>& argv) {
     if (args.Positional.size() != 1 || !args.Get("-o")) throw EUsage("convert takes FILE -o OUT");
     const std::string out = *args.Get("-o");
     const TFileKind kind = FileKindOf(out);
-    if (kind == TFileKind::Unknown || kind == TFileKind::Cpa || kind == TFileKind::FitsTiles)
+    if (kind == TFileKind::Unknown || kind == TFileKind::Cpa || kind == TFileKind::FitsTiles ||
+        kind == TFileKind::Ser || kind == TFileKind::Xisf)
         throw EUsage("OUT must end in .fit, .fts or .fits (each maybe followed by .gz), .pic, .bmp or .gif");
     const TRenderOptions options = RenderOptionsFrom(args);
     TOneImage image(args);
