@@ -137,7 +137,10 @@ std::optional<TSerLayout> CheckLayout(const TSerHeader& h, uint64_t fileSize, co
         return std::nullopt;
     }
     if (h.ColorId == kSerRgb || h.ColorId == kSerBgr) {
-        l.Planes = 3;
+        // The layout is known (three interleaved planes), but a document shows no colour yet.
+        refusal = name + " est en couleurs (" + (h.ColorId == kSerRgb ? "RVB" : "BVR") +
+                  ") : les images en couleurs ne sont pas encore prises en charge !";
+        return std::nullopt;
     } else if (h.ColorId != kSerMono && !IsBayer(h.ColorId) && !(h.ColorId >= 16 && h.ColorId <= 19)) {
         refusal = name + " a un codage des couleurs inconnu (ColorID = " + std::to_string(h.ColorId) + ") !";
         return std::nullopt;
@@ -267,10 +270,6 @@ TLoadResult LoadSerFromSource(TImageDocument& doc, std::shared_ptr<const TByteSo
     std::string refusal;
     const std::optional<TSerLayout> layout = CheckLayout(header, source->Size(), fileName, refusal);
     if (!layout) return RefuseFits(doc, host, refusal);
-    if (layout->Planes == 3)
-        return RefuseFits(doc, host,
-                          name + " est en couleurs (" + (header.ColorId == kSerRgb ? "RVB" : "BVR") +
-                              ") : les images en couleurs ne sont pas encore prises en charge !");
 
     doc.Clear();
     doc.Kind = kKindFits;

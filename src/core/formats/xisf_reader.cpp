@@ -27,15 +27,23 @@ class ERefusal : public EOrvanelError {
     using EOrvanelError::EOrvanelError;
 };
 
+// How samples become stored values.
+enum class TStored {
+    Widened,  // 8-bit samples as 16-bit values
+    Unsigned, // less 2^(bits-1), as FITS stores unsigned integers
+    AsIs,     // real samples
+};
+
 struct TSampleFormat {
     std::string_view Name;
     int Bytes;
     uint8_t PixelType;
-    bool Float;
+    TStored Stored;
 };
 constexpr TSampleFormat kSampleFormats[] = {
-    {"UInt8", 1, kPixelInt16, false},   {"UInt16", 2, kPixelInt16, false},  {"UInt32", 4, kPixelInt32, false},
-    {"Float32", 4, kPixelReal32, true}, {"Float64", 8, kPixelReal64, true},
+    {"UInt8", 1, kPixelInt16, TStored::Widened},   {"UInt16", 2, kPixelInt16, TStored::Unsigned},
+    {"UInt32", 4, kPixelInt32, TStored::Unsigned}, {"Float32", 4, kPixelReal32, TStored::AsIs},
+    {"Float64", 8, kPixelReal64, TStored::AsIs},
 };
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -169,7 +177,7 @@ TXisfImage ReadImageElement(const TXmlElement& e, uint64_t fileSize, const std::
         throw ERefusal(name + " annonce une image trop grande pour lui (" + size + ") !");
     }
 
-    if (image.Format->Float) {
+    if (image.Format->Stored == TStored::AsIs) {
         const std::vector<std::string> bounds = Split(e.Attribute("bounds").value_or(""), ':');
         const auto low = bounds.size() == 2 ? Real(bounds[0]) : std::nullopt;
         const auto high = bounds.size() == 2 ? Real(bounds[1]) : std::nullopt;
@@ -185,18 +193,17 @@ void ConvertSamples(const uint8_t* in, size_t count, size_t stride, const TXisfI
         uint8_t v[8];
         for (int b = 0; b < bytes; ++b)
             v[b] = in[image.BigEndian ? bytes - 1 - b : b];
-        switch (image.Format->Name.size() == 5 ? 8 : bytes) { // "UInt8"
-        case 8: {
+        switch (image.Format->Stored) {
+        case TStored::Widened: {
             const int16_t s = v[0];
             std::memcpy(out + 2 * i, &s, 2);
             break;
         }
-        case 2:
-            v[1] ^= 0x80; // unsigned to FITS's signed form, BZERO 32768
-            std::memcpy(out + 2 * i, v, 2);
+        case TStored::Unsigned:
+            v[bytes - 1] ^= 0x80; // the sign bit flipped: the sample less 2^(bits-1)
+            std::memcpy(out + size_t(bytes) * i, v, size_t(bytes));
             break;
-        default:
-            if (!image.Format->Float) v[3] ^= 0x80; // BZERO 2147483648
+        case TStored::AsIs:
             std::memcpy(out + size_t(bytes) * i, v, size_t(bytes));
             break;
         }
