@@ -15,7 +15,8 @@ namespace {
 
 void PrintToolHelp(std::ostream& out) {
     out << "Usage: orvanel-cli VERB [ARGS...]\n"
-           "Works on astronomical CCD images (FITS, PIC, CPA, BMP, GIF) without a window.\n\n"
+           "Works on astronomical CCD images (FITS, XISF, SER videos, PIC, CPA, BMP, GIF) without a\n"
+           "window.\n\n"
            "Verbs:\n";
     for (const TVerb& v : Verbs()) {
         out << "  " << v.Name << std::string(v.Name.size() < 10 ? 10 - v.Name.size() : 1, ' ') << v.Summary

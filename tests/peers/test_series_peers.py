@@ -124,6 +124,22 @@ def checks(work):
           "EXPTIME = 120. / seconds" in lines and "FILTER  = 'Ha'" in lines and "HISTORY calibrated" in lines,
           out + err)
 
+    # The thumbnail: dark left half, bright right half, fitted within 128 x 128.
+    halves = np.zeros((200, 300), np.int16)
+    halves[:, 150:] = 1000
+    hdu = fits.PrimaryHDU(halves)
+    hdu.header["THRESH"], hdu.header["THRESL"] = 1000, 0
+    field = os.path.join(work, "halves.fits")
+    hdu.writeto(field)
+    png = os.path.join(work, "halves.png")
+    code, _, err = run("thumbnail", field, png, "128")
+    with Image.open(png) as im:
+        check("thumbnail read by Pillow", code == 0 and im.format == "PNG" and im.size == (128, 85) and
+              im.mode == "L" and im.getpixel((10, 40)) == 0 and im.getpixel((120, 40)) == 255,
+              (im.size, im.mode, err))
+    code, _, err = run("thumbnail", ser, png, "0")
+    check("thumbnail SIZE 0: exit 2", code == 2, err)
+
 
 if __name__ == "__main__":
     sys.exit(main())
