@@ -296,8 +296,11 @@ std::vector<uint8_t> KeywordCards(const std::vector<TXmlElement>& elements, size
 void FillHeader(TImageDocument& doc, const TXisfImage& image, TFitsHeaderUnit&& unit) {
     AdoptFitsHeader(doc, std::move(unit));
     TFitsHeader& h = doc.Header;
+    // Structure belongs to the image itself; and the rows are turned bottom row first as they
+    // are read, so the row order a camera's FITS file gave no longer applies.
     std::erase_if(doc.OtherCards, [](const std::string& card) {
-        return card.starts_with("XTENSION") || card.starts_with("PCOUNT  ") || card.starts_with("GCOUNT  ");
+        return card.starts_with("XTENSION") || card.starts_with("PCOUNT  ") || card.starts_with("GCOUNT  ") ||
+               card.starts_with("ROWORDER");
     });
     h.Simple = true;
     h.Bitpix = FitsBitpixFor(image.Format->PixelType);

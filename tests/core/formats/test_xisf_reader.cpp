@@ -112,7 +112,8 @@ TEST(XisfReader, FitsKeywordsBecomeTheHeaderAndTheImageItsOwnStructure) {
                      {"EXPTIME", "30."},
                      {"COMMENT", ""},
                      {"bad key", "1"},
-                     {"FILTER", "'Ha"}};
+                     {"FILTER", "'Ha"},
+                     {"ROWORDER", "'TOP-DOWN'"}};
     TRecordingHost host;
     TImageDocument doc;
     ASSERT_EQ(Load(doc, file, host), TLoadResult::Loaded);
@@ -131,6 +132,7 @@ TEST(XisfReader, FitsKeywordsBecomeTheHeaderAndTheImageItsOwnStructure) {
     EXPECT_NE(header.find("EXPTIME = 30. / c"), std::string::npos) << header;
     EXPECT_NE(header.find("FILTER  = 'Ha' / c"), std::string::npos) << header;
     EXPECT_EQ(header.find("bad key"), std::string::npos) << header;
+    EXPECT_EQ(header.find("ROWORDER"), std::string::npos) << header; // the rows are turned as they are read
     // Without threshold keywords the thresholds span the format's values.
     EXPECT_EQ(doc.LowThreshold, -32768);
     EXPECT_EQ(doc.HighThreshold, 32767);
