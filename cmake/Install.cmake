@@ -13,6 +13,7 @@ install(FILES ${CMAKE_BINARY_DIR}/samples/star_field.fit DESTINATION ${ORVANEL_I
 install(DIRECTORY ${CMAKE_BINARY_DIR}/samples/comet DESTINATION ${ORVANEL_INSTALL_DATADIR}/samples)
 install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/orvanel.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/orvanel.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/samples/drift DESTINATION ${ORVANEL_INSTALL_DATADIR}/samples)
 
 foreach(page orvanel orvanel-cli)
   configure_file(${CMAKE_SOURCE_DIR}/data/man/${page}.1.in ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)

@@ -9,13 +9,16 @@
 #include "core/anim/delays.h"
 #include "core/anim/frame_compose.h"
 #include "core/anim/frame_sink.h"
+#include "core/anim/parallel_for.h"
 #include "core/anim/stamp.h"
+#include "core/anim/steady_series.h"
 #include "core/base/errors.h"
 #include "core/document/series_frames.h"
 #include "core/text/number_text.h"
 
 #include <iostream>
 #include <map>
+#include <mutex>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -49,29 +52,43 @@ struct TAnimateSettings {
     bool Pictures = false; // a video file: the frames' pictures, not GIF images
 };
 
+// Where each file goes in a steadied series, or why it is left out (its reader's messages
+// when it did not open).
+struct TFilePlaces {
+    TSteadySeries Series;
+    std::vector<std::string> Refusals;
+};
+
 // Frame k: the file opened, reduced to its region and binning, displayed (with the shared
 // display when there is one) and stamped, then encoded. A refusal leaves it out with its
 // messages; the display it was given is returned for the first frame's sake.
 TAnimFrameResult MakeFileFrame(const TSeriesFrame& input, const TAnimateSettings& s,
                                const std::optional<TDisplaySettings>& shared,
-                               std::optional<TDisplaySettings>* own) {
+                               std::optional<TDisplaySettings>* own, const TFilePlaces* places, size_t k) {
     TAnimFrameResult result;
     result.Delay = s.Delay;
+    if (places && !places->Series.Frames[k].Kept) {
+        const std::string& refusal = places->Refusals[k];
+        result.Report = refusal.empty() ? input.Label + " : " + places->Series.Frames[k].Reason : refusal;
+        return result;
+    }
     TCliHost host(s.Yes, &result.Report);
     try {
+        const TAnimOptions options =
+            places ? PlacedFrameOptions(s.Options, places->Series.Frames[k]) : s.Options;
         TImageDocument doc;
         OpenDocument(doc, input.Path, host, input.Frame);
-        ReduceDocument(doc, s.Options);
+        ReduceDocument(doc, options);
         const TRenderOptions& r = s.Render;
         if (r.Palette || r.Low || r.High || r.Preset || r.Stretch) ApplyRenderOptions(doc, r, host);
         result.Time = FrameTime(doc);
         TFramePicture picture;
         if (BytesPerPixel(doc.PixelType) == 0) {
-            picture = ComposeBmpFile(doc.DisplayStream, s.Options);
+            picture = ComposeBmpFile(doc.DisplayStream, options);
         } else {
             const TDisplaySettings display = shared ? *shared : DisplaySettingsOf(doc);
             if (own) *own = display;
-            TAnimOptions rest = s.Options; // the region and the binning are done
+            TAnimOptions rest = options; // the region and the binning are done
             rest.Crop.reset();
             rest.Bin = 1;
             const std::string stamp = StampText(doc.Header.DateObs, result.Time);
@@ -103,11 +120,53 @@ void KeepFreedBlocks() {
 #endif
 }
 
+// What steadying needs of one file, or its refusal: the reader's messages when it does not
+// open, "file : reason" when nothing can be taken from it.
+TSteadySample LookAt(const TSeriesFrame& input, const TAnimateSettings& s, std::string& refusal) {
+    TSteadySample sample;
+    TCliHost host(s.Yes, &refusal);
+    try {
+        TImageDocument doc;
+        OpenDocument(doc, input.Path, host, input.Frame);
+        refusal.clear(); // what the reader said of a file that opens, it says again for the frame
+        try {
+            return SteadySampleOf(doc, s.Options);
+        } catch (const EOrvanelError& e) {
+            refusal = input.Label + " : " + e.what();
+        }
+    } catch (const EOrvanelError& e) {
+        if (*e.what() != '\0') refusal += (refusal.empty() ? "" : "\n") + std::string(e.what());
+        if (refusal.empty()) refusal = "Le fichier " + input.Path + " n'a pas pu être ouvert";
+    }
+    sample.Refusal = refusal;
+    return sample;
+}
+
+// Every file looked at once, on several threads, before any frame is made; the frames read the
+// files again (keeping the documents between the two looks costs more, in fresh memory, than
+// reading them twice).
+TFilePlaces PlaceFiles(const std::vector<TSeriesFrame>& files, const TAnimateSettings& s, unsigned jobs) {
+    std::vector<TSteadySample> samples(files.size());
+    TFilePlaces places;
+    places.Refusals.resize(files.size());
+    const bool terminal = ErrorIsTerminal();
+    std::mutex shown;
+    size_t done = 0;
+    ParallelFor(files.size(), JobCount(jobs), [&](size_t k) {
+        samples[k] = LookAt(files[k], s, places.Refusals[k]);
+        std::lock_guard lock(shown);
+        if (terminal) std::cerr << "\ralignement " << ++done << " / " << files.size() << std::flush;
+    });
+    if (terminal) std::cerr << "\r\033[K" << std::flush;
+    places.Series = SteadySeries(samples, s.Options);
+    return places;
+}
+
 int RunAnimate(const std::vector<std::string>& argv) {
     KeepFreedBlocks();
     const TArgs args = ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce"},
                                  {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop",
-                                  "--bin", "--jobs", "--stretch"});
+                                  "--bin", "--jobs", "--stretch", "--align", "--track"});
     if (args.Positional.empty() || !args.Get("-o"))
         throw EUsage("animate takes FILE... -o OUT.gif|OUT.webp|OUT.mp4");
     TAnimateSettings s;
@@ -125,6 +184,15 @@ int RunAnimate(const std::vector<std::string>& argv) {
         if (!s.Options.Crop)
             throw EUsage("--crop takes X,Y,W,H: four whole numbers, X and Y from 1, W and H at least 1");
     }
+    if (const auto align = args.Get("--align")) {
+        const auto method = ParseAlign(*align);
+        if (!method) throw EUsage("--align takes stars, wcs or none");
+        s.Options.Align = *method;
+    }
+    if (const auto track = args.Get("--track")) {
+        s.Options.Track = ParseTrack(*track);
+        if (!s.Options.Track) throw EUsage("--track takes X1,Y1,XN,YN: four numbers");
+    }
     TAnimWriteOptions write;
     write.Jobs = static_cast<unsigned>(WholeOption(args, "--jobs", 1, 256, 0));
     write.Bounce = s.Options.Bounce;
@@ -133,12 +201,15 @@ int RunAnimate(const std::vector<std::string>& argv) {
     // keep every thread at work, and memory still does not grow with the number of files.
     write.AheadBytes = size_t(16) << 20;
     const std::vector<TSeriesFrame> files = ExpandSeries(args.Positional);
+    std::optional<TFilePlaces> places;
+    if (s.Options.Steadied()) places = PlaceFiles(files, s, write.Jobs);
+    const TFilePlaces* placed = places ? &*places : nullptr;
 
     // The shared display is the first displayed frame's: the files up to it are made first.
     std::map<size_t, TAnimFrameResult> early;
     std::optional<TDisplaySettings> shared;
     for (size_t k = 0; s.Options.SameDisplay && k < files.size() && !shared; ++k)
-        early[k] = MakeFileFrame(files[k], s, std::nullopt, &shared);
+        early[k] = MakeFileFrame(files[k], s, std::nullopt, &shared, placed, k);
 
     const bool terminal = ErrorIsTerminal();
     const auto progress = [&](size_t written, size_t total) {
@@ -151,7 +222,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
     const TFrameJob job = [&](size_t k) {
         const auto made = early.find(k);
         if (made != early.end()) return std::move(made->second);
-        return MakeFileFrame(files[k], s, shared, nullptr);
+        return MakeFileFrame(files[k], s, shared, nullptr, placed, k);
     };
     try {
         WriteAnimation(out, files.size(), job, write, progress, report);
@@ -168,7 +239,8 @@ const TVerbRegistrar kAnimate(
      "Usage: orvanel-cli animate FILE... -o OUT.gif|OUT.webp|OUT.mp4 [--delay N] [--auto-delays]\n"
      "                           [--preset planet|deepsky] [--palette FILE.pal] [--low V] [--high V]\n"
      "                           [--same-display] [--crop X,Y,W,H] [--bin N] [--stamp] [--bounce]\n"
-     "                           [--stretch linear|sqrt|log|asinh] [--jobs N] [--yes]\n"
+     "                           [--stretch linear|sqrt|log|asinh] [--align stars|wcs|none]\n"
+     "                           [--track X1,Y1,XN,YN] [--jobs N] [--yes]\n"
      "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
      "and writes them as an animation that loops without end. A SER video gives every one of\n"
      "its frames, a FITS cube every one of its planes, in order. OUT's extension chooses the\n"
@@ -192,13 +264,23 @@ const TVerbRegistrar kAnimate(
      "  --stretch F     display each image with the function F (linear, sqrt, log, asinh)\n"
      "  --same-display  display every image with the first one's thresholds, display function\n"
      "                  and palette\n"
+     "  --align M       move each image by whole pixels onto the first one: on its stars\n"
+     "                  (stars), on the sky coordinates of its FITS header (wcs), or not (none,\n"
+     "                  the default); an image that cannot be aligned (too few stars, another\n"
+     "                  field, no coordinates) is left out\n"
+     "  --track X1,Y1,XN,YN  hold still an object at (X1, Y1) in the first image and (XN, YN)\n"
+     "                  in the last (readout coordinates after --align): each image is moved by\n"
+     "                  whole pixels along its path, in proportion to the observation times\n"
+     "                  (DATE-OBS and the time, across midnight as for --auto-delays).\n"
+     "                  With --align or --track the images are cut to the rectangle they all\n"
+     "                  cover; --crop then counts in that rectangle.\n"
      "  --crop X,Y,W,H  only the W x H region whose lower-left pixel is (X, Y), counted from 1\n"
      "                  from the bottom-left corner; an image that does not hold it is left out\n"
      "  --bin N         each N x N block of pixels becomes their mean (N from 1 to 16)\n"
      "  --stamp         draw each image's observation date and time in its lower-left corner\n"
      "  --bounce        after the last frame, the frames back to the second one\n"
      "  --jobs N        encode on N threads (default: one per core); the file is the same\n"
-     "Each image is cropped, binned, displayed and stamped in that order. A file that is\n"
+     "Each image is aligned, cropped, binned, displayed and stamped in that order. A file that is\n"
      "refused (or that the options cannot apply to) is reported on standard error and left\n"
      "out; with no frame left the exit status is 1. On a terminal, \"image k / n\" shows the\n"
      "progress on standard error.\n",

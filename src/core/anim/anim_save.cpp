@@ -4,6 +4,7 @@
 #include "core/anim/frame_compose.h"
 #include "core/anim/frame_encode.h"
 #include "core/anim/frame_sink.h"
+#include "core/anim/steady_series.h"
 #include "core/text/path_text.h"
 
 namespace orv {
@@ -20,15 +21,21 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
                    const TAnimOptions& options, unsigned jobs, std::vector<std::string>* leftOut) {
     const std::optional<TDisplaySettings> shared = SharedDisplay(frames, options);
     const bool pictures = WantsPictures(fileName);
+    const std::vector<TFramePlan> plans = PlanFrames(frames, options);
     const TFrameJob job = [&](size_t k) {
         const TAnimImg& frame = frames[k];
         TAnimFrameResult result;
         result.Delay = frame.Delay;
+        if (!plans[k].Options) {
+            result.Report = plans[k].Report;
+            return result;
+        }
         try {
             if (pictures)
-                result.Picture = PictureBitmap(ComposeFrame(frame, options, shared ? &*shared : nullptr));
+                result.Picture =
+                    PictureBitmap(ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr));
             else
-                result.Image = EncodeFrame(frame, options, shared ? &*shared : nullptr);
+                result.Image = EncodeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr);
         } catch (const ERegionError& e) {
             result.Report = frame.Name + " : " + e.what();
         }
