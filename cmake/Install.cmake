@@ -48,8 +48,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# dpkg-shlibdeps does not see CFITSIO, opened with dlopen: Debian names libfoo.so.N's package libfooN.
-string(REGEX REPLACE "^(lib.*)\\.so\\.([0-9]+)$" "\\1\\2" cfitsio_package "${ORVANEL_CFITSIO_SONAME}")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS ${cfitsio_package})
+# dpkg-shlibdeps does not see CFITSIO and FFmpeg, opened with dlopen: Debian names libfoo.so.N's
+# package libfooN.
+set(dlopened "")
+foreach(soname ${ORVANEL_CFITSIO_SONAME} ${ORVANEL_FFMPEG_SONAMES})
+  string(REGEX REPLACE "^(lib.*)\\.so\\.([0-9]+)$" "\\1\\2" package "${soname}")
+  list(APPEND dlopened ${package})
+endforeach()
+list(JOIN dlopened ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

@@ -1,23 +1,19 @@
-// An H.264 MP4 through FFmpeg: libavcodec's x264 encoder, libavformat's MP4 muxer. The stream's
-// time base and the track's time scale are 1/100 s, so that each frame's presentation time is
-// the sum of the delays before it and its duration its own delay; no B-frames, so frames are
-// stored in the order shown. H.264 wants even sizes: an odd width or height gets one black
-// column or row. The file is written beside its name and renamed once complete.
+// An H.264 MP4 through FFmpeg (loaded on first use, ffmpeg_library.h): libavcodec's x264
+// encoder, libavformat's MP4 muxer. The stream's time base and the track's time scale are
+// 1/100 s, so that each frame's presentation time is the sum of the delays before it and its
+// duration its own delay; no B-frames, so frames are stored in the order shown. H.264 wants even sizes: an
+// odd width or height gets one black column or row. The file is written beside its name and renamed once
+// complete.
 #include "core/video/animation_encoder.h"
 
 #include "core/base/errors.h"
 #include "core/video/canvas.h"
+#include "core/video/ffmpeg_library.h"
 
 #include <cstdio>
 #include <deque>
 #include <fcntl.h>
 #include <unistd.h>
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/opt.h>
-}
 
 namespace orv {
 
@@ -42,14 +38,14 @@ uint8_t ChromaR(int r, int g, int b) {
 class TMp4Encoder : public TAnimationEncoder {
   public:
     explicit TMp4Encoder(std::string fileName)
-        : fileName_(std::move(fileName)), temp_(fileName_ + ".orvanel-tmp") {}
+        : av_(Ffmpeg()), fileName_(std::move(fileName)), temp_(fileName_ + ".orvanel-tmp") {}
     ~TMp4Encoder() override {
-        av_packet_free(&packet_);
-        av_frame_free(&frame_);
-        avcodec_free_context(&codec_);
+        av_.PacketFree(&packet_);
+        av_.FrameFree(&frame_);
+        av_.FreeContext(&codec_);
         if (format_) {
-            if (format_->pb) avio_closep(&format_->pb);
-            avformat_free_context(format_);
+            if (format_->pb) av_.IoClose(&format_->pb);
+            av_.FreeFormatContext(format_);
         }
         if (!committed_) ::unlink(temp_.c_str());
     }
@@ -60,12 +56,12 @@ class TMp4Encoder : public TAnimationEncoder {
         if (!codec_) Open(picture.Width, picture.Height);
         // A frame cannot last no time in an MP4 file: a delay of 0 lasts one hundredth.
         const int64_t duration = delay == 0 ? 1 : delay;
-        Check(av_frame_make_writable(frame_));
+        Check(av_.FrameMakeWritable(frame_));
         FillFrame(CanvasRgb(picture, frame_->width, frame_->height));
         frame_->pts = elapsed_;
         durations_.push_back(duration);
         elapsed_ += duration;
-        Check(avcodec_send_frame(codec_, frame_));
+        Check(av_.SendFrame(codec_, frame_));
         Drain();
         ++count_;
     }
@@ -74,10 +70,10 @@ class TMp4Encoder : public TAnimationEncoder {
 
     void Commit() override {
         if (!codec_) Fail("aucune image");
-        Check(avcodec_send_frame(codec_, nullptr));
+        Check(av_.SendFrame(codec_, nullptr));
         Drain();
-        Check(av_write_trailer(format_));
-        avio_closep(&format_->pb);
+        Check(av_.WriteTrailer(format_));
+        av_.IoClose(&format_->pb);
         // On disk before it replaces the old file, as every save.
         const int fd = ::open(temp_.c_str(), O_RDONLY | O_CLOEXEC);
         const bool synced = fd >= 0 && ::fsync(fd) == 0;
@@ -88,18 +84,18 @@ class TMp4Encoder : public TAnimationEncoder {
 
   private:
     void Open(int32_t width, int32_t height) {
-        const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
-        if (!codec) codec = avcodec_find_encoder(AV_CODEC_ID_H264);
+        const AVCodec* codec = av_.FindEncoderByName("libx264");
+        if (!codec) codec = av_.FindEncoder(AV_CODEC_ID_H264);
         if (!codec) throw EOrvanelError("Aucun encodeur H.264 n'est installé (libavcodec sans x264)");
         // Only errors matter, and they come back as this program's message.
-        av_log_set_level(AV_LOG_QUIET);
+        av_.LogSetLevel(AV_LOG_QUIET);
         // "file:" keeps a name with a colon from being taken for a protocol; the muxer opens the
         // name again to move the index before the frames.
-        Check(avformat_alloc_output_context2(&format_, nullptr, "mp4", ("file:" + temp_).c_str()));
-        AVStream* stream = avformat_new_stream(format_, nullptr);
-        codec_ = avcodec_alloc_context3(codec);
-        frame_ = av_frame_alloc();
-        packet_ = av_packet_alloc();
+        Check(av_.AllocOutputContext(&format_, nullptr, "mp4", ("file:" + temp_).c_str()));
+        AVStream* stream = av_.NewStream(format_, nullptr);
+        codec_ = av_.AllocContext(codec);
+        frame_ = av_.FrameAlloc();
+        packet_ = av_.PacketAlloc();
         if (!stream || !codec_ || !frame_ || !packet_) Fail("mémoire insuffisante");
         codec_->width = width + (width & 1);
         codec_->height = height + (height & 1);
@@ -111,21 +107,21 @@ class TMp4Encoder : public TAnimationEncoder {
         codec_->color_primaries = AVCOL_PRI_SMPTE170M;
         codec_->color_trc = AVCOL_TRC_SMPTE170M;
         if (format_->oformat->flags & AVFMT_GLOBALHEADER) codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        av_opt_set(codec_->priv_data, "preset", "medium", 0);
-        av_opt_set(codec_->priv_data, "crf", kCrf, 0);
-        Check(avcodec_open2(codec_, codec, nullptr));
-        Check(avcodec_parameters_from_context(stream->codecpar, codec_));
+        av_.OptSet(codec_->priv_data, "preset", "medium", 0);
+        av_.OptSet(codec_->priv_data, "crf", kCrf, 0);
+        Check(av_.OpenCodec(codec_, codec, nullptr));
+        Check(av_.ParametersFromContext(stream->codecpar, codec_));
         stream->time_base = AVRational{1, 100};
         frame_->format = codec_->pix_fmt;
         frame_->width = codec_->width;
         frame_->height = codec_->height;
-        Check(av_frame_get_buffer(frame_, 0));
-        Check(avio_open(&format_->pb, format_->url, AVIO_FLAG_WRITE));
+        Check(av_.FrameGetBuffer(frame_, 0));
+        Check(av_.IoOpen(&format_->pb, format_->url, AVIO_FLAG_WRITE));
         AVDictionary* options = nullptr;
-        av_dict_set(&options, "video_track_timescale", "100", 0);
-        av_dict_set(&options, "movflags", "+faststart", 0); // the index first: plays while it loads
-        const int written = avformat_write_header(format_, &options);
-        av_dict_free(&options);
+        av_.DictSet(&options, "video_track_timescale", "100", 0);
+        av_.DictSet(&options, "movflags", "+faststart", 0); // the index first: plays while it loads
+        const int written = av_.WriteHeader(format_, &options);
+        av_.DictFree(&options);
         Check(written);
     }
 
@@ -156,7 +152,7 @@ class TMp4Encoder : public TAnimationEncoder {
     // Every packet the encoder has ready, each with its frame's duration, into the file.
     void Drain() {
         for (;;) {
-            const int result = avcodec_receive_packet(codec_, packet_);
+            const int result = av_.ReceivePacket(codec_, packet_);
             if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return;
             Check(result);
             // Without B-frames packets come in the order the frames went in.
@@ -164,16 +160,16 @@ class TMp4Encoder : public TAnimationEncoder {
                 packet_->duration = durations_.front();
                 durations_.pop_front();
             }
-            av_packet_rescale_ts(packet_, codec_->time_base, format_->streams[0]->time_base);
+            av_.PacketRescaleTs(packet_, codec_->time_base, format_->streams[0]->time_base);
             packet_->stream_index = 0;
-            Check(av_interleaved_write_frame(format_, packet_));
+            Check(av_.InterleavedWriteFrame(format_, packet_));
         }
     }
 
     void Check(int result) const {
         if (result >= 0) return;
         char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        av_strerror(result, text, sizeof text);
+        av_.StrError(result, text, sizeof text);
         Fail(text);
     }
     [[noreturn]] void Fail(const std::string& why) const {
@@ -181,6 +177,7 @@ class TMp4Encoder : public TAnimationEncoder {
                             (why.empty() ? std::string() : " (encodeur H.264 : " + why + ")"));
     }
 
+    const TFfmpeg& av_;
     std::string fileName_, temp_;
     AVFormatContext* format_ = nullptr;
     AVCodecContext* codec_ = nullptr;
