@@ -3,18 +3,10 @@
 small files of each layout (SER: 8 and 16 bits, both byte orders, with and without the trailer,
 a Bayer mosaic; XISF: each sample format, each codec, shuffled or not, keywords), and a few
 damaged ones."""
-import os
 import struct
 import zlib
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-
-
-def put(reader, name, data):
-    folder = os.path.join(HERE, "corpus", reader)
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, name), "wb") as f:
-        f.write(data)
+from make_corpus_formats import put
 
 
 def ser(frames, width, height, depth=16, color=0, field=0, trailer=True):

@@ -30,74 +30,28 @@ TEST(FitsCube, EachPlaneIsAFrameReadFromTheFile) {
                 v.push_back(uint64_t(10 * p + i));
         return v;
     };
+    // A primary cube of 2 x 2 planes (NAXIS4 = 1 when NAXIS is 4), holding `held` of them.
+    const auto cube = [&](int naxis, int naxis3, const std::string& ctype3, int held) {
+        TFitsBuilder f;
+        f.Image(16, 2, 2).Value("NAXIS", std::to_string(naxis)).Value("NAXIS3", std::to_string(naxis3));
+        if (naxis == 4) f.Value("NAXIS4", "1");
+        if (!ctype3.empty()) f.Str("CTYPE3", ctype3);
+        f.End().Blanks().BigEndian(planes(held), 2);
+        if (held == naxis3) f.Zeros();
+        return f;
+    };
     struct Case {
         const char* what;
         TFitsBuilder file;
         uint32_t frames; // 0: not a series
         int16_t lastPlaneFirst;
     } cases[] = {
-        {"NAXIS3 4",
-         TFitsBuilder()
-             .Image(16, 2, 2)
-             .Value("NAXIS", "3")
-             .Value("NAXIS3", "4")
-             .End()
-             .Blanks()
-             .BigEndian(planes(4), 2)
-             .Zeros(),
-         4, 31},
-        {"NAXIS 4 with NAXIS4 1",
-         TFitsBuilder()
-             .Image(16, 2, 2)
-             .Value("NAXIS", "4")
-             .Value("NAXIS3", "2")
-             .Value("NAXIS4", "1")
-             .End()
-             .Blanks()
-             .BigEndian(planes(2), 2)
-             .Zeros(),
-         2, 11},
-        {"three planes of time",
-         TFitsBuilder()
-             .Image(16, 2, 2)
-             .Value("NAXIS", "3")
-             .Value("NAXIS3", "3")
-             .Str("CTYPE3", "TIME")
-             .End()
-             .Blanks()
-             .BigEndian(planes(3), 2)
-             .Zeros(),
-         3, 21},
-        {"a short last plane reads zeros",
-         TFitsBuilder()
-             .Image(16, 2, 2)
-             .Value("NAXIS", "3")
-             .Value("NAXIS3", "3")
-             .Str("CTYPE3", "TIME")
-             .End()
-             .Blanks()
-             .BigEndian(planes(2), 2),
-         3, 0},
-        {"three planes without CTYPE3 are a colour image",
-         TFitsBuilder()
-             .Image(16, 2, 2)
-             .Value("NAXIS", "3")
-             .Value("NAXIS3", "3")
-             .End()
-             .Blanks()
-             .BigEndian(planes(3), 2)
-             .Zeros(),
-         0, 0},
-        {"NAXIS3 1",
-         TFitsBuilder()
-             .Image(16, 2, 2)
-             .Value("NAXIS", "3")
-             .Value("NAXIS3", "1")
-             .End()
-             .Blanks()
-             .BigEndian(planes(1), 2)
-             .Zeros(),
-         0, 0},
+        {"NAXIS3 4", cube(3, 4, "", 4), 4, 31},
+        {"NAXIS 4 with NAXIS4 1", cube(4, 2, "", 2), 2, 11},
+        {"three planes of time", cube(3, 3, "TIME", 3), 3, 21},
+        {"a short last plane reads zeros", cube(3, 3, "TIME", 2), 3, 0},
+        {"three planes without CTYPE3 are a colour image", cube(3, 3, "", 3), 0, 0},
+        {"NAXIS3 1", cube(3, 1, "", 1), 0, 0},
         {"an image extension after an empty primary",
          TFitsBuilder()
              .Value("SIMPLE", "T")

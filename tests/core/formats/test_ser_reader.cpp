@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace orv;
-using orv::formats_test::IsEmptyDocument;
+using orv::formats_test::ExpectRefusal;
 using orv::formats_test::TRecordingHost;
 using orv::test::TSerFile;
 
@@ -173,10 +173,8 @@ TEST(SerReader, RefusalsSayWhyBeforeReadingAnyFrame) {
         SCOPED_TRACE(c.what);
         TRecordingHost host;
         TImageDocument doc;
-        EXPECT_EQ(Load(doc, c.bytes, host), TLoadResult::Refused);
-        ASSERT_EQ(host.Messages.size(), 1u);
-        EXPECT_EQ(host.Messages[0].Text, c.message + "\nOuverture annulée");
-        EXPECT_TRUE(IsEmptyDocument(doc));
+        const TLoadResult result = Load(doc, c.bytes, host);
+        ExpectRefusal(result, host, doc, c.message);
         EXPECT_FALSE(SerFrameCount(*MemorySource(c.bytes)).has_value());
     }
 }

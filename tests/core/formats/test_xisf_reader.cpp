@@ -9,7 +9,7 @@
 #include <cstring>
 
 using namespace orv;
-using orv::formats_test::IsEmptyDocument;
+using orv::formats_test::ExpectRefusal;
 using orv::formats_test::TRecordingHost;
 using orv::test::TXisfCodec;
 using orv::test::TXisfFile;
@@ -185,9 +185,7 @@ TEST(XisfReader, RefusalsSayWhyBeforeAllocatingWhatTheHeaderAnnounces) {
         SCOPED_TRACE(c.what);
         TRecordingHost host;
         TImageDocument doc;
-        EXPECT_EQ(Load(doc, c.file, host), TLoadResult::Refused);
-        ASSERT_EQ(host.Messages.size(), 1u);
-        EXPECT_EQ(host.Messages[0].Text, c.message + "\nOuverture annulée");
-        EXPECT_TRUE(IsEmptyDocument(doc));
+        const TLoadResult result = Load(doc, c.file, host);
+        ExpectRefusal(result, host, doc, c.message);
     }
 }
