@@ -17,7 +17,8 @@
 
 namespace {
 
-const char* const kNames[] = {"f.fit", "f.fit.gz", "f.fits.fz", "f.pic", "f.cpa", "f.bmp", "f.gif", "f.FTS"};
+const char* const kNames[] = {"f.fit", "f.fit.gz", "f.fits.fz", "f.pic", "f.cpa",
+                              "f.bmp", "f.gif",    "f.FTS",     "f.ser", "f.xisf"};
 
 void CheckSavedHeader(const orv::TImageDocument& doc) {
     const std::vector<uint8_t> file = orv::BuildFitsFile(doc);

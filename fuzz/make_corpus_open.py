@@ -14,8 +14,9 @@ from astropy.io import fits
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ASTROPY = "/usr/lib/python3/dist-packages/astropy/io/fits/tests/data"
-# The first byte, as fuzz_open reads it: f.fit, f.fit.gz, f.fits.fz, f.pic, f.cpa, f.bmp, f.gif.
-KIND = {"fits": 0, "fits_gzip": 1, "fz": 2, "pic": 3, "cpa": 4, "bmp": 5, "gif": 6}
+# The first byte, as fuzz_open reads it: f.fit, f.fit.gz, f.fits.fz, f.pic, f.cpa, f.bmp, f.gif,
+# (f.FTS), f.ser, f.xisf.
+KIND = {"fits": 0, "fits_gzip": 1, "fz": 2, "pic": 3, "cpa": 4, "bmp": 5, "gif": 6, "ser": 8, "xisf": 9}
 
 
 def main():
@@ -26,7 +27,7 @@ def main():
         with open(os.path.join(out, f"{kind}-{name}"), "wb") as f:
             f.write(bytes([KIND[kind]]) + data)
 
-    for corpus in ("fits", "fits_gzip", "pic", "cpa", "bmp", "gif"):
+    for corpus in ("fits", "fits_gzip", "pic", "cpa", "bmp", "gif", "ser", "xisf"):
         for path in sorted(glob.glob(os.path.join(HERE, "corpus", corpus, "*"))):
             put(corpus, os.path.basename(path), open(path, "rb").read())
     for path in sorted(glob.glob(os.path.join(ASTROPY, "*.fits"))):
