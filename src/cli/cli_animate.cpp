@@ -8,9 +8,9 @@
 #include "core/anim/anim_writer.h"
 #include "core/anim/delays.h"
 #include "core/anim/frame_compose.h"
+#include "core/anim/series_display.h"
 #include "core/anim/stamp.h"
 #include "core/base/errors.h"
-#include "core/text/number_text.h"
 
 #include <iostream>
 #include <map>
@@ -22,27 +22,11 @@
 namespace orv::cli {
 namespace {
 
-int32_t WholeOption(const TArgs& args, const std::string& name, int32_t low, int32_t high,
-                    int32_t otherwise) {
-    const auto text = args.Get(name);
-    if (!text) return otherwise;
-    int32_t value = 0;
-    try {
-        value = StrToInt(*text);
-    } catch (const EConvertError&) {
-        throw EUsage(name + " takes a whole number from " + std::to_string(low) + " to " +
-                     std::to_string(high));
-    }
-    if (value < low || value > high)
-        throw EUsage(name + " takes a whole number from " + std::to_string(low) + " to " +
-                     std::to_string(high));
-    return value;
-}
-
 struct TAnimateSettings {
     uint16_t Delay = kDefaultDelay;
     TRenderOptions Render;
     TAnimOptions Options;
+    TSeriesDisplayOptions Series;
     bool Yes = false;
 };
 
@@ -50,8 +34,8 @@ struct TAnimateSettings {
 // display when there is one) and stamped, then encoded. A refusal leaves it out with its
 // messages; the display it was given is returned for the first frame's sake.
 TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& s,
-                               const std::optional<TDisplaySettings>& shared,
-                               std::optional<TDisplaySettings>* own) {
+                               const std::optional<TSeriesDisplay>& first,
+                               std::optional<TSeriesDisplay>* own) {
     TAnimFrameResult result;
     result.Delay = s.Delay;
     TCliHost host(s.Yes, &result.Report);
@@ -59,14 +43,16 @@ TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& 
         TImageDocument doc;
         OpenDocument(doc, path, host);
         ReduceDocument(doc, s.Options);
-        const TRenderOptions& r = s.Render;
-        if (r.Palette || r.Low || r.High || r.Preset || r.Stretch) ApplyRenderOptions(doc, r, host);
+        TRenderOptions r = s.Render;
+        if (first && s.Series.SameDisplay) r.Auto.reset(); // the first frame's is taken
+        if (r.Any()) ApplyRenderOptions(doc, r, host);
         result.Time = FrameTime(doc);
         TFramePicture picture;
         if (BytesPerPixel(doc.PixelType) == 0) {
             picture = ComposeBmpFile(doc.DisplayStream, s.Options);
         } else {
-            const TDisplaySettings display = shared ? *shared : DisplaySettingsOf(doc);
+            const TSeriesDisplay display =
+                SeriesFrameDisplay(PlaneOf(doc), DisplaySettingsOf(doc), s.Series, first ? &*first : nullptr);
             if (own) *own = display;
             TAnimOptions rest = s.Options; // the region and the binning are done
             rest.Crop.reset();
@@ -74,7 +60,7 @@ TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& 
             const std::string stamp = StampText(doc.Header.DateObs, result.Time);
             const TRawImage raw{doc.PixelType, doc.ImageWidth, doc.ImageHeight, std::move(doc.PixelStore)};
             doc = TImageDocument(); // only the values are needed from here on
-            picture = ComposeRaw(raw, display, stamp, rest);
+            picture = ComposeRaw(raw, display.Display, stamp, rest);
         }
         result.Image = EncodeImage(picture.Table, picture.Matrix);
     } catch (const ERegionError& e) {
@@ -99,15 +85,17 @@ void KeepFreedBlocks() {
 
 int RunAnimate(const std::vector<std::string>& argv) {
     KeepFreedBlocks();
-    const TArgs args = ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce"},
-                                 {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop",
-                                  "--bin", "--jobs", "--stretch"});
+    const TArgs args =
+        ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce", "--normalize"},
+                  {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop", "--bin", "--jobs",
+                   "--stretch", "--auto"});
     if (args.Positional.empty() || !args.Get("-o")) throw EUsage("animate takes FILE... -o OUT.gif");
     TAnimateSettings s;
     s.Delay = static_cast<uint16_t>(WholeOption(args, "--delay", 0, kMaxDelay, kDefaultDelay));
     s.Render = RenderOptionsFrom(args);
     s.Yes = args.Has("--yes");
     s.Options.SameDisplay = args.Has("--same-display");
+    s.Series = {s.Options.SameDisplay, args.Has("--normalize"), s.Render.Auto || s.Render.Preset};
     s.Options.Stamp = args.Has("--stamp");
     s.Options.Bounce = args.Has("--bounce");
     s.Options.Bin = WholeOption(args, "--bin", 1, kMaxBin, 1);
@@ -125,11 +113,12 @@ int RunAnimate(const std::vector<std::string>& argv) {
     write.AheadBytes = size_t(16) << 20;
     const std::vector<std::string>& files = args.Positional;
 
-    // The shared display is the first displayed frame's: the files up to it are made first.
+    // The shared display and the normalisation start from the first displayed frame: the files
+    // up to it are made first.
     std::map<size_t, TAnimFrameResult> early;
-    std::optional<TDisplaySettings> shared;
-    for (size_t k = 0; s.Options.SameDisplay && k < files.size() && !shared; ++k)
-        early[k] = MakeFileFrame(files[k], s, std::nullopt, &shared);
+    std::optional<TSeriesDisplay> first;
+    for (size_t k = 0; NeedsFirstFrame(s.Series) && k < files.size() && !first; ++k)
+        early[k] = MakeFileFrame(files[k], s, std::nullopt, &first);
 
     const bool terminal = ErrorIsTerminal();
     const auto progress = [&](size_t written, size_t total) {
@@ -142,7 +131,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
     const TFrameJob job = [&](size_t k) {
         const auto made = early.find(k);
         if (made != early.end()) return std::move(made->second);
-        return MakeFileFrame(files[k], s, shared, nullptr);
+        return MakeFileFrame(files[k], s, first, nullptr);
     };
     try {
         WriteAnimation(AnimationFileName(*args.Get("-o")), files.size(), job, write, progress, report);
@@ -159,7 +148,8 @@ const TVerbRegistrar kAnimate(
      "Usage: orvanel-cli animate FILE... -o OUT.gif [--delay N] [--auto-delays]\n"
      "                           [--preset planet|deepsky] [--palette FILE.pal] [--low V] [--high V]\n"
      "                           [--same-display] [--crop X,Y,W,H] [--bin N] [--stamp] [--bounce]\n"
-     "                           [--stretch linear|sqrt|log|asinh] [--jobs N] [--yes]\n"
+     "                           [--stretch linear|sqrt|log|asinh] [--auto zscale|mtf]\n"
+     "                           [--normalize] [--jobs N] [--yes]\n"
      "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
      "and writes them as an animated GIF that loops without end. OUT without an extension\n"
      "gets \".gif\"; an existing OUT is replaced.\n"
@@ -174,15 +164,22 @@ const TVerbRegistrar kAnimate(
      "  --low V, --high V  these thresholds for every image (real numbers, as in render)\n"
      "  --preset P      apply the planet or deepsky display preset to each image first\n"
      "  --stretch F     display each image with the function F (linear, sqrt, log, asinh)\n"
+     "  --auto A        each image's automatic display, zscale or mtf (see 'orvanel-cli render\n"
+     "                  --help'); with --same-display, the first image's for every image\n"
      "  --same-display  display every image with the first one's thresholds, display function\n"
      "                  and palette\n"
+     "  --normalize     each image's values v read as m1 + (v - mk) x s1 / sk, where m is the\n"
+     "                  median and s 1.4826 x the median absolute deviation of the first image\n"
+     "                  (1) and of this one (k): images that differ only by sky level and gain\n"
+     "                  show alike under one display (--same-display, or --low and --high).\n"
+     "                  Without a spread on either side only the sky level moves\n"
      "  --crop X,Y,W,H  only the W x H region whose lower-left pixel is (X, Y), counted from 1\n"
      "                  from the bottom-left corner; an image that does not hold it is left out\n"
      "  --bin N         each N x N block of pixels becomes their mean (N from 1 to 16)\n"
      "  --stamp         draw each image's observation date and time in its lower-left corner\n"
      "  --bounce        after the last frame, the frames back to the second one\n"
      "  --jobs N        encode on N threads (default: one per core); the file is the same\n"
-     "Each image is cropped, binned, displayed and stamped in that order. A file that is\n"
+     "Each image is cropped, binned, normalised, displayed and stamped in that order. A file that is\n"
      "refused (or that the options cannot apply to) is reported on standard error and left\n"
      "out; with no frame left the exit status is 1. On a terminal, \"image k / n\" shows the\n"
      "progress on standard error.\n",

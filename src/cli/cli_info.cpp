@@ -9,10 +9,12 @@ namespace orv::cli {
 namespace {
 
 int RunInfo(const std::vector<std::string>& argv) {
-    const TArgs args = ParseArgs(argv, {"--yes"}, {});
+    const TArgs args = ParseArgs(argv, {"--yes"}, {"--auto"});
     if (args.Positional.size() != 1) throw EUsage("info takes one FILE");
+    const TRenderOptions display = RenderOptionsFrom(args);
     TOneImage image(args);
     TImageDocument& doc = image.Doc;
+    if (display.Any()) ApplyRenderOptions(doc, display, image.Host);
     std::cout << "kind: " << int(doc.Kind) << "\n"
               << "pixel-type: " << int(doc.PixelType) << "\n"
               << "width: " << doc.ImageWidth << "\n"
@@ -21,13 +23,20 @@ int RunInfo(const std::vector<std::string>& argv) {
               << "low-threshold: " << FormatReal15(doc.LowThreshold) << "\n"
               << "file-name: " << doc.FileName << "\n"
               << "caption: " << doc.Caption << "\n";
+    if (display.Auto)
+        std::cout << "display-function: " << DisplayFunctionName(doc.DisplayFunction) << "\n"
+                  << "midtones-balance: " << FormatReal15(doc.MidtonesBalance) << "\n";
     return 0;
 }
 
 const TVerbRegistrar kInfo({"info", "kind, size, thresholds, file name and caption of an image",
-                            "Usage: orvanel-cli info FILE [--yes]\n"
+                            "Usage: orvanel-cli info FILE [--auto zscale|mtf] [--yes]\n"
                             "Prints key: value lines: kind, pixel-type, width, height, high-threshold,\n"
-                            "low-threshold, file-name, caption.\n",
+                            "low-threshold, file-name, caption.\n"
+                            "  --auto zscale|mtf  the thresholds are those of the automatic display\n"
+                            "                     (see 'orvanel-cli render --help'), and two lines\n"
+                            "                     follow: display-function (linear or mtf) and\n"
+                            "                     midtones-balance (the balance b of mtf)\n",
                             RunInfo});
 
 } // namespace
