@@ -4,8 +4,8 @@
 // median, spread and star count, as `orvanel-cli series` does, on 1 thread and on one per
 // core. The files are written once into a temporary folder (ORVANEL_BENCH_FILES keeps them).
 #include "core/anim/anim_writer.h"
+#include "core/anim/parallel_for.h"
 #include "core/anim/series_table.h"
-#include "core/base/parallel_map.h"
 #include "core/document/open_image.h"
 #include "core/formats/fits_writer.h"
 
@@ -73,9 +73,10 @@ TImageDocument Opened(const std::string& path) {
 void Read(benchmark::State& state) {
     const TFiles& files = Files();
     const auto threads = static_cast<unsigned>(state.range(0));
+    std::vector<size_t> sizes(kFrames);
     for (auto _ : state) {
-        const auto sizes = ParallelMap<size_t>(
-            kFrames, JobCount(threads), [&](size_t k) { return Opened(files.Paths[k]).PixelStore.size(); });
+        ParallelFor(kFrames, JobCount(threads),
+                    [&](size_t k) { sizes[k] = Opened(files.Paths[k]).PixelStore.size(); });
         benchmark::DoNotOptimize(sizes.data());
     }
 }
@@ -85,9 +86,11 @@ void Table(benchmark::State& state) {
     const auto threads = static_cast<unsigned>(state.range(0));
     std::vector<TSeriesRow> rows;
     for (auto _ : state) {
-        rows = MarkedRows(ParallelMap<TSeriesRow>(kFrames, JobCount(threads), [&](size_t k) {
-            return TSeriesRow{files.Paths[k], FrameFigures(Opened(files.Paths[k])), 0};
-        }));
+        std::vector<TSeriesRow> measured(kFrames);
+        ParallelFor(kFrames, JobCount(threads), [&](size_t k) {
+            measured[k] = TSeriesRow{files.Paths[k], FrameFigures(Opened(files.Paths[k])), 0};
+        });
+        rows = MarkedRows(std::move(measured));
         benchmark::DoNotOptimize(rows.data());
     }
     state.counters["stars"] = double(rows.front().Figures.Stars);

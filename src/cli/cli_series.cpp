@@ -3,9 +3,9 @@
 #include "cli/cli.h"
 
 #include "core/anim/anim_writer.h"
+#include "core/anim/parallel_for.h"
 #include "core/anim/series_table.h"
 #include "core/base/errors.h"
-#include "core/base/parallel_map.h"
 #include "core/text/number_text.h"
 
 #include <iostream>
@@ -42,8 +42,9 @@ int RunSeries(const std::vector<std::string>& argv) {
     const bool yes = args.Has("--yes");
     const std::vector<std::string>& files = args.Positional;
     // Each file is read, measured and released on a worker: memory holds one image per thread.
-    const auto measured = ParallelMap<TMeasured>(files.size(), jobs, [&](size_t k) {
-        TMeasured m;
+    std::vector<TMeasured> measured(files.size());
+    ParallelFor(files.size(), jobs, [&](size_t k) {
+        TMeasured& m = measured[k];
         TCliHost host(yes, &m.Report);
         try {
             TImageDocument doc;
@@ -52,7 +53,6 @@ int RunSeries(const std::vector<std::string>& argv) {
         } catch (const EOrvanelError& e) {
             if (*e.what() != '\0') m.Report += (m.Report.empty() ? "" : "\n") + std::string(e.what());
         }
-        return m;
     });
     std::vector<TSeriesRow> rows;
     for (const TMeasured& m : measured) {

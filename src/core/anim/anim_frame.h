@@ -23,6 +23,8 @@ struct TFrameSource {
     TDisplaySettings Display; // the image's own
     std::string DateObs;      // the FITS DATE-OBS card, or empty
     TValueScale Scale;        // how the values read in the readout
+    // The header's celestial coordinate system, for alignment on the sky; none without one.
+    std::shared_ptr<const TSkyCoordinates> Sky;
 };
 
 struct TAnimImg {
