@@ -26,6 +26,8 @@ const char* const kRenderOptionsHelp =
     "                       of one value gets it as both thresholds; one without a finite\n"
     "                       value keeps its own thresholds. Not with --low, --high, --preset\n"
     "                       (nor --stretch for mtf)\n"
+    "  --frame K            frame K (from 1) of a SER video or a FITS cube (default 1); the\n"
+    "                       automatic display is that frame's\n"
     "  --yes                answer Yes to \"Voulez vous essayer de l'ouvrir ?\"\n"
     "Options apply in this order: palette, thresholds, preset or automatic display, display\n"
     "function, inversion.\n";
