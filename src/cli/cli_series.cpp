@@ -6,6 +6,7 @@
 #include "core/anim/parallel_for.h"
 #include "core/anim/series_table.h"
 #include "core/base/errors.h"
+#include "core/document/series_frames.h"
 #include "core/text/number_text.h"
 
 #include <iostream>
@@ -40,16 +41,16 @@ int RunSeries(const std::vector<std::string>& argv) {
     const double factor = FactorOption(args);
     const unsigned jobs = JobCount(static_cast<unsigned>(WholeOption(args, "--jobs", 1, 256, 0)));
     const bool yes = args.Has("--yes");
-    const std::vector<std::string>& files = args.Positional;
-    // Each file is read, measured and released on a worker: memory holds one image per thread.
+    const std::vector<TSeriesFrame> files = ExpandSeries(args.Positional);
+    // Each frame is read, measured and released on a worker: memory holds one image per thread.
     std::vector<TMeasured> measured(files.size());
     ParallelFor(files.size(), jobs, [&](size_t k) {
         TMeasured& m = measured[k];
         TCliHost host(yes, &m.Report);
         try {
             TImageDocument doc;
-            OpenDocument(doc, files[k], host);
-            m.Row = TSeriesRow{files[k], FrameFigures(doc), 0};
+            OpenDocument(doc, files[k].Path, host, files[k].Frame);
+            m.Row = TSeriesRow{files[k].Label, FrameFigures(doc), 0};
         } catch (const EOrvanelError& e) {
             if (*e.what() != '\0') m.Report += (m.Report.empty() ? "" : "\n") + std::string(e.what());
         }
@@ -71,10 +72,11 @@ int RunSeries(const std::vector<std::string>& argv) {
 const TVerbRegistrar
     kSeries({"series", "a table of a series of images that marks the frames departing from the others",
              "Usage: orvanel-cli series FILE... [--factor F] [--jobs N] [--yes]\n"
-             "Prints a header line, then one tab-separated line per FILE, in the order given:\n"
-             "  file    the name as given\n"
-             "  time    the observation time (PIC header time, FITS TIME_BEG, CPA acquisition time),\n"
-             "          or \"-\"\n"
+             "Prints a header line, then one tab-separated line per FILE, in the order given (per\n"
+             "frame of a SER video, per plane of a FITS cube):\n"
+             "  file    the name as given; \"NAME (image K)\" for frame K of a video or a cube\n"
+             "  time    the observation time (PIC header time, FITS TIME_BEG, CPA acquisition time,\n"
+             "          a SER frame's time in the file's trailer), or \"-\"\n"
              "  median  the median of the image's finite values (the sky level), in the units of\n"
              "          the readout (BSCALE and BZERO applied)\n"
              "  spread  1.4826 x the median absolute deviation from the median, in the same units\n"

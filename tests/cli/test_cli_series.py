@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""orvanel-cli series: the header and one tab-separated line per frame, the figures against
-numpy's, the outlier marks (a cloudy frame, bad input marked instead of failing), refused
-files left out, the same table whatever the number of threads."""
+"""orvanel-cli series: the header and one tab-separated line per frame (per plane of a cube),
+the figures against numpy's, the outlier marks (a cloudy frame, bad input marked instead of
+failing), refused files left out, the same table whatever the number of threads."""
 import os
 import shutil
 import subprocess
@@ -66,6 +66,12 @@ def main():
         check("BZERO applied", rows[-1][2:5] == rows[0][2:5], (rows[-1], rows[0]))
         marks = [r[5] for r in rows]
         check("marks", marks == ["-"] * 5 + ["sky,stars", "flat", "no-values", "-"], marks)
+        cube = os.path.join(d, "cube.fit")
+        fits.PrimaryHDU(np.stack(clear[:4])).writeto(cube)
+        code, _, planes, err = table(cube)
+        check("a cube: one line per plane with that plane's figures",
+              code == 0 and [r[0] for r in planes] == [f"{cube} (image {k})" for k in range(1, 5)] and
+              [r[2:5] for r in planes] == [r[2:5] for r in rows[:4]], (planes, err))
 
         code, _, rows1, _ = table(*frames, "--jobs", "1")
         check("the same table on one thread", rows1 == rows)
