@@ -29,19 +29,10 @@ std::vector<int16_t> Image16() {
     return bench::StarField16(kSide, 1, 40);
 }
 
-template <typename T> TImageDocument Document(uint8_t pixelType, const std::vector<T>& values) {
-    TImageDocument doc;
-    doc.Kind = kKindFits;
-    doc.PixelType = pixelType;
-    doc.ImageWidth = doc.ImageHeight = kSide;
-    doc.PixelStore.resize(values.size() * sizeof(T));
-    std::memcpy(doc.PixelStore.data(), values.data(), doc.PixelStore.size());
-    return doc;
-}
-
 template <typename T> void Run(benchmark::State& state, uint8_t pixelType) {
     const std::vector<int16_t> base = Image16();
-    const TImageDocument doc = Document(pixelType, std::vector<T>(base.begin(), base.end()));
+    const TImageDocument doc =
+        bench::FieldDocument(pixelType, kSide, std::vector<T>(base.begin(), base.end()));
     TStatistics s;
     for (auto _ : state) {
         s = ComputeStatistics(doc);

@@ -1,21 +1,24 @@
 // A synthetic 16-bit star field for the benchmarks: sky noise with small bright stars.
 #pragma once
 
+#include "core/image/image_document.h"
+
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
 namespace orv::bench {
 
 // side x side values, top row first; the same seed gives the same field.
-inline std::vector<int16_t> StarField16(int side, unsigned seed, float skySigma) {
+inline std::vector<int16_t> StarField16(int side, unsigned seed, float skySigma, int stars = 3000) {
     std::vector<int16_t> v(size_t(side) * side);
     std::mt19937 rng(seed);
     std::normal_distribution<float> sky(1200, skySigma);
     for (auto& x : v)
         x = static_cast<int16_t>(sky(rng));
-    for (int s = 0; s < 3000; ++s) {
+    for (int s = 0; s < stars; ++s) {
         const int cx = int(rng() % side), cy = int(rng() % side), peak = int(rng() % 30000);
         for (int dy = -3; dy <= 3; ++dy)
             for (int dx = -3; dx <= 3; ++dx) {
@@ -26,6 +29,17 @@ inline std::vector<int16_t> StarField16(int side, unsigned seed, float skySigma)
             }
     }
     return v;
+}
+
+// A FITS document of side x side values of T, the C++ type of `pixelType`.
+template <typename T> TImageDocument FieldDocument(uint8_t pixelType, int32_t side, const std::vector<T>& values) {
+    TImageDocument doc;
+    doc.Kind = kKindFits;
+    doc.PixelType = pixelType;
+    doc.ImageWidth = doc.ImageHeight = side;
+    doc.PixelStore.resize(values.size() * sizeof(T));
+    std::memcpy(doc.PixelStore.data(), values.data(), doc.PixelStore.size());
+    return doc;
 }
 
 } // namespace orv::bench

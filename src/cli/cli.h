@@ -1,6 +1,7 @@
 // The command-line tool's frame: verbs register themselves; each parses its own arguments.
 #pragma once
 
+#include "core/image/auto_display.h"
 #include "core/image/document_host.h"
 #include "core/image/image_document.h"
 
@@ -72,11 +73,18 @@ struct TOneImage {
     TImageDocument Doc;
 };
 
-// The display options shared by render and convert, applied in their fixed order.
+// The value of an option that takes a whole number in low..high, `otherwise` when it is not
+// given; a usage error for another text.
+int32_t WholeOption(const TArgs& args, const std::string& name, int32_t low, int32_t high, int32_t otherwise);
+
+// The display options shared by render, convert, animate and info, applied in their fixed
+// order: palette, typed thresholds, preset or automatic display, display function, inversion.
 struct TRenderOptions {
     std::optional<std::string> Palette, Low, High, Preset;
     bool Invert = false;
     std::optional<TDisplayFunction> Stretch;
+    std::optional<TAutoDisplay> Auto;
+    bool Any() const { return Palette || Low || High || Preset || Invert || Stretch || Auto; }
 };
 // --stretch linear|sqrt|log|asinh; a usage error for another name.
 std::optional<TDisplayFunction> StretchOption(const TArgs& args);

@@ -1,6 +1,6 @@
-// animate: one frame per file, in the order given, saved as an animated GIF. Files are read,
-// displayed and encoded on several threads and released once written, so memory does not
-// grow with the number of files.
+// animate: one frame per file (every frame of a video or a cube), in the order given, saved as
+// an animated GIF, WebP or MP4. Files are read, displayed and encoded on several threads and
+// released once written, so memory does not grow with the number of files.
 #include "cli/cli.h"
 
 #include "core/anim/anim_frame.h"
@@ -10,11 +10,11 @@
 #include "core/anim/frame_compose.h"
 #include "core/anim/frame_sink.h"
 #include "core/anim/parallel_for.h"
+#include "core/anim/series_display.h"
 #include "core/anim/stamp.h"
 #include "core/anim/steady_series.h"
 #include "core/base/errors.h"
 #include "core/document/series_frames.h"
-#include "core/text/number_text.h"
 
 #include <iostream>
 #include <map>
@@ -27,27 +27,11 @@
 namespace orv::cli {
 namespace {
 
-int32_t WholeOption(const TArgs& args, const std::string& name, int32_t low, int32_t high,
-                    int32_t otherwise) {
-    const auto text = args.Get(name);
-    if (!text) return otherwise;
-    int32_t value = 0;
-    try {
-        value = StrToInt(*text);
-    } catch (const EConvertError&) {
-        throw EUsage(name + " takes a whole number from " + std::to_string(low) + " to " +
-                     std::to_string(high));
-    }
-    if (value < low || value > high)
-        throw EUsage(name + " takes a whole number from " + std::to_string(low) + " to " +
-                     std::to_string(high));
-    return value;
-}
-
 struct TAnimateSettings {
     uint16_t Delay = kDefaultDelay;
     TRenderOptions Render;
     TAnimOptions Options;
+    TSeriesDisplayOptions Series;
     bool Yes = false;
     bool Pictures = false; // a video file: the frames' pictures, not GIF images
 };
@@ -63,8 +47,8 @@ struct TFilePlaces {
 // display when there is one) and stamped, then encoded. A refusal leaves it out with its
 // messages; the display it was given is returned for the first frame's sake.
 TAnimFrameResult MakeFileFrame(const TSeriesFrame& input, const TAnimateSettings& s,
-                               const std::optional<TDisplaySettings>& shared,
-                               std::optional<TDisplaySettings>* own, const TFilePlaces* places, size_t k) {
+                               const std::optional<TSeriesDisplay>& first, std::optional<TSeriesDisplay>* own,
+                               const TFilePlaces* places, size_t k) {
     TAnimFrameResult result;
     result.Delay = s.Delay;
     if (places && !places->Series.Frames[k].Kept) {
@@ -79,14 +63,16 @@ TAnimFrameResult MakeFileFrame(const TSeriesFrame& input, const TAnimateSettings
         TImageDocument doc;
         OpenDocument(doc, input.Path, host, input.Frame);
         ReduceDocument(doc, options);
-        const TRenderOptions& r = s.Render;
-        if (r.Palette || r.Low || r.High || r.Preset || r.Stretch) ApplyRenderOptions(doc, r, host);
+        TRenderOptions r = s.Render;
+        if (first && s.Series.SameDisplay) r.Auto.reset(); // the first frame's is taken
+        if (r.Any()) ApplyRenderOptions(doc, r, host);
         result.Time = FrameTime(doc);
         TFramePicture picture;
         if (BytesPerPixel(doc.PixelType) == 0) {
             picture = ComposeBmpFile(doc.DisplayStream, options);
         } else {
-            const TDisplaySettings display = shared ? *shared : DisplaySettingsOf(doc);
+            const TSeriesDisplay display =
+                SeriesFrameDisplay(PlaneOf(doc), DisplaySettingsOf(doc), s.Series, first ? &*first : nullptr);
             if (own) *own = display;
             TAnimOptions rest = options; // the region and the binning are done
             rest.Crop.reset();
@@ -94,7 +80,7 @@ TAnimFrameResult MakeFileFrame(const TSeriesFrame& input, const TAnimateSettings
             const std::string stamp = StampText(doc.Header.DateObs, result.Time);
             const TRawImage raw{doc.PixelType, doc.ImageWidth, doc.ImageHeight, std::move(doc.PixelStore)};
             doc = TImageDocument(); // only the values are needed from here on
-            picture = ComposeRaw(raw, display, stamp, rest);
+            picture = ComposeRaw(raw, display.Display, stamp, rest);
         }
         if (s.Pictures)
             result.Picture = PictureBitmap(picture);
@@ -164,9 +150,10 @@ TFilePlaces PlaceFiles(const std::vector<TSeriesFrame>& files, const TAnimateSet
 
 int RunAnimate(const std::vector<std::string>& argv) {
     KeepFreedBlocks();
-    const TArgs args = ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce"},
-                                 {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop",
-                                  "--bin", "--jobs", "--stretch", "--align", "--track"});
+    const TArgs args =
+        ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce", "--normalize"},
+                  {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop", "--bin", "--jobs",
+                   "--stretch", "--align", "--track", "--auto"});
     if (args.Positional.empty() || !args.Get("-o"))
         throw EUsage("animate takes FILE... -o OUT.gif|OUT.webp|OUT.mp4");
     TAnimateSettings s;
@@ -176,6 +163,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
     const std::string out = AnimationFileName(*args.Get("-o"));
     s.Pictures = WantsPictures(out);
     s.Options.SameDisplay = args.Has("--same-display");
+    s.Series = {s.Options.SameDisplay, args.Has("--normalize"), s.Render.Auto || s.Render.Preset};
     s.Options.Stamp = args.Has("--stamp");
     s.Options.Bounce = args.Has("--bounce");
     s.Options.Bin = WholeOption(args, "--bin", 1, kMaxBin, 1);
@@ -205,11 +193,12 @@ int RunAnimate(const std::vector<std::string>& argv) {
     if (s.Options.Steadied()) places = PlaceFiles(files, s, write.Jobs);
     const TFilePlaces* placed = places ? &*places : nullptr;
 
-    // The shared display is the first displayed frame's: the files up to it are made first.
+    // The shared display and the normalisation start from the first displayed frame: the files
+    // up to it are made first.
     std::map<size_t, TAnimFrameResult> early;
-    std::optional<TDisplaySettings> shared;
-    for (size_t k = 0; s.Options.SameDisplay && k < files.size() && !shared; ++k)
-        early[k] = MakeFileFrame(files[k], s, std::nullopt, &shared, placed, k);
+    std::optional<TSeriesDisplay> first;
+    for (size_t k = 0; NeedsFirstFrame(s.Series) && k < files.size() && !first; ++k)
+        early[k] = MakeFileFrame(files[k], s, std::nullopt, &first, placed, k);
 
     const bool terminal = ErrorIsTerminal();
     const auto progress = [&](size_t written, size_t total) {
@@ -222,7 +211,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
     const TFrameJob job = [&](size_t k) {
         const auto made = early.find(k);
         if (made != early.end()) return std::move(made->second);
-        return MakeFileFrame(files[k], s, shared, nullptr, placed, k);
+        return MakeFileFrame(files[k], s, first, nullptr, placed, k);
     };
     try {
         WriteAnimation(out, files.size(), job, write, progress, report);
@@ -239,8 +228,8 @@ const TVerbRegistrar kAnimate(
      "Usage: orvanel-cli animate FILE... -o OUT.gif|OUT.webp|OUT.mp4 [--delay N] [--auto-delays]\n"
      "                           [--preset planet|deepsky] [--palette FILE.pal] [--low V] [--high V]\n"
      "                           [--same-display] [--crop X,Y,W,H] [--bin N] [--stamp] [--bounce]\n"
-     "                           [--stretch linear|sqrt|log|asinh] [--align stars|wcs|none]\n"
-     "                           [--track X1,Y1,XN,YN] [--jobs N] [--yes]\n"
+     "                           [--stretch linear|sqrt|log|asinh] [--auto zscale|mtf] [--normalize]\n"
+     "                           [--align stars|wcs|none] [--track X1,Y1,XN,YN] [--jobs N] [--yes]\n"
      "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
      "and writes them as an animation that loops without end. A SER video gives every one of\n"
      "its frames, a FITS cube every one of its planes, in order. OUT's extension chooses the\n"
@@ -262,8 +251,15 @@ const TVerbRegistrar kAnimate(
      "  --low V, --high V  these thresholds for every image (real numbers, as in render)\n"
      "  --preset P      apply the planet or deepsky display preset to each image first\n"
      "  --stretch F     display each image with the function F (linear, sqrt, log, asinh)\n"
+     "  --auto A        each image's automatic display, zscale or mtf (see 'orvanel-cli render\n"
+     "                  --help'); with --same-display, the first image's for every image\n"
      "  --same-display  display every image with the first one's thresholds, display function\n"
      "                  and palette\n"
+     "  --normalize     each image's values v read as m1 + (v - mk) x s1 / sk, where m is the\n"
+     "                  median and s 1.4826 x the median absolute deviation of the first image\n"
+     "                  (1) and of this one (k): images that differ only by sky level and gain\n"
+     "                  show alike under one display (--same-display, or --low and --high).\n"
+     "                  Without a spread on either side only the sky level moves\n"
      "  --align M       move each image by whole pixels onto the first one: on its stars\n"
      "                  (stars), on the sky coordinates of its FITS header (wcs), or not (none,\n"
      "                  the default); an image that cannot be aligned (too few stars, another\n"
@@ -280,10 +276,10 @@ const TVerbRegistrar kAnimate(
      "  --stamp         draw each image's observation date and time in its lower-left corner\n"
      "  --bounce        after the last frame, the frames back to the second one\n"
      "  --jobs N        encode on N threads (default: one per core); the file is the same\n"
-     "Each image is aligned, cropped, binned, displayed and stamped in that order. A file that is\n"
-     "refused (or that the options cannot apply to) is reported on standard error and left\n"
-     "out; with no frame left the exit status is 1. On a terminal, \"image k / n\" shows the\n"
-     "progress on standard error.\n",
+     "Each image is aligned, cropped, binned, normalised, displayed and stamped in that order.\n"
+     "A file that is refused (or that the options cannot apply to) is reported on standard\n"
+     "error and left out; with no frame left the exit status is 1. On a terminal, \"image k / n\"\n"
+     "shows the progress on standard error.\n",
      RunAnimate});
 
 } // namespace

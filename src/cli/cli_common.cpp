@@ -132,9 +132,26 @@ TOneImage::TOneImage(const TArgs& args) : Host(args.Has("--yes")) {
                      std::to_string(count) + (count == 1 ? " frame" : " frames"));
 }
 
+int32_t WholeOption(const TArgs& args, const std::string& name, int32_t low, int32_t high,
+                    int32_t otherwise) {
+    const auto text = args.Get(name);
+    if (!text) return otherwise;
+    int32_t value = 0;
+    try {
+        value = StrToInt(*text);
+    } catch (const EConvertError&) {
+        throw EUsage(name + " takes a whole number from " + std::to_string(low) + " to " +
+                     std::to_string(high));
+    }
+    if (value < low || value > high)
+        throw EUsage(name + " takes a whole number from " + std::to_string(low) + " to " +
+                     std::to_string(high));
+    return value;
+}
+
 const std::vector<std::string>& RenderValuedOptions() {
-    static const std::vector<std::string> options{"--palette", "--low",     "--high",
-                                                  "--preset",  "--stretch", "--frame"};
+    static const std::vector<std::string> options{"--palette", "--low",  "--high", "--preset",
+                                                  "--stretch", "--auto", "--frame"};
     return options;
 }
 
@@ -148,14 +165,24 @@ TRenderOptions RenderOptionsFrom(const TArgs& args) {
     o.Stretch = StretchOption(args);
     if (o.Preset && *o.Preset != "planet" && *o.Preset != "deepsky")
         throw EUsage("--preset takes planet or deepsky");
+    if (const auto name = args.Get("--auto")) {
+        o.Auto = AutoDisplayNamed(*name);
+        if (!o.Auto) throw EUsage("--auto takes zscale or mtf");
+        if (o.Low || o.High || o.Preset)
+            throw EUsage("--auto sets the thresholds: no --low, --high or --preset");
+        if (o.Auto == TAutoDisplay::Mtf && o.Stretch)
+            throw EUsage("--auto mtf sets the display function: no --stretch");
+    }
     return o;
 }
 
 std::optional<TDisplayFunction> StretchOption(const TArgs& args) {
     const auto name = args.Get("--stretch");
     if (!name) return std::nullopt;
+    // Mtf comes with the balance that --auto mtf computes.
     const auto function = DisplayFunctionNamed(*name);
-    if (!function) throw EUsage("--stretch takes linear, sqrt, log or asinh");
+    if (!function || function == TDisplayFunction::Mtf)
+        throw EUsage("--stretch takes linear, sqrt, log or asinh");
     return function;
 }
 
@@ -166,6 +193,9 @@ void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& 
         // A refused palette file has shown its warning: the command fails without more.
         if (!ApplyPaletteFile(doc, *o.Palette, host)) throw EOrvanelError("");
     }
+    if (o.Auto && !hasRaw)
+        throw EOrvanelError(
+            "Ce document n'a pas de valeurs pour un affichage automatique (image bitmap ou GIF)");
     if (o.Preset && !hasRaw)
         throw EOrvanelError("Ce document n'a pas de statistiques pour un réglage automatique des seuils "
                             "(image bitmap ou GIF)");
@@ -174,7 +204,6 @@ void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& 
     // A bitmap is already shown linearly: only another function is refused.
     if (o.Stretch && *o.Stretch != TDisplayFunction::Linear && !hasRaw)
         throw EOrvanelError("Ce document n'a pas de fonction d'affichage (image bitmap ou GIF)");
-    if (o.Stretch && hasRaw) doc.DisplayFunction = *o.Stretch;
     // The threshold dialog as the document left it when it was loaded, then the user's
     // actions in it; a text it cannot read as a whole number fails the command.
     TThresholdState dialog;
@@ -188,6 +217,11 @@ void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& 
         else
             DeepSkyPreset(dialog, stats);
     }
+    if (o.Auto) {
+        ApplyAutoDisplay(doc, *o.Auto);
+        PushThresholds(dialog, doc.HighThreshold, doc.LowThreshold);
+    }
+    if (o.Stretch && hasRaw) doc.DisplayFunction = *o.Stretch;
     if (o.Invert) InvertThresholds(dialog);
     doc.HighThreshold = dialog.HighThreshold;
     doc.LowThreshold = dialog.LowThreshold;

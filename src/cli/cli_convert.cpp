@@ -38,8 +38,7 @@ int RunConvert(const std::vector<std::string>& argv) {
     const TRenderOptions options = RenderOptionsFrom(args);
     TOneImage image(args);
     TImageDocument& doc = image.Doc;
-    if (options.Palette || options.Low || options.High || options.Preset || options.Invert || options.Stretch)
-        ApplyRenderOptions(doc, options, image.Host);
+    if (options.Any()) ApplyRenderOptions(doc, options, image.Host);
     const auto refuse = [&](const std::string& format) {
         return EOrvanelError("Conversion impossible : un document " + KindName(doc.Kind) +
                              " ne s'enregistre pas en " + format);

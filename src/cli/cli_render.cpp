@@ -15,9 +15,22 @@ const char* const kRenderOptionsHelp =
     "  --invert             exchange the thresholds (negative)\n"
     "  --stretch linear|sqrt|log|asinh  the display function between the thresholds\n"
     "                       (default linear)\n"
-    "  --frame K            frame K (from 1) of a SER video or a FITS cube (default 1)\n"
+    "  --auto zscale|mtf    an automatic display from the image's finite values:\n"
+    "                       zscale: the thresholds astropy's ZScaleInterval() gives with its\n"
+    "                       defaults (samples of the values in stored order, a line fitted to\n"
+    "                       them sorted), linear display unless --stretch says otherwise;\n"
+    "                       mtf: with m the median and s = 1.4826 x the median absolute\n"
+    "                       deviation, low = max(minimum, m - 2.8 s), high = the maximum, and\n"
+    "                       the midtones transfer function MTF(t) = (b - 1) t / ((2b - 1) t - b)\n"
+    "                       with the balance b that shows the median at level 64. An image\n"
+    "                       of one value gets it as both thresholds; one without a finite\n"
+    "                       value keeps its own thresholds. Not with --low, --high, --preset\n"
+    "                       (nor --stretch for mtf)\n"
+    "  --frame K            frame K (from 1) of a SER video or a FITS cube (default 1); the\n"
+    "                       automatic display is that frame's\n"
     "  --yes                answer Yes to \"Voulez vous essayer de l'ouvrir ?\"\n"
-    "Options apply in this order: palette, thresholds, preset, inversion.\n";
+    "Options apply in this order: palette, thresholds, preset or automatic display, display\n"
+    "function, inversion.\n";
 
 int RunRender(const std::vector<std::string>& argv) {
     std::vector<std::string> valued = RenderValuedOptions();

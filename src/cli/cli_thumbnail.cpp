@@ -3,6 +3,8 @@
 
 #include "core/base/errors.h"
 #include "core/formats/png_writer.h"
+#include "core/image/auto_display.h"
+#include "core/image/display.h"
 #include "core/text/number_text.h"
 #include "core/tools/thumbnail.h"
 
@@ -19,6 +21,10 @@ int RunThumbnail(const std::vector<std::string>& argv) {
     }
     if (size < 1 || size > 4096) throw EUsage("SIZE takes a whole number from 1 to 4096");
     TOneImage image(args);
+    // A raw frame's own thresholds often show it black: the preview is the zscale display.
+    // A bitmap or GIF keeps its picture.
+    ApplyAutoDisplay(image.Doc, TAutoDisplay::ZScale);
+    Render(image.Doc);
     SavePng(Thumbnail(image.Doc, size), args.Positional[1]);
     return 0;
 }
@@ -26,11 +32,12 @@ int RunThumbnail(const std::vector<std::string>& argv) {
 const TVerbRegistrar
     kThumbnail({"thumbnail", "a PNG preview of an image, as file managers show it",
                 "Usage: orvanel-cli thumbnail FILE OUT.png SIZE [--yes]\n"
-                "Writes the picture the program displays for FILE (the file's own thresholds; the\n"
-                "first frame of a SER video or a FITS cube), scaled down to fit within SIZE x SIZE\n"
-                "pixels (1 to 4096), each pixel the mean of those it covers, as a PNG file: grey\n"
-                "when the picture is grey, else RGB. A smaller picture keeps its size. The\n"
-                "installed program is the file manager's thumbnailer for FITS, XISF and SER files.\n",
+                "Writes the picture FILE shows with --auto zscale (see 'orvanel-cli render --help';\n"
+                "the first frame of a SER video or a FITS cube, a bitmap or GIF as it is), scaled\n"
+                "down to fit within SIZE x SIZE pixels (1 to 4096), each pixel the mean of those it\n"
+                "covers, as a PNG file: grey when the picture is grey, else RGB. A smaller picture\n"
+                "keeps its size. The installed program is the file manager's thumbnailer for FITS,\n"
+                "XISF and SER files.\n",
                 RunThumbnail});
 
 } // namespace

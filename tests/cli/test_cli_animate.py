@@ -208,12 +208,29 @@ def main():
         check("palette: not grey", frames_of(out)[2] != [rendered(f, d=d)[0] for f in (f0, f1)])
 
         # The preset and the display function: each frame as render shows that image.
-        for options in (["--preset", "planet"], ["--preset", "deepsky"], ["--stretch", "asinh"]):
+        for options in (["--preset", "planet"], ["--preset", "deepsky"], ["--stretch", "asinh"], ["--auto", "mtf"],
+                        ["--auto", "zscale"]):
             name = " ".join(options)
             code, _, err = run("animate", f0, f1, "-o", out, *options)
             check(name + ": exit 0", code == 0, err)
             want = [rendered(f, *options, d=d)[0] for f in (f0, f1)]
             check(name + ": frames as rendered", None not in want and frames_of(out)[2] == want)
+
+        # Frames that differ only by sky level and gain (a v + b of the first) show alike once
+        # normalised under the first frame's automatic display, and not without normalising.
+        sky = np.random.default_rng(4).normal(600, 15, (30, 40)).round()
+        sky[::7, ::9] += 3000
+        scaled = []
+        for k, (a, b) in enumerate([(1, 0), (2, 100), (3, -500), (1, 2000)]):
+            scaled.append(os.path.join(d, f"scaled{k}.fit"))
+            fits.PrimaryHDU((a * sky + b).astype(np.int16)).writeto(scaled[-1])
+        for mode in ("mtf", "zscale"):
+            run("animate", *scaled, "-o", out, "--auto", mode, "--same-display", "--normalize")
+            shown = frames_of(out)[2]
+            check(f"normalised {mode}: the first frame as rendered", shown[0] == rendered(scaled[0], "--auto", mode, d=d)[0])
+            check(f"normalised {mode}: every frame alike", shown == [shown[0]] * 4)
+            run("animate", *scaled, "-o", out, "--auto", mode, "--same-display")
+            check(f"not normalised {mode}: frames differ", len(set(frames_of(out)[2])) > 1)
 
         # An option that cannot apply to a file (no palette for a bitmap) leaves that file out.
         bmp = os.path.join(d, "plain.bmp")
@@ -376,6 +393,8 @@ def main():
             ("delay too long", [f0, "-o", out, "--delay", "70000"]),
             ("bad preset", [f0, "-o", out, "--preset", "moon"]),
             ("bad display function", [f0, "-o", out, "--stretch", "gamma"]),
+            ("bad automatic display", [f0, "-o", out, "--auto", "gamma"]),
+            ("automatic display and thresholds", [f0, "-o", out, "--auto", "zscale", "--high", "9"]),
             ("unknown option", [f0, "-o", out, "--fast"]),
             ("bad alignment", [f0, "-o", out, "--align", "moon"]),
             ("track of three numbers", [f0, "-o", out, "--track", "1,2,3"]),

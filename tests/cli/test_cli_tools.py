@@ -78,6 +78,12 @@ def main():
          ("100", "0")),
         ("linear is the default", ["--low", "0", "--high", "60", "--stretch", "linear"],
          [0, 42, 85, 128, 170, 212, 255, 255], ("60", "0")),
+        # Automatic displays. Mtf: median 35, spread 1.4826 x 20, low max(0, 35 - 2.8 x 29.652),
+        # high 100, balance (0.25 - 1) 0.35 / ((0.5 - 1) 0.35 - 0.25) = 0.6176...
+        ("mtf", ["--auto", "mtf"], [0, 16, 34, 53, 74, 98, 123, 255], ("100", "0")),
+        ("mtf inverted", ["--auto", "mtf", "--invert"], [255, 216, 182, 151, 123, 98, 74, 0], ("0", "100")),
+        ("zscale, then the display function", ["--auto", "zscale", "--stretch", "sqrt"],
+         [0, 81, 114, 140, 161, 180, 198, 255], ("100", "0")),
     ]
     for name, options, expected_levels, expected_thresholds in cases:
         check(f"{name}: levels", levels(ramp, *options) == expected_levels, levels(ramp, *options))
@@ -100,6 +106,15 @@ def main():
     check("bitmap display function refused", code == 1 and "bitmap" in err, f"{code} {err!r}")
     code, _, err = run("render", bitmap, "-o", os.path.join(tmp, "y.bmp"), "--stretch", "linear")
     check("bitmap shown linearly", code == 0, f"{code} {err!r}")
+    code, _, err = run("render", bitmap, "-o", os.path.join(tmp, "y.bmp"), "--auto", "zscale")
+    check("bitmap automatic display refused", code == 1 and "bitmap" in err, f"{code} {err!r}")
+    for name, options in [("unknown automatic display", ["--auto", "minmax"]),
+                          ("automatic display and typed thresholds", ["--auto", "zscale", "--low", "3"]),
+                          ("automatic display and preset", ["--auto", "mtf", "--preset", "planet"]),
+                          ("mtf and another display function", ["--auto", "mtf", "--stretch", "log"]),
+                          ("mtf comes only with its balance", ["--stretch", "mtf"])]:
+        code, _, err = run("render", ramp, "-o", os.path.join(tmp, "z.bmp"), *options)
+        check(name, code == 2 and err != "", f"{code} {err!r}")
 
     # The function is a way of looking at the image: no FITS file stores it.
     plain, stretched = os.path.join(tmp, "plain.fit"), os.path.join(tmp, "stretched.fit")

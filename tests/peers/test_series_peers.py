@@ -2,7 +2,7 @@
 times) animates into a WebP that Pillow reads with the same frames and durations and into an
 MP4 whose every presentation time ffprobe reads in hundredths; a FITS cube written by astropy
 animates plane by plane; the FITSKeyword elements of an XISF file written here appear in
-`header`; the thumbnail is a PNG that Pillow reads at the size asked."""
+`header`; the thumbnail is a PNG of the zscale display that Pillow reads at the size asked."""
 import json
 import os
 import struct
@@ -124,11 +124,12 @@ def checks(work):
           "EXPTIME = 120. / seconds" in lines and "FILTER  = 'Ha'" in lines and "HISTORY calibrated" in lines,
           out + err)
 
-    # The thumbnail: dark left half, bright right half, fitted within 128 x 128.
+    # The thumbnail: dark left half, bright right half, fitted within 128 x 128, shown by zscale
+    # (astropy's limits: 0 and 1000), not by the file's thresholds (both halves mid-grey).
     halves = np.zeros((200, 300), np.int16)
     halves[:, 150:] = 1000
     hdu = fits.PrimaryHDU(halves)
-    hdu.header["THRESH"], hdu.header["THRESL"] = 1000, 0
+    hdu.header["THRESH"], hdu.header["THRESL"] = 30000, -30000
     field = os.path.join(work, "halves.fits")
     hdu.writeto(field)
     png = os.path.join(work, "halves.png")

@@ -285,7 +285,7 @@ TEST_F(ThresholdDialogTest, DraggingAHistogramMarkerAppliesAsItsBar) {
 }
 
 TEST_F(ThresholdDialogTest, TheDisplayFunctionIsEachImagesOwnAndNeverModifies) {
-    const QStringList captions{"Linéaire", "Racine carrée", "Logarithme", "Asinh"};
+    const QStringList captions{"Linéaire", "Racine carrée", "Logarithme", "Asinh", "MTF"};
     QStringList items;
     for (int i = 0; i < FormSeuils->DisplayFunction->count(); ++i)
         items << FormSeuils->DisplayFunction->itemText(i);

@@ -25,6 +25,7 @@ std::shared_ptr<TFrameSource> SourceWithoutValues(const TImageDocument& doc) {
     source->Raw.Width = doc.ImageWidth;
     source->Raw.Height = doc.ImageHeight;
     source->Display = DisplaySettingsOf(doc);
+    source->Scale = ValueScaleOf(doc);
     if (doc.Kind == kKindFits) source->DateObs = doc.Header.DateObs;
     source->Sky = doc.Sky;
     return source;

@@ -5,6 +5,7 @@
 #include "core/base/bitmap.h"
 #include "core/image/display_settings.h"
 #include "core/image/image_document.h"
+#include "core/image/value_plane.h"
 
 #include <cstdint>
 #include <memory>
@@ -21,6 +22,7 @@ struct TFrameSource {
     TRawImage Raw;
     TDisplaySettings Display; // the image's own
     std::string DateObs;      // the FITS DATE-OBS card, or empty
+    TValueScale Scale;        // how the values read in the readout
     // The header's celestial coordinate system, for alignment on the sky; none without one.
     std::shared_ptr<const TSkyCoordinates> Sky;
 };

@@ -73,13 +73,14 @@ void LevelsComputed(const TImageDocument& display, size_t w, size_t h, std::span
     const bool inverted = display.Inverted;
     const uint8_t* in = store.data();
     const TDisplayFunction function = display.DisplayFunction;
+    const double midtones = display.MidtonesBalance;
     for (size_t r = 0; r < h; ++r) {
         uint8_t* row = out + static_cast<std::ptrdiff_t>(r) * stride;
         for (size_t x = 0; x < w; ++x) {
             const size_t k = r * w + x;
             if (k >= available) return; // a short store leaves the rest as it was
             row[x] = DisplayLevel(static_cast<double>(ReadValue<T>(in + k * sizeof(T))), low, high, inverted,
-                                  function);
+                                  function, midtones);
         }
     }
 }
@@ -130,8 +131,8 @@ void BuildLookupTable(TImageDocument& doc) {
         const int64_t a = std::max<int64_t>(Round(from), -32768);
         const int64_t b = std::min<int64_t>(Round(to), 32767);
         for (int64_t i = a; i <= b; ++i)
-            doc.LookupTable[static_cast<size_t>(i + 32768)] =
-                FunctionLevel(doc.DisplayFunction, static_cast<long double>(i), low, high);
+            doc.LookupTable[static_cast<size_t>(i + 32768)] = FunctionLevel(
+                doc.DisplayFunction, static_cast<long double>(i), low, high, doc.MidtonesBalance);
     };
     if (high > low) {
         fill(low, high);
@@ -144,7 +145,8 @@ void BuildLookupTable(TImageDocument& doc) {
     }
 }
 
-uint8_t DisplayLevel(double v, double low, double high, bool inverted, TDisplayFunction function) {
+uint8_t DisplayLevel(double v, double low, double high, bool inverted, TDisplayFunction function,
+                     double midtones) {
     if (!inverted) {
         if (!(v > low)) return 0;
         if (v >= high) return 255;
@@ -152,7 +154,7 @@ uint8_t DisplayLevel(double v, double low, double high, bool inverted, TDisplayF
         if (!(v > high)) return 255;
         if (v >= low) return 0;
     }
-    return FunctionLevel(function, v, low, high);
+    return FunctionLevel(function, v, low, high, midtones);
 }
 
 int32_t BitmapStride(int32_t width) {

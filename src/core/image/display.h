@@ -21,7 +21,8 @@ void BuildLookupTable(TImageDocument& doc);
 
 // The display level of a raw value (NaN: 0 in normal order, 255 in reverse order).
 uint8_t DisplayLevel(double v, double low, double high, bool inverted,
-                     TDisplayFunction function = TDisplayFunction::Linear);
+                     TDisplayFunction function = TDisplayFunction::Linear,
+                     double midtones = kNeutralMidtones);
 
 // Rows of the display bitmap are padded to a multiple of 4 bytes.
 int32_t BitmapStride(int32_t width);

@@ -28,7 +28,12 @@ uint8_t ToLevel(long double scaled) {
 
 } // namespace
 
-uint8_t FunctionLevel(TDisplayFunction function, long double v, long double low, long double high) {
+double MidtonesTransfer(double balance, double t) {
+    return (balance - 1) * t / ((2 * balance - 1) * t - balance);
+}
+
+uint8_t FunctionLevel(TDisplayFunction function, long double v, long double low, long double high,
+                      double midtones) {
     if (function == TDisplayFunction::Linear) return ToLevel((v - low) * 255.0L / (high - low));
     const long double t = (v - low) / (high - low);
     switch (function) {
@@ -38,6 +43,12 @@ uint8_t FunctionLevel(TDisplayFunction function, long double v, long double low,
         return ToLevel(255.0L * std::log1p(1000.0L * t) / std::log(1001.0L));
     case TDisplayFunction::Asinh:
         return ToLevel(255.0L * std::asinh(10.0L * t) / std::asinh(10.0L));
+    case TDisplayFunction::Mtf:
+        // Called only strictly between the thresholds, where the denominator is never 0 for a
+        // balance in [0, 1].
+        return ToLevel(
+            255.0 * MidtonesTransfer(midtones, (static_cast<double>(v) - static_cast<double>(low)) /
+                                                   (static_cast<double>(high) - static_cast<double>(low))));
     default:
         return ToLevel(255.0L * t);
     }
@@ -53,7 +64,8 @@ struct TNames {
 constexpr TNames kNames[] = {{TDisplayFunction::Linear, "linear", "Linéaire"},
                              {TDisplayFunction::Sqrt, "sqrt", "Racine carrée"},
                              {TDisplayFunction::Log, "log", "Logarithme"},
-                             {TDisplayFunction::Asinh, "asinh", "Asinh"}};
+                             {TDisplayFunction::Asinh, "asinh", "Asinh"},
+                             {TDisplayFunction::Mtf, "mtf", "MTF"}};
 
 const TNames& NamesOf(TDisplayFunction function) {
     for (const TNames& n : kNames)

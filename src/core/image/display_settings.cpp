@@ -9,6 +9,7 @@ TDisplaySettings DisplaySettingsOf(const TImageDocument& doc) {
     s.HighThreshold = doc.HighThreshold;
     s.LowThreshold = doc.LowThreshold;
     s.DisplayFunction = doc.DisplayFunction;
+    s.MidtonesBalance = doc.MidtonesBalance;
     s.Palette = doc.Palette;
     return s;
 }
@@ -17,6 +18,7 @@ void ApplyDisplaySettings(TImageDocument& doc, const TDisplaySettings& settings)
     doc.HighThreshold = settings.HighThreshold;
     doc.LowThreshold = settings.LowThreshold;
     doc.DisplayFunction = settings.DisplayFunction;
+    doc.MidtonesBalance = settings.MidtonesBalance;
     doc.Palette = settings.Palette;
 }
 

@@ -1,5 +1,5 @@
 // How a document is displayed, apart from its pixels: the two thresholds, the display function
-// and the palette.
+// with its midtones balance, and the palette.
 // Taken from one document and given to others, it shows a series of images alike.
 #pragma once
 
@@ -15,6 +15,7 @@ struct TDisplaySettings {
     double HighThreshold = 16383;
     double LowThreshold = 0;
     TDisplayFunction DisplayFunction = TDisplayFunction::Linear;
+    double MidtonesBalance = kNeutralMidtones;
     std::array<TPaletteEntry, 256> Palette{};
 
     bool operator==(const TDisplaySettings&) const = default;

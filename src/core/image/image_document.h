@@ -81,7 +81,8 @@ class TImageDocument {
     // How values between the thresholds are spread over the levels: a way of looking at the
     // image, like the zoom, so no file stores it and changing it never marks the document.
     TDisplayFunction DisplayFunction = TDisplayFunction::Linear;
-    std::array<uint8_t, 65536> LookupTable{}; // index = value + 32768
+    double MidtonesBalance = kNeutralMidtones; // the balance of the Mtf function
+    std::array<uint8_t, 65536> LookupTable{};  // index = value + 32768
     std::array<TPaletteEntry, 256> Palette{};
     std::array<uint8_t, 18> PaletteHeader{};
     std::array<uint8_t, 54> BitmapHeader{};

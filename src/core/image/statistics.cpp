@@ -1,12 +1,12 @@
 #include "core/image/statistics.h"
 
+#include "core/image/bin_counts.h"
 #include "core/text/number_text.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <memory>
 
 namespace orv {
 
@@ -15,19 +15,7 @@ namespace {
 __extension__ typedef __int128 TInt128;
 __extension__ typedef unsigned __int128 TUInt128;
 
-constexpr size_t kBins = 65536; // one per whole value -32768..32767
-constexpr size_t kWays = 4;     // interleaved counters: repeated values don't wait on each other
-
-// The work tables live for the whole run (per thread): no allocation per computation.
-struct TWorkTables {
-    uint32_t Ways[kWays][kBins];
-    uint64_t Counts[kBins];
-};
-
-TWorkTables& Work() {
-    static thread_local std::unique_ptr<TWorkTables> tables = std::make_unique<TWorkTables>();
-    return *tables;
-}
+constexpr size_t kBins = kCountBins; // one per whole value -32768..32767
 
 size_t ValuesToRead(const TImageDocument& doc) {
     const int bytes = BytesPerPixel(doc.PixelType);
@@ -79,28 +67,13 @@ void MeanAndDeviation(uint64_t n, TInt128 s1, TUInt128 s2, TStatistics& out) {
 
 // 16-bit values: every value is counted, so the histogram alone gives all five figures.
 void Int16Statistics(const uint8_t* in, size_t count, TStatistics& out) {
-    TWorkTables& w = Work();
-    std::memset(w.Ways, 0, sizeof w.Ways);
-    auto bin = [in](size_t k) -> size_t {
-        return static_cast<size_t>((in[2 * k] | (in[2 * k + 1] << 8)) ^ 0x8000);
-    };
-    size_t k = 0;
-    for (; k + kWays <= count; k += kWays) {
-        ++w.Ways[0][bin(k)];
-        ++w.Ways[1][bin(k + 1)];
-        ++w.Ways[2][bin(k + 2)];
-        ++w.Ways[3][bin(k + 3)];
-    }
-    for (; k < count; ++k)
-        ++w.Ways[0][bin(k)];
-
+    const uint64_t* counts = CountInt16Values(in, count);
     uint64_t n = 0;
     TInt128 s1 = 0;
     TUInt128 s2 = 0;
     int first = -1, last = -1;
     for (size_t b = 0; b < kBins; ++b) {
-        const uint64_t c = uint64_t{w.Ways[0][b]} + w.Ways[1][b] + w.Ways[2][b] + w.Ways[3][b];
-        w.Counts[b] = c;
+        const uint64_t c = counts[b];
         if (c == 0) continue;
         if (first < 0) first = static_cast<int>(b);
         last = static_cast<int>(b);
@@ -113,11 +86,11 @@ void Int16Statistics(const uint8_t* in, size_t count, TStatistics& out) {
     out.Minimum = first - 32768;
     out.Maximum = last - 32768;
     MeanAndDeviation(n, s1, s2, out);
-    out.Median = HistogramMedian(w.Counts);
+    out.Median = HistogramMedian(counts);
 }
 
 void Int32Statistics(const uint8_t* in, size_t count, TStatistics& out) {
-    TWorkTables& w = Work();
+    TBinCounts& w = BinCounts();
     uint32_t* hist = w.Ways[0];
     std::memset(hist, 0, sizeof w.Ways[0]);
     int32_t lo = std::numeric_limits<int32_t>::max(), hi = std::numeric_limits<int32_t>::min();
@@ -144,7 +117,7 @@ void Int32Statistics(const uint8_t* in, size_t count, TStatistics& out) {
 
 // Reals: the running mean and spread of Welford's method, as the figures have always been.
 template <typename T> void RealStatistics(const uint8_t* in, size_t count, TStatistics& out) {
-    TWorkTables& w = Work();
+    TBinCounts& w = BinCounts();
     uint32_t* hist = w.Ways[0];
     std::memset(hist, 0, sizeof w.Ways[0]);
     double lo = std::numeric_limits<double>::infinity(), hi = -lo;
@@ -201,7 +174,7 @@ TImageSummary SummariseImage(const TImageDocument& doc, int32_t bins) {
     TImageSummary summary;
     summary.Statistics = ComputeStatistics(doc);
     if (doc.PixelType == kPixelInt16 && ValuesToRead(doc) > 0)
-        summary.Histogram = HistogramOfWholeCounts(Work().Counts, bins); // the counts just made
+        summary.Histogram = HistogramOfWholeCounts(BinCounts().Counts, bins); // the counts just made
     else
         summary.Histogram = ComputeHistogram(doc, bins);
     return summary;

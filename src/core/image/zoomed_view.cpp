@@ -1,5 +1,6 @@
 #include "core/image/zoomed_view.h"
 
+#include "core/image/display_settings.h"
 #include "core/image/zoom.h"
 #include "core/text/rounding.h"
 
@@ -173,10 +174,7 @@ TImageDocument AveragedDocument(const TImageDocument& doc, int32_t n) {
     const TSize size = ViewSize({doc.ImageWidth, doc.ImageHeight}, TZoom{1, n});
     view.ImageWidth = size.Width;
     view.ImageHeight = size.Height;
-    view.HighThreshold = doc.HighThreshold;
-    view.LowThreshold = doc.LowThreshold;
-    view.DisplayFunction = doc.DisplayFunction;
-    view.Palette = doc.Palette;
+    ApplyDisplaySettings(view, DisplaySettingsOf(doc));
     if (size.Width == 0 || size.Height == 0) return view;
     VisitValueType(doc.PixelType, [&](auto zero) { AverageValues<decltype(zero)>(doc, n, view); });
     return view;
@@ -191,10 +189,7 @@ const std::vector<uint8_t>& TAveragedView::DisplayStream(const TImageDocument& d
         sourceData_ = doc.PixelStore.data();
         sourceBytes_ = doc.PixelStore.size();
     }
-    view_.HighThreshold = doc.HighThreshold;
-    view_.LowThreshold = doc.LowThreshold;
-    view_.DisplayFunction = doc.DisplayFunction;
-    view_.Palette = doc.Palette;
+    ApplyDisplaySettings(view_, DisplaySettingsOf(doc));
     Render(view_);
     return view_.DisplayStream;
 }

@@ -170,16 +170,21 @@ TEST(FitWindow, TheFourCasesAndTheTies) {
 
 TEST(DisplayFunctions, LevelsForNormalAndInvertedThresholds) {
     // Between thresholds 0 and 100: 255 f(v / 100) rounded half to even (25 under Racine
-    // carrée is 127.5 exactly, 90 under Linéaire 229.5); beyond them 0 and 255 whatever f.
+    // carrée is 127.5 exactly, 90 under Linéaire 229.5, 25 under MTF of balance 0.25 127.5);
+    // beyond them 0 and 255 whatever f. MTF of balance 0.5 is the identity.
     const std::vector<int16_t> values{4, 25, 64, 90, 0, 100, -5, 120};
     const struct {
         TDisplayFunction Function;
         std::vector<uint8_t> Levels;
+        double Midtones = kNeutralMidtones;
     } cases[] = {
         {TDisplayFunction::Linear, {10, 64, 163, 230, 0, 255, 0, 255}},
         {TDisplayFunction::Sqrt, {51, 128, 204, 242, 0, 255, 0, 255}},
         {TDisplayFunction::Log, {137, 204, 239, 251, 0, 255, 0, 255}},
         {TDisplayFunction::Asinh, {33, 140, 217, 246, 0, 255, 0, 255}},
+        {TDisplayFunction::Mtf, {10, 64, 163, 230, 0, 255, 0, 255}, 0.5},
+        {TDisplayFunction::Mtf, {28, 128, 215, 246, 0, 255, 0, 255}, 0.25},
+        {TDisplayFunction::Mtf, {3, 20, 78, 177, 0, 255, 0, 255}, 0.8},
     };
     for (const auto& c : cases) {
         // Inverted thresholds (low 100, high 0) give value 100 - v the level of v.
@@ -192,11 +197,12 @@ TEST(DisplayFunctions, LevelsForNormalAndInvertedThresholds) {
         auto computed = MakeDocument<double>(kPixelReal64, 8, 1, reals, 0, 100);
         for (TImageDocument* doc : {&normal, &inverted, &computed}) {
             doc->DisplayFunction = c.Function;
+            doc->MidtonesBalance = c.Midtones;
             Render(*doc);
             for (size_t k = 0; k < values.size(); ++k)
                 EXPECT_EQ(Level(*doc, k), c.Levels[k])
-                    << DisplayFunctionName(c.Function) << " value " << values[k] << " inverted "
-                    << doc->Inverted << " pixel type " << int(doc->PixelType);
+                    << DisplayFunctionName(c.Function) << " " << c.Midtones << " value " << values[k]
+                    << " inverted " << doc->Inverted << " pixel type " << int(doc->PixelType);
         }
     }
 }

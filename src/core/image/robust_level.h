@@ -1,0 +1,26 @@
+// The robust figures of one plane's finite values: the exact median and the spread from the
+// median absolute deviation, which a few stars or hot pixels do not move. The automatic
+// display, the normalisation of a series and the series table all start from them.
+#pragma once
+
+#include "core/image/value_plane.h"
+
+#include <cstddef>
+
+namespace orv {
+
+// The spread of normally distributed values from their median absolute deviation.
+inline constexpr double kMadToSigma = 1.4826;
+
+struct TRobustLevel {
+    size_t Count = 0; // finite values; the figures below are 0 when there is none
+    double Minimum = 0;
+    double Maximum = 0;
+    double Median = 0; // of an even count, the mean of the two middle values
+    double Spread = 0; // kMadToSigma x the median of |v - Median|
+};
+
+// NaN and the infinities are left out.
+TRobustLevel RobustLevel(const TValuePlane& plane);
+
+} // namespace orv

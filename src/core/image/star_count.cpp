@@ -1,0 +1,69 @@
+#include "core/image/star_count.h"
+
+#include <algorithm>
+#include <cmath>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace orv {
+
+namespace {
+
+template <typename T> int64_t CountMaxima(const TValuePlane& plane, double threshold) {
+    const size_t w = static_cast<size_t>(plane.Width);
+    const size_t rows = plane.Count() / w; // whole rows only
+    if (w < 3 || rows < 3) return 0;
+    // Whole values compare exactly as whole numbers: v > threshold when v > floor(threshold)
+    // (the least value is never a maximum, so a threshold below it may stand at it).
+    using TCompare = std::conditional_t<std::is_integral_v<T>, int64_t, double>;
+    if (std::is_integral_v<T> && !(threshold < 0x1p62)) return 0;
+    const auto limit =
+        static_cast<TCompare>(std::is_integral_v<T> ? std::max(std::floor(threshold), -0x1p62) : threshold);
+    const auto value = [&](size_t k) { return static_cast<TCompare>(PlaneValue<T>(plane, k)); };
+    int64_t stars = 0;
+    for (size_t r = 1; r + 1 < rows; ++r) {
+        const size_t at = r * w;
+        const auto test = [&](size_t x) {
+            const TCompare v = value(at + x);
+            if (!(v > limit)) return; // most pixels: the sky
+            const size_t up = at - w + x, down = at + w + x;
+            if (v > value(at + x - 1) && v > value(up - 1) && v > value(up) && v > value(up + 1) &&
+                v >= value(at + x + 1) && v >= value(down - 1) && v >= value(down) && v >= value(down + 1))
+                ++stars;
+        };
+        size_t x = 1;
+#if defined(__SSE2__)
+        // 16-bit rows: eight values at a time are passed over when none is above the limit.
+        if constexpr (std::is_same_v<T, int16_t>) {
+            const __m128i above =
+                _mm_set1_epi16(static_cast<int16_t>(std::clamp<TCompare>(limit, -32768, 32767)));
+            const uint8_t* row = plane.Store.data() + 2 * at;
+            for (; x + 8 < w; x += 8) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 2 * x));
+                // Two mask bits per value: the values above are taken one by one.
+                for (auto mask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpgt_epi16(v, above)));
+                     mask != 0; mask &= mask - 1)
+                    if (__builtin_ctz(mask) % 2 == 0) test(x + size_t(__builtin_ctz(mask)) / 2);
+            }
+        }
+#endif
+        for (; x + 1 < w; ++x)
+            test(x);
+    }
+    return stars;
+}
+
+} // namespace
+
+int64_t CountStars(const TValuePlane& plane, double threshold) {
+    if (std::isnan(threshold) || plane.Width <= 0) return 0;
+    int64_t stars = 0;
+    VisitValueType(plane.PixelType,
+                   [&](auto zero) { stars = CountMaxima<decltype(zero)>(plane, threshold); });
+    return stars;
+}
+
+} // namespace orv
