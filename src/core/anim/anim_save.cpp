@@ -23,7 +23,10 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
         TAnimFrameResult result;
         result.Delay = frame.Delay;
         try {
-            result.Image = EncodeFrame(frame, options, shared ? &*shared : nullptr);
+            if (options.Optimize)
+                result.Picture = ComposeFrame(frame, options, shared ? &*shared : nullptr);
+            else
+                result.Image = EncodeFrame(frame, options, shared ? &*shared : nullptr);
         } catch (const ERegionError& e) {
             result.Report = frame.Name + " : " + e.what();
         }
@@ -32,6 +35,8 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
     TAnimWriteOptions write;
     write.Jobs = jobs;
     write.Bounce = options.Bounce;
+    write.Optimize = options.Optimize;
+    write.Tolerance = options.Tolerance;
     progress.SetLabel("Compression de l'image numéro 1");
     progress.Show(0);
     WriteAnimation(

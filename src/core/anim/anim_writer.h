@@ -4,6 +4,7 @@
 // are in hand at any time, however long the animation.
 #pragma once
 
+#include "core/anim/frame_compose.h"
 #include "core/gif/gif_stream_writer.h"
 
 #include <cstddef>
@@ -11,12 +12,15 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orv {
 
-// Frame `index` made and encoded: its image, or nothing when it is left out (with the reason).
+// Frame `index` made and encoded (or made, for the writer to encode): its image, or nothing
+// when it is left out (with the reason).
 struct TAnimFrameResult {
     std::optional<TEncodedImage> Image;
+    std::optional<TFramePicture> Picture; // when Image is not given
     uint16_t Delay = 0;
     std::string Time;   // the observation time, for the automatic delays
     std::string Report; // why the frame was left out, reported in frame order
@@ -30,6 +34,17 @@ struct TAnimWriteOptions {
     bool AutoDelays = false; // the delays BitAuto gives, from the frames' times
     // Encoded frames that may wait for the writer beyond one per thread, in bytes.
     size_t AheadBytes = 0;
+    // Frames after the first written as what they change (the jobs give pictures), within
+    // Tolerance display levels (0: exactly); the bounce's frames are then made again.
+    bool Optimize = false;
+    int32_t Tolerance = 0;
+};
+
+// What was written.
+struct TAnimWritten {
+    size_t Made = 0;              // frames, before the bounce
+    std::vector<uint16_t> Delays; // of those frames, as written
+    uint64_t Bytes = 0;           // the file's size
 };
 
 // After each frame written: how many are written out of how many there will be (the bounce's
@@ -40,11 +55,11 @@ using TWriteProgress = std::function<void(size_t written, size_t total)>;
 unsigned JobCount(unsigned jobs);
 
 // Runs job(0) .. job(count - 1) and writes the frames to fileName, which is replaced only
-// once the file is complete. Returns the number of frames made (before the bounce). With no
-// frame, EOrvanelError "Aucune image pour l'animation" and nothing is written. An error of a
-// job (other than leaving its frame out) or of the writing stops the work and is raised.
-size_t WriteAnimation(const std::string& fileName, size_t count, const TFrameJob& job,
-                      const TAnimWriteOptions& options, const TWriteProgress& progress = {},
-                      const std::function<void(const std::string&)>& report = {});
+// once the file is complete. With no frame, EOrvanelError "Aucune image pour l'animation" and
+// nothing is written. An error of a job (other than leaving its frame out) or of the writing
+// stops the work and is raised.
+TAnimWritten WriteAnimation(const std::string& fileName, size_t count, const TFrameJob& job,
+                            const TAnimWriteOptions& options, const TWriteProgress& progress = {},
+                            const std::function<void(const std::string&)>& report = {});
 
 } // namespace orv
