@@ -10,7 +10,9 @@
 #include "core/anim/frame_compose.h"
 #include "core/anim/stamp.h"
 #include "core/base/errors.h"
+#include "core/gif/frame_delta.h"
 #include "core/text/number_text.h"
+#include "core/text/size_text.h"
 
 #include <iostream>
 #include <map>
@@ -76,7 +78,7 @@ TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& 
             doc = TImageDocument(); // only the values are needed from here on
             picture = ComposeRaw(raw, display, stamp, rest);
         }
-        result.Image = EncodeImage(picture.Table, picture.Matrix);
+        result.Picture = std::move(picture); // encoded by the writer, whole or as what it changes
     } catch (const ERegionError& e) {
         result.Report += (result.Report.empty() ? "" : "\n") + path + " : " + e.what();
         result.Image.reset();
@@ -99,9 +101,10 @@ void KeepFreedBlocks() {
 
 int RunAnimate(const std::vector<std::string>& argv) {
     KeepFreedBlocks();
-    const TArgs args = ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce"},
-                                 {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop",
-                                  "--bin", "--jobs", "--stretch"});
+    const TArgs args =
+        ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce", "--optimize"},
+                  {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop", "--bin", "--jobs",
+                   "--stretch", "--tolerance"});
     if (args.Positional.empty() || !args.Get("-o")) throw EUsage("animate takes FILE... -o OUT.gif");
     TAnimateSettings s;
     s.Delay = static_cast<uint16_t>(WholeOption(args, "--delay", 0, kMaxDelay, kDefaultDelay));
@@ -120,6 +123,9 @@ int RunAnimate(const std::vector<std::string>& argv) {
     write.Jobs = static_cast<unsigned>(WholeOption(args, "--jobs", 1, 256, 0));
     write.Bounce = s.Options.Bounce;
     write.AutoDelays = args.Has("--auto-delays");
+    write.Optimize = args.Has("--optimize");
+    write.Tolerance = WholeOption(args, "--tolerance", 0, kMaxTolerance, 0);
+    if (args.Get("--tolerance") && !write.Optimize) throw EUsage("--tolerance goes with --optimize");
     // Frames take unequal times (file sizes, the disk): a few megabytes of frames made ahead
     // keep every thread at work, and memory still does not grow with the number of files.
     write.AheadBytes = size_t(16) << 20;
@@ -144,13 +150,18 @@ int RunAnimate(const std::vector<std::string>& argv) {
         if (made != early.end()) return std::move(made->second);
         return MakeFileFrame(files[k], s, shared, nullptr);
     };
+    const std::string out = AnimationFileName(*args.Get("-o"));
+    TAnimWritten written;
     try {
-        WriteAnimation(AnimationFileName(*args.Get("-o")), files.size(), job, write, progress, report);
+        written = WriteAnimation(out, files.size(), job, write, progress, report);
     } catch (...) {
         if (terminal) std::cerr << "\r\033[K" << std::flush;
         throw;
     }
-    if (terminal) std::cerr << "\r\033[K" << std::flush;
+    if (const std::string warning = ShortDelayWarning(written.Delays); !warning.empty()) report(warning);
+    if (terminal)
+        std::cerr << "\r\033[K" << out << " : " << FrameOrder(written.Made, write.Bounce).size()
+                  << " images, " << SizeText(written.Bytes) << "\n";
     return 0;
 }
 
@@ -159,12 +170,14 @@ const TVerbRegistrar kAnimate(
      "Usage: orvanel-cli animate FILE... -o OUT.gif [--delay N] [--auto-delays]\n"
      "                           [--preset planet|deepsky] [--palette FILE.pal] [--low V] [--high V]\n"
      "                           [--same-display] [--crop X,Y,W,H] [--bin N] [--stamp] [--bounce]\n"
-     "                           [--stretch linear|sqrt|log|asinh] [--jobs N] [--yes]\n"
+     "                           [--stretch linear|sqrt|log|asinh] [--optimize [--tolerance T]]\n"
+     "                           [--jobs N] [--yes]\n"
      "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
      "and writes them as an animated GIF that loops without end. OUT without an extension\n"
      "gets \".gif\"; an existing OUT is replaced.\n"
      "  --delay N       every frame's delay in hundredths of a second, 0 to 65535 (default\n"
-     "                  15); a delay of 0 plays for 100 ms, as browsers play it\n"
+     "                  15); browsers play a delay of 0 or 1 as 10: such delays are kept in the\n"
+     "                  file and a warning line names the frames\n"
      "  --auto-delays   derive the delays from the observation times (PIC header time,\n"
      "                  FITS TIME_BEG, CPA acquisition time): the first frame keeps its delay\n"
      "                  and the others are shown in proportion to the time to the next one;\n"
@@ -181,11 +194,18 @@ const TVerbRegistrar kAnimate(
      "  --bin N         each N x N block of pixels becomes their mean (N from 1 to 16)\n"
      "  --stamp         draw each image's observation date and time in its lower-left corner\n"
      "  --bounce        after the last frame, the frames back to the second one\n"
+     "  --optimize      write each frame after the first as the smallest rectangle holding what\n"
+     "                  changes, unchanged pixels in it transparent (when the rectangle's colours\n"
+     "                  leave a free index); every frame shows exactly the same picture\n"
+     "  --tolerance T   with --optimize: a pixel within T display levels (0 to 32; with a\n"
+     "                  palette, in each of red, green and blue) of the one shown keeps it, so\n"
+     "                  that noise costs nothing; every pixel shown stays within T of its own\n"
      "  --jobs N        encode on N threads (default: one per core); the file is the same\n"
      "Each image is cropped, binned, displayed and stamped in that order. A file that is\n"
      "refused (or that the options cannot apply to) is reported on standard error and left\n"
      "out; with no frame left the exit status is 1. On a terminal, \"image k / n\" shows the\n"
-     "progress on standard error.\n",
+     "progress on standard error, and the last line there the file, its images and size\n"
+     "(\"anim.gif : 50 images, 2,4 Mo\").\n",
      RunAnimate});
 
 } // namespace
