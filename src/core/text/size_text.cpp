@@ -11,7 +11,8 @@ std::string CommaNumber(double v) {
     if (!std::isfinite(v)) return "0";
     int decimals = 0;
     // Three significant digits: as many decimals as the whole part leaves.
-    for (double magnitude = std::fabs(v); decimals < 9 && magnitude != 0 && magnitude < 99.95; magnitude *= 10)
+    for (double magnitude = std::fabs(v); decimals < 9 && magnitude != 0 && magnitude < 99.95;
+         magnitude *= 10)
         ++decimals;
     const double scale = std::pow(10.0, decimals);
     char text[64];

@@ -31,7 +31,8 @@ TAnimImg Paletted(const TLevels& levels, const std::vector<uint32_t>& palette = 
     f.Bitmap.Height = kH;
     f.Bitmap.BitCount = 8;
     for (uint32_t i = 0; i < 256; ++i)
-        f.Bitmap.Palette.push_back(palette.empty() ? MakeColor(uint8_t(i), uint8_t(i), uint8_t(i)) : palette[i]);
+        f.Bitmap.Palette.push_back(palette.empty() ? MakeColor(uint8_t(i), uint8_t(i), uint8_t(i))
+                                                   : palette[i]);
     f.Bitmap.Pixels = levels;
     return f;
 }
@@ -140,7 +141,8 @@ TEST(AnimOptimize, EveryFrameShowsThePlainFilesPictureAndOnlyWhatChangesIsWritte
             return made;
         };
         WriteAnimation(dir.File("late.gif"), frames.size(), late, write);
-        EXPECT_EQ(formats_test::TTempDir::Read(dir.File("late.gif")), formats_test::TTempDir::Read(dir.File("opt.gif")))
+        EXPECT_EQ(formats_test::TTempDir::Read(dir.File("late.gif")),
+                  formats_test::TTempDir::Read(dir.File("opt.gif")))
             << c.Name;
     }
 }
@@ -264,7 +266,8 @@ TEST(AnimEstimate, ComesWithinATenthOfTheFileWritten) {
         SaveAnimation(c.Frames, dir.File("e.gif"), none, c.Options);
         const double size = double(formats_test::TTempDir::Read(dir.File("e.gif")).size());
         const double estimate = double(EstimateAnimationSize(c.Frames, c.Options));
-        EXPECT_LE(std::abs(estimate - size), c.Within * size) << c.Name << ": " << estimate << " for " << size;
+        EXPECT_LE(std::abs(estimate - size), c.Within * size)
+            << c.Name << ": " << estimate << " for " << size;
     }
     TAnimOptions outside;
     outside.Crop = TCropRect{1, 1, 200, 200};
