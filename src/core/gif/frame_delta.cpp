@@ -24,6 +24,33 @@ int32_t TableCount(int32_t count) {
     return n;
 }
 
+// Whether a table's colours (as many as it counts) are greys, so that one channel says all.
+bool IsGrey(const TColorTable& table) {
+    for (int32_t i = 0; i < std::min(table.Count, 256); ++i) {
+        const TColorEntry& e = table.Entries[size_t(i)];
+        if (e[0] != e[1] || e[1] != e[2]) return false;
+    }
+    return true;
+}
+
+// Whether a pixel of colour c changes the one shown: differs at all, or by more than the
+// tolerance in some channel (of greys, the first says all). Without branches: on noise,
+// changed and kept pixels alternate at random.
+struct TExactRule {
+    uint32_t operator()(uint32_t c, uint32_t on) const { return c != on; }
+};
+template <int kChannels> struct TToleranceRule {
+    int32_t Tolerance;
+    uint32_t operator()(uint32_t c, uint32_t on) const {
+        uint32_t out = 0;
+        for (int shift = 0; shift < 8 * kChannels; shift += 8) { // red, green, blue
+            const int32_t d = int32_t((c >> shift) & 0xFF) - int32_t((on >> shift) & 0xFF);
+            out |= uint32_t(d + Tolerance) > uint32_t(2 * Tolerance);
+        }
+        return out;
+    }
+};
+
 // The rectangle of the pixels a frame changes, and the frame's indices they use, numbered in
 // the order they are met (rows from the top, each from the left) as the part's table will be.
 struct TChange {
@@ -32,9 +59,9 @@ struct TChange {
     int32_t Used = 0;
 };
 
-template <bool kExact>
+template <class TRule>
 TChange FindChange(const TByteArray2D& matrix, const std::array<uint32_t, 256>& colors,
-                   const std::vector<uint32_t>& shown, int32_t tolerance) {
+                   const std::vector<uint32_t>& shown, TRule changes) {
     const int32_t w = matrix.Cols(), h = matrix.Rows();
     TChange change;
     change.Left = w;
@@ -43,33 +70,79 @@ TChange FindChange(const TByteArray2D& matrix, const std::array<uint32_t, 256>& 
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t* row = matrix.RowData(y + 1);
         const uint32_t* on = shown.data() + size_t(y) * size_t(w);
+        int32_t first = w, last = -1;
         for (int32_t x = 0; x < w; ++x) {
-            const uint32_t c = colors[row[x]];
-            if (kExact ? c == on[x] : ColorsWithin(c, on[x], tolerance)) continue;
-            change.Left = std::min(change.Left, x);
-            change.Right = std::max(change.Right, x);
-            if (change.Bottom < 0) change.Top = y;
-            change.Bottom = y;
-            if (change.PartIndex[row[x]] < 0) change.PartIndex[row[x]] = int16_t(change.Used++);
+            const uint32_t changed = changes(colors[row[x]], on[x]);
+            const int32_t mask = -int32_t(changed);
+            first = std::min(first, (x & mask) | (w & ~mask));
+            last = (x & mask) | (last & ~mask);
+            const uint32_t unseen = uint16_t(change.PartIndex[row[x]]) >> 15; // one test, rarely true
+            if (changed & unseen) [[unlikely]]
+                change.PartIndex[row[x]] = int16_t(change.Used++);
         }
+        if (last < 0) continue;
+        change.Left = std::min(change.Left, first);
+        change.Right = std::max(change.Right, last);
+        if (change.Bottom < 0) change.Top = y;
+        change.Bottom = y;
     }
     return change;
 }
 
-} // namespace
-
-bool ColorsWithin(uint32_t a, uint32_t b, int32_t tolerance) {
-    for (int shift = 0; shift < 24; shift += 8) { // red, green, blue
-        const int32_t d = int32_t((a >> shift) & 0xFF) - int32_t((b >> shift) & 0xFF);
-        if (d > tolerance || d < -tolerance) return false;
+// Rows Top..Bottom of the rectangle written: a changed pixel as its part index, a kept one as
+// the transparent index (free) or else with its own colour; what is shown follows.
+template <class TRule>
+void WriteChange(const TChange& change, const TByteArray2D& matrix, const std::array<uint32_t, 256>& colors,
+                 std::vector<uint32_t>& shown, TRule changes, TByteArray2D& part) {
+    const int32_t w = matrix.Cols();
+    const uint32_t free = change.Used < 256;
+    const uint32_t transparent = uint32_t(change.Used) & 0xFF;
+    for (int32_t y = change.Top; y <= change.Bottom; ++y) {
+        const uint8_t* row = matrix.RowData(y + 1) + change.Left;
+        uint32_t* on = shown.data() + size_t(y) * size_t(w) + change.Left;
+        uint8_t* out = part.RowData(y - change.Top + 1);
+        for (int32_t x = 0; x <= change.Right - change.Left; ++x) {
+            const uint32_t c = colors[row[x]];
+            const uint32_t keep = 0 - (free & (changes(c, on[x]) ^ 1)); // all ones to keep
+            out[x] = uint8_t((transparent & keep) | (uint32_t(change.PartIndex[row[x]]) & ~keep));
+            on[x] = (on[x] & keep) | (c & ~keep);
+        }
     }
-    return true;
 }
+
+// The part of a frame of the size shown that changes it, and what is shown after it.
+template <class TRule>
+TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>& colors,
+                       const TByteArray2D& matrix, std::vector<uint32_t>& shown, TRule changes) {
+    const TChange change = FindChange(matrix, colors, shown, changes);
+    TFramePart part;
+    if (change.Right < 0) { // nothing changes: one transparent pixel
+        part.Table.Count = 2;
+        part.Matrix = TByteArray2D(1, 1);
+        part.Transparent = 0;
+        return part;
+    }
+    // With all 256 indices taken by changed colours there is no free index: then every pixel
+    // of the rectangle is written with its own colour (exact, so within any tolerance).
+    const bool free = change.Used < 256;
+    for (size_t j = 0; j < 256; ++j)
+        if (change.PartIndex[j] >= 0) part.Table.Entries[size_t(change.PartIndex[j])] = table.Entries[j];
+    part.Table.Count = TableCount(change.Used + (free ? 1 : 0));
+    if (free) part.Transparent = uint8_t(change.Used);
+    part.Left = uint16_t(change.Left);
+    part.Top = uint16_t(change.Top);
+    part.Matrix = TByteArray2D(change.Right - change.Left + 1, change.Bottom - change.Top + 1);
+    WriteChange(change, matrix, colors, shown, changes, part.Matrix);
+    return part;
+}
+
+} // namespace
 
 TShownPicture::TShownPicture(int32_t tolerance) : tolerance_(std::clamp(tolerance, 0, kMaxTolerance)) {}
 
 TFramePart TShownPicture::Whole(const TColorTable& table, TByteArray2D matrix,
-                                const std::vector<uint32_t>& colors) {
+                                const std::array<uint32_t, 256>& colors) {
+    shownGrey_ = IsGrey(table);
     width_ = matrix.Cols();
     height_ = matrix.Rows();
     shown_.resize(size_t(width_) * size_t(height_));
@@ -91,42 +164,12 @@ TFramePart TShownPicture::Next(const TColorTable& table, TByteArray2D matrix) {
     // A frame of another size is shown whole, as it would be without the differences; one
     // that no GIF can hold is refused whole by the encoder.
     if (w != width_ || h != height_ || w == 0 || h == 0 || w > 0xFFFF || h > 0xFFFF)
-        return Whole(table, std::move(matrix), {colors.begin(), colors.end()});
-    const TChange change = tolerance_ == 0 ? FindChange<true>(matrix, colors, shown_, 0)
-                                           : FindChange<false>(matrix, colors, shown_, tolerance_);
-    TFramePart part;
-    if (change.Right < 0) { // nothing changes: one transparent pixel
-        part.Table.Count = 2;
-        part.Matrix = TByteArray2D(1, 1);
-        part.Transparent = 0;
-        return part;
-    }
-    // With all 256 indices taken by changed colours there is no free index: then every pixel
-    // of the rectangle is written with its own colour (exact, so within any tolerance).
-    const bool free = change.Used < 256;
-    for (size_t j = 0; j < 256; ++j)
-        if (change.PartIndex[j] >= 0) part.Table.Entries[size_t(change.PartIndex[j])] = table.Entries[j];
-    part.Table.Count = TableCount(change.Used + (free ? 1 : 0));
-    if (free) part.Transparent = uint8_t(change.Used);
-    part.Left = uint16_t(change.Left);
-    part.Top = uint16_t(change.Top);
-    part.Matrix = TByteArray2D(change.Right - change.Left + 1, change.Bottom - change.Top + 1);
-    for (int32_t y = change.Top; y <= change.Bottom; ++y) {
-        const uint8_t* row = matrix.RowData(y + 1);
-        uint32_t* on = shown_.data() + size_t(y) * size_t(w);
-        uint8_t* out = part.Matrix.RowData(y - change.Top + 1);
-        for (int32_t x = change.Left; x <= change.Right; ++x) {
-            const uint8_t j = row[x];
-            const uint32_t c = colors[j];
-            if (free && ColorsWithin(c, on[x], tolerance_)) {
-                out[x - change.Left] = uint8_t(change.Used);
-            } else {
-                out[x - change.Left] = uint8_t(change.PartIndex[j]);
-                on[x] = c;
-            }
-        }
-    }
-    return part;
+        return Whole(table, std::move(matrix), colors);
+    const bool grey = shownGrey_ && IsGrey(table);
+    shownGrey_ = grey;
+    if (tolerance_ == 0) return Differences(table, colors, matrix, shown_, TExactRule());
+    if (grey) return Differences(table, colors, matrix, shown_, TToleranceRule<1>{tolerance_});
+    return Differences(table, colors, matrix, shown_, TToleranceRule<3>{tolerance_});
 }
 
 } // namespace orv

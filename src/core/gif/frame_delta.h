@@ -10,6 +10,7 @@
 #include "core/gif/byte_array.h"
 #include "core/gif/color_table.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -27,9 +28,6 @@ struct TFramePart {
     std::optional<uint8_t> Transparent; // the index that leaves the screen as it is
 };
 
-// Whether two platform colours lie within `tolerance` of each other in every channel.
-bool ColorsWithin(uint32_t a, uint32_t b, int32_t tolerance);
-
 class TShownPicture {
   public:
     // tolerance 0 (lossless) to kMaxTolerance.
@@ -41,12 +39,13 @@ class TShownPicture {
     TFramePart Next(const TColorTable& table, TByteArray2D matrix);
 
   private:
-    TFramePart Whole(const TColorTable& table, TByteArray2D matrix, const std::vector<uint32_t>& colors);
+    TFramePart Whole(const TColorTable& table, TByteArray2D matrix, const std::array<uint32_t, 256>& colors);
 
     int32_t tolerance_;
     int32_t width_ = -1; // nothing shown yet
     int32_t height_ = -1;
     std::vector<uint32_t> shown_; // platform colours, rows from the top
+    bool shownGrey_ = true;       // every colour shown is a grey
 };
 
 } // namespace orv
