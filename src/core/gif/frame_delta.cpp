@@ -59,9 +59,18 @@ struct TChange {
     int32_t Used = 0;
 };
 
-template <class TRule>
+// What is shown, kept as levels while every colour is a grey (a quarter of the memory), else
+// as colours.
+inline uint32_t ColorOf(uint8_t level) {
+    return level * 0x010101u;
+}
+inline uint32_t ColorOf(uint32_t color) {
+    return color;
+}
+
+template <class TPixel, class TRule>
 TChange FindChange(const TByteArray2D& matrix, const std::array<uint32_t, 256>& colors,
-                   const std::vector<uint32_t>& shown, TRule changes) {
+                   const std::vector<TPixel>& shown, TRule changes) {
     const int32_t w = matrix.Cols(), h = matrix.Rows();
     TChange change;
     change.Left = w;
@@ -69,10 +78,10 @@ TChange FindChange(const TByteArray2D& matrix, const std::array<uint32_t, 256>& 
     change.PartIndex.fill(-1);
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t* row = matrix.RowData(y + 1);
-        const uint32_t* on = shown.data() + size_t(y) * size_t(w);
+        const TPixel* on = shown.data() + size_t(y) * size_t(w);
         int32_t first = w, last = -1;
         for (int32_t x = 0; x < w; ++x) {
-            const uint32_t changed = changes(colors[row[x]], on[x]);
+            const uint32_t changed = changes(colors[row[x]], ColorOf(on[x]));
             const int32_t mask = -int32_t(changed);
             first = std::min(first, (x & mask) | (w & ~mask));
             last = (x & mask) | (last & ~mask);
@@ -90,30 +99,33 @@ TChange FindChange(const TByteArray2D& matrix, const std::array<uint32_t, 256>& 
 }
 
 // Rows Top..Bottom of the rectangle written: a changed pixel as its part index, a kept one as
-// the transparent index (free) or else with its own colour; what is shown follows.
-template <class TRule>
+// the transparent index (free) or else with its own colour; what is shown follows. The part
+// may be written over the frame's own rows: row y of the part never reaches past the pixels of
+// row y of the frame still to be read.
+template <class TPixel, class TRule>
 void WriteChange(const TChange& change, const TByteArray2D& matrix, const std::array<uint32_t, 256>& colors,
-                 std::vector<uint32_t>& shown, TRule changes, TByteArray2D& part) {
+                 std::vector<TPixel>& shown, TRule changes, uint8_t* part) {
     const int32_t w = matrix.Cols();
+    const size_t partWidth = size_t(change.Right - change.Left + 1);
     const uint32_t free = change.Used < 256;
     const uint32_t transparent = uint32_t(change.Used) & 0xFF;
     for (int32_t y = change.Top; y <= change.Bottom; ++y) {
         const uint8_t* row = matrix.RowData(y + 1) + change.Left;
-        uint32_t* on = shown.data() + size_t(y) * size_t(w) + change.Left;
-        uint8_t* out = part.RowData(y - change.Top + 1);
+        TPixel* on = shown.data() + size_t(y) * size_t(w) + change.Left;
+        uint8_t* out = part + size_t(y - change.Top) * partWidth;
         for (int32_t x = 0; x <= change.Right - change.Left; ++x) {
             const uint32_t c = colors[row[x]];
-            const uint32_t keep = 0 - (free & (changes(c, on[x]) ^ 1)); // all ones to keep
+            const uint32_t keep = 0 - (free & (changes(c, ColorOf(on[x])) ^ 1)); // all ones to keep
             out[x] = uint8_t((transparent & keep) | (uint32_t(change.PartIndex[row[x]]) & ~keep));
-            on[x] = (on[x] & keep) | (c & ~keep);
+            on[x] = TPixel((on[x] & keep) | (c & ~keep)); // a grey's level is its low byte
         }
     }
 }
 
 // The part of a frame of the size shown that changes it, and what is shown after it.
-template <class TRule>
-TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>& colors,
-                       const TByteArray2D& matrix, std::vector<uint32_t>& shown, TRule changes) {
+template <class TPixel, class TRule>
+TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>& colors, TByteArray2D matrix,
+                       std::vector<TPixel>& shown, TRule changes) {
     const TChange change = FindChange(matrix, colors, shown, changes);
     TFramePart part;
     if (change.Right < 0) { // nothing changes: one transparent pixel
@@ -131,8 +143,9 @@ TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>
     if (free) part.Transparent = uint8_t(change.Used);
     part.Left = uint16_t(change.Left);
     part.Top = uint16_t(change.Top);
-    part.Matrix = TByteArray2D(change.Right - change.Left + 1, change.Bottom - change.Top + 1);
-    WriteChange(change, matrix, colors, shown, changes, part.Matrix);
+    WriteChange(change, matrix, colors, shown, changes, matrix.Cells().Memory()); // in place
+    matrix.Shrink(change.Right - change.Left + 1, change.Bottom - change.Top + 1);
+    part.Matrix = std::move(matrix);
     return part;
 }
 
@@ -145,12 +158,18 @@ TFramePart TShownPicture::Whole(const TColorTable& table, TByteArray2D matrix,
     shownGrey_ = IsGrey(table);
     width_ = matrix.Cols();
     height_ = matrix.Rows();
-    shown_.resize(size_t(width_) * size_t(height_));
+    const size_t size = size_t(width_) * size_t(height_);
+    // Only one of the two is held.
+    std::vector<uint8_t>(shownGrey_ ? size : 0).swap(greys_);
+    std::vector<uint32_t>(shownGrey_ ? 0 : size).swap(colors_);
     for (int32_t y = 0; y < height_; ++y) {
         const uint8_t* row = matrix.RowData(y + 1);
-        uint32_t* on = shown_.data() + size_t(y) * size_t(width_);
+        const size_t at = size_t(y) * size_t(width_);
         for (int32_t x = 0; x < width_; ++x)
-            on[x] = colors[row[x]];
+            if (shownGrey_)
+                greys_[at + size_t(x)] = uint8_t(colors[row[x]]);
+            else
+                colors_[at + size_t(x)] = colors[row[x]];
     }
     TFramePart part;
     part.Table = table;
@@ -165,11 +184,20 @@ TFramePart TShownPicture::Next(const TColorTable& table, TByteArray2D matrix) {
     // that no GIF can hold is refused whole by the encoder.
     if (w != width_ || h != height_ || w == 0 || h == 0 || w > 0xFFFF || h > 0xFFFF)
         return Whole(table, std::move(matrix), colors);
-    const bool grey = shownGrey_ && IsGrey(table);
-    shownGrey_ = grey;
-    if (tolerance_ == 0) return Differences(table, colors, matrix, shown_, TExactRule());
-    if (grey) return Differences(table, colors, matrix, shown_, TToleranceRule<1>{tolerance_});
-    return Differences(table, colors, matrix, shown_, TToleranceRule<3>{tolerance_});
+    if (shownGrey_ && !IsGrey(table)) { // greys are kept as colours from now on
+        colors_.resize(greys_.size());
+        for (size_t i = 0; i < greys_.size(); ++i)
+            colors_[i] = ColorOf(greys_[i]);
+        std::vector<uint8_t>().swap(greys_);
+        shownGrey_ = false;
+    }
+    if (shownGrey_)
+        return tolerance_ == 0
+                   ? Differences(table, colors, std::move(matrix), greys_, TExactRule())
+                   : Differences(table, colors, std::move(matrix), greys_, TToleranceRule<1>{tolerance_});
+    return tolerance_ == 0
+               ? Differences(table, colors, std::move(matrix), colors_, TExactRule())
+               : Differences(table, colors, std::move(matrix), colors_, TToleranceRule<3>{tolerance_});
 }
 
 } // namespace orv

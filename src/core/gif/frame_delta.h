@@ -3,8 +3,8 @@
 // transparent when the rectangle's table has a free index, shown over the previous picture
 // ("do not dispose"). With a tolerance of T levels, a pixel whose colour lies within T of the
 // colour on screen in every channel keeps the one on screen, so every pixel shown stays within
-// T of the frame's own. The picture on screen is kept as colours (not indices: every frame has
-// a table of its own), one frame of four bytes per pixel.
+// T of the frame's own. The picture on screen is kept as levels while it is grey, else as
+// colours (not indices: every frame has a table of its own).
 #pragma once
 
 #include "core/gif/byte_array.h"
@@ -44,8 +44,9 @@ class TShownPicture {
     int32_t tolerance_;
     int32_t width_ = -1; // nothing shown yet
     int32_t height_ = -1;
-    std::vector<uint32_t> shown_; // platform colours, rows from the top
-    bool shownGrey_ = true;       // every colour shown is a grey
+    bool shownGrey_ = true;        // every colour shown is a grey: greys_ holds them, else colors_
+    std::vector<uint8_t> greys_;   // levels, rows from the top
+    std::vector<uint32_t> colors_; // platform colours
 };
 
 } // namespace orv
