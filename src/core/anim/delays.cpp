@@ -71,6 +71,13 @@ void BitAuto(std::vector<TAnimImg>& frames, bool& modified) {
     frames[n - 1].Delay = frames[n - 2].Delay;
 }
 
+std::vector<size_t> ShortDelayFrames(const std::vector<TAnimImg>& frames) {
+    std::vector<size_t> marked;
+    for (size_t k = 0; k < frames.size(); ++k)
+        if (IsShortDelay(frames[k].Delay)) marked.push_back(k);
+    return marked;
+}
+
 std::string ShortDelayWarning(const std::vector<uint16_t>& delays) {
     std::vector<size_t> frames;
     for (size_t k = 0; k < delays.size(); ++k)

@@ -38,6 +38,9 @@ constexpr bool IsShortDelay(uint16_t delay) {
     return delay <= 1;
 }
 
+// The frames (0-based) whose delay is short: the builder marks them.
+std::vector<size_t> ShortDelayFrames(const std::vector<TAnimImg>& frames);
+
 // The warning for the frames (numbered from 1 in the order of `delays`) whose delay is short,
 // naming at most the first ten: "Attention : l'image 3 a un délai de 0 ou 1 centième, joué à
 // 10 centièmes par les navigateurs"; empty when there is none.

@@ -46,4 +46,10 @@ std::string ToleranceText(int32_t levels, const TDisplaySettings& display) {
            (least == most ? most : least + " à " + most) + " ADU";
 }
 
+std::string ToleranceText(int32_t levels, const std::vector<TAnimImg>& frames) {
+    for (const TAnimImg& f : frames)
+        if (f.Source) return ToleranceText(levels, f.Source->Display);
+    return "";
+}
+
 } // namespace orv

@@ -3,10 +3,12 @@
 // tolerance control.
 #pragma once
 
+#include "core/anim/anim_frame.h"
 #include "core/image/display_settings.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orv {
 
@@ -20,5 +22,9 @@ TAduSpan LevelsInAdu(int32_t levels, const TDisplaySettings& display);
 
 // "4 niveaux = 31,4 ADU", or with a curved display "4 niveaux = 0,0613 à 125 ADU".
 std::string ToleranceText(int32_t levels, const TDisplaySettings& display);
+
+// The same at the display of the builder's frames (that of the first frame with raw values,
+// which "same display" gives them all); empty when no frame has raw values.
+std::string ToleranceText(int32_t levels, const std::vector<TAnimImg>& frames);
 
 } // namespace orv

@@ -189,27 +189,6 @@ TEST(AnimOptimize, EveryPixelShownStaysWithinTheToleranceOfItsOwnInEachChannel) 
     }
 }
 
-TEST(AnimOptimize, TheToleranceInTheImagesOwnUnits) {
-    const struct {
-        double Low, High;
-        TDisplayFunction Function;
-        int32_t Levels;
-        const char* Text;
-    } rows[] = {
-        {1000, 1255, TDisplayFunction::Linear, 4, "4 niveaux = 4 ADU"},
-        {2000, 0, TDisplayFunction::Linear, 1, "1 niveau = 7,84 ADU"},
-        {0, 65025, TDisplayFunction::Sqrt, 4, "4 niveaux = 16 à 2024 ADU"},
-        {0, 1000, TDisplayFunction::Asinh, 0, "0 niveau = 0 ADU"},
-    };
-    for (const auto& r : rows) {
-        TDisplaySettings display;
-        display.LowThreshold = r.Low;
-        display.HighThreshold = r.High;
-        display.DisplayFunction = r.Function;
-        EXPECT_EQ(ToleranceText(r.Levels, display), r.Text) << r.Text;
-    }
-}
-
 namespace {
 
 // 24 frames of 16-bit sky noise with a star that moves, as the builder holds them.
@@ -235,6 +214,31 @@ std::vector<TAnimImg> NoisySeries(size_t count) {
 }
 
 } // namespace
+
+TEST(AnimOptimize, TheToleranceInTheImagesOwnUnits) {
+    const struct {
+        double Low, High;
+        TDisplayFunction Function;
+        int32_t Levels;
+        const char* Text;
+    } rows[] = {
+        {1000, 1255, TDisplayFunction::Linear, 4, "4 niveaux = 4 ADU"},
+        {2000, 0, TDisplayFunction::Linear, 1, "1 niveau = 7,84 ADU"},
+        {0, 65025, TDisplayFunction::Sqrt, 4, "4 niveaux = 16 à 2024 ADU"},
+        {0, 1000, TDisplayFunction::Asinh, 0, "0 niveau = 0 ADU"},
+    };
+    for (const auto& r : rows) {
+        TDisplaySettings display;
+        display.LowThreshold = r.Low;
+        display.HighThreshold = r.High;
+        display.DisplayFunction = r.Function;
+        EXPECT_EQ(ToleranceText(r.Levels, display), r.Text) << r.Text;
+    }
+    // The builder's frames: at the display of the first with raw values.
+    const std::vector<TAnimImg> series = NoisySeries(2);
+    EXPECT_EQ(ToleranceText(3, series), "3 niveaux = 3,76 ADU"); // 980 to 1300
+    EXPECT_EQ(ToleranceText(3, std::vector<TAnimImg>{Paletted(Field())}), "");
+}
 
 TEST(AnimEstimate, ComesWithinATenthOfTheFileWritten) {
     const std::vector<TAnimImg> series = NoisySeries(24);
