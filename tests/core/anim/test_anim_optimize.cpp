@@ -1,3 +1,4 @@
+#include "core/anim/anim_builder.h"
 #include "core/anim/anim_estimate.h"
 #include "core/anim/anim_save.h"
 #include "core/anim/anim_writer.h"
@@ -56,6 +57,15 @@ TLevels WithBlob(TLevels v, int x0, int y0) {
         for (int x = x0; x < x0 + 5; ++x)
             v[size_t(y * kW + x)] = 255;
     return v;
+}
+
+// A picture's colours, however it holds them.
+std::vector<uint32_t> Colors(const TBitmap& picture) {
+    std::vector<uint32_t> colors;
+    for (int32_t y = 0; y < picture.Height; ++y)
+        for (int32_t x = 0; x < picture.Width; ++x)
+            colors.push_back(picture.PixelColor(x, y));
+    return colors;
 }
 
 // The pictures the file shows, frame by frame.
@@ -120,7 +130,7 @@ TEST(AnimOptimize, EveryFrameShowsThePlainFilesPictureAndOnlyWhatChangesIsWritte
             EXPECT_EQ(ShownPictures(*gif), plain) << c.Name << (bounce ? ", bounce" : "");
         }
         std::vector<TBitmap> plain;
-        const auto gif = SaveBoth(frames, {}, dir, &plain);
+        auto gif = SaveBoth(frames, {}, dir, &plain);
         const TGifSubImage& second = *gif->SubImages.at(1);
         EXPECT_EQ(second.Descriptor.Left, c.Second.Left) << c.Name;
         EXPECT_EQ(second.Descriptor.Top, c.Second.Top) << c.Name;
@@ -144,6 +154,11 @@ TEST(AnimOptimize, EveryFrameShowsThePlainFilesPictureAndOnlyWhatChangesIsWritte
         EXPECT_EQ(formats_test::TTempDir::Read(dir.File("late.gif")),
                   formats_test::TTempDir::Read(dir.File("opt.gif")))
             << c.Name;
+        // The builder takes the file as the pictures it shows.
+        TAnimBuilder builder;
+        builder.TakeGifAnimation(std::move(gif));
+        for (size_t k = 0; k < plain.size(); ++k)
+            EXPECT_EQ(Colors(builder.Frames.at(k).Bitmap), Colors(plain[k])) << c.Name << " " << k;
     }
 }
 
