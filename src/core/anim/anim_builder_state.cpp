@@ -24,9 +24,11 @@ TBuilderEnabling TAnimBuilder::TakeGifAnimation(std::unique_ptr<TGifFile> gif) {
     Frames.clear();
     Preview.clear(); // the file plays as it is
     GifFile = std::move(gif);
-    // An animation written as what each frame changes is taken as the pictures it shows.
-    const std::vector<TBitmap> shown =
-        ImagesBuildOnEachOther(*GifFile) ? ShownPictures(*GifFile) : std::vector<TBitmap>();
+    // An animation written as what each frame changes is taken as the pictures it shows (when
+    // they can be held; else its images as they are).
+    const std::vector<TBitmap> shown = ImagesBuildOnEachOther(*GifFile) && ShownPicturesFit(*GifFile)
+                                           ? ShownPictures(*GifFile)
+                                           : std::vector<TBitmap>();
     int number = 1;
     for (const auto& sub : GifFile->SubImages) {
         TAnimImg frame;

@@ -1,6 +1,7 @@
 #include "core/gif/gif_screens.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace orv {
 
@@ -22,11 +23,37 @@ TControl ControlOf(const TGifSubImage& image) {
     return control;
 }
 
-void Put(TBitmap& screen, int32_t x, int32_t y, uint32_t color) {
-    uint8_t* p = screen.Pixels.data() + 3 * (size_t(y) * size_t(screen.Width) + size_t(x));
-    p[0] = uint8_t(color >> 16);
-    p[1] = uint8_t(color >> 8);
-    p[2] = uint8_t(color);
+// The screen's colours as a bitmap: paletted while 256 colours are enough.
+TBitmap Picture(const std::vector<uint32_t>& screen, int32_t width, int32_t height) {
+    TBitmap picture;
+    picture.Width = width;
+    picture.Height = height;
+    picture.Pixels.resize(screen.size());
+    std::unordered_map<uint32_t, uint8_t> index;
+    bool paletted = true;
+    for (size_t i = 0; i < screen.size() && paletted; ++i) {
+        if (i > 0 && screen[i] == screen[i - 1]) { // runs of one colour skip the look-up
+            picture.Pixels[i] = picture.Pixels[i - 1];
+            continue;
+        }
+        const auto [at, added] = index.try_emplace(screen[i], uint8_t(index.size()));
+        if (added) picture.Palette.push_back(screen[i]);
+        paletted = index.size() <= 256;
+        picture.Pixels[i] = at->second;
+    }
+    if (paletted) {
+        picture.Palette.resize(256);
+        return picture;
+    }
+    picture.BitCount = 24;
+    picture.Palette.clear();
+    picture.Pixels.resize(3 * screen.size());
+    for (size_t i = 0; i < screen.size(); ++i) {
+        picture.Pixels[3 * i] = uint8_t(screen[i] >> 16);
+        picture.Pixels[3 * i + 1] = uint8_t(screen[i] >> 8);
+        picture.Pixels[3 * i + 2] = uint8_t(screen[i]);
+    }
+    return picture;
 }
 
 } // namespace
@@ -42,45 +69,48 @@ bool ImagesBuildOnEachOther(const TGifFile& gif) {
     return false;
 }
 
+bool ShownPicturesFit(const TGifFile& gif) {
+    const uint64_t screen = uint64_t(gif.ScreenWidth) * gif.ScreenHeight;
+    uint64_t own = 0;
+    for (const auto& image : gif.SubImages)
+        own += uint64_t(image->Pixels.Cells().Size());
+    return screen <= own && screen * gif.SubImages.size() <= kMostShownPixels;
+}
+
 std::vector<TBitmap> ShownPictures(const TGifFile& gif) {
-    TBitmap screen;
-    screen.Width = gif.ScreenWidth;
-    screen.Height = gif.ScreenHeight;
-    screen.BitCount = 24;
-    screen.Pixels.resize(3 * size_t(screen.Width) * size_t(screen.Height));
+    const int32_t w = gif.ScreenWidth, h = gif.ScreenHeight;
     uint32_t background = 0;
     if (gif.HasGlobalTable) {
         const TColorEntry& e = gif.GlobalTable.Entries[gif.BackgroundIndex];
         background = MakeColor(e[0], e[1], e[2]);
     }
-    for (int32_t y = 0; y < screen.Height; ++y)
-        for (int32_t x = 0; x < screen.Width; ++x)
-            Put(screen, x, y, background);
+    std::vector<uint32_t> screen(size_t(w) * size_t(h), background), before;
     std::vector<TBitmap> shown;
     for (const auto& image : gif.SubImages) {
         const TImageDescriptor& d = image->Descriptor;
         const TControl control = ControlOf(*image);
         const TColorTable& table = image->HasLocalTable ? image->LocalTable : gif.GlobalTable;
-        const TBitmap before = control.Disposal == 3 ? screen : TBitmap();
+        if (control.Disposal == 3) before = screen;
         // The part of the image on the screen; its pixels are held Width x Height.
-        const int32_t right = std::min<int32_t>(d.Left + image->Pixels.Cols(), screen.Width);
-        const int32_t bottom = std::min<int32_t>(d.Top + image->Pixels.Rows(), screen.Height);
+        const int32_t right = std::min<int32_t>(d.Left + image->Pixels.Cols(), w);
+        const int32_t bottom = std::min<int32_t>(d.Top + image->Pixels.Rows(), h);
         for (int32_t y = d.Top; y < bottom; ++y) {
             const uint8_t* row = image->Pixels.RowData(y - d.Top + 1);
+            uint32_t* on = screen.data() + size_t(y) * size_t(w);
             for (int32_t x = d.Left; x < right; ++x) {
                 const uint8_t index = row[x - d.Left];
                 if (control.Transparent && index == *control.Transparent) continue;
                 const TColorEntry& e = table.Entries[index];
-                Put(screen, x, y, MakeColor(e[0], e[1], e[2]));
+                on[x] = MakeColor(e[0], e[1], e[2]);
             }
         }
-        shown.push_back(screen);
+        shown.push_back(Picture(screen, w, h));
         if (control.Disposal == 2)
             for (int32_t y = d.Top; y < bottom; ++y)
-                for (int32_t x = d.Left; x < right; ++x)
-                    Put(screen, x, y, background);
+                std::fill_n(screen.data() + size_t(y) * size_t(w) + d.Left,
+                            right - std::min<int32_t>(d.Left, right), background);
         else if (control.Disposal == 3)
-            screen = before;
+            screen.swap(before);
     }
     return shown;
 }

@@ -7,6 +7,7 @@
 #include "core/base/bitmap.h"
 #include "core/gif/gif_file.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace orv {
@@ -16,7 +17,16 @@ namespace orv {
 // is its image's own.
 bool ImagesBuildOnEachOther(const TGifFile& gif);
 
-// The screen after each image (decoded), 24-bit; what no image has drawn yet is the global
+// The most pixels the pictures shown may hold together: a small file may announce a huge
+// screen and many tiny images.
+inline constexpr uint64_t kMostShownPixels = uint64_t(1) << 30;
+
+// Whether the pictures shown can be held: the screen no larger than the images' own pixels put
+// together, and all the pictures within kMostShownPixels.
+bool ShownPicturesFit(const TGifFile& gif);
+
+// The screen after each image (decoded): 8-bit with the colours in order of first appearance
+// when it shows no more than 256, else 24-bit. What no image has drawn yet is the global
 // table's background colour (black without a global table).
 std::vector<TBitmap> ShownPictures(const TGifFile& gif);
 
