@@ -8,13 +8,16 @@
 #include "core/anim/anim_writer.h"
 #include "core/anim/delays.h"
 #include "core/anim/frame_compose.h"
+#include "core/anim/frame_sink.h"
 #include "core/anim/parallel_for.h"
 #include "core/anim/stamp.h"
 #include "core/anim/steady_series.h"
 #include "core/base/errors.h"
+#include "core/document/series_frames.h"
 #include "core/gif/frame_delta.h"
 #include "core/text/number_text.h"
 #include "core/text/size_text.h"
+#include "core/video/animation_encoder.h"
 
 #include <iostream>
 #include <map>
@@ -49,6 +52,7 @@ struct TAnimateSettings {
     TRenderOptions Render;
     TAnimOptions Options;
     bool Yes = false;
+    bool Pictures = false; // a video file: the frames' pictures, not GIF images
 };
 
 // Where each file goes in a steadied series, or why it is left out (its reader's messages
@@ -61,14 +65,14 @@ struct TFilePlaces {
 // Frame k: the file opened, reduced to its region and binning, displayed (with the shared
 // display when there is one) and stamped, then encoded. A refusal leaves it out with its
 // messages; the display it was given is returned for the first frame's sake.
-TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& s,
+TAnimFrameResult MakeFileFrame(const TSeriesFrame& input, const TAnimateSettings& s,
                                const std::optional<TDisplaySettings>& shared,
                                std::optional<TDisplaySettings>* own, const TFilePlaces* places, size_t k) {
     TAnimFrameResult result;
     result.Delay = s.Delay;
     if (places && !places->Series.Frames[k].Kept) {
         const std::string& refusal = places->Refusals[k];
-        result.Report = refusal.empty() ? path + " : " + places->Series.Frames[k].Reason : refusal;
+        result.Report = refusal.empty() ? input.Label + " : " + places->Series.Frames[k].Reason : refusal;
         return result;
     }
     TCliHost host(s.Yes, &result.Report);
@@ -76,7 +80,7 @@ TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& 
         const TAnimOptions options =
             places ? PlacedFrameOptions(s.Options, places->Series.Frames[k]) : s.Options;
         TImageDocument doc;
-        OpenDocument(doc, path, host);
+        OpenDocument(doc, input.Path, host, input.Frame);
         ReduceDocument(doc, options);
         const TRenderOptions& r = s.Render;
         if (r.Palette || r.Low || r.High || r.Preset || r.Stretch) ApplyRenderOptions(doc, r, host);
@@ -95,9 +99,12 @@ TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& 
             doc = TImageDocument(); // only the values are needed from here on
             picture = ComposeRaw(raw, display, stamp, rest);
         }
-        result.Picture = std::move(picture); // encoded by the writer, whole or as what it changes
+        if (s.Pictures)
+            result.Picture = PictureBitmap(picture);
+        else
+            result.Indexed = std::move(picture); // encoded by the writer, whole or as what it changes
     } catch (const ERegionError& e) {
-        result.Report += (result.Report.empty() ? "" : "\n") + path + " : " + e.what();
+        result.Report += (result.Report.empty() ? "" : "\n") + input.Label + " : " + e.what();
         result.Image.reset();
     } catch (const EOrvanelError& e) {
         if (*e.what() != '\0') result.Report += (result.Report.empty() ? "" : "\n") + std::string(e.what());
@@ -118,21 +125,21 @@ void KeepFreedBlocks() {
 
 // What steadying needs of one file, or its refusal: the reader's messages when it does not
 // open, "file : reason" when nothing can be taken from it.
-TSteadySample LookAt(const std::string& path, const TAnimateSettings& s, std::string& refusal) {
+TSteadySample LookAt(const TSeriesFrame& input, const TAnimateSettings& s, std::string& refusal) {
     TSteadySample sample;
     TCliHost host(s.Yes, &refusal);
     try {
         TImageDocument doc;
-        OpenDocument(doc, path, host);
+        OpenDocument(doc, input.Path, host, input.Frame);
         refusal.clear(); // what the reader said of a file that opens, it says again for the frame
         try {
             return SteadySampleOf(doc, s.Options);
         } catch (const EOrvanelError& e) {
-            refusal = path + " : " + e.what();
+            refusal = input.Label + " : " + e.what();
         }
     } catch (const EOrvanelError& e) {
         if (*e.what() != '\0') refusal += (refusal.empty() ? "" : "\n") + std::string(e.what());
-        if (refusal.empty()) refusal = "Le fichier " + path + " n'a pas pu être ouvert";
+        if (refusal.empty()) refusal = "Le fichier " + input.Path + " n'a pas pu être ouvert";
     }
     sample.Refusal = refusal;
     return sample;
@@ -141,7 +148,7 @@ TSteadySample LookAt(const std::string& path, const TAnimateSettings& s, std::st
 // Every file looked at once, on several threads, before any frame is made; the frames read the
 // files again (keeping the documents between the two looks costs more, in fresh memory, than
 // reading them twice).
-TFilePlaces PlaceFiles(const std::vector<std::string>& files, const TAnimateSettings& s, unsigned jobs) {
+TFilePlaces PlaceFiles(const std::vector<TSeriesFrame>& files, const TAnimateSettings& s, unsigned jobs) {
     std::vector<TSteadySample> samples(files.size());
     TFilePlaces places;
     places.Refusals.resize(files.size());
@@ -164,11 +171,14 @@ int RunAnimate(const std::vector<std::string>& argv) {
         ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce", "--optimize"},
                   {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop", "--bin", "--jobs",
                    "--stretch", "--align", "--track", "--tolerance"});
-    if (args.Positional.empty() || !args.Get("-o")) throw EUsage("animate takes FILE... -o OUT.gif");
+    if (args.Positional.empty() || !args.Get("-o"))
+        throw EUsage("animate takes FILE... -o OUT.gif|OUT.webp|OUT.mp4");
     TAnimateSettings s;
     s.Delay = static_cast<uint16_t>(WholeOption(args, "--delay", 0, kMaxDelay, kDefaultDelay));
     s.Render = RenderOptionsFrom(args);
     s.Yes = args.Has("--yes");
+    const std::string out = AnimationFileName(*args.Get("-o"));
+    s.Pictures = WantsPictures(out);
     s.Options.SameDisplay = args.Has("--same-display");
     s.Options.Stamp = args.Has("--stamp");
     s.Options.Bounce = args.Has("--bounce");
@@ -194,10 +204,11 @@ int RunAnimate(const std::vector<std::string>& argv) {
     write.Optimize = args.Has("--optimize");
     write.Tolerance = WholeOption(args, "--tolerance", 0, kMaxTolerance, 0);
     if (args.Get("--tolerance") && !write.Optimize) throw EUsage("--tolerance goes with --optimize");
+    if (write.Optimize && s.Pictures) throw EUsage("--optimize writes GIF files only");
     // Frames take unequal times (file sizes, the disk): a few megabytes of frames made ahead
     // keep every thread at work, and memory still does not grow with the number of files.
     write.AheadBytes = size_t(16) << 20;
-    const std::vector<std::string>& files = args.Positional;
+    const std::vector<TSeriesFrame> files = ExpandSeries(args.Positional);
     std::optional<TFilePlaces> places;
     if (s.Options.Steadied()) places = PlaceFiles(files, s, write.Jobs);
     const TFilePlaces* placed = places ? &*places : nullptr;
@@ -222,7 +233,6 @@ int RunAnimate(const std::vector<std::string>& argv) {
         if (made != early.end()) return std::move(made->second);
         return MakeFileFrame(files[k], s, shared, nullptr, placed, k);
     };
-    const std::string out = AnimationFileName(*args.Get("-o"));
     TAnimWritten written;
     try {
         written = WriteAnimation(out, files.size(), job, write, progress, report);
@@ -230,7 +240,9 @@ int RunAnimate(const std::vector<std::string>& argv) {
         if (terminal) std::cerr << "\r\033[K" << std::flush;
         throw;
     }
-    if (const std::string warning = ShortDelayWarning(written.Delays); !warning.empty()) report(warning);
+    // An MP4 shows every frame for exactly its delay; browsers slow down GIF and WebP frames.
+    const std::string warning = ShortDelayWarning(written.Delays);
+    if (!warning.empty() && VideoKindOf(out) != TVideoKind::Mp4) report(warning);
     if (terminal)
         std::cerr << "\r\033[K" << out << " : " << FrameOrder(written.Made, write.Bounce).size()
                   << " images, " << SizeText(written.Bytes) << "\n";
@@ -238,20 +250,28 @@ int RunAnimate(const std::vector<std::string>& argv) {
 }
 
 const TVerbRegistrar kAnimate(
-    {"animate", "make an animated GIF, one frame per image",
-     "Usage: orvanel-cli animate FILE... -o OUT.gif [--delay N] [--auto-delays]\n"
+    {"animate", "make an animated GIF, WebP or MP4, one frame per image",
+     "Usage: orvanel-cli animate FILE... -o OUT.gif|OUT.webp|OUT.mp4 [--delay N] [--auto-delays]\n"
      "                           [--preset planet|deepsky] [--palette FILE.pal] [--low V] [--high V]\n"
      "                           [--same-display] [--crop X,Y,W,H] [--bin N] [--stamp] [--bounce]\n"
      "                           [--stretch linear|sqrt|log|asinh] [--align stars|wcs|none]\n"
      "                           [--track X1,Y1,XN,YN] [--optimize [--tolerance T]] [--jobs N] [--yes]\n"
      "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
-     "and writes them as an animated GIF that loops without end. OUT without an extension\n"
-     "gets \".gif\"; an existing OUT is replaced.\n"
+     "and writes them as an animation that loops without end. A SER video gives every one of\n"
+     "its frames, a FITS cube every one of its planes, in order. OUT's extension chooses the\n"
+     "file: .gif an animated GIF (without an extension, \".gif\" is added), .webp an animated\n"
+     "WebP (lossless; identical successive frames become one lasting their delays' sum),\n"
+     ".mp4 an H.264 video (time base 1/100 s: each frame shown for exactly its delay, a delay\n"
+     "of 0 lasting 1; an odd width or height gets a black column or row, as H.264 needs even\n"
+     "sizes; frames larger or smaller than the first are cut or completed with black, as in\n"
+     "WebP). An existing OUT is replaced.\n"
      "  --delay N       every frame's delay in hundredths of a second, 0 to 65535 (default\n"
      "                  15); browsers play a delay of 0 or 1 as 10: such delays are kept in the\n"
-     "                  file and a warning line names the frames\n"
+     "                  file and a warning line names the frames (not for an MP4, which plays\n"
+     "                  every delay as it is)\n"
      "  --auto-delays   derive the delays from the observation times (PIC header time,\n"
-     "                  FITS TIME_BEG, CPA acquisition time): the first frame keeps its delay\n"
+     "                  FITS TIME_BEG, CPA acquisition time, the time of each SER frame in the\n"
+     "                  file's trailer, to 0.1 ms): the first frame keeps its delay\n"
      "                  and the others are shown in proportion to the time to the next one;\n"
      "                  a time more than twelve hours before the previous one is on the next\n"
      "                  day, so a series across midnight keeps its rhythm\n"
@@ -276,9 +296,9 @@ const TVerbRegistrar kAnimate(
      "  --bin N         each N x N block of pixels becomes their mean (N from 1 to 16)\n"
      "  --stamp         draw each image's observation date and time in its lower-left corner\n"
      "  --bounce        after the last frame, the frames back to the second one\n"
-     "  --optimize      write each frame after the first as the smallest rectangle holding what\n"
-     "                  changes, unchanged pixels in it transparent (when the rectangle's colours\n"
-     "                  leave a free index); every frame shows exactly the same picture\n"
+     "  --optimize      write each GIF frame after the first as the smallest rectangle holding\n"
+     "                  what changes, unchanged pixels in it transparent (when the rectangle's\n"
+     "                  colours leave a free index); every frame shows exactly the same picture\n"
      "  --tolerance T   with --optimize: a pixel within T display levels (0 to 32; with a\n"
      "                  palette, in each of red, green and blue) of the one shown keeps it, so\n"
      "                  that noise costs nothing; every pixel shown stays within T of its own\n"

@@ -287,6 +287,8 @@ def main():
         check("delay 1: kept, with a warning", code == 0 and gifsicle_info(out)[1] == [1, 1] and
               err == "Attention : 2 images (1, 2) ont un délai de 0 ou 1 centième, joué à 10 centièmes par les "
                      "navigateurs\n", err)
+        code, _, err = run("animate", f0, f1, "-o", os.path.join(d, "fast.mp4"), "--delay", "1")
+        check("delay 1 in an MP4, which plays it as it is: no warning", code == 0 and err == "", err)
         code, _, err = run("animate", *series[:2], "-o", out, "--same-display", "--low", "500", "--high", "3000")
         want = [rendered(f, "--low", "500", "--high", "3000", d=d)[0] for f in series[:2]]
         check("low and high for every frame", code == 0 and frames_of(out)[2] == want, err)
@@ -364,6 +366,7 @@ def main():
             ("track of three numbers", [f0, "-o", out, "--track", "1,2,3"]),
             ("tolerance without optimize", [f0, "-o", out, "--tolerance", "2"]),
             ("tolerance 33", [f0, "-o", out, "--optimize", "--tolerance", "33"]),
+            ("optimize a video", [f0, "-o", os.path.join(d, "a.mp4"), "--optimize"]),
         ]:
             code, _, err = run("animate", *args)
             check("usage, " + name + ": exit 2", code == 2, (code, err))

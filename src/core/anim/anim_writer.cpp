@@ -2,6 +2,7 @@
 
 #include "core/anim/anim_options.h"
 #include "core/anim/delays.h"
+#include "core/anim/frame_sink.h"
 #include "core/base/errors.h"
 #include "core/text/time_text.h"
 
@@ -9,6 +10,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -96,6 +98,7 @@ class TFrameQueue {
             }
             Encode(index, done);
             if (done.Result.Image) done.Bytes = size_t(done.Result.Image->Data.ByteCount());
+            if (done.Result.Picture) done.Bytes = done.Result.Picture->Pixels.size();
             {
                 std::lock_guard lock(mutex_);
                 heldBytes_ += done.Bytes;
@@ -105,7 +108,7 @@ class TFrameQueue {
         }
     }
 
-    // The picture a job gave, encoded whole or as what it changes; the turn in frame order
+    // The frame a job gave unencoded, encoded whole or as what it changes; the turn in frame order
     // passes even when the job failed or left its frame out.
     void Encode(size_t index, TDone& done) {
         std::optional<TFramePart> part;
@@ -115,10 +118,10 @@ class TFrameQueue {
             const bool stopped = stop_;
             lock.unlock();
             try {
-                if (!stopped && !done.Error && done.Result.Picture)
-                    part = shown_->Next(done.Result.Picture->Table, std::move(done.Result.Picture->Matrix));
+                if (!stopped && !done.Error && done.Result.Indexed)
+                    part = shown_->Next(done.Result.Indexed->Table, std::move(done.Result.Indexed->Matrix));
                 else if (done.Result.Image)
-                    throw std::logic_error("frames written as their changes come as pictures");
+                    throw std::logic_error("frames written as what they change come unencoded");
             } catch (...) {
                 done.Error = std::current_exception();
             }
@@ -130,12 +133,12 @@ class TFrameQueue {
         try {
             if (part)
                 done.Result.Image = EncodeImage(*part);
-            else if (done.Result.Picture && !done.Error)
-                done.Result.Image = EncodeImage(done.Result.Picture->Table, done.Result.Picture->Matrix);
+            else if (done.Result.Indexed && !done.Error)
+                done.Result.Image = EncodeImage(done.Result.Indexed->Table, done.Result.Indexed->Matrix);
         } catch (...) {
             done.Error = std::current_exception();
         }
-        done.Result.Picture.reset();
+        done.Result.Indexed.reset();
     }
 
     const TFrameJob& job_;
@@ -157,7 +160,7 @@ class TFrameQueue {
 // one's time, and the first two for a third (two frames keep the first one's delay).
 class TOrderedWriter {
   public:
-    TOrderedWriter(TGifStreamWriter& gif, bool autoDelays) : gif_(gif), auto_(autoDelays) {}
+    TOrderedWriter(TFrameSink& sink, bool autoDelays) : sink_(sink), auto_(autoDelays) {}
 
     void Add(TAnimFrameResult frame) {
         if (!auto_) return Write(frame);
@@ -193,11 +196,11 @@ class TOrderedWriter {
         double Seconds;
     };
     void Write(const TAnimFrameResult& frame) {
-        gif_.Write(*frame.Image, frame.Delay);
+        sink_.Write(frame, frame.Delay);
         delays_.push_back(frame.Delay);
     }
 
-    TGifStreamWriter& gif_;
+    TFrameSink& sink_;
     const bool auto_;
     bool started_ = false;
     double rate_ = 1;
@@ -215,14 +218,18 @@ unsigned JobCount(unsigned jobs) {
 TAnimWritten WriteAnimation(const std::string& fileName, size_t count, const TFrameJob& job,
                             const TAnimWriteOptions& options, const TWriteProgress& progress,
                             const std::function<void(const std::string&)>& report) {
-    TGifStreamWriter gif(fileName);
-    TOrderedWriter ordered(gif, options.AutoDelays);
-    std::optional<TShownPicture> shown;
-    if (options.Optimize) shown.emplace(options.Tolerance);
-    const size_t total = FrameOrder(count, options.Bounce).size();
     std::vector<size_t> madeJobs; // the job of each frame made
+    const std::unique_ptr<TFrameSink> sink = OpenFrameSink(fileName, [&](size_t index) {
+        TAnimFrameResult again = job(madeJobs[index]);
+        if (!again.Picture) throw EOrvanelError(again.Report);
+        return std::move(*again.Picture);
+    });
+    TOrderedWriter ordered(*sink, options.AutoDelays);
+    std::optional<TShownPicture> shown; // a video file takes its frames whole
+    if (options.Optimize && !WantsPictures(fileName)) shown.emplace(options.Tolerance);
+    const size_t total = FrameOrder(count, options.Bounce).size();
     const auto show = [&] {
-        if (progress) progress(gif.Count(), total);
+        if (progress) progress(sink->Count(), total);
     };
     const unsigned threads = JobCount(options.Jobs);
     {
@@ -231,7 +238,7 @@ TAnimWritten WriteAnimation(const std::string& fileName, size_t count, const TFr
         for (size_t taken = 0; taken < count; ++taken) {
             TAnimFrameResult frame = queue.Take(taken, show);
             if (!frame.Report.empty() && report) report(frame.Report);
-            if (!frame.Image) continue;
+            if (!frame.Image && !frame.Picture) continue;
             madeJobs.push_back(taken);
             ordered.Add(std::move(frame));
             show();
@@ -255,18 +262,20 @@ TAnimWritten WriteAnimation(const std::string& fileName, size_t count, const TFr
         for (size_t i = 0; made + i < order.size(); ++i) {
             TAnimFrameResult frame = queue.Take(i, show);
             if (!frame.Image) continue;
-            gif.Write(*frame.Image, frame.Delay);
+            sink->Write(frame, frame.Delay);
             show();
         }
     } else {
         for (size_t k = made; k < order.size(); ++k) {
-            gif.Repeat(order[k], delays[order[k]]);
+            sink->Repeat(order[k], delays[order[k]]);
             show();
         }
     }
-    gif.Commit();
+    sink->Commit();
     if (progress) progress(total, total);
-    return {made, delays, gif.Size()};
+    std::error_code unknown; // the size is only shown
+    const uintmax_t bytes = std::filesystem::file_size(fileName, unknown);
+    return {made, delays, unknown ? 0 : uint64_t(bytes)};
 }
 
 } // namespace orv

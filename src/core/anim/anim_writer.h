@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/anim/frame_compose.h"
+#include "core/base/bitmap.h"
 #include "core/gif/gif_stream_writer.h"
 
 #include <cstddef>
@@ -16,11 +17,13 @@
 
 namespace orv {
 
-// Frame `index` made and encoded (or made, for the writer to encode): its image, or nothing
-// when it is left out (with the reason).
+// Frame `index` made and encoded: its image, or nothing when it is left out (with the reason).
+// A frame may also come made but not encoded (Indexed), for the writer to encode whole or as
+// what it changes; a frame of a video file (WantsPictures in frame_sink.h) gives its picture.
 struct TAnimFrameResult {
     std::optional<TEncodedImage> Image;
-    std::optional<TFramePicture> Picture; // when Image is not given
+    std::optional<TFramePicture> Indexed;
+    std::optional<TBitmap> Picture;
     uint16_t Delay = 0;
     std::string Time;   // the observation time, for the automatic delays
     std::string Report; // why the frame was left out, reported in frame order
@@ -34,8 +37,8 @@ struct TAnimWriteOptions {
     bool AutoDelays = false; // the delays BitAuto gives, from the frames' times
     // Encoded frames that may wait for the writer beyond one per thread, in bytes.
     size_t AheadBytes = 0;
-    // Frames after the first written as what they change (the jobs give pictures), within
-    // Tolerance display levels (0: exactly); the bounce's frames are then made again.
+    // GIF frames after the first written as what they change (the jobs give them Indexed),
+    // within Tolerance display levels (0: exactly); the bounce's frames are then made again.
     bool Optimize = false;
     int32_t Tolerance = 0;
 };
@@ -55,9 +58,10 @@ using TWriteProgress = std::function<void(size_t written, size_t total)>;
 unsigned JobCount(unsigned jobs);
 
 // Runs job(0) .. job(count - 1) and writes the frames to fileName, which is replaced only
-// once the file is complete. With no frame, EOrvanelError "Aucune image pour l'animation" and
-// nothing is written. An error of a job (other than leaving its frame out) or of the writing
-// stops the work and is raised.
+// once the file is complete: an animated GIF, or a WebP or MP4 file by its extension (the
+// bounce then makes its frames again). With no frame, EOrvanelError "Aucune image pour
+// l'animation" and nothing is written. An error of a job (other than leaving its frame out) or
+// of the writing stops the work and is raised.
 TAnimWritten WriteAnimation(const std::string& fileName, size_t count, const TFrameJob& job,
                             const TAnimWriteOptions& options, const TWriteProgress& progress = {},
                             const std::function<void(const std::string&)>& report = {});

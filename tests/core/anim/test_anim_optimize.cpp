@@ -147,7 +147,7 @@ TEST(AnimOptimize, EveryFrameShowsThePlainFilesPictureAndOnlyWhatChangesIsWritte
             if (k == 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
             TAnimFrameResult made;
             made.Delay = 7;
-            made.Picture = ComposeFrame(frames[k], {}, nullptr);
+            made.Indexed = ComposeFrame(frames[k], {}, nullptr);
             return made;
         };
         WriteAnimation(dir.File("late.gif"), frames.size(), late, write);
