@@ -15,6 +15,10 @@
 #include "core/anim/steady_series.h"
 #include "core/base/errors.h"
 #include "core/document/series_frames.h"
+#include "core/gif/frame_delta.h"
+#include "core/text/number_text.h"
+#include "core/text/size_text.h"
+#include "core/video/animation_encoder.h"
 
 #include <iostream>
 #include <map>
@@ -85,7 +89,7 @@ TAnimFrameResult MakeFileFrame(const TSeriesFrame& input, const TAnimateSettings
         if (s.Pictures)
             result.Picture = PictureBitmap(picture);
         else
-            result.Image = EncodeImage(picture.Table, picture.Matrix);
+            result.Indexed = std::move(picture); // encoded by the writer, whole or as what it changes
     } catch (const ERegionError& e) {
         result.Report += (result.Report.empty() ? "" : "\n") + input.Label + " : " + e.what();
         result.Image.reset();
@@ -150,10 +154,11 @@ TFilePlaces PlaceFiles(const std::vector<TSeriesFrame>& files, const TAnimateSet
 
 int RunAnimate(const std::vector<std::string>& argv) {
     KeepFreedBlocks();
-    const TArgs args =
-        ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce", "--normalize"},
-                  {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop", "--bin", "--jobs",
-                   "--stretch", "--align", "--track", "--auto"});
+    const TArgs args = ParseArgs(
+        argv,
+        {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce", "--normalize", "--optimize"},
+        {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop", "--bin", "--jobs",
+         "--stretch", "--align", "--track", "--auto", "--tolerance"});
     if (args.Positional.empty() || !args.Get("-o"))
         throw EUsage("animate takes FILE... -o OUT.gif|OUT.webp|OUT.mp4");
     TAnimateSettings s;
@@ -185,6 +190,10 @@ int RunAnimate(const std::vector<std::string>& argv) {
     write.Jobs = static_cast<unsigned>(WholeOption(args, "--jobs", 1, 256, 0));
     write.Bounce = s.Options.Bounce;
     write.AutoDelays = args.Has("--auto-delays");
+    write.Optimize = args.Has("--optimize");
+    write.Tolerance = WholeOption(args, "--tolerance", 0, kMaxTolerance, 0);
+    if (args.Get("--tolerance") && !write.Optimize) throw EUsage("--tolerance goes with --optimize");
+    if (write.Optimize && s.Pictures) throw EUsage("--optimize writes GIF files only");
     // Frames take unequal times (file sizes, the disk): a few megabytes of frames made ahead
     // keep every thread at work, and memory still does not grow with the number of files.
     write.AheadBytes = size_t(16) << 20;
@@ -208,18 +217,25 @@ int RunAnimate(const std::vector<std::string>& argv) {
         if (terminal) std::cerr << "\r\033[K";
         std::cerr << text << "\n";
     };
+    // The files made early end at the first frame made, which the bounce never asks again.
     const TFrameJob job = [&](size_t k) {
         const auto made = early.find(k);
         if (made != early.end()) return std::move(made->second);
         return MakeFileFrame(files[k], s, first, nullptr, placed, k);
     };
+    TAnimWritten written;
     try {
-        WriteAnimation(out, files.size(), job, write, progress, report);
+        written = WriteAnimation(out, files.size(), job, write, progress, report);
     } catch (...) {
         if (terminal) std::cerr << "\r\033[K" << std::flush;
         throw;
     }
-    if (terminal) std::cerr << "\r\033[K" << std::flush;
+    // An MP4 shows every frame for exactly its delay; browsers slow down GIF and WebP frames.
+    const std::string warning = ShortDelayWarning(written.Delays);
+    if (!warning.empty() && VideoKindOf(out) != TVideoKind::Mp4) report(warning);
+    if (terminal)
+        std::cerr << "\r\033[K" << out << " : " << FrameOrder(written.Made, write.Bounce).size()
+                  << " images, " << SizeText(written.Bytes) << "\n";
     return 0;
 }
 
@@ -229,7 +245,8 @@ const TVerbRegistrar kAnimate(
      "                           [--preset planet|deepsky] [--palette FILE.pal] [--low V] [--high V]\n"
      "                           [--same-display] [--crop X,Y,W,H] [--bin N] [--stamp] [--bounce]\n"
      "                           [--stretch linear|sqrt|log|asinh] [--auto zscale|mtf] [--normalize]\n"
-     "                           [--align stars|wcs|none] [--track X1,Y1,XN,YN] [--jobs N] [--yes]\n"
+     "                           [--align stars|wcs|none] [--track X1,Y1,XN,YN]\n"
+     "                           [--optimize [--tolerance T]] [--jobs N] [--yes]\n"
      "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
      "and writes them as an animation that loops without end. A SER video gives every one of\n"
      "its frames, a FITS cube every one of its planes, in order. OUT's extension chooses the\n"
@@ -240,7 +257,9 @@ const TVerbRegistrar kAnimate(
      "sizes; frames larger or smaller than the first are cut or completed with black, as in\n"
      "WebP). An existing OUT is replaced.\n"
      "  --delay N       every frame's delay in hundredths of a second, 0 to 65535 (default\n"
-     "                  15); a delay of 0 plays for 100 ms, as browsers play it\n"
+     "                  15); browsers play a delay of 0 or 1 as 10: such delays are kept in the\n"
+     "                  file and a warning line names the frames (not for an MP4, which plays\n"
+     "                  every delay as it is)\n"
      "  --auto-delays   derive the delays from the observation times (PIC header time,\n"
      "                  FITS TIME_BEG, CPA acquisition time, the time of each SER frame in the\n"
      "                  file's trailer, to 0.1 ms): the first frame keeps its delay\n"
@@ -275,11 +294,18 @@ const TVerbRegistrar kAnimate(
      "  --bin N         each N x N block of pixels becomes their mean (N from 1 to 16)\n"
      "  --stamp         draw each image's observation date and time in its lower-left corner\n"
      "  --bounce        after the last frame, the frames back to the second one\n"
+     "  --optimize      write each GIF frame after the first as the smallest rectangle holding\n"
+     "                  what changes, unchanged pixels in it transparent (when the rectangle's\n"
+     "                  colours leave a free index); every frame shows exactly the same picture\n"
+     "  --tolerance T   with --optimize: a pixel within T display levels (0 to 32; with a\n"
+     "                  palette, in each of red, green and blue) of the one shown keeps it, so\n"
+     "                  that noise costs nothing; every pixel shown stays within T of its own\n"
      "  --jobs N        encode on N threads (default: one per core); the file is the same\n"
      "Each image is aligned, cropped, binned, normalised, displayed and stamped in that order.\n"
      "A file that is refused (or that the options cannot apply to) is reported on standard\n"
      "error and left out; with no frame left the exit status is 1. On a terminal, \"image k / n\"\n"
-     "shows the progress on standard error.\n",
+     "shows the progress on standard error, and the last line there the file, its images and\n"
+     "size (\"anim.gif : 50 images, 2,4 Mo\").\n",
      RunAnimate});
 
 } // namespace

@@ -249,7 +249,7 @@ def main():
         plain = os.path.join(d, "plain.gif")
         code, _, err = run("animate", *series[:3], "-o", plain)
         check("plain series: nothing on a non-terminal standard error", code == 0 and err == "", err)
-        # On a terminal: "image k / n" counting up to n, and the line cleared at the end.
+        # On a terminal: "image k / n" counting up to n, then the file, its images and size.
         master, slave = pty.openpty()
         code = subprocess.run([CLI, "animate", *series[:3], "-o", out, "--bounce"], stdout=subprocess.DEVNULL,
                               stderr=slave).returncode
@@ -263,7 +263,11 @@ def main():
         os.close(master)
         counts = [int(k) for k in re.findall(rb"image (\d+) / 4", shown)]
         check("terminal: image k / n on standard error", code == 0 and counts and counts == sorted(counts)
-              and counts[0] == 1 and counts[-1] == 4 and shown.endswith(b"\r\x1b[K"), shown)
+              and counts[0] == 1 and counts[-1] == 4, shown)
+        last = re.search(rb"\r\x1b\[K" + re.escape(out.encode()) + rb" : 4 images, (\d+),(\d\d) Ko\r\n$", shown)
+        check("terminal: the last line gives the file, its images and size in Ko",
+              last and abs(int(last.group(1) + last.group(2)) * 10 - os.path.getsize(out)) <= 5,
+              (shown, os.path.getsize(out)))
         plain_frames = frames_of(plain)[2]
         option_cases = [
             # name, options, frame count, (width, height), frames that differ from the plain ones
@@ -273,6 +277,8 @@ def main():
             ("stamp", ["--stamp"], 3, (40, 30), [0, 1, 2]),
             ("bounce", ["--bounce"], 4, (40, 30), []),
             ("same display", ["--same-display", "--high", "2000"], 3, (40, 30), [0, 1, 2]),
+            ("optimize", ["--optimize"], 3, (40, 30), []),
+            ("optimize, bounce", ["--optimize", "--bounce"], 4, (40, 30), []),
         ]
         for name, options, count, size, changed in option_cases:
             code, _, err = run("animate", *series[:3], "-o", out, *options)
@@ -286,8 +292,20 @@ def main():
                 pictures = frames_of(out)[2]
                 differ = [i for i in range(min(3, count)) if pictures[i] != plain_frames[i]]
                 check(name + ": frames changed", differ == changed, differ)
-        code, _, _ = run("animate", *series[:3], "-o", out, "--bounce")
-        check("bounce: the second frame again", frames_of(out)[2][3] == plain_frames[1])
+        for options in [["--bounce"], ["--bounce", "--optimize"]]:
+            code, _, _ = run("animate", *series[:3], "-o", out, *options)
+            check(" ".join(options) + ": the second frame again", frames_of(out)[2][3] == plain_frames[1])
+        code, _, err = run("animate", f0, f0, "-o", out, "--optimize")
+        _, info, _ = run("gif-info", out)
+        check("optimize: a frame that changes nothing is one transparent pixel",
+              code == 0 and "image 2: left=0 top=0 width=1 height=1 flags=0x80" in info, err + info)
+        # Delays browsers slow down are kept and named on standard error.
+        code, _, err = run("animate", f0, f1, "-o", out, "--delay", "1")
+        check("delay 1: kept, with a warning", code == 0 and gifsicle_info(out)[1] == [1, 1] and
+              err == "Attention : 2 images (1, 2) ont un délai de 0 ou 1 centième, joué à 10 centièmes par les "
+                     "navigateurs\n", err)
+        code, _, err = run("animate", f0, f1, "-o", os.path.join(d, "fast.mp4"), "--delay", "1")
+        check("delay 1 in an MP4, which plays it as it is: no warning", code == 0 and err == "", err)
         code, _, err = run("animate", *series[:2], "-o", out, "--same-display", "--low", "500", "--high", "3000")
         want = [rendered(f, "--low", "500", "--high", "3000", d=d)[0] for f in series[:2]]
         check("low and high for every frame", code == 0 and frames_of(out)[2] == want, err)
@@ -295,11 +313,13 @@ def main():
         # Any number of threads writes the same file.
         one, four = os.path.join(d, "j1.gif"), os.path.join(d, "j4.gif")
         common = ["--stamp", "--bounce", "--same-display", "--crop", "2,2,36,26", "--bin", "2", "--auto-delays"]
-        code1, _, err1 = run("animate", *series, "-o", one, "--jobs", "1", *common)
-        code4, _, err4 = run("animate", *series, "-o", four, "--jobs", "4", *common)
-        with open(one, "rb") as g1, open(four, "rb") as g4:
-            check("jobs 1 and 4: the same bytes", code1 == code4 == 0 and g1.read() == g4.read(), err1 + err4)
-        check("jobs: 78 frames", gifsicle_info(four)[0] == 78, gifsicle_info(four))
+        for extra in [[], ["--optimize", "--tolerance", "3"]]:
+            code1, _, err1 = run("animate", *series, "-o", one, "--jobs", "1", *common, *extra)
+            code4, _, err4 = run("animate", *series, "-o", four, "--jobs", "4", *common, *extra)
+            with open(one, "rb") as g1, open(four, "rb") as g4:
+                check("jobs 1 and 4: the same bytes " + " ".join(extra), code1 == code4 == 0 and g1.read() == g4.read(),
+                      err1 + err4)
+            check("jobs: 78 frames " + " ".join(extra), gifsicle_info(four)[0] == 78, gifsicle_info(four))
 
         # A file that does not hold the region is reported and left out.
         small = os.path.join(d, "small.fit")
@@ -398,6 +418,9 @@ def main():
             ("unknown option", [f0, "-o", out, "--fast"]),
             ("bad alignment", [f0, "-o", out, "--align", "moon"]),
             ("track of three numbers", [f0, "-o", out, "--track", "1,2,3"]),
+            ("tolerance without optimize", [f0, "-o", out, "--tolerance", "2"]),
+            ("tolerance 33", [f0, "-o", out, "--optimize", "--tolerance", "33"]),
+            ("optimize a video", [f0, "-o", os.path.join(d, "a.mp4"), "--optimize"]),
         ]:
             code, _, err = run("animate", *args)
             check("usage, " + name + ": exit 2", code == 2, (code, err))

@@ -1,8 +1,10 @@
 // Helper of the GIF peer checks. `dump FILE` prints what our reader makes of a GIF file in
-// the text form giflib_tool also prints; `make KIND OUT` writes one of the test files with our
+// the text form giflib_tool also prints, and `shown FILE` the screen after each image as our
+// compositor builds it; `make KIND OUT` writes one of the test files with our
 // bitmap conversion and writer.
 #include "core/gif/bitmap_to_matrix.h"
 #include "core/gif/gif_file.h"
+#include "core/gif/gif_screens.h"
 
 #include <cstdio>
 #include <iostream>
@@ -41,6 +43,24 @@ int Dump(const std::string& path) {
                 rgb.insert(rgb.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
             }
         Hex("indices", bitmap.Pixels);
+        Hex("rgb", rgb);
+    }
+    return 0;
+}
+
+int Shown(const std::string& path) {
+    TGifFile gif;
+    gif.LoadFromFile(path);
+    std::cout << "screen " << gif.ScreenWidth << " " << gif.ScreenHeight << "\n";
+    const std::vector<TBitmap> shown = ShownPictures(gif);
+    for (size_t k = 0; k < shown.size(); ++k) {
+        std::vector<uint8_t> rgb;
+        for (int y = 0; y < shown[k].Height; ++y)
+            for (int x = 0; x < shown[k].Width; ++x) {
+                const uint32_t c = shown[k].PixelColor(x, y);
+                rgb.insert(rgb.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
+            }
+        std::cout << "shown " << k << "\n";
         Hex("rgb", rgb);
     }
     return 0;
@@ -119,8 +139,9 @@ int main(int argc, char** argv) {
     try {
         const std::string verb = argc > 1 ? argv[1] : "";
         if (verb == "dump" && argc == 3) return Dump(argv[2]);
+        if (verb == "shown" && argc == 3) return Shown(argv[2]);
         if (verb == "make" && argc == 4) return Make(argv[2], argv[3]);
-        std::cerr << "usage: orvanel_gif_tool dump FILE | make KIND OUT\n";
+        std::cerr << "usage: orvanel_gif_tool dump FILE | shown FILE | make KIND OUT\n";
         return 2;
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";

@@ -1,5 +1,6 @@
 /* Helper of the GIF peer checks, built on giflib. `dump FILE` prints what giflib reads in
-   the text form orvanel_gif_tool also prints; `make KIND OUT` writes a test file with giflib:
+   the text form orvanel_gif_tool also prints; `shown FILE` the screen after each image, as a
+   viewer composes it from giflib's images and graphic controls; `make KIND OUT` writes a test file with giflib:
    "g87" (GIF87a, one image), "interlaced" (GIF89a, interlaced, a delay), "local" (two images,
    the second smaller, offset, with a local table and a comment before it), "bits5" (a global
    table of 32 entries). */
@@ -50,6 +51,67 @@ static int dump(const char* path) {
         hex("rgb", rgb, 3 * n);
         free(rgb);
     }
+    DGifCloseFile(gif, &error);
+    return 0;
+}
+
+/* The screen starts as the background colour; each image is drawn at its place but for its
+   transparent index, shown, then disposed of: cleared to the background (2) or put back as
+   it was before it (3). */
+static int shown(const char* path) {
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path, &error);
+    if (!gif || DGifSlurp(gif) != GIF_OK) {
+        fprintf(stderr, "giflib: %s\n", GifErrorString(gif ? gif->Error : error));
+        return 1;
+    }
+    const size_t w = (size_t)gif->SWidth, h = (size_t)gif->SHeight;
+    unsigned char* screen = malloc(3 * w * h + 1);
+    unsigned char* before = malloc(3 * w * h + 1);
+    GifColorType background = {0, 0, 0};
+    if (gif->SColorMap && gif->SBackGroundColor < gif->SColorMap->ColorCount)
+        background = gif->SColorMap->Colors[gif->SBackGroundColor];
+    for (size_t i = 0; i < w * h; ++i) {
+        screen[3 * i] = background.Red;
+        screen[3 * i + 1] = background.Green;
+        screen[3 * i + 2] = background.Blue;
+    }
+    printf("screen %zu %zu\n", w, h);
+    for (int k = 0; k < gif->ImageCount; ++k) {
+        const SavedImage* image = &gif->SavedImages[k];
+        const GifImageDesc* d = &image->ImageDesc;
+        GraphicsControlBlock gcb = {DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+        DGifSavedExtensionToGCB(gif, k, &gcb);
+        const ColorMapObject* map = d->ColorMap ? d->ColorMap : gif->SColorMap;
+        memcpy(before, screen, 3 * w * h);
+        for (int y = 0; y < d->Height; ++y)
+            for (int x = 0; x < d->Width; ++x) {
+                const size_t sx = (size_t)(d->Left + x), sy = (size_t)(d->Top + y);
+                const int index = image->RasterBits[(size_t)y * (size_t)d->Width + (size_t)x];
+                if (sx >= w || sy >= h || index == gcb.TransparentColor) continue;
+                const GifColorType c = (map && index < map->ColorCount) ? map->Colors[index] : (GifColorType){0, 0, 0};
+                unsigned char* p = screen + 3 * (sy * w + sx);
+                p[0] = c.Red;
+                p[1] = c.Green;
+                p[2] = c.Blue;
+            }
+        printf("shown %d\n", k);
+        hex("rgb", screen, 3 * w * h);
+        if (gcb.DisposalMode == DISPOSE_BACKGROUND)
+            for (int y = 0; y < d->Height; ++y)
+                for (int x = 0; x < d->Width; ++x) {
+                    const size_t sx = (size_t)(d->Left + x), sy = (size_t)(d->Top + y);
+                    if (sx >= w || sy >= h) continue;
+                    unsigned char* p = screen + 3 * (sy * w + sx);
+                    p[0] = background.Red;
+                    p[1] = background.Green;
+                    p[2] = background.Blue;
+                }
+        else if (gcb.DisposalMode == DISPOSE_PREVIOUS)
+            memcpy(screen, before, 3 * w * h);
+    }
+    free(screen);
+    free(before);
     DGifCloseFile(gif, &error);
     return 0;
 }
@@ -125,7 +187,8 @@ static int make(const char* kind, const char* path) {
 
 int main(int argc, char** argv) {
     if (argc == 3 && !strcmp(argv[1], "dump")) return dump(argv[2]);
+    if (argc == 3 && !strcmp(argv[1], "shown")) return shown(argv[2]);
     if (argc == 4 && !strcmp(argv[1], "make")) return make(argv[2], argv[3]);
-    fprintf(stderr, "usage: giflib_tool dump FILE | make KIND OUT\n");
+    fprintf(stderr, "usage: giflib_tool dump FILE | shown FILE | make KIND OUT\n");
     return 2;
 }

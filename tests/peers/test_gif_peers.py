@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """GIF files against peers: every file we write decodes to the same indices and colours in
-giflib and Pillow (animations: frame count, delays and looping in gifsicle and Pillow), and
-files written by giflib, Pillow and ImageMagick read back with the same pixels as giflib sees,
-through our reader and `orvanel-cli gif-info`."""
+giflib and Pillow (animations: frame count, delays and looping in gifsicle and Pillow; written
+as what each frame changes, the same pictures shown in giflib, Pillow, gifsicle and
+ImageMagick), and files written by giflib, Pillow and ImageMagick read back with the same
+pixels as giflib sees, through our reader and `orvanel-cli gif-info`."""
 import os
 import random
 import re
@@ -98,6 +99,72 @@ def compare_with_peers(name, path, animated=None, facts=(), giflib_path=None):
         got = [round(float(v) * 100) for v in re.findall(r"delay ([\d.]+)s", g)]
         check(name + ": gifsicle's delays", got == [d for d in delays if d] and len(got) == len([d for d in delays if d]),
               str(got))
+
+
+def shown_by(tool, path):
+    """The screen after each image, RGB bytes, as a tool that composes frames builds it."""
+    r = run(tool, "shown", path)
+    if r.returncode != 0:
+        raise RuntimeError(r.stderr.strip())
+    return [bytes.fromhex(line.split(" ", 1)[1]) for line in r.stdout.splitlines() if line.startswith("rgb ")]
+
+
+def check_shown_by_peers(name, path, want, tmp):
+    """Every peer composes the frames of a file written as what each frame changes into the
+    pictures `want` (RGB bytes of the whole screen, frame by frame)."""
+    for who, got in [("our reader", lambda: shown_by(OURS, path)), ("giflib", lambda: shown_by(GIFLIB, path))]:
+        try:
+            check(name + ": " + who + " shows the frames", got() == want)
+        except RuntimeError as e:
+            check(name + ": " + who + " reads it", False, str(e))
+    pictures = []
+    with Image.open(path) as im:
+        for k in range(im.n_frames):
+            im.seek(k)
+            pictures.append(im.convert("RGB").tobytes())
+    check(name + ": Pillow shows the frames", pictures == want, "%d frames" % len(pictures))
+    whole = os.path.join(tmp, "unoptimized.gif")  # gifsicle makes every frame whole
+    r = run("gifsicle", "--unoptimize", path, "-o", whole)
+    check(name + ": gifsicle shows the frames", r.returncode == 0 and shown_by(GIFLIB, whole) == want, r.stderr)
+    raw = os.path.join(tmp, "coalesced.rgb")
+    r = run(MAGICK, path, "-coalesce", "-depth", "8", "rgb:" + raw)
+    with open(raw, "rb") as f:
+        check(name + ": ImageMagick shows the frames", r.returncode == 0 and f.read() == b"".join(want), r.stderr)
+
+
+def check_optimized_comet(tmp, comet):
+    """The comet series written as what each frame changes: every peer shows the plain file's
+    frames, or with a tolerance frames within it; and our compositor reads a file gifsicle
+    optimised as giflib does."""
+    common = ["--same-display", "--crop", "100,60,200,130"]
+    plain = os.path.join(tmp, "comet_plain.gif")
+    series = [comet[0], comet[0]] + comet[1:5]  # a frame the same as the one before
+    rows = [
+        ("optimized", ["--optimize"], []),
+        ("optimized, bounce", ["--optimize", "--bounce"], ["--bounce"]),
+        ("optimized, tolerance 12", ["--optimize", "--tolerance", "12", "--bounce", "--jobs", "3"], ["--bounce"]),
+    ]
+    for name, options, plain_options in rows:
+        path = os.path.join(tmp, "comet_%s.gif" % name.replace(", ", "_").replace(" ", ""))
+        r = run(CLI, "animate", *series, "-o", path, *common, *options)
+        r2 = run(CLI, "animate", *series, "-o", plain, *common, *plain_options)
+        if not check("animate " + name, r.returncode == 0 and r2.returncode == 0, r.stderr + r2.stderr):
+            continue
+        want = shown_by(GIFLIB, plain)
+        if "--tolerance" in options:
+            ours = shown_by(OURS, path)
+            worst = max(int(np.abs(np.frombuffer(a, np.uint8).astype(int) - np.frombuffer(b, np.uint8)).max())
+                        for a, b in zip(ours, want))
+            check(name + ": every pixel within 12 levels of the plain file's", len(ours) == len(want) and worst <= 12,
+                  worst)
+            check(name + ": under three quarters of the plain file", os.path.getsize(path) < os.path.getsize(plain) * 3 / 4,
+                  (os.path.getsize(path), os.path.getsize(plain)))
+            want = ours
+        check_shown_by_peers(name, path, want, tmp)
+    gifsicle = os.path.join(tmp, "comet_gifsicle.gif")
+    r = run("gifsicle", "-O3", plain, "-o", gifsicle)
+    check("gifsicle -O3 of the plain file: our compositor shows what giflib shows",
+          r.returncode == 0 and shown_by(OURS, gifsicle) == shown_by(GIFLIB, gifsicle), r.stderr)
 
 
 def display_levels(values, low, high):
@@ -220,6 +287,7 @@ def main():
                 check("animate " + kind + ": 18 frames", len(delays) == 18, delays)
             compare_with_peers("animate " + kind, path, (delays, 0))
         check_comet_end_to_end(tmp, comet)
+        check_optimized_comet(tmp, comet)
 
         # What giflib writes.
         giflib_facts = {

@@ -128,10 +128,11 @@ class TAnimBuilder {
     TBuilderEnabling TakeGifAnimation(std::unique_ptr<TGifFile> gif);
 
     // The delay field's text given to the selected frames; "Délais identiques"; the delays
-    // from the observation times. Modified when a delay changes.
+    // from the observation times; "Porter à 2 centièmes". Modified when a delay changes.
     void TypeDelay(const std::string& spinText);
     void EqualDelays(uint16_t value);
     void AutoDelays();
+    void RaiseShortDelays();
 
     // "Voir l'animation" disables the builder's commands; closing the player gives them back.
     TBuilderEnabling PreviewStarted();

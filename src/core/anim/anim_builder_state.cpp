@@ -4,6 +4,7 @@
 #include "core/anim/anim_builder.h"
 #include "core/anim/delays.h"
 #include "core/anim/frame_compose.h"
+#include "core/gif/gif_screens.h"
 
 #include <algorithm>
 
@@ -23,16 +24,21 @@ TBuilderEnabling TAnimBuilder::TakeGifAnimation(std::unique_ptr<TGifFile> gif) {
     Frames.clear();
     Preview.clear(); // the file plays as it is
     GifFile = std::move(gif);
+    // An animation written as what each frame changes is taken as the pictures it shows (when
+    // they can be held; else its images as they are).
+    const std::vector<TBitmap> shown = ImagesBuildOnEachOther(*GifFile) && ShownPicturesFit(*GifFile)
+                                           ? ShownPictures(*GifFile)
+                                           : std::vector<TBitmap>();
     int number = 1;
     for (const auto& sub : GifFile->SubImages) {
         TAnimImg frame;
-        frame.SetBitmap(sub->GetBitmap());
+        frame.SetBitmap(shown.empty() ? sub->GetBitmap() : shown[size_t(number - 1)]);
         frame.SetName("Image " + std::to_string(number++));
         frame.SetTime("00:00:00.000");
         frame.SetDelay(sub->GetDelay());
         Frames.push_back(std::move(frame));
-        AnimWidth = sub->Descriptor.Width;
-        AnimHeight = sub->Descriptor.Height;
+        AnimWidth = frame.Bitmap.Width;
+        AnimHeight = frame.Bitmap.Height;
     }
     FirstShown = 0;
     SlotMarked = {};
@@ -60,6 +66,10 @@ void TAnimBuilder::AutoDelays() {
     bool ignored = false;
     BitAuto(Frames, ignored);
     if (Delays(Frames) != before) Modified = true;
+}
+
+void TAnimBuilder::RaiseShortDelays() {
+    if (orv::RaiseShortDelays(Frames)) Modified = true;
 }
 
 void TAnimBuilder::SetOptions(const TAnimOptions& options) {

@@ -45,6 +45,8 @@ struct TAnimOptions {
     int32_t Bin = 1;               // 1 to kMaxBin: each Bin x Bin block becomes one pixel
     bool Stamp = false;            // the observation date and time in the lower-left corner
     bool Bounce = false;           // frames n-1 down to 2 after frame n
+    bool Optimize = false;         // later frames written as what they change
+    int32_t Tolerance = 0;         // with Optimize: display levels a kept pixel may be off by
     bool operator==(const TAnimOptions&) const = default;
 
     // Options that need the raw values rather than the displayed picture.

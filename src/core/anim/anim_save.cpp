@@ -34,6 +34,8 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
             if (pictures)
                 result.Picture =
                     PictureBitmap(ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr));
+            else if (options.Optimize)
+                result.Indexed = ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr);
             else
                 result.Image = EncodeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr);
         } catch (const ERegionError& e) {
@@ -44,6 +46,8 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
     TAnimWriteOptions write;
     write.Jobs = jobs;
     write.Bounce = options.Bounce;
+    write.Optimize = options.Optimize;
+    write.Tolerance = options.Tolerance;
     progress.SetLabel("Compression de l'image numéro 1");
     progress.Show(0);
     WriteAnimation(

@@ -10,8 +10,10 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -22,8 +24,11 @@ namespace {
 // The frames in the order they come back, and what the writer waits for.
 class TFrameQueue {
   public:
-    TFrameQueue(const TFrameJob& job, size_t count, unsigned threads, size_t aheadBytes)
-        : job_(job), count_(count), ahead_(threads), aheadBytes_(aheadBytes) {
+    // With `shown`, the frames' pictures pass through it in frame order (the one step that
+    // waits for the frame before) and their changed parts are encoded.
+    TFrameQueue(const TFrameJob& job, size_t count, unsigned threads, size_t aheadBytes,
+                TShownPicture* shown = nullptr)
+        : job_(job), count_(count), ahead_(threads), aheadBytes_(aheadBytes), shown_(shown) {
         for (unsigned t = 0; t < threads; ++t)
             workers_.emplace_back([this] { Work(); });
     }
@@ -33,6 +38,7 @@ class TFrameQueue {
             stop_ = true;
         }
         room_.notify_all();
+        turn_.notify_all();
         for (std::thread& t : workers_)
             t.join();
     }
@@ -90,6 +96,7 @@ class TFrameQueue {
             } catch (...) {
                 done.Error = std::current_exception();
             }
+            Encode(index, done);
             if (done.Result.Image) done.Bytes = size_t(done.Result.Image->Data.ByteCount());
             if (done.Result.Picture) done.Bytes = done.Result.Picture->Pixels.size();
             {
@@ -101,16 +108,50 @@ class TFrameQueue {
         }
     }
 
+    // The frame a job gave unencoded, encoded whole or as what it changes; the turn in frame order
+    // passes even when the job failed or left its frame out.
+    void Encode(size_t index, TDone& done) {
+        std::optional<TFramePart> part;
+        if (shown_) {
+            std::unique_lock lock(mutex_);
+            turn_.wait(lock, [&] { return stop_ || shownNext_ == index; });
+            const bool stopped = stop_;
+            lock.unlock();
+            try {
+                if (!stopped && !done.Error && done.Result.Indexed)
+                    part = shown_->Next(done.Result.Indexed->Table, std::move(done.Result.Indexed->Matrix));
+                else if (done.Result.Image)
+                    throw std::logic_error("frames written as what they change come unencoded");
+            } catch (...) {
+                done.Error = std::current_exception();
+            }
+            lock.lock();
+            shownNext_ = index + 1;
+            lock.unlock();
+            turn_.notify_all();
+        }
+        try {
+            if (part)
+                done.Result.Image = EncodeImage(*part);
+            else if (done.Result.Indexed && !done.Error)
+                done.Result.Image = EncodeImage(done.Result.Indexed->Table, done.Result.Indexed->Matrix);
+        } catch (...) {
+            done.Error = std::current_exception();
+        }
+        done.Result.Indexed.reset();
+    }
+
     const TFrameJob& job_;
     const size_t count_;
     static constexpr size_t kMostAhead = 256;
     const size_t ahead_;
     const size_t aheadBytes_;
     size_t heldBytes_ = 0;
+    TShownPicture* const shown_;
     std::mutex mutex_;
-    std::condition_variable ready_, room_;
+    std::condition_variable ready_, room_, turn_;
     std::map<size_t, TDone> done_;
-    size_t next_ = 0, taken_ = 0;
+    size_t next_ = 0, taken_ = 0, shownNext_ = 0;
     bool stop_ = false;
     std::vector<std::thread> workers_;
 };
@@ -174,45 +215,67 @@ unsigned JobCount(unsigned jobs) {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-size_t WriteAnimation(const std::string& fileName, size_t count, const TFrameJob& job,
-                      const TAnimWriteOptions& options, const TWriteProgress& progress,
-                      const std::function<void(const std::string&)>& report) {
-    std::vector<size_t> madeFrom; // the job of each frame made
+TAnimWritten WriteAnimation(const std::string& fileName, size_t count, const TFrameJob& job,
+                            const TAnimWriteOptions& options, const TWriteProgress& progress,
+                            const std::function<void(const std::string&)>& report) {
+    std::vector<size_t> madeJobs; // the job of each frame made
     const std::unique_ptr<TFrameSink> sink = OpenFrameSink(fileName, [&](size_t index) {
-        TAnimFrameResult again = job(madeFrom[index]);
+        TAnimFrameResult again = job(madeJobs[index]);
         if (!again.Picture) throw EOrvanelError(again.Report);
         return std::move(*again.Picture);
     });
     TOrderedWriter ordered(*sink, options.AutoDelays);
+    std::optional<TShownPicture> shown; // a video file takes its frames whole
+    if (options.Optimize && !WantsPictures(fileName)) shown.emplace(options.Tolerance);
     const size_t total = FrameOrder(count, options.Bounce).size();
-    size_t made = 0, taken = 0;
     const auto show = [&] {
         if (progress) progress(sink->Count(), total);
     };
+    const unsigned threads = JobCount(options.Jobs);
     {
-        TFrameQueue queue(job, count, JobCount(options.Jobs), options.AheadBytes);
+        TFrameQueue queue(job, count, threads, options.AheadBytes, shown ? &*shown : nullptr);
         show(); // the first frame is on its way
-        for (; taken < count; ++taken) {
+        for (size_t taken = 0; taken < count; ++taken) {
             TAnimFrameResult frame = queue.Take(taken, show);
             if (!frame.Report.empty() && report) report(frame.Report);
             if (!frame.Image && !frame.Picture) continue;
-            madeFrom.push_back(taken);
-            ++made;
+            madeJobs.push_back(taken);
             ordered.Add(std::move(frame));
             show();
         }
     }
     ordered.Finish();
+    const size_t made = madeJobs.size();
     if (made == 0) throw EOrvanelError("Aucune image pour l'animation");
     const std::vector<uint16_t> delays = ordered.Delays();
     const std::vector<size_t> order = FrameOrder(made, options.Bounce);
-    for (size_t k = made; k < order.size(); ++k) {
-        sink->Repeat(order[k], delays[order[k]]);
-        show();
+    if (shown) {
+        // The way back is made again: each frame is written as what it changes in the one
+        // shown before it, which is now the next frame, not the previous one.
+        const TFrameJob back = [&](size_t i) {
+            TAnimFrameResult frame = job(madeJobs[order[made + i]]);
+            frame.Report.clear(); // said on the way out
+            frame.Delay = delays[order[made + i]];
+            return frame;
+        };
+        TFrameQueue queue(back, order.size() - made, threads, options.AheadBytes, &*shown);
+        for (size_t i = 0; made + i < order.size(); ++i) {
+            TAnimFrameResult frame = queue.Take(i, show);
+            if (!frame.Image) continue;
+            sink->Write(frame, frame.Delay);
+            show();
+        }
+    } else {
+        for (size_t k = made; k < order.size(); ++k) {
+            sink->Repeat(order[k], delays[order[k]]);
+            show();
+        }
     }
     sink->Commit();
     if (progress) progress(total, total);
-    return made;
+    std::error_code unknown; // the size is only shown
+    const uintmax_t bytes = std::filesystem::file_size(fileName, unknown);
+    return {made, delays, unknown ? 0 : uint64_t(bytes)};
 }
 
 } // namespace orv

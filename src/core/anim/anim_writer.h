@@ -4,6 +4,7 @@
 // are in hand at any time, however long the animation.
 #pragma once
 
+#include "core/anim/frame_compose.h"
 #include "core/base/bitmap.h"
 #include "core/gif/gif_stream_writer.h"
 
@@ -12,13 +13,16 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orv {
 
 // Frame `index` made and encoded: its image, or nothing when it is left out (with the reason).
-// A frame of a video file (WantsPictures in frame_sink.h) gives its picture instead.
+// A frame may also come made but not encoded (Indexed), for the writer to encode whole or as
+// what it changes; a frame of a video file (WantsPictures in frame_sink.h) gives its picture.
 struct TAnimFrameResult {
     std::optional<TEncodedImage> Image;
+    std::optional<TFramePicture> Indexed;
     std::optional<TBitmap> Picture;
     uint16_t Delay = 0;
     std::string Time;   // the observation time, for the automatic delays
@@ -33,6 +37,17 @@ struct TAnimWriteOptions {
     bool AutoDelays = false; // the delays BitAuto gives, from the frames' times
     // Encoded frames that may wait for the writer beyond one per thread, in bytes.
     size_t AheadBytes = 0;
+    // GIF frames after the first written as what they change (the jobs give them Indexed),
+    // within Tolerance display levels (0: exactly); the bounce's frames are then made again.
+    bool Optimize = false;
+    int32_t Tolerance = 0;
+};
+
+// What was written.
+struct TAnimWritten {
+    size_t Made = 0;              // frames, before the bounce
+    std::vector<uint16_t> Delays; // of those frames, as written
+    uint64_t Bytes = 0;           // the file's size
 };
 
 // After each frame written: how many are written out of how many there will be (the bounce's
@@ -44,11 +59,11 @@ unsigned JobCount(unsigned jobs);
 
 // Runs job(0) .. job(count - 1) and writes the frames to fileName, which is replaced only
 // once the file is complete: an animated GIF, or a WebP or MP4 file by its extension (the
-// bounce then makes its frames again). Returns the number of frames made (before the bounce). With no
-// frame, EOrvanelError "Aucune image pour l'animation" and nothing is written. An error of a
-// job (other than leaving its frame out) or of the writing stops the work and is raised.
-size_t WriteAnimation(const std::string& fileName, size_t count, const TFrameJob& job,
-                      const TAnimWriteOptions& options, const TWriteProgress& progress = {},
-                      const std::function<void(const std::string&)>& report = {});
+// bounce then makes its frames again). With no frame, EOrvanelError "Aucune image pour
+// l'animation" and nothing is written. An error of a job (other than leaving its frame out) or
+// of the writing stops the work and is raised.
+TAnimWritten WriteAnimation(const std::string& fileName, size_t count, const TFrameJob& job,
+                            const TAnimWriteOptions& options, const TWriteProgress& progress = {},
+                            const std::function<void(const std::string&)>& report = {});
 
 } // namespace orv

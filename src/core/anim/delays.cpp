@@ -71,4 +71,35 @@ void BitAuto(std::vector<TAnimImg>& frames, bool& modified) {
     frames[n - 1].Delay = frames[n - 2].Delay;
 }
 
+std::vector<size_t> ShortDelayFrames(const std::vector<TAnimImg>& frames) {
+    std::vector<size_t> marked;
+    for (size_t k = 0; k < frames.size(); ++k)
+        if (IsShortDelay(frames[k].Delay)) marked.push_back(k);
+    return marked;
+}
+
+std::string ShortDelayWarning(const std::vector<uint16_t>& delays) {
+    std::vector<size_t> frames;
+    for (size_t k = 0; k < delays.size(); ++k)
+        if (IsShortDelay(delays[k])) frames.push_back(k + 1);
+    if (frames.empty()) return "";
+    const std::string played = " un délai de 0 ou 1 centième, joué à 10 centièmes par les navigateurs";
+    if (frames.size() == 1) return "Attention : l'image " + std::to_string(frames[0]) + " a" + played;
+    std::string named;
+    for (size_t i = 0; i < frames.size() && i < 10; ++i)
+        named += (i ? ", " : "") + std::to_string(frames[i]);
+    if (frames.size() > 10) named += ", …";
+    return "Attention : " + std::to_string(frames.size()) + " images (" + named + ") ont" + played;
+}
+
+bool RaiseShortDelays(std::vector<TAnimImg>& frames) {
+    bool changed = false;
+    for (TAnimImg& f : frames)
+        if (IsShortDelay(f.Delay)) {
+            f.Delay = 2;
+            changed = true;
+        }
+    return changed;
+}
+
 } // namespace orv

@@ -32,6 +32,23 @@ void BitEgual(std::vector<TAnimImg>& frames, uint16_t value);
 // delay. Fewer: nothing. A time piece that is no number throws EConvertError before any delay changes.
 void BitAuto(std::vector<TAnimImg>& frames, bool& modified);
 
+// A delay of 0 or 1 hundredth is played as 10 by browsers and most players (and by ours).
+inline constexpr uint16_t kShortDelayPlayed = 10;
+constexpr bool IsShortDelay(uint16_t delay) {
+    return delay <= 1;
+}
+
+// The frames (0-based) whose delay is short: the builder marks them.
+std::vector<size_t> ShortDelayFrames(const std::vector<TAnimImg>& frames);
+
+// The warning for the frames (numbered from 1 in the order of `delays`) whose delay is short,
+// naming at most the first ten: "Attention : l'image 3 a un délai de 0 ou 1 centième, joué à
+// 10 centièmes par les navigateurs"; empty when there is none.
+std::string ShortDelayWarning(const std::vector<uint16_t>& delays);
+
+// "Porter à 2 centièmes": every delay of 0 or 1 becomes 2. Whether one changed.
+bool RaiseShortDelays(std::vector<TAnimImg>& frames);
+
 // BitAuto's steps, for frames that come one at a time: the gap between two times of day
 // folded into -12 h..12 h, the rate set by the first frame, and the delay of a gap.
 double TimeGap(double fromSeconds, double toSeconds);

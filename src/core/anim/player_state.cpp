@@ -1,11 +1,13 @@
 #include "core/anim/player_state.h"
 
+#include "core/anim/delays.h"
+
 #include <algorithm>
 
 namespace orv {
 
 int32_t TimerInterval(uint16_t delay) {
-    return delay == 0 ? 100 : int32_t(delay) * 10;
+    return int32_t(IsShortDelay(delay) ? kShortDelayPlayed : delay) * 10;
 }
 
 void TPlayerState::Start() {

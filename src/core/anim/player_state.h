@@ -10,9 +10,10 @@
 
 namespace orv {
 
-// The timer interval that shows a frame for its delay: Delay x 10 ms. A zero delay plays as
-// 100 ms, as browsers play it: a GIF written with 0 means "no delay given", not "as fast as
-// the machine can", and a zero timer would never let the window breathe.
+// The timer interval that shows a frame for its delay: Delay x 10 ms. A delay of 0 or 1 plays
+// as 100 ms, as browsers play it, so that the player shows what the web will: a GIF written
+// with 0 means "no delay given", not "as fast as the machine can", and a zero timer would
+// never let the window breathe.
 int32_t TimerInterval(uint16_t delay);
 
 // A frame to put on screen, with the slider position that goes with it.

@@ -42,6 +42,18 @@ TBigByteArray& TBigByteArray::operator=(TBigByteArray&& other) noexcept {
     return *this;
 }
 
+void TBigByteArray::Truncate(int64_t size) {
+    if (size < 0 || size > size_) throw EIndexOutOfBounds();
+    if (size == size_) return;
+    if (size == 0) {
+        memory_.reset();
+    } else if (void* kept = std::realloc(memory_.get(), static_cast<size_t>(size))) {
+        (void)memory_.release(); // realloc has taken it
+        memory_.reset(static_cast<uint8_t*>(kept));
+    }
+    size_ = static_cast<int32_t>(size);
+}
+
 uint8_t TBigByteArray::GetItem(int64_t index) const {
     if (index < 1 || index > size_) throw EIndexOutOfBounds();
     return memory_.get()[index - 1];
@@ -55,6 +67,13 @@ void TBigByteArray::SetItem(int64_t index, uint8_t value) {
 TByteArray2D::TByteArray2D(int32_t cols, int32_t rows) {
     if (cols < 0 || rows < 0) throw EIndexOutOfBounds();
     cells_ = TBigByteArray(int64_t(cols) * rows);
+    cols_ = cols;
+    rows_ = rows;
+}
+
+void TByteArray2D::Shrink(int32_t cols, int32_t rows) {
+    if (cols < 0 || rows < 0) throw EIndexOutOfBounds();
+    cells_.Truncate(int64_t(cols) * rows);
     cols_ = cols;
     rows_ = rows;
 }

@@ -38,6 +38,9 @@ class TBigByteArray {
     uint8_t* Memory() { return memory_.get(); }
     const uint8_t* Memory() const { return memory_.get(); }
 
+    // The first `size` bytes kept (no more than Size, else EIndexOutOfBounds), the rest given back.
+    void Truncate(int64_t size);
+
     // index in 1 .. Size, else EIndexOutOfBounds.
     uint8_t GetItem(int64_t index) const;
     void SetItem(int64_t index, uint8_t value);
@@ -62,6 +65,10 @@ class TByteArray2D {
     TBigByteArray& Cells() { return cells_; }
 
     TByteArray2D Clone() const { return *this; }
+
+    // The first cols x rows bytes become the matrix, row after row: a smaller matrix written
+    // over the larger one in place (EIndexOutOfBounds when it holds more).
+    void Shrink(int32_t cols, int32_t rows);
 
     // Byte x + (y - 1) * Cols: only that linear index is tested, so a column past Cols
     // reaches into the next row.

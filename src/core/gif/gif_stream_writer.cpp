@@ -50,6 +50,15 @@ TEncodedImage EncodeImage(const TColorTable& table, int32_t width, int32_t heigh
     return image;
 }
 
+TEncodedImage EncodeImage(const TFramePart& part) {
+    TEncodedImage image = EncodeImage(part.Table, part.Matrix);
+    image.Left = part.Left;
+    image.Top = part.Top;
+    image.Keep = true;
+    image.Transparent = part.Transparent;
+    return image;
+}
+
 TGifStreamWriter::TGifStreamWriter(const std::string& fileName) : file_(fileName) {
     pending_.reserve(kFlushSize + kFlushSlack);
 }
@@ -67,9 +76,13 @@ void TGifStreamWriter::Write(const TEncodedImage& image, uint16_t delay) {
         pending_.insert(pending_.end(), {uint8_t(0x80 + (bits - 1) * 16 + (bits - 1)), 0, 0});
         AppendTable(pending_, image.Table, bits);
     }
-    AppendGraphicControl(pending_, 0, delay, 0);
+    const uint8_t disposal = image.Keep ? 1 : 0;
+    AppendGraphicControl(pending_, uint8_t(disposal << 2 | (image.Transparent ? 1 : 0)), delay,
+                         image.Transparent.value_or(0));
     if (first) AppendLooping(pending_);
     TImageDescriptor d;
+    d.Left = image.Left;
+    d.Top = image.Top;
     d.Width = image.Width;
     d.Height = image.Height;
     d.Flags = first ? 0 : uint8_t(0x80 + image.BitsPerPixel - 1);
@@ -82,8 +95,8 @@ void TGifStreamWriter::Write(const TEncodedImage& image, uint16_t delay) {
     });
     pending_.push_back(0);
     images_.push_back({offset, file_.Size() + pending_.size() - offset});
-    screenWidth_ = std::max(screenWidth_, image.Width);
-    screenHeight_ = std::max(screenHeight_, image.Height);
+    screenWidth_ = uint16_t(std::clamp(image.Left + image.Width, int(screenWidth_), 0xFFFF));
+    screenHeight_ = uint16_t(std::clamp(image.Top + image.Height, int(screenHeight_), 0xFFFF));
     if (pending_.size() >= kFlushSize) Flush();
 }
 

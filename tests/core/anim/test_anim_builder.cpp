@@ -1,4 +1,5 @@
 #include "core/anim/anim_builder.h"
+#include "core/anim/delays.h"
 
 #include "core/anim/anim_frames.h"
 
@@ -472,10 +473,14 @@ TEST(AnimBuilder, DelayCommandsMarkModifiedWhenADelayChanges) {
         {"equal, new delays", [](TAnimBuilder& b) { b.EqualDelays(20); }, true},
         {"auto, two frames alike", [](TAnimBuilder& b) { b.AutoDelays(); }, false},
         {"auto, two frames differ", [](TAnimBuilder& b) { b.Frames[0].Delay = 7, b.AutoDelays(); }, true},
+        {"raise short delays, none", [](TAnimBuilder& b) { b.Frames[0].Delay = 2, b.RaiseShortDelays(); },
+         false},
+        {"raise short delays", [](TAnimBuilder& b) { b.Frames[1].Delay = 1, b.RaiseShortDelays(); }, true},
     };
     for (const auto& r : rows) {
         TAnimBuilder b = BuilderWith({"A", "B"});
         r.command(b);
         EXPECT_EQ(b.Modified, r.modified) << r.name;
+        EXPECT_FALSE(IsShortDelay(b.Frames[0].Delay) || IsShortDelay(b.Frames[1].Delay)) << r.name;
     }
 }

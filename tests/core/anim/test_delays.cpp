@@ -110,3 +110,26 @@ TEST(DelayField, ChangesTheSelectedFramesAndMarksTheAnimation) {
     BitEgual(frames, 33);
     EXPECT_EQ(Delays(frames), (std::vector<uint16_t>{33, 33, 33}));
 }
+
+TEST(ShortDelays, TheWarningNamesTheFramesBrowsersSlowDown) {
+    const std::string played = "un délai de 0 ou 1 centième, joué à 10 centièmes par les navigateurs";
+    const struct {
+        std::vector<uint16_t> Delays;
+        std::vector<size_t> Marked; // the frames the builder marks
+        std::string Warning;
+    } rows[] = {
+        {{15, 2, 10}, {}, ""},
+        {{15, 1, 10}, {1}, "Attention : l'image 2 a " + played},
+        {{0, 15, 1}, {0, 2}, "Attention : 2 images (1, 3) ont " + played},
+        {std::vector<uint16_t>(12, 0),
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+         "Attention : 12 images (1, 2, 3, 4, 5, 6, 7, 8, 9, 10, …) ont " + played},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(ShortDelayWarning(r.Delays), r.Warning) << r.Delays.size();
+        std::vector<TAnimImg> frames;
+        for (const uint16_t d : r.Delays)
+            frames.push_back(Frame("f", d));
+        EXPECT_EQ(ShortDelayFrames(frames), r.Marked) << r.Delays.size();
+    }
+}

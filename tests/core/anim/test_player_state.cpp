@@ -39,11 +39,11 @@ TEST(Player, EachFrameStaysForItsOwnDelayInAnEndlessLoop) {
     EXPECT_FALSE(p.Tick({}).has_value());
 }
 
-TEST(Player, AZeroDelayPlaysAsATenthOfASecond) {
+TEST(Player, DelaysOfZeroAndOnePlayAsATenthOfASecondAsInBrowsers) {
     const struct {
         uint16_t Delay;
         int32_t Interval;
-    } cases[] = {{0, 100}, {1, 10}, {10, 100}, {65535, 655350}};
+    } cases[] = {{0, 100}, {1, 100}, {2, 20}, {10, 100}, {65535, 655350}};
     for (const auto& c : cases)
         EXPECT_EQ(TimerInterval(c.Delay), c.Interval) << c.Delay;
 }

@@ -1,6 +1,7 @@
 #include "core/base/errors.h"
 #include "core/text/number_text.h"
 #include "core/text/rounding.h"
+#include "core/text/size_text.h"
 
 #include <gtest/gtest.h>
 
@@ -105,4 +106,18 @@ TEST(FormatStatistic, EightDigitsAndFourDigitExponent) {
     EXPECT_EQ(FormatStatistic(0.00001), "0.00001");
     EXPECT_EQ(FormatStatistic(0.000001), "1E-0006");
     EXPECT_EQ(FormatStatistic(1.5e10), "1.5E0010");
+}
+
+TEST(SizeText, ThreeDigitsWithADecimalCommaInOctetsKoAndMo) {
+    const struct {
+        uint64_t Bytes;
+        const char* Text;
+    } rows[] = {{1, "1 octet"},        {640, "640 octets"},  {999, "999 octets"},    {1000, "1 Ko"},
+                {12345, "12,3 Ko"},    {850500, "850 Ko"},   {999499, "999 Ko"},     {999500, "1 Mo"},
+                {12345678, "12,3 Mo"}, {1050000, "1,05 Mo"}, {2345678901, "2346 Mo"}};
+    for (const auto& r : rows)
+        EXPECT_EQ(SizeText(r.Bytes), r.Text) << r.Bytes;
+    EXPECT_EQ(CommaNumber(0.06127), "0,0613");
+    EXPECT_EQ(CommaNumber(-31.37), "-31,4");
+    EXPECT_EQ(CommaNumber(0), "0");
 }

@@ -1,0 +1,203 @@
+#include "core/gif/frame_delta.h"
+
+#include "core/base/bitmap.h"
+
+#include <algorithm>
+#include <array>
+
+namespace orv {
+
+namespace {
+
+std::array<uint32_t, 256> Colors(const TColorTable& table) {
+    std::array<uint32_t, 256> colors;
+    for (size_t i = 0; i < 256; ++i)
+        colors[i] = MakeColor(table.Entries[i][0], table.Entries[i][1], table.Entries[i][2]);
+    return colors;
+}
+
+// The smallest table of 2, 4, ..., 256 entries that holds count.
+int32_t TableCount(int32_t count) {
+    int32_t n = 2;
+    while (n < count)
+        n *= 2;
+    return n;
+}
+
+// Whether a table's colours (as many as it counts) are greys, so that one channel says all.
+bool IsGrey(const TColorTable& table) {
+    for (int32_t i = 0; i < std::min(table.Count, 256); ++i) {
+        const TColorEntry& e = table.Entries[size_t(i)];
+        if (e[0] != e[1] || e[1] != e[2]) return false;
+    }
+    return true;
+}
+
+// Whether a pixel of colour c changes the one shown: differs at all, or by more than the
+// tolerance in some channel (of greys, the first says all). Without branches: on noise,
+// changed and kept pixels alternate at random.
+struct TExactRule {
+    uint32_t operator()(uint32_t c, uint32_t on) const { return c != on; }
+};
+template <int kChannels> struct TToleranceRule {
+    int32_t Tolerance;
+    uint32_t operator()(uint32_t c, uint32_t on) const {
+        uint32_t out = 0;
+        for (int shift = 0; shift < 8 * kChannels; shift += 8) { // red, green, blue
+            const int32_t d = int32_t((c >> shift) & 0xFF) - int32_t((on >> shift) & 0xFF);
+            out |= uint32_t(d + Tolerance) > uint32_t(2 * Tolerance);
+        }
+        return out;
+    }
+};
+
+// The rectangle of the pixels a frame changes, and the frame's indices they use, numbered in
+// the order they are met (rows from the top, each from the left) as the part's table will be.
+struct TChange {
+    int32_t Left, Right = -1, Top, Bottom = -1;
+    std::array<int16_t, 256> PartIndex;
+    int32_t Used = 0;
+};
+
+// What is shown, kept as levels while every colour is a grey (a quarter of the memory), else
+// as colours.
+inline uint32_t ColorOf(uint8_t level) {
+    return level * 0x010101u;
+}
+inline uint32_t ColorOf(uint32_t color) {
+    return color;
+}
+
+template <class TPixel, class TRule>
+TChange FindChange(const TByteArray2D& matrix, const std::array<uint32_t, 256>& colors,
+                   const std::vector<TPixel>& shown, TRule changes) {
+    const int32_t w = matrix.Cols(), h = matrix.Rows();
+    TChange change;
+    change.Left = w;
+    change.Top = h;
+    change.PartIndex.fill(-1);
+    for (int32_t y = 0; y < h; ++y) {
+        const uint8_t* row = matrix.RowData(y + 1);
+        const TPixel* on = shown.data() + size_t(y) * size_t(w);
+        int32_t first = w, last = -1;
+        for (int32_t x = 0; x < w; ++x) {
+            const uint32_t changed = changes(colors[row[x]], ColorOf(on[x]));
+            const int32_t mask = -int32_t(changed);
+            first = std::min(first, (x & mask) | (w & ~mask));
+            last = (x & mask) | (last & ~mask);
+            const uint32_t unseen = uint16_t(change.PartIndex[row[x]]) >> 15; // one test, rarely true
+            if (changed & unseen) [[unlikely]]
+                change.PartIndex[row[x]] = int16_t(change.Used++);
+        }
+        if (last < 0) continue;
+        change.Left = std::min(change.Left, first);
+        change.Right = std::max(change.Right, last);
+        if (change.Bottom < 0) change.Top = y;
+        change.Bottom = y;
+    }
+    return change;
+}
+
+// Rows Top..Bottom of the rectangle written: a changed pixel as its part index, a kept one as
+// the transparent index (free) or else with its own colour; what is shown follows. The part
+// may be written over the frame's own rows: row y of the part never reaches past the pixels of
+// row y of the frame still to be read.
+template <class TPixel, class TRule>
+void WriteChange(const TChange& change, const TByteArray2D& matrix, const std::array<uint32_t, 256>& colors,
+                 std::vector<TPixel>& shown, TRule changes, uint8_t* part) {
+    const int32_t w = matrix.Cols();
+    const size_t partWidth = size_t(change.Right - change.Left + 1);
+    const uint32_t free = change.Used < 256;
+    const uint32_t transparent = uint32_t(change.Used) & 0xFF;
+    for (int32_t y = change.Top; y <= change.Bottom; ++y) {
+        const uint8_t* row = matrix.RowData(y + 1) + change.Left;
+        TPixel* on = shown.data() + size_t(y) * size_t(w) + change.Left;
+        uint8_t* out = part + size_t(y - change.Top) * partWidth;
+        for (int32_t x = 0; x <= change.Right - change.Left; ++x) {
+            const uint32_t c = colors[row[x]];
+            const uint32_t keep = 0 - (free & (changes(c, ColorOf(on[x])) ^ 1)); // all ones to keep
+            out[x] = uint8_t((transparent & keep) | (uint32_t(change.PartIndex[row[x]]) & ~keep));
+            on[x] = TPixel((on[x] & keep) | (c & ~keep)); // a grey's level is its low byte
+        }
+    }
+}
+
+// The part of a frame of the size shown that changes it, and what is shown after it.
+template <class TPixel, class TRule>
+TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>& colors, TByteArray2D matrix,
+                       std::vector<TPixel>& shown, TRule changes) {
+    const TChange change = FindChange(matrix, colors, shown, changes);
+    TFramePart part;
+    if (change.Right < 0) { // nothing changes: one transparent pixel
+        part.Table.Count = 2;
+        part.Matrix = TByteArray2D(1, 1);
+        part.Transparent = 0;
+        return part;
+    }
+    // With all 256 indices taken by changed colours there is no free index: then every pixel
+    // of the rectangle is written with its own colour (exact, so within any tolerance).
+    const bool free = change.Used < 256;
+    for (size_t j = 0; j < 256; ++j)
+        if (change.PartIndex[j] >= 0) part.Table.Entries[size_t(change.PartIndex[j])] = table.Entries[j];
+    part.Table.Count = TableCount(change.Used + (free ? 1 : 0));
+    if (free) part.Transparent = uint8_t(change.Used);
+    part.Left = uint16_t(change.Left);
+    part.Top = uint16_t(change.Top);
+    WriteChange(change, matrix, colors, shown, changes, matrix.Cells().Memory()); // in place
+    matrix.Shrink(change.Right - change.Left + 1, change.Bottom - change.Top + 1);
+    part.Matrix = std::move(matrix);
+    return part;
+}
+
+} // namespace
+
+TShownPicture::TShownPicture(int32_t tolerance) : tolerance_(std::clamp(tolerance, 0, kMaxTolerance)) {}
+
+TFramePart TShownPicture::Whole(const TColorTable& table, TByteArray2D matrix,
+                                const std::array<uint32_t, 256>& colors) {
+    shownGrey_ = IsGrey(table);
+    width_ = matrix.Cols();
+    height_ = matrix.Rows();
+    const size_t size = size_t(width_) * size_t(height_);
+    // Only one of the two is held.
+    std::vector<uint8_t>(shownGrey_ ? size : 0).swap(greys_);
+    std::vector<uint32_t>(shownGrey_ ? 0 : size).swap(colors_);
+    for (int32_t y = 0; y < height_; ++y) {
+        const uint8_t* row = matrix.RowData(y + 1);
+        const size_t at = size_t(y) * size_t(width_);
+        for (int32_t x = 0; x < width_; ++x)
+            if (shownGrey_)
+                greys_[at + size_t(x)] = uint8_t(colors[row[x]]);
+            else
+                colors_[at + size_t(x)] = colors[row[x]];
+    }
+    TFramePart part;
+    part.Table = table;
+    part.Matrix = std::move(matrix);
+    return part;
+}
+
+TFramePart TShownPicture::Next(const TColorTable& table, TByteArray2D matrix) {
+    const std::array<uint32_t, 256> colors = Colors(table);
+    const int32_t w = matrix.Cols(), h = matrix.Rows();
+    // A frame of another size is shown whole, as it would be without the differences; one
+    // that no GIF can hold is refused whole by the encoder.
+    if (w != width_ || h != height_ || w == 0 || h == 0 || w > 0xFFFF || h > 0xFFFF)
+        return Whole(table, std::move(matrix), colors);
+    if (shownGrey_ && !IsGrey(table)) { // greys are kept as colours from now on
+        colors_.resize(greys_.size());
+        for (size_t i = 0; i < greys_.size(); ++i)
+            colors_[i] = ColorOf(greys_[i]);
+        std::vector<uint8_t>().swap(greys_);
+        shownGrey_ = false;
+    }
+    if (shownGrey_)
+        return tolerance_ == 0
+                   ? Differences(table, colors, std::move(matrix), greys_, TExactRule())
+                   : Differences(table, colors, std::move(matrix), greys_, TToleranceRule<1>{tolerance_});
+    return tolerance_ == 0
+               ? Differences(table, colors, std::move(matrix), colors_, TExactRule())
+               : Differences(table, colors, std::move(matrix), colors_, TToleranceRule<3>{tolerance_});
+}
+
+} // namespace orv

@@ -1,0 +1,52 @@
+// Animation frames written as what they change in the picture on screen: each frame after the
+// first becomes the smallest rectangle holding the pixels that change, its unchanged pixels
+// transparent when the rectangle's table has a free index, shown over the previous picture
+// ("do not dispose"). With a tolerance of T levels, a pixel whose colour lies within T of the
+// colour on screen in every channel keeps the one on screen, so every pixel shown stays within
+// T of the frame's own. The picture on screen is kept as levels while it is grey, else as
+// colours (not indices: every frame has a table of its own).
+#pragma once
+
+#include "core/gif/byte_array.h"
+#include "core/gif/color_table.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace orv {
+
+inline constexpr int32_t kMaxTolerance = 32;
+
+// What to write of a frame: a rectangle of the screen, its table and indices.
+struct TFramePart {
+    TColorTable Table;
+    TByteArray2D Matrix; // rows from the top
+    uint16_t Left = 0;
+    uint16_t Top = 0;
+    std::optional<uint8_t> Transparent; // the index that leaves the screen as it is
+};
+
+class TShownPicture {
+  public:
+    // tolerance 0 (lossless) to kMaxTolerance.
+    explicit TShownPicture(int32_t tolerance = 0);
+
+    // The part of the next frame (its table and rows of indices) to write after those given
+    // before. The first frame, and a frame of another size than the one before, is its whole
+    // self; a frame that changes nothing is one transparent pixel.
+    TFramePart Next(const TColorTable& table, TByteArray2D matrix);
+
+  private:
+    TFramePart Whole(const TColorTable& table, TByteArray2D matrix, const std::array<uint32_t, 256>& colors);
+
+    int32_t tolerance_;
+    int32_t width_ = -1; // nothing shown yet
+    int32_t height_ = -1;
+    bool shownGrey_ = true;        // every colour shown is a grey: greys_ holds them, else colors_
+    std::vector<uint8_t> greys_;   // levels, rows from the top
+    std::vector<uint32_t> colors_; // platform colours
+};
+
+} // namespace orv
