@@ -19,20 +19,14 @@ std::vector<uint16_t> Delays(const std::vector<TAnimImg>& frames) {
 
 } // namespace
 
-TBuilderEnabling TAnimBuilder::TakeGifAnimation(std::unique_ptr<TGifFile> gif) {
+TBuilderEnabling TAnimBuilder::TakeGifAnimation(std::unique_ptr<TGifFile> gif, const std::string& path) {
     Frames.clear();
     Preview.clear(); // the file plays as it is
     GifFile = std::move(gif);
-    int number = 1;
-    for (const auto& sub : GifFile->SubImages) {
-        TAnimImg frame;
-        frame.SetBitmap(sub->GetBitmap());
-        frame.SetName("Image " + std::to_string(number++));
-        frame.SetTime("00:00:00.000");
-        frame.SetDelay(sub->GetDelay());
-        Frames.push_back(std::move(frame));
-        AnimWidth = sub->Descriptor.Width;
-        AnimHeight = sub->Descriptor.Height;
+    for (size_t k = 0; k < GifFile->SubImages.size(); ++k) {
+        Frames.push_back(GifFrame(*GifFile, k, path));
+        AnimWidth = GifFile->SubImages[k]->Descriptor.Width;
+        AnimHeight = GifFile->SubImages[k]->Descriptor.Height;
     }
     FirstShown = 0;
     SlotMarked = {};
@@ -40,6 +34,29 @@ TBuilderEnabling TAnimBuilder::TakeGifAnimation(std::unique_ptr<TGifFile> gif) {
     Modified = false;
     UpdateScrollBar();
     return PreviewStarted();
+}
+
+TBuilderEnabling TAnimBuilder::Restore(std::vector<TLoadedFrame> frames, const TAnimOptions& options) {
+    if (Locked()) return {};
+    Frames.clear();
+    Preview.clear();
+    for (TLoadedFrame& loaded : frames) {
+        loaded.Frame.Selected = false;
+        Frames.push_back(std::move(loaded.Frame));
+    }
+    if (!frames.empty()) {
+        AnimWidth = frames.front().Width;
+        AnimHeight = frames.front().Height;
+    }
+    Options = options;
+    FirstShown = 0;
+    SlotMarked = {};
+    Modified = !Frames.empty();
+    UpdateScrollBar();
+    TBuilderEnabling e = NoFrameCommands();
+    e.Merge(FramesPresent());
+    e.ScrollBar = ScrollBar.Enabled;
+    return e;
 }
 
 void TAnimBuilder::TypeDelay(const std::string& spinText) {

@@ -35,6 +35,7 @@ TAnimImg FrameWithoutSource(const TImageDocument& doc, uint16_t delay) {
     frame.SetName(ExtractFileName(doc.FileName));
     frame.SetTime(FrameTime(doc));
     frame.SetDelay(delay);
+    frame.Path = doc.SourceFile.empty() ? doc.FileName : doc.SourceFile;
     return frame;
 }
 
@@ -61,6 +62,18 @@ TAnimImg MakeFrame(const TImageDocument& doc, uint16_t delay) {
 TAnimImg MakeFrame(TImageDocument&& doc, uint16_t delay) {
     TAnimImg frame = FrameWithoutSource(doc, delay);
     frame.Source = TakeFrameSource(doc);
+    return frame;
+}
+
+TAnimImg GifFrame(TGifFile& gif, size_t index, const std::string& path) {
+    TGifSubImage& sub = *gif.SubImages.at(index);
+    TAnimImg frame;
+    frame.SetBitmap(sub.GetBitmap());
+    frame.SetName("Image " + std::to_string(index + 1));
+    frame.SetTime("00:00:00.000");
+    frame.SetDelay(sub.GetDelay());
+    frame.Path = path;
+    frame.GifImage = static_cast<int32_t>(index);
     return frame;
 }
 

@@ -39,10 +39,10 @@ TFileKind FileKindOf(const std::string& fileName) {
     return TFileKind::Unknown;
 }
 
-TLoadResult OpenImage(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
-    const TFileKind kind = FileKindOf(fileName);
-    if (kind == TFileKind::Unknown) return TLoadResult::Ignored;
-    TToolsUpdate update(host);
+namespace {
+
+TLoadResult ReadByKind(TImageDocument& doc, TFileKind kind, const std::string& fileName,
+                       TDocumentHost& host) {
     switch (kind) {
     case TFileKind::Pic:
         return LoadPic(doc, fileName, host);
@@ -61,10 +61,23 @@ TLoadResult OpenImage(TImageDocument& doc, const std::string& fileName, TDocumen
     }
 }
 
+} // namespace
+
+TLoadResult OpenImage(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
+    const TFileKind kind = FileKindOf(fileName);
+    if (kind == TFileKind::Unknown) return TLoadResult::Ignored;
+    TToolsUpdate update(host);
+    const TLoadResult result = ReadByKind(doc, kind, fileName, host);
+    if (result == TLoadResult::Loaded) doc.SourceFile = fileName;
+    return result;
+}
+
 TLoadResult OpenGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName,
                          TDocumentHost& host) {
     TToolsUpdate update(host);
-    return LoadGifImage(doc, gif, fileName, host);
+    const TLoadResult result = LoadGifImage(doc, gif, fileName, host);
+    if (result == TLoadResult::Loaded) doc.SourceFile = fileName;
+    return result;
 }
 
 void SaveImage(TImageDocument& doc, const std::string& fileName) {
