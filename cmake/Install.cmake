@@ -10,6 +10,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/src/ui/help/aide.html DESTINATION ${ORVANEL_IN
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/palettes DESTINATION ${ORVANEL_INSTALL_DATADIR})
 install(FILES ${CMAKE_BINARY_DIR}/samples/star_field.fit DESTINATION ${ORVANEL_INSTALL_DATADIR}/samples)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/samples/comet DESTINATION ${ORVANEL_INSTALL_DATADIR}/samples)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/samples/drift DESTINATION ${ORVANEL_INSTALL_DATADIR}/samples)
 
 foreach(page orvanel orvanel-cli)
   configure_file(${CMAKE_SOURCE_DIR}/data/man/${page}.1.in ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)

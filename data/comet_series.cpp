@@ -55,9 +55,13 @@ void WriteCometSeries(const std::string& folder, int width, int height, uint64_t
         std::snprintf(name, sizeof name, "comet%02d.fit", frame);
         SaveNoisyFits(
             image, noise,
-            {"2024-03-09", ClockText(start), ClockText(start + kExposure), std::to_string(kExposure),
+            {"2024-03-09",
+             ClockText(start),
+             ClockText(start + kExposure),
+             std::to_string(kExposure),
              "Comete synthetique",
-             "orvanel-make-sample: comet frame " + std::to_string(frame) + ", seed " + std::to_string(seed)},
+             "orvanel-make-sample: comet frame " + std::to_string(frame) + ", seed " + std::to_string(seed),
+             {}},
             (std::filesystem::path(folder) / name).string());
         if (frame < kCometFrames) start += kGaps[frame - 1];
     }

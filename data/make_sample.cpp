@@ -1,7 +1,9 @@
 // orvanel-make-sample: writes the bundled sample images, synthetic 16-bit FITS files made
 // through the image document and the FITS writer: a star field, or with --comet a series of
-// frames of a comet crossing a star field. The same seed always gives the same files.
+// frames of a comet crossing a star field, or with --drift a series whose field wanders. The
+// same seed always gives the same files.
 #include "comet_series.h"
+#include "drift_series.h"
 #include "sample_sky.h"
 
 #include <algorithm>
@@ -18,16 +20,20 @@ using namespace orv::sample;
 struct TOptions {
     std::string Out;
     bool Comet = false;
-    int Width = 0, Height = 0, Stars = 0;
+    bool Drift = false;
+    int Width = 0, Height = 0, Stars = 0, Frames = kDriftFrames;
     uint64_t Seed = 20240309;
 };
 
 int Usage() {
-    std::fprintf(stderr,
-                 "Usage: orvanel-make-sample OUT.fit [--width W] [--height H] [--stars N] [--seed S]\n"
-                 "       orvanel-make-sample --comet FOLDER [--width W] [--height H] [--seed S]\n"
-                 "Writes a synthetic 16-bit FITS star field (768x512 by default), or ten frames of a\n"
-                 "comet crossing a star field, FOLDER/comet01.fit to comet10.fit (384x256 by default).\n");
+    std::fprintf(
+        stderr, "Usage: orvanel-make-sample OUT.fit [--width W] [--height H] [--stars N] [--seed S]\n"
+                "       orvanel-make-sample --comet FOLDER [--width W] [--height H] [--seed S]\n"
+                "       orvanel-make-sample --drift FOLDER [--width W] [--height H] [--seed S] [--frames N]\n"
+                "Writes a synthetic 16-bit FITS star field (768x512 by default), or ten frames of a\n"
+                "comet crossing a star field, FOLDER/comet01.fit to comet10.fit (384x256 by default),\n"
+                "or N frames (12, at most 99) of a field that drifts by whole pixels while an asteroid\n"
+                "crosses it, across midnight, with sky coordinates, FOLDER/drift01.fit ... (320x240).\n");
     return 2;
 }
 
@@ -40,9 +46,14 @@ void WriteStarField(const TOptions& o) {
     // A small fuzzy galaxy near the centre.
     image.AddMoffat(o.Width * 0.55, o.Height * 0.45, 6e5, 18.0);
     SaveNoisyFits(image, random,
-                  {"2024-03-09", "21:42:17", "21:44:17", "120", "Champ d'etoiles synthetique",
+                  {"2024-03-09",
+                   "21:42:17",
+                   "21:44:17",
+                   "120",
+                   "Champ d'etoiles synthetique",
                    "orvanel-make-sample: sky " + std::to_string(int(kSky)) + " ADU, " +
-                       std::to_string(stars) + " stars, seed " + std::to_string(o.Seed)},
+                       std::to_string(stars) + " stars, seed " + std::to_string(o.Seed),
+                   {}},
                   o.Out);
 }
 
@@ -62,10 +73,14 @@ int main(int argc, char** argv) {
             o.Height = int(next());
         else if (a == "--stars")
             o.Stars = int(next());
+        else if (a == "--frames")
+            o.Frames = int(next());
         else if (a == "--seed")
             o.Seed = uint64_t(next());
         else if (a == "--comet")
             o.Comet = true;
+        else if (a == "--drift")
+            o.Drift = true;
         else if (a == "--help" || a == "-h")
             return Usage(), 0;
         else if (!a.empty() && a[0] != '-' && o.Out.empty())
@@ -73,11 +88,15 @@ int main(int argc, char** argv) {
         else
             return Usage();
     }
-    if (o.Width == 0) o.Width = o.Comet ? 384 : 768;
-    if (o.Height == 0) o.Height = o.Comet ? 256 : 512;
-    if (o.Out.empty() || o.Width < 1 || o.Height < 1 || o.Width > 16384 || o.Height > 16384) return Usage();
+    if (o.Width == 0) o.Width = o.Drift ? 320 : o.Comet ? 384 : 768;
+    if (o.Height == 0) o.Height = o.Drift ? 240 : o.Comet ? 256 : 512;
+    if (o.Out.empty() || o.Frames < 1 || o.Frames > 99 || o.Width < 1 || o.Height < 1 || o.Width > 16384 ||
+        o.Height > 16384)
+        return Usage();
     try {
-        if (o.Comet)
+        if (o.Drift)
+            WriteDriftSeries(o.Out, o.Width, o.Height, o.Seed, o.Frames);
+        else if (o.Comet)
             WriteCometSeries(o.Out, o.Width, o.Height, o.Seed);
         else
             WriteStarField(o);

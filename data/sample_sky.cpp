@@ -118,6 +118,7 @@ void SaveNoisyFits(const TSkyImage& image, TRandom& noise, const TSampleCards& c
     hd.ThreshHighComment = "display high threshold";
     hd.ThreshLowComment = "display low threshold";
     doc.HistoryLines = {cards.History};
+    doc.OtherCards = cards.Extra;
     SaveFits(doc, path);
 }
 

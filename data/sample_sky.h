@@ -42,6 +42,7 @@ struct TSkyImage {
 // The cards that differ between samples.
 struct TSampleCards {
     std::string DateObs, TimeBeg, TimeEnd, TimeExp, Object, History;
+    std::vector<std::string> Extra; // whole cards, written as they are (a WCS)
 };
 
 // Adds photon and read noise, rounds into 0..32767, and saves a FITS file with display

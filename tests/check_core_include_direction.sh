@@ -8,8 +8,9 @@ declare -A uses=(
   [image]="base text"
   [formats]="base text image"
   [document]="base text gif image formats"
+  [align]="base text image"
   [tools]="base text gif image formats document"
-  [anim]="base text gif image formats document"
+  [anim]="base text gif image formats document align"
 )
 cd "$1" || exit 1
 failed=0

@@ -8,12 +8,15 @@
 #include "core/anim/anim_writer.h"
 #include "core/anim/delays.h"
 #include "core/anim/frame_compose.h"
+#include "core/anim/parallel_for.h"
 #include "core/anim/stamp.h"
+#include "core/anim/steady_series.h"
 #include "core/base/errors.h"
 #include "core/text/number_text.h"
 
 #include <iostream>
 #include <map>
+#include <mutex>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -46,29 +49,43 @@ struct TAnimateSettings {
     bool Yes = false;
 };
 
+// Where each file goes in a steadied series, or why it is left out (its reader's messages
+// when it did not open).
+struct TFilePlaces {
+    TSteadySeries Series;
+    std::vector<std::string> Refusals;
+};
+
 // Frame k: the file opened, reduced to its region and binning, displayed (with the shared
 // display when there is one) and stamped, then encoded. A refusal leaves it out with its
 // messages; the display it was given is returned for the first frame's sake.
 TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& s,
                                const std::optional<TDisplaySettings>& shared,
-                               std::optional<TDisplaySettings>* own) {
+                               std::optional<TDisplaySettings>* own, const TFilePlaces* places, size_t k) {
     TAnimFrameResult result;
     result.Delay = s.Delay;
+    if (places && !places->Series.Frames[k].Kept) {
+        const std::string& refusal = places->Refusals[k];
+        result.Report = refusal.empty() ? path + " : " + places->Series.Frames[k].Reason : refusal;
+        return result;
+    }
     TCliHost host(s.Yes, &result.Report);
     try {
+        const TAnimOptions options =
+            places ? PlacedFrameOptions(s.Options, places->Series.Frames[k]) : s.Options;
         TImageDocument doc;
         OpenDocument(doc, path, host);
-        ReduceDocument(doc, s.Options);
+        ReduceDocument(doc, options);
         const TRenderOptions& r = s.Render;
         if (r.Palette || r.Low || r.High || r.Preset || r.Stretch) ApplyRenderOptions(doc, r, host);
         result.Time = FrameTime(doc);
         TFramePicture picture;
         if (BytesPerPixel(doc.PixelType) == 0) {
-            picture = ComposeBmpFile(doc.DisplayStream, s.Options);
+            picture = ComposeBmpFile(doc.DisplayStream, options);
         } else {
             const TDisplaySettings display = shared ? *shared : DisplaySettingsOf(doc);
             if (own) *own = display;
-            TAnimOptions rest = s.Options; // the region and the binning are done
+            TAnimOptions rest = options; // the region and the binning are done
             rest.Crop.reset();
             rest.Bin = 1;
             const std::string stamp = StampText(doc.Header.DateObs, result.Time);
@@ -97,11 +114,53 @@ void KeepFreedBlocks() {
 #endif
 }
 
+// What steadying needs of one file, or its refusal: the reader's messages when it does not
+// open, "file : reason" when nothing can be taken from it.
+TSteadySample LookAt(const std::string& path, const TAnimateSettings& s, std::string& refusal) {
+    TSteadySample sample;
+    TCliHost host(s.Yes, &refusal);
+    try {
+        TImageDocument doc;
+        OpenDocument(doc, path, host);
+        refusal.clear(); // what the reader said of a file that opens, it says again for the frame
+        try {
+            return SteadySampleOf(doc, s.Options);
+        } catch (const EOrvanelError& e) {
+            refusal = path + " : " + e.what();
+        }
+    } catch (const EOrvanelError& e) {
+        if (*e.what() != '\0') refusal += (refusal.empty() ? "" : "\n") + std::string(e.what());
+        if (refusal.empty()) refusal = "Le fichier " + path + " n'a pas pu être ouvert";
+    }
+    sample.Refusal = refusal;
+    return sample;
+}
+
+// Every file looked at once, on several threads, before any frame is made; the frames read the
+// files again (keeping the documents between the two looks costs more, in fresh memory, than
+// reading them twice).
+TFilePlaces PlaceFiles(const std::vector<std::string>& files, const TAnimateSettings& s, unsigned jobs) {
+    std::vector<TSteadySample> samples(files.size());
+    TFilePlaces places;
+    places.Refusals.resize(files.size());
+    const bool terminal = ErrorIsTerminal();
+    std::mutex shown;
+    size_t done = 0;
+    ParallelFor(files.size(), JobCount(jobs), [&](size_t k) {
+        samples[k] = LookAt(files[k], s, places.Refusals[k]);
+        std::lock_guard lock(shown);
+        if (terminal) std::cerr << "\ralignement " << ++done << " / " << files.size() << std::flush;
+    });
+    if (terminal) std::cerr << "\r\033[K" << std::flush;
+    places.Series = SteadySeries(samples, s.Options);
+    return places;
+}
+
 int RunAnimate(const std::vector<std::string>& argv) {
     KeepFreedBlocks();
     const TArgs args = ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce"},
                                  {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop",
-                                  "--bin", "--jobs", "--stretch"});
+                                  "--bin", "--jobs", "--stretch", "--align", "--track"});
     if (args.Positional.empty() || !args.Get("-o")) throw EUsage("animate takes FILE... -o OUT.gif");
     TAnimateSettings s;
     s.Delay = static_cast<uint16_t>(WholeOption(args, "--delay", 0, kMaxDelay, kDefaultDelay));
@@ -116,6 +175,15 @@ int RunAnimate(const std::vector<std::string>& argv) {
         if (!s.Options.Crop)
             throw EUsage("--crop takes X,Y,W,H: four whole numbers, X and Y from 1, W and H at least 1");
     }
+    if (const auto align = args.Get("--align")) {
+        const auto method = ParseAlign(*align);
+        if (!method) throw EUsage("--align takes stars, wcs or none");
+        s.Options.Align = *method;
+    }
+    if (const auto track = args.Get("--track")) {
+        s.Options.Track = ParseTrack(*track);
+        if (!s.Options.Track) throw EUsage("--track takes X1,Y1,XN,YN: four numbers");
+    }
     TAnimWriteOptions write;
     write.Jobs = static_cast<unsigned>(WholeOption(args, "--jobs", 1, 256, 0));
     write.Bounce = s.Options.Bounce;
@@ -124,12 +192,15 @@ int RunAnimate(const std::vector<std::string>& argv) {
     // keep every thread at work, and memory still does not grow with the number of files.
     write.AheadBytes = size_t(16) << 20;
     const std::vector<std::string>& files = args.Positional;
+    std::optional<TFilePlaces> places;
+    if (s.Options.Steadied()) places = PlaceFiles(files, s, write.Jobs);
+    const TFilePlaces* placed = places ? &*places : nullptr;
 
     // The shared display is the first displayed frame's: the files up to it are made first.
     std::map<size_t, TAnimFrameResult> early;
     std::optional<TDisplaySettings> shared;
     for (size_t k = 0; s.Options.SameDisplay && k < files.size() && !shared; ++k)
-        early[k] = MakeFileFrame(files[k], s, std::nullopt, &shared);
+        early[k] = MakeFileFrame(files[k], s, std::nullopt, &shared, placed, k);
 
     const bool terminal = ErrorIsTerminal();
     const auto progress = [&](size_t written, size_t total) {
@@ -142,7 +213,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
     const TFrameJob job = [&](size_t k) {
         const auto made = early.find(k);
         if (made != early.end()) return std::move(made->second);
-        return MakeFileFrame(files[k], s, shared, nullptr);
+        return MakeFileFrame(files[k], s, shared, nullptr, placed, k);
     };
     try {
         WriteAnimation(AnimationFileName(*args.Get("-o")), files.size(), job, write, progress, report);
@@ -159,7 +230,8 @@ const TVerbRegistrar kAnimate(
      "Usage: orvanel-cli animate FILE... -o OUT.gif [--delay N] [--auto-delays]\n"
      "                           [--preset planet|deepsky] [--palette FILE.pal] [--low V] [--high V]\n"
      "                           [--same-display] [--crop X,Y,W,H] [--bin N] [--stamp] [--bounce]\n"
-     "                           [--stretch linear|sqrt|log|asinh] [--jobs N] [--yes]\n"
+     "                           [--stretch linear|sqrt|log|asinh] [--align stars|wcs|none]\n"
+     "                           [--track X1,Y1,XN,YN] [--jobs N] [--yes]\n"
      "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
      "and writes them as an animated GIF that loops without end. OUT without an extension\n"
      "gets \".gif\"; an existing OUT is replaced.\n"
@@ -176,13 +248,23 @@ const TVerbRegistrar kAnimate(
      "  --stretch F     display each image with the function F (linear, sqrt, log, asinh)\n"
      "  --same-display  display every image with the first one's thresholds, display function\n"
      "                  and palette\n"
+     "  --align M       move each image by whole pixels onto the first one: on its stars\n"
+     "                  (stars), on the sky coordinates of its FITS header (wcs), or not (none,\n"
+     "                  the default); an image that cannot be aligned (too few stars, another\n"
+     "                  field, no coordinates) is left out\n"
+     "  --track X1,Y1,XN,YN  hold still an object at (X1, Y1) in the first image and (XN, YN)\n"
+     "                  in the last (readout coordinates after --align): each image is moved by\n"
+     "                  whole pixels along its path, in proportion to the observation times\n"
+     "                  (DATE-OBS and the time, across midnight as for --auto-delays).\n"
+     "                  With --align or --track the images are cut to the rectangle they all\n"
+     "                  cover; --crop then counts in that rectangle.\n"
      "  --crop X,Y,W,H  only the W x H region whose lower-left pixel is (X, Y), counted from 1\n"
      "                  from the bottom-left corner; an image that does not hold it is left out\n"
      "  --bin N         each N x N block of pixels becomes their mean (N from 1 to 16)\n"
      "  --stamp         draw each image's observation date and time in its lower-left corner\n"
      "  --bounce        after the last frame, the frames back to the second one\n"
      "  --jobs N        encode on N threads (default: one per core); the file is the same\n"
-     "Each image is cropped, binned, displayed and stamped in that order. A file that is\n"
+     "Each image is aligned, cropped, binned, displayed and stamped in that order. A file that is\n"
      "refused (or that the options cannot apply to) is reported on standard error and left\n"
      "out; with no frame left the exit status is 1. On a terminal, \"image k / n\" shows the\n"
      "progress on standard error.\n",

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """orvanel-cli animate: frames in the order given, delays (fixed, --delay, automatic from the
-observation times), looping, refused files left out, display options, exit codes. The GIF
+observation times), looping, refused files left out, display options, steady animations
+(alignment, a track, the common rectangle), exit codes. The GIF
 written is read back with gifsicle and Pillow."""
 import os
 import pty
@@ -48,6 +49,39 @@ def write_pic(path, time):
     with open(path, "wb") as f:
         f.write(bytes(h) + struct.pack("<%dh" % len(values), *values))
     return path
+
+
+def steady_series(d):
+    """Four 200 x 150 windows of one star field, whole pixels apart, with the WCS and times
+    that go with them, and a fifth frame of another field. The noise belongs to the sky, so
+    frames moved back onto the first are equal. Returns the paths and the moves expected."""
+    rng = np.random.default_rng(5)
+    yy, xx = np.mgrid[0:220, 0:280]
+
+    def field():
+        sky = 1000 + rng.normal(0, 5, yy.shape)
+        for _ in range(45):
+            x, y, peak = rng.uniform(0, 280), rng.uniform(0, 220), rng.uniform(300, 20000)
+            sky += peak * np.exp(-((xx - x) ** 2 + (yy - y) ** 2) / (2 * 1.3 ** 2))
+        return sky
+
+    stars, other = field(), field()
+    moves = [(0, 0), (5, -3), (-4, 7), (9, 2)]
+    paths = []
+    for k, (dx, dy) in enumerate(moves + [(0, 0)]):
+        sky = stars if k < 4 else other
+        data = sky[30 + dy:180 + dy, 40 + dx:240 + dx].astype(np.int16)  # row 0 is the bottom row
+        hdu = fits.PrimaryHDU(data)
+        h = hdu.header
+        h["DATE-OBS"], h["TIME_BEG"] = "2024-03-09", "23:%02d:00" % (57 + k) if k < 3 else "00:%02d:00" % (k - 3)
+        h["CTYPE1"], h["CTYPE2"], h["CRVAL1"], h["CRVAL2"] = "RA---TAN", "DEC--TAN", 150.0, 20.0
+        h["CRPIX1"], h["CRPIX2"] = 100.5 - dx, 75.5 - dy
+        h["CDELT1"], h["CDELT2"] = -0.0005, 0.0005
+        if k >= 3:
+            h["DATE-OBS"] = "2024-03-10"
+        paths.append(os.path.join(d, "steady%d.fit" % k))
+        hdu.writeto(paths[-1], overwrite=True)
+    return paths, moves
 
 
 def gifsicle_info(path):
@@ -258,6 +292,42 @@ def main():
         check("region outside: reported", err == small + " : La zone X 15, Y 1, 11 x 30 dépasse l'image (20 x 30)\n", err)
         check("region outside: two frames", gifsicle_info(out)[0] == 2, gifsicle_info(out))
 
+        # Steady animations: frames moved back onto the first by whole pixels and cut to the
+        # rectangle they all cover (x from 9 to 196, y from 7 to 147), so that they are equal.
+        steady, _ = steady_series(d)
+        display = ["--low", "990", "--high", "1500"]
+        for name, options, files, size, report in [
+            ("stars", ["--align", "stars"], steady[:4], (187, 140), ""),
+            ("wcs", ["--align", "wcs"], steady[:4], (187, 140), ""),
+            ("stars, another field", ["--align", "stars"], steady, (187, 140),
+             steady[4] + " : Les étoiles ne correspondent pas à celles de la première image"),
+            ("wcs, a frame without one", ["--align", "wcs"], steady[:4] + [f0], (187, 140),
+             f0 + " : L'image n'a pas de coordonnées célestes (WCS)"),
+            ("stars, then the region in the common rectangle", ["--align", "stars", "--crop", "11,21,50,40"],
+             steady[:4], (50, 40), ""),
+        ]:
+            code, _, err = run("animate", *files, "-o", out, *display, *options)
+            check(name + ": exit 0", code == 0, err)
+            check(name + ": the refusal reported", err.startswith(report) and (report or err == ""), err)
+            with Image.open(out) as im:
+                check(name + ": the common rectangle", im.size == size and im.n_frames == 4, (im.size, im.n_frames))
+            pictures = frames_of(out)[2]
+            check(name + ": every frame on the first", pictures[1:] == pictures[:1] * 3)
+        code, _, _ = run("animate", *steady[:4], "-o", out, *display, "--align", "stars")
+        whole = Image.open(out).convert("RGB").crop((10, 80, 60, 120)).tobytes()
+        code, _, _ = run("animate", *steady[:4], "-o", out, *display, "--align", "stars", "--crop", "11,21,50,40")
+        check("the region counts from the common rectangle's lower-left pixel", frames_of(out)[2][0] == whole)
+
+        # The track moves frame k by -(3, -6) x (its time from the first) / 3 minutes, across
+        # midnight: (0, 0), (-1, 2), (-2, 4), (-3, 6) on top of the alignment's moves, which
+        # leaves x from 6 to 194 and y from 11 to 149.
+        code, _, err = run("animate", *steady[:4], "-o", out, *display, "--align", "stars", "--track", "20,30,23,24")
+        with Image.open(out) as im:
+            check("track: the rectangle of both moves", code == 0 and im.size == (188, 138), (im.size, err))
+        code, _, err = run("animate", steady[0], steady[0], "-o", out, "--track", "1,1,5,5")
+        check("track: the first and last frames at one time", code == 1 and "heures d'observation différentes" in err,
+              (code, err))
+
         # Usage errors.
         for name, args in [
             ("bad crop", [f0, "-o", out, "--crop", "1,1,10"]),
@@ -272,11 +342,13 @@ def main():
             ("bad preset", [f0, "-o", out, "--preset", "moon"]),
             ("bad display function", [f0, "-o", out, "--stretch", "gamma"]),
             ("unknown option", [f0, "-o", out, "--fast"]),
+            ("bad alignment", [f0, "-o", out, "--align", "moon"]),
+            ("track of three numbers", [f0, "-o", out, "--track", "1,2,3"]),
         ]:
             code, _, err = run("animate", *args)
             check("usage, " + name + ": exit 2", code == 2, (code, err))
         code, text, _ = run("animate", "--help")
-        check("help", code == 0 and "--auto-delays" in text, text)
+        check("help", code == 0 and "--auto-delays" in text and "--align" in text, text)
     finally:
         shutil.rmtree(d, ignore_errors=True)
     return finish()

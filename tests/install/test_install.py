@@ -19,11 +19,12 @@ CPACK = os.environ.get("CPACK_COMMAND", "cpack")
 ICON_SIZES = [16, 22, 24, 32, 48, 64, 128, 256]
 PALETTES = ["Chaleur.Pal", "FaussesCouleurs.Pal", "Glace.Pal"]
 COMET = [f"share/orvanel/samples/comet/comet{n:02d}.fit" for n in range(1, 11)]
+DRIFT = [f"share/orvanel/samples/drift/drift{n:02d}.fit" for n in range(1, 13)]
 INSTALLED = (["bin/orvanel", "bin/orvanel-cli", "share/orvanel/aide.html",
               "share/orvanel/samples/star_field.fit", "share/applications/orvanel.desktop",
               "share/mime/packages/orvanel.xml", "share/icons/hicolor/scalable/apps/orvanel.svg",
               "share/man/man1/orvanel.1", "share/man/man1/orvanel-cli.1"]
-             + ["share/orvanel/palettes/" + p for p in PALETTES] + COMET
+             + ["share/orvanel/palettes/" + p for p in PALETTES] + COMET + DRIFT
              + [f"share/icons/hicolor/{s}x{s}/apps/orvanel.png" for s in ICON_SIZES])
 
 

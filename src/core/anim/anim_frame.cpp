@@ -26,6 +26,7 @@ std::shared_ptr<TFrameSource> SourceWithoutValues(const TImageDocument& doc) {
     source->Raw.Height = doc.ImageHeight;
     source->Display = DisplaySettingsOf(doc);
     if (doc.Kind == kKindFits) source->DateObs = doc.Header.DateObs;
+    source->Sky = doc.Sky;
     return source;
 }
 

@@ -22,6 +22,8 @@ struct TFrameSource {
     TRawImage Raw;
     TDisplaySettings Display; // the image's own
     std::string DateObs;      // the FITS DATE-OBS card, or empty
+    // The header's celestial coordinate system, for alignment on the sky; none without one.
+    std::shared_ptr<const TSkyCoordinates> Sky;
 };
 
 struct TAnimImg {

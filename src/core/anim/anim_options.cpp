@@ -4,26 +4,54 @@
 #include "core/text/number_text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <sstream>
 
 namespace orv {
 
-std::optional<TCropRect> ParseCrop(const std::string& text) {
-    std::vector<int32_t> values;
+namespace {
+
+// Four comma-separated numbers, each read by `convert`; nothing when a piece is no number,
+// when there are more or fewer, or when the text ends in a comma.
+template <typename T, typename F>
+std::optional<std::vector<T>> FourNumbers(const std::string& text, F convert) {
+    std::vector<T> values;
     std::stringstream parts(text);
     std::string part;
     while (std::getline(parts, part, ',')) {
         try {
-            values.push_back(StrToInt(part));
+            values.push_back(convert(part));
         } catch (const EConvertError&) {
             return std::nullopt;
         }
     }
-    if (values.size() != 4 || text.empty() || text.back() == ',') return std::nullopt;
-    const TCropRect rect{values[0], values[1], values[2], values[3]};
+    if (values.size() != 4 || text.back() == ',') return std::nullopt;
+    return values;
+}
+
+} // namespace
+
+std::optional<TCropRect> ParseCrop(const std::string& text) {
+    const auto v = FourNumbers<int32_t>(text, StrToInt);
+    if (!v) return std::nullopt;
+    const TCropRect rect{(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
     if (rect.X < 1 || rect.Y < 1 || rect.Width < 1 || rect.Height < 1) return std::nullopt;
     return rect;
+}
+
+std::optional<TAlignMethod> ParseAlign(const std::string& text) {
+    if (text == "stars") return TAlignMethod::Stars;
+    if (text == "wcs") return TAlignMethod::Sky;
+    if (text == "none") return TAlignMethod::None;
+    return std::nullopt;
+}
+
+std::optional<TTrack> ParseTrack(const std::string& text) {
+    const auto v = FourNumbers<double>(text, StrToFloat);
+    if (!v || !std::all_of(v->begin(), v->end(), [](double x) { return std::isfinite(x); }))
+        return std::nullopt;
+    return TTrack{(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
 }
 
 std::string CropText(const TCropRect& rect) {

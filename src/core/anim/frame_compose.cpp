@@ -1,6 +1,7 @@
 #include "core/anim/frame_compose.h"
 
 #include "core/anim/stamp.h"
+#include "core/anim/steady_series.h"
 #include "core/gif/bitmap_to_matrix.h"
 #include "core/image/display.h"
 
@@ -99,11 +100,18 @@ TBitmap PictureBitmap(const TFramePicture& picture) {
 std::vector<TAnimImg> ComposedFrames(const std::vector<TAnimImg>& frames, const TAnimOptions& options,
                                      std::vector<std::string>* leftOut) {
     const std::optional<TDisplaySettings> shared = SharedDisplay(frames, options);
+    const std::vector<TFramePlan> plans = PlanFrames(frames, options);
     std::vector<TAnimImg> made;
-    for (const TAnimImg& frame : frames) {
+    for (size_t k = 0; k < frames.size(); ++k) {
+        const TAnimImg& frame = frames[k];
+        if (!plans[k].Options) {
+            if (leftOut) leftOut->push_back(plans[k].Report);
+            continue;
+        }
         try {
             TAnimImg shown;
-            shown.SetBitmap(PictureBitmap(ComposeFrame(frame, options, shared ? &*shared : nullptr)));
+            shown.SetBitmap(
+                PictureBitmap(ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr)));
             shown.SetName(frame.Name);
             shown.SetTime(frame.Time);
             shown.SetDelay(frame.Delay);

@@ -55,8 +55,8 @@ std::optional<TDisplaySettings> SharedDisplay(const std::vector<TAnimImg>& frame
 TBitmap PictureBitmap(const TFramePicture& picture);
 
 // The frames as saving writes them, in the order it writes them (the bounce included), for a
-// player to show; frames that do not hold the region are left out, their "name : reason"
-// added to leftOut.
+// player to show; frames that do not hold the region or cannot be placed in the steadied
+// series are left out, their "name : reason" added to leftOut.
 std::vector<TAnimImg> ComposedFrames(const std::vector<TAnimImg>& frames, const TAnimOptions& options,
                                      std::vector<std::string>* leftOut = nullptr);
 

@@ -80,6 +80,9 @@ TEST(AnimOptions, CropTakesReadoutRectanglesAndRefusesThoseOutside) {
     EXPECT_EQ(ParseCrop("10,20,256,128"), (TCropRect{10, 20, 256, 128}));
     for (const char* bad : {"10,20,256", "0,1,2,2", "1,1,0,2", "a,1,2,2", "1,1,2,2,", "1,1,2,2,3"})
         EXPECT_FALSE(ParseCrop(bad)) << bad;
+    EXPECT_EQ(ParseTrack("10.5,20,-3,4e1"), (TTrack{10.5, 20, -3, 40}));
+    for (const char* bad : {"1,2,3", "1,2,3,4,", "1,2,3,x", "1,2,3,1e999", ""})
+        EXPECT_FALSE(ParseTrack(bad)) << bad;
 }
 
 TEST(AnimOptions, BinningMeansRoundHalfToEvenAndDropsPartialBlocks) {
