@@ -1,6 +1,7 @@
 # Installation and the Debian package. bin/ holds orvanel and orvanel-cli; share/orvanel the
-# help, the palettes and the samples; the desktop entry, the file types, the icon and the man
-# pages go where desktops and man look for them. The installed program finds share/orvanel
+# help, the palettes and the samples; the desktop entry, the file types, the thumbnailer entry
+# (orvanel-cli thumbnail for FITS, XISF and SER files), the icon and the man pages go where
+# desktops, file managers and man look for them. The installed program finds share/orvanel
 # from its own folder (ORVANEL_DATA_FROM_BIN), so a moved prefix still works.
 include(GNUInstallDirs)
 set(ORVANEL_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/orvanel)
@@ -10,6 +11,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/src/ui/help/aide.html DESTINATION ${ORVANEL_IN
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/palettes DESTINATION ${ORVANEL_INSTALL_DATADIR})
 install(FILES ${CMAKE_BINARY_DIR}/samples/star_field.fit DESTINATION ${ORVANEL_INSTALL_DATADIR}/samples)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/samples/comet DESTINATION ${ORVANEL_INSTALL_DATADIR}/samples)
+install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/orvanel.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/orvanel.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/samples/drift DESTINATION ${ORVANEL_INSTALL_DATADIR}/samples)
 
 foreach(page orvanel orvanel-cli)
@@ -23,7 +26,6 @@ if(ORVANEL_BUILD_UI)
   set_source_files_properties(${CMAKE_SOURCE_DIR}/src/ui/installed_data.cpp DIRECTORY ${CMAKE_SOURCE_DIR}/src/ui
     PROPERTIES COMPILE_DEFINITIONS "ORVANEL_DATA_FROM_BIN=\"${ORVANEL_DATA_FROM_BIN}\"")
   install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/orvanel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/orvanel.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
   install(FILES ${CMAKE_SOURCE_DIR}/data/icons/orvanel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 endif()
@@ -34,19 +36,25 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvanel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "visionneuse d'images CCD astronomiques et animations GIF")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Orvanel affiche les images CCD astronomiques (FITS, PIC de Mips,
-CPA de Prism, BMP, GIF), règle leur affichage (seuils, préréglages, palettes),
-donne les statistiques et la valeur des pixels, imprime, enregistre en FITS,
-PIC, BMP ou GIF, et assemble une série d'images en GIF animé. orvanel-cli fait
-le même travail en ligne de commande.")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Orvanel affiche les images CCD astronomiques (FITS, XISF, vidéos SER,
+PIC de Mips, CPA de Prism, BMP, GIF), règle leur affichage (seuils, préréglages,
+palettes), donne les statistiques et la valeur des pixels, imprime, enregistre
+en FITS, PIC, BMP ou GIF, et assemble une série d'images en GIF, WebP ou MP4
+animé. orvanel-cli fait le même travail en ligne de commande et donne aux
+gestionnaires de fichiers les vignettes des fichiers FITS, XISF et SER.")
 set(CPACK_PACKAGE_CONTACT ${ORVANEL_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# dpkg-shlibdeps does not see CFITSIO, opened with dlopen: Debian names libfoo.so.N's package libfooN.
-string(REGEX REPLACE "^(lib.*)\\.so\\.([0-9]+)$" "\\1\\2" cfitsio_package "${ORVANEL_CFITSIO_SONAME}")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS ${cfitsio_package})
+# dpkg-shlibdeps does not see CFITSIO and FFmpeg, opened with dlopen: Debian names libfoo.so.N's
+# package libfooN.
+set(dlopened "")
+foreach(soname ${ORVANEL_CFITSIO_SONAME} ${ORVANEL_FFMPEG_SONAMES})
+  string(REGEX REPLACE "^(lib.*)\\.so\\.([0-9]+)$" "\\1\\2" package "${soname}")
+  list(APPEND dlopened ${package})
+endforeach()
+list(JOIN dlopened ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

@@ -5,12 +5,13 @@ declare -A uses=(
   [base]=""
   [text]="base"
   [gif]="base text"
+  [video]="base text"
   [image]="base text"
   [formats]="base text image"
   [document]="base text gif image formats"
   [align]="base text image"
   [tools]="base text gif image formats document"
-  [anim]="base text gif image formats document align"
+  [anim]="base text gif image formats document align video"
 )
 cd "$1" || exit 1
 failed=0

@@ -28,8 +28,9 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
 QString CommandLineHelp() {
     return QStringLiteral(
         "Utilisation : orvanel [--check] [FICHIER...]\n"
-        "Affiche les images CCD astronomiques (FITS, PIC, CPA, BMP, GIF) et en fait des\n"
-        "animations GIF. Chaque FICHIER s'ouvre comme avec « Ouvrir ».\n"
+        "Affiche les images CCD astronomiques (FITS, XISF, vidéos SER, PIC, CPA, BMP, GIF)\n"
+        "et en fait des animations GIF. Chaque FICHIER s'ouvre comme avec « Ouvrir » ; une\n"
+        "vidéo SER ou un cube FITS ouvre sa première image.\n"
         "\n"
         "Options :\n"
         "  --check    ouvre les fichiers, écrit le dossier des palettes, les palettes\n"

@@ -55,12 +55,17 @@ class TCliHost : public TDocumentHost {
 // Whether standard error is a terminal: progress is shown only there.
 bool ErrorIsTerminal();
 
-// Opens FILE into doc; a refused or unreadable file throws EOrvanelError (exit 1)
-// unless its message was already reported by the reader (then the text is empty).
-void OpenDocument(TImageDocument& doc, const std::string& path, TCliHost& host);
+// Opens FILE into doc (frame `frame` from 0 of a series); a refused or unreadable file throws
+// EOrvanelError (exit 1) unless its message was already reported by the reader (then the text
+// is empty).
+void OpenDocument(TImageDocument& doc, const std::string& path, TCliHost& host, uint32_t frame = 0);
+
+// --frame K, counted from 1 (default 1), as an index from 0; a usage error for another text.
+uint32_t FrameOption(const TArgs& args);
 
 // The image a one-file verb works on: its first positional, opened with the answers --yes
-// gives, and the host that keeps answering for it.
+// gives (the frame --frame names, when the verb takes it: beyond the file's frames is a usage
+// error), and the host that keeps answering for it.
 struct TOneImage {
     explicit TOneImage(const TArgs& args);
     TCliHost Host;

@@ -8,10 +8,12 @@
 #include "core/anim/anim_writer.h"
 #include "core/anim/delays.h"
 #include "core/anim/frame_compose.h"
+#include "core/anim/frame_sink.h"
 #include "core/anim/parallel_for.h"
 #include "core/anim/stamp.h"
 #include "core/anim/steady_series.h"
 #include "core/base/errors.h"
+#include "core/document/series_frames.h"
 #include "core/text/number_text.h"
 
 #include <iostream>
@@ -47,6 +49,7 @@ struct TAnimateSettings {
     TRenderOptions Render;
     TAnimOptions Options;
     bool Yes = false;
+    bool Pictures = false; // a video file: the frames' pictures, not GIF images
 };
 
 // Where each file goes in a steadied series, or why it is left out (its reader's messages
@@ -59,14 +62,14 @@ struct TFilePlaces {
 // Frame k: the file opened, reduced to its region and binning, displayed (with the shared
 // display when there is one) and stamped, then encoded. A refusal leaves it out with its
 // messages; the display it was given is returned for the first frame's sake.
-TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& s,
+TAnimFrameResult MakeFileFrame(const TSeriesFrame& input, const TAnimateSettings& s,
                                const std::optional<TDisplaySettings>& shared,
                                std::optional<TDisplaySettings>* own, const TFilePlaces* places, size_t k) {
     TAnimFrameResult result;
     result.Delay = s.Delay;
     if (places && !places->Series.Frames[k].Kept) {
         const std::string& refusal = places->Refusals[k];
-        result.Report = refusal.empty() ? path + " : " + places->Series.Frames[k].Reason : refusal;
+        result.Report = refusal.empty() ? input.Label + " : " + places->Series.Frames[k].Reason : refusal;
         return result;
     }
     TCliHost host(s.Yes, &result.Report);
@@ -74,7 +77,7 @@ TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& 
         const TAnimOptions options =
             places ? PlacedFrameOptions(s.Options, places->Series.Frames[k]) : s.Options;
         TImageDocument doc;
-        OpenDocument(doc, path, host);
+        OpenDocument(doc, input.Path, host, input.Frame);
         ReduceDocument(doc, options);
         const TRenderOptions& r = s.Render;
         if (r.Palette || r.Low || r.High || r.Preset || r.Stretch) ApplyRenderOptions(doc, r, host);
@@ -93,9 +96,12 @@ TAnimFrameResult MakeFileFrame(const std::string& path, const TAnimateSettings& 
             doc = TImageDocument(); // only the values are needed from here on
             picture = ComposeRaw(raw, display, stamp, rest);
         }
-        result.Image = EncodeImage(picture.Table, picture.Matrix);
+        if (s.Pictures)
+            result.Picture = PictureBitmap(picture);
+        else
+            result.Image = EncodeImage(picture.Table, picture.Matrix);
     } catch (const ERegionError& e) {
-        result.Report += (result.Report.empty() ? "" : "\n") + path + " : " + e.what();
+        result.Report += (result.Report.empty() ? "" : "\n") + input.Label + " : " + e.what();
         result.Image.reset();
     } catch (const EOrvanelError& e) {
         if (*e.what() != '\0') result.Report += (result.Report.empty() ? "" : "\n") + std::string(e.what());
@@ -116,21 +122,21 @@ void KeepFreedBlocks() {
 
 // What steadying needs of one file, or its refusal: the reader's messages when it does not
 // open, "file : reason" when nothing can be taken from it.
-TSteadySample LookAt(const std::string& path, const TAnimateSettings& s, std::string& refusal) {
+TSteadySample LookAt(const TSeriesFrame& input, const TAnimateSettings& s, std::string& refusal) {
     TSteadySample sample;
     TCliHost host(s.Yes, &refusal);
     try {
         TImageDocument doc;
-        OpenDocument(doc, path, host);
+        OpenDocument(doc, input.Path, host, input.Frame);
         refusal.clear(); // what the reader said of a file that opens, it says again for the frame
         try {
             return SteadySampleOf(doc, s.Options);
         } catch (const EOrvanelError& e) {
-            refusal = path + " : " + e.what();
+            refusal = input.Label + " : " + e.what();
         }
     } catch (const EOrvanelError& e) {
         if (*e.what() != '\0') refusal += (refusal.empty() ? "" : "\n") + std::string(e.what());
-        if (refusal.empty()) refusal = "Le fichier " + path + " n'a pas pu être ouvert";
+        if (refusal.empty()) refusal = "Le fichier " + input.Path + " n'a pas pu être ouvert";
     }
     sample.Refusal = refusal;
     return sample;
@@ -139,7 +145,7 @@ TSteadySample LookAt(const std::string& path, const TAnimateSettings& s, std::st
 // Every file looked at once, on several threads, before any frame is made; the frames read the
 // files again (keeping the documents between the two looks costs more, in fresh memory, than
 // reading them twice).
-TFilePlaces PlaceFiles(const std::vector<std::string>& files, const TAnimateSettings& s, unsigned jobs) {
+TFilePlaces PlaceFiles(const std::vector<TSeriesFrame>& files, const TAnimateSettings& s, unsigned jobs) {
     std::vector<TSteadySample> samples(files.size());
     TFilePlaces places;
     places.Refusals.resize(files.size());
@@ -161,11 +167,14 @@ int RunAnimate(const std::vector<std::string>& argv) {
     const TArgs args = ParseArgs(argv, {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce"},
                                  {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop",
                                   "--bin", "--jobs", "--stretch", "--align", "--track"});
-    if (args.Positional.empty() || !args.Get("-o")) throw EUsage("animate takes FILE... -o OUT.gif");
+    if (args.Positional.empty() || !args.Get("-o"))
+        throw EUsage("animate takes FILE... -o OUT.gif|OUT.webp|OUT.mp4");
     TAnimateSettings s;
     s.Delay = static_cast<uint16_t>(WholeOption(args, "--delay", 0, kMaxDelay, kDefaultDelay));
     s.Render = RenderOptionsFrom(args);
     s.Yes = args.Has("--yes");
+    const std::string out = AnimationFileName(*args.Get("-o"));
+    s.Pictures = WantsPictures(out);
     s.Options.SameDisplay = args.Has("--same-display");
     s.Options.Stamp = args.Has("--stamp");
     s.Options.Bounce = args.Has("--bounce");
@@ -191,7 +200,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
     // Frames take unequal times (file sizes, the disk): a few megabytes of frames made ahead
     // keep every thread at work, and memory still does not grow with the number of files.
     write.AheadBytes = size_t(16) << 20;
-    const std::vector<std::string>& files = args.Positional;
+    const std::vector<TSeriesFrame> files = ExpandSeries(args.Positional);
     std::optional<TFilePlaces> places;
     if (s.Options.Steadied()) places = PlaceFiles(files, s, write.Jobs);
     const TFilePlaces* placed = places ? &*places : nullptr;
@@ -216,7 +225,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
         return MakeFileFrame(files[k], s, shared, nullptr, placed, k);
     };
     try {
-        WriteAnimation(AnimationFileName(*args.Get("-o")), files.size(), job, write, progress, report);
+        WriteAnimation(out, files.size(), job, write, progress, report);
     } catch (...) {
         if (terminal) std::cerr << "\r\033[K" << std::flush;
         throw;
@@ -226,19 +235,26 @@ int RunAnimate(const std::vector<std::string>& argv) {
 }
 
 const TVerbRegistrar kAnimate(
-    {"animate", "make an animated GIF, one frame per image",
-     "Usage: orvanel-cli animate FILE... -o OUT.gif [--delay N] [--auto-delays]\n"
+    {"animate", "make an animated GIF, WebP or MP4, one frame per image",
+     "Usage: orvanel-cli animate FILE... -o OUT.gif|OUT.webp|OUT.mp4 [--delay N] [--auto-delays]\n"
      "                           [--preset planet|deepsky] [--palette FILE.pal] [--low V] [--high V]\n"
      "                           [--same-display] [--crop X,Y,W,H] [--bin N] [--stamp] [--bounce]\n"
      "                           [--stretch linear|sqrt|log|asinh] [--align stars|wcs|none]\n"
      "                           [--track X1,Y1,XN,YN] [--jobs N] [--yes]\n"
      "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
-     "and writes them as an animated GIF that loops without end. OUT without an extension\n"
-     "gets \".gif\"; an existing OUT is replaced.\n"
+     "and writes them as an animation that loops without end. A SER video gives every one of\n"
+     "its frames, a FITS cube every one of its planes, in order. OUT's extension chooses the\n"
+     "file: .gif an animated GIF (without an extension, \".gif\" is added), .webp an animated\n"
+     "WebP (lossless; identical successive frames become one lasting their delays' sum),\n"
+     ".mp4 an H.264 video (time base 1/100 s: each frame shown for exactly its delay, a delay\n"
+     "of 0 lasting 1; an odd width or height gets a black column or row, as H.264 needs even\n"
+     "sizes; frames larger or smaller than the first are cut or completed with black, as in\n"
+     "WebP). An existing OUT is replaced.\n"
      "  --delay N       every frame's delay in hundredths of a second, 0 to 65535 (default\n"
      "                  15); a delay of 0 plays for 100 ms, as browsers play it\n"
      "  --auto-delays   derive the delays from the observation times (PIC header time,\n"
-     "                  FITS TIME_BEG, CPA acquisition time): the first frame keeps its delay\n"
+     "                  FITS TIME_BEG, CPA acquisition time, the time of each SER frame in the\n"
+     "                  file's trailer, to 0.1 ms): the first frame keeps its delay\n"
      "                  and the others are shown in proportion to the time to the next one;\n"
      "                  a time more than twelve hours before the previous one is on the next\n"
      "                  day, so a series across midnight keeps its rhythm\n"

@@ -5,7 +5,9 @@
 #include "core/document/open_image.h"
 #include "core/formats/palette_file.h"
 #include "core/image/display.h"
+#include "core/image/frame_series.h"
 #include "core/image/statistics.h"
+#include "core/text/number_text.h"
 #include "core/tools/threshold_presets.h"
 
 #include <iostream>
@@ -97,24 +99,42 @@ void TCliHost::Progress(const std::string& label, float fraction) {
     std::cerr << "\r" << label << " " << percent << " %" << std::flush;
 }
 
-void OpenDocument(TImageDocument& doc, const std::string& path, TCliHost& host) {
+void OpenDocument(TImageDocument& doc, const std::string& path, TCliHost& host, uint32_t frame) {
     host.Reported = false;
-    const TLoadResult result = OpenImage(doc, path, host);
+    const TLoadResult result = OpenImage(doc, path, host, frame);
     if (result == TLoadResult::Loaded) return;
     if (result == TLoadResult::Ignored)
-        throw EOrvanelError(
-            "Le fichier " + path +
-            " n'est pas d'un type connu (.FIT .FTS .FITS .FIT.GZ .FTS.GZ .FITS.GZ .FZ .PIC .CPA .BMP .GIF)");
+        throw EOrvanelError("Le fichier " + path +
+                            " n'est pas d'un type connu (.FIT .FTS .FITS .FIT.GZ .FTS.GZ .FITS.GZ .FZ .XISF "
+                            ".SER .PIC .CPA .BMP .GIF)");
     if (host.Reported) throw EOrvanelError("");
     throw EOrvanelError("Le fichier " + path + " n'a pas pu être ouvert");
 }
 
+uint32_t FrameOption(const TArgs& args) {
+    const auto text = args.Get("--frame");
+    if (!text) return 0;
+    int32_t k = 0;
+    try {
+        k = StrToInt(*text);
+    } catch (const EConvertError&) {
+    }
+    if (k < 1) throw EUsage("--frame takes a whole number from 1");
+    return uint32_t(k - 1);
+}
+
 TOneImage::TOneImage(const TArgs& args) : Host(args.Has("--yes")) {
-    OpenDocument(Doc, args.Positional.at(0), Host);
+    const uint32_t frame = FrameOption(args);
+    OpenDocument(Doc, args.Positional.at(0), Host, frame);
+    const uint32_t count = Doc.Series ? Doc.Series->Count() : 1;
+    if (frame >= count)
+        throw EUsage("--frame takes 1.." + std::to_string(count) + ": " + args.Positional.at(0) + " holds " +
+                     std::to_string(count) + (count == 1 ? " frame" : " frames"));
 }
 
 const std::vector<std::string>& RenderValuedOptions() {
-    static const std::vector<std::string> options{"--palette", "--low", "--high", "--preset", "--stretch"};
+    static const std::vector<std::string> options{"--palette", "--low",     "--high",
+                                                  "--preset",  "--stretch", "--frame"};
     return options;
 }
 

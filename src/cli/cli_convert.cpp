@@ -32,7 +32,8 @@ int RunConvert(const std::vector<std::string>& argv) {
     if (args.Positional.size() != 1 || !args.Get("-o")) throw EUsage("convert takes FILE -o OUT");
     const std::string out = *args.Get("-o");
     const TFileKind kind = FileKindOf(out);
-    if (kind == TFileKind::Unknown || kind == TFileKind::Cpa || kind == TFileKind::FitsTiles)
+    if (kind == TFileKind::Unknown || kind == TFileKind::Cpa || kind == TFileKind::FitsTiles ||
+        kind == TFileKind::Ser || kind == TFileKind::Xisf)
         throw EUsage("OUT must end in .fit, .fts or .fits (each maybe followed by .gz), .pic, .bmp or .gif");
     const TRenderOptions options = RenderOptionsFrom(args);
     TOneImage image(args);
@@ -63,7 +64,9 @@ const TVerbRegistrar
               "Saves by OUT's extension: .fit/.fts/.fits as FITS (FITS and CPA images), and\n"
               "gzip-compressed FITS when .gz follows (m31.fits.gz); .pic as PIC (PIC images),\n"
               ".bmp the displayed picture, .gif a one-image GIF of the displayed picture.\n"
-              "The render options (see 'orvanel-cli render --help') apply first.\n",
+              "The render options (see 'orvanel-cli render --help') apply first; --frame K\n"
+              "saves frame K (from 1) of a SER video or a FITS cube (an XISF or SER file is\n"
+              "saved as FITS, never written back as XISF or SER).\n",
               RunConvert});
 
 } // namespace

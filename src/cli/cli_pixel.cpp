@@ -19,7 +19,7 @@ int32_t Coordinate(const std::string& text, const char* name) {
 }
 
 int RunPixel(const std::vector<std::string>& argv) {
-    const TArgs args = ParseArgs(argv, {"--yes"}, {});
+    const TArgs args = ParseArgs(argv, {"--yes"}, {"--frame"});
     if (args.Positional.size() != 3) throw EUsage("pixel takes FILE X Y");
     const int32_t x = Coordinate(args.Positional[1], "X");
     const int32_t y = Coordinate(args.Positional[2], "Y");
@@ -41,12 +41,13 @@ int RunPixel(const std::vector<std::string>& argv) {
 
 const TVerbRegistrar
     kPixel({"pixel", "the status bar's coordinates and intensity of one pixel",
-            "Usage: orvanel-cli pixel FILE X Y [--yes]\n"
+            "Usage: orvanel-cli pixel FILE X Y [--frame K] [--yes]\n"
             "X and Y count from 1, X from the left and Y from the bottom, as the status bar\n"
             "shows them. Prints the three panel texts \"X : \", \"Y : \", \"Intensité : \"\n"
             "(FITS values with BSCALE and BZERO applied), then \"AD : \" and \"Dec : \", the\n"
             "sky coordinates of the pixel's centre, when the header describes them (WCS).\n"
-            "Out-of-range X or Y: exit 2;\n"
+            "--frame K reads frame K (from 1) of a SER video or a FITS cube (default 1).\n"
+            "Out-of-range X, Y or K: exit 2;\n"
             "bitmaps and GIF images have no readout: exit 1.\n",
             RunPixel});
 

@@ -15,6 +15,7 @@ const char* const kRenderOptionsHelp =
     "  --invert             exchange the thresholds (negative)\n"
     "  --stretch linear|sqrt|log|asinh  the display function between the thresholds\n"
     "                       (default linear)\n"
+    "  --frame K            frame K (from 1) of a SER video or a FITS cube (default 1)\n"
     "  --yes                answer Yes to \"Voulez vous essayer de l'ouvrir ?\"\n"
     "Options apply in this order: palette, thresholds, preset, inversion.\n";
 

@@ -10,7 +10,7 @@ namespace orv::cli {
 namespace {
 
 int RunStats(const std::vector<std::string>& argv) {
-    const TArgs args = ParseArgs(argv, {"--yes"}, {});
+    const TArgs args = ParseArgs(argv, {"--yes"}, {"--frame"});
     if (args.Positional.size() != 1) throw EUsage("stats takes one FILE");
     TOneImage image(args);
     TImageDocument& doc = image.Doc;
@@ -22,10 +22,11 @@ int RunStats(const std::vector<std::string>& argv) {
 }
 
 const TVerbRegistrar kStats({"stats", "minimum, maximum, mean, median and deviation of an image",
-                             "Usage: orvanel-cli stats FILE [--yes]\n"
+                             "Usage: orvanel-cli stats FILE [--frame K] [--yes]\n"
                              "Prints the five lines of the statistics window, caption then value:\n"
                              "minimum, maximum, mean, median, standard deviation. The median counts the\n"
-                             "values in -32768..32767 only. Bitmaps and GIF images have none (exit 1).\n",
+                             "values in -32768..32767 only. Bitmaps and GIF images have none (exit 1).\n"
+                             "--frame K: frame K (from 1) of a SER video or a FITS cube (default 1).\n",
                              RunStats});
 
 } // namespace

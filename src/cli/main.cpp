@@ -15,7 +15,8 @@ namespace {
 
 void PrintToolHelp(std::ostream& out) {
     out << "Usage: orvanel-cli VERB [ARGS...]\n"
-           "Works on astronomical CCD images (FITS, PIC, CPA, BMP, GIF) without a window.\n\n"
+           "Works on astronomical CCD images (FITS, XISF, SER videos, PIC, CPA, BMP, GIF) without a\n"
+           "window.\n\n"
            "Verbs:\n";
     for (const TVerb& v : Verbs()) {
         out << "  " << v.Name << std::string(v.Name.size() < 10 ? 10 - v.Name.size() : 1, ' ') << v.Summary
@@ -25,7 +26,11 @@ void PrintToolHelp(std::ostream& out) {
            "  --yes      answer Yes when a doubtful file asks \"Voulez vous essayer de l'ouvrir ?\"\n"
            "  --help     this text, or a verb's own help after the verb\n"
            "  --version  the version\n\n"
-           "Exit status: 0 done, 1 the file was refused or the operation failed, 2 usage error.\n";
+           "Exit status: 0 done, 1 the file was refused or the operation failed, 2 usage error.\n\n"
+           "Series: a SER video gives its frames, a FITS cube its planes (--frame K, and animate\n"
+           "takes them all). SER writers disagree on the header's LittleEndian field: it is read\n"
+           "as most of them write it, 0 for little-endian 16-bit values and any other value for\n"
+           "big-endian ones, so files of either byte order open.\n";
 }
 
 } // namespace

@@ -22,7 +22,8 @@ COMET = [f"share/orvanel/samples/comet/comet{n:02d}.fit" for n in range(1, 11)]
 DRIFT = [f"share/orvanel/samples/drift/drift{n:02d}.fit" for n in range(1, 13)]
 INSTALLED = (["bin/orvanel", "bin/orvanel-cli", "share/orvanel/aide.html",
               "share/orvanel/samples/star_field.fit", "share/applications/orvanel.desktop",
-              "share/mime/packages/orvanel.xml", "share/icons/hicolor/scalable/apps/orvanel.svg",
+              "share/mime/packages/orvanel.xml", "share/thumbnailers/orvanel.thumbnailer",
+              "share/icons/hicolor/scalable/apps/orvanel.svg",
               "share/man/man1/orvanel.1", "share/man/man1/orvanel-cli.1"]
              + ["share/orvanel/palettes/" + p for p in PALETTES] + COMET + DRIFT
              + [f"share/icons/hicolor/{s}x{s}/apps/orvanel.png" for s in ICON_SIZES])
@@ -94,7 +95,8 @@ def main():
     if check("cpack makes " + os.path.basename(package), code == 0 and os.path.isfile(package), out + err):
         depends = run("dpkg-deb", "-f", package, "Depends")[1]
         for library in ("libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6printsupport6",
-                        "zlib1g", "libcfitsio10", "libwcs7"):
+                        "zlib1g", "libcfitsio10", "libwcs7", "liblz4-1", "libzstd1", "libpng16-16",
+                        "libwebpmux3", "libavcodec59", "libavformat59"):
             check("the package depends on " + library, library in depends, depends)
         check("the package's version", run("dpkg-deb", "-f", package, "Version")[1].strip() == VERSION)
         root = os.path.join(scratch, "root")

@@ -16,6 +16,7 @@ SOURCE = os.environ.get("ORVANEL_SOURCE", ".")
 APP = os.environ.get("ORVANEL_APP", os.path.join(BUILD, "src/app/orvanel"))
 DESKTOP = os.path.join(SOURCE, "data/desktop/orvanel.desktop")
 MIME = os.path.join(SOURCE, "data/desktop/orvanel.xml")
+THUMBNAILER = os.path.join(SOURCE, "data/desktop/orvanel.thumbnailer")
 
 
 def run(*args, **kwargs):
@@ -61,8 +62,20 @@ def mime_package(offered):
 
     for name, expected in [("m31.fit", "image/fits"), ("M31.FITS", "image/fits"), ("ngc.fts", "image/fits"),
                            ("comet.fits.gz", "image/fits"), ("comet.fz", "image/fits"),
-                           ("jupiter.PIC", "image/x-mips-pic"), ("lune.cpa", "image/x-prism-cpa")]:
+                           ("jupiter.PIC", "image/x-mips-pic"), ("lune.cpa", "image/x-prism-cpa"),
+                           ("m42.XISF", "image/x-xisf"), ("jupiter.ser", "video/x-ser")]:
         check("the file type of " + name, type_of(name) == expected, type_of(name))
+
+    # The thumbnailer: orvanel-cli for the FITS, XISF and SER types, its Exec run as a file
+    # manager runs it.
+    entry = dict(line.strip().split("=", 1) for line in open(THUMBNAILER, encoding="utf-8") if "=" in line)
+    types = set(filter(None, entry.get("MimeType", "").split(";")))
+    check("the thumbnailer covers FITS, XISF and SER", {"image/fits", "image/x-xisf", "video/x-ser"} <= types, types)
+    star = os.path.join(BUILD, "samples", "star_field.fit")
+    png = os.path.join(data_home, "thumbnail.png")
+    command = entry.get("Exec", "").replace("%i", star).replace("%o", png).replace("%s", "128").split()
+    code, _, err = run(CLI, *command[1:]) if command[:1] == ["orvanel-cli"] else (1, "", "Exec: " + str(command))
+    check("the thumbnailer's command writes a PNG", code == 0 and os.path.isfile(png) and open(png, "rb").read(8) == b"\x89PNG\r\n\x1a\n", err)
 
 
 def sections(page_source):

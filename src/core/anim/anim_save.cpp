@@ -3,6 +3,7 @@
 #include "core/anim/anim_writer.h"
 #include "core/anim/frame_compose.h"
 #include "core/anim/frame_encode.h"
+#include "core/anim/frame_sink.h"
 #include "core/anim/steady_series.h"
 #include "core/text/path_text.h"
 
@@ -19,6 +20,7 @@ std::string OverwriteQuestion(const std::string& fileName) {
 void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileName, TProgress& progress,
                    const TAnimOptions& options, unsigned jobs, std::vector<std::string>* leftOut) {
     const std::optional<TDisplaySettings> shared = SharedDisplay(frames, options);
+    const bool pictures = WantsPictures(fileName);
     const std::vector<TFramePlan> plans = PlanFrames(frames, options);
     const TFrameJob job = [&](size_t k) {
         const TAnimImg& frame = frames[k];
@@ -29,7 +31,11 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
             return result;
         }
         try {
-            result.Image = EncodeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr);
+            if (pictures)
+                result.Picture =
+                    PictureBitmap(ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr));
+            else
+                result.Image = EncodeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr);
         } catch (const ERegionError& e) {
             result.Report = frame.Name + " : " + e.what();
         }

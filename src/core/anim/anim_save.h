@@ -1,5 +1,5 @@
-// An animation written as an animated GIF: every frame made as the options say and encoded
-// anew, on several threads, written in order with its delay.
+// An animation written as an animated GIF (or a WebP or MP4 file): every frame made as the
+// options say and encoded anew, on several threads, written in order with its delay.
 #pragma once
 
 #include "core/anim/anim_frame.h"
@@ -19,7 +19,8 @@ std::string OverwriteQuestion(const std::string& fileName);
 
 // The frames as they are, or held steady, cropped, binned, displayed alike and stamped as the
 // options say, and with the bounce; the first frame's colours become the global table, later frames
-// carry local ones. The frames are read, never copied, so nothing may change them meanwhile.
+// carry local ones. A name ending in .webp or .mp4 writes that kind of video instead
+// (core/video). The frames are read, never copied, so nothing may change them meanwhile.
 // The progress label reads "Compression de l'image numéro k" as frame k is written, the
 // fraction counting the frames written. A frame that does not hold the region or cannot be
 // placed is left out and its "name : reason" added to leftOut. Nothing is written when no frame is left or an

@@ -2,6 +2,7 @@
 
 #include "core/anim/anim_options.h"
 #include "core/anim/delays.h"
+#include "core/anim/frame_sink.h"
 #include "core/base/errors.h"
 #include "core/text/time_text.h"
 
@@ -90,6 +91,7 @@ class TFrameQueue {
                 done.Error = std::current_exception();
             }
             if (done.Result.Image) done.Bytes = size_t(done.Result.Image->Data.ByteCount());
+            if (done.Result.Picture) done.Bytes = done.Result.Picture->Pixels.size();
             {
                 std::lock_guard lock(mutex_);
                 heldBytes_ += done.Bytes;
@@ -117,7 +119,7 @@ class TFrameQueue {
 // one's time, and the first two for a third (two frames keep the first one's delay).
 class TOrderedWriter {
   public:
-    TOrderedWriter(TGifStreamWriter& gif, bool autoDelays) : gif_(gif), auto_(autoDelays) {}
+    TOrderedWriter(TFrameSink& sink, bool autoDelays) : sink_(sink), auto_(autoDelays) {}
 
     void Add(TAnimFrameResult frame) {
         if (!auto_) return Write(frame);
@@ -153,11 +155,11 @@ class TOrderedWriter {
         double Seconds;
     };
     void Write(const TAnimFrameResult& frame) {
-        gif_.Write(*frame.Image, frame.Delay);
+        sink_.Write(frame, frame.Delay);
         delays_.push_back(frame.Delay);
     }
 
-    TGifStreamWriter& gif_;
+    TFrameSink& sink_;
     const bool auto_;
     bool started_ = false;
     double rate_ = 1;
@@ -175,12 +177,17 @@ unsigned JobCount(unsigned jobs) {
 size_t WriteAnimation(const std::string& fileName, size_t count, const TFrameJob& job,
                       const TAnimWriteOptions& options, const TWriteProgress& progress,
                       const std::function<void(const std::string&)>& report) {
-    TGifStreamWriter gif(fileName);
-    TOrderedWriter ordered(gif, options.AutoDelays);
+    std::vector<size_t> madeFrom; // the job of each frame made
+    const std::unique_ptr<TFrameSink> sink = OpenFrameSink(fileName, [&](size_t index) {
+        TAnimFrameResult again = job(madeFrom[index]);
+        if (!again.Picture) throw EOrvanelError(again.Report);
+        return std::move(*again.Picture);
+    });
+    TOrderedWriter ordered(*sink, options.AutoDelays);
     const size_t total = FrameOrder(count, options.Bounce).size();
     size_t made = 0, taken = 0;
     const auto show = [&] {
-        if (progress) progress(gif.Count(), total);
+        if (progress) progress(sink->Count(), total);
     };
     {
         TFrameQueue queue(job, count, JobCount(options.Jobs), options.AheadBytes);
@@ -188,7 +195,8 @@ size_t WriteAnimation(const std::string& fileName, size_t count, const TFrameJob
         for (; taken < count; ++taken) {
             TAnimFrameResult frame = queue.Take(taken, show);
             if (!frame.Report.empty() && report) report(frame.Report);
-            if (!frame.Image) continue;
+            if (!frame.Image && !frame.Picture) continue;
+            madeFrom.push_back(taken);
             ++made;
             ordered.Add(std::move(frame));
             show();
@@ -199,10 +207,10 @@ size_t WriteAnimation(const std::string& fileName, size_t count, const TFrameJob
     const std::vector<uint16_t> delays = ordered.Delays();
     const std::vector<size_t> order = FrameOrder(made, options.Bounce);
     for (size_t k = made; k < order.size(); ++k) {
-        gif.Repeat(order[k], delays[order[k]]);
+        sink->Repeat(order[k], delays[order[k]]);
         show();
     }
-    gif.Commit();
+    sink->Commit();
     if (progress) progress(total, total);
     return made;
 }

@@ -4,6 +4,7 @@
 // are in hand at any time, however long the animation.
 #pragma once
 
+#include "core/base/bitmap.h"
 #include "core/gif/gif_stream_writer.h"
 
 #include <cstddef>
@@ -15,8 +16,10 @@
 namespace orv {
 
 // Frame `index` made and encoded: its image, or nothing when it is left out (with the reason).
+// A frame of a video file (WantsPictures in frame_sink.h) gives its picture instead.
 struct TAnimFrameResult {
     std::optional<TEncodedImage> Image;
+    std::optional<TBitmap> Picture;
     uint16_t Delay = 0;
     std::string Time;   // the observation time, for the automatic delays
     std::string Report; // why the frame was left out, reported in frame order
@@ -40,7 +43,8 @@ using TWriteProgress = std::function<void(size_t written, size_t total)>;
 unsigned JobCount(unsigned jobs);
 
 // Runs job(0) .. job(count - 1) and writes the frames to fileName, which is replaced only
-// once the file is complete. Returns the number of frames made (before the bounce). With no
+// once the file is complete: an animated GIF, or a WebP or MP4 file by its extension (the
+// bounce then makes its frames again). Returns the number of frames made (before the bounce). With no
 // frame, EOrvanelError "Aucune image pour l'animation" and nothing is written. An error of a
 // job (other than leaving its frame out) or of the writing stops the work and is raised.
 size_t WriteAnimation(const std::string& fileName, size_t count, const TFrameJob& job,

@@ -1,6 +1,8 @@
 #include "core/formats/fits_reader.h"
 
+#include "core/base/byte_source.h"
 #include "core/base/file_io.h"
+#include "core/formats/fits_cube.h"
 #include "core/formats/fits_data.h"
 #include "core/formats/fits_hdu.h"
 #include "core/formats/load_progress.h"
@@ -152,7 +154,9 @@ TLoadResult LoadFitsFromBuffer(TImageDocument& doc, std::vector<uint8_t>&& file,
     return DecodeOrClear(doc, bytes, fileName, host, &owned);
 }
 
-TLoadResult LoadFits(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
+TLoadResult LoadFits(TImageDocument& doc, const std::string& fileName, TDocumentHost& host, uint32_t frame) {
+    // A cube is read a plane at a time from the file, never whole.
+    if (const auto cube = LoadFitsCube(doc, OpenFileSource(fileName), fileName, host, frame)) return *cube;
     return LoadFitsFromBuffer(doc, ReadWholeFile(fileName), fileName, host);
 }
 

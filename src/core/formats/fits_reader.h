@@ -17,8 +17,10 @@
 namespace orv {
 
 // Reads the file and decodes it; a refused file leaves the document empty. A card value that
-// is not the number it should be raises EConvertError, and the document is left empty.
-TLoadResult LoadFits(TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
+// is not the number it should be raises EConvertError, and the document is left empty. A cube
+// opens its plane `frame` (fits_cube.h).
+TLoadResult LoadFits(TImageDocument& doc, const std::string& fileName, TDocumentHost& host,
+                     uint32_t frame = 0);
 
 // The same on a file already in memory (fileName names it in messages and the caption).
 TLoadResult LoadFitsFromBytes(TImageDocument& doc, std::span<const uint8_t> file, const std::string& fileName,

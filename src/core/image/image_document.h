@@ -60,6 +60,7 @@ enum class TLoadResult {
 };
 
 class TSkyCoordinates;
+class TFrameSeries;
 
 using TPaletteEntry = std::array<uint8_t, 3>; // blue, green, red
 
@@ -97,6 +98,10 @@ class TImageDocument {
     // The header's celestial coordinate system, read once when a FITS image is loaded; none
     // without one. Shared by the copies of the document.
     std::shared_ptr<const TSkyCoordinates> Sky;
+    // The series the image is frame FrameIndex (from 0) of: a video file or a FITS cube; none for
+    // a single image. Shared by the copies of the document.
+    std::shared_ptr<const TFrameSeries> Series;
+    uint32_t FrameIndex = 0;
     bool FirstShow = true;
     bool Modified = false;
     std::string Caption = "Image :";

@@ -17,6 +17,7 @@
 #include <chrono>
 #include <mutex>
 #include <thread>
+#include <webp/demux.h>
 
 using namespace orv;
 using namespace orv::anim_test;
@@ -79,6 +80,40 @@ TEST(AnimSave, EveryFrameWithItsDelayFirstColoursGlobal) {
     const std::string again = dir.File("b.gif");
     SaveAnimation(frames, again, progress);
     EXPECT_EQ(formats_test::TTempDir::Read(path), formats_test::TTempDir::Read(again));
+}
+
+TEST(AnimSave, AWebPHoldsEachFramesPictureAndDelayExactly) {
+    // Lossless: every pixel decodes as the frame's colour, red and blue in their places; the
+    // bounce's frame made again is the frame itself.
+    const std::vector<TAnimImg> frames{Frame("un", 15), Frame("deux", 30), Frame("trois", 7)};
+    formats_test::TTempDir dir;
+    TProgress none;
+    TAnimOptions bounce;
+    bounce.Bounce = true;
+    SaveAnimation(frames, dir.File("a.webp"), none, bounce);
+    const std::vector<uint8_t> file = formats_test::TTempDir::Read(dir.File("a.webp"));
+    const WebPData data{file.data(), file.size()};
+    WebPAnimDecoderOptions options;
+    ASSERT_TRUE(WebPAnimDecoderOptionsInit(&options));
+    options.color_mode = MODE_RGBA;
+    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
+    ASSERT_NE(decoder, nullptr);
+    const size_t order[] = {0, 1, 2, 1};
+    int end = 0;
+    for (const size_t k : order) {
+        uint8_t* rgba = nullptr;
+        int timestamp = 0;
+        ASSERT_TRUE(WebPAnimDecoderGetNext(decoder, &rgba, &timestamp));
+        end += frames[k].Delay * 10;
+        EXPECT_EQ(timestamp, end) << k;
+        for (int32_t x = 0; x < 2; ++x) {
+            const uint32_t c = frames[k].Bitmap.PixelColor(x, 0);
+            const uint8_t* p = rgba + 4 * x;
+            EXPECT_EQ(MakeColor(p[0], p[1], p[2]), c) << k << "," << x;
+        }
+    }
+    EXPECT_FALSE(WebPAnimDecoderHasMoreFrames(decoder));
+    WebPAnimDecoderDelete(decoder);
 }
 
 namespace {

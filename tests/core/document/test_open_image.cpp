@@ -4,6 +4,7 @@
 #include "core/formats/fits_test_files.h"
 #include "core/formats/gzip_stream.h"
 #include "core/formats/recording_host.h"
+#include "core/formats/series_test_files.h"
 #include "core/formats/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,10 @@ TEST(OpenImage, ChoosesTheReaderByTheUpperCasedExtension) {
     TColorTable table;
     InitColorTable(table, 2);
     gif.AddSubImage(table, TByteArray2D(4, 2), 0);
+    orv::test::TSerFile ser;
+    ser.Frames.assign(1, std::vector<uint16_t>(6, 9));
+    orv::test::TXisfFile xisf;
+    xisf.Samples.assign(12, 1);
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
@@ -42,6 +47,9 @@ TEST(OpenImage, ChoosesTheReaderByTheUpperCasedExtension) {
         {"d.Bmp", picture.ToBmpFile(), TLoadResult::Loaded, kKindBmp, 1},
         {"e.gif", gif.SaveToMemory(), TLoadResult::Loaded, kKindGif, 1},
         {"f.pic", {1, 2, 3}, TLoadResult::Refused, kKindEmpty, 1},
+        {"g.SER", ser.Bytes(), TLoadResult::Loaded, kKindFits, 1},
+        {"h.Xisf", xisf.Bytes(), TLoadResult::Loaded, kKindFits, 1},
+        {"i.ser", fits, TLoadResult::Refused, kKindEmpty, 1},
         {"notes.txt", fits, TLoadResult::Ignored, kKindEmpty, 0},
     };
     for (const auto& c : cases) {
@@ -50,8 +58,10 @@ TEST(OpenImage, ChoosesTheReaderByTheUpperCasedExtension) {
         TImageDocument doc;
         EXPECT_EQ(OpenImage(doc, path, host), c.result) << c.name;
         EXPECT_EQ(doc.Kind, c.kind) << c.name;
-        // A tile-compressed file is saved under a plain FITS name beside it.
-        const std::string saved = path.ends_with(".fz") ? path.substr(0, path.size() - 3) + ".fit" : path;
+        // A tile-compressed file, a video or an XISF file is saved under a plain FITS name beside it.
+        const size_t ext = path.rfind('.');
+        const bool renamed = path.ends_with(".fz") || path.ends_with(".SER") || path.ends_with(".Xisf");
+        const std::string saved = renamed ? path.substr(0, ext) + ".fit" : path;
         EXPECT_EQ(doc.FileName, c.result == TLoadResult::Loaded ? saved : "") << c.name;
         EXPECT_EQ(host.Tools, c.tools) << c.name;
     }

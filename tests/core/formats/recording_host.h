@@ -5,6 +5,8 @@
 #include "core/image/document_host.h"
 #include "core/image/image_document.h"
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <string>
 #include <vector>
@@ -47,6 +49,15 @@ inline bool IsEmptyDocument(const TImageDocument& doc) {
     return doc.Kind == kKindEmpty && doc.PixelType == kPixelNone && doc.PixelStore.empty() &&
            doc.DisplayStream.empty() && doc.FileName.empty() && doc.Caption == "Image :" &&
            doc.CommentLines.empty() && doc.SecondPlane.empty();
+}
+
+// A load refused with one box holding the message and "Ouverture annulée", the document empty.
+inline void ExpectRefusal(TLoadResult result, const TRecordingHost& host, const TImageDocument& doc,
+                          const std::string& message) {
+    EXPECT_EQ(result, TLoadResult::Refused);
+    ASSERT_EQ(host.Messages.size(), 1u);
+    EXPECT_EQ(host.Messages[0].Text, message + "\nOuverture annulée");
+    EXPECT_TRUE(IsEmptyDocument(doc));
 }
 
 } // namespace orv::formats_test
