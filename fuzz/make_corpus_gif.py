@@ -1,13 +1,16 @@
 #!/usr/bin/python3
 """Writes the seed corpus of fuzz_gif into fuzz/corpus/gif/: small GIF files made with Pillow
 (one image, interlaced, small tables, an animation with local tables and a comment) and a few
-written byte by byte (GIF87a, a graphic control block of odd size, data without a clear code)."""
+written byte by byte (GIF87a, a graphic control block of odd size, data without a clear code);
+and that of fuzz_gif_builder into fuzz/corpus/gif_builder/: a few animations (delays from 0 to
+655, transparency, local tables) behind the five bytes that choose the save's options."""
 import os
 import random
 
 from PIL import Image
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "gif")
+OUT_BUILDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "gif_builder")
 
 
 def image(w, h, colors, seed):
@@ -37,6 +40,22 @@ def main():
     for name, data in seeds.items():
         with open(os.path.join(OUT, name), "wb") as f:
             f.write(data)
+
+    # Option bytes: bit 0 the bounce, bit 1 a region (X, Y, width, height from the next four).
+    os.makedirs(OUT_BUILDER, exist_ok=True)
+    frames = [image(12, 8, 200, 7), image(12, 8, 30, 8), image(12, 8, 2, 9), image(12, 8, 90, 10)]
+    for options, name in ((b"\0\0\0\0\0", "plain"), (b"\3\1\1\6\4", "bounce_region")):
+        path = os.path.join(OUT_BUILDER, name + ".gif")
+        frames[0].save(path, save_all=True, append_images=frames[1:], duration=[0, 50, 65535 // 100, 10],
+                       loop=0, optimize=False, disposal=2, transparency=0)
+        data = open(path, "rb").read()
+        os.remove(path)
+        with open(path, "wb") as f:
+            f.write(options + data)
+    with open(os.path.join(OUT, "pillow_anim.gif"), "rb") as f:
+        data = f.read()
+    with open(os.path.join(OUT_BUILDER, "local_tables.gif"), "wb") as f:
+        f.write(b"\1\0\0\0\0" + data)
 
 
 if __name__ == "__main__":

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """orvanel-cli animate: frames in the order given, delays (fixed, --delay, automatic from the
 observation times), looping, refused files left out, display options, steady animations
-(alignment, a track, the common rectangle), exit codes. The GIF
-written is read back with gifsicle and Pillow."""
+(alignment, a track, the common rectangle), exit codes, saves that cannot be written (convert's
+too). The GIF written is read back with gifsicle and Pillow."""
 import os
 import pty
 import re
@@ -327,6 +327,41 @@ def main():
         code, _, err = run("animate", steady[0], steady[0], "-o", out, "--track", "1,1,5,5")
         check("track: the first and last frames at one time", code == 1 and "heures d'observation différentes" in err,
               (code, err))
+
+        # A save that cannot be written says why and keeps the file that was there: on a full
+        # tmpfs, then on the same tmpfs mounted read-only (mounting needs root).
+        place = os.path.join(d, "place")
+        os.mkdir(place)
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=256k", "tmpfs", place],
+                          capture_output=True).returncode != 0:
+            print("note: a tmpfs cannot be mounted here, the full and read-only saves are not tried")
+        else:
+            try:
+                saves = [("animate", ["animate", f0, f1, "-o"], "anim.gif"),
+                         ("convert", ["convert", f0, "-o"], "plain.bmp")]
+                for _, _, name in saves:
+                    with open(os.path.join(place, name), "wb") as f:
+                        f.write(b"old")
+                filler = os.open(os.path.join(place, "filler"), os.O_WRONLY | os.O_CREAT)
+                try:
+                    while os.write(filler, b"f" * 4096):
+                        pass
+                except OSError:  # no space left: the tmpfs is full
+                    pass
+                os.close(filler)
+                for spoiled, reason in (("full", "Plus de place sur le disque"),
+                                        ("read-only", "Système de fichiers en lecture seule")):
+                    if spoiled == "read-only":
+                        subprocess.run(["mount", "-o", "remount,ro", place], check=True)
+                    for verb, args, name in saves:
+                        target = os.path.join(place, name)
+                        code, _, err = run(*args, target)
+                        check(f"{verb} {spoiled}: exit 1 with the reason",
+                              code == 1 and f"Ne peut écrire le fichier {target}\n{reason}" in err, (code, err))
+                        with open(target, "rb") as f:
+                            check(f"{verb} {spoiled}: the old file kept", f.read() == b"old")
+            finally:
+                subprocess.run(["umount", "-l", place])
 
         # Usage errors.
         for name, args in [

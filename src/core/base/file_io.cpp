@@ -27,6 +27,32 @@ void StartWriteback(int fd, uint64_t from, uint64_t to) {
 #endif
 }
 
+// The system's reason for a failed write, in French.
+std::string WriteFailureReason(int error) {
+    switch (error) {
+    case ENOSPC:
+        return "Plus de place sur le disque";
+    case EDQUOT:
+        return "Quota de disque dépassé";
+    case EACCES:
+    case EPERM:
+        return "Permission refusée";
+    case EROFS:
+        return "Système de fichiers en lecture seule";
+    case ENOENT:
+    case ENOTDIR:
+        return "Dossier introuvable";
+    case EISDIR:
+        return "Un dossier porte ce nom";
+    case EFBIG:
+        return "Fichier trop grand pour ce système de fichiers";
+    case EIO:
+        return "Erreur d'entrée-sortie du disque";
+    default:
+        return "Erreur du système (code " + std::to_string(error) + ")";
+    }
+}
+
 } // namespace
 
 void ReserveLargeBuffer(std::vector<uint8_t>& buffer, size_t n) {
@@ -85,7 +111,7 @@ bool FileExists(const std::string& path) {
 
 TAtomicFile::TAtomicFile(std::string path) : path_(std::move(path)), temp_(path_ + ".orvanel-tmp") {
     fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) Fail();
+    if (fd_ < 0) Fail(errno);
 }
 
 TAtomicFile::~TAtomicFile() {
@@ -95,8 +121,8 @@ TAtomicFile::~TAtomicFile() {
     }
 }
 
-void TAtomicFile::Fail() const {
-    throw EFileError("Ne peut écrire le fichier " + path_);
+void TAtomicFile::Fail(int error) const {
+    throw EFileError("Ne peut écrire le fichier " + path_ + "\n" + WriteFailureReason(error));
 }
 
 void TAtomicFile::Append(std::span<const uint8_t> bytes) {
@@ -108,7 +134,8 @@ void TAtomicFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
     while (done < bytes.size()) {
         const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, off_t(offset + done));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) Fail();
+        // Nothing written and no error: the device has no room left.
+        if (n <= 0) Fail(n < 0 ? errno : ENOSPC);
         done += size_t(n);
     }
     const uint64_t before = size_;
@@ -121,18 +148,21 @@ void TAtomicFile::ReadAt(uint64_t offset, std::span<uint8_t> bytes) const {
     while (done < bytes.size()) {
         const ssize_t n = ::pread(fd_, bytes.data() + done, bytes.size() - done, off_t(offset + done));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) Fail();
+        if (n <= 0) Fail(n < 0 ? errno : EIO);
         done += size_t(n);
     }
 }
 
 void TAtomicFile::Commit() {
-    bool ok = ::fsync(fd_) == 0;
-    ok = ::close(fd_) == 0 && ok;
+    // Some file systems (NFS, a full disk with delayed allocation) report a failed write only
+    // here: the first error is the reason.
+    int error = ::fsync(fd_) == 0 ? 0 : errno;
+    if (::close(fd_) != 0 && error == 0) error = errno;
     fd_ = -1;
-    if (ok && std::rename(temp_.c_str(), path_.c_str()) == 0) return;
+    if (error == 0 && std::rename(temp_.c_str(), path_.c_str()) == 0) return;
+    if (error == 0) error = errno;
     ::unlink(temp_.c_str());
-    Fail();
+    Fail(error);
 }
 
 } // namespace orv

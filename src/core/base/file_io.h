@@ -22,14 +22,16 @@ void ReserveLargeBuffer(std::vector<uint8_t>& buffer, size_t n);
 // The whole file; throws EFileError "Ne peut ouvrir le fichier <path>".
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 
-// Writes bytes to path through a temporary file and a rename; throws EFileError.
+// Writes bytes to path through a temporary file and a rename; throws TAtomicFile's EFileError.
 void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
 
 bool FileExists(const std::string& path);
 
 // A file written piece by piece to a temporary file beside the target, renamed over it by
 // Commit once everything is on disk. Destroyed without Commit, the temporary file goes and
-// the target stays as it was. Every failure throws EFileError "Ne peut écrire le fichier".
+// the target stays as it was. Every failure throws EFileError "Ne peut écrire le fichier
+// <path>" with the system's reason in French on a second line ("Plus de place sur le disque",
+// "Permission refusée", "Système de fichiers en lecture seule", or the error's number).
 class TAtomicFile {
   public:
     explicit TAtomicFile(std::string path);
@@ -45,7 +47,7 @@ class TAtomicFile {
     void Commit();
 
   private:
-    [[noreturn]] void Fail() const;
+    [[noreturn]] void Fail(int error) const;
     std::string path_, temp_;
     int fd_ = -1;
     uint64_t size_ = 0;

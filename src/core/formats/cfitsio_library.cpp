@@ -30,7 +30,7 @@ struct TLoaded {
         if (!library) return;
         bool complete = true;
         TCfitsio& f = Functions;
-        Bind(library, "ffdkopn", f.OpenDiskFile, complete);
+        Bind(library, "ffomem", f.OpenMemFile, complete);
         Bind(library, "ffimem", f.CreateMemFile, complete);
         Bind(library, "ffclos", f.CloseFile, complete);
         Bind(library, "ffthdu", f.GetNumHdus, complete);

@@ -9,7 +9,7 @@ namespace orv {
 
 // The CFITSIO functions the tiles reader calls.
 struct TCfitsio {
-    decltype(&ffdkopn) OpenDiskFile;
+    decltype(&ffomem) OpenMemFile;
     decltype(&ffimem) CreateMemFile;
     decltype(&ffclos) CloseFile;
     decltype(&ffthdu) GetNumHdus;

@@ -2,15 +2,12 @@
 
 #include "core/text/number_text.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace orv {
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ';
-}
 
 // The comment goes to column 32 ("/" there, its text from 34) unless the value is in the
 // way; then it follows the value after one blank. A comment with no room left is dropped.
@@ -32,6 +29,18 @@ std::string ValuedCard(std::string_view keyword, std::string_view field, std::st
     return WithComment(std::move(card), comment);
 }
 
+// The value's text between quotes: its quotes doubled, cut to `room` characters, never
+// inside a doubled quote.
+std::string QuotedText(std::string_view value, size_t room) {
+    std::string text;
+    for (char c : value) {
+        const size_t width = c == '\'' ? 2 : 1;
+        if (text.size() + width > room) break;
+        text.append(width, c);
+    }
+    return "'" + text + "'";
+}
+
 } // namespace
 
 bool IsFitsKeyword(std::string_view text) {
@@ -39,61 +48,6 @@ bool IsFitsKeyword(std::string_view text) {
         if (!(c == ' ' || c == '-' || c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')))
             return false;
     return true;
-}
-
-std::string TrimBlanks(std::string_view text) {
-    size_t b = 0, e = text.size();
-    while (b < e && IsBlank(text[b]))
-        ++b;
-    while (e > b && IsBlank(text[e - 1]))
-        --e;
-    return std::string(text.substr(b, e - b));
-}
-
-TCardText ParseCardRest(std::string_view rest) {
-    TCardText out;
-    std::string r = TrimBlanks(rest);
-    if (!r.empty() && r[0] == '=') r = TrimBlanks(std::string_view(r).substr(1));
-    if (r.empty()) {
-        out.Value = std::string(11, ' ');
-        return out;
-    }
-    if (r[0] == '\'') {
-        // A quoted string ends at the first quote that is not doubled.
-        std::string text;
-        size_t i = 1;
-        bool closed = false;
-        while (i < r.size()) {
-            if (r[i] == '\'') {
-                if (i + 1 < r.size() && r[i + 1] == '\'') {
-                    text += '\'';
-                    i += 2;
-                    continue;
-                }
-                closed = true;
-                break;
-            }
-            text += r[i++];
-        }
-        if (closed) {
-            out.Value = TrimBlanks(text);
-            const std::string_view after = std::string_view(r).substr(i + 1);
-            const size_t slash = after.find('/');
-            if (slash != std::string_view::npos) out.Comment = TrimBlanks(after.substr(slash + 1));
-            return out;
-        }
-    }
-    // Not a complete quoted string: the first "/" starts the comment.
-    const size_t slash = r.find('/');
-    if (slash != std::string::npos) {
-        out.Comment = TrimBlanks(std::string_view(r).substr(slash + 1));
-        r = TrimBlanks(std::string_view(r).substr(0, slash));
-    }
-    if (r.empty()) r = std::string(11, ' ');
-    if (r[0] == '\'') r = TrimBlanks(std::string_view(r).substr(1));
-    if (!r.empty() && r.back() == '\'') r = TrimBlanks(std::string_view(r).substr(0, r.size() - 1));
-    out.Value = std::move(r);
-    return out;
 }
 
 std::string FitsKeyword(std::string_view keyword) {
@@ -121,13 +75,23 @@ std::string FitsRealCard(std::string_view keyword, double value, std::string_vie
 }
 
 std::string FitsStringCard(std::string_view keyword, std::string_view value, std::string_view comment) {
-    std::string text;
-    for (char c : value) {
-        const size_t width = c == '\'' ? 2 : 1;
-        if (text.size() + width > kFitsMaxStringText) break;
-        text.append(width, c);
-    }
-    return WithComment(FitsKeyword(keyword) + "= '" + text + "'", comment);
+    return WithComment(FitsKeyword(keyword) + "= " + QuotedText(value, kFitsMaxStringText), comment);
+}
+
+std::string FitsKeptCard(std::string_view text) {
+    const std::string card = FitsPaddedCard(text);
+    const std::string_view rest = std::string_view(card).substr(kFitsKeywordSize);
+    // COMMENT, HISTORY and blank keywords hold text, whatever it looks like.
+    const bool commentary = card.starts_with("COMMENT ") || card.starts_with("HISTORY ") ||
+                            card.find_first_not_of(' ') >= kFitsKeywordSize;
+    const bool valued = card.starts_with("CONTINUE") || (!commentary && TrimBlanks(rest).starts_with('='));
+    if (!valued) return card;
+    const TCardText t = ParseCardRest(rest);
+    if (!t.Open) return card;
+    // The opening quote stays where it was (column 79 at the latest, the blank before it
+    // dropped); the closing one takes column 80 at the latest.
+    const size_t quote = std::min(card.find('\'', kFitsKeywordSize), kFitsCardSize - 2);
+    return FitsPaddedCard(card.substr(0, quote) + QuotedText(t.Value, kFitsCardSize - quote - 2));
 }
 
 } // namespace orv

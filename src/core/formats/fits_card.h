@@ -1,6 +1,9 @@
-// FITS header cards: splitting a card rest into its value and comment texts, and
-// building the 80-character cards the writer emits. Everything here is pure text work.
+// FITS header cards: the 80-character cards the writer emits, and the cards a reader keeps as
+// the writer will write them. Everything here is pure text work; reading a card's value is
+// core/image/fits_card_value.h, shared with the sky coordinates.
 #pragma once
+
+#include "core/image/fits_card_value.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,18 +22,6 @@ inline constexpr size_t kFitsMaxStringText = 68;
 // Blanks, "-", digits, capitals and "_" only (the empty text too).
 bool IsFitsKeyword(std::string_view text);
 
-// The text without its leading and trailing blanks.
-std::string TrimBlanks(std::string_view text);
-
-struct TCardText {
-    std::string Value;   // trimmed; a quoted string without its quotes, doubled quotes undone
-    std::string Comment; // trimmed text after the "/" that follows the value
-};
-
-// Value and comment of a card rest (the 72 characters after the keyword). A "/" inside a
-// quoted string belongs to the value. An empty value is eleven blanks, as it always was.
-TCardText ParseCardRest(std::string_view rest);
-
 // The keyword blank-padded (or cut) to 8 characters.
 std::string FitsKeyword(std::string_view keyword);
 
@@ -47,5 +38,11 @@ std::string FitsRealCard(std::string_view keyword, double value, std::string_vie
 // String card: a quote in column 11, the text with its quotes doubled from column 12 (cut to
 // 68 characters, never inside a doubled quote), then the closing quote.
 std::string FitsStringCard(std::string_view keyword, std::string_view value, std::string_view comment);
+
+// A card the document keeps as it was read, 80 columns: unchanged, except that a valued card
+// (or a CONTINUE card) whose string is left open is closed as ParseCardRest reads it, its
+// text cut to fit before the closing quote; commentary cards (COMMENT, HISTORY, a blank
+// keyword) are text. No file is ever written with an open string.
+std::string FitsKeptCard(std::string_view card);
 
 } // namespace orv

@@ -24,7 +24,7 @@ void ReadCard(TFitsHeaderUnit& unit, const std::string& keyword, std::string_vie
     if (keyword == "END     ") return;
     const TFitsKeyword* row = FindFitsKeyword(keyword);
     if (row && ReadFitsKeyword(*row, ParseCardRest(rest), unit.Header)) return;
-    unit.OtherCards.push_back(keyword + std::string(rest));
+    unit.OtherCards.push_back(FitsKeptCard(keyword + std::string(rest)));
 }
 
 std::string_view CardAt(std::span<const uint8_t> bytes, size_t at) {

@@ -6,13 +6,13 @@
 #include "core/formats/fits_card.h"
 #include "core/formats/fits_data.h"
 #include "core/formats/fits_hdu.h"
+#include "core/formats/fits_tiles_check.h"
 #include "core/formats/gzip_stream.h"
 #include "core/formats/load_progress.h"
 #include "core/text/path_text.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 
 namespace orv {
 
@@ -31,26 +31,36 @@ void Check(int status, const char* what) {
     if (status != 0) throw ETilesError(what);
 }
 
-// A CFITSIO file, closed with its owner: a file on disk, or, without a name, one in memory
-// for the header CFITSIO rebuilds from a compressed image.
+// A CFITSIO file in memory, closed with its owner: the file's bytes, read by us (CFITSIO never
+// opens the file itself, so it reads nothing but what we hold), or, without bytes, an empty
+// one for the header CFITSIO rebuilds from a compressed image.
 class TCfitsioFile {
   public:
-    explicit TCfitsioFile(const std::string* diskName = nullptr) {
+    explicit TCfitsioFile(std::span<const uint8_t> file = {}) {
         int status = 0;
-        // The disk-file form: no extended file-name syntax, the name is taken as it is.
-        if (diskName)
-            Cfitsio().OpenDiskFile(&file_, diskName->c_str(), READONLY, &status);
-        else
-            Cfitsio().CreateMemFile(&file_, &memory_, &size_, 2880, std::realloc, &status);
+        if (file.data()) {
+            // Read only: CFITSIO neither writes to the bytes nor moves them.
+            memory_ = const_cast<uint8_t*>(file.data());
+            size_ = file.size();
+            Cfitsio().OpenMemFile(&file_, "orvanel.fits", READONLY, &memory_, &size_, 0, nullptr, &status);
+            if (status != 0) {
+                file_ = nullptr;
+                throw ETilesError("ce n'est pas un fichier FITS");
+            }
+            return;
+        }
+        memory_ = nullptr;
+        owned_ = true;
+        Cfitsio().CreateMemFile(&file_, &memory_, &size_, 2880, std::realloc, &status);
         if (status != 0) {
             file_ = nullptr;
-            throw ETilesError(diskName ? "ce n'est pas un fichier FITS" : "mémoire insuffisante");
+            throw ETilesError("mémoire insuffisante");
         }
     }
     ~TCfitsioFile() {
         int status = 0;
         if (file_) Cfitsio().CloseFile(file_, &status);
-        std::free(memory_);
+        if (owned_) std::free(memory_);
     }
     TCfitsioFile(const TCfitsioFile&) = delete;
     TCfitsioFile& operator=(const TCfitsioFile&) = delete;
@@ -58,8 +68,10 @@ class TCfitsioFile {
 
   private:
     fitsfile* file_ = nullptr;
+    // CFITSIO keeps the addresses of these two for as long as the file is open.
     void* memory_ = nullptr;
     size_t size_ = 0;
+    bool owned_ = false;
 };
 
 // Moves to the first HDU that holds an image (a compressed one counts); false when none does.
@@ -135,17 +147,27 @@ int CfitsioType(int32_t bitpix) {
     }
 }
 
-TLoadResult Decode(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
-    if (!FileExists(fileName)) throw CannotOpenFile(fileName);
-    const uint64_t fileBytes = std::filesystem::file_size(fileName);
-    TCfitsioFile file(&fileName);
+TLoadResult Decode(TImageDocument& doc, std::vector<uint8_t>& fileBytes, const std::string& fileName,
+                   TDocumentHost& host) {
+    const uint64_t size = fileBytes.size();
+    const TTilesCheck check = CheckTiles(fileBytes);
+    if (check.Problem) throw ETilesError(*check.Problem);
+    if (!check.TooLarge.empty())
+        return RefuseFits(doc, host,
+                          "Le fichier " + ExtractFileName(fileName) +
+                              " annonce une image trop grande pour lui (" + check.TooLarge + ") !");
+    // CFITSIO takes an empty buffer for a new file: nothing to read is no FITS file.
+    if (check.Length == 0) throw ETilesError("ce n'est pas un fichier FITS");
+    // CFITSIO reads a file in memory by whole blocks of 2880 bytes, past the end of a buffer
+    // that stops inside one: the last block's missing padding is completed with zeros.
+    fileBytes.resize((check.Length + kFitsBlockSize - 1) / kFitsBlockSize * kFitsBlockSize, 0);
+    TCfitsioFile file(fileBytes);
     fitsfile* f = file.Get();
     const bool found = MoveToImage(f);
     TFitsHeaderUnit unit = found ? ImageHeader(f) : ReadFitsHeader(HeaderBytes(f));
     const bool ended = unit.Ended;
     AdoptFitsHeader(doc, std::move(unit));
-    if (!AcceptFitsImage(doc, ended, fileName, host, MaxInflatedBytes(fileBytes)))
-        return TLoadResult::Refused;
+    if (!AcceptFitsImage(doc, ended, fileName, host, MaxInflatedBytes(size))) return TLoadResult::Refused;
     if (!found)
         return RefuseFits(doc, host,
                           "Le fichier " + ExtractFileName(fileName) + " ne contient aucune image !");
@@ -182,8 +204,9 @@ std::string TilesSaveName(const std::string& fileName) {
 }
 
 TLoadResult LoadFitsTiles(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
+    std::vector<uint8_t> bytes = ReadWholeFile(fileName);
     try {
-        return Decode(doc, fileName, host);
+        return Decode(doc, bytes, fileName, host);
     } catch (const ETilesError& e) {
         doc.Clear();
         return RefuseFits(doc, host,

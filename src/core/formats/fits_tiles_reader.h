@@ -1,6 +1,6 @@
 // Tile-compressed FITS files (.fz, as fpack writes them: Rice, GZIP or HCOMPRESS tiles),
-// read through CFITSIO. The document is a plain FITS image named without ".fz", so saving it
-// never writes over the compressed file.
+// read through CFITSIO from the bytes we read (CFITSIO never opens the file). The document is a plain FITS
+// image named without ".fz", so saving it never writes over the compressed file.
 #pragma once
 
 #include "core/image/image_document.h"

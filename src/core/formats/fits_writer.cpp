@@ -29,7 +29,7 @@ std::vector<std::string> HeaderCards(const TImageDocument& doc, const TFitsHeade
     for (const TFitsKeyword& row : FitsKeywords())
         if (std::optional<std::string> card = FitsKeywordCard(row, header)) cards.push_back(std::move(*card));
     for (const std::string& card : doc.OtherCards)
-        cards.push_back(FitsPaddedCard(card));
+        cards.push_back(FitsKeptCard(card));
     for (const std::string& line : doc.CommentLines)
         cards.push_back(FitsPaddedCard("COMMENT " + line));
     for (const std::string& line : doc.HistoryLines)

@@ -1,5 +1,6 @@
 #include "core/image/sky_coordinates.h"
 
+#include "core/image/celestial_cards.h"
 #include "core/image/image_document.h"
 #include "core/text/number_text.h"
 
@@ -15,18 +16,6 @@ namespace orv {
 
 namespace {
 
-std::string Card(const std::string& text) {
-    std::string card = text.substr(0, 80);
-    card.resize(80, ' ');
-    return card;
-}
-
-std::string ValueCard(const char* keyword, const std::string& value) {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "%-8.8s= %s", keyword, value.c_str());
-    return Card(buf);
-}
-
 bool IsEquatorial(const wcsprm& w) {
     return w.lng >= 0 && w.lat >= 0 && std::strcmp(w.lngtyp, "RA") == 0 && std::strcmp(w.lattyp, "DEC") == 0;
 }
@@ -40,15 +29,20 @@ TSkyCoordinates::~TSkyCoordinates() {
     wcsvfree(&count_, &all_);
 }
 
-std::unique_ptr<TSkyCoordinates> TSkyCoordinates::FromCards(const std::vector<std::string>& cards, int width,
-                                                            int height) {
+std::unique_ptr<TSkyCoordinates> TSkyCoordinates::FromCards(const std::vector<std::string>& fileCards,
+                                                            int width, int height) {
+    const std::optional<std::vector<std::string>> cards = CelestialCards(fileCards, width, height);
+    if (!cards) return nullptr;
     std::string header;
-    header.reserve(cards.size() * 80);
-    for (const std::string& c : cards)
-        header += Card(c);
+    header.reserve(cards->size() * 80);
+    for (const std::string& c : *cards) {
+        std::string card = c.substr(0, 80);
+        card.resize(80, ' ');
+        header += card;
+    }
     int rejected = 0, count = 0;
     wcsprm* all = nullptr;
-    if (wcspih(header.data(), static_cast<int>(cards.size()), WCSHDR_all, 0, &rejected, &count, &all) != 0)
+    if (wcspih(header.data(), static_cast<int>(cards->size()), WCSHDR_all, 0, &rejected, &count, &all) != 0)
         return nullptr;
     // The primary description (no alternate letter) only.
     wcsprm* chosen = nullptr;
@@ -85,12 +79,8 @@ std::optional<std::pair<double, double>> TSkyCoordinates::At(double x, double y)
 }
 
 std::shared_ptr<const TSkyCoordinates> SkyCoordinatesOf(const TImageDocument& doc) {
-    std::vector<std::string> cards{ValueCard("NAXIS", "2"),
-                                   ValueCard("NAXIS1", std::to_string(doc.ImageWidth)),
-                                   ValueCard("NAXIS2", std::to_string(doc.ImageHeight))};
-    if (doc.Header.Equinox != 0) cards.push_back(ValueCard("EQUINOX", FormatReal15(doc.Header.Equinox)));
-    if (!doc.Header.DateObs.empty()) cards.push_back(ValueCard("DATE-OBS", "'" + doc.Header.DateObs + "'"));
-    cards.insert(cards.end(), doc.OtherCards.begin(), doc.OtherCards.end());
+    std::vector<std::string> cards = doc.OtherCards;
+    if (doc.Header.Equinox != 0) cards.push_back("EQUINOX = " + FormatReal15(doc.Header.Equinox));
     return TSkyCoordinates::FromCards(cards, doc.ImageWidth, doc.ImageHeight);
 }
 

@@ -1,7 +1,8 @@
 // Sky coordinates of a pixel, from the celestial coordinate system a FITS header describes
 // (CTYPE1/CTYPE2 of the RA---/DEC-- kind), through wcslib. The header is parsed once, when
-// the document is loaded; each look-up is then one transformation, cheap enough for every
-// mouse move. Not for use from two threads at once.
+// the document is loaded, from the checked cards of core/image/celestial_cards.h (never the
+// file's own); each look-up is then one transformation, cheap enough for every mouse move.
+// Not for use from two threads at once.
 #pragma once
 
 #include <memory>
@@ -18,8 +19,8 @@ class TImageDocument;
 
 class TSkyCoordinates {
   public:
-    // From 80-character header cards and the image's size; nothing when the cards describe
-    // no right ascension and declination.
+    // From header cards and the image's size (only the cards CelestialCards writes from them
+    // reach wcslib); nothing when they describe no right ascension and declination.
     static std::unique_ptr<TSkyCoordinates> FromCards(const std::vector<std::string>& cards, int width,
                                                       int height);
     ~TSkyCoordinates();
@@ -37,7 +38,7 @@ class TSkyCoordinates {
     wcsprm* chosen_;
 };
 
-// The document's coordinate system, from its header cards (kept cards and EQUINOX, DATE-OBS).
+// The document's coordinate system, from its header cards (kept cards and EQUINOX).
 std::shared_ptr<const TSkyCoordinates> SkyCoordinatesOf(const TImageDocument& doc);
 
 // "AD : 05:34:31.94": hours, minutes, seconds with two decimals.

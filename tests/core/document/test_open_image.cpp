@@ -6,6 +6,7 @@
 #include "core/formats/recording_host.h"
 #include "core/formats/series_test_files.h"
 #include "core/formats/temp_dir.h"
+#include "core/image/readout.h"
 
 #include <gtest/gtest.h>
 
@@ -64,5 +65,62 @@ TEST(OpenImage, ChoosesTheReaderByTheUpperCasedExtension) {
         const std::string saved = renamed ? path.substr(0, ext) + ".fit" : path;
         EXPECT_EQ(doc.FileName, c.result == TLoadResult::Loaded ? saved : "") << c.name;
         EXPECT_EQ(host.Tools, c.tools) << c.name;
+    }
+}
+
+TEST(OpenImage, InputsFuzzingFoundOpenOrAreRefused) {
+    // Files that once crashed or hung the program, kept in the fuzz corpora. A file of the
+    // corpus of fuzz_open starts with the byte that chose its name.
+    struct Case {
+        const char* corpus;
+        const char* name; // opened as
+        TLoadResult result;
+        const char* said; // the caption, or the message of a refusal
+    } cases[] = {
+        // wcslib's header parser wrote past its buffers on an open string, NUL bytes...
+        {"fits/wcs-abort-1.fit", "a1.fit", TLoadResult::Loaded, "Image : a1.fit (2x4) Entier 16 bits"},
+        {"fits/wcs-abort-2.fit", "a2.fit", TLoadResult::Loaded, "Image : a2.fit (2x2) Entier 16 bits"},
+        {"fits/wcs-abort-3.fit", "a3.fit", TLoadResult::Loaded, "Image : a3.fit (2x4) Réel 64 bits"},
+        {"fits/wcs-abort-ci.fit", "a4.fit", TLoadResult::Loaded, "Image : a4.fit (2x2) Entier 16 bits"},
+        // ... and ran for ever on this one.
+        {"fits/wcs-endless.fit", "e.fit", TLoadResult::Loaded, "Image : e.fit (2x2) Entier 16 bits"},
+        // CFITSIO's Rice decoder read past a tile cut short, or zeroed, until it met a fault.
+        {"open/rice-cut-short", "c.fz", TLoadResult::Refused,
+         "Le fichier c.fz est corrompu (fichier tronqué) !\nOuverture annulée"},
+        {"open/rice-zeroed", "z.fz", TLoadResult::Refused,
+         "Le fichier z.fz est corrompu (tuile Rice incorrecte) !\nOuverture annulée"},
+        // ... or one whose BYTEPIX card left its string open; its HCOMPRESS decoder wrote an
+        // image as large as the tile's own header said.
+        {"open/rice-open-bytepix", "b.fz", TLoadResult::Refused,
+         "Le fichier b.fz est corrompu (en-tête compressé illisible) !\nOuverture annulée"},
+        {"open/hcompress-larger-than-tile", "h.fz", TLoadResult::Refused,
+         "Le fichier h.fz est corrompu (tuile HCOMPRESS incorrecte) !\nOuverture annulée"},
+        // CFITSIO lost a buffer on a corrupt GZIP tile.
+        {"open/gzip-tile-corrupt", "g.fz", TLoadResult::Refused,
+         "Le fichier g.fz est corrompu (tuile GZIP incorrecte) !\nOuverture annulée"},
+        // CFITSIO asked for petabytes on a table whose NAXIS1 card it could not read.
+        {"open/cfitsio-unreadable-naxis1", "u.fz", TLoadResult::Refused,
+         "Le fichier u.fz ne contient aucune image !\nOuverture annulée"},
+        // A COMMENT text "= '..." was taken for an open string and rewritten on saving.
+        {"open/cpa-comment-quote", "q.cpa", TLoadResult::Loaded, "Image : q.FIT (16x8) Entier 16 bits"},
+    };
+    TTempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.corpus);
+        std::vector<uint8_t> bytes =
+            TTempDir::Read(std::string(ORVANEL_SOURCE_DIR "/fuzz/corpus/") + c.corpus);
+        ASSERT_FALSE(bytes.empty());
+        if (std::string_view(c.corpus).starts_with("open/")) bytes.erase(bytes.begin());
+        TRecordingHost host;
+        host.Answers.assign(4, TAnswer::Yes);
+        TImageDocument doc;
+        EXPECT_EQ(OpenImage(doc, dir.Write(c.name, bytes), host), c.result);
+        if (c.result == TLoadResult::Loaded) {
+            EXPECT_EQ(doc.Caption, c.said);
+            EXPECT_TRUE(PixelReadout(doc, 0, 0));
+        } else {
+            ASSERT_FALSE(host.Messages.empty());
+            EXPECT_EQ(host.Messages.back().Text, c.said);
+        }
     }
 }

@@ -30,8 +30,9 @@ TEST(FitsCardParse, ValueAndCommentOfCardRests) {
         {"= '  padded   '", "padded", ""},
         {"= ''  / empty string", "", "empty string"},
         {"= 1.5E3/no blank", "1.5E3", "no blank"},
-        {"= 'unterminated / rest", "unterminated", "rest"},
-        {"= 'unterminated'' quote", "unterminated'' quote", ""},
+        // A string left open runs to the end of the card: no comment can follow it.
+        {"= 'unterminated / rest", "unterminated / rest", ""},
+        {"= 'unterminated'' quote", "unterminated' quote", ""},
         {"", eleven.c_str(), ""},
         {"=", eleven.c_str(), ""},
         {"=          / only a comment", eleven.c_str(), "only a comment"},
@@ -114,6 +115,15 @@ TEST(FitsCardFormat, StringCards) {
         // A cut never splits a doubled quote.
         {FitsStringCard("AUTHOR", std::string(67, 'x') + "'y", ""),
          "AUTHOR  = '" + std::string(67, 'x') + "'"},
+        // Kept cards: a string left open is closed where its text ends, or cut to close it.
+        {FitsKeptCard("DATE-OBS= '2020-01-01T00:00 / x"), "DATE-OBS= '2020-01-01T00:00 / x'"},
+        {FitsKeptCard("REFERENC= '" + std::string(69, 'r')), "REFERENC= '" + std::string(68, 'r') + "'"},
+        {FitsKeptCard("CONTINUE  'more"), "CONTINUE  'more'"},
+        {FitsKeptCard("FILTER  =" + std::string(70, ' ') + "'"), "FILTER  =" + std::string(69, ' ') + "''"},
+        {FitsKeptCard("NOTE      'loose text"), "NOTE      'loose text"},
+        {FitsKeptCard("HISTORY = 'text"), "HISTORY = 'text"},
+        {FitsKeptCard("GAIN    = 2.5 / e-"), "GAIN    = 2.5 / e-"},
+        {FitsKeptCard("OBJECT  = 'M31' / it's"), "OBJECT  = 'M31' / it's"},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(c.card.size(), 80u);

@@ -3,10 +3,14 @@
 #include "core/base/file_io.h"
 #include "core/formats/fits_gzip_reader.h"
 #include "core/formats/fits_test_files.h"
+#include "core/formats/fits_writer.h"
 #include "core/formats/gzip_stream.h"
+#include "core/image/readout.h"
+#include "core/image/sky_cards.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <unistd.h>
@@ -421,6 +425,82 @@ TEST(FitsReader, BadNumbersRaiseConversionErrorsAndLeaveTheDocumentEmpty) {
         }
         ExpectEmpty(doc);
         EXPECT_TRUE(doc.OtherCards.empty());
+    }
+}
+
+TEST(FitsReader, OddCardsLoadOrAreRefusedAndTheSkyReadoutStaysRight) {
+    // The rotated TAN system on a 300 x 200 image, one card changed or added.
+    auto with = [](const std::string& keyword, const std::string& card) {
+        std::vector<std::string> cards = image_test::RotatedTanCards();
+        auto same = std::find_if(cards.begin(), cards.end(),
+                                 [&](const std::string& c) { return c.starts_with(keyword); });
+        if (same != cards.end())
+            *same = card;
+        else
+            cards.push_back(card);
+        return cards;
+    };
+    const std::string toColumn80(69, ' ');
+    enum TSky { Sky, NoSky, Refused };
+    struct Case {
+        const char* what;
+        std::vector<std::string> cards;
+        TSky sky;
+        const char* message = "";
+    } cases[] = {
+        {"DATE-OBS left open to column 80",
+         with("DATE-OBS", "DATE-OBS= '2021-03-04T05:06:07" + toColumn80 + "Z"), Sky},
+        {"NUL and other bytes in DATE-OBS",
+         with("DATE-OBS", std::string("DATE-OBS=    4  \0\0\0\t  \xED  '", 26)), Sky},
+        {"a kept string left open", with("FILTER", "FILTER  = 'R / red"), Sky},
+        {"a kept string of 69 characters left open", with("NOTES", "NOTES   = '" + std::string(69, 'n')),
+         Sky},
+        {"OBJECT of 68 characters", with("OBJECT", "OBJECT  = '" + std::string(68, 'm') + "'"), Sky},
+        {"accented letters in a kept string", with("OBSERVER", "OBSERVER= 'J\xC3\xA9r\xC3\xB4me'"), Sky},
+        {"a number for OBJECT", with("OBJECT", "OBJECT  = 42"), Sky},
+        {"CTYPE1 left open", with("CTYPE1", "CTYPE1  = 'RA---TAN"), Sky},
+        {"CRVAL1 with a D exponent", with("CRVAL1", "CRVAL1  = 8.3633D1"), Sky},
+        {"a byte outside ASCII in CTYPE2", with("CTYPE2", "CTYPE2  = 'DEC\xE9-TAN'"), NoSky},
+        {"a number for CTYPE1", with("CTYPE1", "CTYPE1  = 5"), NoSky},
+        {"a string for CRVAL1", with("CRVAL1", "CRVAL1  = '83.633'"), NoSky},
+        {"CRPIX1 not a number", with("CRPIX1", "CRPIX1  = 1.5.0"), NoSky},
+        {"CD1_1 infinite", with("CD1_1", "CD1_1   = 1E999"), NoSky},
+        {"a string for EQUINOX", with("EQUINOX", "EQUINOX = 'J2000'"), Refused,
+         "'J2000' n'est pas une valeur flottante correcte"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TFitsBuilder file;
+        file.Image(16, 300, 200);
+        for (const std::string& card : c.cards)
+            file.Raw(card);
+        file.End().Blanks();
+        TRecordingHost host;
+        TImageDocument doc;
+        if (c.sky == Refused) {
+            try {
+                Load(doc, file, host);
+                ADD_FAILURE() << "loaded";
+            } catch (const EConvertError& e) {
+                EXPECT_STREQ(e.what(), c.message);
+            }
+            continue;
+        }
+        ASSERT_EQ(Load(doc, file, host), TLoadResult::Loaded);
+        // Saved, every string is closed, and the copy reads back with the same readout.
+        const std::vector<uint8_t> saved = BuildFitsFile(doc);
+        for (size_t at = 0; at + 80 <= saved.size() && saved[at] != 'E'; at += 80)
+            EXPECT_FALSE(
+                ParseCardRest(std::string_view(reinterpret_cast<const char*>(&saved[at + 8]), 72)).Open)
+                << std::string(reinterpret_cast<const char*>(&saved[at]), 80);
+        TImageDocument again;
+        ASSERT_EQ(LoadFitsFromBytes(again, saved, "again.fit", host), TLoadResult::Loaded);
+        for (const TImageDocument* d : {&doc, &again}) {
+            const auto r = PixelReadout(*d, 149, 100);
+            ASSERT_TRUE(r);
+            EXPECT_EQ(r->RightAscension, c.sky == Sky ? "AD : 05:34:31.94" : "");
+            EXPECT_EQ(r->Declination, c.sky == Sky ? "Dec : +22:00:51.2" : "");
+        }
     }
 }
 
