@@ -35,11 +35,10 @@ int main(int argc, char** argv) {
     std::unique_ptr<orv::ui::TQtDialogs> dialogs(check ? check : new orv::ui::TQtDialogs);
     orv::ui::TProgram program(*dialogs);
     orv::ui::TFormMain& mainWindow = program.MainWindow();
-    QObject::connect(&mainWindow, &orv::ui::TFormMain::Closed, &app, &QApplication::quit,
-                     Qt::QueuedConnection);
     // The restored size is the screen's room, for desktops that leave maximising to the program.
     mainWindow.setGeometry(mainWindow.screen()->availableGeometry());
     mainWindow.showMaximized();
+    if (!check) program.KeepRecovery();
     for (const QString& file : line.Files)
         orv::ui::RunCommand([&] { mainWindow.OpenFile(file); });
     if (check)

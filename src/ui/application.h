@@ -1,6 +1,7 @@
 // The application object and its default error handler: an error that a command or an
 // event handler lets escape is shown in an error box captioned "Orvanel", and the program
-// goes on with the next event. It loads Qt's French translations at start.
+// goes on with the next event. It starts Qt in French, whatever the user's locale, and loads
+// Qt's French translations.
 #pragma once
 
 #include <QApplication>

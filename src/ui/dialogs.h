@@ -54,7 +54,7 @@ class TDialogs {
     // The printer set-up on that printer: which printer (or a PDF file), then paper and
     // orientation; true when confirmed.
     virtual bool PrinterSetup(QWidget* parent, TPrinter& printer) = 0;
-    // Opens the program's help at its contents.
+    // Opens the program's help at its contents, the first time over `parent`'s area.
     virtual void ShowHelp(QWidget* parent) = 0;
     // Shows a window modally and returns its result (QDialog::Accepted or Rejected).
     virtual int Exec(QDialog& dialog) = 0;

@@ -3,6 +3,7 @@
 
 #include "ui/display_picture.h"
 #include "ui/playback.h"
+#include "ui/title_room.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -11,6 +12,8 @@
 #include <QSlider>
 #include <QStyle>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace orv::ui {
 
@@ -139,7 +142,8 @@ void TFormAnim2::FitToAnimation() {
         orv::FitToAnimation(composed ? animation->Preview[0].Bitmap.Width : animation->AnimWidth,
                             composed ? animation->Preview[0].Bitmap.Height : animation->AnimHeight, m);
     if (!client) return;
-    setFixedSize(client->Width, client->Height);
+    // A small animation leaves room to its right rather than a title cut by the frame.
+    setFixedSize(std::max(client->Width, TitleRoomWidth(*this)), client->Height);
     ScrollBox->setGeometry(rect());
 }
 
@@ -147,6 +151,10 @@ void TFormAnim2::StartPlayback() {
     State.CurrentFrame = 0;
     playback_.ResetSlider(std::max(0, static_cast<int>(Frames().size()) - 1));
     FitToAnimation();
+    // The first frame at once, for its own delay: nothing of an earlier playback (its last
+    // picture, its last interval) shows in this one.
+    Image1->clear();
+    TimerTimer();
     move(20, 150);
     show();
     raise();

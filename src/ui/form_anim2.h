@@ -29,8 +29,9 @@ class TFormAnim2 : public QWidget {
   public:
     explicit TFormAnim2(TPlayback& playback, QWidget* parent = nullptr);
 
-    // Everything a caller does to start a playback: frame 0, the slider over the frames, the
-    // window sized for the animation at (20, 150), then the player and its controls shown.
+    // Everything a caller does to start a playback: the slider over the frames, the window
+    // sized for the animation at (20, 150), frame 0 shown for its delay, then the player and its
+    // controls shown.
     void StartPlayback();
     // The client area for the builder's animation size; left as it is when a side equals
     // the screen's room.

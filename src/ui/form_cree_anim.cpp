@@ -3,6 +3,8 @@
 
 #include "core/anim/anim_save.h"
 #include "core/anim/delays.h"
+#include "core/anim/recovery.h"
+#include "core/base/errors.h"
 #include "core/document/open_image.h"
 #include "core/gif/gif_file.h"
 #include "core/text/rounding.h"
@@ -26,6 +28,10 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QToolButton>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <map>
 
 namespace orv::ui {
 
@@ -40,18 +46,6 @@ constexpr int kColumnLeft = 216;
 constexpr int kColumnWidth = 52;
 constexpr int kButtonHeight = 30;
 constexpr int kButtonGap = 2;
-
-// A frame of the document's picture, with the size the player will give the animation
-// (the picture's own when the document has no pixel size, as a bitmap has none).
-template <class TDocument> TLoadedFrame LoadedFrame(TDocument&& doc, int32_t delay) {
-    const int32_t width = doc.ImageWidth, height = doc.ImageHeight;
-    TLoadedFrame loaded{MakeFrame(std::forward<TDocument>(doc), static_cast<uint16_t>(delay)), width, height};
-    if (loaded.Width <= 0 || loaded.Height <= 0) {
-        loaded.Width = loaded.Frame.Bitmap.Width;
-        loaded.Height = loaded.Frame.Bitmap.Height;
-    }
-    return loaded;
-}
 
 } // namespace
 
@@ -139,8 +133,9 @@ TFormCreeAnim::TFormCreeAnim(TWorkspace& workspace, QWidget* parent)
     SpinInter = new QSpinBox(this);
     SpinInter->setObjectName("SpinInter");
     SpinInter->setRange(0, kMaxDelay); // every delay a GIF stores, so showing one keeps it
-    SpinInter->setValue(15);
-    SpinInter->setGeometry(kColumnLeft, y + 16, kColumnWidth, 22);
+    SpinInter->setValue(kDefaultDelay);
+    // Wide enough for 65535 whatever the font: the column's width is too narrow for it.
+    SpinInter->setGeometry(kColumnLeft, y + 16, std::max(kColumnWidth, SpinInter->sizeHint().width()), 22);
     connect(SpinInter, &QSpinBox::textChanged, this, [this] { RunCommand([this] { SpinInterChange(); }); });
     Label6 = new QLabel(QStringLiteral("x 1/100 s"), this);
     Label6->setObjectName("Label6");
@@ -186,6 +181,7 @@ void TFormCreeAnim::ApplyEnabling(const TBuilderEnabling& enabling) {
     });
     // What saving writes stays as it is while a playback or a save uses the frames.
     GroupReglages->setEnabled(!Builder.Locked());
+    emit AnimationChanged();
 }
 
 void TFormCreeAnim::CenterCaption(int slot) {
@@ -241,11 +237,16 @@ void TFormCreeAnim::Redraw() {
     ShowThumbnails();
     ShowMarks();
     ShowScrollBar();
+    // No frame, no delay of one: the box shows what a new frame gets.
+    if (Builder.Frames.empty() && SpinInter->value() != kDefaultDelay) {
+        const QSignalBlocker quiet(SpinInter);
+        SpinInter->setValue(kDefaultDelay);
+    }
 }
 
-bool TFormCreeAnim::PlayGifFile(std::unique_ptr<TGifFile> gif) {
+bool TFormCreeAnim::PlayGifFile(std::unique_ptr<TGifFile> gif, const std::string& path) {
     if (!MayDropAnimation()) return false;
-    const TBuilderEnabling e = Builder.TakeGifAnimation(std::move(gif));
+    const TBuilderEnabling e = Builder.TakeGifAnimation(std::move(gif), path);
     Redraw();
     ApplyEnabling(e);
     workspace_.Playback().Start();
@@ -257,7 +258,7 @@ void TFormCreeAnim::PreviewEnded() {
 }
 
 bool TFormCreeAnim::MayDropAnimation() {
-    return Builder.MayDrop(
+    const bool may = Builder.MayDrop(
         [] {
             return Dialogs().Message(TMsgKind::Warning, TButtons::YesNo, AnimationModifiedQuestion()) ==
                    TAnswer::Yes;
@@ -267,6 +268,12 @@ bool TFormCreeAnim::MayDropAnimation() {
             RunCommand([&] { saved = SaveAnimationAs(); });
             return saved;
         });
+    // Answered: whatever comes next drops the frames without asking again.
+    if (may && Builder.Modified) {
+        Builder.Modified = false;
+        emit AnimationChanged();
+    }
+    return may;
 }
 
 void TFormCreeAnim::BitNewClick() {
@@ -290,7 +297,7 @@ void TFormCreeAnim::BitSelectClick() {
         TQtDocumentHost host(workspace_);
         try {
             if (OpenImage(doc, path, host) != TLoadResult::Loaded) return std::nullopt;
-            return LoadedFrame(std::move(doc), delay); // the frame takes the values
+            return LoadedFrame(std::move(doc), static_cast<uint16_t>(delay)); // the frame takes the values
         } catch (const std::exception& e) {
             // A file that fails is reported and left out; the batch goes on.
             ShowException(QString::fromStdString(e.what()));
@@ -302,11 +309,47 @@ void TFormCreeAnim::BitSelectClick() {
     ApplyEnabling(e);
 }
 
+std::vector<std::string> TFormCreeAnim::RestoreAnimation(const std::vector<TRecoveredFrame>& records,
+                                                         const TAnimOptions& options) {
+    if (Builder.Locked()) return {};
+    std::vector<TLoadedFrame> frames;
+    std::vector<std::string> leftOut;
+    std::map<std::string, std::vector<TAnimImg>> gifs; // each animated GIF read once
+    for (const TRecoveredFrame& record : records) {
+        try {
+            if (record.GifImage >= 0) {
+                std::vector<TAnimImg>& gif = gifs[record.Path];
+                if (gif.empty()) gif = GifFrames(*OpenGif(record.Path), record.Path);
+                if (static_cast<size_t>(record.GifImage) >= gif.size())
+                    throw EOrvanelError("Image absente du fichier");
+                TAnimImg frame = gif[static_cast<size_t>(record.GifImage)];
+                frame.SetDelay(record.Delay);
+                const int32_t width = frame.Bitmap.Width, height = frame.Bitmap.Height;
+                frames.push_back({std::move(frame), width, height});
+                continue;
+            }
+            TImageDocument doc;
+            TQtDocumentHost host(workspace_);
+            if (OpenImage(doc, record.Path, host) != TLoadResult::Loaded)
+                throw EOrvanelError("Fichier refusé");
+            frames.push_back(RecoveredFrame(std::move(doc), record));
+        } catch (const std::exception& e) {
+            leftOut.push_back(record.Path + " : " + e.what());
+        }
+    }
+    const TBuilderEnabling e = Builder.Restore(std::move(frames), options);
+    ShowOptions();
+    Redraw();
+    ApplyEnabling(e);
+    return leftOut;
+}
+
 void TFormCreeAnim::BitAjoutClick() {
     if (Builder.Locked()) return;
     const TFormImage* image = workspace_.CurrentImage();
     if (!image) return;
-    const TBuilderEnabling e = Builder.AddCurrentImage(LoadedFrame(image->Rendered(), Builder.DefaultDelay));
+    const TBuilderEnabling e =
+        Builder.AddCurrentImage(LoadedFrame(image->Rendered(), static_cast<uint16_t>(Builder.DefaultDelay)));
     Redraw();
     ApplyEnabling(e);
 }
@@ -350,14 +393,17 @@ void TFormCreeAnim::ScrollBarChange() {
 
 void TFormCreeAnim::SpinInterChange() {
     Builder.TypeDelay(SpinInter->text().toStdString());
+    emit AnimationChanged();
 }
 
 void TFormCreeAnim::BitEgualClick() {
     Builder.EqualDelays(SpinValue(SpinInter->text().toStdString()));
+    emit AnimationChanged();
 }
 
 void TFormCreeAnim::BitAutoClick() {
     Builder.AutoDelays();
+    emit AnimationChanged();
 }
 
 void TFormCreeAnim::BitAnimClick() {
@@ -434,8 +480,8 @@ void TFormCreeAnim::FormHide() {
     // The frames are gone: there is nothing left to save.
     Builder.Modified = false;
     Builder.SlotMarked = {};
-    ShowThumbnails();
-    ShowMarks();
+    Redraw();
+    emit AnimationChanged();
 }
 
 void TFormCreeAnim::showEvent(QShowEvent* event) {
@@ -446,6 +492,19 @@ void TFormCreeAnim::showEvent(QShowEvent* event) {
 void TFormCreeAnim::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     if (!event->spontaneous()) FormHide();
+}
+
+void TFormCreeAnim::wheelEvent(QWheelEvent* event) {
+    // Over the thumbnails the wheel moves their scroll bar, a notch a frame.
+    if (!Panel1->geometry().contains(event->position().toPoint()) || !ScrollBar->isEnabled()) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    wheelAngle_ += event->angleDelta().y();
+    const int notches = wheelAngle_ / 120;
+    wheelAngle_ -= notches * 120;
+    if (notches != 0) ScrollBar->setValue(ScrollBar->value() - notches);
+    event->accept();
 }
 
 void TFormCreeAnim::closeEvent(QCloseEvent* event) {

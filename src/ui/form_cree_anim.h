@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/anim/anim_builder.h"
+#include "core/anim/recovery_file.h"
 
 #include <QWidget>
 
@@ -56,7 +57,12 @@ class TFormCreeAnim : public QWidget {
     // A GIF file of several images taken over as the animation: its frames "Image 1".."Image n"
     // replace the builder's, the editing commands are disabled and the player starts. A
     // modified animation is asked about first; false when the user kept it.
-    bool PlayGifFile(std::unique_ptr<TGifFile> gif);
+    bool PlayGifFile(std::unique_ptr<TGifFile> gif, const std::string& path);
+    // An animation a crash interrupted: its frames made again from their files, with their
+    // delays and displays, and its options. Frames whose file no longer opens are left out and
+    // returned as "file : reason".
+    std::vector<std::string> RestoreAnimation(const std::vector<TRecoveredFrame>& records,
+                                              const TAnimOptions& options);
     // Before the animation is dropped: true when it may go (unmodified, "Non", or saved).
     bool MayDropAnimation();
     // "Enregister l'animation": the name, the overwrite question and the file; true when the
@@ -122,8 +128,13 @@ class TFormCreeAnim : public QWidget {
     // The zone window's choice: a region, or the whole image.
     void ZoneChosen(const std::optional<TCropRect>& region);
 
+  signals:
+    // The frame list, a delay, an option or the modified mark may have changed.
+    void AnimationChanged();
+
   protected:
     void showEvent(QShowEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -132,11 +143,14 @@ class TFormCreeAnim : public QWidget {
     // The options column, laid out right of the commands.
     void CreateOptionControls();
     void ShowZone();
+    // The option controls as the builder's options are.
+    void ShowOptions();
     // Frames left out for lying outside the region, in one message.
     static void ReportLeftOut(const std::vector<std::string>& leftOut);
 
     TWorkspace& workspace_;
     bool redrawing_ = false;
+    int wheelAngle_ = 0; // wheel turns not yet a whole notch
 };
 
 extern TFormCreeAnim* FormCreeAnim;

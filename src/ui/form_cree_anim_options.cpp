@@ -21,8 +21,10 @@ namespace orv::ui {
 
 namespace {
 
-// Right of the command column, with the same margin as between the slots and the commands.
+// Right of the command column, with the same margin as between the slots and the commands
+// (more when the delay box is wider than the column).
 constexpr int kOptionsLeft = 280;
+constexpr int kOptionsMargin = 12;
 constexpr int kOptionsWidth = 250;
 
 } // namespace
@@ -72,10 +74,27 @@ void TFormCreeAnim::CreateOptionControls() {
     ShowZone();
     // As wide as its longest caption needs, whatever the font.
     const QSize hint = GroupReglages->sizeHint();
-    GroupReglages->setGeometry(kOptionsLeft, 8, std::max(kOptionsWidth, hint.width()), hint.height());
+    const int left = std::max(kOptionsLeft, SpinInter->geometry().right() + 1 + kOptionsMargin);
+    GroupReglages->setGeometry(left, 8, std::max(kOptionsWidth, hint.width()), hint.height());
 
     FormZone = new TFormZone(workspace_, this);
     FormZone->OnChosen = [this](const std::optional<TCropRect>& region) { ZoneChosen(region); };
+}
+
+void TFormCreeAnim::ShowOptions() {
+    // The controls follow the builder's options without changing them back.
+    const TAnimOptions& o = Builder.Options;
+    for (QWidget* control : {static_cast<QWidget*>(CheckMemesReglages), static_cast<QWidget*>(SpinReduction),
+                             static_cast<QWidget*>(CheckHeure), static_cast<QWidget*>(CheckAllerRetour)})
+        control->blockSignals(true);
+    CheckMemesReglages->setChecked(o.SameDisplay);
+    SpinReduction->setValue(o.Bin);
+    CheckHeure->setChecked(o.Stamp);
+    CheckAllerRetour->setChecked(o.Bounce);
+    for (QWidget* control : {static_cast<QWidget*>(CheckMemesReglages), static_cast<QWidget*>(SpinReduction),
+                             static_cast<QWidget*>(CheckHeure), static_cast<QWidget*>(CheckAllerRetour)})
+        control->blockSignals(false);
+    ShowZone();
 }
 
 void TFormCreeAnim::ShowZone() {
@@ -90,11 +109,12 @@ void TFormCreeAnim::OptionsChange() {
     options.Stamp = CheckHeure->isChecked();
     options.Bounce = CheckAllerRetour->isChecked();
     Builder.SetOptions(options);
+    emit AnimationChanged();
 }
 
 void TFormCreeAnim::BitZoneClick() {
     // Under the options, out of the way of the image windows it is drawn on.
-    FormZone->move(mapToGlobal(QPoint(kOptionsLeft, GroupReglages->geometry().bottom() + 8)));
+    FormZone->move(mapToGlobal(QPoint(GroupReglages->x(), GroupReglages->geometry().bottom() + 8)));
     // No region yet: the whole of the first frame, a start to narrow down.
     TCropRect whole{1, 1, 1, 1};
     if (!Builder.Frames.empty())
@@ -108,6 +128,7 @@ void TFormCreeAnim::ZoneChosen(const std::optional<TCropRect>& region) {
     options.Crop = region;
     Builder.SetOptions(options);
     ShowZone();
+    emit AnimationChanged();
 }
 
 void TFormCreeAnim::ReportLeftOut(const std::vector<std::string>& leftOut) {

@@ -4,11 +4,14 @@
 #include "ui/anim_glyphs.h"
 #include "ui/application.h"
 #include "ui/playback.h"
+#include "ui/title_room.h"
 
 #include <QCloseEvent>
 #include <QFrame>
 #include <QSlider>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace orv::ui {
 
@@ -18,10 +21,12 @@ TFormCtrlAnim::TFormCtrlAnim(TPlayback& playback, QWidget* parent)
     : QWidget(parent, Qt::Tool), playback_(playback) {
     setObjectName("FormCtrlAnim");
     setWindowTitle(QStringLiteral("Contrôles de l'animation"));
-    setFixedSize(236, 73);
+    // Wide enough for the title, which the frame would cut otherwise.
+    const int width = std::max(236, TitleRoomWidth(*this));
+    setFixedSize(width, 73);
     TrackBar = new QSlider(Qt::Horizontal, this);
     TrackBar->setObjectName("TrackBar");
-    TrackBar->setGeometry(0, 0, 236, 40);
+    TrackBar->setGeometry(0, 0, width, 40);
     TrackBar->setRange(0, 0);
     TrackBar->setSingleStep(1);
     TrackBar->setPageStep(1);
@@ -31,7 +36,7 @@ TFormCtrlAnim::TFormCtrlAnim(TPlayback& playback, QWidget* parent)
     auto* panel = new QFrame(this);
     panel->setObjectName("Panel1");
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    panel->setGeometry(0, 41, 236, 32);
+    panel->setGeometry(0, 41, width, 32);
     Panel1 = panel;
     struct TButton {
         QToolButton** Member;
@@ -50,7 +55,7 @@ TFormCtrlAnim::TFormCtrlAnim(TPlayback& playback, QWidget* parent)
         {&SpeedButton7, "SpeedButton7", "Image suivante", TAnimGlyph::Next, 116,
          &TFormCtrlAnim::SpeedButton7Click},
         {&SpeedButton4, "SpeedButton4", "Fin", TAnimGlyph::Last, 142, &TFormCtrlAnim::SpeedButton4Click},
-        {&SpeedButton5, "SpeedButton5", "", TAnimGlyph::Close, 206, &TFormCtrlAnim::SpeedButton5Click},
+        {&SpeedButton5, "SpeedButton5", "", TAnimGlyph::Close, width - 30, &TFormCtrlAnim::SpeedButton5Click},
     };
     for (const TButton& b : buttons) {
         auto* button = new QToolButton(panel);

@@ -21,6 +21,7 @@
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 
+#include <algorithm>
 #include <utility>
 
 namespace orv::ui {
@@ -208,10 +209,12 @@ void TFormImage::ShowImage() {
 void TFormImage::FitWindow() {
     const QMdiArea* frame = mdiArea();
     if (!frame) return;
-    // The frame is the main window's client area less its tool bar and status bar.
+    // The frame is the main window's client area less its tool bar and status bar; a window
+    // placed down the cascade has that much less room.
     const TSize image{Image->width(), Image->height()};
-    const auto client =
-        orv::FitWindow(image, TSize{frame->width(), frame->height()}, 0, 0, SystemMetrics(this));
+    const TSize room{std::max(0, frame->width() - std::max(0, x())),
+                     std::max(0, frame->height() - std::max(0, y()))};
+    const auto client = orv::FitWindow(image, room, 0, 0, SystemMetrics(this));
     if (client) SetClientSize(QSize(client->Width, client->Height));
 }
 

@@ -26,7 +26,6 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <clocale>
 
 namespace orv::ui {
 
@@ -36,9 +35,6 @@ TFormMain::TFormMain(TWorkspace& workspace, QWidget* parent) : QMainWindow(paren
     setObjectName("FormMain");
     setWindowTitle(ApplicationTitle());
     setWindowIcon(QIcon(DrawPicture(TPicture::AboutIcon, 32)));
-    // Numbers in text always use "." (threshold boxes, header values, time stamps).
-    std::setlocale(LC_NUMERIC, "C");
-    QLocale::setDefault(QLocale::c());
 
     auto* client = new QWidget(this);
     auto* layout = new QVBoxLayout(client);
@@ -221,7 +217,9 @@ void TFormMain::CreateStatusBar() {
                              2 * panel->frameWidth() + 2 * metrics.horizontalAdvance(QLatin1Char('x')));
         StatusBar->addWidget(panel);
         StatusPanels[static_cast<size_t>(i)] = panel;
-        panel->setVisible(i < 4);
+        // The spare panel stays hidden: an empty box would stand between the intensity and the
+        // sky coordinates.
+        panel->setVisible(i < 3);
     }
     setStatusBar(StatusBar);
 }
@@ -311,6 +309,29 @@ void TFormMain::FileExitItemClick() {
     close();
 }
 
+namespace {
+
+// One step of a cascade: a caption and a little more.
+int CascadeStep(const QWidget* window) {
+    return window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window) + 4;
+}
+
+// A cascade starts again at the corner before a window would keep less than 100 pixels.
+bool CascadeFits(int offset, QSize area) {
+    return offset + 100 <= area.width() && offset + 100 <= area.height();
+}
+
+} // namespace
+
+QPoint TFormMain::NextCascadePlace() const {
+    const auto windows = MdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty()) return {0, 0};
+    const QMdiSubWindow* last = windows.last();
+    const QPoint next = last->pos() + QPoint(CascadeStep(last), CascadeStep(last));
+    const QSize area = MdiArea->viewport()->size();
+    return CascadeFits(std::max(next.x(), next.y()), area) ? next : QPoint(0, 0);
+}
+
 void TFormMain::WindowCascadeItemClick() {
     // Each window keeps its size (within the frame), one caption lower and further right than
     // the one before; the most recently activated ends on top.
@@ -320,11 +341,11 @@ void TFormMain::WindowCascadeItemClick() {
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         TFormImage* w = *it;
         if (w->isMinimized() || w->isMaximized()) w->showNormal();
-        if (offset + 100 > area.width() || offset + 100 > area.height()) offset = 0;
+        if (!CascadeFits(offset, area)) offset = 0;
         w->move(offset, offset);
         w->resize(std::min(w->width(), area.width() - offset), std::min(w->height(), area.height() - offset));
         w->raise();
-        offset += w->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, w) + 4;
+        offset += CascadeStep(w);
     }
     if (!children.isEmpty()) MdiArea->setActiveSubWindow(children.first());
 }
@@ -363,26 +384,41 @@ void TFormMain::WindowMinimizeItemClick() {
         (*it)->showMinimized();
 }
 
-void TFormMain::ShowTool(QWidget* tool, int left) {
+void TFormMain::ShowTool(QWidget* tool, int left, bool besideImage) {
     if (!tool) return;
     if (!placedTools_.contains(tool)) {
         // Over the frame, never over the menus and the tool bar a click is meant for; the user's
-        // own placement is kept afterwards.
+        // own placement is kept afterwards. Before its first show the window manager has not
+        // framed the tool yet: its title bar will come above the place given, so room is left
+        // for it.
         placedTools_ << tool;
         const QRect frame(MdiArea->mapToGlobal(QPoint(0, 0)), MdiArea->size());
-        const QSize size = tool->frameGeometry().size().expandedTo(tool->size());
-        const int wantedLeft = left >= 0 ? frame.left() + left : frame.right() + 1 + left - size.width();
-        const TRectangle place =
-            PlaceInFrame({frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1},
-                         {size.width(), size.height()}, wantedLeft, frame.top() + 8);
-        tool->move(place.Left, place.Top);
+        const TRectangle room{frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
+        const int titleBar = tool->frameGeometry().height() > tool->height()
+                                 ? 0
+                                 : style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, tool) + 4;
+        const QSize size = tool->frameGeometry().size().expandedTo(tool->size()) + QSize(0, titleBar);
+        TRectangle place;
+        if (besideImage) {
+            // Beside the image it works on, which it must not hide.
+            QRect image;
+            if (const TFormImage* current = CurrentImage(); current && current->isVisible())
+                image = QRect(MdiArea->viewport()->mapToGlobal(current->pos()), current->size());
+            place = PlaceBeside(
+                room, {size.width(), size.height()},
+                {image.left(), image.top(), image.left() + image.width(), image.top() + image.height()}, 8);
+        } else {
+            const int wantedLeft = left >= 0 ? frame.left() + left : frame.right() + 1 + left - size.width();
+            place = PlaceInFrame(room, {size.width(), size.height()}, wantedLeft, frame.top() + 8);
+        }
+        tool->move(place.Left, place.Top + titleBar);
     }
     tool->show();
     tool->raise();
 }
 
 void TFormMain::SpeedSeuilsClick() {
-    ShowTool(tools_.Seuils, 8);
+    ShowTool(tools_.Seuils, 8, true);
 }
 
 void TFormMain::RglagesdesSeuils1Click() {
@@ -414,7 +450,7 @@ void TFormMain::AjusterImage1Click() {
 }
 
 void TFormMain::EnteteFITS1Click() {
-    ShowTool(tools_.Entete, 8);
+    ShowTool(tools_.Entete, 8, true);
     if (tools_.Entete) tools_.Entete->activateWindow();
 }
 
@@ -432,7 +468,8 @@ void TFormMain::HelpAboutItemClick() {
 }
 
 void TFormMain::Rubriquesdaide1Click() {
-    Dialogs().ShowHelp(this);
+    // Over the frame of image windows: the menus stay free.
+    Dialogs().ShowHelp(MdiArea);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {

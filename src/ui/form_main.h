@@ -69,6 +69,9 @@ class TFormMain : public QMainWindow {
     QSize MainClientSize() const;
     // A new empty image window, shown and active.
     TFormImage* CreateImageWindow();
+    // The same, not yet shown: its place in the cascade and its first size.
+    TFormImage* NewImageWindow();
+    void ShowImageWindow(TFormImage* window);
     // Destroys an image window at once, without its close handler.
     void DiscardImageWindow(TFormImage* window);
 
@@ -131,8 +134,8 @@ class TFormMain : public QMainWindow {
     QToolButton* SpeedButton1 = nullptr; // "Créer une animation"
     QMdiArea* MdiArea = nullptr;
     QStatusBar* StatusBar = nullptr;
-    // X, Y, intensity, a spare one, then the right ascension and declination, shown only
-    // while the image under the mouse has sky coordinates.
+    // X, Y, intensity, a spare one (never shown), then the right ascension and declination,
+    // shown only while the image under the mouse has sky coordinates.
     std::array<QLabel*, 6> StatusPanels{};
 
     QMenu* File1 = nullptr; // "Fichier"
@@ -185,8 +188,12 @@ class TFormMain : public QMainWindow {
     void CreateStatusBar();
     void SubWindowActivated(QMdiSubWindow* window);
     // Shows a tool window, the first time inside the frame under the tool bar, at `left` (from
-    // the frame's left edge, or from its right edge when negative) and 8 pixels down.
-    void ShowTool(QWidget* tool, int left);
+    // the frame's left edge, or from its right edge when negative) and 8 pixels down, or, for a
+    // tool `besideImage`, beside the current image window.
+    void ShowTool(QWidget* tool, int left, bool besideImage = false);
+    // Where a new image window opens: a caption lower and further right than the last one
+    // opened, back at the corner when it would leave too little of itself in the frame.
+    QPoint NextCascadePlace() const;
 
     TWorkspace& workspace_;
     TToolWindows tools_;

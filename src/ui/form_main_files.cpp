@@ -40,13 +40,24 @@ QString UnknownFormatMessage(const QString& fileName) {
     return QStringLiteral("Le fichier %1 n'est pas d'un format connu").arg(fileName);
 }
 
-TFormImage* TFormMain::CreateImageWindow() {
+TFormImage* TFormMain::NewImageWindow() {
+    const QPoint place = NextCascadePlace();
     auto* window = new TFormImage(workspace_);
     MdiArea->addSubWindow(window);
-    window->move(0, 0);
-    window->show();
+    window->hide();
+    window->move(place);
     window->SetClientSize(QSize(362, 50));
+    return window;
+}
+
+void TFormMain::ShowImageWindow(TFormImage* window) {
+    window->show();
     MdiArea->setActiveSubWindow(window);
+}
+
+TFormImage* TFormMain::CreateImageWindow() {
+    TFormImage* window = NewImageWindow();
+    ShowImageWindow(window);
     return window;
 }
 
@@ -80,7 +91,7 @@ void TFormMain::OpenFile(const QString& fileName) {
         // Several images make an animation: it goes to the builder and plays at once, unless
         // the user keeps the builder's unsaved animation.
         if (gif->SubImages.size() > 1) {
-            if (tools_.CreeAnim) tools_.CreeAnim->PlayGifFile(std::move(gif));
+            if (tools_.CreeAnim) tools_.CreeAnim->PlayGifFile(std::move(gif), local);
             return;
         }
     }
@@ -90,14 +101,35 @@ void TFormMain::OpenFile(const QString& fileName) {
 }
 
 TLoadResult TFormMain::LoadInNewWindow(const std::function<TLoadResult(TFormImage&)>& load) {
-    QPointer<TFormImage> window = CreateImageWindow();
+    // The window shows once its image is read: a question or an error box about the file never
+    // stands beside an empty window. Meanwhile it is the current image, which its load's
+    // thresholds and rules are for.
+    const QPointer<QMdiSubWindow> before = MdiArea->currentSubWindow();
+    QPointer<TFormImage> window = NewImageWindow();
+    workspace_.SetCurrentImage(window);
+    const auto discard = [this, &window, &before] {
+        if (window) DiscardImageWindow(window);
+        // The window active before is active and current again (the frame may have chosen
+        // another when the hidden one went).
+        if (before) MdiArea->setActiveSubWindow(before);
+        if (TFormImage* active = ActiveMDIChild()) RunCommand([active] { active->FormActivate(); });
+    };
     try {
         const TLoadResult result = load(*window);
-        if (window && result == TLoadResult::Refused) DiscardImageWindow(window);
+        if (window && result == TLoadResult::Refused) {
+            discard();
+            return result;
+        }
+        if (window) {
+            ShowImageWindow(window);
+            // The reader's rule has the last word over the activation's, as it had when the
+            // window showed before its file was read.
+            window->UpdateImageTools();
+        }
         return result;
     } catch (...) {
         // A file that cannot be read: the error box shows why, and no empty window stays behind.
-        if (window) DiscardImageWindow(window);
+        discard();
         throw;
     }
 }

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QListWidget>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace orv::ui {
@@ -49,6 +50,21 @@ TFormPal::TFormPal(TWorkspace& workspace, QWidget* parent)
     });
     connect(&workspace_, &TWorkspace::RuleApplied, this,
             [this](const auto& states) { ApplyRuleTo(*this, states); });
+    connect(&workspace_, &TWorkspace::CurrentImageChanged, this, &TFormPal::ShowChosen);
+}
+
+void TFormPal::ShowChosen() {
+    // Only the highlight moves: nothing is applied to the image.
+    const QSignalBlocker quiet(FileListBox1);
+    FileListBox1->clearSelection();
+    const QObject* image = workspace_.CurrentImage();
+    const auto chosen = image ? chosen_.constFind(image) : chosen_.constEnd();
+    if (chosen == chosen_.constEnd()) return;
+    const QList<QListWidgetItem*> found = FileListBox1->findItems(*chosen, Qt::MatchExactly);
+    if (!found.isEmpty()) {
+        found.first()->setSelected(true);
+        FileListBox1->setCurrentItem(found.first(), QItemSelectionModel::NoUpdate);
+    }
 }
 
 void TFormPal::ReadList() {
@@ -77,9 +93,11 @@ void TFormPal::FileListBox1Click() {
     const QString path = QDir(Directory).filePath(item->text());
     TImageDocument& doc = image->Document();
     // A new palette is a change of display, like new thresholds: closing asks to save.
-    if (ApplyPaletteFile(doc, QFile::encodeName(path).toStdString(), *image) &&
-        (doc.Kind == kKindPic || doc.Kind == kKindFits))
-        doc.Modified = true;
+    if (!ApplyPaletteFile(doc, QFile::encodeName(path).toStdString(), *image)) return;
+    if (doc.Kind == kKindPic || doc.Kind == kKindFits) doc.Modified = true;
+    if (!chosen_.contains(image))
+        connect(image, &QObject::destroyed, this, [this, image] { chosen_.remove(image); });
+    chosen_[image] = item->text();
 }
 
 } // namespace orv::ui

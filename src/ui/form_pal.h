@@ -4,6 +4,7 @@
 // over the main window.
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -26,6 +27,8 @@ class TFormPal : public QWidget {
     void ReadList();
     // Applies the selected file to the current image.
     void FileListBox1Click();
+    // The list highlights the palette the current image was given here, none for another.
+    void ShowChosen();
 
     QListWidget* FileListBox1 = nullptr; // the palette files
     // The working directory at start: palettes are looked for there. Becomes
@@ -40,6 +43,7 @@ class TFormPal : public QWidget {
   private:
     TWorkspace& workspace_;
     bool listRead_ = false;
+    QHash<const QObject*, QString> chosen_; // each image window's palette, by name
 };
 
 extern TFormPal* FormPal;

@@ -113,7 +113,7 @@ TFormSelectLot::TFormSelectLot(QWidget* parent) : QDialog(parent) {
     };
     BitBtn3 = button("BitBtn3", QStringLiteral("&Filtre"), &TFormSelectLot::BitBtn3Click);
     Label2 = label("Label2", QStringLiteral("Index Haut :"));
-    SpinHaut = spin("SpinHaut", 0);
+    SpinHaut = spin("SpinHaut", 999999999);
     Label4 = label("Label4", QStringLiteral("Filtre :"));
     EditFiltre = new QLineEdit(this);
     EditFiltre->setObjectName("EditFiltre");
@@ -262,8 +262,22 @@ void TFormSelectLot::BitBtn3Click() {
 }
 
 void TFormSelectLot::BitBtn7Click() {
-    AddAllFiles(selection_, SeriesFiles(EditFiltre->text().toStdString(), FileNames(false)));
+    AddAllFiles(selection_, SeriesFiles(EditFiltre->text().toStdString(), FileNames(false), SpinBas->value(),
+                                        SpinHaut->value()));
     ShowSelection();
+}
+
+void TFormSelectLot::StartAfresh(const QString& folder) {
+    SetSelection({});
+    EditFiltre->clear();
+    // Every index, until "&Filtre" finds the series' own.
+    SpinBas->setValue(0);
+    SpinHaut->setValue(SpinHaut->maximum());
+    if (!folder.isEmpty() && folder != directory_)
+        SetDirectory(folder);
+    else
+        ReadDirectory();
+    FileListBox->clearSelection();
 }
 
 void TFormSelectLot::FileListBoxKeyDown(int key) {

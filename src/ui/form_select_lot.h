@@ -38,6 +38,9 @@ class TFormSelectLot : public QDialog {
     const std::vector<std::string>& Selection() const { return selection_; }
     void SetSelection(std::vector<std::string> selection);
     std::vector<std::string> BatchPaths() const;
+    // A new use: an empty list, the series fields back to every index, the folder shown
+    // (when it exists; else the one shown before).
+    void StartAfresh(const QString& folder);
 
     // Handlers.
     void BitBtnAjoutClick();
@@ -45,7 +48,7 @@ class TFormSelectLot : public QDialog {
     void BitBtn5Click(); // every file of the folder shown
     void BitBtn6Click(); // the selection list emptied
     void BitBtn3Click(); // the series of the selected file into the filter fields
-    void BitBtn7Click(); // the series named in EditFiltre added
+    void BitBtn7Click(); // the files of the series named in EditFiltre, from SpinBas to SpinHaut, added
     void FileListBoxKeyDown(int key);
     void FilterComboBox1Change();
     void FormActivate();
@@ -56,12 +59,12 @@ class TFormSelectLot : public QDialog {
     QListWidget* FileListBox = nullptr;       // the files of the folder shown
     QPushButton* BitBtn3 = nullptr;           // "&Filtre": the series of the selected file
     QLabel* Label2 = nullptr;                 // "Index Haut :"
-    QSpinBox* SpinHaut = nullptr;             // the series' highest number
+    QSpinBox* SpinHaut = nullptr;             // the highest number "F&iltre" adds
     QLabel* Label4 = nullptr;                 // "Filtre :"
     QLineEdit* EditFiltre = nullptr;          // the series' name before its number
     QLabel* Label3 = nullptr;                 // "Index Bas :"
-    QSpinBox* SpinBas = nullptr;              // the series' lowest number
-    QPushButton* BitBtn7 = nullptr;           // "F&iltre": adds the whole series
+    QSpinBox* SpinBas = nullptr;              // the lowest number "F&iltre" adds
+    QPushButton* BitBtn7 = nullptr;           // "F&iltre": adds the series between the two indexes
     QPushButton* BitBtnAjout = nullptr;
     QPushButton* BitBtnSupp = nullptr;
     QPushButton* BitBtn5 = nullptr; // "&Tout Ajouter"

@@ -18,6 +18,9 @@ class THelpWindow : public QWidget {
 
     // Shows the window at the contents (the top of the page) and brings it forward.
     void ShowContents();
+    // Sizes and places the window, not yet shown, inside `area` (screen pixels) at its top
+    // right, its title bar included.
+    void PlaceOver(const QRect& area);
 
     QTextBrowser* Browser = nullptr;
 };

@@ -13,10 +13,12 @@
 #include "ui/form_select_lot.h"
 #include "ui/form_seuils.h"
 #include "ui/progress_form.h"
+#include "ui/recovery_keeper.h"
 #include "ui/stat.h"
 #include "ui/workspace.h"
 
 #include <QApplication>
+#include <QThread>
 
 namespace orv::ui {
 
@@ -48,11 +50,27 @@ TProgram::TProgram(TDialogs& dialogs) {
     FormEntete = new TFormEntete(workspace, FormMain);
     workspace.SetBatchTool(FormSelectLot);
     FormMain->SetToolWindows({FormSeuils, FormPal, FormCreeAnim, Stat, FormImpr, FormAPropos, FormEntete});
+    // The main window closed after its questions: the event loop ends at once. Asking the
+    // application to quit would close the other windows first, and the builder would ask its
+    // question again, or keep the program alive with no main window while it plays.
+    QObject::connect(
+        FormMain, &TFormMain::Closed, qApp,
+        [] {
+            if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+        },
+        Qt::QueuedConnection);
+}
+
+void TProgram::KeepRecovery() {
+    if (recovery_) return;
+    recovery_ = std::make_unique<TRecoveryKeeper>(*workspace_, *FormMain, *FormCreeAnim);
+    recovery_->Start();
 }
 
 TProgram::~TProgram() {
     // No enabling rule runs while the windows it touches go away.
     if (FormMain) QObject::disconnect(qApp, nullptr, FormMain, nullptr);
+    recovery_.reset();
     Destroy(FormEntete);
     Destroy(FormAPropos);
     Destroy(Stat);

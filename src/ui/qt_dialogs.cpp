@@ -127,7 +127,10 @@ bool TQtDialogs::PrinterSetup(QWidget* parent, TPrinter& printer) {
 }
 
 void TQtDialogs::ShowHelp(QWidget* parent) {
-    if (!help_) help_ = new THelpWindow(parent ? parent->window() : nullptr);
+    if (!help_) {
+        help_ = new THelpWindow(parent ? parent->window() : nullptr);
+        if (parent) help_->PlaceOver(QRect(parent->mapToGlobal(QPoint(0, 0)), parent->size()));
+    }
     help_->ShowContents();
 }
 

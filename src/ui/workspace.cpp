@@ -24,8 +24,9 @@ TFormImage* TWorkspace::CurrentImage() const {
 }
 
 void TWorkspace::SetCurrentImage(TFormImage* image) {
-    // A deleted window has already emptied the pointer: the readout still has to go.
-    if (!image) ClearReadout();
+    // The readout told of the image before: it goes with it (a deleted window has already
+    // emptied the pointer, so no image is always news).
+    if (!image || currentImage_ != image) ClearReadout();
     if (currentImage_ == image) return;
     currentImage_ = image;
     emit CurrentImageChanged(image);
@@ -105,11 +106,9 @@ void TWorkspace::SetBatchTool(TFormSelectLot* batchTool) {
 
 std::vector<std::string> TWorkspace::ChooseBatch() {
     if (!batchTool_) return {};
-    // With nothing chosen yet, the tool opens where the file dialogs open; a selection it kept
-    // keeps its folder, whose files it names.
-    const QString folder = FileDialogFolder();
-    if (batchTool_->Selection().empty() && !folder.isEmpty() && folder != batchTool_->Directory())
-        batchTool_->SetDirectory(folder);
+    // Each use starts afresh where the file dialogs open: nothing of another use (its files,
+    // its folder) slips into this batch.
+    batchTool_->StartAfresh(FileDialogFolder());
     if (Dialogs().Exec(*batchTool_) != QDialog::Accepted) return {};
     std::vector<std::string> paths = batchTool_->BatchPaths();
     if (!paths.empty()) RememberFolderOf(QString::fromStdString(paths.front()));

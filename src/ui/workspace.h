@@ -70,8 +70,8 @@ class TWorkspace : public QObject {
     std::function<void(const std::string&, float)> ProgressReport();
     void HideProgress();
 
-    // The batch tool shown modally: the chosen files, none when it is cancelled. With an empty
-    // selection it opens in FileDialogFolder().
+    // The batch tool shown modally: the chosen files, none when it is cancelled. Each use
+    // starts with an empty list in FileDialogFolder().
     void SetBatchTool(TFormSelectLot* batchTool);
     std::vector<std::string> ChooseBatch();
 

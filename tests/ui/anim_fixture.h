@@ -74,13 +74,15 @@ class AnimationTest : public ProgramTest {
         SaveFits(doc, folder.filePath(name).toStdString());
     }
 
-    // The batch tool closing with OK on these entries of the test folder.
+    // The batch tool's next use: these entries of the test folder chosen, then OK.
     void ChooseBatch(const std::vector<std::string>& names) {
-        FormSelectLot->SetDirectory(folder.path());
         std::vector<std::string> list;
         for (const std::string& n : names)
             InsertSorted(list, n);
-        FormSelectLot->SetSelection(list);
+        dialogs.ExecActions.enqueue([this, list](QDialog&) {
+            FormSelectLot->SetDirectory(folder.path());
+            FormSelectLot->SetSelection(list);
+        });
         dialogs.ExecResults.enqueue(QDialog::Accepted);
     }
 

@@ -1,4 +1,6 @@
-// The window tests run in one application object, offscreen unless told otherwise.
+// The window tests run in one application object, offscreen unless told otherwise; started
+// as --child=<scenario>, the program runs that scenario instead (child_process.h).
+#include "child_process.h"
 #include "ui/application.h"
 #include "ui/form_anim2.h"
 
@@ -17,6 +19,9 @@ int main(int argc, char** argv) {
     previous = qInstallMessageHandler(Filter);
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     orv::ui::TApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() > 1 && arguments[1].startsWith("--child="))
+        return orv::ui::test::RunChildScenario(arguments[1].mid(8), arguments.mid(2));
     // The player is ticked by the tests, never by the clock.
     orv::ui::SetManualTimers(true);
     ::testing::InitGoogleTest(&argc, argv);

@@ -149,6 +149,8 @@ class ProgramTest : public ::testing::Test {
         return c && Enabled(c);
     }
 
+    TProgram& Program() { return *program_; }
+
     TScriptedDialogs dialogs;
     QTemporaryDir folder;
 

@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QQueue>
 
+#include <functional>
+
 namespace orv::ui::test {
 
 struct TAskedMessage {
@@ -55,6 +57,10 @@ class TScriptedDialogs : public TDialogs {
     QQueue<TAnswer> Answers;   // message answers; the harmless one when empty
     QQueue<QString> FileNames; // open and save names; cancelled when empty
     QQueue<int> ExecResults;   // modal results; Rejected when empty
+    // What the user does in each window shown modally before it closes, in turn.
+    QQueue<std::function<void(QDialog&)>> ExecActions;
+    // Runs as each message is asked, while its box would be up.
+    std::function<void(const QString&)> WhileAsked;
     QList<TAskedMessage> Messages;
     QList<QList<TFileFilter>> OpenFilters;
     QList<QList<TFileFilter>> SaveFilters;
@@ -67,6 +73,7 @@ class TScriptedDialogs : public TDialogs {
     TAnswer Message(TMsgKind kind, TButtons buttons, const QString& text,
                     const QString& caption = {}) override {
         Messages.append({kind, buttons, text, caption.isEmpty() ? MessageCaption(kind) : caption});
+        if (WhileAsked) WhileAsked(text);
         if (!Answers.isEmpty()) return Answers.dequeue();
         return buttons == TButtons::Ok ? TAnswer::Ok : TAnswer::No;
     }
@@ -95,6 +102,7 @@ class TScriptedDialogs : public TDialogs {
     int Exec(QDialog& dialog) override {
         Executed.append(dialog.objectName());
         if (ShowModalWindows) dialog.show();
+        if (!ExecActions.isEmpty()) ExecActions.dequeue()(dialog);
         return ExecResults.isEmpty() ? int(QDialog::Rejected) : ExecResults.dequeue();
     }
 };

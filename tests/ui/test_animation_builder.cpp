@@ -7,11 +7,13 @@
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QRubberBand>
 #include <QSignalSpy>
+#include <QWheelEvent>
 
 using namespace orv;
 using namespace orv::ui;
@@ -62,6 +64,13 @@ TEST_F(BuilderTest, ABatchGivesFramesInListOrderAndAFourthFrameEnablesScrolling)
     EXPECT_EQ(FormCreeAnim->ScrollBar->maximum(), 1);
     FormCreeAnim->ScrollBar->setValue(1);
     EXPECT_EQ(Captions(), (QStringList{"Img2.fit", "Img3.fit", "m31.fit"}));
+    // The wheel over the thumbnails scrolls them, a notch a frame (the thumbnails and their
+    // panel leave the wheel to the builder).
+    const QPointF over = FormCreeAnim->Images[0]->geometry().center() + FormCreeAnim->Panel1->pos();
+    QWheelEvent up(over, FormCreeAnim->mapToGlobal(over), QPoint(), QPoint(0, 120), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(FormCreeAnim, &up);
+    EXPECT_EQ(Captions(), (QStringList{"Img1.fit", "Img2.fit", "Img3.fit"}));
 
     // A cancelled batch adds nothing.
     FormCreeAnim->BitSelect->click();
@@ -114,11 +123,17 @@ TEST_F(BuilderTest, DelaysByHandEquallyAndFromObservationTimes) {
     for (const TAnimImg& f : Builder().Frames)
         EXPECT_EQ(f.Delay, 42);
 
-    // Showing the longest delay a GIF stores keeps it.
+    // Showing the longest delay a GIF stores keeps it, whole.
     Builder().Frames[1].Delay = 65535;
     Click(2);
     EXPECT_EQ(FormCreeAnim->SpinInter->value(), 65535);
     EXPECT_EQ(Builder().Frames[1].Delay, 65535);
+    const QLineEdit* box = FormCreeAnim->SpinInter->findChild<QLineEdit*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("65535") + 4);
+    // Without frames the box shows what a new frame gets.
+    FormCreeAnim->BitNew->click();
+    EXPECT_EQ(FormCreeAnim->SpinInter->value(), 15);
 }
 
 TEST_F(BuilderTest, SavingWritesTheAnimationAndAsksBeforeOverwriting) {
@@ -307,7 +322,15 @@ TEST_F(AnimationTest, OpeningABatchOpensOneWindowPerEntryInListOrderAndSkipsBadF
     WriteFile(folder.filePath("e.fit"), "not a FITS file"); // refused by its reader
     WriteFile(folder.filePath("f.txt"), "no reader for this");
     ChooseBatch({"b.fit", "C.fit", "a.fit", "d.fit", "e.fit", "f.txt", "g.pic"}); // g.pic is missing
+    // No empty window stands beside a message about its file.
+    int emptyWindowsShown = 0;
+    dialogs.WhileAsked = [&](const QString&) {
+        for (QMdiSubWindow* w : FormMain->MdiArea->subWindowList())
+            if (w->isVisible() && static_cast<TFormImage*>(w)->Document().Kind == kKindEmpty)
+                ++emptyWindowsShown;
+    };
     FormMain->Ouvrirunlot1->trigger();
+    EXPECT_EQ(emptyWindowsShown, 0);
     QStringList opened;
     for (QMdiSubWindow* w : FormMain->MdiArea->subWindowList(QMdiArea::CreationOrder)) {
         opened << QFileInfo(static_cast<TFormImage*>(w)->FileName()).fileName();

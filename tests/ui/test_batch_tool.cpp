@@ -68,7 +68,7 @@ TEST_F(BatchToolTest, MasksIgnoreCaseAndTheListStaysSorted) {
     EXPECT_EQ(FormSelectLot->ListBox->count(), 0);
 }
 
-TEST_F(BatchToolTest, TheSeriesIsFoundAndAddedWhole) {
+TEST_F(BatchToolTest, TheSeriesIsFoundAndAddedBetweenItsIndexes) {
     Select({"Img007.fit"});
     FormSelectLot->BitBtn3->click();
     EXPECT_EQ(FormSelectLot->EditFiltre->text(), "Img");
@@ -77,6 +77,13 @@ TEST_F(BatchToolTest, TheSeriesIsFoundAndAddedWhole) {
     FormSelectLot->BitBtn7->click();
     EXPECT_EQ(Shown(FormSelectLot->ListBox), (QStringList{"Img007.fit", "Img12.FTS"}));
     EXPECT_EQ(FormSelectLot->BatchPaths()[0], folder.filePath("Img007.fit").toStdString());
+    // The lower index typed, then Tab: only the files from there up.
+    FormSelectLot->BitBtn6->click();
+    FormSelectLot->SpinBas->selectAll();
+    QTest::keyClicks(FormSelectLot->SpinBas, "8");
+    QTest::keyClick(FormSelectLot->SpinBas, Qt::Key_Tab);
+    FormSelectLot->BitBtn7->click();
+    EXPECT_EQ(Shown(FormSelectLot->ListBox), (QStringList{"Img12.FTS"}));
 }
 
 TEST_F(BatchToolTest, EscapeRemovesTheSelectedEntriesAndKeepsTheWindow) {

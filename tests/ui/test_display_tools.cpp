@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QPrinter>
 #include <QProcess>
 
@@ -116,6 +117,16 @@ TEST_F(PaletteTest, APaletteColoursTheCurrentImageOnly) {
     EXPECT_EQ(w->Image->Picture().pixel(0, 0), qRgb(200, 0, 0));
     EXPECT_EQ(w->Image->Picture().pixel(1, 0), qRgb(255, 255, 0));
     EXPECT_TRUE(dialogs.Messages.isEmpty());
+    // The list highlights the current image's own palette, none for an image given none.
+    const auto highlighted = [] {
+        const auto picked = FormPal->FileListBox1->selectedItems();
+        return picked.isEmpty() ? QString() : picked.first()->text();
+    };
+    FormMain->MdiArea->setActiveSubWindow(other);
+    EXPECT_EQ(highlighted(), "");
+    FormMain->MdiArea->setActiveSubWindow(w);
+    EXPECT_EQ(highlighted(), "spectre.PAL");
+    EXPECT_EQ(other->Image->Picture().pixel(0, 0), qRgb(0, 0, 0)) << "moving the highlight applies nothing";
 }
 
 TEST_F(PaletteTest, OnlyTheUsersPickAppliesNeverTheFocus) {

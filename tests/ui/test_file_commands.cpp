@@ -278,14 +278,15 @@ TEST_F(ProgramTest, FileDialogsOpenInTheCurrentImagesFolderOrTheLastOneUsed) {
     FormMain->Toutfermer1->trigger();
     FormMain->FileOpenItem->trigger(); // no image: where the GIF went
     EXPECT_EQ(dialogs.Folders, (QList<QString>{"", images, images, folder.path()}));
-    // The batch tool too, while it holds no selection: a kept one keeps the folder it names.
+    // The batch tool too, each use from an empty list: nothing of the last use slips in.
     OpenFits("images/m31.fit", Int16Document("m31.fit", 8, 8));
     FormMain->Ouvrirunlot1->trigger();
     EXPECT_EQ(FormSelectLot->Directory(), images);
     FormSelectLot->SetDirectory(folder.path());
     FormSelectLot->SetSelection({"export.gif"});
     FormMain->Ouvrirunlot1->trigger();
-    EXPECT_EQ(FormSelectLot->Directory(), folder.path());
+    EXPECT_EQ(FormSelectLot->Directory(), images);
+    EXPECT_TRUE(FormSelectLot->Selection().empty());
 }
 
 TEST_F(ProgramTest, TodaysFitsFilesOpenAsThePlainFile) {

@@ -116,10 +116,11 @@ TEST_F(ProgramTest, ReadoutOfRealsUsesTheShortGeneralForm) {
 
 TEST_F(ProgramTest, ABitmapLeavesTheStatusBarAlone) {
     TFormImage* fits = Load(Int16Document("/data/m.fit", 8, 8));
-    MoveMouse(fits->Image, 2, 3);
-    const QStringList before = Panels();
     TFormImage* bmp = OpenBmp("photo.bmp", 8, 8);
     ASSERT_EQ(bmp->windowTitle(), "Image : photo.bmp (8x8) ");
+    FormMain->MdiArea->setActiveSubWindow(fits);
+    MoveMouse(fits->Image, 2, 3);
+    const QStringList before = Panels();
     MoveMouse(bmp->Image, 1, 1);
     EXPECT_EQ(Panels(), before);
 }
@@ -300,7 +301,13 @@ TEST_F(ProgramTest, SkyCoordinatesShowInTwoMorePanelsWhereTheHeaderHasThem) {
     EXPECT_EQ(Panels().mid(4), (QStringList{"AD : 05:34:31.94", "Dec : +22:00:51.2"}));
     EXPECT_FALSE(FormMain->StatusPanels[4]->isHidden());
     EXPECT_FALSE(FormMain->StatusPanels[5]->isHidden());
+    // Another window current: the readout that told of the first goes, before the mouse moves.
     TFormImage* plain = OpenFits("plain.fit", Int16Document("", 4, 4));
+    FormMain->MdiArea->setActiveSubWindow(w);
+    MoveMouse(w->Image, 149, 100);
+    FormMain->MdiArea->setActiveSubWindow(plain);
+    EXPECT_EQ(Panels(), (QStringList{"X :", "Y :", "Intensité :", "", "", ""}));
+    EXPECT_TRUE(FormMain->StatusPanels[4]->isHidden());
     MoveMouse(plain->Image, 0, 0);
     EXPECT_EQ(Panels()[0], "X : 1");
     EXPECT_TRUE(FormMain->StatusPanels[4]->isHidden());

@@ -196,7 +196,7 @@ TEST_F(ProgramTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
         EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
 }
 
-TEST_F(ProgramTest, StatusBarHasFourPanelsWideEnoughForTheirLongestTexts) {
+TEST_F(ProgramTest, StatusBarHasThreePanelsWideEnoughForTheirLongestTexts) {
     const QString texts[6] = {"X :", "Y :", "Intensité :", "", "", ""};
     const QString longest[6] = {"X : 16384", "Y : 16384",        "Intensité : -32768",
                                 "",          "AD : 23:59:59.99", "Dec : -89:59:59.9"};
@@ -207,7 +207,9 @@ TEST_F(ProgramTest, StatusBarHasFourPanelsWideEnoughForTheirLongestTexts) {
             << longest[i].toStdString();
     }
     EXPECT_EQ(FormMain->StatusBar->height(), 19);
-    // The sky coordinates' panels follow, shown only over an image that has them.
+    // No empty panel after the intensity; the sky coordinates' panels follow it, shown only over
+    // an image that has them.
+    EXPECT_TRUE(FormMain->StatusPanels[3]->isHidden());
     EXPECT_TRUE(FormMain->StatusPanels[4]->isHidden());
     EXPECT_TRUE(FormMain->StatusPanels[5]->isHidden());
 }

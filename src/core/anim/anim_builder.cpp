@@ -5,6 +5,27 @@
 
 namespace orv {
 
+namespace {
+
+TLoadedFrame WithPictureSize(TLoadedFrame loaded) {
+    if (loaded.Width <= 0 || loaded.Height <= 0) {
+        loaded.Width = loaded.Frame.Bitmap.Width;
+        loaded.Height = loaded.Frame.Bitmap.Height;
+    }
+    return loaded;
+}
+
+} // namespace
+
+TLoadedFrame LoadedFrame(const TImageDocument& doc, uint16_t delay) {
+    return WithPictureSize({MakeFrame(doc, delay), doc.ImageWidth, doc.ImageHeight});
+}
+
+TLoadedFrame LoadedFrame(TImageDocument&& doc, uint16_t delay) {
+    const int32_t width = doc.ImageWidth, height = doc.ImageHeight;
+    return WithPictureSize({MakeFrame(std::move(doc), delay), width, height});
+}
+
 TAnimBuilder::TAnimBuilder() : GifFile(std::make_unique<TGifFile>()) {}
 
 int32_t TAnimBuilder::SelectedIndex() const {
@@ -311,6 +332,10 @@ TBuilderEnabling TAnimBuilder::NewAnimation() {
     FirstShown = 0;
     ScrollBar.Enabled = false;
     Modified = false;
+    return NoFrameCommands();
+}
+
+TBuilderEnabling TAnimBuilder::NoFrameCommands() {
     TBuilderEnabling e;
     e.BitAnim = e.BitEnr = e.BitAuto = e.BitEgual = e.BitNew = e.BitUp = e.BitDn = e.BitEfface = false;
     e.ScrollBar = e.SpinInter = e.Image1 = e.Image2 = e.Image3 = false;

@@ -31,6 +31,12 @@ struct TLoadedFrame {
     int32_t Height = 0;
 };
 
+// A frame of the document's picture, with the size the player will give the animation (the
+// picture's own when the document has no pixel size, as a bitmap has none). The second form
+// takes the document's values.
+TLoadedFrame LoadedFrame(const TImageDocument& doc, uint16_t delay);
+TLoadedFrame LoadedFrame(TImageDocument&& doc, uint16_t delay);
+
 // Opens a batch file and makes its frame; nothing when the file is refused (the loader has
 // reported it), and the batch goes on with the next file.
 using TFrameLoader = std::function<std::optional<TLoadedFrame>(const std::string& path)>;
@@ -123,9 +129,14 @@ class TAnimBuilder {
     // "Nouvelle Animation": everything emptied (the window has asked about unsaved work).
     TBuilderEnabling NewAnimation();
 
-    // The frames of an animated GIF file, "Image 1".."Image n", replace the builder's and
-    // start playing: what PreviewStarted returns. The highlights go with the old frames.
-    TBuilderEnabling TakeGifAnimation(std::unique_ptr<TGifFile> gif);
+    // The frames of an animated GIF file read from `path`, "Image 1".."Image n", replace the
+    // builder's and start playing: what PreviewStarted returns. The highlights go with the old
+    // frames.
+    TBuilderEnabling TakeGifAnimation(std::unique_ptr<TGifFile> gif, const std::string& path);
+
+    // An animation that a crash interrupted, made again from its files: it replaces the frames
+    // (none selected, the first shown) and the options, and is modified until it is saved.
+    TBuilderEnabling Restore(std::vector<TLoadedFrame> frames, const TAnimOptions& options);
 
     // The delay field's text given to the selected frames; "Délais identiques"; the delays
     // from the observation times; "Porter à 2 centièmes". Modified when a delay changes.
@@ -159,6 +170,8 @@ class TAnimBuilder {
     void ClampFirstShown();
     // Frames present: the commands that need one or more frames.
     TBuilderEnabling FramesPresent() const;
+    // Every command that needs a frame, or a selected one, disabled.
+    static TBuilderEnabling NoFrameCommands();
     // Every command a playback or a save takes, disabled.
     static TBuilderEnabling LockedCommands();
     // The commands as they come back after a playback or a save.

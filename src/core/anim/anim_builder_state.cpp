@@ -20,25 +20,14 @@ std::vector<uint16_t> Delays(const std::vector<TAnimImg>& frames) {
 
 } // namespace
 
-TBuilderEnabling TAnimBuilder::TakeGifAnimation(std::unique_ptr<TGifFile> gif) {
+TBuilderEnabling TAnimBuilder::TakeGifAnimation(std::unique_ptr<TGifFile> gif, const std::string& path) {
     Frames.clear();
     Preview.clear(); // the file plays as it is
     GifFile = std::move(gif);
-    // An animation written as what each frame changes is taken as the pictures it shows (when
-    // they can be held; else its images as they are).
-    const std::vector<TBitmap> shown = ImagesBuildOnEachOther(*GifFile) && ShownPicturesFit(*GifFile)
-                                           ? ShownPictures(*GifFile)
-                                           : std::vector<TBitmap>();
-    int number = 1;
-    for (const auto& sub : GifFile->SubImages) {
-        TAnimImg frame;
-        frame.SetBitmap(shown.empty() ? sub->GetBitmap() : shown[size_t(number - 1)]);
-        frame.SetName("Image " + std::to_string(number++));
-        frame.SetTime("00:00:00.000");
-        frame.SetDelay(sub->GetDelay());
-        Frames.push_back(std::move(frame));
+    for (TAnimImg& frame : GifFrames(*GifFile, path)) {
         AnimWidth = frame.Bitmap.Width;
         AnimHeight = frame.Bitmap.Height;
+        Frames.push_back(std::move(frame));
     }
     FirstShown = 0;
     SlotMarked = {};
@@ -46,6 +35,29 @@ TBuilderEnabling TAnimBuilder::TakeGifAnimation(std::unique_ptr<TGifFile> gif) {
     Modified = false;
     UpdateScrollBar();
     return PreviewStarted();
+}
+
+TBuilderEnabling TAnimBuilder::Restore(std::vector<TLoadedFrame> frames, const TAnimOptions& options) {
+    if (Locked()) return {};
+    Frames.clear();
+    Preview.clear();
+    for (TLoadedFrame& loaded : frames) {
+        loaded.Frame.Selected = false;
+        Frames.push_back(std::move(loaded.Frame));
+    }
+    if (!frames.empty()) {
+        AnimWidth = frames.front().Width;
+        AnimHeight = frames.front().Height;
+    }
+    Options = options;
+    FirstShown = 0;
+    SlotMarked = {};
+    Modified = !Frames.empty();
+    UpdateScrollBar();
+    TBuilderEnabling e = NoFrameCommands();
+    e.Merge(FramesPresent());
+    e.ScrollBar = ScrollBar.Enabled;
+    return e;
 }
 
 void TAnimBuilder::TypeDelay(const std::string& spinText) {

@@ -1,5 +1,6 @@
 #include "core/anim/anim_frame.h"
 
+#include "core/gif/gif_screens.h"
 #include "core/text/path_text.h"
 
 #include <algorithm>
@@ -37,6 +38,7 @@ TAnimImg FrameWithoutSource(const TImageDocument& doc, uint16_t delay) {
     frame.SetName(ExtractFileName(doc.FileName));
     frame.SetTime(FrameTime(doc));
     frame.SetDelay(delay);
+    frame.Path = doc.SourceFile.empty() ? doc.FileName : doc.SourceFile;
     return frame;
 }
 
@@ -64,6 +66,26 @@ TAnimImg MakeFrame(TImageDocument&& doc, uint16_t delay) {
     TAnimImg frame = FrameWithoutSource(doc, delay);
     frame.Source = TakeFrameSource(doc);
     return frame;
+}
+
+std::vector<TAnimImg> GifFrames(TGifFile& gif, const std::string& path) {
+    // An animation written as what each frame changes is taken as the pictures it shows (when
+    // they can be held; else its images as they are).
+    const std::vector<TBitmap> shown =
+        ImagesBuildOnEachOther(gif) && ShownPicturesFit(gif) ? ShownPictures(gif) : std::vector<TBitmap>();
+    std::vector<TAnimImg> frames;
+    for (size_t k = 0; k < gif.SubImages.size(); ++k) {
+        TGifSubImage& sub = *gif.SubImages[k];
+        TAnimImg frame;
+        frame.SetBitmap(shown.empty() ? sub.GetBitmap() : shown[k]);
+        frame.SetName("Image " + std::to_string(k + 1));
+        frame.SetTime("00:00:00.000");
+        frame.SetDelay(sub.GetDelay());
+        frame.Path = path;
+        frame.GifImage = static_cast<int32_t>(k);
+        frames.push_back(std::move(frame));
+    }
+    return frames;
 }
 
 } // namespace orv

@@ -3,6 +3,7 @@
 
 #include "core/anim/frame_region.h"
 #include "core/base/bitmap.h"
+#include "core/gif/gif_file.h"
 #include "core/image/display_settings.h"
 #include "core/image/image_document.h"
 #include "core/image/value_plane.h"
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace orv {
 
@@ -35,6 +37,8 @@ struct TAnimImg {
     uint16_t Delay = 0;                         // hundredths of a second
     double Seconds = 0;                         // Time in seconds, as the last automatic delays found it
     std::shared_ptr<const TFrameSource> Source; // none for pictures without raw values
+    std::string Path;                           // the file it was made from, opened again after a crash
+    int32_t GifImage = -1;                      // its image in that file when it is an animated GIF
 
     void SetBitmap(const TBitmap& bitmap) { Bitmap = bitmap; }
     void SetName(const std::string& name) { Name = name; }
@@ -52,8 +56,14 @@ std::shared_ptr<const TFrameSource> CopyFrameSource(const TImageDocument& doc);
 std::shared_ptr<const TFrameSource> TakeFrameSource(TImageDocument& doc);
 
 // A frame of the picture the document displays: its file name without directory, its time
-// and the given delay, and its source. The second form takes the document's values.
+// and the given delay, its source, and the file it was read from. The second form takes the
+// document's values.
 TAnimImg MakeFrame(const TImageDocument& doc, uint16_t delay = kDefaultDelay);
 TAnimImg MakeFrame(TImageDocument&& doc, uint16_t delay = kDefaultDelay);
+
+// The images of an animated GIF file read from `path`, as the builder names them: "Image n"
+// counted from 1, time 00:00:00.000, the image's own delay; each the picture it shows when the
+// file's images are what each frame changes.
+std::vector<TAnimImg> GifFrames(TGifFile& gif, const std::string& path);
 
 } // namespace orv

@@ -3,6 +3,7 @@
 #include "core/text/number_text.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace orv {
 
@@ -49,11 +50,18 @@ TSeriesRange ScanSeries(const std::string& prefix, const std::vector<std::string
     return range;
 }
 
-std::vector<std::string> SeriesFiles(const std::string& prefix, const std::vector<std::string>& files) {
+std::vector<std::string> SeriesFiles(const std::string& prefix, const std::vector<std::string>& files,
+                                     int64_t low, int64_t high) {
     std::vector<std::string> series;
     for (const std::string& file : files) {
         const auto split = SplitSeriesName(file);
-        if (split && split->Prefix == prefix) series.push_back(file);
+        if (!split || split->Prefix != prefix) continue;
+        // Digits past any bound the fields can hold lie outside the range: no conversion error.
+        const size_t first = std::min(split->Digits.find_first_not_of('0'), split->Digits.size());
+        const std::string_view digits = std::string_view(split->Digits).substr(first);
+        if (digits.size() > 18) continue;
+        const int64_t index = digits.empty() ? 0 : std::stoll(std::string(digits));
+        if (index >= low && index <= high) series.push_back(file);
     }
     return series;
 }

@@ -31,9 +31,11 @@ struct TSeriesRange {
 };
 TSeriesRange ScanSeries(const std::string& prefix, const std::vector<std::string>& files);
 
-// The files of the series named by prefix (exact comparison), in the order given. An empty
-// prefix takes the files whose base is all digits.
-std::vector<std::string> SeriesFiles(const std::string& prefix, const std::vector<std::string>& files);
+// The files of the series named by prefix (exact comparison) whose index lies between low and
+// high (both included), in the order given. An empty prefix takes the files whose base is all
+// digits.
+std::vector<std::string> SeriesFiles(const std::string& prefix, const std::vector<std::string>& files,
+                                     int64_t low, int64_t high);
 
 // The directory and a bare name joined by one "/" (none added when the directory already ends
 // with one; the bare name when the directory is empty).

@@ -46,10 +46,10 @@ TFileKind FileKindOf(const std::string& fileName) {
     return TFileKind::Unknown;
 }
 
-TLoadResult OpenImage(TImageDocument& doc, const std::string& fileName, TDocumentHost& host, uint32_t frame) {
-    const TFileKind kind = FileKindOf(fileName);
-    if (kind == TFileKind::Unknown) return TLoadResult::Ignored;
-    TToolsUpdate update(host);
+namespace {
+
+TLoadResult ReadByKind(TImageDocument& doc, TFileKind kind, const std::string& fileName, TDocumentHost& host,
+                       uint32_t frame) {
     switch (kind) {
     case TFileKind::Pic:
         return LoadPic(doc, fileName, host);
@@ -72,6 +72,17 @@ TLoadResult OpenImage(TImageDocument& doc, const std::string& fileName, TDocumen
     }
 }
 
+} // namespace
+
+TLoadResult OpenImage(TImageDocument& doc, const std::string& fileName, TDocumentHost& host, uint32_t frame) {
+    const TFileKind kind = FileKindOf(fileName);
+    if (kind == TFileKind::Unknown) return TLoadResult::Ignored;
+    TToolsUpdate update(host);
+    const TLoadResult result = ReadByKind(doc, kind, fileName, host, frame);
+    if (result == TLoadResult::Loaded) doc.SourceFile = fileName;
+    return result;
+}
+
 uint32_t FrameCountOf(const std::string& fileName) {
     const TFileKind kind = FileKindOf(fileName);
     if (kind != TFileKind::Ser && kind != TFileKind::Fits) return 1;
@@ -87,7 +98,9 @@ uint32_t FrameCountOf(const std::string& fileName) {
 TLoadResult OpenGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName,
                          TDocumentHost& host) {
     TToolsUpdate update(host);
-    return LoadGifImage(doc, gif, fileName, host);
+    const TLoadResult result = LoadGifImage(doc, gif, fileName, host);
+    if (result == TLoadResult::Loaded) doc.SourceFile = fileName;
+    return result;
 }
 
 void SaveImage(TImageDocument& doc, const std::string& fileName) {

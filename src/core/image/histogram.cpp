@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 namespace orv {
 
@@ -26,30 +30,52 @@ template <typename T> T ValueAtIndex(const uint8_t* in, size_t k) {
     return v;
 }
 
-template <typename T> THistogram IntegerHistogram(const uint8_t* in, size_t count, int32_t bins) {
-    if (count == 0) return {};
-    T lo = std::numeric_limits<T>::max(), hi = std::numeric_limits<T>::min();
-    for (size_t k = 0; k < count; ++k) {
-        const T v = ValueAtIndex<T>(in, k);
-        lo = std::min(lo, v);
-        hi = std::max(hi, v);
+// The values beyond the bulk at either end: a thousandth of them, so that a few hot or dead
+// pixels do not squeeze the image's own values into a few bins.
+size_t OutliersAtEachEnd(size_t count) {
+    return count / 1000;
+}
+
+// At most this many values decide where the bulk ends; larger images are sampled evenly.
+constexpr size_t kBulkSample = size_t{1} << 20;
+
+// The lowest and highest values of the bulk among `count` values read by `at` (finite ones;
+// none when there are none).
+template <typename T, typename At> std::optional<std::pair<T, T>> Bulk(size_t count, At at) {
+    const size_t stride = std::max<size_t>(1, (count + kBulkSample - 1) / kBulkSample);
+    std::vector<T> sample;
+    sample.reserve(std::min(count, kBulkSample));
+    for (size_t k = 0; k < count; k += stride) {
+        const T v = at(k);
+        if constexpr (std::is_floating_point_v<T>)
+            if (!std::isfinite(v)) continue;
+        sample.push_back(v);
     }
+    if (sample.empty()) return std::nullopt;
+    const size_t cut = OutliersAtEachEnd(sample.size());
+    std::nth_element(sample.begin(), sample.begin() + static_cast<ptrdiff_t>(cut), sample.end());
+    const T low = sample[cut];
+    std::nth_element(sample.begin(), sample.end() - 1 - static_cast<ptrdiff_t>(cut), sample.end());
+    return std::pair{low, sample[sample.size() - 1 - cut]};
+}
+
+template <typename T> THistogram IntegerHistogram(const uint8_t* in, size_t count, int32_t bins) {
+    const auto bulk = Bulk<T>(count, [in](size_t k) { return ValueAtIndex<T>(in, k); });
+    if (!bulk) return {};
+    const int64_t lo = bulk->first, hi = bulk->second;
     THistogram h = WholeBins(lo, hi, bins);
     const int64_t width = static_cast<int64_t>(h.End - h.Start) / static_cast<int64_t>(h.Counts.size());
-    for (size_t k = 0; k < count; ++k)
-        ++h.Counts[static_cast<size_t>((int64_t{ValueAtIndex<T>(in, k)} - lo) / width)];
+    for (size_t k = 0; k < count; ++k) {
+        const int64_t v = std::clamp<int64_t>(ValueAtIndex<T>(in, k), lo, hi);
+        ++h.Counts[static_cast<size_t>((v - lo) / width)];
+    }
     return h;
 }
 
 template <typename T> THistogram RealHistogram(const uint8_t* in, size_t count, int32_t bins) {
-    double lo = std::numeric_limits<double>::infinity(), hi = -lo;
-    for (size_t k = 0; k < count; ++k) {
-        const double v = ValueAtIndex<T>(in, k);
-        if (!std::isfinite(v)) continue;
-        lo = std::min(lo, v);
-        hi = std::max(hi, v);
-    }
-    if (lo > hi) return {};
+    const auto bulk = Bulk<double>(count, [in](size_t k) { return double{ValueAtIndex<T>(in, k)}; });
+    if (!bulk) return {};
+    const double lo = bulk->first, hi = bulk->second;
     THistogram h;
     h.Counts.assign(lo == hi ? 1 : static_cast<size_t>(bins), 0);
     h.Start = lo == hi ? lo - 0.5 : lo;
@@ -59,7 +85,7 @@ template <typename T> THistogram RealHistogram(const uint8_t* in, size_t count, 
     for (size_t k = 0; k < count; ++k) {
         const double v = ValueAtIndex<T>(in, k);
         if (!std::isfinite(v)) continue;
-        ++h.Counts[std::min(last, static_cast<size_t>((v - h.Start) * perUnit))];
+        ++h.Counts[std::min(last, static_cast<size_t>((std::clamp(v, lo, hi) - h.Start) * perUnit))];
     }
     return h;
 }
@@ -94,17 +120,22 @@ double LogHeight(uint64_t count, uint64_t peak) {
 }
 
 THistogram HistogramOfWholeCounts(const uint64_t* counts, int32_t bins) {
-    int64_t first = -1, last = -1;
-    for (int64_t b = 0; b < 65536; ++b) {
-        if (counts[b] == 0) continue;
-        if (first < 0) first = b;
-        last = b;
-    }
-    if (first < 0 || bins < 1) return {};
+    uint64_t total = 0;
+    for (int64_t b = 0; b < 65536; ++b)
+        total += counts[b];
+    if (total == 0 || bins < 1) return {};
+    // The bulk's ends: past the outliers counted from either end.
+    const uint64_t cut = OutliersAtEachEnd(static_cast<size_t>(total));
+    int64_t first = 0, last = 65535;
+    for (uint64_t below = 0; below + counts[first] <= cut; ++first)
+        below += counts[first];
+    for (uint64_t above = 0; above + counts[last] <= cut; --last)
+        above += counts[last];
     THistogram h = WholeBins(first - 32768, last - 32768, bins);
     const int64_t width = static_cast<int64_t>(h.End - h.Start) / static_cast<int64_t>(h.Counts.size());
-    for (int64_t b = first; b <= last; ++b)
-        h.Counts[static_cast<size_t>((b - first) / width)] += counts[b];
+    for (int64_t b = 0; b < 65536; ++b)
+        if (counts[b] != 0)
+            h.Counts[static_cast<size_t>((std::clamp(b, first, last) - first) / width)] += counts[b];
     return h;
 }
 
@@ -116,8 +147,12 @@ THistogram ComputeHistogram(const TImageDocument& doc, int32_t bins) {
         std::min<size_t>(static_cast<size_t>(pixels), doc.PixelStore.size() / static_cast<size_t>(bytes));
     const uint8_t* in = doc.PixelStore.data();
     switch (doc.PixelType) {
-    case kPixelInt16:
-        return IntegerHistogram<int16_t>(in, count, bins);
+    case kPixelInt16: {
+        std::vector<uint64_t> counts(65536, 0);
+        for (size_t k = 0; k < count; ++k)
+            ++counts[static_cast<size_t>(ValueAtIndex<int16_t>(in, k) + 32768)];
+        return HistogramOfWholeCounts(counts.data(), bins);
+    }
     case kPixelInt32:
         return IntegerHistogram<int32_t>(in, count, bins);
     case kPixelReal32:

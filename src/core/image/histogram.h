@@ -1,6 +1,8 @@
 // The histogram the threshold dialog draws: the counts of a document's values in equal bins
-// over the whole range of its values, with the places of values along that range for the
-// threshold markers. For 16-bit images it comes from the statistics' whole-value counts, so
+// over the bulk of its values, from the 0.1 to the 99.9 percentile (a thousandth of the values
+// left beyond each end, counted in the end bins), with the places of values along that range
+// for the threshold markers. A few hot or dead pixels so keep the image's own values spread
+// over the whole width. For 16-bit images it comes from the statistics' whole-value counts, so
 // one pass over the pixels gives both (SummariseImage in statistics.h).
 #pragma once
 
@@ -35,10 +37,11 @@ double MarkerValue(const THistogram& histogram, double place, bool wholeValues);
 double LogHeight(uint64_t count, uint64_t peak);
 
 // From 65536 counts of the whole values -32768..32767 (index value + 32768): at most `bins`
-// bins, each `ceil(range / bins)` whole values wide.
+// bins over the bulk, each `ceil(range / bins)` whole values wide.
 THistogram HistogramOfWholeCounts(const uint64_t* counts, int32_t bins);
 
-// Every finite value of the document (NaN and infinities left out), at most `bins` bins.
+// Every finite value of the document (NaN and infinities left out), at most `bins` bins. The
+// bulk of images beyond a million values is found from an even sample of a million.
 THistogram ComputeHistogram(const TImageDocument& doc, int32_t bins);
 
 } // namespace orv

@@ -88,6 +88,9 @@ class TImageDocument {
     std::array<uint8_t, 54> BitmapHeader{};
     std::vector<uint8_t> DisplayStream; // a complete Windows bitmap file image
     std::string FileName;
+    // The file the document was read from, when it differs from the one saving writes (a CPA
+    // file saved as FITS, a tile-compressed file saved plain); empty for a copy never read.
+    std::string SourceFile;
     TFitsHeader Header;
     std::vector<std::string> HistoryLines, CommentLines, OtherCards;
     std::vector<uint8_t> TrailingBytes;

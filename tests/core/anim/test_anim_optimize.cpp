@@ -156,7 +156,7 @@ TEST(AnimOptimize, EveryFrameShowsThePlainFilesPictureAndOnlyWhatChangesIsWritte
             << c.Name;
         // The builder takes the file as the pictures it shows.
         TAnimBuilder builder;
-        builder.TakeGifAnimation(std::move(gif));
+        builder.TakeGifAnimation(std::move(gif), dir.File("opt.gif"));
         for (size_t k = 0; k < plain.size(); ++k)
             EXPECT_EQ(Colors(builder.Frames.at(k).Bitmap), Colors(plain[k])) << c.Name << " " << k;
     }

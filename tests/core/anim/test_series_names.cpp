@@ -50,10 +50,23 @@ TEST(SeriesNames, AnIndexTooLongStopsTheScanWithTheConversionError) {
               "'99999999999' n'est pas une valeur entière correcte");
 }
 
-TEST(SeriesNames, FilterAddsTheWholeSeriesByExactPrefix) {
-    const TNames dir{"Img12.fts", "Img3b.fit", "Imgx4.fit", "Img007.fit", "img5.fit", "Img.fit", "42.fit"};
-    EXPECT_EQ(SeriesFiles("Img", dir), (TNames{"Img12.fts", "Img007.fit"}));
-    EXPECT_EQ(SeriesFiles("", dir), (TNames{"42.fit"}));
+TEST(SeriesNames, FilterAddsTheSeriesByExactPrefixBetweenTheIndexes) {
+    const TNames dir{"Img12.fts", "Img3b.fit", "Imgx4.fit", "Img007.fit",
+                     "img5.fit",  "Img.fit",   "42.fit",    "Img99999999999999999999.fit"};
+    const struct {
+        const char* Prefix;
+        int64_t Low, High;
+        TNames Added;
+    } rows[] = {
+        {"Img", 0, 999999999, {"Img12.fts", "Img007.fit"}},
+        {"", 0, 999999999, {"42.fit"}},
+        {"Img", 7, 7, {"Img007.fit"}}, // both ends count
+        {"Img", 8, 12, {"Img12.fts"}},
+        {"Img", 13, 5, {}}, // nothing counted by "&Filtre" leaves an empty range
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(SeriesFiles(r.Prefix, dir, r.Low, r.High), r.Added)
+            << r.Prefix << " " << r.Low << ".." << r.High;
 }
 
 TEST(SeriesNames, BatchPathsJoinWithOneSlash) {

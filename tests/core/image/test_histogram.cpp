@@ -11,6 +11,18 @@
 
 using namespace orv;
 
+namespace {
+
+// 1000 values a, 999 values b and one outlier: the outlier goes beyond the bulk.
+template <typename T> std::vector<T> BulkAndOutlier(T a, T b, T outlier) {
+    std::vector<T> values(1000, a);
+    values.insert(values.end(), 999, b);
+    values.push_back(outlier);
+    return values;
+}
+
+} // namespace
+
 TEST(Histogram, KnownImages) {
     const double inf = std::numeric_limits<double>::infinity();
     const struct {
@@ -58,6 +70,31 @@ TEST(Histogram, KnownImages) {
          2.5,
          {{0, 2}},
          1},
+        // The axis follows the bulk; a thousandth of the values at each end count in the end bins.
+        {"16-bit, a hot pixel",
+         image_test::MakeDocument<int16_t>(kKindFits, kPixelInt16, 2000, 1,
+                                           BulkAndOutlier<int16_t>(100, 101, 30000)),
+         256,
+         99.5,
+         101.5,
+         {{0, 1000}, {1, 1000}},
+         2},
+        {"32-bit, a dead pixel",
+         image_test::MakeDocument<int32_t>(kKindFits, kPixelInt32, 2000, 1,
+                                           BulkAndOutlier<int32_t>(5, 6, -2000000000)),
+         4,
+         4.5,
+         6.5,
+         {{0, 1001}, {1, 999}},
+         2},
+        {"reals, a hot pixel",
+         image_test::MakeDocument<double>(kKindFits, kPixelReal64, 2000, 1,
+                                          BulkAndOutlier<double>(0, 1, 1e6)),
+         4,
+         0,
+         1,
+         {{0, 1000}, {3, 1000}},
+         4},
     };
     for (const auto& c : cases) {
         const THistogram h = ComputeHistogram(c.Doc, c.Bins);

@@ -22,3 +22,22 @@ TEST(WindowPlace, ToolWindowsStayInsideTheFrameUnderTheToolBar) {
     for (const auto& r : rows)
         EXPECT_EQ(PlaceInFrame(frame, r.Window, r.Left, r.Top), r.Placed) << r.Case;
 }
+
+TEST(WindowPlace, ToolWindowsOpenBesideTheImageTheyWorkOn) {
+    const TRectangle frame{0, 70, 1280, 1000};
+    const TSize dialog{416, 314};
+    const struct {
+        const char* Case;
+        TRectangle Image;
+        TRectangle Placed;
+    } rows[] = {
+        {"no image", {}, {8, 78, 424, 392}},
+        {"right of it", {0, 70, 390, 350}, {398, 78, 814, 392}},
+        {"too wide: below it", {0, 70, 1000, 400}, {8, 408, 424, 722}},
+        {"wide and tall: left of it", {500, 70, 1280, 1000}, {76, 78, 492, 392}},
+        {"the whole frame: the first side", frame, {864, 78, 1280, 392}},
+        {"every side covers some: the least", {200, 70, 1280, 900}, {8, 686, 424, 1000}},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(PlaceBeside(frame, dialog, r.Image, 8), r.Placed) << r.Case;
+}
