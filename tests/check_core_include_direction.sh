@@ -8,10 +8,10 @@ declare -A uses=(
   [video]="base text"
   [image]="base text"
   [formats]="base text image"
-  [document]="base text gif image formats"
   [align]="base text image"
-  [tools]="base text gif image formats document"
-  [anim]="base text gif image formats document align video"
+  [tools]="base text image"
+  [anim]="base text gif image align video"
+  [document]="base text gif image formats"
 )
 cd "$1" || exit 1
 failed=0

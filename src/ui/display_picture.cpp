@@ -20,13 +20,13 @@ uint16_t Get16(const uint8_t* p) {
 // 40-byte info header. Kept paletted: the rows are copied top row first and the colour table
 // is the palette, so building costs one copy; painting converts only what is painted.
 QImage FromRenderedBitmap(const std::vector<uint8_t>& s) {
-    if (s.size() < 1078 || s[0] != 'B' || s[1] != 'M') return {};
+    if (s.size() < kPalettedBmpDataOffset || s[0] != 'B' || s[1] != 'M') return {};
     const uint8_t* h = s.data();
     const uint32_t offset = Get32(h + 10);
     const int32_t width = static_cast<int32_t>(Get32(h + 18));
     const int32_t height = static_cast<int32_t>(Get32(h + 22));
-    if (Get32(h + 14) != 40 || Get16(h + 28) != 8 || Get32(h + 30) != 0 || offset < 1078 || width <= 0 ||
-        height <= 0)
+    if (Get32(h + 14) != 40 || Get16(h + 28) != 8 || Get32(h + 30) != 0 || offset < kPalettedBmpDataOffset ||
+        width <= 0 || height <= 0)
         return {};
     const uint64_t stride = (static_cast<uint64_t>(width) + 3) / 4 * 4;
     if (offset + stride * static_cast<uint64_t>(height) > s.size()) return {};

@@ -208,11 +208,6 @@ void TFormMain::Dupliquer1Click() {
 
 void TFormMain::CopyImage(TFormImage* sourceWindow, TFormImage* targetWindow) {
     const TImageDocument& s = sourceWindow->Document();
-    TImageDocument& t = targetWindow->Document();
-    t.PixelStore = s.PixelStore;
-    t.SecondPlane = s.SecondPlane;
-    t.DisplayStream = s.DisplayStream;
-    t.PaletteHeader = s.PaletteHeader;
     const auto children = MDIChildren();
     auto taken = [&](const std::string& name) {
         if (FileExists(name)) return true;
@@ -220,27 +215,9 @@ void TFormMain::CopyImage(TFormImage* sourceWindow, TFormImage* targetWindow) {
             if (w != targetWindow && w->Document().FileName == name) return true;
         return false;
     };
-    t.FileName = DuplicateFileName(s.FileName, s.Kind, MDIChildCount(), taken);
-    t.ImageWidth = s.ImageWidth;
-    t.ImageHeight = s.ImageHeight;
-    t.PixelType = s.PixelType;
+    TImageDocument& t = targetWindow->Document();
+    t = DuplicateDocument(s, DuplicateFileName(s.FileName, s.Kind, MDIChildCount(), taken));
     targetWindow->CaptionChanged(t.UpdateCaption(t.FileName, t.ImageWidth, t.ImageHeight));
-    if (s.Kind == kKindPic) {
-        t.Kind = kKindPic;
-        t.PicHeader = s.PicHeader;
-    }
-    if (s.Kind == kKindFits) {
-        t.Kind = kKindFits;
-        t.Header = s.Header;
-        t.HistoryLines = s.HistoryLines;
-        t.CommentLines = s.CommentLines;
-        t.OtherCards = s.OtherCards;
-        t.TrailingBytes = s.TrailingBytes;
-        t.Sky = s.Sky;
-    }
-    t.HighThreshold = s.HighThreshold;
-    t.LowThreshold = s.LowThreshold;
-    t.DisplayFunction = s.DisplayFunction; // the copy looks as the source does
 }
 
 namespace {

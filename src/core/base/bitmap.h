@@ -5,6 +5,7 @@
 
 #include "core/base/errors.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -20,6 +21,11 @@ class EBitmapError : public EOrvanelError {
 constexpr uint32_t MakeColor(uint8_t r, uint8_t g, uint8_t b) {
     return r | (g << 8) | (uint32_t(b) << 16);
 }
+
+// Where the pixels start in a paletted (8-bit) Windows bitmap file: the 14-byte file header, the
+// 40-byte info header and 256 colours of 4 bytes. The display picture and the PIC and CPA
+// readers build such files.
+inline constexpr size_t kPalettedBmpDataOffset = 14 + 40 + 256 * 4;
 
 struct TBitmap {
     int32_t Width = 0;

@@ -1,5 +1,6 @@
 #include "core/formats/cpa.h"
 
+#include "core/base/bitmap.h"
 #include "core/base/file_io.h"
 #include "core/formats/pixel_data.h"
 #include "core/image/display.h"
@@ -73,7 +74,8 @@ int32_t ToInt32(double v) {
 
 void StartDocument(TImageDocument& doc, const std::string& fileName, uint8_t pixelType, int32_t width,
                    int32_t height) {
-    ReserveLargeBuffer(doc.DisplayStream, 1078 + size_t(BitmapStride(width)) * size_t(height));
+    ReserveLargeBuffer(doc.DisplayStream,
+                       kPalettedBmpDataOffset + size_t(BitmapStride(width)) * size_t(height));
     doc.Kind = kKindFits;
     doc.PixelType = pixelType;
     doc.ImageWidth = width;

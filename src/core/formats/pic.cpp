@@ -1,5 +1,6 @@
 #include "core/formats/pic.h"
 
+#include "core/base/bitmap.h"
 #include "core/base/file_io.h"
 #include "core/formats/pixel_data.h"
 #include "core/image/display.h"
@@ -75,7 +76,8 @@ TLoadResult LoadPicFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, co
             std::span<const uint8_t>(bytes).subspan(std::min(bytes.size(), kHeaderSize));
         DecodeCompressedRows(data, width, height, doc.PixelStore.data(), TRowCoding::Pic);
     }
-    ReserveLargeBuffer(doc.DisplayStream, 1078 + size_t(BitmapStride(width)) * size_t(height));
+    ReserveLargeBuffer(doc.DisplayStream,
+                       kPalettedBmpDataOffset + size_t(BitmapStride(width)) * size_t(height));
     return FinishLoad(doc, host);
 }
 

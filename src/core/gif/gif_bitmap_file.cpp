@@ -1,5 +1,7 @@
 #include "core/gif/gif_bitmap_file.h"
 
+#include "core/base/bitmap.h"
+
 #include <cstring>
 
 namespace orv {
@@ -12,7 +14,7 @@ void Put(std::vector<uint8_t>& b, size_t at, uint32_t v, int bytes) {
 } // namespace
 
 std::vector<uint8_t> GifBitmapFile(const TBitmap& bitmap) {
-    constexpr size_t kOffset = 14 + 40 + 1024;
+    constexpr size_t kOffset = kPalettedBmpDataOffset;
     const size_t w = size_t(bitmap.Width), h = size_t(bitmap.Height);
     const size_t stride = (w + 3) / 4 * 4;
     std::vector<uint8_t> out(kOffset + stride * h, 0);

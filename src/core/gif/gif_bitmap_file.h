@@ -1,5 +1,5 @@
 // The Windows bitmap file image of a GIF image's bitmap: 8 bits, the whole 256-entry palette
-// (blue, green, red, 0), pixel data at offset 1078, rows bottom-up padded to 4 bytes,
+// (blue, green, red, 0), pixel data right after it, rows bottom-up padded to 4 bytes,
 // 143 pixels per metre both ways, no compression.
 #pragma once
 

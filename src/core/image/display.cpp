@@ -1,5 +1,6 @@
 #include "core/image/display.h"
 
+#include "core/base/bitmap.h"
 #include "core/image/level_kernel.h"
 #include "core/text/rounding.h"
 
@@ -24,7 +25,7 @@ void Put32(uint8_t* p, uint32_t v) {
 int32_t WriteBitmapHead(TImageDocument& doc) {
     const int32_t stride = BitmapStride(doc.ImageWidth);
     const uint32_t dataSize = static_cast<uint32_t>(stride) * static_cast<uint32_t>(doc.ImageHeight);
-    const size_t total = 1078 + static_cast<size_t>(dataSize);
+    const size_t total = kPalettedBmpDataOffset + static_cast<size_t>(dataSize);
     if (doc.DisplayStream.size() != total) {
         doc.DisplayStream.assign(total, 0);
     } else {
@@ -32,7 +33,7 @@ int32_t WriteBitmapHead(TImageDocument& doc) {
         const size_t w = static_cast<size_t>(doc.ImageWidth);
         const size_t bpp = static_cast<size_t>(BytesPerPixel(doc.PixelType));
         const size_t available = bpp ? doc.PixelStore.size() / bpp : 0;
-        uint8_t* bits = doc.DisplayStream.data() + 1078;
+        uint8_t* bits = doc.DisplayStream.data() + kPalettedBmpDataOffset;
         for (size_t r = 0; r < static_cast<size_t>(doc.ImageHeight); ++r) {
             const size_t first = r * w, covered = first >= available ? 0 : std::min(w, available - first);
             std::memset(bits + r * static_cast<size_t>(stride) + covered, 0,
@@ -42,8 +43,8 @@ int32_t WriteBitmapHead(TImageDocument& doc) {
     uint8_t* h = doc.DisplayStream.data();
     h[0] = 'B';
     h[1] = 'M';
-    Put32(h + 2, dataSize + 1078);
-    Put32(h + 10, 1078);
+    Put32(h + 2, dataSize + kPalettedBmpDataOffset);
+    Put32(h + 10, kPalettedBmpDataOffset);
     Put32(h + 14, 40);
     Put32(h + 18, static_cast<uint32_t>(doc.ImageWidth));
     Put32(h + 22, static_cast<uint32_t>(doc.ImageHeight));
@@ -190,7 +191,7 @@ void Render(TImageDocument& doc) {
     if (!HasRawValues(doc.PixelType)) return;
     const int32_t stride = WriteBitmapHead(doc);
     RenderLevels(doc, doc.PixelType, doc.ImageWidth, doc.ImageHeight, doc.PixelStore,
-                 doc.DisplayStream.data() + 1078, stride);
+                 doc.DisplayStream.data() + kPalettedBmpDataOffset, stride);
 }
 
 std::optional<TSize> FitWindow(TSize image, TSize mainClient, int32_t speedPanelHeight,

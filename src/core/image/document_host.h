@@ -20,7 +20,7 @@ class TDocumentHost {
         (void)kind, (void)text;
         return buttons == TButtons::Ok ? TAnswer::Ok : TAnswer::No;
     }
-    // Load protocol step 3: thresholds into the threshold dialog.
+    // The loaded image's thresholds, for the threshold dialog.
     virtual void PushThresholds(double high, double low) { (void)high, (void)low; }
     // The animation builder's "Ajouter l'image courante".
     virtual void SetBitAjoutEnabled(bool enabled) { (void)enabled; }

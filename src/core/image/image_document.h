@@ -119,7 +119,7 @@ class TImageDocument {
 TLoadResult FinishLoad(TImageDocument& doc, TDocumentHost& host);
 // The end of every refusal: disable "Ajouter l'image courante", empty the document.
 TLoadResult RefuseLoad(TImageDocument& doc, TDocumentHost& host);
-// Load protocol steps 3 and 4: thresholds to the dialog, caption.
+// After a load: the thresholds to the threshold dialog, the caption to the window.
 void AnnounceLoad(TImageDocument& doc, TDocumentHost& host);
 
 } // namespace orv

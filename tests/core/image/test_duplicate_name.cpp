@@ -1,5 +1,9 @@
+#include "core/image/display.h"
+#include "core/image/display_settings.h"
 #include "core/image/duplicate_name.h"
 #include "core/image/image_document.h"
+
+#include "core/image/document_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -31,4 +35,28 @@ TEST(DuplicateName, SkipsNamesAlreadyTaken) {
     EXPECT_EQ(DuplicateFileName("/ccd/M42.FIT", kKindFits, 1, isTaken), "/ccd/Image1.Fit");
     // Another extension is another name.
     EXPECT_EQ(DuplicateFileName("/ccd/sat.pic", kKindPic, 2, isTaken), "/ccd/Image2.Pic");
+}
+
+TEST(DuplicateDocument, ShowsWhatTheSourceShows) {
+    for (const uint8_t kind : {kKindFits, kKindPic}) {
+        auto source =
+            image_test::MakeDocument<int16_t>(kind, kPixelInt16, 3, 2, {0, 100, 200, 300, 400, 500});
+        source.LowThreshold = 50, source.HighThreshold = 450;
+        source.DisplayFunction = TDisplayFunction::Mtf;
+        source.MidtonesBalance = 0.2;
+        for (size_t i = 0; i < 256; ++i)
+            source.Palette[i] = {uint8_t(i), 0, uint8_t(255 - i)}; // a coloured palette, not the grey one
+        source.SourceFile = "/ccd/M42.fit.gz";
+        source.Modified = true;
+        Render(source);
+
+        TImageDocument copy = DuplicateDocument(source, "/ccd/Image2.Fit");
+        EXPECT_EQ(DisplaySettingsOf(copy), DisplaySettingsOf(source)) << int(kind);
+        Render(copy);
+        EXPECT_EQ(copy.DisplayStream, source.DisplayStream) << int(kind);
+        EXPECT_EQ(copy.Kind, kind);
+        EXPECT_EQ(copy.FileName, "/ccd/Image2.Fit");
+        EXPECT_TRUE(copy.SourceFile.empty());
+        EXPECT_FALSE(copy.Modified);
+    }
 }

@@ -39,16 +39,16 @@ template <typename T> std::vector<std::vector<T>> ScreenRows(const TImageDocumen
 
 TEST(AveragedView, KnownPatternWithPartialEdgeBlocks) {
     // Blocks start at the top-left; the right column and bottom row of blocks are partial.
-    // Averages round half to even: 1.5 -> 2, 5.5 -> 6, 8.5 -> 8, 75 / 9 -> 8.
+    // Averages round half to even: 1.5 -> 2, 5.5 -> 6, 8.5 -> 8, 75 / 9 -> 8; 124 / 6 -> 21, not 20.
     const auto doc =
-        FromScreenRows<int16_t>(kPixelInt16, {{0, 2, 4, 6, 8}, {1, 3, 5, 7, 9}, {10, 20, 30, 40, 50}});
+        FromScreenRows<int16_t>(kPixelInt16, {{0, 2, 4, 6, 8}, {1, 3, 5, 7, 9}, {10, 20, 30, 40, 54}});
     const struct {
         int32_t Factor;
         std::vector<std::vector<int16_t>> View;
     } cases[] = {
-        {2, {{2, 6, 8}, {15, 35, 50}}},
-        {3, {{8, 20}}},
-        {1, {{0, 2, 4, 6, 8}, {1, 3, 5, 7, 9}, {10, 20, 30, 40, 50}}},
+        {2, {{2, 6, 8}, {15, 35, 54}}},
+        {3, {{8, 21}}},
+        {1, {{0, 2, 4, 6, 8}, {1, 3, 5, 7, 9}, {10, 20, 30, 40, 54}}},
     };
     for (const auto& c : cases) {
         const TImageDocument view = AveragedDocument(doc, c.Factor);
@@ -95,11 +95,12 @@ TEST(AveragedView, AShortStoreLeavesTheBlocksItDoesNotReach) {
 }
 
 TEST(ZoomedPictures, ChannelsAverageAndPixelsRepeat) {
-    // Two channels, 3 x 2 at 1:2: a full block and a partial one.
-    const uint8_t rgb[2][6] = {{10, 0, 20, 1, 30, 255}, {40, 0, 51, 0, 255, 255}};
+    // Two channels, 3 x 2 at 1:2: a full block and a partial one; means rounded, not cut
+    // (10.75 -> 11, 0.25 -> 0, 142.5 -> 142, 3.5 -> 4).
+    const uint8_t rgb[2][6] = {{10, 0, 11, 1, 30, 3}, {11, 0, 11, 0, 255, 4}};
     uint8_t averaged[4] = {};
     AverageChannels(&rgb[0][0], {3, 2}, 6, 2, 2, averaged, 4);
-    EXPECT_EQ(std::vector<uint8_t>(averaged, averaged + 4), (std::vector<uint8_t>{30, 0, 142, 255}));
+    EXPECT_EQ(std::vector<uint8_t>(averaged, averaged + 4), (std::vector<uint8_t>{11, 0, 142, 4}));
 
     // 2 x 2 at 3:1: the region from view pixel (2, 1), 3 wide and 4 high.
     const uint8_t picture[2][2] = {{1, 2}, {3, 4}};
