@@ -17,10 +17,6 @@ std::string DuplicateFileName(const std::string& sourceFileName, uint8_t sourceK
     }
 }
 
-} // namespace orv
-
-namespace orv {
-
 TImageDocument DuplicateDocument(const TImageDocument& s, const std::string& fileName) {
     TImageDocument t;
     t.FileName = fileName;
