@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QThreadPool>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -170,6 +171,7 @@ TFormCreeAnim::TFormCreeAnim(TWorkspace& workspace, QWidget* parent)
 }
 
 TFormCreeAnim::~TFormCreeAnim() {
+    estimatePool_->waitForDone(); // its result is queued to this window, dropped with it
     workspace_.Playback().SetAnimation(nullptr);
 }
 
@@ -181,6 +183,7 @@ void TFormCreeAnim::ApplyEnabling(const TBuilderEnabling& enabling) {
     });
     // What saving writes stays as it is while a playback or a save uses the frames.
     GroupReglages->setEnabled(!Builder.Locked());
+    GroupFichier->setEnabled(!Builder.Locked());
     emit AnimationChanged();
 }
 
@@ -215,6 +218,7 @@ void TFormCreeAnim::ShowThumbnails() {
         Captions[slot - 1]->setText(QString::fromStdString(frame.Name));
         CenterCaption(slot);
     }
+    ShowShortMarks();
 }
 
 void TFormCreeAnim::ShowMarks() {
@@ -337,7 +341,11 @@ std::vector<std::string> TFormCreeAnim::RestoreAnimation(const std::vector<TReco
             leftOut.push_back(record.Path + " : " + e.what());
         }
     }
-    const TBuilderEnabling e = Builder.Restore(std::move(frames), options);
+    // The file's settings are this session's, kept apart from the animation.
+    TAnimOptions restored = options;
+    restored.Optimize = Builder.Options.Optimize;
+    restored.Tolerance = Builder.Options.Tolerance;
+    const TBuilderEnabling e = Builder.Restore(std::move(frames), restored);
     ShowOptions();
     Redraw();
     ApplyEnabling(e);

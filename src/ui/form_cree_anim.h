@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,7 @@ class QPushButton;
 class QLabel;
 class QScrollBar;
 class QSpinBox;
+class QThreadPool;
 class QToolButton;
 
 namespace orv {
@@ -122,15 +124,30 @@ class TFormCreeAnim : public QWidget {
     QCheckBox* CheckAllerRetour = nullptr;   // "Aller-retour"
     TFormZone* FormZone = nullptr;
 
+    // What the file costs, below or beside the options: GIF frames written as what they change,
+    // within a tolerance, the size saving will write, and the delays browsers slow down.
+    QGroupBox* GroupFichier = nullptr;
+    QCheckBox* CheckOptimiser = nullptr; // "Optimiser la taille", kept between sessions
+    QLabel* LabelTolerance = nullptr;    // "Tolérance :"
+    QSpinBox* SpinTolerance = nullptr;   // 0 to 32 display levels, kept between sessions
+    QLabel* LabelToleranceAdu = nullptr; // those levels in the first frame's values
+    QLabel* LabelTaille = nullptr;       // "Taille estimée : 12,3 Mo"
+    QLabel* LabelDelaisCourts = nullptr; // how many frames have a delay of 0 or 1
+    QPushButton* BitPorter = nullptr;    // "Porter à 2 centièmes"
+    std::array<QLabel*, 3> ShortMarks{}; // on a slot whose frame has such a delay
+
     // An option control changed: the builder's options follow the controls.
     void OptionsChange();
     void BitZoneClick();
     // The zone window's choice: a region, or the whole image.
     void ZoneChosen(const std::optional<TCropRect>& region);
+    void BitPorterClick();
 
   signals:
     // The frame list, a delay, an option or the modified mark may have changed.
     void AnimationChanged();
+    // A size estimate reached "Taille estimée".
+    void SizeEstimated();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -147,10 +164,37 @@ class TFormCreeAnim : public QWidget {
     void ShowOptions();
     // Frames left out for lying outside the region, in one message.
     static void ReportLeftOut(const std::vector<std::string>& leftOut);
+    // The file's column: its controls from the settings kept between sessions.
+    void CreateFileControls();
+    // "Optimiser la taille" and the tolerance, for the next session.
+    void KeepFileSettings();
+    // Both columns right of the commands: the file's below the options when the commands leave
+    // room for it, else beside them.
+    void PlaceOptionColumns();
+    // The short-delay marks, the tolerance in the image's values, and a new estimate when what
+    // saving makes changed.
+    void ShowFileFacts();
+    void ShowShortMarks();
+    // The estimate is made on a copy of the frames, on a thread of its own; a result that
+    // arrives after a newer request is dropped.
+    void RequestEstimate();
+    void StartEstimate();
+    void EstimateDone(uint64_t request, std::optional<uint64_t> bytes);
 
     TWorkspace& workspace_;
     bool redrawing_ = false;
     int wheelAngle_ = 0; // wheel turns not yet a whole notch
+    // What the last estimate was asked for: each frame's picture and values, and the options.
+    struct TEstimateKey {
+        std::vector<const void*> Frames;
+        TAnimOptions Options;
+        bool operator==(const TEstimateKey&) const = default;
+    };
+    std::optional<TEstimateKey> estimateKey_;
+    QThreadPool* estimatePool_ = nullptr;
+    uint64_t estimateRequest_ = 0; // the newest request; older results are dropped
+    bool estimateRunning_ = false;
+    bool estimatePending_ = false; // asked again while one ran
 };
 
 extern TFormCreeAnim* FormCreeAnim;

@@ -16,18 +16,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace orv::ui {
-
-namespace {
-
-// Right of the command column, with the same margin as between the slots and the commands
-// (more when the delay box is wider than the column).
-constexpr int kOptionsLeft = 280;
-constexpr int kOptionsMargin = 12;
-constexpr int kOptionsWidth = 250;
-
-} // namespace
 
 void TFormCreeAnim::CreateOptionControls() {
     GroupReglages = new QGroupBox(QStringLiteral("Réglages de l'animation"), this);
@@ -72,10 +63,9 @@ void TFormCreeAnim::CreateOptionControls() {
     CheckAllerRetour = check("CheckAllerRetour", QStringLiteral("Aller-retour"),
                              QStringLiteral("Après la dernière image, les images en sens inverse"));
     ShowZone();
-    // As wide as its longest caption needs, whatever the font.
-    const QSize hint = GroupReglages->sizeHint();
-    const int left = std::max(kOptionsLeft, SpinInter->geometry().right() + 1 + kOptionsMargin);
-    GroupReglages->setGeometry(left, 8, std::max(kOptionsWidth, hint.width()), hint.height());
+    CreateFileControls();
+    // Right of the command column, as wide as the longest caption needs, whatever the font.
+    PlaceOptionColumns();
 
     FormZone = new TFormZone(workspace_, this);
     FormZone->OnChosen = [this](const std::optional<TCropRect>& region) { ZoneChosen(region); };
@@ -84,15 +74,18 @@ void TFormCreeAnim::CreateOptionControls() {
 void TFormCreeAnim::ShowOptions() {
     // The controls follow the builder's options without changing them back.
     const TAnimOptions& o = Builder.Options;
-    for (QWidget* control : {static_cast<QWidget*>(CheckMemesReglages), static_cast<QWidget*>(SpinReduction),
-                             static_cast<QWidget*>(CheckHeure), static_cast<QWidget*>(CheckAllerRetour)})
+    const std::initializer_list<QWidget*> controls = {CheckMemesReglages, SpinReduction,  CheckHeure,
+                                                      CheckAllerRetour,   CheckOptimiser, SpinTolerance};
+    for (QWidget* control : controls)
         control->blockSignals(true);
     CheckMemesReglages->setChecked(o.SameDisplay);
     SpinReduction->setValue(o.Bin);
     CheckHeure->setChecked(o.Stamp);
     CheckAllerRetour->setChecked(o.Bounce);
-    for (QWidget* control : {static_cast<QWidget*>(CheckMemesReglages), static_cast<QWidget*>(SpinReduction),
-                             static_cast<QWidget*>(CheckHeure), static_cast<QWidget*>(CheckAllerRetour)})
+    CheckOptimiser->setChecked(o.Optimize);
+    if (o.Optimize) SpinTolerance->setValue(o.Tolerance); // else the box keeps the one to come back to
+    SpinTolerance->setEnabled(o.Optimize);
+    for (QWidget* control : controls)
         control->blockSignals(false);
     ShowZone();
 }
@@ -108,6 +101,11 @@ void TFormCreeAnim::OptionsChange() {
     options.Bin = SpinReduction->value();
     options.Stamp = CheckHeure->isChecked();
     options.Bounce = CheckAllerRetour->isChecked();
+    // The tolerance goes with the optimisation, as on the command line.
+    options.Optimize = CheckOptimiser->isChecked();
+    options.Tolerance = options.Optimize ? SpinTolerance->value() : 0;
+    SpinTolerance->setEnabled(options.Optimize);
+    KeepFileSettings();
     Builder.SetOptions(options);
     emit AnimationChanged();
 }

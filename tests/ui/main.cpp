@@ -4,6 +4,9 @@
 #include "ui/application.h"
 #include "ui/form_anim2.h"
 
+#include <QSettings>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,6 +22,10 @@ int main(int argc, char** argv) {
     previous = qInstallMessageHandler(Filter);
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     orv::ui::TApplication app(argc, argv);
+    // No test reads or writes the user's own settings.
+    const QTemporaryDir settings;
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, settings.path());
     const QStringList arguments = app.arguments();
     if (arguments.size() > 1 && arguments[1].startsWith("--child="))
         return orv::ui::test::RunChildScenario(arguments[1].mid(8), arguments.mid(2));

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -92,11 +93,22 @@ inline TImageDocument BitmapDocument(const std::string& fileName, int32_t width,
 class ProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        // Settings kept between sessions start empty for every test.
+        for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+            QSettings::setPath(format, QSettings::UserScope, folder.filePath("settings"));
+        StartProgram();
+    }
+    void StartProgram() {
         program_ = std::make_unique<TProgram>(dialogs);
         FormMain->resize(1024, 768);
         FormMain->show();
         FormMain->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(FormMain));
+    }
+    // The program ended and started again, as a new session: only the settings stay.
+    void RestartProgram() {
+        program_.reset();
+        StartProgram();
     }
     void TearDown() override { program_.reset(); }
 

@@ -435,6 +435,18 @@ TEST_F(BuilderOptionsTest, TheCommandsKeepTheirPlacesAndNamesAndTheOptionsLieBes
         ASSERT_NE(w, nullptr) << name;
         EXPECT_TRUE(FormCreeAnim->GroupReglages->rect().contains(w->geometry())) << name;
     }
+    const QRect file = FormCreeAnim->GroupFichier->geometry();
+    EXPECT_FALSE(file.intersects(options));
+    EXPECT_TRUE(FormCreeAnim->rect().contains(file));
+    for (const char* name :
+         {"CheckOptimiser", "SpinTolerance", "LabelToleranceAdu", "LabelTaille", "BitPorter"}) {
+        const auto* w = FormCreeAnim->GroupFichier->findChild<QWidget*>(name);
+        ASSERT_NE(w, nullptr) << name;
+        EXPECT_TRUE(FormCreeAnim->GroupFichier->rect().contains(w->geometry())) << name;
+    }
+    EXPECT_EQ(FormCreeAnim->CheckOptimiser->text(), "Optimiser la taille");
+    EXPECT_EQ(FormCreeAnim->LabelTaille->text(), "Taille estimée : —");
+    EXPECT_EQ(FormCreeAnim->BitPorter->text(), "Porter à 2 centièmes");
     EXPECT_EQ(FormCreeAnim->CheckMemesReglages->text(), "Mêmes réglages pour toutes les images");
     EXPECT_EQ(FormCreeAnim->BitZone->text(), "Zone…");
     EXPECT_EQ(FormCreeAnim->LabelZone->text(), "Toute l'image");
@@ -557,4 +569,153 @@ TEST_F(BuilderOptionsTest, TheOptionsStayFromOneUseToTheNextAndThePlayerShowsThe
     kept.Bin = 2;
     kept.Crop = TCropRect{1, 1, 40, 30};
     EXPECT_EQ(Builder().Options, kept);
+}
+
+namespace {
+
+// Three 40 x 30 frames in which a bright square moves right; the third frame's sky is also
+// brighter by between two and three display levels, as passing cloud or twilight make it.
+class BuilderFileTest : public BuilderOptionsTest {
+  protected:
+    void AddBrighteningSeries() {
+        for (int i = 0; i < 3; ++i) {
+            const QString name = QString("B%1.fit").arg(i);
+            TImageDocument doc = Int16Document(folder.filePath(name).toStdString(), 40, 30);
+            auto* v = reinterpret_cast<int16_t*>(doc.PixelStore.data());
+            for (size_t k = 0; i == 2 && k < doc.PixelStore.size() / 2; ++k)
+                v[k] = static_cast<int16_t>(v[k] + 160);
+            for (int r = 5; r < 8; ++r)
+                for (int x = 5 + 12 * i; x < 8 + 12 * i; ++x)
+                    v[r * 40 + x] = 16000;
+            SaveFits(doc, doc.FileName);
+        }
+        ChooseBatch({"B0.fit", "B1.fit", "B2.fit"});
+        FormCreeAnim->BitSelect->click();
+    }
+    // "Taille estimée" once the estimate asked last has arrived, in bytes.
+    double EstimatedBytes() {
+        QSignalSpy arrived(FormCreeAnim, &TFormCreeAnim::SizeEstimated);
+        if (FormCreeAnim->LabelTaille->text().endsWith("…")) {
+            EXPECT_TRUE(arrived.wait(10000));
+        }
+        QString text = FormCreeAnim->LabelTaille->text().section(" : ", 1);
+        double unit = 1;
+        if (text.endsWith(" Ko")) unit = 1e3;
+        if (text.endsWith(" Mo")) unit = 1e6;
+        text = text.section(' ', 0, 0).replace(',', '.');
+        bool number = false;
+        const double value = text.toDouble(&number);
+        EXPECT_TRUE(number) << FormCreeAnim->LabelTaille->text().toStdString();
+        return value * unit;
+    }
+    // The pictures the saved file shows, frame after frame.
+    std::vector<TBitmap> Shown(const QString& path) {
+        TGifFile gif;
+        gif.LoadFromFile(path.toStdString());
+        std::vector<TBitmap> pictures;
+        for (const TAnimImg& f : GifFrames(gif, path.toStdString()))
+            pictures.push_back(f.Bitmap);
+        return pictures;
+    }
+    static int MaxDifference(const TBitmap& a, const TBitmap& b) {
+        int most = 0;
+        for (int32_t y = 0; y < a.Height; ++y)
+            for (int32_t x = 0; x < a.Width; ++x)
+                for (int shift : {0, 8, 16})
+                    most = std::max(most, std::abs(int((a.PixelColor(x, y) >> shift) & 255) -
+                                                   int((b.PixelColor(x, y) >> shift) & 255)));
+        return most;
+    }
+};
+
+} // namespace
+
+TEST_F(BuilderFileTest, OptimisationAndToleranceReachTheFileAndTheEstimateFollowsThem) {
+    AddBrighteningSeries();
+    const QString plainPath = folder.filePath("plain.gif");
+    dialogs.FileNames.enqueue(plainPath);
+    FormCreeAnim->BitEnr->click();
+    const std::vector<TBitmap> plain = Shown(plainPath);
+    ASSERT_EQ(plain.size(), 3u);
+    const struct {
+        const char* Case;
+        bool Optimize;
+        int Tolerance;
+        int SecondWidth, ThirdWidth; // of what the second and third frames write
+        int MostOff;                 // levels a shown pixel is off by
+    } rows[] = {
+        {"whole frames", false, 0, 40, 40, 0},
+        {"what changes, exactly", true, 0, 15, 40, 0},
+        {"the sky's change is beyond the tolerance", true, 1, 15, 40, 0},
+        {"the sky's change is within the tolerance", true, 4, 15, 15, 3},
+    };
+    for (const auto& r : rows) {
+        // Both changed before the first estimate arrives: only the last one's is shown.
+        FormCreeAnim->CheckOptimiser->setChecked(r.Optimize);
+        FormCreeAnim->SpinTolerance->setValue(r.Tolerance);
+        EXPECT_EQ(FormCreeAnim->SpinTolerance->isEnabled(), r.Optimize) << r.Case;
+        const double estimated = EstimatedBytes();
+        const auto gif = Saved();
+        const QString path = folder.filePath("options.gif");
+        ASSERT_EQ(gif->SubImages.size(), 3u) << r.Case;
+        EXPECT_EQ(gif->SubImages[1]->Descriptor.Width, r.SecondWidth) << r.Case;
+        EXPECT_EQ(gif->SubImages[2]->Descriptor.Width, r.ThirdWidth) << r.Case;
+        const std::vector<TBitmap> shown = Shown(path);
+        int mostOff = 0;
+        for (size_t k = 0; k < 3; ++k)
+            mostOff = std::max(mostOff, MaxDifference(shown[k], plain[k]));
+        EXPECT_LE(mostOff, r.Tolerance) << r.Case;
+        EXPECT_EQ(mostOff, r.MostOff) << r.Case;
+        const double bytes = double(QFileInfo(path).size());
+        EXPECT_LE(std::abs(estimated - bytes), 0.1 * bytes)
+            << r.Case << ": " << estimated << " for " << bytes;
+    }
+    // In the first frame's values: 4 levels of 16383 / 255 ADU.
+    EXPECT_EQ(FormCreeAnim->LabelToleranceAdu->text(), "4 niveaux = 257 ADU");
+
+    // Kept for the next session, as the program ended.
+    FormCreeAnim->SpinTolerance->setValue(6);
+    RestartProgram();
+    FormCreeAnim->show();
+    EXPECT_TRUE(FormCreeAnim->CheckOptimiser->isChecked());
+    EXPECT_EQ(FormCreeAnim->SpinTolerance->value(), 6);
+    EXPECT_TRUE(Builder().Options.Optimize);
+    EXPECT_EQ(Builder().Options.Tolerance, 6);
+    FormCreeAnim->CheckOptimiser->click();
+    EXPECT_EQ(Builder().Options.Tolerance, 0) << "the tolerance goes with the optimisation";
+    RestartProgram();
+    EXPECT_FALSE(FormCreeAnim->CheckOptimiser->isChecked());
+    EXPECT_EQ(FormCreeAnim->SpinTolerance->value(), 6);
+}
+
+TEST_F(BuilderTest, ShortDelaysAreMarkedAndRaisedToTwoHundredths) {
+    AddThreeFrames();
+    Click(1);
+    FormCreeAnim->SpinInter->setValue(0);
+    Click(2);
+    FormCreeAnim->SpinInter->setValue(1);
+    const auto marks = [] {
+        std::vector<bool> shown;
+        for (const QLabel* mark : FormCreeAnim->ShortMarks)
+            shown.push_back(mark->isVisibleTo(FormCreeAnim));
+        return shown;
+    };
+    EXPECT_EQ(marks(), (std::vector<bool>{true, true, false}));
+    EXPECT_TRUE(
+        FormCreeAnim->LabelDelaisCourts->text().startsWith("2 images ont un délai de 0 ou 1 centième"));
+    Builder().Modified = false;
+    FormCreeAnim->BitPorter->click();
+    EXPECT_EQ(marks(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(FormCreeAnim->LabelDelaisCourts->text(), "");
+    EXPECT_FALSE(FormCreeAnim->BitPorter->isEnabled());
+    EXPECT_TRUE(Builder().Modified);
+    const QString path = folder.filePath("raised.gif");
+    dialogs.FileNames.enqueue(path);
+    FormCreeAnim->BitEnr->click();
+    TGifFile gif;
+    gif.LoadFromFile(path.toStdString());
+    ASSERT_EQ(gif.SubImages.size(), 3u);
+    EXPECT_EQ(gif.SubImages[0]->GetDelay(), 2);
+    EXPECT_EQ(gif.SubImages[1]->GetDelay(), 2);
+    EXPECT_EQ(gif.SubImages[2]->GetDelay(), 15);
 }
