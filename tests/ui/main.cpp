@@ -4,6 +4,9 @@
 #include "ui/application.h"
 #include "ui/form_anim2.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,6 +21,10 @@ void Filter(QtMsgType type, const QMessageLogContext& context, const QString& me
 int main(int argc, char** argv) {
     previous = qInstallMessageHandler(Filter);
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The settings the windows keep between sessions go to a folder of this run (the child
+    // processes started by the tests inherit it), never to the user's.
+    const QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
     orv::ui::TApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() > 1 && arguments[1].startsWith("--child="))
