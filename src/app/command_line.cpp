@@ -4,10 +4,19 @@
 
 namespace orv::app {
 
+namespace {
+
+QString Refusal(const QString& what) {
+    return QStringLiteral("orvanel : %1\nEssayez « orvanel --help ».").arg(what);
+}
+
+} // namespace
+
 TCommandLine ParseCommandLine(const QStringList& arguments) {
     TCommandLine line;
     bool optionsEnded = false;
-    for (const QString& word : arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& word = arguments[i];
         if (optionsEnded || word == "-" || !word.startsWith('-'))
             line.Files << word;
         else if (word == "--")
@@ -18,16 +27,21 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
             line.Version = true;
         else if (word == "--check")
             line.Check = true;
-        else if (line.Error.isEmpty())
-            line.Error =
-                QStringLiteral("orvanel : option inconnue « %1 »\nEssayez « orvanel --help ».").arg(word);
+        else if (word == "--auto" || word.startsWith("--auto=")) {
+            const QString name =
+                word == "--auto" ? (++i < arguments.size() ? arguments[i] : QString()) : word.mid(7);
+            line.Auto = orv::AutoDisplayNamed(name.toStdString());
+            if (!line.Auto && line.Error.isEmpty())
+                line.Error = Refusal(QStringLiteral("--auto prend zscale ou mtf"));
+        } else if (line.Error.isEmpty())
+            line.Error = Refusal(QStringLiteral("option inconnue « %1 »").arg(word));
     }
     return line;
 }
 
 QString CommandLineHelp() {
     return QStringLiteral(
-        "Utilisation : orvanel [--check] [FICHIER...]\n"
+        "Utilisation : orvanel [--check] [--auto zscale|mtf] [FICHIER...]\n"
         "Affiche les images CCD astronomiques (FITS, XISF, vidéos SER, PIC, CPA, BMP, GIF)\n"
         "et en fait des animations GIF. Chaque FICHIER s'ouvre comme avec « Ouvrir » ; une\n"
         "vidéo SER ou un cube FITS ouvre sa première image.\n"
@@ -36,6 +50,10 @@ QString CommandLineHelp() {
         "  --check    ouvre les fichiers, écrit le dossier des palettes, les palettes\n"
         "             proposées et la légende de chaque image ouverte, puis quitte ;\n"
         "             les messages vont sur la sortie d'erreur, et le statut est alors 1\n"
+        "  --auto zscale|mtf\n"
+        "             les images s'ouvrent avec cet affichage automatique (seuils zscale,\n"
+        "             ou seuils et fonction MTF) pour cette fois, quel que soit le choix\n"
+        "             « Affichage à l'ouverture » du menu Visualisation\n"
         "  --help     cette aide\n"
         "  --version  la version du programme\n"
         "  --         la fin des options : la suite est faite de noms de fichiers\n"

@@ -2,8 +2,12 @@
 // Qt's options (-platform, -style...) are taken out by QApplication before the rest is read.
 #pragma once
 
+#include "core/image/auto_display.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace orv::app {
 
@@ -11,6 +15,8 @@ struct TCommandLine {
     bool Help = false;
     bool Version = false;
     bool Check = false; // open the files, report what was found, quit
+    // --auto zscale|mtf: the start display for this run, whatever the kept setting says.
+    std::optional<orv::TAutoDisplay> Auto;
     QStringList Files;
     QString Error; // the first unknown option, as the program reports it
 };

@@ -7,6 +7,7 @@
 #include "ui/form_main.h"
 #include "ui/program.h"
 #include "ui/qt_dialogs.h"
+#include "ui/workspace.h"
 
 #include <QScreen>
 #include <QTimer>
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     TCheckDialogs* check = line.Check ? new TCheckDialogs : nullptr;
     std::unique_ptr<orv::ui::TQtDialogs> dialogs(check ? check : new orv::ui::TQtDialogs);
     orv::ui::TProgram program(*dialogs);
+    if (line.Auto) program.Workspace().SetStartDisplayForRun(line.Auto);
     orv::ui::TFormMain& mainWindow = program.MainWindow();
     // The restored size is the screen's room, for desktops that leave maximising to the program.
     mainWindow.setGeometry(mainWindow.screen()->availableGeometry());

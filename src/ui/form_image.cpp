@@ -4,6 +4,7 @@
 
 #include "core/document/gif_document.h"
 #include "core/document/open_image.h"
+#include "core/image/auto_display.h"
 #include "core/image/display.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
@@ -113,7 +114,18 @@ TLoadResult TFormImage::OpenImage(const QString& fileName) {
     // What was made of the pixels while they were being read is made again.
     averagedView_.Forget();
     summary_.reset();
+    if (result == TLoadResult::Loaded) ApplyStartDisplay();
     return result;
+}
+
+void TFormImage::ApplyStartDisplay() {
+    const std::optional<TAutoDisplay> mode = Workspace().StartDisplay();
+    if (!mode || doc_->PixelType == kPixelNone) return;
+    // A way of looking at the file, as the display function is: the file is not changed.
+    ApplyAutoDisplay(*doc_, *mode);
+    PushThresholds(doc_->HighThreshold, doc_->LowThreshold);
+    Render();
+    ShowImage();
 }
 
 void TFormImage::Write(const std::function<bool(TImageDocument&, TDocumentHost&)>& write,

@@ -39,7 +39,8 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     const TImageDocument& Document() const { return *doc_; }
     QString FileName() const;
 
-    // Chooses the reader by extension, with the wait cursor while it reads.
+    // Chooses the reader by extension, with the wait cursor while it reads; an image with
+    // values then takes the workspace's start display.
     TLoadResult OpenImage(const QString& fileName);
     // PIC documents as PIC, FITS documents as FITS, nothing for the other kinds.
     void SaveImage(const QString& fileName);
@@ -119,6 +120,7 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void ApplyStartDisplay();
     // Runs a write of the document with its own host, then afterWrite when the file is written
     // and the window is still there. Nothing of the window is touched after it is gone.
     void Write(const std::function<bool(TImageDocument&, TDocumentHost&)>& write,

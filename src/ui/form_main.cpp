@@ -12,6 +12,7 @@
 #include "ui/tool_icons.h"
 #include "ui/workspace.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -180,6 +181,8 @@ void TFormMain::CreateMenus() {
                          &TFormMain::AjusterImage1Click);
     N7 = separator(Visualisation1, "N7");
     Animation1 = item(Visualisation1, "Animation1", "Créer une &Animation", {}, &TFormMain::Animation1Click);
+    N9 = separator(Visualisation1, "N9");
+    CreateStartDisplayMenu();
 
     Window1 = menu("Window1", "Fe&nêtre");
     Dupliquer1 = item(Window1, "Dupliquer1", "&Dupliquer", {}, &TFormMain::Dupliquer1Click);
@@ -197,6 +200,32 @@ void TFormMain::CreateMenus() {
         item(Help1, "Rubriquesdaide1", "&Rubriques d'aide", {}, &TFormMain::Rubriquesdaide1Click);
     N2 = separator(Help1, "N2");
     HelpAboutItem = item(Help1, "HelpAboutItem", "&A propos", {}, &TFormMain::HelpAboutItemClick);
+}
+
+void TFormMain::CreateStartDisplayMenu() {
+    Affichageouverture1 = Visualisation1->addMenu(QStringLiteral("Affichage à l'ouverture"));
+    Affichageouverture1->setObjectName("Affichageouverture1");
+    auto* group = new QActionGroup(Affichageouverture1);
+    const struct {
+        const char* Name;
+        const char* Caption;
+        std::optional<TAutoDisplay> Mode;
+    } choices[] = {{"OuvertureSeuils1", "seuils du fichier", std::nullopt},
+                   {"OuvertureZscale1", "zscale", TAutoDisplay::ZScale},
+                   {"OuvertureMtf1", "MTF", TAutoDisplay::Mtf}};
+    for (const auto& c : choices) {
+        QAction* a = Affichageouverture1->addAction(QString::fromUtf8(c.Caption));
+        a->setObjectName(c.Name);
+        a->setCheckable(true);
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [this, mode = c.Mode] { workspace_.ChooseStartDisplay(mode); });
+    }
+    // The choice in force, which `orvanel --auto` may have set for this run.
+    connect(Affichageouverture1, &QMenu::aboutToShow, this, [this] {
+        const QList<QAction*> items = Affichageouverture1->actions();
+        const std::optional<TAutoDisplay> mode = workspace_.StartDisplay();
+        items[mode ? (*mode == TAutoDisplay::ZScale ? 1 : 2) : 0]->setChecked(true);
+    });
 }
 
 void TFormMain::CreateStatusBar() {

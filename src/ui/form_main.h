@@ -162,7 +162,9 @@ class TFormMain : public QMainWindow {
     QAction* AjusterImage1 = nullptr; // "Ajuster l'image à la fenêtre"
     QAction* N7 = nullptr;            // separator before "Créer une Animation"
     QAction* Animation1 = nullptr;
-    QMenu* Window1 = nullptr; // "Fenêtre"
+    QAction* N9 = nullptr;                // separator before the start display
+    QMenu* Affichageouverture1 = nullptr; // "Affichage à l'ouverture": seuils du fichier, zscale, MTF
+    QMenu* Window1 = nullptr;             // "Fenêtre"
     QAction* Dupliquer1 = nullptr;
     QAction* WindowCascadeItem = nullptr;
     QAction* WindowTileItem = nullptr;
@@ -185,6 +187,7 @@ class TFormMain : public QMainWindow {
   private:
     void CreateSpeedPanel();
     void CreateMenus();
+    void CreateStartDisplayMenu();
     void CreateStatusBar();
     void SubWindowActivated(QMdiSubWindow* window);
     // Shows a tool window, the first time inside the frame under the tool bar, at `left` (from

@@ -145,6 +145,13 @@ TFormSeuils::TFormSeuils(TWorkspace& workspace, QWidget* parent)
     for (TDisplayFunction f : kDisplayFunctions)
         DisplayFunction->addItem(QString::fromUtf8(DisplayFunctionCaption(f).data(),
                                                    static_cast<qsizetype>(DisplayFunctionCaption(f).size())));
+    AutoZscale =
+        Named(new QPushButton(QStringLiteral("Auto zscale"), this), "AutoZscale",
+              QStringLiteral("Seuils zscale calculés sur l'image, affichage linéaire"), {238, 170, 82, 22});
+    AutoMtf = Named(new QPushButton(QStringLiteral("Auto MTF"), this), "AutoMtf",
+                    QStringLiteral("Seuils et fonction MTF calculés sur l'image : le fond du ciel au "
+                                   "quart de l'échelle"),
+                    {326, 170, 82, 22});
     Histogram = new THistogramView(this);
     Histogram->setGeometry(8, 200, 400, 106);
     Histogram->OnMarkerMove = [this](TThresholdMarker marker, double place) {
@@ -152,9 +159,10 @@ TFormSeuils::TFormSeuils(TWorkspace& workspace, QWidget* parent)
     };
 
     for (QWidget* c : std::initializer_list<QWidget*>{
-             Invert,      Stel,       Planet,     editsh,      Editsb,          ScrollBarsh, ScrollBarsb,
-             Fast,        Normal,     Slow,       ButtonLummm, ButtonLumm,      ButtonLump,  ButtonLumpp,
-             ButtonConmm, ButtonConm, ButtonConp, ButtonConpp, DisplayFunction, Histogram})
+             Invert,          Stel,        Planet,      editsh,     Editsb,      ScrollBarsh,
+             ScrollBarsb,     Fast,        Normal,      Slow,       ButtonLummm, ButtonLumm,
+             ButtonLump,      ButtonLumpp, ButtonConmm, ButtonConm, ButtonConp,  ButtonConpp,
+             DisplayFunction, Histogram,   AutoZscale,  AutoMtf})
         c->setEnabled(false);
 
     // Every command runs through RunCommand: an error reaches the error box.
@@ -172,6 +180,10 @@ TFormSeuils::TFormSeuils(TWorkspace& workspace, QWidget* parent)
     on(Invert, &QToolButton::clicked, &TFormSeuils::InvertClick);
     on(Stel, &QToolButton::clicked, &TFormSeuils::StelClick);
     on(Planet, &QToolButton::clicked, &TFormSeuils::PlanetClick);
+    connect(AutoZscale, &QPushButton::clicked, this,
+            [this] { RunCommand([this] { AutoDisplayClick(TAutoDisplay::ZScale); }); });
+    connect(AutoMtf, &QPushButton::clicked, this,
+            [this] { RunCommand([this] { AutoDisplayClick(TAutoDisplay::Mtf); }); });
     // A speed choice acts when it becomes checked.
     const std::pair<QRadioButton*, void (TFormSeuils::*)()> speeds[] = {{Fast, &TFormSeuils::FastClick},
                                                                         {Normal, &TFormSeuils::NormalClick},
@@ -232,10 +244,14 @@ void TFormSeuils::WriteState(const TThresholdState& s) {
     }
     editsh->setText(QString::fromStdString(s.HighText));
     Editsb->setText(QString::fromStdString(s.LowText));
+    // A long real threshold shows its leading digits.
+    editsh->setCursorPosition(0);
+    Editsb->setCursorPosition(0);
     if (TImageDocument* doc = Document()) {
         doc->HighThreshold = s.HighThreshold;
         doc->LowThreshold = s.LowThreshold;
-        Histogram->SetThresholds(doc->HighThreshold, doc->LowThreshold, doc->DisplayFunction);
+        Histogram->SetThresholds(doc->HighThreshold, doc->LowThreshold, doc->DisplayFunction,
+                                 doc->MidtonesBalance);
     }
 }
 
@@ -248,7 +264,7 @@ void TFormSeuils::ShowCurrentImage() {
     }
     const TImageDocument& doc = image->Document();
     Histogram->SetHistogram(image->Summary().Histogram);
-    Histogram->SetThresholds(doc.HighThreshold, doc.LowThreshold, doc.DisplayFunction);
+    Histogram->SetThresholds(doc.HighThreshold, doc.LowThreshold, doc.DisplayFunction, doc.MidtonesBalance);
     const QSignalBlocker block(DisplayFunction);
     DisplayFunction->setCurrentIndex(static_cast<int>(doc.DisplayFunction));
 }
@@ -376,6 +392,15 @@ void TFormSeuils::DisplayFunctionChange(int index) {
         index >= static_cast<int>(std::size(kDisplayFunctions)))
         return;
     image->Document().DisplayFunction = kDisplayFunctions[index];
+    image->ViewChanged();
+}
+
+void TFormSeuils::AutoDisplayClick(TAutoDisplay mode) {
+    TFormImage* image = workspace_.CurrentImage();
+    if (!image || !HasRawValues(image->Document().Kind)) return;
+    TImageDocument& doc = image->Document();
+    ApplyAutoDisplay(doc, mode);
+    ShowThresholds(doc.HighThreshold, doc.LowThreshold);
     image->ViewChanged();
 }
 

@@ -5,6 +5,7 @@
 // workspace carries give them to PIC, FITS and CPA images.
 #pragma once
 
+#include "core/image/auto_display.h"
 #include "core/image/statistics.h"
 #include "core/tools/threshold_state.h"
 #include "core/tools/threshold_steps.h"
@@ -70,6 +71,9 @@ class TFormSeuils : public QWidget {
     void PlanetClick();
     // The display function of the current image: shown again, never marked modified.
     void DisplayFunctionChange(int index);
+    // "Auto zscale", "Auto MTF": the thresholds and display function computed from the
+    // current image's values, shown like a display function (never marked modified).
+    void AutoDisplayClick(TAutoDisplay mode);
     // A marker dragged to a place along the histogram's axis: for whole-valued images the
     // marker's bar takes the whole value there (and applies it, as when it is scrolled);
     // for real images the value applies as typed in the marker's box.
@@ -102,6 +106,8 @@ class TFormSeuils : public QWidget {
     QToolButton* Planet = nullptr;
     QLabel* LabelFunction = nullptr; // "Fonction"
     QComboBox* DisplayFunction = nullptr;
+    QPushButton* AutoZscale = nullptr;
+    QPushButton* AutoMtf = nullptr;
     THistogramView* Histogram = nullptr;
 
   protected:

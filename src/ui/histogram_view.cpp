@@ -34,10 +34,11 @@ void THistogramView::SetHistogram(THistogram histogram) {
     update();
 }
 
-void THistogramView::SetThresholds(double high, double low, TDisplayFunction function) {
+void THistogramView::SetThresholds(double high, double low, TDisplayFunction function, double midtones) {
     high_ = high;
     low_ = low;
     function_ = function;
+    midtones_ = midtones;
     update();
 }
 
@@ -89,7 +90,7 @@ void THistogramView::paintEvent(QPaintEvent*) {
     const bool inverted = !(high_ >= low_);
     for (int x = plot.left(); x <= plot.right(); ++x) {
         const double value = histogram_.ValueAt(PlaceAt(x));
-        const uint8_t level = DisplayLevel(value, low_, high_, inverted, function_);
+        const uint8_t level = DisplayLevel(value, low_, high_, inverted, function_, midtones_);
         const double y = plot.bottom() - level * (plot.height() - 1) / 255.0;
         if (x == plot.left())
             curve.moveTo(x, y);

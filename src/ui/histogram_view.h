@@ -22,7 +22,8 @@ class THistogramView : public QWidget {
 
     void SetHistogram(THistogram histogram);
     const THistogram& Histogram() const { return histogram_; }
-    void SetThresholds(double high, double low, TDisplayFunction function);
+    void SetThresholds(double high, double low, TDisplayFunction function,
+                       double midtones = kNeutralMidtones);
 
     // Where a marker stands, in pixels from the widget's left edge.
     int MarkerX(TThresholdMarker marker) const;
@@ -46,6 +47,7 @@ class THistogramView : public QWidget {
     double high_ = 0;
     double low_ = 0;
     TDisplayFunction function_ = TDisplayFunction::Linear;
+    double midtones_ = kNeutralMidtones;
     TThresholdMarker dragged_ = TThresholdMarker::None;
 };
 

@@ -22,6 +22,7 @@ class TProgram {
     TProgram& operator=(const TProgram&) = delete;
 
     TFormMain& MainWindow() const { return *mainWindow_; }
+    TWorkspace& Workspace() const { return *workspace_; }
 
     // A desktop run keeps what a crash would lose in the user's state folder, and first offers
     // what an earlier run left there. Runs that do not ask for it (tests, --check) leave that

@@ -13,11 +13,38 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QSettings>
 #include <QWidget>
 
 namespace orv::ui {
 
-TWorkspace::TWorkspace(TProgressForm* progressWindow) : progressWindow_(progressWindow) {}
+namespace {
+
+// The settings store: ~/.config/Orvanel/orvanel.conf on Linux.
+QSettings Settings() {
+    return QSettings(QStringLiteral("Orvanel"), QStringLiteral("orvanel"));
+}
+
+const QString kStartDisplayKey = QStringLiteral("affichage/ouverture");
+
+} // namespace
+
+TWorkspace::TWorkspace(TProgressForm* progressWindow) : progressWindow_(progressWindow) {
+    // Anything else than a mode's name, or nothing, is the file's thresholds.
+    const std::string name = Settings().value(kStartDisplayKey).toString().toStdString();
+    startDisplay_ = AutoDisplayNamed(name);
+}
+
+void TWorkspace::ChooseStartDisplay(std::optional<TAutoDisplay> mode) {
+    startDisplay_ = mode;
+    const std::string_view name = mode ? AutoDisplayName(*mode) : std::string_view("fichier");
+    Settings().setValue(kStartDisplayKey,
+                        QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+void TWorkspace::SetStartDisplayForRun(std::optional<TAutoDisplay> mode) {
+    startDisplay_ = mode;
+}
 
 TFormImage* TWorkspace::CurrentImage() const {
     return currentImage_;

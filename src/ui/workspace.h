@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/anim/anim_options.h"
+#include "core/image/auto_display.h"
 #include "core/tools/enabling_rules.h"
 #include "ui/playback.h"
 
@@ -13,6 +14,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +88,13 @@ class TWorkspace : public QObject {
     // The builder's animation, its player and the player's controls.
     TPlayback& Playback() { return playback_; }
 
+    // What an image shows when its file opens: its own thresholds (none) or an automatic
+    // display. The user's choice is kept between sessions; `orvanel --auto` sets it for one
+    // run and keeps nothing.
+    std::optional<TAutoDisplay> StartDisplay() const { return startDisplay_; }
+    void ChooseStartDisplay(std::optional<TAutoDisplay> mode);
+    void SetStartDisplayForRun(std::optional<TAutoDisplay> mode);
+
   signals:
     void CurrentImageChanged(TFormImage* image);
     void RuleApplied(const std::vector<TControlState>& states);
@@ -105,6 +114,7 @@ class TWorkspace : public QObject {
     QString lastFolder_;
     TPlayback playback_;
     bool regionPicking_ = false;
+    std::optional<TAutoDisplay> startDisplay_;
 };
 
 // Applies the states of a rule that belong to `window` (by its object name), in the rule's

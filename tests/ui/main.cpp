@@ -4,7 +4,7 @@
 #include "ui/application.h"
 #include "ui/form_anim2.h"
 
-#include <QSettings>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -21,11 +21,11 @@ void Filter(QtMsgType type, const QMessageLogContext& context, const QString& me
 int main(int argc, char** argv) {
     previous = qInstallMessageHandler(Filter);
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    orv::ui::TApplication app(argc, argv);
-    // No test reads or writes the user's own settings.
+    // The settings the windows keep between sessions go to a folder of this run (the child
+    // processes started by the tests inherit it), never to the user's.
     const QTemporaryDir settings;
-    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
-        QSettings::setPath(format, QSettings::UserScope, settings.path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
+    orv::ui::TApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() > 1 && arguments[1].startsWith("--child="))
         return orv::ui::test::RunChildScenario(arguments[1].mid(8), arguments.mid(2));

@@ -7,6 +7,7 @@
 #include "ui/form_seuils.h"
 #include "ui/histogram_view.h"
 #include "ui/image_control.h"
+#include "ui/workspace.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -301,4 +302,87 @@ TEST_F(ThresholdDialogTest, TheDisplayFunctionIsEachImagesOwnAndNeverModifies) {
     FormMain->MdiArea->setActiveSubWindow(first);
     EXPECT_EQ(FormSeuils->DisplayFunction->currentText(), "Racine carrée");
     EXPECT_EQ(second->Document().DisplayFunction, TDisplayFunction::Linear);
+}
+
+namespace {
+
+// Sky at 1000 ± 7 and a star of 30000 on four pixels.
+TImageDocument SkyAndStar(const std::string& fileName) {
+    TImageDocument doc = Int16Document(fileName, 16, 20);
+    for (int32_t r = 0; r < 20; ++r)
+        for (int32_t x = 0; x < 16; ++x) {
+            const bool star = (r == 9 || r == 10) && (x == 7 || x == 8);
+            const auto v = static_cast<int16_t>(star ? 30000 : 993 + (x * 7 + r * 3) % 15);
+            std::memcpy(doc.PixelStore.data() + (static_cast<size_t>(r) * 16 + x) * 2, &v, 2);
+        }
+    return doc;
+}
+
+} // namespace
+
+TEST_F(ThresholdDialogTest, AutoButtonsShowTheSkyWithoutModifying) {
+    const struct {
+        const char* Button;
+        QString Function;
+        double LowFrom, LowTo, HighFrom, HighTo;
+    } cases[] = {
+        // The sky spread over the levels, the star saturated.
+        {"AutoZscale", "Linéaire", 950, 1000, 1000, 1050},
+        // The sky just above black, the star at the top.
+        {"AutoMtf", "MTF", 993, 1000, 30000, 30000},
+    };
+    for (const auto& c : cases) {
+        TFormImage* w = Load(SkyAndStar("/data/sky.fit"));
+        FormMain->SpeedSeuils->click();
+        const QImage before = w->Image->Picture();
+        const int highMarker = FormSeuils->Histogram->MarkerX(TThresholdMarker::High);
+        auto* button = FormSeuils->findChild<QPushButton*>(c.Button);
+        ASSERT_NE(button, nullptr) << c.Button;
+        ASSERT_TRUE(button->isEnabled()) << c.Button;
+        button->click();
+        const TImageDocument& doc = w->Document();
+        EXPECT_GE(doc.LowThreshold, c.LowFrom) << c.Button;
+        EXPECT_LE(doc.LowThreshold, c.LowTo) << c.Button;
+        EXPECT_GE(doc.HighThreshold, c.HighFrom) << c.Button;
+        EXPECT_LE(doc.HighThreshold, c.HighTo) << c.Button;
+        EXPECT_EQ(FormSeuils->editsh->text().toStdString(), FormatReal15(doc.HighThreshold)) << c.Button;
+        EXPECT_EQ(FormSeuils->Editsb->text().toStdString(), FormatReal15(doc.LowThreshold)) << c.Button;
+        EXPECT_EQ(FormSeuils->DisplayFunction->currentText(), c.Function) << c.Button;
+        EXPECT_NE(FormSeuils->Histogram->MarkerX(TThresholdMarker::High), highMarker) << c.Button;
+        EXPECT_NE(w->Image->Picture(), before) << c.Button;
+        EXPECT_FALSE(doc.Modified) << c.Button;
+        EXPECT_TRUE(dialogs.Messages.isEmpty()) << c.Button;
+        w->close();
+    }
+}
+
+TEST_F(ThresholdDialogTest, TheStartDisplayIsKeptAndAppliedWhenAFileOpens) {
+    const struct {
+        QAction* Choice;
+        std::optional<TAutoDisplay> Kept;
+        bool FileThresholds;
+        TDisplayFunction Function;
+    } cases[] = {
+        {FormMain->findChild<QAction*>("OuvertureZscale1"), TAutoDisplay::ZScale, false,
+         TDisplayFunction::Linear},
+        {FormMain->findChild<QAction*>("OuvertureMtf1"), TAutoDisplay::Mtf, false, TDisplayFunction::Mtf},
+        // Last: the default, for the tests that follow.
+        {FormMain->findChild<QAction*>("OuvertureSeuils1"), std::nullopt, true, TDisplayFunction::Linear},
+    };
+    for (const auto& c : cases) {
+        ASSERT_NE(c.Choice, nullptr);
+        c.Choice->trigger();
+        EXPECT_EQ(TWorkspace(nullptr).StartDisplay(), c.Kept) << c.Choice->text().toStdString();
+        TImageDocument doc = SkyAndStar("sky.fit");
+        doc.HighThreshold = 20000;
+        doc.LowThreshold = 10;
+        TFormImage* w = OpenFits(c.Choice->objectName() + ".fit", std::move(doc));
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->Document().HighThreshold == 20000 && w->Document().LowThreshold == 10, c.FileThresholds)
+            << c.Choice->text().toStdString();
+        EXPECT_EQ(FormSeuils->editsh->text().toStdString(), FormatReal15(w->Document().HighThreshold));
+        EXPECT_EQ(w->Document().DisplayFunction, c.Function) << c.Choice->text().toStdString();
+        EXPECT_FALSE(w->Document().Modified);
+        w->close();
+    }
 }

@@ -15,10 +15,10 @@ using namespace orv::ui::test;
 
 namespace {
 
-const char* kThresholdControls[] = {"Invert",      "Stel",        "Planet",     "editsh",      "Editsb",
-                                    "ScrollBarsh", "ScrollBarsb", "Fast",       "Normal",      "Slow",
-                                    "ButtonLummm", "ButtonLumm",  "ButtonLump", "ButtonLumpp", "ButtonConmm",
-                                    "ButtonConm",  "ButtonConp",  "ButtonConpp"};
+const char* kThresholdControls[] = {"Invert",      "Stel",        "Planet",      "editsh",      "Editsb",
+                                    "ScrollBarsh", "ScrollBarsb", "Fast",        "Normal",      "Slow",
+                                    "ButtonLummm", "ButtonLumm",  "ButtonLump",  "ButtonLumpp", "ButtonConmm",
+                                    "ButtonConm",  "ButtonConp",  "ButtonConpp", "AutoZscale",  "AutoMtf"};
 const char* kImageCommands[] = {"FileCloseItem",      "FileSaveItem",   "SaveBtn",
                                 "WindowCascadeItem",  "WindowTileItem", "WindowArrangeItem",
                                 "WindowMinimizeItem", "SpeedPrint",     "Toutenrgistrer1",

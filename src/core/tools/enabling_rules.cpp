@@ -30,10 +30,11 @@ std::vector<TControlState> MenuItemsRule(int windowCount, std::optional<uint8_t>
          "AjusterImage1"},
         any);
     Set(out, "FormMain", {"SpeedStat", "SpeedSeuils", "SpeedPal"}, raw);
-    Set(out, "FormSeuils", {"Invert",      "Stel",        "Planet",      "editsh",          "Editsb",
-                            "ScrollBarsh", "ScrollBarsb", "Fast",        "Normal",          "Slow",
-                            "ButtonLummm", "ButtonLumm",  "ButtonLump",  "ButtonLumpp",     "ButtonConmm",
-                            "ButtonConm",  "ButtonConp",  "ButtonConpp", "DisplayFunction", "Histogram"},
+    Set(out, "FormSeuils",
+        {"Invert",          "Stel",        "Planet",      "editsh",     "Editsb",      "ScrollBarsh",
+         "ScrollBarsb",     "Fast",        "Normal",      "Slow",       "ButtonLummm", "ButtonLumm",
+         "ButtonLump",      "ButtonLumpp", "ButtonConmm", "ButtonConm", "ButtonConp",  "ButtonConpp",
+         "DisplayFunction", "Histogram",   "AutoZscale",  "AutoMtf"},
         raw);
     Set(out, "FormMain", {"SpeedPrint"}, any);
     Set(out, "FormCreeAnim", {"BitAjout"}, any);
@@ -56,7 +57,7 @@ std::vector<TControlState> ImageToolsRule(std::optional<uint8_t> currentKind) {
          "editsh",          "Editsb",      "ScrollBarsh",   "ScrollBarsb", "ButtonLummm", "ButtonLumm",
          "ButtonLump",      "ButtonLumpp", "ButtonConmm",   "ButtonConm",  "ButtonConp",  "ButtonConpp",
          "DisplayFunction", "Histogram",   "LabelFunction", "GroupBox1",   "SH",          "SB",
-         "Label4",          "LabelCont"},
+         "Label4",          "LabelCont",   "AutoZscale",    "AutoMtf"},
         raw);
     Set(out, "FormMain", {"EnteteFITS1"}, currentKind == kKindFits);
     return out;

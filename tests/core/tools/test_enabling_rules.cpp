@@ -44,7 +44,7 @@ TEST(EnablingRules, MenuItemsRuleFollowsCountAndActiveKind) {
                  {3, std::nullopt, true, false}};
     for (const auto& c : cases) {
         auto m = AsMap(MenuItemsRule(c.Count, c.Active));
-        EXPECT_EQ(m.size(), 11u + 3 + 20 + 1 + 1 + 7 + 1);
+        EXPECT_EQ(m.size(), 11u + 3 + 22 + 1 + 1 + 7 + 1);
         EXPECT_EQ(m["FormMain.EnteteFITS1"], c.Active == kKindFits);
         EXPECT_EQ(m["FormMain.FileCloseItem"], c.Any);
         EXPECT_EQ(m["FormMain.WindowMinimizeItem"], c.Any);
@@ -56,6 +56,7 @@ TEST(EnablingRules, MenuItemsRuleFollowsCountAndActiveKind) {
         EXPECT_EQ(m["FormSeuils.ButtonConpp"], c.Raw);
         EXPECT_EQ(m["FormSeuils.editsh"], c.Raw);
         EXPECT_EQ(m["FormSeuils.Histogram"], c.Raw);
+        EXPECT_EQ(m["FormSeuils.AutoMtf"], c.Raw);
         // Not this rule's controls.
         EXPECT_EQ(m.count("FormSeuils.GroupBox1"), 0u);
         EXPECT_EQ(m.count("FormPal.FileListBox1"), 0u);
@@ -86,7 +87,7 @@ TEST(EnablingRules, ImageToolsRuleFollowsTheCurrentImageOnly) {
     for (const auto& c : cases) {
         const auto rule = ImageToolsRule(c.Current);
         auto m = AsMap(rule);
-        EXPECT_EQ(m.size(), 5u + 1 + 26 + 1);
+        EXPECT_EQ(m.size(), 5u + 1 + 28 + 1);
         for (const auto& s : rule)
             EXPECT_EQ(s.Enabled, Key(s) == "FormMain.EnteteFITS1" ? c.Current == kKindFits : c.Raw) << Key(s);
         EXPECT_EQ(m.count("FormSeuils.GroupBox1"), 1u);
