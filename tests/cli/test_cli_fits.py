@@ -108,9 +108,9 @@ def main():
          "Le fichier empty.fit ne contient aucune image !\nOuverture annulée\n"),
         ("line.fit", fits([value("SIMPLE", "T"), value("BITPIX", 16), value("NAXIS", 1), value("NAXIS1", 5)]),
          "Le fichier line.fit ne contient qu'une ligne !\nOuverture annulée\n"),
-        # Three planes without CTYPE3 are a colour image, which is not shown yet (other cubes are series).
+        # Three planes without CTYPE3 are a colour image: all three or none (other cubes are series).
         ("cube.fit", fits(image(16, 2, 2, [value("NAXIS", 3), value("NAXIS3", 3)])),
-         "Le fichier cube.fit contient plusieurs images !\nOuverture annulée\n"),
+         "Le fichier cube.fit ne contient pas les trois plans de son image couleur !\nOuverture annulée\n"),
         ("bits.fit", fits(image(24, 2, 2)),
          "Le fichier bits.fit a un type de données inconnu (BITPIX = 24) !\nOuverture annulée\n"),
         ("huge.fit", fits(image(16, 60000, 60000)),

@@ -2,8 +2,10 @@
 
 #include "core/base/errors.h"
 #include "core/formats/fits_card.h"
+#include "core/formats/fits_colour.h"
 #include "core/formats/fits_data.h"
 #include "core/formats/fits_hdu.h"
+#include "core/image/display.h"
 #include "core/image/frame_series.h"
 #include "core/text/path_text.h"
 
@@ -97,9 +99,10 @@ std::optional<TCubeLayout> FindCube(const TByteSource& source) {
 class TFitsCubeSeries : public TFrameSeries {
   public:
     TFitsCubeSeries(std::shared_ptr<const TByteSource> source, uint64_t dataStart, uint32_t planes,
-                    int32_t bitpix, uint64_t planeValues, std::string stem, std::string ext)
-        : source_(std::move(source)), start_(dataStart), planes_(planes), bitpix_(bitpix),
-          values_(planeValues), stem_(std::move(stem)), ext_(std::move(ext)) {}
+                    int32_t bitpix, TSize size, bool topDown, std::string stem, std::string ext)
+        : source_(std::move(source)), start_(dataStart), planes_(planes), bitpix_(bitpix), size_(size),
+          values_(uint64_t(size.Width) * uint64_t(size.Height)), topDown_(topDown), stem_(std::move(stem)),
+          ext_(std::move(ext)) {}
 
     uint32_t Count() const override { return planes_; }
 
@@ -115,6 +118,7 @@ class TFitsCubeSeries : public TFrameSeries {
             source_->ReadExactly(at + done * inBytes, std::span<uint8_t>(piece.data(), n * inBytes));
             FitsValuesToStore(piece.data(), n, bitpix_, store.data() + done * outBytes);
         }
+        if (topDown_) ReverseRows(store, size_.Width, size_.Height, int(outBytes));
     }
 
     TFrameTime TimeOf(uint32_t) const override { return {}; }
@@ -128,7 +132,9 @@ class TFitsCubeSeries : public TFrameSeries {
     uint64_t start_;
     uint32_t planes_;
     int32_t bitpix_;
+    TSize size_;
     uint64_t values_;
+    bool topDown_;
     std::string stem_, ext_;
 };
 
@@ -160,11 +166,15 @@ std::optional<TLoadResult> LoadFitsCube(TImageDocument& doc, std::shared_ptr<con
     h.Naxis3 = h.Naxis4 = 0;
     const uint64_t most = 2 * source->Size() + kShortDataAllowance;
     if (!AcceptFitsImage(doc, ended, fileName, host, most / planes)) return TLoadResult::Refused;
-    const uint64_t values = uint64_t(h.Naxis1) * uint64_t(h.Naxis2);
     AnnounceFitsImage(doc, fileName, host);
-    doc.Series = std::make_shared<TFitsCubeSeries>(std::move(source), dataStart, planes, h.Bitpix, values,
+    // Every plane has the header's mosaic and row order; the series puts each plane's rows in order.
+    const TFitsColour colour = FitsColourOf(doc.OtherCards, h.Naxis2, 1, fileName);
+    doc.Colour = colour.Layout;
+    doc.Series = std::make_shared<TFitsCubeSeries>(std::move(source), dataStart, planes, h.Bitpix,
+                                                   TSize{h.Naxis1, h.Naxis2}, colour.Layout.TopDown,
                                                    WithoutExtension(fileName), ExtractFileExt(fileName));
     ReadSeriesFrame(doc, frame < planes ? frame : 0);
+    if (!colour.Warning.empty()) host.Message(TMsgKind::Warning, TButtons::Ok, colour.Warning);
     return FinishLoad(doc, host);
 }
 

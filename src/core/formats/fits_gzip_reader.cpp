@@ -2,6 +2,7 @@
 
 #include "core/base/file_io.h"
 #include "core/formats/fits_card.h"
+#include "core/formats/fits_colour.h"
 #include "core/formats/fits_data.h"
 #include "core/formats/fits_hdu.h"
 #include "core/formats/gzip_stream.h"
@@ -58,9 +59,9 @@ class TGzipWalk : public TFitsHduWalk {
     uint64_t position_ = 0;
 };
 
-// Fills the store from the stream; values past its end stay 0.
-void InflateStore(TGzipInflater& in, std::vector<uint8_t> pending, int32_t bitpix, uint64_t count,
-                  std::vector<uint8_t>& store, TLoadProgress& progress) {
+// Fills the store from the stream; values past its end stay 0. Gives the values the stream held.
+size_t InflateStore(TGzipInflater& in, std::vector<uint8_t> pending, int32_t bitpix, uint64_t count,
+                    std::vector<uint8_t>& store, TLoadProgress& progress) {
     const size_t inBytes = size_t(FitsBytesPerValue(bitpix));
     const size_t outBytes = size_t(BytesPerPixel(FitsPixelType(bitpix)));
     ResizeLargeBuffer(store, static_cast<size_t>(count) * outBytes);
@@ -87,6 +88,7 @@ void InflateStore(TGzipInflater& in, std::vector<uint8_t> pending, int32_t bitpi
             break;
         }
     }
+    return values;
 }
 
 std::vector<uint8_t> InflateRest(TGzipInflater& in) {
@@ -111,11 +113,12 @@ TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> compressed, con
     const uint64_t headerEnd = walk.Position(); // the block after END
     const bool endClosesBlock = unit.End % kFitsBlockSize == 0;
     AdoptFitsHeader(doc, std::move(unit));
-    if (!AcceptFitsImage(doc, ended, fileName, host, MaxInflatedBytes(compressed.size())))
+    const int32_t planes = FitsColourPlanes(doc.Header, doc.OtherCards);
+    if (!AcceptFitsImage(doc, ended, fileName, host, MaxInflatedBytes(compressed.size()), planes))
         return TLoadResult::Refused;
 
     const TFitsHeader& h = doc.Header;
-    const uint64_t count = uint64_t(h.Naxis1) * uint64_t(h.Naxis2);
+    const uint64_t count = uint64_t(h.Naxis1) * uint64_t(h.Naxis2) * uint64_t(planes);
     const uint64_t dataBytes = count * uint64_t(FitsBytesPerValue(h.Bitpix));
     // Older files put a block of blanks after an END that closes a block: skipped when the
     // data still fit after it, by the size the stream records.
@@ -132,10 +135,13 @@ TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> compressed, con
     AnnounceFitsImage(doc, fileName, host);
     TLoadProgress progress(host, fileName, compressed.size(),
                            compressed.size() >= kLargeCompressedBytes || dataBytes >= kLargeDataBytes);
-    InflateStore(in, std::move(pending), h.Bitpix, count, doc.PixelStore, progress);
+    const size_t present = InflateStore(in, std::move(pending), h.Bitpix, count, doc.PixelStore, progress);
+    // A colour image shows no made-up plane.
+    if (planes > 1 && present < count) return RefuseColourPlanes(doc, fileName, host);
     // An image read from an extension is saved as a file of one HDU: nothing after it is kept.
     doc.TrailingBytes.clear();
     if (!fromExtension) doc.TrailingBytes = InflateRest(in);
+    AdoptFitsColour(doc, host, planes);
     return FinishLoad(doc, host);
 }
 

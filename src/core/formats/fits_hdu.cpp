@@ -171,8 +171,14 @@ TLoadResult RefuseFits(TImageDocument& doc, TDocumentHost& host, const std::stri
     return RefuseLoad(doc, host);
 }
 
+TLoadResult RefuseColourPlanes(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
+    return RefuseFits(doc, host,
+                      "Le fichier " + ExtractFileName(fileName) +
+                          " ne contient pas les trois plans de son image couleur !");
+}
+
 bool AcceptFitsImage(TImageDocument& doc, bool ended, const std::string& fileName, TDocumentHost& host,
-                     uint64_t maxDataBytes) {
+                     uint64_t maxDataBytes, int32_t planes) {
     const TFitsHeader& h = doc.Header;
     const std::string name = "Le fichier " + ExtractFileName(fileName);
     auto refuse = [&](const std::string& text) {
@@ -191,7 +197,8 @@ bool AcceptFitsImage(TImageDocument& doc, bool ended, const std::string& fileNam
     }
     if (h.Naxis < 1) return refuse(name + " ne contient aucune image !");
     if (h.Naxis == 1) return refuse(name + " ne contient qu'une ligne !");
-    if (h.Naxis > 4 || (h.Naxis == 3 && h.Naxis3 != 1) || (h.Naxis == 4 && (h.Naxis3 != 1 || h.Naxis4 != 1)))
+    if (planes == 1 && (h.Naxis > 4 || (h.Naxis == 3 && h.Naxis3 != 1) ||
+                        (h.Naxis == 4 && (h.Naxis3 != 1 || h.Naxis4 != 1))))
         return refuse(name + " contient plusieurs images !");
     const int bytesPerValue = FitsBytesPerValue(h.Bitpix);
     if (bytesPerValue == 0)
@@ -201,7 +208,7 @@ bool AcceptFitsImage(TImageDocument& doc, bool ended, const std::string& fileNam
         return refuse(name + " a des dimensions d'image incorrectes (" + size + ") !");
     if (h.Naxis1 == 0 || h.Naxis2 == 0) return refuse(name + " ne contient aucune image !");
     const uint64_t count = uint64_t(h.Naxis1) * uint64_t(h.Naxis2);
-    if (count > kFitsMaxPixels || count * uint64_t(bytesPerValue) > maxDataBytes)
+    if (count > kFitsMaxPixels || count * uint64_t(planes) * uint64_t(bytesPerValue) > maxDataBytes)
         return refuse(name + " annonce une image trop grande pour lui (" + size + ") !");
     return true;
 }

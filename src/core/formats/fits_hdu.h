@@ -67,15 +67,19 @@ void AdoptFitsHeader(TImageDocument& doc, TFitsHeaderUnit&& unit);
 
 // The checks of an image about to be read, in order: END reached, SIMPLE (a question), the
 // axes, BITPIX, the sizes, and at most maxDataBytes of data (what the file could hold). A
-// refusal shows its message and empties the document (false).
+// refusal shows its message and empties the document (false). A reader that reads the three
+// planes of a colour image gives their count (FitsColourPlanes) as `planes`.
 bool AcceptFitsImage(TImageDocument& doc, bool ended, const std::string& fileName, TDocumentHost& host,
-                     uint64_t maxDataBytes);
+                     uint64_t maxDataBytes, int32_t planes = 1);
 
 // The document takes the image's kind, type, size and thresholds, and the holder is told.
 void AnnounceFitsImage(TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
 
 // A refusal with its message ("...\nOuverture annulée").
 TLoadResult RefuseFits(TImageDocument& doc, TDocumentHost& host, const std::string& text);
+
+// The refusal of a colour image whose file does not hold its three planes.
+TLoadResult RefuseColourPlanes(TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
 
 // Largest image accepted, in pixels.
 inline constexpr uint64_t kFitsMaxPixels = uint64_t(1) << 31;

@@ -2,6 +2,7 @@
 
 #include "core/base/byte_source.h"
 #include "core/base/file_io.h"
+#include "core/formats/fits_colour.h"
 #include "core/formats/fits_cube.h"
 #include "core/formats/fits_data.h"
 #include "core/formats/fits_hdu.h"
@@ -92,12 +93,13 @@ TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> file, const std
     const uint64_t p = walk.HeaderStart() + unit.End;
     const bool ended = unit.Ended;
     AdoptFitsHeader(doc, std::move(unit));
-    if (!AcceptFitsImage(doc, ended, fileName, host, 2 * uint64_t(size) + kFitsShortDataAllowance))
+    const int32_t planes = FitsColourPlanes(doc.Header, doc.OtherCards);
+    if (!AcceptFitsImage(doc, ended, fileName, host, 2 * uint64_t(size) + kFitsShortDataAllowance, planes))
         return TLoadResult::Refused;
 
     const TFitsHeader& h = doc.Header;
     const int bytesPerValue = FitsBytesPerValue(h.Bitpix);
-    const uint64_t count = uint64_t(h.Naxis1) * uint64_t(h.Naxis2);
+    const uint64_t count = uint64_t(h.Naxis1) * uint64_t(h.Naxis2) * uint64_t(planes);
     const uint64_t dataBytes = count * uint64_t(bytesPerValue);
     // The data start on the block after END. A whole block of blanks right after an END
     // that closes a block is skipped when the data still fit after it: older files have it.
@@ -106,14 +108,14 @@ TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> file, const std
         AllBlanks(file.subspan(static_cast<size_t>(p), kFitsBlockSize)))
         dataStart += kFitsBlockSize;
 
-    AnnounceFitsImage(doc, fileName, host);
-    TLoadProgress progress(host, fileName, dataBytes, dataBytes >= kLargeDataBytes);
-
-    // Values past the end of a short file stay 0.
-    const size_t storeBytes = static_cast<size_t>(count) * static_cast<size_t>(BytesPerPixel(doc.PixelType));
+    // Values past the end of a short file stay 0, but a colour image shows no made-up plane.
     const uint64_t available = dataStart < size ? size - dataStart : 0;
     const size_t present =
         static_cast<size_t>(std::min<uint64_t>(count, available / uint64_t(bytesPerValue)));
+    if (planes > 1 && present < count) return RefuseColourPlanes(doc, fileName, host);
+    AnnounceFitsImage(doc, fileName, host);
+    TLoadProgress progress(host, fileName, dataBytes, dataBytes >= kLargeDataBytes);
+    const size_t storeBytes = static_cast<size_t>(count) * static_cast<size_t>(BytesPerPixel(doc.PixelType));
     doc.TrailingBytes.clear();
     // An image read from an extension is saved as a file of one HDU: nothing after it is kept.
     const uint64_t dataEnd = dataStart + dataBytes;
@@ -127,6 +129,7 @@ TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> file, const std
     } else {
         StoreCopy(file.data() + dataStart, present, h.Bitpix, doc.PixelStore, storeBytes, progress);
     }
+    AdoptFitsColour(doc, host, planes);
     return FinishLoad(doc, host);
 }
 

@@ -4,6 +4,7 @@
 #include "core/base/file_io.h"
 #include "core/formats/cfitsio_library.h"
 #include "core/formats/fits_card.h"
+#include "core/formats/fits_colour.h"
 #include "core/formats/fits_data.h"
 #include "core/formats/fits_hdu.h"
 #include "core/formats/fits_tiles_check.h"
@@ -193,6 +194,7 @@ TLoadResult Decode(TImageDocument& doc, std::vector<uint8_t>& fileBytes, const s
         progress.Done(done);
     }
     doc.TrailingBytes.clear();
+    AdoptFitsColour(doc, host, 1);
     return FinishLoad(doc, host);
 }
 

@@ -20,8 +20,10 @@ size_t PaddingAfter(uint64_t bytes) {
     return static_cast<size_t>((kFitsBlockSize - bytes % kFitsBlockSize) % kFitsBlockSize);
 }
 
+// Every plane's values.
 uint64_t PixelCount(const TImageDocument& doc) {
-    return uint64_t(std::max(doc.ImageWidth, 0)) * uint64_t(std::max(doc.ImageHeight, 0));
+    return uint64_t(std::max(doc.ImageWidth, 0)) * uint64_t(std::max(doc.ImageHeight, 0)) *
+           uint64_t(std::max(doc.Colour.Planes, 1));
 }
 
 std::vector<std::string> HeaderCards(const TImageDocument& doc, const TFitsHeader& header) {
@@ -58,7 +60,19 @@ std::vector<uint8_t> FileImage(const TImageDocument& doc, const TFitsHeader& hea
     uint8_t* data = file.data() + headerBytes;
     const size_t stored = std::min<size_t>(static_cast<size_t>(count),
                                            bytesPerValue ? doc.PixelStore.size() / bytesPerValue : 0);
-    StoreValuesToFits(doc.PixelStore.data(), stored, bytesPerValue, data);
+    if (!doc.Colour.TopDown || doc.ImageWidth <= 0) {
+        StoreValuesToFits(doc.PixelStore.data(), stored, bytesPerValue, data);
+    } else {
+        // The file stores its top row first, as it was read.
+        const size_t width = size_t(doc.ImageWidth), height = size_t(std::max(doc.ImageHeight, 1));
+        for (size_t row = 0; row * width < stored; ++row) {
+            const size_t plane = row / height, from = plane * height + (height - 1 - row % height);
+            const size_t n = std::min(width, stored - row * width);
+            if (from * width + n <= stored)
+                StoreValuesToFits(doc.PixelStore.data() + from * width * size_t(bytesPerValue), n,
+                                  bytesPerValue, data + row * width * size_t(bytesPerValue));
+        }
+    }
     if (!trailing.empty()) std::memcpy(data + dataBytes, trailing.data(), trailing.size());
     return file;
 }

@@ -1,6 +1,7 @@
 #include "core/formats/ser_reader.h"
 
 #include "core/formats/fits_card.h"
+#include "core/formats/fits_colour.h"
 #include "core/formats/fits_hdu.h"
 #include "core/formats/header_text.h"
 #include "core/formats/pixel_data.h"
@@ -277,6 +278,7 @@ TLoadResult LoadSerFromSource(TImageDocument& doc, std::shared_ptr<const TByteSo
     doc.ImageWidth = header.Width;
     doc.ImageHeight = header.Height;
     FillHeader(doc, *layout);
+    doc.Colour = FitsColourOf(doc.OtherCards, header.Height, 1, fileName).Layout; // a Bayer video's mosaic
     doc.Series = std::make_shared<TSerSeries>(std::move(source), *layout, WithoutExtension(fileName));
     doc.FileName = doc.Series->FrameFileName(0);
     AnnounceLoad(doc, host);

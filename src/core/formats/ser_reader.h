@@ -5,9 +5,9 @@
 //
 // Values of two bytes are stored as FITS stores unsigned 16-bit data (16-bit integers with
 // BZERO = 32768), so that thresholds, presets and saving treat them alike. Frames are turned
-// bottom row first as they are read. A Bayer mosaic (ColorID 8 to 11) opens as its grey values
-// with BAYERPAT and YBAYROFF cards naming its pattern for the rows as stored; RGB and BGR files
-// are refused until colour images are shown.
+// bottom row first as they are read. A Bayer mosaic (ColorID 8 to 11) opens as a mosaic, with
+// BAYERPAT and YBAYROFF cards naming its pattern for the rows as the document holds them; RGB
+// and BGR files are refused until colour images are shown.
 #pragma once
 
 #include "core/base/byte_source.h"

@@ -3,6 +3,7 @@
 // and the tests use it without a window. It knows no file format: the readers fill it.
 #pragma once
 
+#include "core/image/colour_layout.h"
 #include "core/image/display_function.h"
 #include "core/image/document_host.h"
 #include "core/image/fits_header.h"
@@ -72,9 +73,11 @@ class TImageDocument {
     uint8_t PixelType = kPixelNone;
     int32_t ImageWidth = 0;
     int32_t ImageHeight = 0;
-    // ImageWidth x ImageHeight values of PixelType, little-endian, rows in file order
-    // (the first stored row is the bottom row on screen).
+    // ImageWidth x ImageHeight values of PixelType per plane, little-endian, the bottom row on
+    // screen first (a file's order, unless it stores its top row first: see Colour).
     std::vector<uint8_t> PixelStore;
+    // Grey, three planes, or a colour-filter mosaic; as the file's cards say.
+    TColourLayout Colour;
     double HighThreshold = 0;
     double LowThreshold = 0;
     bool Inverted = false;
