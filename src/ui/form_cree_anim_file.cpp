@@ -10,13 +10,13 @@
 #include "core/gif/frame_delta.h"
 #include "core/text/size_text.h"
 #include "ui/application.h"
+#include "ui/settings_store.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QSpinBox>
 #include <QThreadPool>
 #include <QToolButton>
@@ -80,7 +80,7 @@ void TFormCreeAnim::CreateFileControls() {
     BitPorter->setToolTip(QStringLiteral("Les délais de 0 ou 1 centième passent à 2"));
     layout->addWidget(BitPorter);
 
-    const QSettings settings(QStringLiteral("Orvanel"), QStringLiteral("orvanel"));
+    const QSettings settings = ProgramSettings();
     CheckOptimiser->setChecked(settings.value(kOptimizeKey, false).toBool());
     SpinTolerance->setValue(std::clamp(settings.value(kToleranceKey, 0).toInt(), 0, kMaxTolerance));
     SpinTolerance->setEnabled(CheckOptimiser->isChecked());
@@ -111,7 +111,7 @@ void TFormCreeAnim::CreateFileControls() {
 }
 
 void TFormCreeAnim::KeepFileSettings() {
-    QSettings settings(QStringLiteral("Orvanel"), QStringLiteral("orvanel"));
+    QSettings settings = ProgramSettings();
     settings.setValue(kOptimizeKey, CheckOptimiser->isChecked());
     settings.setValue(kToleranceKey, SpinTolerance->value());
 }

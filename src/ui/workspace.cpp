@@ -6,6 +6,7 @@
 #include "ui/form_image.h"
 #include "ui/form_select_lot.h"
 #include "ui/progress_form.h"
+#include "ui/settings_store.h"
 
 #include <QAction>
 #include <QDialog>
@@ -13,17 +14,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
-#include <QSettings>
 #include <QWidget>
 
 namespace orv::ui {
 
 namespace {
-
-// The settings store: ~/.config/Orvanel/orvanel.conf on Linux.
-QSettings Settings() {
-    return QSettings(QStringLiteral("Orvanel"), QStringLiteral("orvanel"));
-}
 
 const QString kStartDisplayKey = QStringLiteral("affichage/ouverture");
 
@@ -31,14 +26,14 @@ const QString kStartDisplayKey = QStringLiteral("affichage/ouverture");
 
 TWorkspace::TWorkspace(TProgressForm* progressWindow) : progressWindow_(progressWindow) {
     // Anything else than a mode's name, or nothing, is the file's thresholds.
-    const std::string name = Settings().value(kStartDisplayKey).toString().toStdString();
+    const std::string name = ProgramSettings().value(kStartDisplayKey).toString().toStdString();
     startDisplay_ = AutoDisplayNamed(name);
 }
 
 void TWorkspace::ChooseStartDisplay(std::optional<TAutoDisplay> mode) {
     startDisplay_ = mode;
     const std::string_view name = mode ? AutoDisplayName(*mode) : std::string_view("fichier");
-    Settings().setValue(kStartDisplayKey,
+    ProgramSettings().setValue(kStartDisplayKey,
                         QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
 }
 
