@@ -218,9 +218,11 @@ TEST_F(ProgramTest, OpenFilterListsEveryFormat) {
     FormMain->FileOpenItem->trigger(); // the scripted dialog cancels
     ASSERT_EQ(dialogs.OpenFilters.size(), 1);
     const QList<TFileFilter> filters = dialogs.OpenFilters.first();
-    const QStringList expected = {"Images Astro (*.PIC,*.FTS,*.FIT,*.FITS,*.GZ,*.FZ,*.CPA)",
+    const QStringList expected = {"Images Astro (*.PIC,*.FTS,*.FIT,*.FITS,*.GZ,*.FZ,*.XISF,*.SER,*.CPA)",
                                   "Images Mips (*.PIC)",
                                   "Images FITS (*.FIT,*.FTS,*.FITS,*.GZ,*.FZ)",
+                                  "Images XISF (*.XISF)",
+                                  "Vidéos SER (*.SER)",
                                   "Images Prism (*.CPA)",
                                   "Images Bitmap (*.BMP)",
                                   "Animation Gif (*.GIF)",
@@ -228,7 +230,8 @@ TEST_F(ProgramTest, OpenFilterListsEveryFormat) {
     ASSERT_EQ(filters.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
         EXPECT_EQ(filters[i].Description, expected[i]);
-    EXPECT_EQ(filters[0].Patterns, "*.PIC;*.FTS;*.FIT;*.FITS;*.FIT.GZ;*.FTS.GZ;*.FITS.GZ;*.FZ;*.CPA");
+    EXPECT_EQ(filters[0].Patterns,
+              "*.PIC;*.FTS;*.FIT;*.FITS;*.FIT.GZ;*.FTS.GZ;*.FITS.GZ;*.FZ;*.XISF;*.SER;*.CPA");
     EXPECT_EQ(FormMain->MDIChildCount(), 0); // cancelled: nothing opened
     EXPECT_EQ(QtFilterString({filters[2]}), "Images FITS (*.FIT,*.FTS,*.FITS,*.GZ,*.FZ) (*.FIT *.FTS *.FITS "
                                             "*.FIT.GZ *.FTS.GZ *.FITS.GZ *.FZ)");
