@@ -64,7 +64,8 @@ TEST_F(ProgramTest, OnlyTheCommandsThatNeedNoImageStartEnabled) {
                               "EnregistrersousGif1",
                               "Palettes1",
                               "RglagesdesSeuils1",
-                              "EnteteFITS1"};
+                              "EnteteFITS1",
+                              "Comparer1"};
     for (const char* name : enabled)
         EXPECT_TRUE(Enabled(FormMain, name)) << name;
     for (const char* name : disabled)
@@ -161,7 +162,8 @@ TEST_F(ProgramTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
           {"WindowCascadeItem", "&Cascade"},
           {"WindowTileItem", "&Mosaïque"},
           {"WindowArrangeItem", "&Réorganiser les icônes"},
-          {"WindowMinimizeItem", "&Tout réduire"}}},
+          {"WindowMinimizeItem", "&Tout réduire"},
+          {"Comparer1", "C&omparer deux images"}}},
         {"Help1",
          "&Aide",
          {{"Rubriquesdaide1", "&Rubriques d'aide"}, {"N2", "-"}, {"HelpAboutItem", "&A propos"}}},
