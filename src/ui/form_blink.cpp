@@ -57,7 +57,8 @@ TFormBlink::TFormBlink(TWorkspace& workspace, const QList<TFormImage*>& images, 
     for (TFormImage* image : images) {
         if (image->Document().PixelType == kPixelNone) continue; // a picture has no values to compare
         images_.emplace_back(image);
-        const QString name = QStringLiteral("%1 %2").arg(images_.size()).arg(QFileInfo(image->FileName()).fileName());
+        const QString name =
+            QStringLiteral("%1 %2").arg(images_.size()).arg(QFileInfo(image->FileName()).fileName());
         ImageA->addItem(name);
         ImageB->addItem(name);
     }
@@ -138,9 +139,11 @@ TFormBlink::TFormBlink(TWorkspace& workspace, const QList<TFormImage*>& images, 
     connect(Periode, &QDoubleSpinBox::valueChanged, this, [this] { RunCommand([this] { BlinkClick(); }); });
     connect(Difference, &QCheckBox::toggled, this, [this] { RunCommand([this] { DifferenceClick(); }); });
     for (QDoubleSpinBox* box : {SeuilBas, SeuilHaut})
-        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { RunCommand([this] { ContrastChanged(); }); });
+        connect(box, &QDoubleSpinBox::valueChanged, this,
+                [this] { RunCommand([this] { ContrastChanged(); }); });
     for (QComboBox* box : {ImageA, ImageB, Alignement})
-        connect(box, &QComboBox::currentIndexChanged, this, [this] { RunCommand([this] { CompareClick(); }); });
+        connect(box, &QComboBox::currentIndexChanged, this,
+                [this] { RunCommand([this] { CompareClick(); }); });
     connect(EnregistrersousGif, &QPushButton::clicked, this,
             [this] { RunCommand([this] { EnregistrersousGifClick(); }); });
     CompareClick();
@@ -181,7 +184,8 @@ void TFormBlink::CompareClick() {
                                    TAlignMethod::Sky}[size_t(std::max(0, Alignement->currentIndex()))];
     display_ = DisplaySettingsOf(first->Document());
     try {
-        pair_ = MakeBlinkPair(*CopyFrameSource(first->Document()), *CopyFrameSource(second->Document()), method);
+        pair_ =
+            MakeBlinkPair(*CopyFrameSource(first->Document()), *CopyFrameSource(second->Document()), method);
     } catch (const EOrvanelError& e) {
         // Not aligned (too few stars, another field, no WCS): said in the window, nothing shown.
         return refuse(QString::fromStdString(e.what()));
@@ -217,7 +221,8 @@ void TFormBlink::Show(TShown shown) {
     const QImage& picture = shown == TShown::First ? first_ : shown == TShown::Second ? second_ : difference_;
     Image1->setPixmap(QPixmap::fromImage(picture));
     Image1->resize(picture.size());
-    for (QWidget* w : std::initializer_list<QWidget*>{Basculer, Clignoter, Periode, Difference, EnregistrersousGif})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Basculer, Clignoter, Periode, Difference, EnregistrersousGif})
         w->setEnabled(pair_.has_value());
     SeuilBas->setEnabled(shown == TShown::Difference);
     SeuilHaut->setEnabled(shown == TShown::Difference);
