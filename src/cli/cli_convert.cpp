@@ -50,7 +50,10 @@ int RunConvert(const std::vector<std::string>& argv) {
         if (doc.Kind != kKindPic) throw refuse("PIC");
         SavePic(doc, out);
     } else if (kind == TFileKind::Bmp) {
-        WriteFileAtomically(out, doc.DisplayStream);
+        if (const auto colour = ColourDisplay(doc, options.Debayer))
+            WriteFileAtomically(out, colour->ToBmpFile());
+        else
+            WriteFileAtomically(out, doc.DisplayStream);
     } else {
         WriteDisplayedPictureAsGif(doc, out, image.Host);
     }
