@@ -97,6 +97,8 @@ TDebayer DebayerOption(const TArgs& args);
 // The 24-bit picture a colour document shows with its display, its mosaic debayered by
 // `method`; nothing for a grey document or a mosaic seen as it is (none).
 std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, TDebayer method);
+// Whether the document is shown in colour: three planes, or a mosaic debayered.
+bool ShownInColour(const TImageDocument& doc, TDebayer method);
 const std::vector<std::string>& RenderValuedOptions();
 void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& options, TCliHost& host);
 

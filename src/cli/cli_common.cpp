@@ -192,6 +192,11 @@ std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, TDebayer method)
     return ColourPicture(doc, *planes);
 }
 
+bool ShownInColour(const TImageDocument& doc, TDebayer method) {
+    return doc.PixelType != kPixelNone &&
+           (doc.Colour.Planes == 3 || (doc.Colour.Pattern && method != TDebayer::None));
+}
+
 std::optional<TDisplayFunction> StretchOption(const TArgs& args) {
     const auto name = args.Get("--stretch");
     if (!name) return std::nullopt;
@@ -207,8 +212,7 @@ void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& 
     if (o.Palette) {
         if (!hasRaw) throw EOrvanelError("Ce document n'a pas de palette (image bitmap ou GIF)");
         // Three channels have no palette; a mosaic seen as it is (none) is grey and has one.
-        if (doc.Colour.Planes == 3 || (doc.Colour.Pattern && o.Debayer != TDebayer::None))
-            throw EOrvanelError("Une image en couleur n'a pas de palette");
+        if (ShownInColour(doc, o.Debayer)) throw EOrvanelError("Une image en couleur n'a pas de palette");
         // A refused palette file has shown its warning: the command fails without more.
         if (!ApplyPaletteFile(doc, *o.Palette, host)) throw EOrvanelError("");
     }

@@ -76,12 +76,12 @@ void TGlobalColours::Choose() {
         colours = MedianCut(distinct_, 256).BoxColors;
     }
     table_ = TColorTable();
-    table_.Count = int32_t(colours.size());
+    table_.Count = RoundColorCount(int32_t(colours.size()));
     for (size_t i = 0; i < colours.size(); ++i)
         SplitColor(colours[i], table_.Entries[i][0], table_.Entries[i][1], table_.Entries[i][2]);
+    // The black entries that fill the table up are table colours too.
     for (const TColorCount& c : distinct_)
         ids_.get()[c.Color] = uint32_t(NearestColour(table_, table_.Count, c.Color));
-    table_.Count = RoundColorCount(table_.Count);
 }
 
 TByteArray2D TGlobalColours::Map(const TBitmap& picture) const {
