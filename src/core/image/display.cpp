@@ -75,13 +75,25 @@ void LevelsComputed(const TImageDocument& display, size_t w, size_t h, std::span
     const uint8_t* in = store.data();
     const TDisplayFunction function = display.DisplayFunction;
     const double midtones = display.MidtonesBalance;
+    const bool linear = function == TDisplayFunction::Linear;
+    const double scale = 255.0 / (high - low);
     for (size_t r = 0; r < h; ++r) {
         uint8_t* row = out + static_cast<std::ptrdiff_t>(r) * stride;
         for (size_t x = 0; x < w; ++x) {
             const size_t k = r * w + x;
             if (k >= available) return; // a short store leaves the rest as it was
-            row[x] = DisplayLevel(static_cast<double>(ReadValue<T>(in + k * sizeof(T))), low, high, inverted,
-                                  function, midtones);
+            const double v = static_cast<double>(ReadValue<T>(in + k * sizeof(T)));
+            if (linear && (inverted ? v > high && v < low : v > low && v < high)) {
+                // The long double level, in double: the same but within a hair of a half, where
+                // the long double computation decides.
+                const double level = (v - low) * scale, below = double(int32_t(level)); // level > 0
+                if (std::fabs(level - below - 0.5) > 1e-6) {
+                    row[x] =
+                        static_cast<uint8_t>(std::clamp(level - below < 0.5 ? below : below + 1, 0.0, 255.0));
+                    continue;
+                }
+            }
+            row[x] = DisplayLevel(v, low, high, inverted, function, midtones);
         }
     }
 }
