@@ -30,7 +30,7 @@ int RunPixel(const std::vector<std::string>& argv) {
     if (doc.Kind != kKindPic && doc.Kind != kKindFits)
         throw EOrvanelError("Ce document n'a pas de lecture de pixel (image bitmap ou GIF)");
     // A colour image's picture may be smaller than its mosaic (superpixel).
-    const bool colour = ColourPlanesOf(doc, method).has_value();
+    const bool colour = ShownInColour(doc, method);
     const TSize size = colour ? ColourPictureSize(doc, method) : TSize{doc.ImageWidth, doc.ImageHeight};
     if (x < 1 || x > size.Width || y < 1 || y > size.Height)
         throw EUsage("X must be in 1.." + std::to_string(size.Width) + " and Y in 1.." +
