@@ -79,9 +79,35 @@ void TGlobalColours::Choose() {
     table_.Count = RoundColorCount(int32_t(colours.size()));
     for (size_t i = 0; i < colours.size(); ++i)
         SplitColor(colours[i], table_.Entries[i][0], table_.Entries[i][1], table_.Entries[i][2]);
-    // The black entries that fill the table up are table colours too.
-    for (const TColorCount& c : distinct_)
-        ids_.get()[c.Color] = uint32_t(NearestColour(table_, table_.Count, c.Color));
+    // The black entries that fill the table up are table colours too. The entries are looked at
+    // in order of red from the colour's own red outwards: once the red difference alone is
+    // farther than the best distance, no entry beyond can be nearer.
+    std::vector<std::pair<int32_t, int32_t>> byRed; // red, index
+    for (int32_t i = 0; i < table_.Count; ++i)
+        byRed.emplace_back(table_.Entries[size_t(i)][0], i);
+    std::sort(byRed.begin(), byRed.end());
+    for (const TColorCount& c : distinct_) {
+        uint8_t r, g, b;
+        SplitColor(c.Color, r, g, b);
+        int32_t best = 0, bestDistance = INT32_MAX;
+        const auto consider = [&](const std::pair<int32_t, int32_t>& entry) {
+            const TColorEntry& e = table_.Entries[size_t(entry.second)];
+            const int32_t dr = int32_t(e[0]) - r, dg = int32_t(e[1]) - g, db = int32_t(e[2]) - b;
+            const int32_t d = dr * dr + dg * dg + db * db;
+            if (d < bestDistance || (d == bestDistance && entry.second < best))
+                bestDistance = d, best = entry.second;
+        };
+        const auto middle =
+            std::lower_bound(byRed.begin(), byRed.end(), std::pair<int32_t, int32_t>(r, INT32_MIN));
+        for (auto up = middle; up != byRed.end() && (up->first - r) * (up->first - r) <= bestDistance; ++up)
+            consider(*up);
+        for (auto down = middle; down != byRed.begin();) {
+            --down;
+            if ((down->first - r) * (down->first - r) > bestDistance) break;
+            consider(*down);
+        }
+        ids_.get()[c.Color] = uint32_t(best);
+    }
 }
 
 TByteArray2D TGlobalColours::Map(const TBitmap& picture) const {
