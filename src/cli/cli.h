@@ -94,9 +94,10 @@ std::optional<TDisplayFunction> StretchOption(const TArgs& args);
 TRenderOptions RenderOptionsFrom(const TArgs& args);
 // --debayer bilinear|superpixel|none (default bilinear); a usage error for another name.
 TDebayer DebayerOption(const TArgs& args);
-// The 24-bit picture a colour document shows with its display, its mosaic debayered by
-// `method`; nothing for a grey document or a mosaic seen as it is (none).
-std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, TDebayer method);
+// The 24-bit picture a colour document shows with its display (the render options applied),
+// its mosaic debayered as the options say; an automatic display is computed channel by channel.
+// Nothing for a grey document or a mosaic seen as it is (none).
+std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, const TRenderOptions& options);
 // Whether the document is shown in colour: three planes, or a mosaic debayered.
 bool ShownInColour(const TImageDocument& doc, TDebayer method);
 const std::vector<std::string>& RenderValuedOptions();

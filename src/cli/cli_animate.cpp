@@ -75,7 +75,10 @@ void MakeColourFrame(TImageDocument& doc, const std::string& label, const TAnima
     if (first && s.Series.SameDisplay) ApplyDisplaySettings(doc, first->Display);
     if (own) *own = TSeriesDisplay{DisplaySettingsOf(doc), {}};
     result.Time = FrameTime(doc);
-    TBitmap picture = *ColourDisplay(doc, s.Render.Debayer);
+    // With --same-display every frame takes the first one's single pair of thresholds.
+    TRenderOptions shown = s.Render;
+    if (s.Series.SameDisplay) shown.Auto.reset();
+    TBitmap picture = *ColourDisplay(doc, shown);
     if (options.Crop) picture = CropBitmap(picture, *options.Crop);
     if (s.Pictures || s.ColourPictures)
         result.Picture = std::move(picture);

@@ -4,8 +4,10 @@
 #include "core/base/errors.h"
 #include "core/document/open_image.h"
 #include "core/formats/palette_file.h"
+#include "core/image/auto_display.h"
 #include "core/image/colour_picture.h"
 #include "core/image/display.h"
+#include "core/image/display_settings.h"
 #include "core/image/frame_series.h"
 #include "core/image/statistics.h"
 #include "core/text/number_text.h"
@@ -186,10 +188,22 @@ TDebayer DebayerOption(const TArgs& args) {
     throw EUsage("--debayer takes bilinear, superpixel or none");
 }
 
-std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, TDebayer method) {
-    const std::optional<TColourPlanes> planes = ColourPlanesOf(doc, method);
+std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, const TRenderOptions& options) {
+    const std::optional<TColourPlanes> planes = ColourPlanesOf(doc, options.Debayer);
     if (!planes) return std::nullopt;
-    return ColourPicture(doc, *planes);
+    if (!options.Auto) return ColourPicture(doc, *planes);
+    // One pair of thresholds (and one balance) per channel, which makes the sky background
+    // grey; the display function and the inversion are the document's, as for a grey image.
+    TDisplaySettings own = DisplaySettingsOf(doc);
+    if (options.Invert) std::swap(own.HighThreshold, own.LowThreshold);
+    std::array<TDisplaySettings, 3> channels;
+    for (size_t c = 0; c < 3; ++c) {
+        TDisplaySettings s = AutoDisplaySettings(*options.Auto, planes->Channels[c], own);
+        if (*options.Auto == TAutoDisplay::ZScale) s.DisplayFunction = doc.DisplayFunction;
+        if (options.Invert) std::swap(s.HighThreshold, s.LowThreshold);
+        channels[c] = s;
+    }
+    return ColourPicture(*planes, channels);
 }
 
 bool ShownInColour(const TImageDocument& doc, TDebayer method) {

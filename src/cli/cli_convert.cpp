@@ -51,11 +51,11 @@ int RunConvert(const std::vector<std::string>& argv) {
         if (doc.Kind != kKindPic) throw refuse("PIC");
         SavePic(doc, out);
     } else if (kind == TFileKind::Bmp) {
-        if (const auto colour = ColourDisplay(doc, options.Debayer))
+        if (const auto colour = ColourDisplay(doc, options))
             WriteFileAtomically(out, colour->ToBmpFile());
         else
             WriteFileAtomically(out, doc.DisplayStream);
-    } else if (const auto colour = ColourDisplay(doc, options.Debayer)) {
+    } else if (const auto colour = ColourDisplay(doc, options)) {
         WriteColourPictureAsGif(doc, *colour, out, image.Host);
     } else {
         WriteDisplayedPictureAsGif(doc, out, image.Host);

@@ -32,7 +32,8 @@ const char* const kRenderOptionsHelp =
     "                       cell one pixel (half the width and height), none shows the grey\n"
     "                       mosaic. A colour image (Bayer or three planes) is written as a\n"
     "                       24-bit bitmap, each channel through the same thresholds; it has\n"
-    "                       no palette: --palette fails (exit 1)\n"
+    "                       no palette: --palette fails (exit 1); --auto computes one pair of\n"
+    "                       thresholds (and one mtf balance) per channel\n"
     "  --frame K            frame K (from 1) of a SER video or a FITS cube (default 1); the\n"
     "                       automatic display is that frame's\n"
     "  --yes                answer Yes to \"Voulez vous essayer de l'ouvrir ?\"\n"
@@ -48,7 +49,7 @@ int RunRender(const std::vector<std::string>& argv) {
     TOneImage image(args);
     TImageDocument& doc = image.Doc;
     ApplyRenderOptions(doc, options, image.Host);
-    if (const auto colour = ColourDisplay(doc, options.Debayer))
+    if (const auto colour = ColourDisplay(doc, options))
         WriteFileAtomically(*args.Get("-o"), colour->ToBmpFile());
     else
         WriteFileAtomically(*args.Get("-o"), doc.DisplayStream);

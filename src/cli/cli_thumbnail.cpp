@@ -25,7 +25,9 @@ int RunThumbnail(const std::vector<std::string>& argv) {
     // A bitmap or GIF keeps its picture.
     ApplyAutoDisplay(image.Doc, TAutoDisplay::ZScale);
     Render(image.Doc);
-    if (const auto colour = ColourDisplay(image.Doc, TDebayer::Bilinear))
+    TRenderOptions zscale;
+    zscale.Auto = TAutoDisplay::ZScale;
+    if (const auto colour = ColourDisplay(image.Doc, zscale))
         SavePng(Thumbnail(*colour, size), args.Positional[1]);
     else
         SavePng(Thumbnail(image.Doc, size), args.Positional[1]);

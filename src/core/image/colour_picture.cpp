@@ -9,6 +9,11 @@
 namespace orv {
 
 TBitmap ColourPicture(const TImageDocument& doc, const TColourPlanes& planes) {
+    const TDisplaySettings display = DisplaySettingsOf(doc);
+    return ColourPicture(planes, {display, display, display});
+}
+
+TBitmap ColourPicture(const TColourPlanes& planes, const std::array<TDisplaySettings, 3>& channels) {
     const TSize size = planes.Size();
     TBitmap picture;
     picture.Width = size.Width;
@@ -20,12 +25,9 @@ TBitmap ColourPicture(const TImageDocument& doc, const TColourPlanes& planes) {
     // The rendering writes its look-up table into the document it is given: a bare one that
     // holds only the display, never a copy of the values.
     auto display = std::make_unique<TImageDocument>();
-    display->HighThreshold = doc.HighThreshold;
-    display->LowThreshold = doc.LowThreshold;
-    display->DisplayFunction = doc.DisplayFunction;
-    display->MidtonesBalance = doc.MidtonesBalance;
     std::vector<uint8_t> levels(w * h);
     for (size_t c = 0; c < 3; ++c) {
+        ApplyDisplaySettings(*display, channels[c]);
         const TValuePlane& plane = planes.Channels[c];
         std::fill(levels.begin(), levels.end(), uint8_t(0)); // a short plane leaves black
         // The bottom row is stored first and written last.
