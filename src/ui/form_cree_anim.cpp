@@ -430,7 +430,8 @@ void TFormCreeAnim::BitAnimClick() {
 
 bool TFormCreeAnim::SaveAnimationAs() {
     if (Builder.Saving) return false;
-    const QString chosen = Dialogs().SaveFileName(this, SaveDialogFilter(), workspace_.FileDialogFolder());
+    const QString chosen =
+        Dialogs().SaveFileName(this, AnimationDialogFilter(), workspace_.FileDialogFolder());
     if (chosen.isEmpty()) return false;
     workspace_.RememberFolderOf(chosen);
     const QString name = QString::fromStdString(AnimationFileName(chosen.toStdString()));

@@ -719,3 +719,34 @@ TEST_F(BuilderTest, ShortDelaysAreMarkedAndRaisedToTwoHundredths) {
     EXPECT_EQ(gif.SubImages[1]->GetDelay(), 2);
     EXPECT_EQ(gif.SubImages[2]->GetDelay(), 15);
 }
+
+TEST_F(BuilderFileTest, TheNameChosenSaysWhetherAGifAWebPOrAnMp4IsWritten) {
+    AddBrighteningSeries();
+    FormCreeAnim->CheckOptimiser->setChecked(true); // a GIF's matter only
+    const struct {
+        const char* Name;
+        qsizetype At;
+        QByteArray Mark;
+        int Frames; // the animation chunks of a WebP
+    } rows[] = {
+        {"a.gif", 0, "GIF89a", 0},
+        {"a.webp", 8, "WEBP", 3},
+        {"a.mp4", 4, "ftyp", 0},
+    };
+    for (const auto& r : rows) {
+        const QString path = folder.filePath(r.Name);
+        dialogs.FileNames.enqueue(path);
+        FormCreeAnim->BitEnr->click();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << r.Name;
+        const QByteArray bytes = file.readAll();
+        EXPECT_EQ(bytes.mid(r.At, r.Mark.size()), r.Mark) << r.Name;
+        if (r.Frames) {
+            EXPECT_EQ(bytes.count("ANMF"), r.Frames) << r.Name;
+        }
+    }
+    QStringList offered;
+    for (const TFileFilter& f : dialogs.SaveFilters.last())
+        offered << f.Patterns.toLower();
+    EXPECT_EQ(offered, QStringList({"*.gif", "*.webp", "*.mp4"}));
+}
