@@ -17,6 +17,7 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QGroupBox;
 class QPushButton;
@@ -116,6 +117,8 @@ class TFormCreeAnim : public QWidget {
     // set from one use of the builder to the next.
     QGroupBox* GroupReglages = nullptr;
     QCheckBox* CheckMemesReglages = nullptr; // "Mêmes réglages pour toutes les images"
+    QLabel* LabelAlignement = nullptr;       // "Alignement :"
+    QComboBox* ComboAlignement = nullptr;    // "aucun", "étoiles", "coordonnées"
     QPushButton* BitZone = nullptr;          // "Zone…": opens FormZone
     QLabel* LabelZone = nullptr;             // the region chosen, or "Toute l'image"
     QLabel* LabelReduction = nullptr;        // "Réduction :"
@@ -162,8 +165,8 @@ class TFormCreeAnim : public QWidget {
     void ShowZone();
     // The option controls as the builder's options are.
     void ShowOptions();
-    // Frames left out for lying outside the region, in one message.
-    static void ReportLeftOut(const std::vector<std::string>& leftOut);
+    // Frames left out (outside the region, or not placed when aligned), in one message.
+    void ReportLeftOut(const std::vector<std::string>& leftOut) const;
     // The file's column: its controls from the settings kept between sessions.
     void CreateFileControls();
     // "Optimiser la taille" and the tolerance, for the next session.

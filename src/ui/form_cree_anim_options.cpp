@@ -9,6 +9,7 @@
 #include "ui/form_zone.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -35,6 +36,23 @@ void TFormCreeAnim::CreateOptionControls() {
     CheckMemesReglages = check("CheckMemesReglages", QStringLiteral("Mêmes réglages pour toutes les images"),
                                QStringLiteral("Seuils, fonction d'affichage et palette de la première image "
                                               "pour toutes : l'animation ne scintille pas"));
+    LabelAlignement = new QLabel(QStringLiteral("Alignement :"), GroupReglages);
+    LabelAlignement->setObjectName("LabelAlignement");
+    ComboAlignement = new QComboBox(GroupReglages);
+    ComboAlignement->setObjectName("ComboAlignement");
+    // In the order of TAlignMethod.
+    ComboAlignement->addItems(
+        {QStringLiteral("aucun"), QStringLiteral("étoiles"), QStringLiteral("coordonnées")});
+    ComboAlignement->setToolTip(
+        QStringLiteral("Chaque image décalée d'un nombre entier de pixels pour que ses "
+                       "étoiles (ou ses coordonnées célestes) tombent sur celles de la "
+                       "première, puis toutes coupées à ce qu'elles couvrent toutes"));
+    connect(ComboAlignement, &QComboBox::currentIndexChanged, this,
+            [this] { RunCommand([this] { OptionsChange(); }); });
+    auto* alignRow = new QHBoxLayout;
+    alignRow->addWidget(LabelAlignement);
+    alignRow->addWidget(ComboAlignement, 1);
+    layout->addLayout(alignRow);
     BitZone = new QPushButton(QStringLiteral("Zone…"), GroupReglages);
     BitZone->setObjectName("BitZone");
     BitZone->setToolTip(QStringLiteral("Ne garder qu'une zone des images"));
@@ -74,11 +92,13 @@ void TFormCreeAnim::CreateOptionControls() {
 void TFormCreeAnim::ShowOptions() {
     // The controls follow the builder's options without changing them back.
     const TAnimOptions& o = Builder.Options;
-    const std::initializer_list<QWidget*> controls = {CheckMemesReglages, SpinReduction,  CheckHeure,
-                                                      CheckAllerRetour,   CheckOptimiser, SpinTolerance};
+    const std::initializer_list<QWidget*> controls = {CheckMemesReglages, ComboAlignement,  SpinReduction,
+                                                      CheckHeure,         CheckAllerRetour, CheckOptimiser,
+                                                      SpinTolerance};
     for (QWidget* control : controls)
         control->blockSignals(true);
     CheckMemesReglages->setChecked(o.SameDisplay);
+    ComboAlignement->setCurrentIndex(static_cast<int>(o.Align));
     SpinReduction->setValue(o.Bin);
     CheckHeure->setChecked(o.Stamp);
     CheckAllerRetour->setChecked(o.Bounce);
@@ -98,6 +118,7 @@ void TFormCreeAnim::ShowZone() {
 void TFormCreeAnim::OptionsChange() {
     TAnimOptions options = Builder.Options;
     options.SameDisplay = CheckMemesReglages->isChecked();
+    options.Align = static_cast<TAlignMethod>(std::clamp(ComboAlignement->currentIndex(), 0, 2));
     options.Bin = SpinReduction->value();
     options.Stamp = CheckHeure->isChecked();
     options.Bounce = CheckAllerRetour->isChecked();
@@ -129,9 +150,12 @@ void TFormCreeAnim::ZoneChosen(const std::optional<TCropRect>& region) {
     emit AnimationChanged();
 }
 
-void TFormCreeAnim::ReportLeftOut(const std::vector<std::string>& leftOut) {
+void TFormCreeAnim::ReportLeftOut(const std::vector<std::string>& leftOut) const {
     if (leftOut.empty()) return;
-    QString text = QStringLiteral("Ces images ne contiennent pas la zone choisie et sont laissées de côté :");
+    QString text =
+        Builder.Options.Steadied()
+            ? QStringLiteral("Ces images ne peuvent pas être placées et sont laissées de côté :")
+            : QStringLiteral("Ces images ne contiennent pas la zone choisie et sont laissées de côté :");
     for (const std::string& line : leftOut)
         text += "\n" + QString::fromStdString(line);
     Dialogs().Message(TMsgKind::Warning, TButtons::Ok, text);

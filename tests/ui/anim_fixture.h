@@ -15,6 +15,7 @@
 #include "ui/image_control.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QScrollBar>

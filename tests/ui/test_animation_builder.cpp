@@ -1,6 +1,7 @@
 // The builder's window over its model: batches, the current image, moving and deleting,
 // delays, saving, quitting; and "Ouvrir un lot".
 #include "anim_fixture.h"
+#include "core/align/star_frames.h"
 #include "ui/progress_form.h"
 
 #include <functional>
@@ -429,8 +430,8 @@ TEST_F(BuilderOptionsTest, TheCommandsKeepTheirPlacesAndNamesAndTheOptionsLieBes
     EXPECT_GT(options.left(), FormCreeAnim->BitNew->geometry().right());
     EXPECT_LE(options.bottom(), FormCreeAnim->BitQuit->geometry().bottom());
     EXPECT_TRUE(FormCreeAnim->rect().contains(options));
-    for (const char* name :
-         {"CheckMemesReglages", "BitZone", "LabelZone", "SpinReduction", "CheckHeure", "CheckAllerRetour"}) {
+    for (const char* name : {"CheckMemesReglages", "ComboAlignement", "BitZone", "LabelZone", "SpinReduction",
+                             "CheckHeure", "CheckAllerRetour"}) {
         const auto* w = FormCreeAnim->GroupReglages->findChild<QWidget*>(name);
         ASSERT_NE(w, nullptr) << name;
         EXPECT_TRUE(FormCreeAnim->GroupReglages->rect().contains(w->geometry())) << name;
@@ -749,4 +750,75 @@ TEST_F(BuilderFileTest, TheNameChosenSaysWhetherAGifAWebPOrAnMp4IsWritten) {
     for (const TFileFilter& f : dialogs.SaveFilters.last())
         offered << f.Patterns.toLower();
     EXPECT_EQ(offered, QStringList({"*.gif", "*.webp", "*.mp4"}));
+}
+
+namespace {
+
+// Three 80 x 60 windows on one field of stars, moved by whole pixels, without noise: aligned,
+// they show the same pixels.
+class BuilderAlignTest : public BuilderOptionsTest {
+  protected:
+    void AddDriftingSeries() {
+        const std::vector<align_test::TSpot> field = align_test::Field(100, 80, 25, 7);
+        const int moves[3][2] = {{0, 0}, {4, 3}, {9, 1}};
+        for (int i = 0; i < 3; ++i) {
+            const QString name = QString("D%1.fit").arg(i);
+            TImageDocument doc = Int16Document(folder.filePath(name).toStdString(), 80, 60);
+            auto* v = reinterpret_cast<int16_t*>(doc.PixelStore.data());
+            for (int y = 0; y < 60; ++y)
+                for (int x = 0; x < 80; ++x) {
+                    const double fx = x + moves[i][0], fy = y + moves[i][1];
+                    double value = 1000 + 0.2 * fx + 0.1 * fy;
+                    for (const align_test::TSpot& s : field)
+                        value += s.Peak * std::exp(-((fx - s.X) * (fx - s.X) + (fy - s.Y) * (fy - s.Y)) /
+                                                   (2 * s.Sigma * s.Sigma));
+                    v[y * 80 + x] = static_cast<int16_t>(std::min(value, 32000.0));
+                }
+            doc.LowThreshold = 1000;
+            doc.HighThreshold = 3000;
+            SaveFits(doc, doc.FileName);
+        }
+        ChooseBatch({"D0.fit", "D1.fit", "D2.fit"});
+        FormCreeAnim->BitSelect->click();
+    }
+};
+
+} // namespace
+
+TEST_F(BuilderAlignTest, TheAlignmentChosenReachesTheSavedFile) {
+    AddDriftingSeries();
+    const struct {
+        int Choice;
+        const char* Shown;
+        int Width, Height; // of the saved frames; 0: nothing written
+        bool Alike;        // the frames show the same pixels
+    } rows[] = {
+        {0, "aucun", 80, 60, false},
+        {1, "étoiles", 71, 57, true},
+        {2, "coordonnées", 0, 0, false}, // no frame has any
+    };
+    for (const auto& r : rows) {
+        FormCreeAnim->ComboAlignement->setCurrentIndex(r.Choice);
+        EXPECT_EQ(FormCreeAnim->ComboAlignement->currentText(), r.Shown);
+        EXPECT_EQ(Builder().Options.Align, static_cast<TAlignMethod>(r.Choice)) << r.Shown;
+        dialogs.Messages.clear();
+        if (r.Width == 0) {
+            const QString path = folder.filePath("none.gif");
+            dialogs.FileNames.enqueue(path);
+            FormCreeAnim->BitEnr->click();
+            EXPECT_FALSE(QFileInfo::exists(path)) << r.Shown;
+            ASSERT_FALSE(dialogs.Messages.isEmpty()) << r.Shown;
+            EXPECT_TRUE(dialogs.Messages[0].Text.contains("D1.fit"))
+                << dialogs.Messages[0].Text.toStdString();
+            continue;
+        }
+        const auto gif = Saved();
+        ASSERT_EQ(gif->SubImages.size(), 3u) << r.Shown;
+        for (size_t k = 0; k < 3; ++k) {
+            EXPECT_EQ(gif->SubImages[k]->Descriptor.Width, r.Width) << r.Shown;
+            EXPECT_EQ(gif->SubImages[k]->Descriptor.Height, r.Height) << r.Shown;
+        }
+        EXPECT_EQ(Colors(*gif->SubImages[1]) == Colors(*gif->SubImages[0]), r.Alike) << r.Shown;
+        EXPECT_EQ(Colors(*gif->SubImages[2]) == Colors(*gif->SubImages[0]), r.Alike) << r.Shown;
+    }
 }
