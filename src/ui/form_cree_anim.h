@@ -117,6 +117,7 @@ class TFormCreeAnim : public QWidget {
     // set from one use of the builder to the next.
     QGroupBox* GroupReglages = nullptr;
     QCheckBox* CheckMemesReglages = nullptr; // "Mêmes réglages pour toutes les images"
+    QCheckBox* CheckNormaliser = nullptr;    // "Normaliser le fond"
     QLabel* LabelAlignement = nullptr;       // "Alignement :"
     QComboBox* ComboAlignement = nullptr;    // "aucun", "étoiles", "coordonnées"
     QPushButton* BitZone = nullptr;          // "Zone…": opens FormZone

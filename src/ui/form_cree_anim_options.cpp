@@ -36,6 +36,10 @@ void TFormCreeAnim::CreateOptionControls() {
     CheckMemesReglages = check("CheckMemesReglages", QStringLiteral("Mêmes réglages pour toutes les images"),
                                QStringLiteral("Seuils, fonction d'affichage et palette de la première image "
                                               "pour toutes : l'animation ne scintille pas"));
+    CheckNormaliser =
+        check("CheckNormaliser", QStringLiteral("Normaliser le fond"),
+              QStringLiteral("Chaque image lue sur la médiane et la dispersion de la première : "
+                             "un ciel qui s'éclaircit ou un voile ne font plus scintiller"));
     LabelAlignement = new QLabel(QStringLiteral("Alignement :"), GroupReglages);
     LabelAlignement->setObjectName("LabelAlignement");
     ComboAlignement = new QComboBox(GroupReglages);
@@ -92,12 +96,13 @@ void TFormCreeAnim::CreateOptionControls() {
 void TFormCreeAnim::ShowOptions() {
     // The controls follow the builder's options without changing them back.
     const TAnimOptions& o = Builder.Options;
-    const std::initializer_list<QWidget*> controls = {CheckMemesReglages, ComboAlignement,  SpinReduction,
-                                                      CheckHeure,         CheckAllerRetour, CheckOptimiser,
-                                                      SpinTolerance};
+    const std::initializer_list<QWidget*> controls = {CheckMemesReglages, CheckNormaliser, ComboAlignement,
+                                                      SpinReduction,      CheckHeure,      CheckAllerRetour,
+                                                      CheckOptimiser,     SpinTolerance};
     for (QWidget* control : controls)
         control->blockSignals(true);
     CheckMemesReglages->setChecked(o.SameDisplay);
+    CheckNormaliser->setChecked(o.Normalize);
     ComboAlignement->setCurrentIndex(static_cast<int>(o.Align));
     SpinReduction->setValue(o.Bin);
     CheckHeure->setChecked(o.Stamp);
@@ -118,6 +123,7 @@ void TFormCreeAnim::ShowZone() {
 void TFormCreeAnim::OptionsChange() {
     TAnimOptions options = Builder.Options;
     options.SameDisplay = CheckMemesReglages->isChecked();
+    options.Normalize = CheckNormaliser->isChecked();
     options.Align = static_cast<TAlignMethod>(std::clamp(ComboAlignement->currentIndex(), 0, 2));
     options.Bin = SpinReduction->value();
     options.Stamp = CheckHeure->isChecked();

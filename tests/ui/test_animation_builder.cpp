@@ -822,3 +822,25 @@ TEST_F(BuilderAlignTest, TheAlignmentChosenReachesTheSavedFile) {
         EXPECT_EQ(Colors(*gif->SubImages[2]) == Colors(*gif->SubImages[0]), r.Alike) << r.Shown;
     }
 }
+
+TEST_F(BuilderFileTest, NormalisingTheSkyReachesTheSavedFile) {
+    AddBrighteningSeries();
+    const struct {
+        bool Normalize;
+        int MostOff; // levels the third frame's sky is off the first's
+    } rows[] = {{false, 3}, {true, 0}};
+    for (const auto& r : rows) {
+        if (FormCreeAnim->CheckNormaliser->isChecked() != r.Normalize) FormCreeAnim->CheckNormaliser->click();
+        EXPECT_EQ(Builder().Options.Normalize, r.Normalize);
+        Saved();
+        const std::vector<TBitmap> shown = Shown(folder.filePath("options.gif"));
+        ASSERT_EQ(shown.size(), 3u);
+        int mostOff = 0;
+        for (int32_t y = 0; y < shown[0].Height; ++y)
+            for (int32_t x = 0; x < shown[0].Width; ++x)
+                if (y < 22 || y > 24) // not the rows the square moves along
+                    mostOff = std::max(mostOff, std::abs(int(shown[2].PixelColor(x, y) & 255) -
+                                                         int(shown[0].PixelColor(x, y) & 255)));
+        EXPECT_EQ(mostOff, r.MostOff) << r.Normalize;
+    }
+}
