@@ -219,6 +219,7 @@ void TFormCreeAnim::ShowThumbnails() {
         CenterCaption(slot);
     }
     ShowShortMarks();
+    ShowPlaces();
 }
 
 void TFormCreeAnim::ShowMarks() {

@@ -7,6 +7,7 @@
 #include "core/anim/anim_builder.h"
 #include "core/anim/recovery_file.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -183,7 +184,8 @@ class TFormCreeAnim : public QWidget {
     // arrives after a newer request is dropped.
     void RequestEstimate();
     void StartEstimate();
-    void EstimateDone(uint64_t request, std::optional<uint64_t> bytes);
+    void ShowPlaces();
+    void EstimateDone(uint64_t request, std::optional<uint64_t> bytes, QStringList places);
 
     TWorkspace& workspace_;
     bool redrawing_ = false;
@@ -199,6 +201,9 @@ class TFormCreeAnim : public QWidget {
     uint64_t estimateRequest_ = 0; // the newest request; older results are dropped
     bool estimateRunning_ = false;
     bool estimatePending_ = false; // asked again while one ran
+    // With alignment, each frame's move or why it is left out, found beside the estimate and
+    // shown as its thumbnail's tooltip; empty until they arrive for the frames as they are.
+    QStringList places_;
 };
 
 extern TFormCreeAnim* FormCreeAnim;

@@ -792,15 +792,26 @@ TEST_F(BuilderAlignTest, TheAlignmentChosenReachesTheSavedFile) {
         const char* Shown;
         int Width, Height; // of the saved frames; 0: nothing written
         bool Alike;        // the frames show the same pixels
+        const char* Tip;   // the second and third thumbnails' tooltips begin so
+        const char* ThirdTip;
     } rows[] = {
-        {0, "aucun", 80, 60, false},
-        {1, "étoiles", 71, 57, true},
-        {2, "coordonnées", 0, 0, false}, // no frame has any
+        {0, "aucun", 80, 60, false, "", ""},
+        {1, "étoiles", 71, 57, true, "Décalage : X 4, Y 3", "Décalage : X 9, Y 1"},
+        {2, "coordonnées", 0, 0, false, "D1.fit : ", "D2.fit : "}, // no frame has any
     };
     for (const auto& r : rows) {
+        QSignalSpy estimated(FormCreeAnim, &TFormCreeAnim::SizeEstimated);
         FormCreeAnim->ComboAlignement->setCurrentIndex(r.Choice);
         EXPECT_EQ(FormCreeAnim->ComboAlignement->currentText(), r.Shown);
         EXPECT_EQ(Builder().Options.Align, static_cast<TAlignMethod>(r.Choice)) << r.Shown;
+        if (r.Choice != 0) {
+            EXPECT_TRUE(estimated.wait(10000)) << r.Shown;
+        }
+        for (const auto& [slot, start] : {std::pair{1, r.Tip}, std::pair{2, r.ThirdTip}}) {
+            const QString tip = FormCreeAnim->Images[slot]->toolTip();
+            EXPECT_TRUE(*start ? tip.startsWith(QString::fromUtf8(start)) : tip.isEmpty())
+                << r.Shown << ": " << tip.toStdString();
+        }
         dialogs.Messages.clear();
         if (r.Width == 0) {
             const QString path = folder.filePath("none.gif");
