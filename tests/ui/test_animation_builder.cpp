@@ -2,6 +2,8 @@
 // delays, saving, quitting; and "Ouvrir un lot".
 #include "anim_fixture.h"
 #include "core/align/star_frames.h"
+#include "core/anim/recovery.h"
+#include "core/formats/series_test_files.h"
 #include "ui/progress_form.h"
 
 #include <functional>
@@ -854,4 +856,34 @@ TEST_F(BuilderFileTest, NormalisingTheSkyReachesTheSavedFile) {
                                                          int(shown[0].PixelColor(x, y) & 255)));
         EXPECT_EQ(mostOff, r.MostOff) << r.Normalize;
     }
+}
+
+TEST_F(BuilderTest, ABatchTakesEveryFrameOfAVideoAndARecoveryGivesThemBack) {
+    orv::test::TSerFile ser;
+    ser.Width = 4;
+    ser.Height = 2;
+    for (uint16_t k = 0; k < 3; ++k)
+        ser.Frames.push_back(std::vector<uint16_t>(8, uint16_t(1000 * (k + 1))));
+    const std::vector<uint8_t> bytes = ser.Bytes();
+    QFile file(folder.filePath("clip.ser"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    file.close();
+    WriteFits("a.fit", "22:10:00");
+    ChooseBatch({"a.fit", "clip.ser"});
+    FormCreeAnim->BitSelect->click();
+    const std::vector<std::string> names = {"a.fit", "clip.ser (image 1)", "clip.ser (image 2)",
+                                            "clip.ser (image 3)"};
+    ASSERT_EQ(FrameNames(), names);
+    std::vector<std::vector<uint8_t>> values;
+    for (const TAnimImg& f : Builder().Frames)
+        values.push_back(f.Source->Raw.Store);
+    EXPECT_NE(values[1], values[2]);
+    EXPECT_NE(values[2], values[3]);
+
+    // Made again from their files after a crash: each frame from its own place in the video.
+    EXPECT_TRUE(FormCreeAnim->RestoreAnimation(RecordedFrames(Builder()), Builder().Options).empty());
+    EXPECT_EQ(FrameNames(), names);
+    for (size_t k = 0; k < values.size(); ++k)
+        EXPECT_EQ(Builder().Frames[k].Source->Raw.Store, values[k]) << k;
 }
