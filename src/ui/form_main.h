@@ -52,7 +52,7 @@ class TFormMain : public QMainWindow {
     Q_OBJECT
   public:
     explicit TFormMain(TWorkspace& workspace, QWidget* parent = nullptr);
-    ~TFormMain() override; // FormDestroy
+    ~TFormMain() override;
 
     // The tool windows exist after the main window: the program hands them over.
     void SetToolWindows(const TToolWindows& tools) { tools_ = tools; }

@@ -140,7 +140,7 @@ TFormSelectLot::TFormSelectLot(QWidget* parent) : QDialog(parent) {
     ListBox->setGeometry(424, 8, 122, 473);
     ListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
-    // FormCreate: the folder the program started in.
+    // At first the list shows the folder the program started in.
     SetDirectory(QDir::currentPath());
 }
 

@@ -34,7 +34,7 @@ void TWorkspace::ChooseStartDisplay(std::optional<TAutoDisplay> mode) {
     startDisplay_ = mode;
     const std::string_view name = mode ? AutoDisplayName(*mode) : std::string_view("fichier");
     ProgramSettings().setValue(kStartDisplayKey,
-                        QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+                               QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
 }
 
 void TWorkspace::SetStartDisplayForRun(std::optional<TAutoDisplay> mode) {

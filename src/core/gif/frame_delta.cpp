@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstring>
 
 namespace orv {
 
@@ -122,6 +124,64 @@ void WriteChange(const TChange& change, const TByteArray2D& matrix, const std::a
     }
 }
 
+// Bits per pixel of the indices counted, as an ideal coder would spend them.
+double Entropy(const std::array<uint32_t, 256>& counts, size_t total) {
+    double bits = 0;
+    for (const uint32_t n : counts)
+        if (n != 0) bits -= double(n) * std::log2(double(n) / double(total));
+    return total ? bits / double(total) : 0;
+}
+
+// Whether the rectangle costs less with its kept pixels transparent than with their own colours.
+// On noise most pixels change, and the transparent index is one more symbol among them that
+// saves less than it costs (a lossless "optimised" file would be larger than the plain one).
+template <class TPixel, class TRule>
+bool TransparencyPays(const TChange& change, const TByteArray2D& matrix,
+                      const std::array<uint32_t, 256>& colors, const std::vector<TPixel>& shown,
+                      TRule changes) {
+    std::array<uint32_t, 256> all{}, changed{};
+    size_t kept = 0, total = 0;
+    for (int32_t y = change.Top; y <= change.Bottom; ++y) {
+        const uint8_t* row = matrix.RowData(y + 1);
+        const TPixel* on = shown.data() + size_t(y) * size_t(matrix.Cols());
+        for (int32_t x = change.Left; x <= change.Right; ++x) {
+            const uint32_t c = changes(colors[row[x]], ColorOf(on[x]));
+            ++all[row[x]];
+            changed[row[x]] += c;
+            kept += c ^ 1;
+        }
+        total += size_t(change.Right - change.Left + 1);
+    }
+    if (kept == 0) return false;
+    const double p = double(kept) / double(total);
+    const double choice = -p * std::log2(p) - (p < 1 ? (1 - p) * std::log2(1 - p) : 0);
+    return (1 - p) * Entropy(changed, total - kept) + choice < Entropy(all, total);
+}
+
+// Rows Top..Bottom of the rectangle with the frame's own indices and table, shown exactly.
+template <class TPixel>
+TFramePart OwnColours(const TChange& change, const TColorTable& table,
+                      const std::array<uint32_t, 256>& colors, TByteArray2D matrix,
+                      std::vector<TPixel>& shown) {
+    const int32_t w = matrix.Cols();
+    const size_t partWidth = size_t(change.Right - change.Left + 1);
+    uint8_t* part = matrix.Cells().Memory();
+    for (int32_t y = change.Top; y <= change.Bottom; ++y) {
+        const uint8_t* row = matrix.RowData(y + 1) + change.Left;
+        TPixel* on = shown.data() + size_t(y) * size_t(w) + change.Left;
+        for (size_t x = 0; x < partWidth; ++x)
+            on[x] = TPixel(colors[row[x]]); // a grey's level is its low byte
+        std::memmove(part + size_t(y - change.Top) * partWidth, row, partWidth);
+    }
+    matrix.Shrink(int32_t(partWidth), change.Bottom - change.Top + 1);
+    TFramePart own;
+    own.Table = table;
+    own.Left = uint16_t(change.Left);
+    own.Top = uint16_t(change.Top);
+    own.Matrix = std::move(matrix);
+    return own;
+}
+
 // The part of a frame of the size shown that changes it, and what is shown after it.
 template <class TPixel, class TRule>
 TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>& colors, TByteArray2D matrix,
@@ -134,6 +194,8 @@ TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>
         part.Transparent = 0;
         return part;
     }
+    if (!TransparencyPays(change, matrix, colors, shown, changes))
+        return OwnColours(change, table, colors, std::move(matrix), shown);
     // With all 256 indices taken by changed colours there is no free index: then every pixel
     // of the rectangle is written with its own colour (exact, so within any tolerance).
     const bool free = change.Used < 256;
