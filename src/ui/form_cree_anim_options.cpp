@@ -25,21 +25,29 @@ void TFormCreeAnim::CreateOptionControls() {
     GroupReglages = new QGroupBox(QStringLiteral("Réglages de l'animation"), this);
     GroupReglages->setObjectName("GroupReglages");
     auto* layout = new QVBoxLayout(GroupReglages);
-    const auto check = [&](const char* name, const QString& caption, const QString& hint) {
+    const auto check = [&](const char* name, const QString& caption, const QString& hint, QBoxLayout* into) {
         auto* c = new QCheckBox(caption, GroupReglages);
         c->setObjectName(name);
         c->setToolTip(hint);
-        layout->addWidget(c);
+        into->addWidget(c);
         connect(c, &QCheckBox::toggled, this, [this] { RunCommand([this] { OptionsChange(); }); });
         return c;
     };
     CheckMemesReglages = check("CheckMemesReglages", QStringLiteral("Mêmes réglages pour toutes les images"),
                                QStringLiteral("Seuils, fonction d'affichage et palette de la première image "
-                                              "pour toutes : l'animation ne scintille pas"));
+                                              "pour toutes : l'animation ne scintille pas"),
+                               layout);
+    // Two short choices a row, so that the column keeps the height the commands give it.
+    auto* pairRow = new QHBoxLayout;
+    layout->addLayout(pairRow);
     CheckNormaliser =
         check("CheckNormaliser", QStringLiteral("Normaliser le fond"),
               QStringLiteral("Chaque image lue sur la médiane et la dispersion de la première : "
-                             "un ciel qui s'éclaircit ou un voile ne font plus scintiller"));
+                             "un ciel qui s'éclaircit ou un voile ne font plus scintiller"),
+              pairRow);
+    CheckHeure =
+        check("CheckHeure", QStringLiteral("Heure incrustée"),
+              QStringLiteral("La date et l'heure de chaque image dans son coin inférieur gauche"), pairRow);
     LabelAlignement = new QLabel(QStringLiteral("Alignement :"), GroupReglages);
     LabelAlignement->setObjectName("LabelAlignement");
     ComboAlignement = new QComboBox(GroupReglages);
@@ -80,10 +88,8 @@ void TFormCreeAnim::CreateOptionControls() {
     binRow->addWidget(LabelReduction);
     binRow->addWidget(SpinReduction, 1);
     layout->addLayout(binRow);
-    CheckHeure = check("CheckHeure", QStringLiteral("Heure incrustée"),
-                       QStringLiteral("La date et l'heure de chaque image dans son coin inférieur gauche"));
     CheckAllerRetour = check("CheckAllerRetour", QStringLiteral("Aller-retour"),
-                             QStringLiteral("Après la dernière image, les images en sens inverse"));
+                             QStringLiteral("Après la dernière image, les images en sens inverse"), binRow);
     ShowZone();
     CreateFileControls();
     // Right of the command column, as wide as the longest caption needs, whatever the font.
