@@ -163,8 +163,24 @@ std::optional<TRecoveryOwner> ParseOwner(std::string_view line) {
     return TRecoveryOwner{*process, *ticks, boot == "-" ? std::string() : std::string(boot)};
 }
 
+// How --align names the method, as the options line keeps it.
+const char* AlignWord(TAlignMethod method) {
+    switch (method) {
+    case TAlignMethod::Stars:
+        return "stars";
+    case TAlignMethod::Sky:
+        return "wcs";
+    case TAlignMethod::None:
+        break;
+    }
+    return "none";
+}
+
 std::optional<TAnimOptions> ParseOptions(std::string_view line) {
-    const auto fields = Split(line, 6, false);
+    // The alignment and the normalisation end the line; a file written before them has neither.
+    auto fields = Split(line, 8, false);
+    const bool steady = fields.has_value();
+    if (!steady) fields = Split(line, 6, false);
     if (!fields || fields->Words[0] != "options") return std::nullopt;
     TAnimOptions o;
     const auto same = Flag(fields->Words[1]), stamp = Flag(fields->Words[3]), bounce = Flag(fields->Words[4]);
@@ -177,6 +193,13 @@ std::optional<TAnimOptions> ParseOptions(std::string_view line) {
     if (fields->Words[5] != "-") {
         o.Crop = ParseCrop(std::string(fields->Words[5]));
         if (!o.Crop) return std::nullopt;
+    }
+    if (steady) {
+        const auto align = ParseAlign(std::string(fields->Words[6]));
+        const auto normalize = Flag(fields->Words[7]);
+        if (!align || !normalize) return std::nullopt;
+        o.Align = *align;
+        o.Normalize = *normalize;
     }
     return o;
 }
@@ -219,7 +242,7 @@ std::string RecoveryText(const TRecoveryState& state) {
     } else {
         out += '-';
     }
-    out += '\n';
+    out += std::string(" ") + AlignWord(o.Align) + ' ' + std::to_string(o.Normalize) + '\n';
     for (const TRecoveredFrame& f : state.Frames) {
         out += "frame " + std::to_string(f.Delay) + ' ' + std::to_string(f.GifImage) + ' ' + Escaped(f.Path) +
                '\n';
