@@ -34,6 +34,7 @@ class TGifFile;
 
 namespace orv::ui {
 
+class TFormSuivi;
 class TFormZone;
 class TThumbnail;
 class TWorkspace;
@@ -121,12 +122,14 @@ class TFormCreeAnim : public QWidget {
     QCheckBox* CheckNormaliser = nullptr;    // "Normaliser le fond"
     QLabel* LabelAlignement = nullptr;       // "Alignement :"
     QComboBox* ComboAlignement = nullptr;    // "aucun", "étoiles", "coordonnées"
-    QPushButton* BitZone = nullptr;          // "Zone…": opens FormZone
-    QLabel* LabelZone = nullptr;             // the region chosen, or "Toute l'image"
-    QLabel* LabelReduction = nullptr;        // "Réduction :"
-    QSpinBox* SpinReduction = nullptr;       // binning, 1 ("Aucune") to 16
-    QCheckBox* CheckHeure = nullptr;         // "Heure incrustée"
-    QCheckBox* CheckAllerRetour = nullptr;   // "Aller-retour"
+    QPushButton* BitSuivre = nullptr;        // "Suivre…": opens FormSuivi; "Suivi…" with a track
+    TFormSuivi* FormSuivi = nullptr;
+    QPushButton* BitZone = nullptr;        // "Zone…": opens FormZone
+    QLabel* LabelZone = nullptr;           // the region chosen, or "Toute l'image"
+    QLabel* LabelReduction = nullptr;      // "Réduction :"
+    QSpinBox* SpinReduction = nullptr;     // binning, 1 ("Aucune") to 16
+    QCheckBox* CheckHeure = nullptr;       // "Heure incrustée"
+    QCheckBox* CheckAllerRetour = nullptr; // "Aller-retour"
     TFormZone* FormZone = nullptr;
 
     // What the file costs, below or beside the options: GIF frames written as what they change,
@@ -144,6 +147,9 @@ class TFormCreeAnim : public QWidget {
     // An option control changed: the builder's options follow the controls.
     void OptionsChange();
     void BitZoneClick();
+    void BitSuivreClick();
+    // The track window's choice: the object's places, or no track.
+    void TrackChosen(const std::optional<TTrack>& track);
     // The zone window's choice: a region, or the whole image.
     void ZoneChosen(const std::optional<TCropRect>& region);
     void BitPorterClick();

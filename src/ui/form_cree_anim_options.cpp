@@ -6,6 +6,7 @@
 #include "core/base/errors.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
+#include "ui/form_suivi.h"
 #include "ui/form_zone.h"
 
 #include <QCheckBox>
@@ -64,6 +65,11 @@ void TFormCreeAnim::CreateOptionControls() {
     auto* alignRow = new QHBoxLayout;
     alignRow->addWidget(LabelAlignement);
     alignRow->addWidget(ComboAlignement, 1);
+    BitSuivre = new QPushButton(GroupReglages);
+    BitSuivre->setObjectName("BitSuivre");
+    BitSuivre->setToolTip(QStringLiteral("Suivre un objet : il reste immobile, les étoiles défilent"));
+    connect(BitSuivre, &QPushButton::clicked, this, [this] { RunCommand([this] { BitSuivreClick(); }); });
+    alignRow->addWidget(BitSuivre);
     layout->addLayout(alignRow);
     BitZone = new QPushButton(QStringLiteral("Zone…"), GroupReglages);
     BitZone->setObjectName("BitZone");
@@ -97,6 +103,8 @@ void TFormCreeAnim::CreateOptionControls() {
 
     FormZone = new TFormZone(workspace_, this);
     FormZone->OnChosen = [this](const std::optional<TCropRect>& region) { ZoneChosen(region); };
+    FormSuivi = new TFormSuivi(workspace_, this);
+    FormSuivi->OnChosen = [this](const std::optional<TTrack>& track) { TrackChosen(track); };
 }
 
 void TFormCreeAnim::ShowOptions() {
@@ -122,6 +130,7 @@ void TFormCreeAnim::ShowOptions() {
 }
 
 void TFormCreeAnim::ShowZone() {
+    BitSuivre->setText(Builder.Options.Track ? QStringLiteral("Suivi…") : QStringLiteral("Suivre…"));
     LabelZone->setText(Builder.Options.Crop ? QString::fromStdString(CropText(*Builder.Options.Crop))
                                             : QStringLiteral("Toute l'image"));
 }
@@ -157,6 +166,19 @@ void TFormCreeAnim::BitZoneClick() {
 void TFormCreeAnim::ZoneChosen(const std::optional<TCropRect>& region) {
     TAnimOptions options = Builder.Options;
     options.Crop = region;
+    Builder.SetOptions(options);
+    ShowZone();
+    emit AnimationChanged();
+}
+
+void TFormCreeAnim::BitSuivreClick() {
+    FormSuivi->move(mapToGlobal(QPoint(GroupReglages->x(), GroupReglages->geometry().bottom() + 8)));
+    FormSuivi->Open(Builder.Options.Track.value_or(TTrack{}));
+}
+
+void TFormCreeAnim::TrackChosen(const std::optional<TTrack>& track) {
+    TAnimOptions options = Builder.Options;
+    options.Track = track;
     Builder.SetOptions(options);
     ShowZone();
     emit AnimationChanged();

@@ -887,3 +887,39 @@ TEST_F(BuilderTest, ABatchTakesEveryFrameOfAVideoAndARecoveryGivesThemBack) {
     for (size_t k = 0; k < values.size(); ++k)
         EXPECT_EQ(Builder().Frames[k].Source->Raw.Store, values[k]) << k;
 }
+
+TEST_F(BuilderOptionsTest, AnObjectFollowedStaysStillInTheSavedFile) {
+    AddSeries(); // a minute apart
+    TFormImage* image =
+        OpenFits("drawn.fit", Int16Document(folder.filePath("drawn.fit").toStdString(), 40, 30));
+    FormCreeAnim->BitSuivre->click();
+    ASSERT_TRUE(FormCreeAnim->FormSuivi->isVisible());
+    Drag(image, {9, 19}, {11, 21});  // the first frame's place: the middle, readout (11, 10)
+    Drag(image, {19, 15}, {19, 15}); // then the last frame's
+    TTrack clicked = FormCreeAnim->FormSuivi->Track();
+    EXPECT_EQ(clicked, (TTrack{11, 10, 20, 15}));
+    const struct {
+        const char* Case;
+        std::optional<TTrack> Track;
+        int Width, Height;
+        const char* Caption;
+    } rows[] = {
+        {"followed", TTrack{10, 10, 18, 14}, 32, 26, "Suivi…"},
+        {"not followed", std::nullopt, 40, 30, "Suivre…"},
+    };
+    for (const auto& r : rows) {
+        if (!FormCreeAnim->FormSuivi->isVisible()) FormCreeAnim->BitSuivre->click();
+        if (r.Track) {
+            FormCreeAnim->FormSuivi->ShowTrack(*r.Track);
+            FormCreeAnim->FormSuivi->BitOK->click();
+        } else {
+            FormCreeAnim->FormSuivi->BitAucun->click();
+        }
+        EXPECT_EQ(Builder().Options.Track, r.Track) << r.Case;
+        EXPECT_EQ(FormCreeAnim->BitSuivre->text(), r.Caption) << r.Case;
+        const auto gif = Saved();
+        ASSERT_EQ(gif->SubImages.size(), 3u) << r.Case;
+        EXPECT_EQ(gif->SubImages[2]->Descriptor.Width, r.Width) << r.Case;
+        EXPECT_EQ(gif->SubImages[2]->Descriptor.Height, r.Height) << r.Case;
+    }
+}
