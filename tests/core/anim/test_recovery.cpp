@@ -36,6 +36,7 @@ TRecoveryState RichState() {
     s.Options.Bounce = true;
     s.Options.Align = TAlignMethod::Sky;
     s.Options.Normalize = true;
+    s.Options.Track = TTrack{81, 169.5, -141.25, 1e-7};
     s.Frames = {
         {"/data/night one/comet01.fit", -1, 15, Display(1600, 950.25, TDisplayFunction::Asinh)},
         {"/data/anim.gif", 2, 65535, std::nullopt},
@@ -88,8 +89,12 @@ TEST(RecoveryFile, ALineItCouldNotHaveWrittenGivesNothing) {
         {"a region of no width", "orvanel-recovery 1\nowner 12 34 -\noptions 0 1 0 0 1,1,0,5\nend\n"},
         {"two spaces", "orvanel-recovery 1\nowner 12  34 -\noptions 0 1 0 0 -\nend\n"},
         {"no owner", "orvanel-recovery 1\noptions 0 1 0 0 -\nend\n"},
-        {"an unknown alignment", "orvanel-recovery 1\nowner 12 34 -\noptions 0 1 0 0 - tilt 0\nend\n"},
+        {"an unknown alignment", "orvanel-recovery 1\nowner 12 34 -\noptions 0 1 0 0 - tilt 0 -\nend\n"},
         {"the alignment alone", "orvanel-recovery 1\nowner 12 34 -\noptions 0 1 0 0 - stars\nend\n"},
+        {"a track of three numbers",
+         "orvanel-recovery 1\nowner 12 34 -\noptions 0 1 0 0 - none 0 1,2,3\nend\n"},
+        {"a track of five numbers",
+         "orvanel-recovery 1\nowner 12 34 -\noptions 0 1 0 0 - none 0 1,2,3,4,5\nend\n"},
         {"a zoom both in and out", head + "image 2 2 /a.fit\n" + display + "end\n"},
         {"a zoom of 17", head + "image 17 1 /a.fit\n" + display + "end\n"},
         {"an image without its display", head + "image 1 1 /a.fit\nend\n"},
