@@ -1,7 +1,10 @@
 // libFuzzer target for the FITS reader. Whatever the bytes, the reader must not read out of
-// bounds, crash or leak; an image it accepts must be written and read back again.
+// bounds, crash or leak; an image it accepts must be written and read back again, and a colour
+// image's pictures made by every debayering.
 #include "core/formats/fits_reader.h"
 #include "core/formats/fits_writer.h"
+#include "core/image/colour_picture.h"
+#include "core/image/debayer.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -37,6 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (written.size() % 2880 != 0 && doc.TrailingBytes.empty()) std::abort();
     orv::TImageDocument again;
     if (orv::LoadFitsFromBytes(again, written, "again.fit", host) != orv::TLoadResult::Loaded) std::abort();
-    if (again.PixelStore != doc.PixelStore) std::abort();
+    if (again.PixelStore != doc.PixelStore || again.Colour != doc.Colour) std::abort();
+    for (const orv::TDebayer method : {orv::TDebayer::Bilinear, orv::TDebayer::Superpixel}) {
+        const auto planes = orv::ColourPlanesOf(doc, method);
+        if (planes.has_value() != doc.Colour.IsColour()) std::abort();
+        if (!planes) continue;
+        const orv::TBitmap picture = orv::ColourPicture(doc, *planes);
+        const orv::TSize size = orv::ColourPictureSize(doc, method);
+        if (picture.Width != size.Width || picture.Height != size.Height) std::abort();
+        if (size.Width > 0 && size.Height > 0) orv::ColourPixel(doc, method, size.Width - 1, size.Height - 1);
+    }
     return 0;
 }

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (gif->SubImages.size() < 2) return 0; // an image window's, not the builder's
     TAnimBuilder builder;
-    builder.TakeGifAnimation(std::move(gif));
+    builder.TakeGifAnimation(std::move(gif), folder.Path + "/taken.gif");
     builder.SetOptions(OptionsOf(data));
     const std::vector<std::string> previewLeftOut = builder.PreparePreview();
     TPlayerState player;

@@ -1,7 +1,9 @@
 // The command-line tool's frame: verbs register themselves; each parses its own arguments.
 #pragma once
 
+#include "core/base/bitmap.h"
 #include "core/image/auto_display.h"
+#include "core/image/debayer.h"
 #include "core/image/document_host.h"
 #include "core/image/image_document.h"
 
@@ -84,11 +86,20 @@ struct TRenderOptions {
     bool Invert = false;
     std::optional<TDisplayFunction> Stretch;
     std::optional<TAutoDisplay> Auto;
+    TDebayer Debayer = TDebayer::Bilinear; // how a mosaic is shown: no change to the values
     bool Any() const { return Palette || Low || High || Preset || Invert || Stretch || Auto; }
 };
 // --stretch linear|sqrt|log|asinh; a usage error for another name.
 std::optional<TDisplayFunction> StretchOption(const TArgs& args);
 TRenderOptions RenderOptionsFrom(const TArgs& args);
+// --debayer bilinear|superpixel|none (default bilinear); a usage error for another name.
+TDebayer DebayerOption(const TArgs& args);
+// The 24-bit picture a colour document shows with its display (the render options applied),
+// its mosaic debayered as the options say; an automatic display is computed channel by channel.
+// Nothing for a grey document or a mosaic seen as it is (none).
+std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, const TRenderOptions& options);
+// Whether the document is shown in colour: three planes, or a mosaic debayered.
+bool ShownInColour(const TImageDocument& doc, TDebayer method);
 const std::vector<std::string>& RenderValuedOptions();
 void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& options, TCliHost& host);
 

@@ -8,6 +8,7 @@
 #include "core/anim/anim_writer.h"
 #include "core/anim/delays.h"
 #include "core/anim/frame_compose.h"
+#include "core/anim/frame_region.h"
 #include "core/anim/frame_sink.h"
 #include "core/anim/parallel_for.h"
 #include "core/anim/series_display.h"
@@ -16,6 +17,8 @@
 #include "core/base/errors.h"
 #include "core/document/series_frames.h"
 #include "core/gif/frame_delta.h"
+#include "core/gif/global_colours.h"
+#include "core/image/display_settings.h"
 #include "core/text/number_text.h"
 #include "core/text/size_text.h"
 #include "core/video/animation_encoder.h"
@@ -38,7 +41,50 @@ struct TAnimateSettings {
     TSeriesDisplayOptions Series;
     bool Yes = false;
     bool Pictures = false; // a video file: the frames' pictures, not GIF images
+    // Colour frames give their 24-bit pictures (for one GIF table chosen from them all).
+    bool ColourPictures = false;
 };
+
+// A 24-bit copy of a paletted picture.
+TBitmap TrueColour(const TBitmap& picture) {
+    if (picture.BitCount == 24) return picture;
+    TBitmap out;
+    out.Width = picture.Width;
+    out.Height = picture.Height;
+    out.BitCount = 24;
+    out.Pixels.resize(picture.Pixels.size() * 3);
+    for (size_t i = 0; i < picture.Pixels.size(); ++i) {
+        const uint32_t c = picture.Palette[picture.Pixels[i]];
+        out.Pixels[3 * i] = uint8_t(c >> 16), out.Pixels[3 * i + 1] = uint8_t(c >> 8),
+                       out.Pixels[3 * i + 2] = uint8_t(c);
+    }
+    return out;
+}
+
+// A colour frame: the document displayed channel by channel (with the first frame's display
+// for --same-display), its region cut from the picture.
+void MakeColourFrame(TImageDocument& doc, const std::string& label, const TAnimateSettings& s,
+                     const TAnimOptions& options, const std::optional<TSeriesDisplay>& first,
+                     std::optional<TSeriesDisplay>* own, TCliHost& host, TAnimFrameResult& result) {
+    if (options.Bin > 1 || options.Stamp || options.Steadied() || s.Series.Normalize)
+        throw EOrvanelError(label + " : les options --bin, --stamp, --normalize, --align et --track ne "
+                                    "s'appliquent pas aux images en couleur");
+    TRenderOptions r = s.Render;
+    if (first && s.Series.SameDisplay) r.Auto.reset();
+    if (r.Any()) ApplyRenderOptions(doc, r, host);
+    if (first && s.Series.SameDisplay) ApplyDisplaySettings(doc, first->Display);
+    if (own) *own = TSeriesDisplay{DisplaySettingsOf(doc), {}};
+    result.Time = FrameTime(doc);
+    // With --same-display every frame takes the first one's single pair of thresholds.
+    TRenderOptions shown = s.Render;
+    if (s.Series.SameDisplay) shown.Auto.reset();
+    TBitmap picture = *ColourDisplay(doc, shown);
+    if (options.Crop) picture = CropBitmap(picture, *options.Crop);
+    if (s.Pictures || s.ColourPictures)
+        result.Picture = std::move(picture);
+    else
+        result.Indexed = ComposePicture(picture, {});
+}
 
 // Where each file goes in a steadied series, or why it is left out (its reader's messages
 // when it did not open).
@@ -66,6 +112,10 @@ TAnimFrameResult MakeFileFrame(const TSeriesFrame& input, const TAnimateSettings
             places ? PlacedFrameOptions(s.Options, places->Series.Frames[k]) : s.Options;
         TImageDocument doc;
         OpenDocument(doc, input.Path, host, input.Frame);
+        if (ShownInColour(doc, s.Render.Debayer)) {
+            MakeColourFrame(doc, input.Label, s, options, first, own, host, result);
+            return result;
+        }
         ReduceDocument(doc, options);
         TRenderOptions r = s.Render;
         if (first && s.Series.SameDisplay) r.Auto.reset(); // the first frame's is taken
@@ -108,6 +158,19 @@ void KeepFreedBlocks() {
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 128 << 20);
 #endif
+}
+
+// Whether the first file is shown in colour: the animation is then made of colour pictures.
+bool FirstInColour(const TSeriesFrame& input, const TAnimateSettings& s) {
+    std::string ignored; // the frame reports its own messages when it is made
+    TCliHost host(s.Yes, &ignored);
+    try {
+        TImageDocument doc;
+        OpenDocument(doc, input.Path, host, input.Frame);
+        return ShownInColour(doc, s.Render.Debayer);
+    } catch (const EOrvanelError&) {
+        return false;
+    }
 }
 
 // What steadying needs of one file, or its refusal: the reader's messages when it does not
@@ -158,7 +221,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
         argv,
         {"--yes", "--auto-delays", "--same-display", "--stamp", "--bounce", "--normalize", "--optimize"},
         {"-o", "--delay", "--preset", "--palette", "--low", "--high", "--crop", "--bin", "--jobs",
-         "--stretch", "--align", "--track", "--auto", "--tolerance"});
+         "--stretch", "--align", "--track", "--auto", "--tolerance", "--debayer"});
     if (args.Positional.empty() || !args.Get("-o"))
         throw EUsage("animate takes FILE... -o OUT.gif|OUT.webp|OUT.mp4");
     TAnimateSettings s;
@@ -201,6 +264,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
     std::optional<TFilePlaces> places;
     if (s.Options.Steadied()) places = PlaceFiles(files, s, write.Jobs);
     const TFilePlaces* placed = places ? &*places : nullptr;
+    s.ColourPictures = !s.Pictures && !files.empty() && FirstInColour(files.front(), s);
 
     // The shared display and the normalisation start from the first displayed frame: the files
     // up to it are made first.
@@ -223,9 +287,35 @@ int RunAnimate(const std::vector<std::string>& argv) {
         if (made != early.end()) return std::move(made->second);
         return MakeFileFrame(files[k], s, first, nullptr, placed, k);
     };
+    // A GIF of colour frames has one table chosen from every frame's colours: the frames are
+    // all made before the first is written.
+    std::vector<TAnimFrameResult> made;
+    std::unique_ptr<TGlobalColours> colours;
+    TFrameJob writeJob = job;
+    if (s.ColourPictures) {
+        made.resize(files.size());
+        ParallelFor(files.size(), JobCount(write.Jobs), [&](size_t k) {
+            made[k] = job(k);
+            if (made[k].Indexed) { // a grey frame among them
+                made[k].Picture = TrueColour(PictureBitmap(*made[k].Indexed));
+                made[k].Indexed.reset();
+            }
+        });
+        colours = std::make_unique<TGlobalColours>();
+        for (const TAnimFrameResult& m : made)
+            if (m.Picture) colours->Meet(*m.Picture);
+        colours->Choose();
+        write.OneTable = true;
+        writeJob = [&](size_t k) {
+            TAnimFrameResult r = made[k]; // the bounce may ask again
+            if (r.Picture) r.Indexed = TFramePicture{colours->Table(), colours->Map(*r.Picture)};
+            r.Picture.reset();
+            return r;
+        };
+    }
     TAnimWritten written;
     try {
-        written = WriteAnimation(out, files.size(), job, write, progress, report);
+        written = WriteAnimation(out, files.size(), writeJob, write, progress, report);
     } catch (...) {
         if (terminal) std::cerr << "\r\033[K" << std::flush;
         throw;
@@ -245,6 +335,7 @@ const TVerbRegistrar kAnimate(
      "                           [--preset planet|deepsky] [--palette FILE.pal] [--low V] [--high V]\n"
      "                           [--same-display] [--crop X,Y,W,H] [--bin N] [--stamp] [--bounce]\n"
      "                           [--stretch linear|sqrt|log|asinh] [--auto zscale|mtf] [--normalize]\n"
+     "                           [--debayer bilinear|superpixel|none]\n"
      "                           [--align stars|wcs|none] [--track X1,Y1,XN,YN]\n"
      "                           [--optimize [--tolerance T]] [--jobs N] [--yes]\n"
      "Makes one frame per FILE, in the order given, from the picture the program displays,\n"
@@ -272,6 +363,13 @@ const TVerbRegistrar kAnimate(
      "  --stretch F     display each image with the function F (linear, sqrt, log, asinh)\n"
      "  --auto A        each image's automatic display, zscale or mtf (see 'orvanel-cli render\n"
      "                  --help'); with --same-display, the first image's for every image\n"
+     "  --debayer M     how colour-filter (Bayer) images are shown: bilinear (the default),\n"
+     "                  superpixel or none (see 'orvanel-cli render --help'). When the first\n"
+     "                  image is in colour, a GIF has one global colour table chosen from every\n"
+     "                  frame's colours: exact up to 256 colours, else median cut and each pixel\n"
+     "                  the nearest table colour, never dithered; the frames are all made before\n"
+     "                  the first is written. Colour images take --crop; --bin, --stamp,\n"
+     "                  --normalize, --align and --track leave them out\n"
      "  --same-display  display every image with the first one's thresholds, display function\n"
      "                  and palette\n"
      "  --normalize     each image's values v read as m1 + (v - mk) x s1 / sk, where m is the\n"

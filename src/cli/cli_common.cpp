@@ -4,7 +4,10 @@
 #include "core/base/errors.h"
 #include "core/document/open_image.h"
 #include "core/formats/palette_file.h"
+#include "core/image/auto_display.h"
+#include "core/image/colour_picture.h"
 #include "core/image/display.h"
+#include "core/image/display_settings.h"
 #include "core/image/frame_series.h"
 #include "core/image/statistics.h"
 #include "core/text/number_text.h"
@@ -150,8 +153,8 @@ int32_t WholeOption(const TArgs& args, const std::string& name, int32_t low, int
 }
 
 const std::vector<std::string>& RenderValuedOptions() {
-    static const std::vector<std::string> options{"--palette", "--low",  "--high", "--preset",
-                                                  "--stretch", "--auto", "--frame"};
+    static const std::vector<std::string> options{"--palette", "--low",  "--high",  "--preset",
+                                                  "--stretch", "--auto", "--frame", "--debayer"};
     return options;
 }
 
@@ -163,6 +166,7 @@ TRenderOptions RenderOptionsFrom(const TArgs& args) {
     o.Preset = args.Get("--preset");
     o.Invert = args.Has("--invert");
     o.Stretch = StretchOption(args);
+    o.Debayer = DebayerOption(args);
     if (o.Preset && *o.Preset != "planet" && *o.Preset != "deepsky")
         throw EUsage("--preset takes planet or deepsky");
     if (const auto name = args.Get("--auto")) {
@@ -174,6 +178,37 @@ TRenderOptions RenderOptionsFrom(const TArgs& args) {
             throw EUsage("--auto mtf sets the display function: no --stretch");
     }
     return o;
+}
+
+TDebayer DebayerOption(const TArgs& args) {
+    const auto name = args.Get("--debayer");
+    if (!name || *name == "bilinear") return TDebayer::Bilinear;
+    if (*name == "superpixel") return TDebayer::Superpixel;
+    if (*name == "none") return TDebayer::None;
+    throw EUsage("--debayer takes bilinear, superpixel or none");
+}
+
+std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, const TRenderOptions& options) {
+    const std::optional<TColourPlanes> planes = ColourPlanesOf(doc, options.Debayer);
+    if (!planes) return std::nullopt;
+    if (!options.Auto) return ColourPicture(doc, *planes);
+    // One pair of thresholds (and one balance) per channel, which makes the sky background
+    // grey; the display function and the inversion are the document's, as for a grey image.
+    TDisplaySettings own = DisplaySettingsOf(doc);
+    if (options.Invert) std::swap(own.HighThreshold, own.LowThreshold);
+    std::array<TDisplaySettings, 3> channels;
+    for (size_t c = 0; c < 3; ++c) {
+        TDisplaySettings s = AutoDisplaySettings(*options.Auto, planes->Channels[c], own);
+        if (*options.Auto == TAutoDisplay::ZScale) s.DisplayFunction = doc.DisplayFunction;
+        if (options.Invert) std::swap(s.HighThreshold, s.LowThreshold);
+        channels[c] = s;
+    }
+    return ColourPicture(*planes, channels);
+}
+
+bool ShownInColour(const TImageDocument& doc, TDebayer method) {
+    return doc.PixelType != kPixelNone &&
+           (doc.Colour.Planes == 3 || (doc.Colour.Pattern && method != TDebayer::None));
 }
 
 std::optional<TDisplayFunction> StretchOption(const TArgs& args) {
@@ -190,6 +225,8 @@ void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& 
     const bool hasRaw = doc.PixelType != kPixelNone;
     if (o.Palette) {
         if (!hasRaw) throw EOrvanelError("Ce document n'a pas de palette (image bitmap ou GIF)");
+        // Three channels have no palette; a mosaic seen as it is (none) is grey and has one.
+        if (ShownInColour(doc, o.Debayer)) throw EOrvanelError("Une image en couleur n'a pas de palette");
         // A refused palette file has shown its warning: the command fails without more.
         if (!ApplyPaletteFile(doc, *o.Palette, host)) throw EOrvanelError("");
     }

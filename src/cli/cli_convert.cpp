@@ -3,6 +3,7 @@
 
 #include "core/base/errors.h"
 #include "core/base/file_io.h"
+#include "core/document/gif_document.h"
 #include "core/document/open_image.h"
 #include "core/formats/fits_writer.h"
 #include "core/formats/pic.h"
@@ -50,7 +51,12 @@ int RunConvert(const std::vector<std::string>& argv) {
         if (doc.Kind != kKindPic) throw refuse("PIC");
         SavePic(doc, out);
     } else if (kind == TFileKind::Bmp) {
-        WriteFileAtomically(out, doc.DisplayStream);
+        if (const auto colour = ColourDisplay(doc, options))
+            WriteFileAtomically(out, colour->ToBmpFile());
+        else
+            WriteFileAtomically(out, doc.DisplayStream);
+    } else if (const auto colour = ColourDisplay(doc, options)) {
+        WriteColourPictureAsGif(doc, *colour, out, image.Host);
     } else {
         WriteDisplayedPictureAsGif(doc, out, image.Host);
     }
@@ -65,7 +71,9 @@ const TVerbRegistrar
               ".bmp the displayed picture, .gif a one-image GIF of the displayed picture.\n"
               "The render options (see 'orvanel-cli render --help') apply first; --frame K\n"
               "saves frame K (from 1) of a SER video or a FITS cube (an XISF or SER file is\n"
-              "saved as FITS, never written back as XISF or SER).\n",
+              "saved as FITS, never written back as XISF or SER). A colour image makes a GIF of one\n"
+              "colour table: exact up to 256 colours, else each pixel the nearest (RGB distance)\n"
+              "of those median cut chooses, never dithered; as FITS it keeps its mosaic and cards.\n",
               RunConvert});
 
 } // namespace

@@ -26,6 +26,14 @@ const char* const kRenderOptionsHelp =
     "                       of one value gets it as both thresholds; one without a finite\n"
     "                       value keeps its own thresholds. Not with --low, --high, --preset\n"
     "                       (nor --stretch for mtf)\n"
+    "  --debayer bilinear|superpixel|none  how a colour-filter (Bayer) image is shown:\n"
+    "                       bilinear (the default) gives each pixel the mean of each other\n"
+    "                       colour among its eight neighbours, superpixel makes each 2 x 2\n"
+    "                       cell one pixel (half the width and height), none shows the grey\n"
+    "                       mosaic. A colour image (Bayer or three planes) is written as a\n"
+    "                       24-bit bitmap, each channel through the same thresholds; it has\n"
+    "                       no palette: --palette fails (exit 1); --auto computes one pair of\n"
+    "                       thresholds (and one mtf balance) per channel\n"
     "  --frame K            frame K (from 1) of a SER video or a FITS cube (default 1); the\n"
     "                       automatic display is that frame's\n"
     "  --yes                answer Yes to \"Voulez vous essayer de l'ouvrir ?\"\n"
@@ -41,13 +49,17 @@ int RunRender(const std::vector<std::string>& argv) {
     TOneImage image(args);
     TImageDocument& doc = image.Doc;
     ApplyRenderOptions(doc, options, image.Host);
-    WriteFileAtomically(*args.Get("-o"), doc.DisplayStream);
+    if (const auto colour = ColourDisplay(doc, options))
+        WriteFileAtomically(*args.Get("-o"), colour->ToBmpFile());
+    else
+        WriteFileAtomically(*args.Get("-o"), doc.DisplayStream);
     return 0;
 }
 
-const TVerbRegistrar kRender({"render", "write the displayed picture as an 8-bit bitmap",
+const TVerbRegistrar kRender({"render", "write the displayed picture as a bitmap",
                               std::string("Usage: orvanel-cli render FILE -o OUT.bmp [options]\n"
-                                          "Writes the display bitmap the window shows, byte for byte.\n") +
+                                          "Writes the display bitmap the window shows, byte for byte: 8-bit\n"
+                                          "for a grey image, 24-bit for a colour one.\n") +
                                   kRenderOptionsHelp,
                               RunRender});
 

@@ -25,7 +25,12 @@ int RunThumbnail(const std::vector<std::string>& argv) {
     // A bitmap or GIF keeps its picture.
     ApplyAutoDisplay(image.Doc, TAutoDisplay::ZScale);
     Render(image.Doc);
-    SavePng(Thumbnail(image.Doc, size), args.Positional[1]);
+    TRenderOptions zscale;
+    zscale.Auto = TAutoDisplay::ZScale;
+    if (const auto colour = ColourDisplay(image.Doc, zscale))
+        SavePng(Thumbnail(*colour, size), args.Positional[1]);
+    else
+        SavePng(Thumbnail(image.Doc, size), args.Positional[1]);
     return 0;
 }
 
@@ -37,7 +42,7 @@ const TVerbRegistrar
                 "down to fit within SIZE x SIZE pixels (1 to 4096), each pixel the mean of those it\n"
                 "covers, as a PNG file: grey when the picture is grey, else RGB. A smaller picture\n"
                 "keeps its size. The installed program is the file manager's thumbnailer for FITS,\n"
-                "XISF and SER files.\n",
+                "XISF and SER files. A colour-filter (Bayer) image is shown debayered (bilinear).\n",
                 RunThumbnail});
 
 } // namespace

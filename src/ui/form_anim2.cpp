@@ -27,6 +27,10 @@ void SetManualTimers(bool manual) {
     manualTimers = manual;
 }
 
+bool ManualTimers() {
+    return manualTimers;
+}
+
 TFormAnim2::TFormAnim2(TPlayback& playback, QWidget* parent)
     : QWidget(parent, Qt::Tool), playback_(playback) {
     setObjectName("FormAnim2");

@@ -20,9 +20,10 @@ namespace orv::ui {
 class TPlayback;
 enum class TPlayerCommand;
 
-// Window tests tick the player themselves: with manual timers the platform timer never runs,
-// while its enabled state and interval are kept as they would be.
+// Window tests tick the player (and the blink comparator) themselves: with manual timers the
+// platform timer never runs, while its enabled state and interval are kept as they would be.
 void SetManualTimers(bool manual);
+bool ManualTimers();
 
 class TFormAnim2 : public QWidget {
     Q_OBJECT

@@ -6,6 +6,7 @@
 #include "core/document/open_image.h"
 #include "core/image/auto_display.h"
 #include "core/image/display.h"
+#include "core/image/frame_series.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/display_picture.h"
@@ -14,11 +15,14 @@
 #include "ui/workspace.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QScrollArea>
+#include <QSlider>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 
@@ -75,7 +79,27 @@ TFormImage::TFormImage(TWorkspace& workspace, QWidget* parent)
         if (!picking) Image->ClearBand();
     });
     ScrollBox->setWidget(Image);
-    setWidget(ScrollBox);
+    FrameBar = new QWidget;
+    FrameBar->setObjectName("FrameBar");
+    FrameSlider = new QSlider(Qt::Horizontal);
+    FrameSlider->setObjectName("FrameSlider");
+    FrameSlider->setPageStep(10);
+    FrameLabel = new QLabel;
+    FrameLabel->setObjectName("FrameLabel");
+    auto* bar = new QHBoxLayout(FrameBar);
+    bar->setContentsMargins(4, 2, 4, 2);
+    bar->addWidget(FrameSlider, 1);
+    bar->addWidget(FrameLabel);
+    FrameBar->hide();
+    connect(FrameSlider, &QSlider::valueChanged, this,
+            [this](int value) { RunCommand([&] { SelectFrameClick(uint32_t(value - 1)); }); });
+    auto* body = new QWidget;
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(ScrollBox, 1);
+    column->addWidget(FrameBar);
+    setWidget(body);
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
     AjusterlaFentre1 = PopupMenu1->addAction(QStringLiteral("Ajuster la Fenêtre"));
@@ -208,6 +232,7 @@ const TImageDocument& TFormImage::Rendered() const {
 
 void TFormImage::ShowImage() {
     ShowView(Zoom(), true);
+    UpdateFrameBar();
     if (doc_->FirstShow) {
         FitWindow();
         doc_->FirstShow = false;
@@ -252,7 +277,35 @@ QSize TFormImage::ClientSize() const {
 void TFormImage::SetClientSize(QSize client) {
     ensurePolished();
     const QMargins frame = contentsMargins();
-    resize(client.width() + frame.left() + frame.right(), client.height() + frame.top() + frame.bottom());
+    resize(client.width() + frame.left() + frame.right(),
+           client.height() + FrameBarHeight() + frame.top() + frame.bottom());
+}
+
+int TFormImage::FrameBarHeight() const {
+    return FrameBar->isHidden() ? 0 : FrameBar->sizeHint().height();
+}
+
+void TFormImage::UpdateFrameBar() {
+    const uint32_t count = doc_->Series ? doc_->Series->Count() : 1;
+    FrameBar->setVisible(count > 1);
+    if (count <= 1) return;
+    const QSignalBlocker quiet(FrameSlider);
+    FrameSlider->setRange(1, int(count));
+    FrameSlider->setValue(int(doc_->FrameIndex) + 1);
+    // As wide as the widest text: the slider keeps its length from frame to frame.
+    const QString widest = QStringLiteral("Image %1 / %1").arg(count);
+    FrameLabel->setMinimumWidth(FrameLabel->fontMetrics().horizontalAdvance(widest));
+    FrameLabel->setText(QStringLiteral("Image %1 / %2").arg(doc_->FrameIndex + 1).arg(count));
+}
+
+void TFormImage::SelectFrameClick(uint32_t k) {
+    if (!doc_->Series || k >= doc_->Series->Count() || k == doc_->FrameIndex) return;
+    TWaitCursor wait;
+    ReadSeriesFrame(*doc_, k);
+    // Same size, same store: what was made of the former frame's values is made again.
+    averagedView_.Forget();
+    summary_.reset();
+    ViewChanged();
 }
 
 void TFormImage::FormActivate() {

@@ -18,8 +18,10 @@
 #include <memory>
 #include <optional>
 
+class QLabel;
 class QMenu;
 class QScrollArea;
+class QSlider;
 
 namespace orv::ui {
 
@@ -97,6 +99,9 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     void ZoomInClick();
     void ZoomOutClick();
     void ZoomOneToOneClick();
+    // Frame k (from 0) of the document's series: its values shown with the same display, which
+    // changes nothing of the file.
+    void SelectFrameClick(uint32_t k);
 
     // What the document asks of its holder, beyond questions and progress.
     void PushThresholds(double high, double low) override;
@@ -112,6 +117,10 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     QAction* AjusterlaFentre1 = nullptr;       // "Ajuster la Fenêtre"
     QAction* Ajusterlimagelafentre1 = nullptr; // "Ajuster l'image à la fenêtre"
     QAction* EnteteFITS2 = nullptr;            // "En-tête FITS…", for FITS images only
+    // Under the picture, for a document with several frames (a SER video, a FITS cube) only.
+    QWidget* FrameBar = nullptr;
+    QSlider* FrameSlider = nullptr; // frames 1 to N
+    QLabel* FrameLabel = nullptr;   // "Image k / N"
 
   protected:
     // FormClose: asks about a modified document, then lets the frame activate another.
@@ -121,6 +130,10 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
 
   private:
     void ApplyStartDisplay();
+    // The frame bar shown for a series, its slider on the document's frame.
+    void UpdateFrameBar();
+    // The frame bar's height when it shows: the client area holds it below the scroll area.
+    int FrameBarHeight() const;
     // Runs a write of the document with its own host, then afterWrite when the file is written
     // and the window is still there. Nothing of the window is touched after it is gone.
     void Write(const std::function<bool(TImageDocument&, TDocumentHost&)>& write,

@@ -102,8 +102,9 @@ void TFormImage::Ajusterlimagelafentre1Click() {
     const QSize picture = PictureSize();
     if (picture.isEmpty()) return;
     // The room the picture has once it fits: the whole client area, without scroll bars
-    // (the window's contents, which follow a resize at once, unlike its laid-out children).
-    const QSize room = contentsRect().size();
+    // (the window's contents, which follow a resize at once, unlike its laid-out children),
+    // less the frame bar's height.
+    const QSize room = contentsRect().size() - QSize(0, FrameBarHeight());
     SetZoom(FitZoom({picture.width(), picture.height()}, {room.width(), room.height()}), QPoint(0, 0));
     ScrollBox->horizontalScrollBar()->setValue(0);
     ScrollBox->verticalScrollBar()->setValue(0);

@@ -7,6 +7,7 @@
 #include "core/tools/window_place.h"
 #include "ui/app_info.h"
 #include "ui/application.h"
+#include "ui/form_blink.h"
 #include "ui/form_cree_anim.h"
 #include "ui/form_image.h"
 #include "ui/tool_icons.h"
@@ -193,6 +194,8 @@ void TFormMain::CreateMenus() {
         item(Window1, "WindowArrangeItem", "&Réorganiser les icônes", {}, &TFormMain::WindowArrangeItemClick);
     WindowMinimizeItem =
         item(Window1, "WindowMinimizeItem", "&Tout réduire", {}, &TFormMain::WindowMinimizeItemClick);
+    Comparer1 = item(Window1, "Comparer1", "C&omparer deux images", {}, &TFormMain::Comparer1Click);
+    Comparer1->setEnabled(false); // two images are needed
     connect(Window1, &QMenu::aboutToShow, this, &TFormMain::UpdateWindowList);
 
     Help1 = menu("Help1", "&Aide");
@@ -411,6 +414,21 @@ void TFormMain::WindowMinimizeItemClick() {
     const auto children = MDIChildren();
     for (auto it = children.rbegin(); it != children.rend(); ++it)
         (*it)->showMinimized();
+}
+
+void TFormMain::Comparer1Click() {
+    // The active image is A; B is the next one in the window list.
+    QList<TFormImage*> images = MDIChildren();
+    if (TFormImage* active = ActiveMDIChild(); active && images.removeOne(active)) images.prepend(active);
+    if (blink_) blink_->close();
+    auto* blink = new TFormBlink(workspace_, images, this);
+    blink_ = blink;
+    blink->show();
+    blink->activateWindow();
+}
+
+TFormBlink* TFormMain::BlinkWindow() const {
+    return static_cast<TFormBlink*>(blink_.data());
 }
 
 void TFormMain::ShowTool(QWidget* tool, int left, bool besideImage) {

@@ -26,6 +26,7 @@ class QToolButton;
 
 namespace orv::ui {
 
+class TFormBlink;
 class TFormCreeAnim;
 class TFormImage;
 class TFormImpr;
@@ -115,6 +116,9 @@ class TFormMain : public QMainWindow {
     void WindowTileItemClick();
     void WindowArrangeItemClick();
     void WindowMinimizeItemClick();
+    // A new blink comparator over the open images (one at a time: the former one closes).
+    void Comparer1Click();
+    TFormBlink* BlinkWindow() const;
     void Rubriquesdaide1Click();
     void HelpAboutItemClick();
     void SpeedSeuilsClick();
@@ -170,7 +174,8 @@ class TFormMain : public QMainWindow {
     QAction* WindowTileItem = nullptr;
     QAction* WindowArrangeItem = nullptr;
     QAction* WindowMinimizeItem = nullptr;
-    QMenu* Help1 = nullptr; // "Aide"
+    QAction* Comparer1 = nullptr; // "Comparer deux images": the blink comparator
+    QMenu* Help1 = nullptr;       // "Aide"
     QAction* Rubriquesdaide1 = nullptr;
     QAction* N2 = nullptr; // separator before "A propos"
     QAction* HelpAboutItem = nullptr;
@@ -204,6 +209,7 @@ class TFormMain : public QMainWindow {
     QList<QPointer<QWidget>> placedTools_;
     bool closingAll_ = false;
     QList<QAction*> windowListActions_;
+    QPointer<QWidget> blink_; // the blink comparator, while it is open
 };
 
 extern TFormMain* FormMain;

@@ -24,11 +24,13 @@ namespace orv::ui {
 
 QList<TFileFilter> TFormMain::OpenDialogFilter() {
     return {
-        {QStringLiteral("Images Astro (*.PIC,*.FTS,*.FIT,*.FITS,*.GZ,*.FZ,*.CPA)"),
-         QStringLiteral("*.PIC;*.FTS;*.FIT;*.FITS;*.FIT.GZ;*.FTS.GZ;*.FITS.GZ;*.FZ;*.CPA")},
+        {QStringLiteral("Images Astro (*.PIC,*.FTS,*.FIT,*.FITS,*.GZ,*.FZ,*.XISF,*.SER,*.CPA)"),
+         QStringLiteral("*.PIC;*.FTS;*.FIT;*.FITS;*.FIT.GZ;*.FTS.GZ;*.FITS.GZ;*.FZ;*.XISF;*.SER;*.CPA")},
         {QStringLiteral("Images Mips (*.PIC)"), QStringLiteral("*.PIC")},
         {QStringLiteral("Images FITS (*.FIT,*.FTS,*.FITS,*.GZ,*.FZ)"),
          QStringLiteral("*.FIT;*.FTS;*.FITS;*.FIT.GZ;*.FTS.GZ;*.FITS.GZ;*.FZ")},
+        {QStringLiteral("Images XISF (*.XISF)"), QStringLiteral("*.XISF")},
+        {QStringLiteral("Vidéos SER (*.SER)"), QStringLiteral("*.SER")},
         {QStringLiteral("Images Prism (*.CPA)"), QStringLiteral("*.CPA")},
         {QStringLiteral("Images Bitmap (*.BMP)"), QStringLiteral("*.BMP")},
         {QStringLiteral("Animation Gif (*.GIF)"), QStringLiteral("*.GIF")},

@@ -137,6 +137,51 @@ def main():
         expected = [rendered(f, d=d)[0] for f in (f2, f0, f1)]
         check("plain: frames are the displayed pictures in order", pictures == expected)
 
+        # Colour frames: one global table for the whole GIF, no local table. RGB cubes of six
+        # levels hold at most 216 colours: exact; Bayer frames (and a grey one among them) hold
+        # more: each pixel the nearest table colour (ties to the lower index) of its rendered one.
+        rng = np.random.default_rng(19)
+        levels = np.array([0, 300, 700, 1000, 1500, 2500], dtype=np.int16)
+        rgb = []
+        for k in range(2):
+            rgb.append(os.path.join(d, f"rgb{k}.fit"))
+            fits.PrimaryHDU(rng.choice(levels, size=(3, 30, 40))).writeto(rgb[-1])
+        bayer = []
+        for k in range(2):
+            bayer.append(os.path.join(d, f"osc{k}.fit"))
+            hdu = fits.PrimaryHDU(rng.integers(0, 2500, size=(30, 40)).astype(np.int16))
+            hdu.header["BAYERPAT"] = "GBRG"
+            hdu.writeto(bayer[-1])
+        shown = ["--low", "0", "--high", "2500"]
+        colour_cases = [
+            ("colour cubes", rgb, shown, True),
+            ("colour cubes, optimised", rgb, shown + ["--optimize"], True),
+            ("Bayer frames and a grey one, bilinear", bayer + [f0], shown, False),
+            ("Bayer frames, superpixel", bayer, shown + ["--debayer", "superpixel"], False),
+        ]
+        for name, files, options, exact in colour_cases:
+            code, _, err = run("animate", *files, "-o", out, *options)
+            if not check(name + ": exit 0", code == 0, err):
+                continue
+            info = run("gif-info", out)[1]
+            if "--optimize" not in options:
+                check(name + ": one global table", "local-table=0" in info and "local-table=2" not in info
+                      and info.count("local-table=0 ") == len(files), info)
+            want = [np.frombuffer(rendered(f, *[o for o in options if o != "--optimize"], d=d)[0], np.uint8)
+                    .reshape(-1, 3).astype(int) for f in files]
+            got = [np.frombuffer(p, np.uint8).reshape(-1, 3).astype(int) for p in frames_of(out)[2]]
+            if exact:
+                check(name + ": frames are the rendered pictures", all(np.array_equal(a, b) for a, b in zip(got, want)))
+                continue
+            with Image.open(out) as im:
+                table = np.array(im.getpalette()[:768]).reshape(-1, 3)
+            nearest = [table[np.argmin(((w[:, None, :] - table[None, :, :]) ** 2).sum(axis=2), axis=1)] for w in want]
+            check(name + ": each pixel the nearest table colour", all(np.array_equal(a, b) for a, b in zip(got, nearest)))
+        code, _, err = run("animate", *rgb, "-o", out, "--bin", "2")
+        check("colour frames and --bin: left out, exit 1", code == 1 and
+              "rgb0.fit : les options --bin, --stamp, --normalize, --align et --track ne s'appliquent pas aux images en "
+              "couleur\n" in err, err)
+
         # Delays by option and from the TIME_BEG cards.
         cases = [
             ("auto", ["--auto-delays"], [f0, f1, f2], [15, 30, 30]),

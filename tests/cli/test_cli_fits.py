@@ -184,6 +184,43 @@ def main():
     check("mosaic opens", code == 0 and out == "X : 23200\nY : 12000\nIntensité : 7\n", f"{code} {out!r} {err!r}")
     os.remove(mosaic)
 
+    # Colour: a 3 x 2 RGGB mosaic and a 2 x 1 cube of three planes, levels = values (0..255).
+    shown = [value("THRESH", 255), value("THRESL", 0)]
+    bayer = write(tmp, "bayer.fit", fits(image(16, 3, 2, [string("BAYERPAT", "RGGB"), *shown]),
+                                         [100, 50, 120, 40, 10, 44]))
+    cube = write(tmp, "rgb.fit", fits(image(16, 2, 1, [value("NAXIS", 3), value("NAXIS3", 3), *shown]),
+                                      [200, 0, 100, 0, 0, 200]))
+    # Bottom row first, B G R, rows padded to 4 bytes; bilinear means 44.67 and 47 shown rounded.
+    renders = [
+        (bayer, [], (3, 2), bytes([10, 45, 100, 10, 50, 110, 10, 47, 120, 0, 0, 0,
+                                   10, 40, 100, 10, 45, 110, 10, 44, 120, 0, 0, 0])),
+        (bayer, ["--debayer", "superpixel"], (1, 1), bytes([10, 45, 100, 0])),
+        (cube, ["--invert"], (2, 1), bytes([255, 155, 55, 55, 255, 255, 0, 0])),
+    ]
+    for path, options, size, rows in renders:
+        out_bmp = os.path.join(tmp, "colour.bmp")
+        code, _, err = run("render", path, "-o", out_bmp, *options)
+        data = open(out_bmp, "rb").read() if code == 0 else b""
+        check(f"colour render {os.path.basename(path)} {options}",
+              struct.unpack("<iiHH", data[18:30]) == (*size, 1, 24) and data[54:] == rows, f"{err} {data.hex()}")
+    colour = [
+        (["pixel", bayer, "2", "2"], 0, "X : 2\nY : 2\nIntensité : 110 / 44.666667 / 10\n"),
+        (["pixel", bayer, "1", "1", "--debayer", "superpixel"], 0, "X : 1\nY : 1\nIntensité : 100 / 45 / 10\n"),
+        (["pixel", bayer, "2", "1", "--debayer", "superpixel"], 2, ""),
+        (["pixel", bayer, "2", "2", "--debayer", "none"], 0, "X : 2\nY : 2\nIntensité : 10\n"),
+        (["stats", cube], 0, "".join(f"{c} ({n}) : {v}\n" for n, vals in (("R", (0, 200, 100, 199.66667, 100)),
+                                                                          ("V", (0, 100, 50, 99.666667, 50)),
+                                                                          ("B", (0, 200, 100, 199.66667, 100)))
+                                     for c, v in zip(("Intensité minimum", "Intensité maximum", "Intensité moyenne",
+                                                      "Intensité mediane", "Ecart type"), vals))),
+        (["render", cube, "-o", os.path.join(tmp, "p.bmp"), "--palette", "any.pal"], 1, ""),
+        (["render", bayer, "-o", os.path.join(tmp, "p.bmp"), "--debayer", "vng"], 2, ""),
+    ]
+    for args, status, expected in colour:
+        code, out, err = run(*args)
+        check(f"colour {args[0]} {args[2:]}", code == status and out == expected
+              and (status != 1 or err == "Une image en couleur n'a pas de palette\n"), f"{code} {out!r} {err!r}")
+
     # Usage errors: exit 2.
     for args in (["info"], ["convert", m31, "-o", "x.fits.fz"], ["info", m31, m31], ["render", m31], ["convert", m31], ["convert", m31, "-o", "x.txt"],
                  ["header", m31, "--bogus"], ["render", m31, "-o"], ["nosuchverb"], []):

@@ -1,7 +1,8 @@
 """The automatic displays against astropy and numpy: orvanel-cli's zscale thresholds are those
 of astropy's ZScaleInterval() with its defaults, within 0.01, on astropy's own test files that
-open and on random images of every pixel type (NaN included); the mtf thresholds and balance
-are those numpy's median and absolute deviation give."""
+open and on random images of every pixel type (NaN included), and channel by channel on a
+colour cube; the mtf thresholds and balance are those numpy's median and absolute deviation
+give."""
 import glob
 import os
 import subprocess
@@ -13,6 +14,7 @@ import astropy
 import numpy as np
 from astropy.io import fits
 from astropy.visualization import ZScaleInterval
+from PIL import Image
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from checks import CLI, check, finish  # noqa: E402
@@ -92,6 +94,22 @@ def main():
                 d = np.clip(d, -32768, 32767).astype(dtype)
             fits.PrimaryHDU(d).writeto(path, overwrite=True)
             compare(f"random {np.dtype(dtype).name} {shape}", path, d.reshape(-1))
+
+        # A colour cube: zscale channel by channel, each channel's levels those of its own
+        # limits (a level off by one where a value lies within the 0.01 of a level's edge).
+        cube = os.path.join(tmp, "sky.fit")
+        planes = np.stack([rng.normal(m, s, (40, 50)) for m, s in ((1000, 30), (3000, 60), (200, 10))]).astype(np.float32)
+        fits.PrimaryHDU(planes).writeto(cube)
+        bmp = os.path.join(tmp, "sky.bmp")
+        p = subprocess.run([CLI, "render", cube, "-o", bmp, "--auto", "zscale"], capture_output=True, text=True)
+        if check("colour cube: render --auto zscale", p.returncode == 0, p.stderr):
+            with Image.open(bmp) as im:
+                shown = np.flipud(np.asarray(im.convert("RGB"))).astype(int)
+            for c, name in enumerate("RGB"):
+                low, high = ZScaleInterval().get_limits(planes[c])
+                want = np.clip(np.rint((planes[c].astype(np.float64) - low) * 255 / (high - low)), 0, 255)
+                check(f"colour cube: channel {name} shown with its own zscale", np.abs(shown[..., c] - want).max() <= 1,
+                      np.abs(shown[..., c] - want).max())
     return finish()
 
 

@@ -267,6 +267,24 @@ def main():
                       a.convert("RGB").tobytes() == b.convert("RGB").tobytes() and a.size == (300, 200))
             compare_with_peers("converted FITS", gif, facts=["^flags: 0xF7$", "^image 1: .* delay=0 "])
 
+        # An RGB cube written by astropy: the bitmap shows the planes astropy reads (the first
+        # stored row at the bottom), and its 216 colours or fewer make an exact GIF.
+        rng = np.random.default_rng(19)
+        planes = rng.choice(np.array([0, 300, 700, 1000, 1500, 2500], dtype=np.int16), size=(3, 30, 40))
+        cube, cgif, cbmp = (os.path.join(tmp, "cube." + e) for e in ("fit", "gif", "bmp"))
+        fits.PrimaryHDU(planes).writeto(cube)
+        with fits.open(cube) as f:
+            read = f[0].data.astype(np.int64)
+        r = run(CLI, "render", cube, "-o", cbmp, "--low", "300", "--high", "2000")
+        r2 = run(CLI, "convert", cube, "-o", cgif, "--low", "300", "--high", "2000")
+        if check("RGB cube rendered and converted", r.returncode == 0 and r2.returncode == 0, r.stderr + r2.stderr):
+            want = np.flipud(np.stack([display_levels(read[c], 300, 2000) for c in range(3)], axis=-1))
+            with Image.open(cbmp) as b, Image.open(cgif) as g:
+                shown = np.asarray(b.convert("RGB"))
+                check("RGB cube: the bitmap shows astropy's planes", b.mode == "RGB" and np.array_equal(shown, want))
+                check("RGB cube: Pillow reads the GIF's colours exactly", np.array_equal(np.asarray(g.convert("RGB")), want))
+            compare_with_peers("RGB cube GIF", cgif)
+
         # Animations made with the options: the comet series cropped, binned, stamped, bounced.
         comet = sorted(os.path.join(BUILD, "samples", "comet", f) for f in os.listdir(os.path.join(BUILD, "samples", "comet")))
         option_rows = {

@@ -1,6 +1,8 @@
 // The image window: picture, fitting, readout in the status bar, context menu.
 #include "program_fixture.h"
 
+#include "core/formats/fits_test_files.h"
+#include "core/formats/series_test_files.h"
 #include "core/image/display.h"
 #include "core/image/sky_cards.h"
 #include "ui/display_picture.h"
@@ -16,6 +18,7 @@
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSlider>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -350,4 +353,54 @@ TEST_F(ProgramTest, TheHeaderWindowShowsTheCardsSavingWritesAndFindsText) {
     w->EnteteFITS2->trigger();
     EXPECT_EQ(FormMain->CurrentImage(), w);
     EXPECT_EQ(FormEntete->MemoEntete->toPlainText().split('\n'), cards);
+}
+
+TEST_F(ProgramTest, TheFrameSliderShowsEachFrameOfAVideoOrACube) {
+    // Four frames of 4 x 2 values (three planes would be a colour image): in frame f the pixel of
+    // column x holds 1000 (f + 1) + x.
+    constexpr int kFrames = 4;
+    std::vector<std::vector<uint16_t>> frames(kFrames);
+    std::vector<uint64_t> planes;
+    for (int f = 0; f < kFrames; ++f)
+        for (int i = 0; i < 8; ++i) {
+            frames[f].push_back(uint16_t(1000 * (f + 1) + i % 4));
+            planes.push_back(1000 * (f + 1) + i % 4);
+        }
+    orv::test::TSerFile ser;
+    ser.Width = 4;
+    ser.Frames = frames;
+    orv::test::TFitsBuilder cube;
+    cube.Image(16, 4, 2).Value("NAXIS", "3").Value("NAXIS3", std::to_string(kFrames));
+    cube.End().Blanks().BigEndian(planes, 2).Zeros();
+    const struct {
+        QString File;
+        std::vector<uint8_t> Bytes;
+        QString ThirdFrameCaption;
+    } files[] = {
+        {"capture.ser", ser.Bytes(), "Image : capture_3.fit (4x2) Entier 16 bits"},
+        {"cube.fits", cube.Bytes, "Image : cube_3.fits (4x2) Entier 16 bits"},
+    };
+    for (const auto& file : files) {
+        const QString path = folder.filePath(file.File);
+        WriteFile(path,
+                  QByteArray(reinterpret_cast<const char*>(file.Bytes.data()), qsizetype(file.Bytes.size())));
+        FormMain->OpenFile(path);
+        TFormImage* w = FormMain->ActiveMDIChild();
+        ASSERT_NE(w, nullptr) << file.File.toStdString();
+        ASSERT_FALSE(w->FrameBar->isHidden()) << file.File.toStdString();
+        EXPECT_EQ(w->FrameLabel->text(), "Image 1 / 4");
+        w->FrameSlider->setValue(3);
+        EXPECT_EQ(w->FrameLabel->text(), "Image 3 / 4");
+        EXPECT_EQ(w->windowTitle(), file.ThirdFrameCaption);
+        MoveMouse(w->Image, 2, 0);
+        EXPECT_EQ(Panels()[2], "Intensité : 3002") << file.File.toStdString();
+        // The picture is the third frame's, with the display the first frame had.
+        TImageDocument shown = w->Document();
+        Render(shown);
+        EXPECT_EQ(w->Picture(), DisplayPicture(shown.DisplayStream)) << file.File.toStdString();
+        EXPECT_FALSE(w->Document().Modified);
+        w->close();
+    }
+    // A single image has no frame bar.
+    EXPECT_TRUE(OpenFits("one.fit", Int16Document("one.fit", 4, 2))->FrameBar->isHidden());
 }

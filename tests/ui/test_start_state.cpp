@@ -64,7 +64,8 @@ TEST_F(ProgramTest, OnlyTheCommandsThatNeedNoImageStartEnabled) {
                               "EnregistrersousGif1",
                               "Palettes1",
                               "RglagesdesSeuils1",
-                              "EnteteFITS1"};
+                              "EnteteFITS1",
+                              "Comparer1"};
     for (const char* name : enabled)
         EXPECT_TRUE(Enabled(FormMain, name)) << name;
     for (const char* name : disabled)
@@ -161,7 +162,8 @@ TEST_F(ProgramTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
           {"WindowCascadeItem", "&Cascade"},
           {"WindowTileItem", "&Mosaïque"},
           {"WindowArrangeItem", "&Réorganiser les icônes"},
-          {"WindowMinimizeItem", "&Tout réduire"}}},
+          {"WindowMinimizeItem", "&Tout réduire"},
+          {"Comparer1", "C&omparer deux images"}}},
         {"Help1",
          "&Aide",
          {{"Rubriquesdaide1", "&Rubriques d'aide"}, {"N2", "-"}, {"HelpAboutItem", "&A propos"}}},
@@ -218,9 +220,11 @@ TEST_F(ProgramTest, OpenFilterListsEveryFormat) {
     FormMain->FileOpenItem->trigger(); // the scripted dialog cancels
     ASSERT_EQ(dialogs.OpenFilters.size(), 1);
     const QList<TFileFilter> filters = dialogs.OpenFilters.first();
-    const QStringList expected = {"Images Astro (*.PIC,*.FTS,*.FIT,*.FITS,*.GZ,*.FZ,*.CPA)",
+    const QStringList expected = {"Images Astro (*.PIC,*.FTS,*.FIT,*.FITS,*.GZ,*.FZ,*.XISF,*.SER,*.CPA)",
                                   "Images Mips (*.PIC)",
                                   "Images FITS (*.FIT,*.FTS,*.FITS,*.GZ,*.FZ)",
+                                  "Images XISF (*.XISF)",
+                                  "Vidéos SER (*.SER)",
                                   "Images Prism (*.CPA)",
                                   "Images Bitmap (*.BMP)",
                                   "Animation Gif (*.GIF)",
@@ -228,7 +232,8 @@ TEST_F(ProgramTest, OpenFilterListsEveryFormat) {
     ASSERT_EQ(filters.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
         EXPECT_EQ(filters[i].Description, expected[i]);
-    EXPECT_EQ(filters[0].Patterns, "*.PIC;*.FTS;*.FIT;*.FITS;*.FIT.GZ;*.FTS.GZ;*.FITS.GZ;*.FZ;*.CPA");
+    EXPECT_EQ(filters[0].Patterns,
+              "*.PIC;*.FTS;*.FIT;*.FITS;*.FIT.GZ;*.FTS.GZ;*.FITS.GZ;*.FZ;*.XISF;*.SER;*.CPA");
     EXPECT_EQ(FormMain->MDIChildCount(), 0); // cancelled: nothing opened
     EXPECT_EQ(QtFilterString({filters[2]}), "Images FITS (*.FIT,*.FTS,*.FITS,*.GZ,*.FZ) (*.FIT *.FTS *.FITS "
                                             "*.FIT.GZ *.FTS.GZ *.FITS.GZ *.FZ)");

@@ -148,7 +148,7 @@ TEST_F(EnablingTest, TheWindowMenuListsTheOpenImages) {
     QAction* checked = nullptr;
     bool afterSeparator = false;
     for (QAction* a : FormMain->Window1->actions()) {
-        if (a == FormMain->WindowMinimizeItem)
+        if (a == FormMain->Comparer1)
             afterSeparator = true;
         else if (afterSeparator && !a->isSeparator()) {
             listed << a->text();

@@ -219,11 +219,14 @@ TAnimWritten WriteAnimation(const std::string& fileName, size_t count, const TFr
                             const TAnimWriteOptions& options, const TWriteProgress& progress,
                             const std::function<void(const std::string&)>& report) {
     std::vector<size_t> madeJobs; // the job of each frame made
-    const std::unique_ptr<TFrameSink> sink = OpenFrameSink(fileName, [&](size_t index) {
-        TAnimFrameResult again = job(madeJobs[index]);
-        if (!again.Picture) throw EOrvanelError(again.Report);
-        return std::move(*again.Picture);
-    });
+    const std::unique_ptr<TFrameSink> sink = OpenFrameSink(
+        fileName,
+        [&](size_t index) {
+            TAnimFrameResult again = job(madeJobs[index]);
+            if (!again.Picture) throw EOrvanelError(again.Report);
+            return std::move(*again.Picture);
+        },
+        options.OneTable);
     TOrderedWriter ordered(*sink, options.AutoDelays);
     std::optional<TShownPicture> shown; // a video file takes its frames whole
     if (options.Optimize && !WantsPictures(fileName)) shown.emplace(options.Tolerance);

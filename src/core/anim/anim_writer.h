@@ -41,6 +41,9 @@ struct TAnimWriteOptions {
     // within Tolerance display levels (0: exactly); the bounce's frames are then made again.
     bool Optimize = false;
     int32_t Tolerance = 0;
+    // A GIF's frames share the first frame's table as the global one (colour frames whose one
+    // table was chosen from them all) instead of each carrying it.
+    bool OneTable = false;
 };
 
 // What was written.

@@ -8,7 +8,9 @@ namespace {
 
 class TGifSink : public TFrameSink {
   public:
-    explicit TGifSink(const std::string& fileName) : gif_(fileName) {}
+    TGifSink(const std::string& fileName, bool oneTable) : gif_(fileName) {
+        if (oneTable) gif_.ShareGlobalTable();
+    }
     void Write(const TAnimFrameResult& frame, uint16_t delay) override { gif_.Write(*frame.Image, delay); }
     void Repeat(size_t index, uint16_t delay) override { gif_.Repeat(index, delay); }
     size_t Count() const override { return gif_.Count(); }
@@ -41,9 +43,9 @@ bool WantsPictures(const std::string& fileName) {
 }
 
 std::unique_ptr<TFrameSink> OpenFrameSink(const std::string& fileName,
-                                          const std::function<TBitmap(size_t index)>& remake) {
+                                          const std::function<TBitmap(size_t index)>& remake, bool oneTable) {
     if (const auto kind = VideoKindOf(fileName)) return std::make_unique<TVideoSink>(fileName, *kind, remake);
-    return std::make_unique<TGifSink>(fileName);
+    return std::make_unique<TGifSink>(fileName, oneTable);
 }
 
 } // namespace orv

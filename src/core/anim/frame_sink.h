@@ -27,7 +27,9 @@ class TFrameSink {
 bool WantsPictures(const std::string& fileName);
 
 // The sink for fileName; `remake` makes the picture of written frame k again (videos only).
+// oneTable: a GIF's frames whose table is the first frame's take the global table.
 std::unique_ptr<TFrameSink> OpenFrameSink(const std::string& fileName,
-                                          const std::function<TBitmap(size_t index)>& remake);
+                                          const std::function<TBitmap(size_t index)>& remake,
+                                          bool oneTable = false);
 
 } // namespace orv

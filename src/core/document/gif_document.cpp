@@ -4,6 +4,7 @@
 #include "core/formats/bmp_document.h"
 #include "core/gif/bitmap_to_matrix.h"
 #include "core/gif/gif_bitmap_file.h"
+#include "core/gif/global_colours.h"
 #include "core/text/path_text.h"
 
 namespace orv {
@@ -33,6 +34,19 @@ void WriteDisplayedPictureAsGif(const TImageDocument& doc, const std::string& fi
     TByteArray2D matrix;
     BitmapToMatrix(picture, table, matrix, progress);
     gif.AddSubImage(table, matrix, 0);
+    gif.SaveToFile(fileName, progress);
+}
+
+void WriteColourPictureAsGif(const TImageDocument& doc, const TBitmap& picture, const std::string& fileName,
+                             TDocumentHost& host) {
+    TGifFile gif;
+    TProgress progress([&host](const std::string& label, float fraction) { host.Progress(label, fraction); });
+    progress.SetLabel("Conversion de l'image : " +
+                      ExtractFileName(doc.FileName.empty() ? fileName : doc.FileName));
+    TGlobalColours colours;
+    colours.Meet(picture);
+    colours.Choose();
+    gif.AddSubImage(colours.Table(), colours.Map(picture), 0);
     gif.SaveToFile(fileName, progress);
 }
 

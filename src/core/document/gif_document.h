@@ -3,6 +3,7 @@
 // saving writes a document's displayed picture as a one-image GIF file.
 #pragma once
 
+#include "core/base/bitmap.h"
 #include "core/gif/gif_file.h"
 #include "core/image/document_host.h"
 #include "core/image/image_document.h"
@@ -23,5 +24,9 @@ TLoadResult LoadGifImage(TImageDocument& doc, const TGifFile& gif, const std::st
 // Writes the picture the document displays as a GIF file holding one image with delay 0
 // (progress through the host). FileName and caption are not changed here.
 void WriteDisplayedPictureAsGif(const TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
+// The same for the 24-bit picture a colour document shows: one table of its colours, exact up
+// to 256 of them, else each pixel the nearest of those median cut chooses (TGlobalColours).
+void WriteColourPictureAsGif(const TImageDocument& doc, const TBitmap& picture, const std::string& fileName,
+                             TDocumentHost& host);
 
 } // namespace orv

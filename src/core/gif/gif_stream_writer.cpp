@@ -75,7 +75,9 @@ void TGifStreamWriter::Write(const TEncodedImage& image, uint16_t delay) {
         const uint8_t bits = image.BitsPerPixel;
         pending_.insert(pending_.end(), {uint8_t(0x80 + (bits - 1) * 16 + (bits - 1)), 0, 0});
         AppendTable(pending_, image.Table, bits);
+        global_ = image.Table;
     }
+    const bool local = !first && !(shareGlobal_ && image.Table == global_);
     const uint8_t disposal = image.Keep ? 1 : 0;
     AppendGraphicControl(pending_, uint8_t(disposal << 2 | (image.Transparent ? 1 : 0)), delay,
                          image.Transparent.value_or(0));
@@ -85,9 +87,9 @@ void TGifStreamWriter::Write(const TEncodedImage& image, uint16_t delay) {
     d.Top = image.Top;
     d.Width = image.Width;
     d.Height = image.Height;
-    d.Flags = first ? 0 : uint8_t(0x80 + image.BitsPerPixel - 1);
+    d.Flags = local ? uint8_t(0x80 + image.BitsPerPixel - 1) : 0;
     const uint64_t offset = file_.Size() + pending_.size();
-    AppendImageHead(pending_, d, first ? nullptr : &image.Table, image.BitsPerPixel, image.CodeSize);
+    AppendImageHead(pending_, d, local ? &image.Table : nullptr, image.BitsPerPixel, image.CodeSize);
     image.Data.ForEachBlock([&](std::span<const uint8_t> block) {
         pending_.push_back(uint8_t(block.size()));
         pending_.insert(pending_.end(), block.begin(), block.end());

@@ -55,6 +55,9 @@ class TGifStreamWriter {
     // The next image, shown for delay hundredths of a second. The first image's table must
     // hold 2, 16 or 256 entries ("Mauvais nombre de couleurs").
     void Write(const TEncodedImage& image, uint16_t delay);
+    // From now on, a later image whose table is the first image's takes the global table
+    // instead of carrying a copy (an animation of one colour table).
+    void ShareGlobalTable() { shareGlobal_ = true; }
     // Image `index` (0-based, written before, a whole image) once more, with its own delay.
     void Repeat(size_t index, uint16_t delay);
     size_t Count() const { return images_.size(); }
@@ -76,6 +79,8 @@ class TGifStreamWriter {
     std::vector<TWritten> images_;
     uint16_t screenWidth_ = 0;
     uint16_t screenHeight_ = 0;
+    bool shareGlobal_ = false;
+    TColorTable global_;
 };
 
 } // namespace orv

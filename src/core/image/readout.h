@@ -2,6 +2,7 @@
 // coordinates of the pixel's centre when the document has a celestial coordinate system.
 #pragma once
 
+#include "core/image/debayer.h"
 #include "core/image/image_document.h"
 
 #include <cstdint>
@@ -20,5 +21,10 @@ struct TReadout {
 // x, y: mouse position over the image control, 0 at its left and top edges.
 // Nothing for documents without a readout (bitmap, GIF, empty) or outside the image.
 std::optional<TReadout> PixelReadout(const TImageDocument& doc, int32_t x, int32_t y);
+
+// The readout over the picture `method` makes of a colour document, whose size is
+// ColourPictureSize: "Intensité : R / V / B", the three values after debayering. A superpixel
+// covers four image pixels: no sky position is given for it. Nothing for a grey image.
+std::optional<TReadout> ColourReadout(const TImageDocument& doc, TDebayer method, int32_t x, int32_t y);
 
 } // namespace orv

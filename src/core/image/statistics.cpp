@@ -146,12 +146,16 @@ template <typename T> void RealStatistics(const uint8_t* in, size_t count, TStat
 } // namespace
 
 TStatistics ComputeStatistics(const TImageDocument& doc) {
+    return ComputeStatistics(PlaneOf(doc));
+}
+
+TStatistics ComputeStatistics(const TValuePlane& plane) {
     TStatistics s;
     s.Minimum = std::numeric_limits<double>::infinity();
     s.Maximum = -std::numeric_limits<double>::infinity();
-    const size_t count = ValuesToRead(doc);
-    const uint8_t* in = doc.PixelStore.data();
-    switch (doc.PixelType) {
+    const size_t count = plane.Count();
+    const uint8_t* in = plane.Store.data();
+    switch (plane.PixelType) {
     case kPixelInt16:
         Int16Statistics(in, count, s);
         break;
@@ -180,12 +184,14 @@ TImageSummary SummariseImage(const TImageDocument& doc, int32_t bins) {
     return summary;
 }
 
-std::array<std::pair<std::string, std::string>, 5> StatisticsRows(const TStatistics& s) {
-    return {{{"Intensité minimum :", FormatStatistic(s.Minimum)},
-             {"Intensité maximum :", FormatStatistic(s.Maximum)},
-             {"Intensité moyenne :", FormatStatistic(s.Mean)},
-             {"Intensité mediane :", FormatStatistic(s.Median)},
-             {"Ecart type :", FormatStatistic(s.StandardDeviation)}}};
+std::array<std::pair<std::string, std::string>, 5> StatisticsRows(const TStatistics& s,
+                                                                  std::string_view channel) {
+    const std::string colon = channel.empty() ? " :" : " (" + std::string(channel) + ") :";
+    return {{{"Intensité minimum" + colon, FormatStatistic(s.Minimum)},
+             {"Intensité maximum" + colon, FormatStatistic(s.Maximum)},
+             {"Intensité moyenne" + colon, FormatStatistic(s.Mean)},
+             {"Intensité mediane" + colon, FormatStatistic(s.Median)},
+             {"Ecart type" + colon, FormatStatistic(s.StandardDeviation)}}};
 }
 
 } // namespace orv

@@ -42,6 +42,7 @@ std::vector<TControlState> MenuItemsRule(int windowCount, std::optional<uint8_t>
         {"Toutenrgistrer1", "Toutfermer1", "Imprimer1", "Dupliquer1", "EnregistrersousGif1", "Palettes1",
          "RglagesdesSeuils1"},
         any);
+    Set(out, "FormMain", {"Comparer1"}, windowCount > 1);
     // The header window shows FITS headers (CPA images have one once read).
     Set(out, "FormMain", {"EnteteFITS1"}, any && activeKind == kKindFits);
     return out;

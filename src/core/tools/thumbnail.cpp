@@ -13,7 +13,10 @@ TSize ThumbnailSize(int32_t width, int32_t height, int32_t size) {
 }
 
 TBitmap Thumbnail(const TImageDocument& doc, int32_t size) {
-    const TBitmap picture = TBitmap::FromBmpFile(doc.DisplayStream);
+    return Thumbnail(TBitmap::FromBmpFile(doc.DisplayStream), size);
+}
+
+TBitmap Thumbnail(const TBitmap& picture, int32_t size) {
     const TSize fit = ThumbnailSize(picture.Width, picture.Height, size);
     TBitmap out;
     out.Width = fit.Width;

@@ -17,5 +17,7 @@ TSize ThumbnailSize(int32_t width, int32_t height, int32_t size);
 
 // A 24-bit picture of the document's display (its thresholds, palette and display function).
 TBitmap Thumbnail(const TImageDocument& doc, int32_t size);
+// The same of a picture already made (a colour image's).
+TBitmap Thumbnail(const TBitmap& picture, int32_t size);
 
 } // namespace orv

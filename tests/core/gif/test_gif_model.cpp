@@ -2,6 +2,7 @@
 #include "core/gif/gif_bitmap_file.h"
 #include "core/gif/gif_errors.h"
 #include "core/gif/gif_file.h"
+#include "core/gif/global_colours.h"
 
 #include "core/message_of.h"
 
@@ -323,4 +324,58 @@ TEST(BitmapToMatrix, MoreThan256ColoursAreReducedToNearColours) {
     EXPECT_GT(used.size(), 200u) << "the table is put to use";
     EXPECT_LT(worst, 24) << "every pixel keeps a near colour";
     EXPECT_EQ(m.GetCell(1, 1), 0) << "first appearance still decides the order";
+}
+
+TEST(GlobalColours, FramesShareOneTableExactUpTo256ColoursElseEachPixelTakesTheNearest) {
+    const uint32_t red = MakeColor(255, 0, 0), green = MakeColor(0, 255, 0), blue = MakeColor(0, 0, 255);
+    // Exact: colours met in either frame, in either order, give one table.
+    const TBitmap a = TrueColor(2, 1, {red, green}), b = TrueColor(2, 1, {blue, red});
+    TGlobalColours ab, ba;
+    ab.Meet(a), ab.Meet(b), ab.Choose();
+    ba.Meet(b), ba.Meet(a), ba.Choose();
+    EXPECT_EQ(ab.Table(), ba.Table());
+    EXPECT_EQ(ab.Table().Count, 16);
+    for (const TBitmap* picture : {&a, &b}) {
+        const TByteArray2D m = ab.Map(*picture);
+        for (int x = 1; x <= 2; ++x) {
+            const TColorEntry& e = ab.Table().Entries[m.GetCell(x, 1)];
+            EXPECT_EQ(MakeColor(e[0], e[1], e[2]), picture->PixelColor(x - 1, 0));
+        }
+    }
+    // Two frames of 600 colours between them: each pixel the nearest entry, ties to the lower.
+    std::mt19937 random(19);
+    std::vector<uint32_t> first, second;
+    for (int i = 0; i < 300; ++i) {
+        first.push_back(random() & 0xFFFFFF);
+        second.push_back(random() & 0x7F7F7F);
+    }
+    TGlobalColours many;
+    const TBitmap f = TrueColor(300, 1, first), s = TrueColor(300, 1, second);
+    many.Meet(f), many.Meet(s), many.Choose();
+    const TColorTable& t = many.Table();
+    ASSERT_EQ(t.Count, 256);
+    auto distance = [](const TColorEntry& e, uint32_t c) {
+        int d = 0;
+        for (int k = 0; k < 3; ++k)
+            d += (int(e[size_t(k)]) - int(uint8_t(c >> (8 * k)))) *
+                 (int(e[size_t(k)]) - int(uint8_t(c >> (8 * k))));
+        return d;
+    };
+    for (const auto& [picture, colours] : {std::pair{&f, &first}, std::pair{&s, &second}}) {
+        const TByteArray2D m = many.Map(*picture);
+        for (int x = 1; x <= 300; ++x) {
+            const int i = m.GetCell(x, 1);
+            const uint32_t c = (*colours)[size_t(x - 1)];
+            for (int j = 0; j < 256; ++j)
+                ASSERT_TRUE(
+                    distance(t.Entries[size_t(j)], c) > distance(t.Entries[size_t(i)], c) ||
+                    (distance(t.Entries[size_t(j)], c) == distance(t.Entries[size_t(i)], c) && j >= i))
+                    << "pixel " << x << " index " << i << " entry " << j;
+        }
+    }
+    // Ties to the lower index: (1, 1, 0) lies 2 away from each of the three entries.
+    TColorTable three;
+    three.Entries[0] = {0, 0, 0}, three.Entries[1] = {2, 0, 0}, three.Entries[2] = {0, 2, 0};
+    EXPECT_EQ(NearestColour(three, 3, MakeColor(1, 1, 0)), 0);
+    EXPECT_EQ(NearestColour(three, 3, MakeColor(1, 2, 0)), 2);
 }

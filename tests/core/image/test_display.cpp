@@ -195,7 +195,9 @@ TEST(DisplayFunctions, LevelsForNormalAndInvertedThresholds) {
         auto normal = MakeDocument<int16_t>(kPixelInt16, 8, 1, values, 0, 100);
         auto inverted = MakeDocument<int16_t>(kPixelInt16, 8, 1, mirrored, 100, 0);
         auto computed = MakeDocument<double>(kPixelReal64, 8, 1, reals, 0, 100);
-        for (TImageDocument* doc : {&normal, &inverted, &computed}) {
+        auto computedInverted = MakeDocument<float>(
+            kPixelReal32, 8, 1, std::vector<float>(mirrored.begin(), mirrored.end()), 100, 0);
+        for (TImageDocument* doc : {&normal, &inverted, &computed, &computedInverted}) {
             doc->DisplayFunction = c.Function;
             doc->MidtonesBalance = c.Midtones;
             Render(*doc);

@@ -44,7 +44,8 @@ TEST(EnablingRules, MenuItemsRuleFollowsCountAndActiveKind) {
                  {3, std::nullopt, true, false}};
     for (const auto& c : cases) {
         auto m = AsMap(MenuItemsRule(c.Count, c.Active));
-        EXPECT_EQ(m.size(), 11u + 3 + 22 + 1 + 1 + 7 + 1);
+        EXPECT_EQ(m.size(), 11u + 3 + 22 + 1 + 1 + 7 + 1 + 1);
+        EXPECT_EQ(m["FormMain.Comparer1"], c.Count > 1);
         EXPECT_EQ(m["FormMain.EnteteFITS1"], c.Active == kKindFits);
         EXPECT_EQ(m["FormMain.FileCloseItem"], c.Any);
         EXPECT_EQ(m["FormMain.WindowMinimizeItem"], c.Any);
