@@ -185,11 +185,12 @@ template <typename Key, typename Visit> std::pair<Key, Key> MiddleKeys(const Vis
     }
 }
 
-// One pass over the keys against a bracket [From, To]: how many, the least and greatest, how
-// many below, and those within. Keys come in blocks, counted in locals without branches on the
-// key: on a noisy sky such branches are mispredicted half of the time.
+// One pass over the keys against a bracket [From, To]: how many, the least and greatest (only
+// when kExtremes: they cost much of the pass), how many below, and those within. Keys come in
+// blocks, counted in locals without branches on the key: on a noisy sky such branches are
+// mispredicted half of the time.
 constexpr uint16_t kTallyBlock = 1024;
-template <typename Key> struct TBracketTally {
+template <typename Key, bool kExtremes> struct TBracketTally {
     Key From, To;
     size_t All = 0, Below = 0;
     Key Least = std::numeric_limits<Key>::max(), Greatest = 0;
@@ -204,8 +205,10 @@ template <typename Key> struct TBracketTally {
         const Key from = From, to = To;
         for (size_t i = 0; i < m; ++i) {
             const Key k = keys[i];
-            least = std::min(least, k);
-            greatest = std::max(greatest, k);
+            if constexpr (kExtremes) {
+                least = std::min(least, k);
+                greatest = std::max(greatest, k);
+            }
             below += k < from;
             out[gathered] = k;
             gathered += (k >= from) & (k <= to);
@@ -219,7 +222,7 @@ template <typename Key> struct TBracketTally {
 // `count` values), when a sample brackets them: one pass counts the keys (n), with the least and
 // greatest, counts those below the bracket and gathers those within it, and the middle ranks are
 // selected among the gathered. Nullopt when the sample is too small or misses a middle rank.
-template <typename Key, typename Visit>
+template <bool kExtremes, typename Key, typename Visit>
 std::optional<std::pair<Key, Key>> MiddleKeysSampled(const Visit& visit, size_t count, size_t& n, Key& least,
                                                      Key& greatest) {
     constexpr size_t kSample = 65536;
@@ -236,7 +239,7 @@ std::optional<std::pair<Key, Key>> MiddleKeysSampled(const Visit& visit, size_t 
         return sample[r];
     };
     const Key from = ranked(s / 2 - margin), to = ranked(s / 2 + margin);
-    TBracketTally<Key> tally;
+    TBracketTally<Key, kExtremes> tally;
     tally.From = from, tally.To = to;
     tally.Near.reserve(count / kSample * 4 * margin);
     Key block[kTallyBlock];
@@ -258,10 +261,11 @@ std::optional<std::pair<Key, Key>> MiddleKeysSampled(const Visit& visit, size_t 
     return std::pair{*at, mid.High == mid.Low ? *at : *std::min_element(at + 1, near.end())};
 }
 
-// The middle keys, from a sample when it brackets them, else from the counts of their bits.
-template <typename Key, typename Visit>
+// The middle keys, from a sample when it brackets them, else from the counts of their bits;
+// without kExtremes, least and greatest mean nothing when the sample brackets them.
+template <bool kExtremes, typename Key, typename Visit>
 std::pair<Key, Key> MiddleKeysOf(const Visit& visit, size_t count, size_t& n, Key& least, Key& greatest) {
-    if (const auto middle = MiddleKeysSampled(visit, count, n, least, greatest)) return *middle;
+    if (const auto middle = MiddleKeysSampled<kExtremes>(visit, count, n, least, greatest)) return *middle;
     n = CountTopBits(visit, least, greatest);
     if (n == 0) return {};
     return MiddleKeys<Key>(visit, n);
@@ -278,7 +282,7 @@ template <typename T> TRobustLevel LevelOf(const TValuePlane& plane, size_t coun
     };
     TRobustLevel r;
     Key least, greatest;
-    const auto [lowKey, highKey] = MiddleKeysOf(keys, count, r.Count, least, greatest);
+    const auto [lowKey, highKey] = MiddleKeysOf<true>(keys, count, r.Count, least, greatest);
     if (r.Count == 0) return r;
     r.Minimum = K::Value(least);
     r.Maximum = K::Value(greatest);
@@ -293,7 +297,8 @@ template <typename T> TRobustLevel LevelOf(const TValuePlane& plane, size_t coun
     };
     size_t n;
     uint64_t unused[2];
-    const auto [lowDeviation, highDeviation] = MiddleKeysOf(deviations, count, n, unused[0], unused[1]);
+    const auto [lowDeviation, highDeviation] =
+        MiddleKeysOf<false>(deviations, count, n, unused[0], unused[1]);
     r.Spread = kMadToSigma * (std::bit_cast<double>(lowDeviation) + std::bit_cast<double>(highDeviation)) / 2;
     return r;
 }
