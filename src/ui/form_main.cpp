@@ -315,8 +315,15 @@ QSize TFormMain::MainClientSize() const {
 }
 
 void TFormMain::SetStatusPanel(int index, const QString& text) {
-    if (index >= 0 && index < int(StatusPanels.size()))
-        StatusPanels[static_cast<size_t>(index)]->setText(text);
+    if (index >= 0 && index < int(StatusPanels.size())) {
+        QLabel* panel = StatusPanels[static_cast<size_t>(index)];
+        panel->setText(text);
+        // A colour image's three values may not fit: the panel grows, and stays so.
+        const QFontMetrics metrics = panel->fontMetrics();
+        const int needed = metrics.horizontalAdvance(text) + 2 * panel->frameWidth() +
+                           2 * metrics.horizontalAdvance(QLatin1Char('x'));
+        if (needed > panel->width()) panel->setFixedWidth(needed);
+    }
 }
 
 void TFormMain::SubWindowActivated(QMdiSubWindow* window) {
@@ -335,6 +342,7 @@ void TFormMain::UpdateMenuItems() {
     const TFormImage* active = ActiveMDIChild();
     workspace_.ApplyRule(MenuItemsRule(
         MDIChildCount(), active ? std::optional<uint8_t>(active->Document().Kind) : std::nullopt));
+    workspace_.DisablePalettesInColour(active);
 }
 
 void TFormMain::UpdateImageTools() {

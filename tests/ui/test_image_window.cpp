@@ -444,6 +444,10 @@ TEST_F(ProgramTest, ABayerImageShowsInColourAsTheDebayerMenuChooses) {
         }
         MoveMouse(w->Image, 0, 0);
         EXPECT_EQ(Panels()[2], c.Intensity);
+        QLabel* intensity = FormMain->StatusPanels[2];
+        EXPECT_LE(intensity->fontMetrics().horizontalAdvance(intensity->text()),
+                  intensity->contentsRect().width());
+        FormMain->UpdateMenuItems();                            // as an activation does
         EXPECT_EQ(FormMain->Palettes1->isEnabled(), !c.Colour); // palettes colour grey levels only
     }
     OpenFits("grey.fit", Int16Document("grey.fit", 4, 2));
