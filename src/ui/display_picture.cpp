@@ -68,4 +68,18 @@ QImage DisplayPicture(const std::vector<uint8_t>& stream) {
     }
 }
 
+QImage TrueColourPicture(const TBitmap& bitmap) {
+    QImage picture(bitmap.Width, bitmap.Height, QImage::Format_RGB32);
+    if (picture.isNull() || bitmap.BitCount != 24 ||
+        bitmap.Pixels.size() < size_t(bitmap.Width) * size_t(bitmap.Height) * 3)
+        return {};
+    const uint8_t* in = bitmap.Pixels.data();
+    for (int32_t y = 0; y < bitmap.Height; ++y) {
+        auto* out = reinterpret_cast<uint32_t*>(picture.scanLine(y));
+        for (int32_t x = 0; x < bitmap.Width; ++x, in += 3)
+            out[x] = 0xFF000000u | (uint32_t(in[2]) << 16) | (uint32_t(in[1]) << 8) | in[0];
+    }
+    return picture;
+}
+
 } // namespace orv::ui

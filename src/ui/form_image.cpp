@@ -5,6 +5,7 @@
 #include "core/document/gif_document.h"
 #include "core/document/open_image.h"
 #include "core/image/auto_display.h"
+#include "core/image/colour_picture.h"
 #include "core/image/display.h"
 #include "core/image/frame_series.h"
 #include "ui/application.h"
@@ -205,9 +206,17 @@ void TFormImage::SaveByKind() {
 void TFormImage::ExportGif(const QString& fileName) {
     const std::string name = LocalName(fileName);
     Rendered();
+    // A picture in colour is saved as shown: one table of its own colours.
+    std::optional<TBitmap> colour;
+    if (InColour())
+        if (const std::optional<TColourPlanes> planes = ColourPlanesOf(*doc_, debayer_))
+            colour = ColourPicture(*doc_, *planes);
     Write(
-        [&name](TImageDocument& doc, TDocumentHost& host) {
-            WriteDisplayedPictureAsGif(doc, name, host);
+        [&name, &colour](TImageDocument& doc, TDocumentHost& host) {
+            if (colour)
+                WriteColourPictureAsGif(doc, *colour, name, host);
+            else
+                WriteDisplayedPictureAsGif(doc, name, host);
             return true;
         },
         [this, name] {

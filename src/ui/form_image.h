@@ -6,6 +6,7 @@
 // itself waits until the save ends.
 #pragma once
 
+#include "core/image/debayer.h"
 #include "core/image/image_document.h"
 #include "core/image/statistics.h"
 #include "core/image/zoom.h"
@@ -64,6 +65,11 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     // display bitmap when the window is zoomed out (it then shows only the averaged view).
     QImage Picture() const;
     QSize PictureSize() const;
+    // How a colour-filter mosaic is shown ("Dématriçage"): bilinear until the user chooses.
+    TDebayer Debayer() const { return debayer_; }
+    void SetDebayer(TDebayer method);
+    // The picture is in colour: an RGB image, or a mosaic debayered.
+    bool InColour() const;
     // Sizes the picture, fits the window the first time, shows the display bitmap,
     // updates the caption.
     void ShowImage() override;
@@ -142,7 +148,11 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     // Shows the document at `zoom`; `rendered`: the display bitmap is new.
     void ShowView(TZoom zoom, bool rendered);
 
+    // The colour picture at one pixel per picture pixel, made for the current display.
+    QImage ColourView() const;
+
     std::shared_ptr<TImageDocument> doc_;
+    TDebayer debayer_ = TDebayer::Bilinear;
     bool saving_ = false;
     bool closeAsked_ = false;
     TAveragedView averagedView_;

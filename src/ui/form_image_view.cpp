@@ -4,6 +4,7 @@
 #include "ui/form_image.h"
 
 #include "core/anim/anim_options.h"
+#include "core/image/colour_picture.h"
 #include "core/image/readout.h"
 #include "ui/application.h"
 #include "ui/display_picture.h"
@@ -41,11 +42,32 @@ TZoom TFormImage::Zoom() const {
     return Image->Zoom();
 }
 
+bool TFormImage::InColour() const {
+    return doc_->PixelType != kPixelNone &&
+           (doc_->Colour.Planes == 3 || (doc_->Colour.Pattern && debayer_ != TDebayer::None));
+}
+
+void TFormImage::SetDebayer(TDebayer method) {
+    if (method == debayer_) return;
+    debayer_ = method;
+    ShowImage();
+}
+
+QImage TFormImage::ColourView() const {
+    const std::optional<TColourPlanes> planes = ColourPlanesOf(*doc_, debayer_);
+    return planes ? TrueColourPicture(ColourPicture(*doc_, *planes)) : QImage();
+}
+
 QImage TFormImage::Picture() const {
+    if (InColour()) return ColourView();
     return Image->Picture().isNull() ? DisplayPicture(Rendered().DisplayStream) : Image->Picture();
 }
 
 QSize TFormImage::PictureSize() const {
+    if (InColour()) {
+        const TSize size = ColourPictureSize(*doc_, debayer_);
+        return {size.Width, size.Height};
+    }
     if (doc_->PixelType != kPixelNone) return {doc_->ImageWidth, doc_->ImageHeight};
     return Image->Picture().size();
 }
@@ -53,6 +75,13 @@ QSize TFormImage::PictureSize() const {
 void TFormImage::ShowView(TZoom zoom, bool rendered) {
     // Zoomed out, a camera image shows only its averaged view: the 1:1 picture (16 MB for a
     // 4096 x 4096 image) is not made at each change. Bitmaps keep theirs to average it.
+    if (InColour()) {
+        // The three channels come from the values, not from the grey display bitmap.
+        QImage picture = ColourView();
+        QImage averaged = zoom.Out > 1 ? AveragedColours(picture, zoom.Out) : QImage();
+        Image->SetView(std::move(picture), std::move(averaged), zoom);
+        return;
+    }
     const bool raw = doc_->PixelType != kPixelNone;
     QImage picture;
     if (zoom.Out == 1 || !raw) {
@@ -112,9 +141,11 @@ void TFormImage::Ajusterlimagelafentre1Click() {
 
 void TFormImage::ImageMouseMove(int x, int y) {
     // One value read from memory: the picture is not rendered again.
-    const auto pixel = ViewToImage({doc_->ImageWidth, doc_->ImageHeight}, Zoom(), x, y);
+    const QSize size = PictureSize();
+    const auto pixel = ViewToImage({size.width(), size.height()}, Zoom(), x, y);
     if (!pixel) return;
-    const auto readout = PixelReadout(*doc_, pixel->Column, pixel->Row);
+    const auto readout = InColour() ? ColourReadout(*doc_, debayer_, pixel->Column, pixel->Row)
+                                    : PixelReadout(*doc_, pixel->Column, pixel->Row);
     if (!readout) return;
     Workspace().ShowReadout(QString::fromStdString(readout->X), QString::fromStdString(readout->Y),
                             QString::fromStdString(readout->Intensity),

@@ -184,6 +184,7 @@ void TFormMain::CreateMenus() {
     Animation1 = item(Visualisation1, "Animation1", "Créer une &Animation", {}, &TFormMain::Animation1Click);
     N9 = separator(Visualisation1, "N9");
     CreateStartDisplayMenu();
+    CreateDebayerMenu();
 
     Window1 = menu("Window1", "Fe&nêtre");
     Dupliquer1 = item(Window1, "Dupliquer1", "&Dupliquer", {}, &TFormMain::Dupliquer1Click);
@@ -228,6 +229,39 @@ void TFormMain::CreateStartDisplayMenu() {
         const QList<QAction*> items = Affichageouverture1->actions();
         const std::optional<TAutoDisplay> mode = workspace_.StartDisplay();
         items[mode ? (*mode == TAutoDisplay::ZScale ? 1 : 2) : 0]->setChecked(true);
+    });
+}
+
+void TFormMain::CreateDebayerMenu() {
+    Dematricage1 = Visualisation1->addMenu(QStringLiteral("Dématriçage"));
+    Dematricage1->setObjectName("Dematricage1");
+    auto* group = new QActionGroup(Dematricage1);
+    const struct {
+        const char* Name;
+        const char* Caption;
+        TDebayer Method;
+    } choices[] = {{"DematricageBilineaire1", "bilinéaire", TDebayer::Bilinear},
+                   {"DematricageSuperpixel1", "superpixel", TDebayer::Superpixel},
+                   {"DematricageAucun1", "aucun", TDebayer::None}};
+    for (const auto& c : choices) {
+        QAction* a = Dematricage1->addAction(QString::fromUtf8(c.Caption));
+        a->setObjectName(c.Name);
+        a->setCheckable(true);
+        a->setData(int(c.Method));
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [this, method = c.Method] {
+            if (TFormImage* image = ActiveMDIChild()) RunCommand([&] { image->SetDebayer(method); });
+            workspace_.UpdateImageTools();
+        });
+    }
+    // Only a colour-filter mosaic has a choice; the check follows the active window.
+    connect(Visualisation1, &QMenu::aboutToShow, this, [this] {
+        const TFormImage* image = ActiveMDIChild();
+        const bool mosaic = image && image->Document().PixelType != kPixelNone &&
+                            image->Document().Colour.Pattern.has_value();
+        Dematricage1->menuAction()->setEnabled(mosaic);
+        for (QAction* a : Dematricage1->actions())
+            a->setChecked(image && a->data().toInt() == int(image->Debayer()));
     });
 }
 
@@ -281,8 +315,15 @@ QSize TFormMain::MainClientSize() const {
 }
 
 void TFormMain::SetStatusPanel(int index, const QString& text) {
-    if (index >= 0 && index < int(StatusPanels.size()))
-        StatusPanels[static_cast<size_t>(index)]->setText(text);
+    if (index >= 0 && index < int(StatusPanels.size())) {
+        QLabel* panel = StatusPanels[static_cast<size_t>(index)];
+        panel->setText(text);
+        // A colour image's three values may not fit: the panel grows, and stays so.
+        const QFontMetrics metrics = panel->fontMetrics();
+        const int needed = metrics.horizontalAdvance(text) + 2 * panel->frameWidth() +
+                           2 * metrics.horizontalAdvance(QLatin1Char('x'));
+        if (needed > panel->width()) panel->setFixedWidth(needed);
+    }
 }
 
 void TFormMain::SubWindowActivated(QMdiSubWindow* window) {
@@ -301,6 +342,7 @@ void TFormMain::UpdateMenuItems() {
     const TFormImage* active = ActiveMDIChild();
     workspace_.ApplyRule(MenuItemsRule(
         MDIChildCount(), active ? std::optional<uint8_t>(active->Document().Kind) : std::nullopt));
+    workspace_.DisablePalettesInColour(active);
 }
 
 void TFormMain::UpdateImageTools() {

@@ -158,6 +158,7 @@ class TFormMain : public QMainWindow {
     QMenu* Visualisation1 = nullptr;
     QAction* RglagesdesSeuils1 = nullptr;
     QAction* Palettes1 = nullptr;
+    QMenu* Dematricage1 = nullptr;  // "Dématriçage": bilinéaire, superpixel, aucun
     QAction* EnteteFITS1 = nullptr; // "En-tête FITS…"
     QAction* N8 = nullptr;          // separator before the zoom commands
     QAction* ZoomAvant1 = nullptr;
@@ -193,6 +194,8 @@ class TFormMain : public QMainWindow {
     void CreateSpeedPanel();
     void CreateMenus();
     void CreateStartDisplayMenu();
+    // "Dématriçage": how the active colour-filter mosaic is shown.
+    void CreateDebayerMenu();
     void CreateStatusBar();
     void SubWindowActivated(QMdiSubWindow* window);
     // Shows a tool window, the first time inside the frame under the tool bar, at `left` (from

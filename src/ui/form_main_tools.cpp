@@ -4,6 +4,7 @@
 
 #include "core/base/file_io.h"
 #include "core/document/gif_document.h"
+#include "core/image/debayer.h"
 #include "core/image/statistics.h"
 #include "core/text/path_text.h"
 #include "ui/form_image.h"
@@ -27,7 +28,14 @@ void TFormMain::SpeedStatClick() {
     if (!CurrentImage() || !tools_.Stat) return;
     const TImageDocument& doc = CurrentImage()->Document();
     if (doc.Kind == kKindGif || doc.Kind == kKindBmp || doc.Kind == kKindEmpty) return;
-    tools_.Stat->ShowStatistics(CurrentImage()->Summary().Statistics);
+    const std::optional<TColourPlanes> planes =
+        CurrentImage()->InColour() ? ColourPlanesOf(doc, CurrentImage()->Debayer()) : std::nullopt;
+    if (planes)
+        tools_.Stat->ShowStatistics(std::array<TStatistics, 3>{ComputeStatistics(planes->Channels[0]),
+                                                               ComputeStatistics(planes->Channels[1]),
+                                                               ComputeStatistics(planes->Channels[2])});
+    else
+        tools_.Stat->ShowStatistics(CurrentImage()->Summary().Statistics);
     Dialogs().Exec(*tools_.Stat);
 }
 

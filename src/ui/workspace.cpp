@@ -69,6 +69,15 @@ void TWorkspace::ApplyRule(const std::vector<TControlState>& states) {
 void TWorkspace::UpdateImageTools() {
     ApplyRule(ImageToolsRule(currentImage_ ? std::optional<uint8_t>(currentImage_->Document().Kind)
                                            : std::nullopt));
+    DisablePalettesInColour(currentImage_);
+}
+
+void TWorkspace::DisablePalettesInColour(const TFormImage* image) {
+    // Palettes colour grey levels: a picture in colour has none to colour.
+    if (image && image->InColour())
+        ApplyRule({{"FormMain", "Palettes1", false},
+                   {"FormMain", "SpeedPal", false},
+                   {"FormPal", "FileListBox1", false}});
 }
 
 void TWorkspace::SetBitAjoutEnabled(bool enabled) {

@@ -43,6 +43,8 @@ class TWorkspace : public QObject {
     void ApplyRule(const std::vector<TControlState>& states);
     // The image tools' rule for the current image.
     void UpdateImageTools();
+    // Applied after any rule that enables the palettes by the image's kind.
+    void DisablePalettesInColour(const TFormImage* image);
     // The builder's "Ajouter l'image courante".
     void SetBitAjoutEnabled(bool enabled);
 

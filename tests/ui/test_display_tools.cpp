@@ -1,6 +1,8 @@
 // The palette tool, the statistics window and printing, on the current image.
 #include "program_fixture.h"
 
+#include "core/formats/fits_test_files.h"
+
 #include "ui/form_impr.h"
 #include "ui/form_pal.h"
 #include "ui/image_control.h"
@@ -236,6 +238,34 @@ TEST_F(ProgramTest, StatisticsShowInTheirPanels) {
     }
     Stat->OKBtn->click();
     EXPECT_FALSE(Stat->isVisible());
+}
+
+TEST_F(ProgramTest, AColourImageHasAColumnOfStatisticsPerChannel) {
+    orv::test::TFitsBuilder cube; // red 10 30, green 100 300, blue 1000 3000
+    cube.Image(16, 2, 1).Value("NAXIS", "3").Value("NAXIS3", "3");
+    cube.End().Blanks().BigEndian({10, 30, 100, 300, 1000, 3000}, 2).Zeros();
+    const QString path = folder.filePath("rgb.fits");
+    WriteFile(path,
+              QByteArray(reinterpret_cast<const char*>(cube.Bytes.data()), qsizetype(cube.Bytes.size())));
+    FormMain->OpenFile(path);
+    FormMain->SpeedStat->click();
+    const auto row = [](size_t i) {
+        const std::array<QLabel*, 5> red{Stat->PanelMin, Stat->PanelMax, Stat->PanelMoy, Stat->PanelMed,
+                                         Stat->PanelEcart};
+        return QStringList{red[i]->text(), Stat->GreenBluePanels[0][i]->text(),
+                           Stat->GreenBluePanels[1][i]->text()};
+    };
+    EXPECT_EQ(row(0), (QStringList{"10", "100", "1000"}));
+    EXPECT_EQ(row(1), (QStringList{"30", "300", "3000"}));
+    EXPECT_EQ(row(2), (QStringList{"20", "200", "2000"}));
+    Stat->show();
+    EXPECT_TRUE(Stat->GreenBluePanels[1][4]->isVisible());
+    EXPECT_EQ(Stat->ChannelHeads[1]->text(), "V");
+    // A grey image afterwards has one column again.
+    Load(ValuesDocument({10, 20, 30, 40}));
+    FormMain->SpeedStat->click();
+    EXPECT_FALSE(Stat->GreenBluePanels[1][4]->isVisible());
+    EXPECT_FALSE(Stat->ChannelHeads[0]->isVisible());
 }
 
 TEST_F(ProgramTest, StatisticsDoNothingForABitmapAGifOrAnEmptyDocument) {

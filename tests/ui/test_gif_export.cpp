@@ -1,6 +1,7 @@
 // "Enregistrer sous Gif": the displayed picture as a one-image GIF file.
 #include "program_fixture.h"
 
+#include "core/formats/fits_test_files.h"
 #include "core/gif/gif_file.h"
 #include "core/gif/gif_sub_image.h"
 #include "core/image/display.h"
@@ -86,6 +87,21 @@ TEST_F(GifExportTest, TheDisplayedPictureBecomesAOneImageGif) {
     ASSERT_TRUE(fits.open(QIODevice::ReadOnly));
     EXPECT_TRUE(fits.read(6) == "SIMPLE");
     EXPECT_EQ(ReadGif(folder.filePath("export.gif")).Images, 1u); // the GIF is untouched
+}
+
+TEST_F(GifExportTest, AColourImageIsSavedInTheColoursItShows) {
+    orv::test::TFitsBuilder mosaic;
+    mosaic.Image(16, 4, 2).Str("BAYERPAT", "GBRG");
+    mosaic.End().Blanks().BigEndian({1000, 200, 700, 50, 300, 900, 100, 600}, 2).Zeros();
+    const QString path = folder.filePath("osc.fits");
+    WriteFile(path,
+              QByteArray(reinterpret_cast<const char*>(mosaic.Bytes.data()), qsizetype(mosaic.Bytes.size())));
+    FormMain->OpenFile(path);
+    TFormImage* w = FormMain->ActiveMDIChild();
+    ASSERT_NE(w, nullptr);
+    dialogs.FileNames.enqueue(folder.filePath("colour.gif"));
+    FormMain->EnregistrersousGif1->trigger();
+    EXPECT_EQ(ReadGif(folder.filePath("colour.gif")).Picture, w->Image->Picture()); // 8 colours: exact
 }
 
 TEST_F(GifExportTest, TwoExportsUnderTwoNamesHoldTheirOwnPicture) {

@@ -404,3 +404,53 @@ TEST_F(ProgramTest, TheFrameSliderShowsEachFrameOfAVideoOrACube) {
     // A single image has no frame bar.
     EXPECT_TRUE(OpenFits("one.fit", Int16Document("one.fit", 4, 2))->FrameBar->isHidden());
 }
+
+TEST_F(ProgramTest, ABayerImageShowsInColourAsTheDebayerMenuChooses) {
+    // Stored rows R G R G / G B G B, the first at the bottom: red 1000, green 200, blue 50.
+    orv::test::TFitsBuilder mosaic;
+    mosaic.Image(16, 4, 2).Str("BAYERPAT", "RGGB");
+    mosaic.End().Blanks().BigEndian({1000, 200, 1000, 200, 200, 50, 200, 50}, 2).Zeros();
+    const QString path = folder.filePath("osc.fits");
+    WriteFile(path,
+              QByteArray(reinterpret_cast<const char*>(mosaic.Bytes.data()), qsizetype(mosaic.Bytes.size())));
+    FormMain->OpenFile(path);
+    TFormImage* w = FormMain->ActiveMDIChild();
+    ASSERT_NE(w, nullptr);
+    const struct {
+        const char* Action; // "" for the window as it opens
+        QSize Size;
+        QString Intensity; // under the top-left pixel, a green one of the mosaic
+        bool Colour;
+    } cases[] = {
+        {"", {4, 2}, "Intensité : 1000 / 200 / 50", true},
+        {"DematricageSuperpixel1", {2, 1}, "Intensité : 1000 / 200 / 50", true},
+        {"DematricageAucun1", {4, 2}, "Intensité : 200", false},
+        {"DematricageBilineaire1", {4, 2}, "Intensité : 1000 / 200 / 50", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Action);
+        emit FormMain->Visualisation1->aboutToShow();
+        EXPECT_TRUE(FormMain->Dematricage1->menuAction()->isEnabled());
+        if (*c.Action) FormMain->findChild<QAction*>(c.Action)->trigger();
+        const QImage picture = w->Image->Picture();
+        EXPECT_EQ(picture.size(), c.Size);
+        const QRgb p = picture.pixel(0, picture.height() - 1); // bottom left, red in the mosaic
+        if (c.Colour) {
+            EXPECT_GT(qRed(p), qGreen(p));
+            EXPECT_GT(qGreen(p), qBlue(p));
+        } else {
+            EXPECT_EQ(qRed(p), qGreen(p));
+            EXPECT_EQ(qGreen(p), qBlue(p));
+        }
+        MoveMouse(w->Image, 0, 0);
+        EXPECT_EQ(Panels()[2], c.Intensity);
+        QLabel* intensity = FormMain->StatusPanels[2];
+        EXPECT_LE(intensity->fontMetrics().horizontalAdvance(intensity->text()),
+                  intensity->contentsRect().width());
+        FormMain->UpdateMenuItems();                            // as an activation does
+        EXPECT_EQ(FormMain->Palettes1->isEnabled(), !c.Colour); // palettes colour grey levels only
+    }
+    OpenFits("grey.fit", Int16Document("grey.fit", 4, 2));
+    emit FormMain->Visualisation1->aboutToShow();
+    EXPECT_FALSE(FormMain->Dematricage1->menuAction()->isEnabled());
+}
