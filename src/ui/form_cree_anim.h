@@ -32,6 +32,7 @@ class TGifFile;
 
 namespace orv::ui {
 
+class TFormSerie;
 class TFormZone;
 class TThumbnail;
 class TWorkspace;
@@ -123,6 +124,8 @@ class TFormCreeAnim : public QWidget {
     QCheckBox* CheckHeure = nullptr;         // "Heure incrustée"
     QCheckBox* CheckAllerRetour = nullptr;   // "Aller-retour"
     TFormZone* FormZone = nullptr;
+    QPushButton* BitSerie = nullptr; // "Tableau de la série": opens FormSerie
+    TFormSerie* FormSerie = nullptr;
 
     // What the file costs, below or beside the options: GIF frames written as what they change,
     // within a tolerance, the size saving will write, and the delays browsers slow down.
