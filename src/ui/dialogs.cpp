@@ -62,6 +62,12 @@ QList<TFileFilter> SaveDialogFilter() {
     return {{QStringLiteral("Image Gif (*.gif)"), QStringLiteral("*.Gif")}};
 }
 
+QList<TFileFilter> AnimationDialogFilter() {
+    return {SaveDialogFilter().first(),
+            {QStringLiteral("Animation WebP"), QStringLiteral("*.webp")},
+            {QStringLiteral("Vidéo MP4"), QStringLiteral("*.mp4")}};
+}
+
 QList<TFileFilter> PdfDialogFilter() {
     return {{QStringLiteral("Document PDF (*.pdf)"), QStringLiteral("*.pdf")}};
 }

@@ -29,9 +29,11 @@ struct TFileFilter {
 };
 // The form QFileDialog reads: "Description (pat1 pat2)" entries joined by ";;".
 QString QtFilterString(const QList<TFileFilter>& filters);
-// The file-save dialog's filter, for "Enregistrer sous Gif" and the builder's "Enregister
-// l'animation".
+// The file-save dialog's filter, for "Enregistrer sous Gif".
 QList<TFileFilter> SaveDialogFilter();
+// The builder's "Enregister l'animation": GIF, WebP or MP4, the file's kind following its
+// extension.
+QList<TFileFilter> AnimationDialogFilter();
 // The file dialog's filter when printing to a PDF file.
 QList<TFileFilter> PdfDialogFilter();
 

@@ -6,7 +6,10 @@
 #include "core/anim/recovery.h"
 #include "core/base/errors.h"
 #include "core/document/open_image.h"
+#include "core/document/series_frames.h"
 #include "core/gif/gif_file.h"
+#include "core/image/frame_series.h"
+#include "core/text/path_text.h"
 #include "core/text/rounding.h"
 #include "core/text/time_text.h"
 #include "ui/anim_glyphs.h"
@@ -39,6 +42,11 @@ namespace orv::ui {
 TFormCreeAnim* FormCreeAnim = nullptr;
 
 namespace {
+
+// A video's frame or a cube's plane as the batch names it: "clip.ser (image 3)".
+std::string SeriesFrameName(const std::string& path, int32_t frame) {
+    return ExtractFileName(path) + " (image " + std::to_string(frame + 1) + ")";
+}
 
 constexpr int kSlotWidth = 150;
 constexpr int kSlotHeight = 100;
@@ -219,6 +227,7 @@ void TFormCreeAnim::ShowThumbnails() {
         CenterCaption(slot);
     }
     ShowShortMarks();
+    ShowPlaces();
 }
 
 void TFormCreeAnim::ShowMarks() {
@@ -289,26 +298,40 @@ void TFormCreeAnim::BitNewClick() {
 
 void TFormCreeAnim::BitSelectClick() {
     if (Builder.Locked()) return;
-    const std::vector<std::string> paths = workspace_.ChooseBatch();
+    // A SER video gives every frame and a FITS cube every plane, each entry named by its label.
+    std::vector<std::string> labels;
+    std::map<std::string, TSeriesFrame> entries;
+    for (TSeriesFrame& entry : ExpandSeries(workspace_.ChooseBatch())) {
+        labels.push_back(entry.Label);
+        entries.emplace(entry.Label, std::move(entry));
+    }
     bool first = true;
     const int32_t delay = Builder.DefaultDelay;
-    auto load = [this, &first, delay](const std::string& path) -> std::optional<TLoadedFrame> {
+    auto load = [this, &first, &entries, delay](const std::string& label) -> std::optional<TLoadedFrame> {
         // Repaints between files; clicks wait until the batch is in.
         if (!first) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         first = false;
+        const TSeriesFrame& entry = entries.at(label);
         // The document is no image window's: only its questions and progress reach the windows.
         TImageDocument doc;
         TQtDocumentHost host(workspace_);
         try {
-            if (OpenImage(doc, path, host) != TLoadResult::Loaded) return std::nullopt;
-            return LoadedFrame(std::move(doc), static_cast<uint16_t>(delay)); // the frame takes the values
+            if (OpenImage(doc, entry.Path, host, entry.Frame) != TLoadResult::Loaded) return std::nullopt;
+            const bool series = doc.Series != nullptr;
+            TLoadedFrame loaded =
+                LoadedFrame(std::move(doc), static_cast<uint16_t>(delay)); // takes the values
+            if (series) {
+                loaded.Frame.GifImage = static_cast<int32_t>(entry.Frame);
+                loaded.Frame.SetName(SeriesFrameName(entry.Path, loaded.Frame.GifImage));
+            }
+            return loaded;
         } catch (const std::exception& e) {
             // A file that fails is reported and left out; the batch goes on.
             ShowException(QString::fromStdString(e.what()));
             return std::nullopt;
         }
     };
-    const TBuilderEnabling e = Builder.AddBatch(paths, load, [this] { Redraw(); });
+    const TBuilderEnabling e = Builder.AddBatch(labels, load, [this] { Redraw(); });
     Redraw();
     ApplyEnabling(e);
 }
@@ -321,7 +344,7 @@ std::vector<std::string> TFormCreeAnim::RestoreAnimation(const std::vector<TReco
     std::map<std::string, std::vector<TAnimImg>> gifs; // each animated GIF read once
     for (const TRecoveredFrame& record : records) {
         try {
-            if (record.GifImage >= 0) {
+            if (record.GifImage >= 0 && FileKindOf(record.Path) == TFileKind::Gif) {
                 std::vector<TAnimImg>& gif = gifs[record.Path];
                 if (gif.empty()) gif = GifFrames(*OpenGif(record.Path), record.Path);
                 if (static_cast<size_t>(record.GifImage) >= gif.size())
@@ -334,9 +357,17 @@ std::vector<std::string> TFormCreeAnim::RestoreAnimation(const std::vector<TReco
             }
             TImageDocument doc;
             TQtDocumentHost host(workspace_);
-            if (OpenImage(doc, record.Path, host) != TLoadResult::Loaded)
+            const uint32_t frame = static_cast<uint32_t>(std::max(record.GifImage, 0));
+            if (OpenImage(doc, record.Path, host, frame) != TLoadResult::Loaded)
                 throw EOrvanelError("Fichier refusé");
-            frames.push_back(RecoveredFrame(std::move(doc), record));
+            if (record.GifImage >= 0 && (!doc.Series || doc.Series->Count() <= frame))
+                throw EOrvanelError("Image absente du fichier");
+            TLoadedFrame made = RecoveredFrame(std::move(doc), record);
+            if (record.GifImage >= 0) { // a video's frame or a cube's plane, named as the batch names it
+                made.Frame.GifImage = record.GifImage;
+                made.Frame.SetName(SeriesFrameName(record.Path, record.GifImage));
+            }
+            frames.push_back(std::move(made));
         } catch (const std::exception& e) {
             leftOut.push_back(record.Path + " : " + e.what());
         }
@@ -430,7 +461,8 @@ void TFormCreeAnim::BitAnimClick() {
 
 bool TFormCreeAnim::SaveAnimationAs() {
     if (Builder.Saving) return false;
-    const QString chosen = Dialogs().SaveFileName(this, SaveDialogFilter(), workspace_.FileDialogFolder());
+    const QString chosen =
+        Dialogs().SaveFileName(this, AnimationDialogFilter(), workspace_.FileDialogFolder());
     if (chosen.isEmpty()) return false;
     workspace_.RememberFolderOf(chosen);
     const QString name = QString::fromStdString(AnimationFileName(chosen.toStdString()));

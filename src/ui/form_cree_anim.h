@@ -7,6 +7,7 @@
 #include "core/anim/anim_builder.h"
 #include "core/anim/recovery_file.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -17,6 +18,7 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QGroupBox;
 class QPushButton;
@@ -33,6 +35,7 @@ class TGifFile;
 namespace orv::ui {
 
 class TFormSerie;
+class TFormSuivi;
 class TFormZone;
 class TThumbnail;
 class TWorkspace;
@@ -117,12 +120,17 @@ class TFormCreeAnim : public QWidget {
     // set from one use of the builder to the next.
     QGroupBox* GroupReglages = nullptr;
     QCheckBox* CheckMemesReglages = nullptr; // "Mêmes réglages pour toutes les images"
-    QPushButton* BitZone = nullptr;          // "Zone…": opens FormZone
-    QLabel* LabelZone = nullptr;             // the region chosen, or "Toute l'image"
-    QLabel* LabelReduction = nullptr;        // "Réduction :"
-    QSpinBox* SpinReduction = nullptr;       // binning, 1 ("Aucune") to 16
-    QCheckBox* CheckHeure = nullptr;         // "Heure incrustée"
-    QCheckBox* CheckAllerRetour = nullptr;   // "Aller-retour"
+    QCheckBox* CheckNormaliser = nullptr;    // "Normaliser le fond"
+    QLabel* LabelAlignement = nullptr;       // "Alignement :"
+    QComboBox* ComboAlignement = nullptr;    // "aucun", "étoiles", "coordonnées"
+    QPushButton* BitSuivre = nullptr;        // "Suivre…": opens FormSuivi; "Suivi…" with a track
+    TFormSuivi* FormSuivi = nullptr;
+    QPushButton* BitZone = nullptr;        // "Zone…": opens FormZone
+    QLabel* LabelZone = nullptr;           // the region chosen, or "Toute l'image"
+    QLabel* LabelReduction = nullptr;      // "Réduction :"
+    QSpinBox* SpinReduction = nullptr;     // binning, 1 ("Aucune") to 16
+    QCheckBox* CheckHeure = nullptr;       // "Heure incrustée"
+    QCheckBox* CheckAllerRetour = nullptr; // "Aller-retour"
     TFormZone* FormZone = nullptr;
     QPushButton* BitSerie = nullptr; // "Tableau de la série": opens FormSerie
     TFormSerie* FormSerie = nullptr;
@@ -142,6 +150,9 @@ class TFormCreeAnim : public QWidget {
     // An option control changed: the builder's options follow the controls.
     void OptionsChange();
     void BitZoneClick();
+    void BitSuivreClick();
+    // The track window's choice: the object's places, or no track.
+    void TrackChosen(const std::optional<TTrack>& track);
     // The zone window's choice: a region, or the whole image.
     void ZoneChosen(const std::optional<TCropRect>& region);
     void BitPorterClick();
@@ -165,8 +176,8 @@ class TFormCreeAnim : public QWidget {
     void ShowZone();
     // The option controls as the builder's options are.
     void ShowOptions();
-    // Frames left out for lying outside the region, in one message.
-    static void ReportLeftOut(const std::vector<std::string>& leftOut);
+    // Frames left out (outside the region, or not placed when aligned), in one message.
+    void ReportLeftOut(const std::vector<std::string>& leftOut) const;
     // The file's column: its controls from the settings kept between sessions.
     void CreateFileControls();
     // "Optimiser la taille" and the tolerance, for the next session.
@@ -182,7 +193,8 @@ class TFormCreeAnim : public QWidget {
     // arrives after a newer request is dropped.
     void RequestEstimate();
     void StartEstimate();
-    void EstimateDone(uint64_t request, std::optional<uint64_t> bytes);
+    void ShowPlaces();
+    void EstimateDone(uint64_t request, std::optional<uint64_t> bytes, QStringList places);
 
     TWorkspace& workspace_;
     bool redrawing_ = false;
@@ -198,6 +210,9 @@ class TFormCreeAnim : public QWidget {
     uint64_t estimateRequest_ = 0; // the newest request; older results are dropped
     bool estimateRunning_ = false;
     bool estimatePending_ = false; // asked again while one ran
+    // With alignment, each frame's move or why it is left out, found beside the estimate and
+    // shown as its thumbnail's tooltip; empty until they arrive for the frames as they are.
+    QStringList places_;
 };
 
 extern TFormCreeAnim* FormCreeAnim;

@@ -6,9 +6,11 @@
 
 #include "core/anim/anim_estimate.h"
 #include "core/anim/delays.h"
+#include "core/anim/steady_series.h"
 #include "core/anim/tolerance.h"
 #include "core/gif/frame_delta.h"
 #include "core/text/size_text.h"
+#include "ui/anim_thumbnail.h"
 #include "ui/application.h"
 #include "ui/settings_store.h"
 
@@ -168,6 +170,8 @@ void TFormCreeAnim::RequestEstimate() {
     if (estimateKey_ == key) return; // a delay or the selection changed: not the file's size
     estimateKey_ = std::move(key);
     ++estimateRequest_;
+    places_.clear();
+    ShowPlaces();
     if (Builder.Frames.empty()) {
         LabelTaille->setText(SizeLine(QStringLiteral("—")));
         return;
@@ -188,24 +192,45 @@ void TFormCreeAnim::StartEstimate() {
     const uint64_t request = estimateRequest_;
     estimatePool_->start([this, frames, options, request] {
         std::optional<uint64_t> bytes;
+        QStringList places;
         try {
             bytes = EstimateAnimationSize(*frames, options);
         } catch (...) {
             // No estimate: saving will say what is wrong.
         }
+        try {
+            if (options.Steadied())
+                for (const TFramePlan& plan : PlanFrames(*frames, options))
+                    places << (plan.Options ? QStringLiteral("Décalage : X %1, Y %2")
+                                                  .arg(plan.Move.X, 0, 10)
+                                                  .arg(plan.Move.Y, 0, 10)
+                                            : QString::fromStdString(plan.Report));
+        } catch (...) {
+            places.clear(); // saving will say why the frames cannot be placed
+        }
         // Queued to the window's thread; the window waits for this thread before it goes.
         QMetaObject::invokeMethod(
-            this, [this, request, bytes] { EstimateDone(request, bytes); }, Qt::QueuedConnection);
+            this, [this, request, bytes, places] { EstimateDone(request, bytes, places); },
+            Qt::QueuedConnection);
     });
 }
 
-void TFormCreeAnim::EstimateDone(uint64_t request, std::optional<uint64_t> bytes) {
+void TFormCreeAnim::ShowPlaces() {
+    for (int k = 0; k < 3; ++k) {
+        const int32_t index = Builder.SlotFrame(k + 1);
+        Images[k]->setToolTip(index >= 0 && index < places_.size() ? places_[index] : QString());
+    }
+}
+
+void TFormCreeAnim::EstimateDone(uint64_t request, std::optional<uint64_t> bytes, QStringList places) {
     estimateRunning_ = false;
     if (estimatePending_) {
         StartEstimate();
         return;
     }
     if (request != estimateRequest_) return;
+    places_ = std::move(places);
+    ShowPlaces();
     LabelTaille->setText(
         SizeLine(bytes && *bytes > 0 ? QString::fromStdString(SizeText(*bytes)) : QStringLiteral("—")));
     emit SizeEstimated();

@@ -7,9 +7,11 @@
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/form_serie.h"
+#include "ui/form_suivi.h"
 #include "ui/form_zone.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -25,17 +27,51 @@ void TFormCreeAnim::CreateOptionControls() {
     GroupReglages = new QGroupBox(QStringLiteral("Réglages de l'animation"), this);
     GroupReglages->setObjectName("GroupReglages");
     auto* layout = new QVBoxLayout(GroupReglages);
-    const auto check = [&](const char* name, const QString& caption, const QString& hint) {
+    const auto check = [&](const char* name, const QString& caption, const QString& hint, QBoxLayout* into) {
         auto* c = new QCheckBox(caption, GroupReglages);
         c->setObjectName(name);
         c->setToolTip(hint);
-        layout->addWidget(c);
+        into->addWidget(c);
         connect(c, &QCheckBox::toggled, this, [this] { RunCommand([this] { OptionsChange(); }); });
         return c;
     };
     CheckMemesReglages = check("CheckMemesReglages", QStringLiteral("Mêmes réglages pour toutes les images"),
                                QStringLiteral("Seuils, fonction d'affichage et palette de la première image "
-                                              "pour toutes : l'animation ne scintille pas"));
+                                              "pour toutes : l'animation ne scintille pas"),
+                               layout);
+    // Two short choices a row, so that the column keeps the height the commands give it.
+    auto* pairRow = new QHBoxLayout;
+    layout->addLayout(pairRow);
+    CheckNormaliser =
+        check("CheckNormaliser", QStringLiteral("Normaliser le fond"),
+              QStringLiteral("Chaque image lue sur la médiane et la dispersion de la première : "
+                             "un ciel qui s'éclaircit ou un voile ne font plus scintiller"),
+              pairRow);
+    CheckHeure =
+        check("CheckHeure", QStringLiteral("Heure incrustée"),
+              QStringLiteral("La date et l'heure de chaque image dans son coin inférieur gauche"), pairRow);
+    LabelAlignement = new QLabel(QStringLiteral("Alignement :"), GroupReglages);
+    LabelAlignement->setObjectName("LabelAlignement");
+    ComboAlignement = new QComboBox(GroupReglages);
+    ComboAlignement->setObjectName("ComboAlignement");
+    // In the order of TAlignMethod.
+    ComboAlignement->addItems(
+        {QStringLiteral("aucun"), QStringLiteral("étoiles"), QStringLiteral("coordonnées")});
+    ComboAlignement->setToolTip(
+        QStringLiteral("Chaque image décalée d'un nombre entier de pixels pour que ses "
+                       "étoiles (ou ses coordonnées célestes) tombent sur celles de la "
+                       "première, puis toutes coupées à ce qu'elles couvrent toutes"));
+    connect(ComboAlignement, &QComboBox::currentIndexChanged, this,
+            [this] { RunCommand([this] { OptionsChange(); }); });
+    auto* alignRow = new QHBoxLayout;
+    alignRow->addWidget(LabelAlignement);
+    alignRow->addWidget(ComboAlignement, 1);
+    BitSuivre = new QPushButton(GroupReglages);
+    BitSuivre->setObjectName("BitSuivre");
+    BitSuivre->setToolTip(QStringLiteral("Suivre un objet : il reste immobile, les étoiles défilent"));
+    connect(BitSuivre, &QPushButton::clicked, this, [this] { RunCommand([this] { BitSuivreClick(); }); });
+    alignRow->addWidget(BitSuivre);
+    layout->addLayout(alignRow);
     BitZone = new QPushButton(QStringLiteral("Zone…"), GroupReglages);
     BitZone->setObjectName("BitZone");
     BitZone->setToolTip(QStringLiteral("Ne garder qu'une zone des images"));
@@ -59,10 +95,8 @@ void TFormCreeAnim::CreateOptionControls() {
     binRow->addWidget(LabelReduction);
     binRow->addWidget(SpinReduction, 1);
     layout->addLayout(binRow);
-    CheckHeure = check("CheckHeure", QStringLiteral("Heure incrustée"),
-                       QStringLiteral("La date et l'heure de chaque image dans son coin inférieur gauche"));
     CheckAllerRetour = check("CheckAllerRetour", QStringLiteral("Aller-retour"),
-                             QStringLiteral("Après la dernière image, les images en sens inverse"));
+                             QStringLiteral("Après la dernière image, les images en sens inverse"), binRow);
     BitSerie = new QPushButton(QStringLiteral("Tableau de la série"), GroupReglages);
     BitSerie->setObjectName("BitSerie");
     BitSerie->setToolTip(
@@ -82,16 +116,21 @@ void TFormCreeAnim::CreateOptionControls() {
 
     FormZone = new TFormZone(workspace_, this);
     FormZone->OnChosen = [this](const std::optional<TCropRect>& region) { ZoneChosen(region); };
+    FormSuivi = new TFormSuivi(workspace_, this);
+    FormSuivi->OnChosen = [this](const std::optional<TTrack>& track) { TrackChosen(track); };
 }
 
 void TFormCreeAnim::ShowOptions() {
     // The controls follow the builder's options without changing them back.
     const TAnimOptions& o = Builder.Options;
-    const std::initializer_list<QWidget*> controls = {CheckMemesReglages, SpinReduction,  CheckHeure,
-                                                      CheckAllerRetour,   CheckOptimiser, SpinTolerance};
+    const std::initializer_list<QWidget*> controls = {CheckMemesReglages, CheckNormaliser, ComboAlignement,
+                                                      SpinReduction,      CheckHeure,      CheckAllerRetour,
+                                                      CheckOptimiser,     SpinTolerance};
     for (QWidget* control : controls)
         control->blockSignals(true);
     CheckMemesReglages->setChecked(o.SameDisplay);
+    CheckNormaliser->setChecked(o.Normalize);
+    ComboAlignement->setCurrentIndex(static_cast<int>(o.Align));
     SpinReduction->setValue(o.Bin);
     CheckHeure->setChecked(o.Stamp);
     CheckAllerRetour->setChecked(o.Bounce);
@@ -104,6 +143,7 @@ void TFormCreeAnim::ShowOptions() {
 }
 
 void TFormCreeAnim::ShowZone() {
+    BitSuivre->setText(Builder.Options.Track ? QStringLiteral("Suivi…") : QStringLiteral("Suivre…"));
     LabelZone->setText(Builder.Options.Crop ? QString::fromStdString(CropText(*Builder.Options.Crop))
                                             : QStringLiteral("Toute l'image"));
 }
@@ -111,6 +151,8 @@ void TFormCreeAnim::ShowZone() {
 void TFormCreeAnim::OptionsChange() {
     TAnimOptions options = Builder.Options;
     options.SameDisplay = CheckMemesReglages->isChecked();
+    options.Normalize = CheckNormaliser->isChecked();
+    options.Align = static_cast<TAlignMethod>(std::clamp(ComboAlignement->currentIndex(), 0, 2));
     options.Bin = SpinReduction->value();
     options.Stamp = CheckHeure->isChecked();
     options.Bounce = CheckAllerRetour->isChecked();
@@ -142,9 +184,25 @@ void TFormCreeAnim::ZoneChosen(const std::optional<TCropRect>& region) {
     emit AnimationChanged();
 }
 
-void TFormCreeAnim::ReportLeftOut(const std::vector<std::string>& leftOut) {
+void TFormCreeAnim::BitSuivreClick() {
+    FormSuivi->move(mapToGlobal(QPoint(GroupReglages->x(), GroupReglages->geometry().bottom() + 8)));
+    FormSuivi->Open(Builder.Options.Track.value_or(TTrack{}));
+}
+
+void TFormCreeAnim::TrackChosen(const std::optional<TTrack>& track) {
+    TAnimOptions options = Builder.Options;
+    options.Track = track;
+    Builder.SetOptions(options);
+    ShowZone();
+    emit AnimationChanged();
+}
+
+void TFormCreeAnim::ReportLeftOut(const std::vector<std::string>& leftOut) const {
     if (leftOut.empty()) return;
-    QString text = QStringLiteral("Ces images ne contiennent pas la zone choisie et sont laissées de côté :");
+    QString text =
+        Builder.Options.Steadied()
+            ? QStringLiteral("Ces images ne peuvent pas être placées et sont laissées de côté :")
+            : QStringLiteral("Ces images ne contiennent pas la zone choisie et sont laissées de côté :");
     for (const std::string& line : leftOut)
         text += "\n" + QString::fromStdString(line);
     Dialogs().Message(TMsgKind::Warning, TButtons::Ok, text);

@@ -70,7 +70,7 @@ TFormImage::TFormImage(TWorkspace& workspace, QWidget* parent)
     Image->setFixedSize(0, 0);
     Image->OnMouseMove = [this](int x, int y) { RunCommand([&] { ImageMouseMove(x, y); }); };
     Image->AcceptsDrag = [this] { return Workspace().RegionPicking(); };
-    Image->OnDrag = [this](QPoint from, QPoint to, bool) { ImageDrag(from, to); };
+    Image->OnDrag = [this](QPoint from, QPoint to, bool finished) { ImageDrag(from, to, finished); };
     // The region drawn stays on the window it was drawn on while it is being chosen.
     connect(&workspace, &TWorkspace::RegionDragged, this, [this] {
         if (!Image->Dragging()) Image->ClearBand();

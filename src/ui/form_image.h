@@ -93,7 +93,7 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     void FormActivate();
     void ImageMouseMove(int x, int y);
     // A drag on the picture while the animation's region is chosen: the region it draws.
-    void ImageDrag(QPoint from, QPoint to);
+    void ImageDrag(QPoint from, QPoint to, bool finished = false);
     void AjusterlaFentre1Click();
     void Ajusterlimagelafentre1Click(); // "Ajuster l'image à la fenêtre": the zoom showing it whole
     void ZoomInClick();

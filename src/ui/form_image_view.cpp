@@ -122,7 +122,7 @@ void TFormImage::ImageMouseMove(int x, int y) {
                             QString::fromStdString(readout->Declination));
 }
 
-void TFormImage::ImageDrag(QPoint from, QPoint to) {
+void TFormImage::ImageDrag(QPoint from, QPoint to, bool finished) {
     // Drags may leave the view: their ends are held inside it, then named as image pixels.
     const QSize picture = PictureSize();
     const TSize image{picture.width(), picture.height()};
@@ -134,7 +134,9 @@ void TFormImage::ImageDrag(QPoint from, QPoint to) {
             .value_or(TImagePixel{});
     };
     const TImagePixel a = pixelAt(from), b = pixelAt(to);
-    Workspace().DragRegion(RegionFromDrag(a.Column, a.Row, b.Column, b.Row, image.Width, image.Height));
+    const TCropRect region = RegionFromDrag(a.Column, a.Row, b.Column, b.Row, image.Width, image.Height);
+    Workspace().DragRegion(region);
+    if (finished) Workspace().DropRegion(region);
 }
 
 const TImageSummary& TFormImage::Summary() {

@@ -95,7 +95,17 @@ QString TQtDialogs::SaveFileName(QWidget* parent, const QList<TFileFilter>& filt
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setNameFilters(QtFilterString(WithoutEmpty(filters)).split(";;"));
+    const QList<TFileFilter> shown = WithoutEmpty(filters);
+    dialog.setNameFilters(QtFilterString(shown).split(";;"));
+    // A name typed without extension takes the chosen kind's.
+    const auto suffixOf = [&](int k) {
+        return k >= 0 && k < shown.size() ? shown[k].Patterns.section(';', 0, 0).section('.', -1).toLower()
+                                          : QString();
+    };
+    dialog.setDefaultSuffix(suffixOf(0));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        dialog.setDefaultSuffix(suffixOf(dialog.nameFilters().indexOf(filter)));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }

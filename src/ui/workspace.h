@@ -84,6 +84,8 @@ class TWorkspace : public QObject {
     }
     bool RegionPicking() const { return regionPicking_; }
     void DragRegion(const TCropRect& region) { emit RegionDragged(region); }
+    // The drag ended (a click is a drag of one pixel).
+    void DropRegion(const TCropRect& region) { emit RegionDropped(region); }
 
     // The builder's animation, its player and the player's controls.
     TPlayback& Playback() { return playback_; }
@@ -103,6 +105,7 @@ class TWorkspace : public QObject {
     void ReadoutShown(const QString& x, const QString& y, const QString& intensity,
                       const QString& rightAscension, const QString& declination);
     void RegionDragged(const orv::TCropRect& region);
+    void RegionDropped(const orv::TCropRect& region);
     void RegionPickingChanged(bool picking);
     void HeaderWindowRequested();
 

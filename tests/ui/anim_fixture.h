@@ -11,10 +11,13 @@
 #include "ui/form_cree_anim.h"
 #include "ui/form_ctrl_anim.h"
 #include "ui/form_select_lot.h"
+#include "ui/form_suivi.h"
 #include "ui/form_zone.h"
 #include "ui/image_control.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QScrollBar>

@@ -1,6 +1,9 @@
 // The builder's window over its model: batches, the current image, moving and deleting,
 // delays, saving, quitting; and "Ouvrir un lot".
 #include "anim_fixture.h"
+#include "core/align/star_frames.h"
+#include "core/anim/recovery.h"
+#include "core/formats/series_test_files.h"
 #include "ui/form_serie.h"
 #include "ui/progress_form.h"
 
@@ -431,8 +434,8 @@ TEST_F(BuilderOptionsTest, TheCommandsKeepTheirPlacesAndNamesAndTheOptionsLieBes
     EXPECT_GT(options.left(), FormCreeAnim->BitNew->geometry().right());
     EXPECT_LE(options.bottom(), FormCreeAnim->BitQuit->geometry().bottom());
     EXPECT_TRUE(FormCreeAnim->rect().contains(options));
-    for (const char* name :
-         {"CheckMemesReglages", "BitZone", "LabelZone", "SpinReduction", "CheckHeure", "CheckAllerRetour"}) {
+    for (const char* name : {"CheckMemesReglages", "ComboAlignement", "BitZone", "LabelZone", "SpinReduction",
+                             "CheckHeure", "CheckAllerRetour"}) {
         const auto* w = FormCreeAnim->GroupReglages->findChild<QWidget*>(name);
         ASSERT_NE(w, nullptr) << name;
         EXPECT_TRUE(FormCreeAnim->GroupReglages->rect().contains(w->geometry())) << name;
@@ -751,4 +754,205 @@ TEST_F(BuilderTest, TheSeriesTableMarksABrightFrameAndRemovingDropsItFromTheAnim
     ASSERT_TRUE(measured.wait(5000));
     EXPECT_EQ(serie->Table->rowCount(), 3);
     EXPECT_FALSE(serie->BitRetirer->isEnabled());
+}
+
+TEST_F(BuilderFileTest, TheNameChosenSaysWhetherAGifAWebPOrAnMp4IsWritten) {
+    AddBrighteningSeries();
+    FormCreeAnim->CheckOptimiser->setChecked(true); // a GIF's matter only
+    const struct {
+        const char* Name;
+        qsizetype At;
+        QByteArray Mark;
+        int Frames; // the animation chunks of a WebP
+    } rows[] = {
+        {"a.gif", 0, "GIF89a", 0},
+        {"a.webp", 8, "WEBP", 3},
+        {"a.mp4", 4, "ftyp", 0},
+    };
+    for (const auto& r : rows) {
+        const QString path = folder.filePath(r.Name);
+        dialogs.FileNames.enqueue(path);
+        FormCreeAnim->BitEnr->click();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << r.Name;
+        const QByteArray bytes = file.readAll();
+        EXPECT_EQ(bytes.mid(r.At, r.Mark.size()), r.Mark) << r.Name;
+        if (r.Frames) {
+            EXPECT_EQ(bytes.count("ANMF"), r.Frames) << r.Name;
+        }
+    }
+    QStringList offered;
+    for (const TFileFilter& f : dialogs.SaveFilters.last())
+        offered << f.Patterns.toLower();
+    EXPECT_EQ(offered, QStringList({"*.gif", "*.webp", "*.mp4"}));
+}
+
+namespace {
+
+// Three 80 x 60 windows on one field of stars, moved by whole pixels, without noise: aligned,
+// they show the same pixels.
+class BuilderAlignTest : public BuilderOptionsTest {
+  protected:
+    void AddDriftingSeries() {
+        const std::vector<align_test::TSpot> field = align_test::Field(100, 80, 25, 7);
+        const int moves[3][2] = {{0, 0}, {4, 3}, {9, 1}};
+        for (int i = 0; i < 3; ++i) {
+            const QString name = QString("D%1.fit").arg(i);
+            TImageDocument doc = Int16Document(folder.filePath(name).toStdString(), 80, 60);
+            auto* v = reinterpret_cast<int16_t*>(doc.PixelStore.data());
+            for (int y = 0; y < 60; ++y)
+                for (int x = 0; x < 80; ++x) {
+                    const double fx = x + moves[i][0], fy = y + moves[i][1];
+                    double value = 1000 + 0.2 * fx + 0.1 * fy;
+                    for (const align_test::TSpot& s : field)
+                        value += s.Peak * std::exp(-((fx - s.X) * (fx - s.X) + (fy - s.Y) * (fy - s.Y)) /
+                                                   (2 * s.Sigma * s.Sigma));
+                    v[y * 80 + x] = static_cast<int16_t>(std::min(value, 32000.0));
+                }
+            doc.LowThreshold = 1000;
+            doc.HighThreshold = 3000;
+            SaveFits(doc, doc.FileName);
+        }
+        ChooseBatch({"D0.fit", "D1.fit", "D2.fit"});
+        FormCreeAnim->BitSelect->click();
+    }
+};
+
+} // namespace
+
+TEST_F(BuilderAlignTest, TheAlignmentChosenReachesTheSavedFile) {
+    AddDriftingSeries();
+    const struct {
+        int Choice;
+        const char* Shown;
+        int Width, Height; // of the saved frames; 0: nothing written
+        bool Alike;        // the frames show the same pixels
+        const char* Tip;   // the second and third thumbnails' tooltips begin so
+        const char* ThirdTip;
+    } rows[] = {
+        {0, "aucun", 80, 60, false, "", ""},
+        {1, "étoiles", 71, 57, true, "Décalage : X 4, Y 3", "Décalage : X 9, Y 1"},
+        {2, "coordonnées", 0, 0, false, "D1.fit : ", "D2.fit : "}, // no frame has any
+    };
+    for (const auto& r : rows) {
+        QSignalSpy estimated(FormCreeAnim, &TFormCreeAnim::SizeEstimated);
+        FormCreeAnim->ComboAlignement->setCurrentIndex(r.Choice);
+        EXPECT_EQ(FormCreeAnim->ComboAlignement->currentText(), r.Shown);
+        EXPECT_EQ(Builder().Options.Align, static_cast<TAlignMethod>(r.Choice)) << r.Shown;
+        if (r.Choice != 0) {
+            EXPECT_TRUE(estimated.wait(10000)) << r.Shown;
+        }
+        for (const auto& [slot, start] : {std::pair{1, r.Tip}, std::pair{2, r.ThirdTip}}) {
+            const QString tip = FormCreeAnim->Images[slot]->toolTip();
+            EXPECT_TRUE(*start ? tip.startsWith(QString::fromUtf8(start)) : tip.isEmpty())
+                << r.Shown << ": " << tip.toStdString();
+        }
+        dialogs.Messages.clear();
+        if (r.Width == 0) {
+            const QString path = folder.filePath("none.gif");
+            dialogs.FileNames.enqueue(path);
+            FormCreeAnim->BitEnr->click();
+            EXPECT_FALSE(QFileInfo::exists(path)) << r.Shown;
+            ASSERT_FALSE(dialogs.Messages.isEmpty()) << r.Shown;
+            EXPECT_TRUE(dialogs.Messages[0].Text.contains("D1.fit"))
+                << dialogs.Messages[0].Text.toStdString();
+            continue;
+        }
+        const auto gif = Saved();
+        ASSERT_EQ(gif->SubImages.size(), 3u) << r.Shown;
+        for (size_t k = 0; k < 3; ++k) {
+            EXPECT_EQ(gif->SubImages[k]->Descriptor.Width, r.Width) << r.Shown;
+            EXPECT_EQ(gif->SubImages[k]->Descriptor.Height, r.Height) << r.Shown;
+        }
+        EXPECT_EQ(Colors(*gif->SubImages[1]) == Colors(*gif->SubImages[0]), r.Alike) << r.Shown;
+        EXPECT_EQ(Colors(*gif->SubImages[2]) == Colors(*gif->SubImages[0]), r.Alike) << r.Shown;
+    }
+}
+
+TEST_F(BuilderFileTest, NormalisingTheSkyReachesTheSavedFile) {
+    AddBrighteningSeries();
+    const struct {
+        bool Normalize;
+        int MostOff; // levels the third frame's sky is off the first's
+    } rows[] = {{false, 3}, {true, 0}};
+    for (const auto& r : rows) {
+        if (FormCreeAnim->CheckNormaliser->isChecked() != r.Normalize) FormCreeAnim->CheckNormaliser->click();
+        EXPECT_EQ(Builder().Options.Normalize, r.Normalize);
+        Saved();
+        const std::vector<TBitmap> shown = Shown(folder.filePath("options.gif"));
+        ASSERT_EQ(shown.size(), 3u);
+        int mostOff = 0;
+        for (int32_t y = 0; y < shown[0].Height; ++y)
+            for (int32_t x = 0; x < shown[0].Width; ++x)
+                if (y < 22 || y > 24) // not the rows the square moves along
+                    mostOff = std::max(mostOff, std::abs(int(shown[2].PixelColor(x, y) & 255) -
+                                                         int(shown[0].PixelColor(x, y) & 255)));
+        EXPECT_EQ(mostOff, r.MostOff) << r.Normalize;
+    }
+}
+
+TEST_F(BuilderTest, ABatchTakesEveryFrameOfAVideoAndARecoveryGivesThemBack) {
+    orv::test::TSerFile ser;
+    ser.Width = 4;
+    ser.Height = 2;
+    for (uint16_t k = 0; k < 3; ++k)
+        ser.Frames.push_back(std::vector<uint16_t>(8, uint16_t(1000 * (k + 1))));
+    const std::vector<uint8_t> bytes = ser.Bytes();
+    QFile file(folder.filePath("clip.ser"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    file.close();
+    WriteFits("a.fit", "22:10:00");
+    ChooseBatch({"a.fit", "clip.ser"});
+    FormCreeAnim->BitSelect->click();
+    const std::vector<std::string> names = {"a.fit", "clip.ser (image 1)", "clip.ser (image 2)",
+                                            "clip.ser (image 3)"};
+    ASSERT_EQ(FrameNames(), names);
+    std::vector<std::vector<uint8_t>> values;
+    for (const TAnimImg& f : Builder().Frames)
+        values.push_back(f.Source->Raw.Store);
+    EXPECT_NE(values[1], values[2]);
+    EXPECT_NE(values[2], values[3]);
+
+    // Made again from their files after a crash: each frame from its own place in the video.
+    EXPECT_TRUE(FormCreeAnim->RestoreAnimation(RecordedFrames(Builder()), Builder().Options).empty());
+    EXPECT_EQ(FrameNames(), names);
+    for (size_t k = 0; k < values.size(); ++k)
+        EXPECT_EQ(Builder().Frames[k].Source->Raw.Store, values[k]) << k;
+}
+
+TEST_F(BuilderOptionsTest, AnObjectFollowedStaysStillInTheSavedFile) {
+    AddSeries(); // a minute apart
+    TFormImage* image =
+        OpenFits("drawn.fit", Int16Document(folder.filePath("drawn.fit").toStdString(), 40, 30));
+    FormCreeAnim->BitSuivre->click();
+    ASSERT_TRUE(FormCreeAnim->FormSuivi->isVisible());
+    Drag(image, {9, 19}, {11, 21});  // the first frame's place: the middle, readout (11, 10)
+    Drag(image, {19, 15}, {19, 15}); // then the last frame's
+    TTrack clicked = FormCreeAnim->FormSuivi->Track();
+    EXPECT_EQ(clicked, (TTrack{11, 10, 20, 15}));
+    const struct {
+        const char* Case;
+        std::optional<TTrack> Track;
+        int Width, Height;
+        const char* Caption;
+    } rows[] = {
+        {"followed", TTrack{10, 10, 18, 14}, 32, 26, "Suivi…"},
+        {"not followed", std::nullopt, 40, 30, "Suivre…"},
+    };
+    for (const auto& r : rows) {
+        if (!FormCreeAnim->FormSuivi->isVisible()) FormCreeAnim->BitSuivre->click();
+        if (r.Track) {
+            FormCreeAnim->FormSuivi->ShowTrack(*r.Track);
+            FormCreeAnim->FormSuivi->BitOK->click();
+        } else {
+            FormCreeAnim->FormSuivi->BitAucun->click();
+        }
+        EXPECT_EQ(Builder().Options.Track, r.Track) << r.Case;
+        EXPECT_EQ(FormCreeAnim->BitSuivre->text(), r.Caption) << r.Case;
+        const auto gif = Saved();
+        ASSERT_EQ(gif->SubImages.size(), 3u) << r.Case;
+        EXPECT_EQ(gif->SubImages[2]->Descriptor.Width, r.Width) << r.Case;
+        EXPECT_EQ(gif->SubImages[2]->Descriptor.Height, r.Height) << r.Case;
+    }
 }

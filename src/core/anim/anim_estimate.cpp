@@ -30,12 +30,14 @@ uint64_t FileBytes(const TEncodedImage& first) {
 class TSampler {
   public:
     TSampler(const std::vector<TAnimImg>& frames, const TAnimOptions& options)
-        : frames_(frames), options_(options), shared_(SharedDisplay(frames, options)) {}
+        : frames_(frames), options_(options), shared_(SharedDisplay(frames, options)),
+          reference_(ReferenceLevel(frames, options)) {}
 
     // Frame k as saving composes it; nothing when it does not hold the region.
     std::optional<TFramePicture> Picture(size_t k) const {
         try {
-            return ComposeFrame(frames_[k], options_, shared_ ? &*shared_ : nullptr);
+            return ComposeFrame(frames_[k], options_, shared_ ? &*shared_ : nullptr,
+                                reference_ ? &*reference_ : nullptr);
         } catch (const ERegionError&) {
             return std::nullopt;
         }
@@ -46,7 +48,8 @@ class TSampler {
     std::optional<TEncodedImage> Encoded(size_t k, size_t from) const {
         if (!options_.Optimize) {
             try {
-                return EncodeFrame(frames_[k], options_, shared_ ? &*shared_ : nullptr);
+                return EncodeFrame(frames_[k], options_, shared_ ? &*shared_ : nullptr,
+                                   reference_ ? &*reference_ : nullptr);
             } catch (const ERegionError&) {
                 return std::nullopt;
             }
@@ -65,6 +68,7 @@ class TSampler {
     const std::vector<TAnimImg>& frames_;
     const TAnimOptions& options_;
     const std::optional<TDisplaySettings> shared_;
+    const std::optional<TRobustLevel> reference_;
 };
 
 } // namespace

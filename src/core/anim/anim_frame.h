@@ -38,7 +38,8 @@ struct TAnimImg {
     double Seconds = 0;                         // Time in seconds, as the last automatic delays found it
     std::shared_ptr<const TFrameSource> Source; // none for pictures without raw values
     std::string Path;                           // the file it was made from, opened again after a crash
-    int32_t GifImage = -1;                      // its image in that file when it is an animated GIF
+    int32_t GifImage =
+        -1; // its image in that file: an animated GIF's image, a video's frame or a cube's plane
 
     void SetBitmap(const TBitmap& bitmap) { Bitmap = bitmap; }
     void SetName(const std::string& name) { Name = name; }

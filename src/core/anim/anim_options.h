@@ -41,6 +41,7 @@ struct TAnimOptions {
     TAlignMethod Align = TAlignMethod::None;
     std::optional<TTrack> Track;
     bool SameDisplay = false;      // every frame with the first frame's display
+    bool Normalize = false;        // each frame read on the first frame's median and spread
     std::optional<TCropRect> Crop; // only this region of each image
     int32_t Bin = 1;               // 1 to kMaxBin: each Bin x Bin block becomes one pixel
     bool Stamp = false;            // the observation date and time in the lower-left corner
@@ -50,7 +51,7 @@ struct TAnimOptions {
     bool operator==(const TAnimOptions&) const = default;
 
     // Options that need the raw values rather than the displayed picture.
-    bool NeedsRawValues() const { return SameDisplay || Bin > 1 || Stamp; }
+    bool NeedsRawValues() const { return SameDisplay || Normalize || Bin > 1 || Stamp; }
     // Whether frames are moved, and so cut to what they all cover.
     bool Steadied() const { return Align != TAlignMethod::None || Track.has_value(); }
 };

@@ -22,6 +22,8 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
     const std::optional<TDisplaySettings> shared = SharedDisplay(frames, options);
     const bool pictures = WantsPictures(fileName);
     const std::vector<TFramePlan> plans = PlanFrames(frames, options);
+    const std::optional<TRobustLevel> level = ReferenceLevel(frames, options, &plans);
+    const TRobustLevel* reference = level ? &*level : nullptr;
     const TFrameJob job = [&](size_t k) {
         const TAnimImg& frame = frames[k];
         TAnimFrameResult result;
@@ -32,12 +34,13 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
         }
         try {
             if (pictures)
-                result.Picture =
-                    PictureBitmap(ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr));
+                result.Picture = PictureBitmap(
+                    ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr, reference));
             else if (options.Optimize)
-                result.Indexed = ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr);
+                result.Indexed =
+                    ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr, reference);
             else
-                result.Image = EncodeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr);
+                result.Image = EncodeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr, reference);
         } catch (const ERegionError& e) {
             result.Report = frame.Name + " : " + e.what();
         }

@@ -4,6 +4,7 @@
 #include "core/anim/steady_series.h"
 #include "core/gif/bitmap_to_matrix.h"
 #include "core/image/display.h"
+#include "core/image/normalization.h"
 
 #include <cstring>
 
@@ -65,12 +66,29 @@ TFramePicture ComposeBmpFile(std::span<const uint8_t> file, const TAnimOptions& 
     return out;
 }
 
-TFramePicture ComposeFrame(const TAnimImg& frame, const TAnimOptions& options,
-                           const TDisplaySettings* shared) {
+namespace {
+
+TRobustLevel ReducedLevel(const TRawImage& source, const TAnimOptions& options) {
+    TRawImage made;
+    const TRawImage& raw = ReducedRaw(source, options, made);
+    return RobustLevel({raw.PixelType, raw.Width, raw.Height, raw.Store});
+}
+
+} // namespace
+
+TDisplaySettings FrameDisplay(const TAnimImg& frame, const TAnimOptions& options,
+                              const TDisplaySettings* shared, const TRobustLevel* reference) {
+    const TDisplaySettings& display = shared ? *shared : frame.Source->Display;
+    if (!reference) return display;
+    return NormalizedDisplay(display, *reference, ReducedLevel(frame.Source->Raw, options));
+}
+
+TFramePicture ComposeFrame(const TAnimImg& frame, const TAnimOptions& options, const TDisplaySettings* shared,
+                           const TRobustLevel* reference) {
     if (!frame.Source || !options.NeedsRawValues()) return ComposePicture(frame.Bitmap, options);
     const TFrameSource& source = *frame.Source;
-    return ComposeRaw(source.Raw, shared ? *shared : source.Display, StampText(source.DateObs, frame.Time),
-                      options);
+    return ComposeRaw(source.Raw, FrameDisplay(frame, options, shared, reference),
+                      StampText(source.DateObs, frame.Time), options);
 }
 
 std::optional<TDisplaySettings> SharedDisplay(const std::vector<TAnimImg>& frames,
@@ -78,6 +96,25 @@ std::optional<TDisplaySettings> SharedDisplay(const std::vector<TAnimImg>& frame
     if (!options.SameDisplay) return std::nullopt;
     for (const TAnimImg& f : frames)
         if (f.Source) return f.Source->Display;
+    return std::nullopt;
+}
+
+std::optional<TRobustLevel> ReferenceLevel(const std::vector<TAnimImg>& frames, const TAnimOptions& options,
+                                           const std::vector<TFramePlan>* plans) {
+    if (!options.Normalize) return std::nullopt;
+    for (size_t k = 0; k < frames.size(); ++k) {
+        if (!frames[k].Source) continue;
+        const TAnimOptions* made = &options;
+        if (plans) {
+            if (k >= plans->size() || !(*plans)[k].Options) continue;
+            made = &*(*plans)[k].Options;
+        }
+        try {
+            return ReducedLevel(frames[k].Source->Raw, *made);
+        } catch (const ERegionError&) {
+            // Left out when saved: the next frame is the first.
+        }
+    }
     return std::nullopt;
 }
 
@@ -101,6 +138,7 @@ std::vector<TAnimImg> ComposedFrames(const std::vector<TAnimImg>& frames, const 
                                      std::vector<std::string>* leftOut) {
     const std::optional<TDisplaySettings> shared = SharedDisplay(frames, options);
     const std::vector<TFramePlan> plans = PlanFrames(frames, options);
+    const std::optional<TRobustLevel> reference = ReferenceLevel(frames, options, &plans);
     std::vector<TAnimImg> made;
     for (size_t k = 0; k < frames.size(); ++k) {
         const TAnimImg& frame = frames[k];
@@ -110,8 +148,8 @@ std::vector<TAnimImg> ComposedFrames(const std::vector<TAnimImg>& frames, const 
         }
         try {
             TAnimImg shown;
-            shown.SetBitmap(
-                PictureBitmap(ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr)));
+            shown.SetBitmap(PictureBitmap(ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr,
+                                                       reference ? &*reference : nullptr)));
             shown.SetName(frame.Name);
             shown.SetTime(frame.Time);
             shown.SetDelay(frame.Delay);

@@ -10,11 +10,14 @@
 #include "core/gif/byte_array.h"
 #include "core/gif/color_table.h"
 #include "core/image/display_settings.h"
+#include "core/image/robust_level.h"
 
 #include <span>
 #include <string>
 
 namespace orv {
+
+struct TFramePlan; // core/anim/steady_series.h
 
 struct TFramePicture {
     TColorTable Table;
@@ -41,15 +44,27 @@ TFramePicture ComposePicture(const TBitmap& picture, const TAnimOptions& options
 // without raw values), read without a decoded copy when nothing is cut.
 TFramePicture ComposeBmpFile(std::span<const uint8_t> file, const TAnimOptions& options);
 
-// A builder frame as it is written: from its raw values when the options need them (with
-// `shared` as the display when it is given), else from its picture.
-TFramePicture ComposeFrame(const TAnimImg& frame, const TAnimOptions& options,
-                           const TDisplaySettings* shared);
+// The display a builder frame with raw values is written with: `shared` when it is given, else
+// its own; with a reference level, mapped so that the frame's values (after region and binning)
+// read on the reference's median and spread (core/image/normalization.h).
+TDisplaySettings FrameDisplay(const TAnimImg& frame, const TAnimOptions& options,
+                              const TDisplaySettings* shared, const TRobustLevel* reference);
+
+// A builder frame as it is written: from its raw values when the options need them (with the
+// display FrameDisplay gives), else from its picture.
+TFramePicture ComposeFrame(const TAnimImg& frame, const TAnimOptions& options, const TDisplaySettings* shared,
+                           const TRobustLevel* reference = nullptr);
 
 // The display every frame takes with "same display": that of the first frame that has raw
 // values; nothing when the option is off or no frame has any.
 std::optional<TDisplaySettings> SharedDisplay(const std::vector<TAnimImg>& frames,
                                               const TAnimOptions& options);
+
+// What "normalise" maps every frame onto: the level of the first frame with raw values that is
+// kept (each frame made with its plan's options when plans are given, else with `options`);
+// nothing when the option is off or no frame has any.
+std::optional<TRobustLevel> ReferenceLevel(const std::vector<TAnimImg>& frames, const TAnimOptions& options,
+                                           const std::vector<TFramePlan>* plans = nullptr);
 
 // The picture of a composed frame, for the screen.
 TBitmap PictureBitmap(const TFramePicture& picture);

@@ -75,12 +75,12 @@ TEncodedImage EncodeRaw(const TRawImage& source, const TDisplaySettings& display
 
 } // namespace
 
-TEncodedImage EncodeFrame(const TAnimImg& frame, const TAnimOptions& options,
-                          const TDisplaySettings* shared) {
+TEncodedImage EncodeFrame(const TAnimImg& frame, const TAnimOptions& options, const TDisplaySettings* shared,
+                          const TRobustLevel* reference) {
     if (frame.Source && options.NeedsRawValues()) {
         const TFrameSource& source = *frame.Source;
-        return EncodeRaw(source.Raw, shared ? *shared : source.Display, StampText(source.DateObs, frame.Time),
-                         options);
+        return EncodeRaw(source.Raw, FrameDisplay(frame, options, shared, reference),
+                         StampText(source.DateObs, frame.Time), options);
     }
     const TBitmap& picture = frame.Bitmap;
     if (picture.BitCount != 8 || options.Crop || options.Bin > 1) {

@@ -9,11 +9,13 @@
 #include "core/anim/anim_options.h"
 #include "core/gif/gif_stream_writer.h"
 #include "core/image/display_settings.h"
+#include "core/image/robust_level.h"
 
 namespace orv {
 
 // The frame as saving writes it (see ComposeFrame); ERegionError when it does not hold the
 // region.
-TEncodedImage EncodeFrame(const TAnimImg& frame, const TAnimOptions& options, const TDisplaySettings* shared);
+TEncodedImage EncodeFrame(const TAnimImg& frame, const TAnimOptions& options, const TDisplaySettings* shared,
+                          const TRobustLevel* reference = nullptr);
 
 } // namespace orv

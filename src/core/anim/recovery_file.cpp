@@ -165,8 +165,47 @@ std::optional<TRecoveryOwner> ParseOwner(std::string_view line) {
     return TRecoveryOwner{*process, *ticks, boot == "-" ? std::string() : std::string(boot)};
 }
 
+// How --align names the method, as the options line keeps it.
+const char* AlignWord(TAlignMethod method) {
+    switch (method) {
+    case TAlignMethod::Stars:
+        return "stars";
+    case TAlignMethod::Sky:
+        return "wcs";
+    case TAlignMethod::None:
+        break;
+    }
+    return "none";
+}
+
+// "X1,Y1,XN,YN" as Number writes them, each read back exactly.
+std::string TrackText(const TTrack& t) {
+    return Number(t.FirstX) + ',' + Number(t.FirstY) + ',' + Number(t.LastX) + ',' + Number(t.LastY);
+}
+
+std::optional<TTrack> TrackOf(std::string_view text) {
+    double v[4];
+    const char* at = text.data();
+    const char* end = text.data() + text.size();
+    for (int k = 0; k < 4; ++k) {
+        const auto [next, error] = std::from_chars(at, end, v[k]);
+        if (error != std::errc() || !std::isfinite(v[k])) return std::nullopt;
+        if (k == 3) {
+            if (next != end) return std::nullopt;
+        } else {
+            if (next == end || *next != ',') return std::nullopt;
+            at = next + 1;
+        }
+    }
+    return TTrack{v[0], v[1], v[2], v[3]};
+}
+
 std::optional<TAnimOptions> ParseOptions(std::string_view line) {
-    const auto fields = Split(line, 6, false);
+    // The alignment, the normalisation and the track end the line; a file written before them
+    // has none of them.
+    auto fields = Split(line, 9, false);
+    const bool steady = fields.has_value();
+    if (!steady) fields = Split(line, 6, false);
     if (!fields || fields->Words[0] != "options") return std::nullopt;
     TAnimOptions o;
     const auto same = Flag(fields->Words[1]), stamp = Flag(fields->Words[3]), bounce = Flag(fields->Words[4]);
@@ -179,6 +218,17 @@ std::optional<TAnimOptions> ParseOptions(std::string_view line) {
     if (fields->Words[5] != "-") {
         o.Crop = ParseCrop(std::string(fields->Words[5]));
         if (!o.Crop) return std::nullopt;
+    }
+    if (steady) {
+        const auto align = ParseAlign(std::string(fields->Words[6]));
+        const auto normalize = Flag(fields->Words[7]);
+        if (!align || !normalize) return std::nullopt;
+        o.Align = *align;
+        o.Normalize = *normalize;
+        if (fields->Words[8] != "-") {
+            o.Track = TrackOf(fields->Words[8]);
+            if (!o.Track) return std::nullopt;
+        }
     }
     return o;
 }
@@ -223,7 +273,8 @@ std::string RecoveryText(const TRecoveryState& state) {
     } else {
         out += '-';
     }
-    out += '\n';
+    out += std::string(" ") + AlignWord(o.Align) + ' ' + std::to_string(o.Normalize) + ' ' +
+           (o.Track ? TrackText(*o.Track) : std::string("-")) + '\n';
     for (const TRecoveredFrame& f : state.Frames) {
         out += "frame " + std::to_string(f.Delay) + ' ' + std::to_string(f.GifImage) + ' ' + Escaped(f.Path) +
                '\n';

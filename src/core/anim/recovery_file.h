@@ -18,8 +18,9 @@
 namespace orv {
 
 struct TRecoveredFrame {
-    std::string Path;      // the file the frame was made from
-    int32_t GifImage = -1; // its image in an animated GIF file; -1 for an image file
+    std::string Path; // the file the frame was made from
+    int32_t GifImage =
+        -1; // its image in an animated GIF file, or its frame in a video or a cube; -1 otherwise
     uint16_t Delay = 0;
     std::optional<TDisplaySettings> Display; // the image's display when the frame was made
     bool operator==(const TRecoveredFrame&) const = default;

@@ -241,6 +241,7 @@ std::vector<TFramePlan> PlanFrames(const std::vector<TAnimImg>& frames, const TA
         try {
             if (!series.Frames[k].Kept) throw EOrvanelError(series.Frames[k].Reason);
             plans[k].Options = PlacedFrameOptions(options, series.Frames[k]);
+            plans[k].Move = series.Frames[k].Move;
         } catch (const EOrvanelError& e) {
             plans[k].Report = frames[k].Name + " : " + e.what();
         }

@@ -90,6 +90,7 @@ TAnimOptions PlacedFrameOptions(const TAnimOptions& options, const TFramePlace& 
 struct TFramePlan {
     std::optional<TAnimOptions> Options;
     std::string Report;
+    TOffset Move; // of a frame placed in a steadied series: the alignment and the track together
 };
 std::vector<TFramePlan> PlanFrames(const std::vector<TAnimImg>& frames, const TAnimOptions& options);
 

@@ -79,11 +79,16 @@ class TSerSeries : public TFrameSeries {
             const size_t rows = std::min(rowsAtOnce, height - row);
             const std::span<uint8_t> bytes(piece.data(), rows * rowBytes);
             source_->ReadExactly(start + row * rowBytes, bytes); // a file cut since it opened reads zeros
-            for (size_t r = 0; r < rows; ++r) {
-                // The file's top row first; the store's bottom row first.
-                uint8_t* out = store.data() + (height - 1 - (row + r)) * width * 2;
-                ConvertRow(bytes.data() + r * rowBytes, width, out);
-            }
+            for (size_t r = 0; r < rows; ++r)
+                for (int plane = 0; plane < layout_.Planes; ++plane) {
+                    // The file's top row first; the store's bottom row first, plane after plane
+                    // (red, green, blue, whichever order the file keeps them in).
+                    const int stored = layout_.Header.ColorId == kSerBgr ? 2 - plane : plane;
+                    uint8_t* out = store.data() + size_t(plane) * width * height * 2 +
+                                   (height - 1 - (row + r)) * width * 2;
+                    ConvertRow(bytes.data() + r * rowBytes + size_t(stored * layout_.BytesPerValue), width,
+                               out);
+                }
         }
     }
 
@@ -100,7 +105,7 @@ class TSerSeries : public TFrameSeries {
     }
 
   private:
-    // One stored row of the first plane into 16-bit values.
+    // One stored row of one plane (in points at its first value) into 16-bit values.
     void ConvertRow(const uint8_t* in, size_t width, uint8_t* out) const {
         const size_t step = size_t(layout_.Planes * layout_.BytesPerValue);
         for (size_t x = 0; x < width; ++x, in += step) {
@@ -138,10 +143,7 @@ std::optional<TSerLayout> CheckLayout(const TSerHeader& h, uint64_t fileSize, co
         return std::nullopt;
     }
     if (h.ColorId == kSerRgb || h.ColorId == kSerBgr) {
-        // The layout is known (three interleaved planes), but a document shows no colour yet.
-        refusal = name + " est en couleurs (" + (h.ColorId == kSerRgb ? "RVB" : "BVR") +
-                  ") : les images en couleurs ne sont pas encore prises en charge !";
-        return std::nullopt;
+        l.Planes = 3; // each pixel's three values side by side: the document holds them as planes
     } else if (h.ColorId != kSerMono && !IsBayer(h.ColorId) && !(h.ColorId >= 16 && h.ColorId <= 19)) {
         refusal = name + " a un codage des couleurs inconnu (ColorID = " + std::to_string(h.ColorId) + ") !";
         return std::nullopt;
@@ -149,7 +151,7 @@ std::optional<TSerLayout> CheckLayout(const TSerHeader& h, uint64_t fileSize, co
     l.BytesPerValue = h.PixelDepth > 8 ? 2 : 1;
     l.BigEndian = SerBigEndian(h);
     const uint64_t pixels = uint64_t(h.Width) * uint64_t(h.Height);
-    if (pixels > kFitsMaxPixels) {
+    if (pixels * uint64_t(l.Planes) > kFitsMaxPixels) {
         refusal = name + " annonce une image trop grande pour lui (" + size + ") !";
         return std::nullopt;
     }
@@ -176,6 +178,10 @@ void FillHeader(TImageDocument& doc, const TSerLayout& l) {
     h.Naxis = 2;
     h.Naxis1 = l.Header.Width;
     h.Naxis2 = l.Header.Height;
+    if (l.Planes == 3) { // saved as a colour cube
+        h.Naxis = 3;
+        h.Naxis3 = 3;
+    }
     h.Observer = CardSafeText(l.Header.Observer);
     h.Instrume = CardSafeText(l.Header.Instrument);
     h.Telescop = CardSafeText(l.Header.Telescope);
@@ -279,6 +285,7 @@ TLoadResult LoadSerFromSource(TImageDocument& doc, std::shared_ptr<const TByteSo
     doc.ImageHeight = header.Height;
     FillHeader(doc, *layout);
     doc.Colour = FitsColourOf(doc.OtherCards, header.Height, 1, fileName).Layout; // a Bayer video's mosaic
+    doc.Colour.Planes = layout->Planes;
     doc.Series = std::make_shared<TSerSeries>(std::move(source), *layout, WithoutExtension(fileName));
     doc.FileName = doc.Series->FrameFileName(0);
     AnnounceLoad(doc, host);

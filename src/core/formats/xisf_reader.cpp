@@ -75,6 +75,7 @@ std::optional<double> Real(const std::string& text) {
 // What the Image element says, checked.
 struct TXisfImage {
     uint32_t Width = 0, Height = 0, Channels = 1;
+    uint32_t Planes = 1; // the channels read: 3 for an RGB image (red, green, blue), else the first
     const TSampleFormat* Format = nullptr;
     bool Planar = true, BigEndian = false;
     uint64_t Position = 0, Size = 0; // the block in the file
@@ -106,10 +107,10 @@ TXisfImage ReadImageElement(const TXmlElement& e, uint64_t fileSize, const std::
         throw ERefusal(name + " a un format d'échantillons non pris en charge (" + format + ") !");
 
     const std::string space = e.Attribute("colorSpace").value_or("Gray");
-    if (space == "RGB")
-        throw ERefusal(
-            name + " est en couleurs (RVB) : les images en couleurs ne sont pas encore prises en charge !");
-    if (space != "Gray")
+    if (space == "RGB" && image.Channels != 3)
+        throw ERefusal(name + " a des dimensions d'image incorrectes (" + geometry + ") !");
+    if (space == "RGB") image.Planes = 3;
+    if (space != "Gray" && space != "RGB")
         throw ERefusal(name + " a un espace de couleurs non pris en charge (" + space + ") !");
 
     const std::string storage = e.Attribute("pixelStorage").value_or("Planar");
@@ -186,7 +187,7 @@ TXisfImage ReadImageElement(const TXmlElement& e, uint64_t fileSize, const std::
     return image;
 }
 
-// count samples of the first channel, `stride` bytes apart, into stored values at out.
+// count samples of one channel, `stride` bytes apart, into stored values at out.
 void ConvertSamples(const uint8_t* in, size_t count, size_t stride, const TXisfImage& image, uint8_t* out) {
     const int bytes = image.Format->Bytes;
     for (size_t i = 0; i < count; ++i, in += stride) {
@@ -210,14 +211,24 @@ void ConvertSamples(const uint8_t* in, size_t count, size_t stride, const TXisfI
     }
 }
 
-// The first channel's rows, top row first in `samples`, into the store bottom row first.
-void StoreRows(const uint8_t* samples, const TXisfImage& image, uint8_t* store) {
+// The rows of one channel, top row first in `samples` (that channel's own rows when planar, every
+// channel's side by side otherwise), into the channel's plane of the store, bottom row first.
+void StoreRows(const uint8_t* samples, const TXisfImage& image, uint32_t channel, uint8_t* plane) {
     const size_t sample = size_t(image.Format->Bytes);
     const size_t stride = image.Planar ? sample : sample * image.Channels;
+    const uint8_t* first = samples + (image.Planar ? 0 : channel * sample);
     const size_t out = size_t(BytesPerPixel(image.Format->PixelType));
     for (size_t y = 0; y < image.Height; ++y)
-        ConvertSamples(samples + y * image.Width * stride, image.Width, stride, image,
-                       store + (image.Height - 1 - y) * image.Width * out);
+        ConvertSamples(first + y * image.Width * stride, image.Width, stride, image,
+                       plane + (image.Height - 1 - y) * image.Width * out);
+}
+
+// Bytes of one channel's samples (planar) and of one plane of the store.
+size_t ChannelBytes(const TXisfImage& image) {
+    return size_t(image.Width) * image.Height * size_t(image.Format->Bytes);
+}
+size_t PlaneBytes(const TXisfImage& image) {
+    return size_t(image.Width) * image.Height * size_t(BytesPerPixel(image.Format->PixelType));
 }
 
 // Uncompressed samples read a piece of rows at a time.
@@ -228,11 +239,16 @@ void ReadPlain(const TByteSource& source, const TXisfImage& image, uint8_t* stor
     std::vector<uint8_t> piece(std::min<size_t>(image.Height, rowsAtOnce) * rowBytes);
     const size_t out = size_t(BytesPerPixel(image.Format->PixelType));
     TXisfImage rows = image;
-    for (size_t y = 0; y < image.Height; y += rowsAtOnce) {
-        rows.Height = uint32_t(std::min<size_t>(rowsAtOnce, image.Height - y));
-        source.ReadExactly(image.Position + y * rowBytes,
-                           std::span<uint8_t>(piece.data(), rows.Height * rowBytes));
-        StoreRows(piece.data(), rows, store + (image.Height - y - rows.Height) * image.Width * out);
+    for (uint32_t channel = 0; channel < image.Planes; ++channel) {
+        const uint64_t start = image.Position + (image.Planar ? channel * ChannelBytes(image) : 0);
+        uint8_t* plane = store + channel * PlaneBytes(image);
+        for (size_t y = 0; y < image.Height; y += rowsAtOnce) {
+            rows.Height = uint32_t(std::min<size_t>(rowsAtOnce, image.Height - y));
+            source.ReadExactly(start + y * rowBytes,
+                               std::span<uint8_t>(piece.data(), rows.Height * rowBytes));
+            StoreRows(piece.data(), rows, channel,
+                      plane + (image.Height - y - rows.Height) * image.Width * out);
+        }
     }
 }
 
@@ -257,7 +273,9 @@ void ReadCompressed(const TByteSource& source, const TXisfImage& image, uint8_t*
         UnshuffleBytes(samples, image.ShuffleItem, ordered);
         samples.swap(ordered);
     }
-    StoreRows(samples.data(), image, store);
+    for (uint32_t channel = 0; channel < image.Planes; ++channel)
+        StoreRows(samples.data() + (image.Planar ? channel * ChannelBytes(image) : 0), image, channel,
+                  store + channel * PlaneBytes(image));
 }
 
 // The image's FITSKeyword elements as 80-character cards, then END.
@@ -308,6 +326,10 @@ void FillHeader(TImageDocument& doc, const TXisfImage& image, TFitsHeaderUnit&& 
     h.Naxis1 = int32_t(image.Width);
     h.Naxis2 = int32_t(image.Height);
     h.Naxis3 = h.Naxis4 = 0;
+    if (image.Planes == 3) { // saved as a colour cube
+        h.Naxis = 3;
+        h.Naxis3 = 3;
+    }
     h.BScale = 1;
     h.BZero = image.Format->Name == "UInt16" ? 32768.0 : image.Format->Name == "UInt32" ? 2147483648.0 : 0.0;
 }
@@ -373,7 +395,8 @@ TLoadResult Load(TImageDocument& doc, const TByteSource& source, const std::stri
     Thresholds(doc, image, keywordThresholds);
     doc.FileName = WithoutExtension(fileName) + ".fit";
     AnnounceLoad(doc, host);
-    doc.PixelStore.assign(size_t(image.Width) * image.Height * size_t(BytesPerPixel(doc.PixelType)), 0);
+    doc.Colour.Planes = int32_t(image.Planes);
+    doc.PixelStore.assign(PlaneBytes(image) * image.Planes, 0);
     if (image.Codec)
         ReadCompressed(source, image, doc.PixelStore.data(), name);
     else

@@ -2,6 +2,7 @@
 
 #include "core/image/display.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace orv {
@@ -14,8 +15,8 @@ std::string NumberedFrameName(const std::string& stem, uint32_t k, uint32_t coun
 
 void ReadSeriesFrame(TImageDocument& doc, uint32_t k) {
     if (!doc.Series || k >= doc.Series->Count()) throw std::out_of_range("frame");
-    const size_t bytes =
-        size_t(doc.ImageWidth) * size_t(doc.ImageHeight) * size_t(BytesPerPixel(doc.PixelType));
+    const size_t bytes = size_t(doc.ImageWidth) * size_t(doc.ImageHeight) *
+                         size_t(BytesPerPixel(doc.PixelType)) * size_t(std::max(doc.Colour.Planes, 1));
     doc.PixelStore.resize(bytes);
     doc.Series->ReadFrame(k, doc.PixelStore);
     const TFrameTime time = doc.Series->TimeOf(k);

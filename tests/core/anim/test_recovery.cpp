@@ -34,6 +34,9 @@ TRecoveryState RichState() {
     s.Options.Crop = TCropRect{17, 16, 361, 216};
     s.Options.Bin = 3;
     s.Options.Bounce = true;
+    s.Options.Align = TAlignMethod::Sky;
+    s.Options.Normalize = true;
+    s.Options.Track = TTrack{81, 169.5, -141.25, 1e-7};
     s.Frames = {
         {"/data/night one/comet01.fit", -1, 15, Display(1600, 950.25, TDisplayFunction::Asinh)},
         {"/data/anim.gif", 2, 65535, std::nullopt},
@@ -66,6 +69,8 @@ TEST(RecoveryFile, WhatIsWrittenComesBackExactly) {
     ASSERT_EQ(old->Images.size(), 1u);
     EXPECT_EQ(old->Images[0].Path, "/a b.ser");
     EXPECT_EQ(old->Images[0].Frame, 0u);
+    // Written before the alignment and the normalisation were kept: neither.
+    EXPECT_EQ(ParseRecovery("orvanel-recovery 1\nowner 1 0 -\noptions 0 1 0 0 -\nend\n"), nothing);
 }
 
 TEST(RecoveryFile, AFileCutAnywhereGivesNothing) {
@@ -95,6 +100,12 @@ TEST(RecoveryFile, ALineItCouldNotHaveWrittenGivesNothing) {
         {"a region of no width", "orvanel-recovery 1\nowner 12 34 -\noptions 0 1 0 0 1,1,0,5\nend\n"},
         {"two spaces", "orvanel-recovery 1\nowner 12  34 -\noptions 0 1 0 0 -\nend\n"},
         {"no owner", "orvanel-recovery 1\noptions 0 1 0 0 -\nend\n"},
+        {"an unknown alignment", "orvanel-recovery 1\nowner 12 34 -\noptions 0 1 0 0 - tilt 0 -\nend\n"},
+        {"the alignment alone", "orvanel-recovery 1\nowner 12 34 -\noptions 0 1 0 0 - stars\nend\n"},
+        {"a track of three numbers",
+         "orvanel-recovery 1\nowner 12 34 -\noptions 0 1 0 0 - none 0 1,2,3\nend\n"},
+        {"a track of five numbers",
+         "orvanel-recovery 1\nowner 12 34 -\noptions 0 1 0 0 - none 0 1,2,3,4,5\nend\n"},
         {"a zoom both in and out", head + "image 2 2 /a.fit\n" + display + "end\n"},
         {"a zoom of 17", head + "image 17 1 /a.fit\n" + display + "end\n"},
         {"an image without its display", head + "image 1 1 /a.fit\nend\n"},

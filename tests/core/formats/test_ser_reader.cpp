@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 using namespace orv;
 using orv::formats_test::ExpectRefusal;
 using orv::formats_test::TRecordingHost;
@@ -135,6 +137,34 @@ TEST(SerReader, BayerMosaicsOpenGreyWithTheirPatternForTheStoredRows) {
     }
 }
 
+TEST(SerReader, RgbAndBgrFramesBecomeRedGreenAndBluePlanes) {
+    // 3 x 2, top row first, each pixel's three values side by side in the file's order.
+    std::vector<uint16_t> frame;
+    for (uint16_t pixel = 0; pixel < 6; ++pixel)
+        for (uint16_t value : {uint16_t(100 + pixel), uint16_t(200 + pixel), uint16_t(300 + pixel)})
+            frame.push_back(value);
+    for (const int32_t colorId : {100, 101}) { // RGB, BGR
+        SCOPED_TRACE(colorId);
+        TSerFile file;
+        file.ColorId = colorId;
+        file.Frames.assign(2, frame);
+        TRecordingHost host;
+        TImageDocument doc;
+        ASSERT_EQ(Load(doc, file.Bytes(), host, 1), TLoadResult::Loaded);
+        EXPECT_EQ(doc.Colour.Planes, 3);
+        EXPECT_EQ(doc.Header.Naxis3, 3);
+        ASSERT_EQ(doc.PixelStore.size(), 3u * 6 * 2);
+        // The file's last pixel (top row's end is pixel 2; bottom row's end, pixel 5) is the
+        // store's third value of each plane: red, green, blue whatever order the file had.
+        for (int plane = 0; plane < 3; ++plane) {
+            int16_t v;
+            std::memcpy(&v, doc.PixelStore.data() + size_t(plane) * 12 + 2 * 2, 2);
+            const int stored = colorId == 101 ? 2 - plane : plane;
+            EXPECT_EQ(v + 32768, 100 * (stored + 1) + 5) << plane;
+        }
+    }
+}
+
 TEST(SerReader, RefusalsSayWhyBeforeReadingAnyFrame) {
     const auto with = [](auto change) {
         TSerFile file;
@@ -150,10 +180,9 @@ TEST(SerReader, RefusalsSayWhyBeforeReadingAnyFrame) {
     } cases[] = {
         {"shorter than the header", std::vector<uint8_t>(100, 0),
          name + " est trop court pour un fichier SER !"},
-        {"RGB", with([](TSerFile& f) { f.ColorId = 100, f.Frames.assign(2, std::vector<uint16_t>(18, 1)); }),
-         name + " est en couleurs (RVB) : les images en couleurs ne sont pas encore prises en charge !"},
-        {"BGR", with([](TSerFile& f) { f.ColorId = 101, f.Frames.assign(2, std::vector<uint16_t>(18, 1)); }),
-         name + " est en couleurs (BVR) : les images en couleurs ne sont pas encore prises en charge !"},
+        {"RGB frames announced, grey ones held",
+         with([](TSerFile& f) { f.ColorId = 100, f.Frames.assign(2, std::vector<uint16_t>(6, 1)); }),
+         name + " ne contient aucune image !"},
         {"unknown colour", with([](TSerFile& f) { f.ColorId = 5; }),
          name + " a un codage des couleurs inconnu (ColorID = 5) !"},
         {"depth 17", with([](TSerFile& f) { f.Depth = 17; }),

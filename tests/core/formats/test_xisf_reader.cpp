@@ -99,6 +99,40 @@ TEST(XisfReader, ByteOrderStorageAndExtraChannelsGiveTheFirstChannel) {
     }
 }
 
+TEST(XisfReader, RgbImagesBecomeRedGreenAndBluePlanes) {
+    // 2 x 1 pixels: red 1, 2; green 3, 4; blue 5, 6 (UInt16 samples, stored less 32768).
+    struct Case {
+        const char* what;
+        std::string extra;
+        std::vector<uint8_t> samples;
+        TXisfCodec codec;
+    } cases[] = {
+        {"planar", "", {1, 0x80, 2, 0x80, 3, 0x80, 4, 0x80, 5, 0x80, 6, 0x80}, TXisfCodec::None},
+        {"planar, compressed", "", {1, 0x80, 2, 0x80, 3, 0x80, 4, 0x80, 5, 0x80, 6, 0x80}, TXisfCodec::Zstd},
+        {"interleaved",
+         " pixelStorage=\"Normal\"",
+         {1, 0x80, 3, 0x80, 5, 0x80, 2, 0x80, 4, 0x80, 6, 0x80},
+         TXisfCodec::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TXisfFile file;
+        file.Geometry = "2:1:3";
+        file.Extra = "colorSpace=\"RGB\"" + c.extra;
+        file.Samples = c.samples;
+        file.Codec = c.codec;
+        TRecordingHost host;
+        TImageDocument doc;
+        ASSERT_EQ(Load(doc, file, host), TLoadResult::Loaded);
+        EXPECT_EQ(doc.Colour.Planes, 3);
+        EXPECT_EQ(doc.Header.Naxis3, 3);
+        ASSERT_EQ(doc.PixelStore.size(), 12u);
+        int16_t v[6];
+        std::memcpy(v, doc.PixelStore.data(), 12);
+        EXPECT_EQ(std::vector<int16_t>(v, v + 6), (std::vector<int16_t>{1, 2, 3, 4, 5, 6}));
+    }
+}
+
 TEST(XisfReader, FitsKeywordsBecomeTheHeaderAndTheImageItsOwnStructure) {
     TXisfFile file;
     file.Samples = Samples(6, 2);
@@ -152,8 +186,8 @@ TEST(XisfReader, RefusalsSayWhyBeforeAllocatingWhatTheHeaderAnnounces) {
         TXisfFile file;
         std::string message;
     } cases[] = {
-        {"RGB", with([](TXisfFile& f) { f.Extra = "colorSpace=\"RGB\"", f.Geometry = "1:2:3"; }),
-         name + " est en couleurs (RVB) : les images en couleurs ne sont pas encore prises en charge !"},
+        {"RGB of one channel", with([](TXisfFile& f) { f.Extra = "colorSpace=\"RGB\""; }),
+         name + " a des dimensions d'image incorrectes (3:2:1) !"},
         {"three axes", with([](TXisfFile& f) { f.Geometry = "3:2:1:1"; }),
          name + " a des dimensions d'image incorrectes (3:2:1:1) !"},
         {"UInt64", with([](TXisfFile& f) { f.SampleFormat = "UInt64"; }),
