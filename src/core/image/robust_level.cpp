@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace orv {
@@ -126,63 +127,178 @@ template <typename Key, typename Visit> size_t CountTopBits(const Visit& visit, 
     return n;
 }
 
-// The two middle keys of the n keys that visit(sink) hands to sink, after CountTopBits: the
-// keys of the one or two bins that hold the middle ranks are gathered in a second pass and the
-// ranks selected among them.
-template <typename Key, typename Visit> std::pair<Key, Key> MiddleKeys(const Visit& visit, size_t n) {
-    constexpr int kShift = sizeof(Key) * 8 - 16;
-    const uint64_t* top = BinCounts().Counts;
-    const TMiddle mid = MiddleRanks(n);
-    size_t binLow = 0, binHigh = 0, below = 0;
-    for (size_t b = 0, cum = 0; b < kBins; cum += top[b++]) {
-        if (cum <= mid.Low && mid.Low < cum + top[b]) binLow = b, below = cum;
-        if (cum <= mid.High && mid.High < cum + top[b]) {
-            binHigh = b;
-            break;
-        }
-    }
-    std::vector<Key> near;
-    near.reserve(static_cast<size_t>(top[binLow] + (binHigh != binLow ? top[binHigh] : 0)));
+// The least key above `key` of those that visit(sink) hands to sink; `key` when there is none.
+template <typename Key, typename Visit> Key LeastAbove(const Visit& visit, Key key) {
+    Key least = std::numeric_limits<Key>::max();
+    bool found = false;
     visit([&](Key k) {
-        const auto bin = static_cast<size_t>(k >> kShift);
-        if (bin == binLow || bin == binHigh) near.push_back(k);
+        if (k > key && k <= least) least = k, found = true;
     });
-    // The gathered keys are those ranked from `below` on: the high middle is at mid.High - below.
-    const auto at = near.begin() + static_cast<std::ptrdiff_t>(mid.High - below);
+    return found ? least : key;
+}
+
+// The two middle keys of the n keys that visit(sink) hands to sink, after CountTopBits. The bin
+// of the low middle rank is narrowed 16 bits at a time by counting the next bits of its keys
+// only: a star field piles most values into a few top bins, too many to gather and select.
+// Once the bin holds few keys they are gathered and the ranks selected among them. The high
+// middle rank is the low one's key again or the least key above it.
+template <typename Key, typename Visit> std::pair<Key, Key> MiddleKeys(const Visit& visit, size_t n) {
+    const TMiddle mid = MiddleRanks(n);
+    const size_t gatherLimit = std::max<size_t>(4096, n / 32);
+    const uint64_t* counts = BinCounts().Counts;
+    int shift = sizeof(Key) * 8 - 16; // below the bits counted last
+    Key prefix = 0;                   // the bits of the low middle key known so far
+    size_t below = 0;                 // keys less than every key under that prefix
+    while (true) {
+        size_t b = 0;
+        while (below + counts[b] <= mid.Low)
+            below += counts[b++];
+        prefix |= static_cast<Key>(b) << shift;
+        const size_t inBin = static_cast<size_t>(counts[b]);
+        if (shift == 0) {
+            if (mid.High < below + inBin) return {prefix, prefix};
+            for (size_t c = b + 1; c < kBins; ++c)
+                if (counts[c] != 0) return {prefix, static_cast<Key>(prefix - b + c)};
+            return {prefix, LeastAbove(visit, prefix)};
+        }
+        const Key top = prefix >> shift;
+        if (inBin <= gatherLimit) {
+            std::vector<Key> near;
+            near.reserve(inBin);
+            visit([&](Key k) {
+                if (k >> shift == top) near.push_back(k);
+            });
+            const auto at = near.begin() + static_cast<std::ptrdiff_t>(mid.Low - below);
+            std::nth_element(near.begin(), at, near.end());
+            const Key low = *at;
+            if (mid.High == mid.Low) return {low, low};
+            if (at + 1 != near.end()) return {low, *std::min_element(at + 1, near.end())};
+            return {low, LeastAbove(visit, low)};
+        }
+        shift -= 16;
+        TBinCounts& w = BinCounts();
+        w.Clear();
+        visit([&](Key k) {
+            if (k >> (shift + 16) == top) w.Add(static_cast<size_t>(k >> shift) & (kBins - 1));
+        });
+        counts = w.Sum();
+    }
+}
+
+// One pass over the keys against a bracket [From, To]: how many, the least and greatest (only
+// when kExtremes: they cost much of the pass), how many below, and those within. Keys come in
+// blocks, counted in locals without branches on the key: on a noisy sky such branches are
+// mispredicted half of the time.
+constexpr uint16_t kTallyBlock = 1024;
+template <typename Key, bool kExtremes> struct TBracketTally {
+    Key From, To;
+    size_t All = 0, Below = 0;
+    Key Least = std::numeric_limits<Key>::max(), Greatest = 0;
+    std::vector<Key> Near;
+
+    void Add(const Key* keys, size_t m) {
+        size_t gathered = Near.size(), below = Below;
+        if (Near.capacity() < gathered + m) Near.reserve(2 * (gathered + m));
+        Near.resize(gathered + m); // within the capacity: only the new slots are written
+        Key* out = Near.data();
+        Key least = Least, greatest = Greatest;
+        const Key from = From, to = To;
+        for (size_t i = 0; i < m; ++i) {
+            const Key k = keys[i];
+            if constexpr (kExtremes) {
+                least = std::min(least, k);
+                greatest = std::max(greatest, k);
+            }
+            below += k < from;
+            out[gathered] = k;
+            gathered += (k >= from) & (k <= to);
+        }
+        Near.resize(gathered);
+        All += m, Below = below, Least = least, Greatest = greatest;
+    }
+};
+
+// The two middle keys of the keys that visit(sink, step) hands to sink (every step-th of the
+// `count` values), when a sample brackets them: one pass counts the keys (n), with the least and
+// greatest, counts those below the bracket and gathers those within it, and the middle ranks are
+// selected among the gathered. Nullopt when the sample is too small or misses a middle rank.
+template <bool kExtremes, typename Key, typename Visit>
+std::optional<std::pair<Key, Key>> MiddleKeysSampled(const Visit& visit, size_t count, size_t& n, Key& least,
+                                                     Key& greatest) {
+    constexpr size_t kSample = 65536;
+    if (count < 8 * kSample) return std::nullopt;
+    std::vector<Key> sample;
+    sample.reserve(count / (count / kSample) + 1);
+    visit([&](Key k) { sample.push_back(k); }, count / kSample);
+    const size_t s = sample.size();
+    if (s < kSample / 2) return std::nullopt;
+    // The middle of a sample of s strays by about sqrt(s) / 2 ranks: the bracket spans 4 times that.
+    const size_t margin = 2 * static_cast<size_t>(std::sqrt(static_cast<double>(s)));
+    const auto ranked = [&](size_t r) {
+        std::nth_element(sample.begin(), sample.begin() + static_cast<std::ptrdiff_t>(r), sample.end());
+        return sample[r];
+    };
+    const Key from = ranked(s / 2 - margin), to = ranked(s / 2 + margin);
+    TBracketTally<Key, kExtremes> tally;
+    tally.From = from, tally.To = to;
+    tally.Near.reserve(count / kSample * 4 * margin);
+    Key block[kTallyBlock];
+    uint16_t filled = 0; // not a Key nor a size_t: stores of keys cannot overwrite it
+    visit(
+        [&](Key k) {
+            block[filled++] = k;
+            if (filled == kTallyBlock) tally.Add(block, filled), filled = 0;
+        },
+        1);
+    tally.Add(block, filled);
+    n = tally.All, least = tally.Least, greatest = tally.Greatest;
+    const size_t below = tally.Below;
+    std::vector<Key>& near = tally.Near;
+    const TMiddle mid = MiddleRanks(n);
+    if (mid.Low < below || mid.High >= below + near.size()) return std::nullopt;
+    const auto at = near.begin() + static_cast<std::ptrdiff_t>(mid.Low - below);
     std::nth_element(near.begin(), at, near.end());
-    const Key high = *at;
-    const Key low = mid.Low == mid.High ? high : *std::max_element(near.begin(), at);
-    return {low, high};
+    return std::pair{*at, mid.High == mid.Low ? *at : *std::min_element(at + 1, near.end())};
+}
+
+// The middle keys, from a sample when it brackets them, else from the counts of their bits;
+// without kExtremes, least and greatest mean nothing when the sample brackets them.
+template <bool kExtremes, typename Key, typename Visit>
+std::pair<Key, Key> MiddleKeysOf(const Visit& visit, size_t count, size_t& n, Key& least, Key& greatest) {
+    if (const auto middle = MiddleKeysSampled<kExtremes>(visit, count, n, least, greatest)) return *middle;
+    n = CountTopBits(visit, least, greatest);
+    if (n == 0) return {};
+    return MiddleKeys<Key>(visit, n);
 }
 
 template <typename T> TRobustLevel LevelOf(const TValuePlane& plane, size_t count) {
     using K = TKeyOf<T>;
     using Key = typename K::Key;
-    const auto keys = [&](auto&& sink) {
-        for (size_t k = 0; k < count; ++k) {
+    const auto keys = [&](auto&& sink, size_t step = 1) {
+        for (size_t k = 0; k < count; k += step) {
             const T v = PlaneValue<T>(plane, k);
             if (std::isfinite(static_cast<double>(v))) sink(K::Of(v));
         }
     };
     TRobustLevel r;
     Key least, greatest;
-    r.Count = CountTopBits(keys, least, greatest);
+    const auto [lowKey, highKey] = MiddleKeysOf<true>(keys, count, r.Count, least, greatest);
     if (r.Count == 0) return r;
     r.Minimum = K::Value(least);
     r.Maximum = K::Value(greatest);
-    const auto [lowKey, highKey] = MiddleKeys<Key>(keys, r.Count);
     r.Median = (K::Value(lowKey) + K::Value(highKey)) / 2;
     // |v - m| >= 0: the bits of a non-negative double are in the order of its value.
     const double m = r.Median;
-    const auto deviations = [&](auto&& sink) {
-        for (size_t k = 0; k < count; ++k) {
+    const auto deviations = [&](auto&& sink, size_t step = 1) {
+        for (size_t k = 0; k < count; k += step) {
             const double v = PlaneValue<T>(plane, k);
             if (std::isfinite(v)) sink(std::bit_cast<uint64_t>(std::fabs(v - m)));
         }
     };
+    size_t n;
     uint64_t unused[2];
-    CountTopBits(deviations, unused[0], unused[1]);
-    const auto [lowDeviation, highDeviation] = MiddleKeys<uint64_t>(deviations, r.Count);
+    const auto [lowDeviation, highDeviation] =
+        MiddleKeysOf<false>(deviations, count, n, unused[0], unused[1]);
     r.Spread = kMadToSigma * (std::bit_cast<double>(lowDeviation) + std::bit_cast<double>(highDeviation)) / 2;
     return r;
 }

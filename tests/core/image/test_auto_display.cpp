@@ -120,11 +120,22 @@ TEST(RobustLevel, ExactMedianAndDeviationForEveryPixelType) {
         x = 1000 + sky(rng) * 1e-9;
     for (size_t k = 0; k < ties.size(); ++k)
         ties[k] = double(k % 5) - (k % 2 ? 0.25 : 0);
+    // Large enough to be bracketed from a sample: whole-valued like a converted camera frame,
+    // so that the middle value and the middle deviation repeat many times; and one whose
+    // sample, every 9th value, sees only the dark column and misses the middle.
+    std::vector<float> field(1024 * 1024), striped(600000);
+    for (size_t k = 0; k < field.size(); ++k)
+        field[k] = k % 997 == 0 ? NAN : k % 101 == 0 ? 30000.0f : std::round(static_cast<float>(sky(rng)));
+    for (size_t k = 0; k < striped.size(); ++k)
+        striped[k] = k % 9 == 0 ? -5.0f : static_cast<float>(sky(rng));
     const struct {
         const char* Name;
         TImageDocument Doc;
         std::vector<double> Values;
     } cases[] = {
+        {"32-bit reals, a whole-valued star field", Document(kPixelReal32, 1024, 1024, field), Values(field)},
+        {"32-bit reals, a sample that misses the middle", Document(kPixelReal32, 1000, 600, striped),
+         Values(striped)},
         {"16-bit, even count", Document(kPixelInt16, 40, 25, wide), Values(wide)},
         {"16-bit, the two extremes", Document(kPixelInt16, 3, 2, extremes), Values(extremes)},
         {"32-bit", Document(kPixelInt32, 200001, 1, big), Values(big)},
