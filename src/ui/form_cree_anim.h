@@ -34,6 +34,7 @@ class TGifFile;
 
 namespace orv::ui {
 
+class TFormSerie;
 class TFormSuivi;
 class TFormZone;
 class TThumbnail;
@@ -131,6 +132,8 @@ class TFormCreeAnim : public QWidget {
     QCheckBox* CheckHeure = nullptr;       // "Heure incrustée"
     QCheckBox* CheckAllerRetour = nullptr; // "Aller-retour"
     TFormZone* FormZone = nullptr;
+    QPushButton* BitSerie = nullptr; // "Tableau de la série": opens FormSerie
+    TFormSerie* FormSerie = nullptr;
 
     // What the file costs, below or beside the options: GIF frames written as what they change,
     // within a tolerance, the size saving will write, and the delays browsers slow down.

@@ -6,6 +6,7 @@
 #include "core/base/errors.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
+#include "ui/form_serie.h"
 #include "ui/form_suivi.h"
 #include "ui/form_zone.h"
 
@@ -96,6 +97,18 @@ void TFormCreeAnim::CreateOptionControls() {
     layout->addLayout(binRow);
     CheckAllerRetour = check("CheckAllerRetour", QStringLiteral("Aller-retour"),
                              QStringLiteral("Après la dernière image, les images en sens inverse"), binRow);
+    BitSerie = new QPushButton(QStringLiteral("Tableau de la série"), GroupReglages);
+    BitSerie->setObjectName("BitSerie");
+    BitSerie->setToolTip(
+        QStringLiteral("Médiane, dispersion et étoiles de chaque image, pour écarter les mauvaises"));
+    connect(BitSerie, &QPushButton::clicked, this, [this] {
+        // Made at first use: a window among the children would count in the builder's size.
+        if (!FormSerie) FormSerie = new TFormSerie(*this, this);
+        FormSerie->show();
+        FormSerie->raise();
+        FormSerie->Refresh();
+    });
+    zoneRow->addWidget(BitSerie);
     ShowZone();
     CreateFileControls();
     // Right of the command column, as wide as the longest caption needs, whatever the font.

@@ -5,6 +5,7 @@
 #include "core/base/errors.h"
 #include "core/base/file_io.h"
 #include "core/image/display_settings.h"
+#include "core/image/frame_series.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/form_cree_anim.h"
@@ -69,7 +70,7 @@ TRecoveryState TRecoveryKeeper::State() const {
         std::string path = doc.SourceFile;
         if (path.empty() && FileExists(doc.FileName)) path = doc.FileName;
         if (path.empty()) continue;
-        state.Images.push_back({path, DisplaySettingsOf(doc), image->Zoom()});
+        state.Images.push_back({path, DisplaySettingsOf(doc), image->Zoom(), doc.FrameIndex});
     }
     return state;
 }
@@ -128,6 +129,16 @@ void TRecoveryKeeper::RestoreImages(const TRecoveryState& state, QStringList& le
             if (result != TLoadResult::Loaded || !window) {
                 leftOut << name;
                 continue;
+            }
+            // Frame k of a video or a cube, as the window showed it; a file now shorter is left out.
+            if (recovered.Frame > 0) {
+                const auto* series = window->Document().Series.get();
+                if (!series || recovered.Frame >= series->Count()) {
+                    leftOut << name + QStringLiteral(" : pas d'image %1").arg(recovered.Frame + 1);
+                    window->close();
+                    continue;
+                }
+                window->SelectFrameClick(recovered.Frame);
             }
             // As it was shown: a change of display that no file holds yet, so modified again.
             ApplyDisplaySettings(window->Document(), recovered.Display);

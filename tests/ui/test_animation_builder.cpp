@@ -4,6 +4,7 @@
 #include "core/align/star_frames.h"
 #include "core/anim/recovery.h"
 #include "core/formats/series_test_files.h"
+#include "ui/form_serie.h"
 #include "ui/progress_form.h"
 
 #include <functional>
@@ -16,6 +17,7 @@
 #include <QProgressBar>
 #include <QRubberBand>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QWheelEvent>
 
 using namespace orv;
@@ -721,6 +723,37 @@ TEST_F(BuilderTest, ShortDelaysAreMarkedAndRaisedToTwoHundredths) {
     EXPECT_EQ(gif.SubImages[0]->GetDelay(), 2);
     EXPECT_EQ(gif.SubImages[1]->GetDelay(), 2);
     EXPECT_EQ(gif.SubImages[2]->GetDelay(), 15);
+}
+
+TEST_F(BuilderTest, TheSeriesTableMarksABrightFrameAndRemovingDropsItFromTheAnimation) {
+    // Four frames of one ramp; the third lifted far above the others' sky.
+    for (int k = 0; k < 4; ++k) {
+        TImageDocument doc =
+            Int16Document(folder.filePath(QStringLiteral("s%1.fit").arg(k)).toStdString(), 20, 10);
+        if (k == 2)
+            for (size_t i = 0; i < doc.PixelStore.size(); i += 2)
+                doc.PixelStore[i + 1] = static_cast<uint8_t>(doc.PixelStore[i + 1] + 80); // + 20480
+        Load(std::move(doc));
+        FormCreeAnim->BitAjout->click();
+    }
+    Builder().Modified = false;
+    FormCreeAnim->BitSerie->click(); // the figures arrive through the event loop
+    TFormSerie* serie = FormCreeAnim->FormSerie;
+    QSignalSpy measured(serie, &TFormSerie::Measured);
+    ASSERT_TRUE(measured.wait(5000));
+    ASSERT_EQ(serie->Table->rowCount(), 4);
+    const QStringList expected = {"", "", "sky", ""};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(serie->Table->item(k, 0)->text(), QStringLiteral("s%1.fit").arg(k));
+        EXPECT_EQ(serie->Table->item(k, 5)->text(), expected[k]) << k;
+    }
+    ASSERT_TRUE(serie->BitRetirer->isEnabled());
+    serie->BitRetirer->click();
+    EXPECT_EQ(FrameNames(), (std::vector<std::string>{"s0.fit", "s1.fit", "s3.fit"}));
+    EXPECT_TRUE(Builder().Modified);
+    ASSERT_TRUE(measured.wait(5000));
+    EXPECT_EQ(serie->Table->rowCount(), 3);
+    EXPECT_FALSE(serie->BitRetirer->isEnabled());
 }
 
 TEST_F(BuilderFileTest, TheNameChosenSaysWhetherAGifAWebPOrAnMp4IsWritten) {

@@ -1,13 +1,16 @@
 // The image window: picture, fitting, readout in the status bar, context menu.
 #include "program_fixture.h"
 
+#include "core/anim/recovery_store.h"
 #include "core/formats/fits_test_files.h"
 #include "core/formats/series_test_files.h"
 #include "core/image/display.h"
+#include "core/image/display_settings.h"
 #include "core/image/sky_cards.h"
 #include "ui/display_picture.h"
 #include "ui/form_entete.h"
 #include "ui/image_control.h"
+#include "ui/recovery_keeper.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -19,6 +22,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -403,6 +407,26 @@ TEST_F(ProgramTest, TheFrameSliderShowsEachFrameOfAVideoOrACube) {
     }
     // A single image has no frame bar.
     EXPECT_TRUE(OpenFits("one.fit", Int16Document("one.fit", 4, 2))->FrameBar->isHidden());
+
+    // A crash left frame 3 of the video modified: the next start reopens it on that frame.
+    QTemporaryDir state;
+    TRecoveryState left;
+    left.Owner = {2147483646, 1, "gone"}; // no such process runs
+    TImageDocument shown = Int16Document("x", 4, 2);
+    shown.HighThreshold = 3003;
+    left.Images = {{folder.filePath("capture.ser").toStdString(), DisplaySettingsOf(shown), TZoom{1, 1}, 2}};
+    WriteRecovery(RecoveryFileName(state.filePath("orvanel").toStdString(), left.Owner), left);
+    const QByteArray saved = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    dialogs.Answers.enqueue(TAnswer::Yes);
+    Program().KeepRecovery();
+    saved.isEmpty() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", saved);
+    TFormImage* back = FormMain->ActiveMDIChild();
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->FrameLabel->text(), "Image 3 / 4");
+    EXPECT_EQ(back->Document().HighThreshold, 3003);
+    ASSERT_EQ(Program().Recovery()->State().Images.size(), 1u);
+    EXPECT_EQ(Program().Recovery()->State().Images[0].Frame, 2u);
 }
 
 TEST_F(ProgramTest, ABayerImageShowsInColourAsTheDebayerMenuChooses) {

@@ -335,6 +335,28 @@ TBuilderEnabling TAnimBuilder::NewAnimation() {
     return NoFrameCommands();
 }
 
+TBuilderEnabling TAnimBuilder::RemoveFrames(const std::vector<bool>& drop) {
+    TBuilderEnabling e;
+    if (Locked()) return e;
+    std::vector<TAnimImg> kept;
+    for (size_t k = 0; k < Frames.size(); ++k)
+        if (k >= drop.size() || !drop[k]) kept.push_back(std::move(Frames[k]));
+    if (kept.size() == Frames.size()) {
+        Frames = std::move(kept);
+        return e;
+    }
+    Modified = true;
+    Frames = std::move(kept);
+    ClearSelection();
+    SlotMarked = {};
+    ClampFirstShown();
+    UpdateScrollBar();
+    e = NoFrameCommands();
+    e.Merge(FramesPresent());
+    e.ScrollBar = Count() > 3;
+    return e;
+}
+
 TBuilderEnabling TAnimBuilder::NoFrameCommands() {
     TBuilderEnabling e;
     e.BitAnim = e.BitEnr = e.BitAuto = e.BitEgual = e.BitNew = e.BitUp = e.BitDn = e.BitEfface = false;

@@ -125,6 +125,9 @@ class TAnimBuilder {
 
     // "Effacer l'image": the selected frame; nothing when no frame is selected.
     TBuilderEnabling DeleteSelected();
+    // The frames whose flag is set (the series table's marked frames), at once; the selection
+    // goes, and the animation is modified when one went.
+    TBuilderEnabling RemoveFrames(const std::vector<bool>& drop);
 
     // "Nouvelle Animation": everything emptied (the window has asked about unsaved work).
     TBuilderEnabling NewAnimation();

@@ -1,14 +1,15 @@
 // One item a line, fields separated by one space, a path last (the rest of the line, with "\",
 // line feeds and carriage returns escaped), and "end" as the last line, so that a file cut
 // anywhere is recognised as cut:
-//   orvanel-recovery 1
+//   orvanel-recovery 2
 //   owner <process> <start ticks> <boot or ->
 //   options <same display 0|1> <bin> <stamp 0|1> <bounce 0|1> <X,Y,W,H or ->
 //   frame <delay> <GIF image or -1> <path>
 //   display <high> <low> <function> <palette: 768 bytes in hex>   (of the line before)
-//   image <zoom in> <zoom out> <path>
+//   image <zoom in> <zoom out> <frame in a video or cube> <path>
 //   display ...                                                    (always, for an image)
 //   end
+// Version 1 wrote no frame on an image line: such an image is frame 0, and its file is read still.
 #include "core/anim/recovery_file.h"
 
 #include <charconv>
@@ -19,7 +20,8 @@ namespace orv {
 
 namespace {
 
-constexpr std::string_view kMagic = "orvanel-recovery 1";
+constexpr std::string_view kMagic = "orvanel-recovery 2";
+constexpr std::string_view kMagicWithoutFrames = "orvanel-recovery 1";
 constexpr char kHex[] = "0123456789abcdef";
 
 std::string Escaped(const std::string& path) {
@@ -241,14 +243,16 @@ std::optional<TRecoveredFrame> ParseFrame(std::string_view line) {
     return TRecoveredFrame{std::move(*path), *gif, *delay, std::nullopt};
 }
 
-std::optional<TRecoveredImage> ParseImage(std::string_view line) {
-    const auto fields = Split(line, 3, true);
+std::optional<TRecoveredImage> ParseImage(std::string_view line, bool withFrame) {
+    const auto fields = Split(line, withFrame ? 4 : 3, true);
     if (!fields || fields->Words[0] != "image") return std::nullopt;
     const auto in = Whole<int32_t>(fields->Words[1], 1, kMaxZoomFactor);
     const auto out = Whole<int32_t>(fields->Words[2], 1, kMaxZoomFactor);
+    const auto frame =
+        withFrame ? Whole<uint32_t>(fields->Words[3], 0, std::numeric_limits<uint32_t>::max()) : uint32_t{0};
     auto path = Unescaped(fields->Rest);
-    if (!in || !out || (*in > 1 && *out > 1) || !path) return std::nullopt;
-    return TRecoveredImage{std::move(*path), TDisplaySettings{}, TZoom{*in, *out}};
+    if (!in || !out || (*in > 1 && *out > 1) || !frame || !path) return std::nullopt;
+    return TRecoveredImage{std::move(*path), TDisplaySettings{}, TZoom{*in, *out}, *frame};
 }
 
 } // namespace
@@ -278,7 +282,7 @@ std::string RecoveryText(const TRecoveryState& state) {
     }
     for (const TRecoveredImage& i : state.Images) {
         out += "image " + std::to_string(i.Zoom.In) + ' ' + std::to_string(i.Zoom.Out) + ' ' +
-               Escaped(i.Path) + '\n';
+               std::to_string(i.Frame) + ' ' + Escaped(i.Path) + '\n';
         AppendDisplay(out, i.Display);
     }
     out += "end\n";
@@ -293,7 +297,10 @@ std::optional<TRecoveryState> ParseRecovery(std::string_view text) {
         lines.push_back(text.substr(at, end - at));
         at = end + 1;
     }
-    if (lines.size() < 4 || lines.front() != kMagic || lines.back() != "end") return std::nullopt;
+    if (lines.size() < 4 || (lines.front() != kMagic && lines.front() != kMagicWithoutFrames) ||
+        lines.back() != "end")
+        return std::nullopt;
+    const bool withFrames = lines.front() == kMagic;
     TRecoveryState state;
     const auto owner = ParseOwner(lines[1]);
     const auto options = ParseOptions(lines[2]);
@@ -321,7 +328,7 @@ std::optional<TRecoveryState> ParseRecovery(std::string_view text) {
         if (auto frame = ParseFrame(line); frame && state.Images.empty()) {
             state.Frames.push_back(std::move(*frame));
             last = TLast::Frame;
-        } else if (auto image = ParseImage(line)) {
+        } else if (auto image = ParseImage(line, withFrames)) {
             state.Images.push_back(std::move(*image));
             last = TLast::Image;
         } else {

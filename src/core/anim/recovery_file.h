@@ -30,6 +30,7 @@ struct TRecoveredImage {
     std::string Path;
     TDisplaySettings Display;
     TZoom Zoom;
+    uint32_t Frame = 0; // its frame (from 0) in a video or a cube
     bool operator==(const TRecoveredImage&) const = default;
 };
 

@@ -43,7 +43,8 @@ TRecoveryState RichState() {
         {"/data/odd\\name\nwith lines\r.pic", -1, 0, Display(-0.001, 1e-300, TDisplayFunction::Linear)},
     };
     s.Images = {{"/data/m31.fits.fz", Display(30000, -32768, TDisplayFunction::Log), TZoom{1, 4}},
-                {"/data/saturn.pic", Display(12.5, 2.25, TDisplayFunction::Sqrt), TZoom{16, 1}}};
+                {"/data/saturn.pic", Display(12.5, 2.25, TDisplayFunction::Sqrt), TZoom{16, 1}},
+                {"/data/jupiter.ser", Display(200, 10, TDisplayFunction::Linear), TZoom{2, 1}, 4294967295u}};
     return s;
 }
 
@@ -58,6 +59,16 @@ TEST(RecoveryFile, WhatIsWrittenComesBackExactly) {
     TRecoveryState nothing;
     nothing.Owner.Process = 1;
     EXPECT_EQ(ParseRecovery(RecoveryText(nothing)), nothing);
+    // A file of the first version, whose image lines have no frame: frame 0.
+    const std::string palette(1536, 'a');
+    const auto old =
+        ParseRecovery("orvanel-recovery 1\nowner 12 34 -\noptions 0 1 0 0 -\nimage 1 2 /a b.ser\n"
+                      "display 100 0 linear " +
+                      palette + "\nend\n");
+    ASSERT_TRUE(old.has_value());
+    ASSERT_EQ(old->Images.size(), 1u);
+    EXPECT_EQ(old->Images[0].Path, "/a b.ser");
+    EXPECT_EQ(old->Images[0].Frame, 0u);
     // Written before the alignment and the normalisation were kept: neither.
     EXPECT_EQ(ParseRecovery("orvanel-recovery 1\nowner 1 0 -\noptions 0 1 0 0 -\nend\n"), nothing);
 }
@@ -76,7 +87,7 @@ TEST(RecoveryFile, ALineItCouldNotHaveWrittenGivesNothing) {
         const char* Case;
         std::string Text;
     } rows[] = {
-        {"another version", "orvanel-recovery 2\nowner 12 34 -\noptions 0 1 0 0 -\nend\n"},
+        {"another version", "orvanel-recovery 3\nowner 12 34 -\noptions 0 1 0 0 -\nend\n"},
         {"something after the end", head + "end\nframe 15 -1 /a.fit\n"},
         {"no line feed after the end", head + "end"},
         {"a delay past 65535", head + "frame 65536 -1 /a.fit\nend\n"},
@@ -98,6 +109,8 @@ TEST(RecoveryFile, ALineItCouldNotHaveWrittenGivesNothing) {
         {"a zoom both in and out", head + "image 2 2 /a.fit\n" + display + "end\n"},
         {"a zoom of 17", head + "image 17 1 /a.fit\n" + display + "end\n"},
         {"an image without its display", head + "image 1 1 /a.fit\nend\n"},
+        {"a negative frame",
+         "orvanel-recovery 2\nowner 12 34 -\noptions 0 1 0 0 -\nimage 1 1 -1 /a.ser\n" + display + "end\n"},
         {"a display of nothing", head + display + "end\n"},
         {"two displays for a frame", head + "frame 15 -1 /a.fit\n" + display + display + "end\n"},
         {"a frame after an image", head + "image 1 1 /a.fit\n" + display + "frame 15 -1 /b.fit\nend\n"},
