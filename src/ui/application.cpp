@@ -4,8 +4,10 @@
 #include "ui/app_info.h"
 #include "ui/dialogs.h"
 
+#include <QBoxLayout>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPushButton>
 #include <QTranslator>
 
 #include <clocale>
@@ -84,6 +86,15 @@ void RunCommand(const std::function<void()>& command) {
     } catch (const std::exception& e) {
         ShowException(QString::fromStdString(e.what()));
     }
+}
+
+QPushButton* AddCommandButton(QWidget* owner, QBoxLayout* row, const char* name, const QString& caption,
+                              std::function<void()> click) {
+    auto* b = new QPushButton(caption, owner);
+    b->setObjectName(name);
+    row->addWidget(b);
+    QObject::connect(b, &QPushButton::clicked, owner, [click = std::move(click)] { RunCommand(click); });
+    return b;
 }
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(StartingInFrench(argc), argv) {

@@ -6,6 +6,9 @@
 
 #include <QApplication>
 
+class QBoxLayout;
+class QPushButton;
+
 #include <functional>
 
 namespace orv::ui {
@@ -16,6 +19,10 @@ void ShowException(const QString& message);
 // Runs a command; an error it lets escape goes to ShowException. Commands bound to menus,
 // buttons and mouse events run through it.
 void RunCommand(const std::function<void()>& command);
+
+// A push button named `name` at the end of `row`, whose click runs `click` as a command.
+QPushButton* AddCommandButton(QWidget* owner, QBoxLayout* row, const char* name, const QString& caption,
+                              std::function<void()> click);
 
 // The wait cursor while work that shows no progress runs.
 struct TWaitCursor {

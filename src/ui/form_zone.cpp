@@ -37,11 +37,7 @@ TFormZone::TFormZone(TWorkspace& workspace, QWidget* parent)
     layout->addLayout(numbers);
     auto* buttons = new QHBoxLayout;
     const auto button = [&](const char* name, const QString& caption, std::function<void()> click) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        buttons->addWidget(b);
-        connect(b, &QPushButton::clicked, this, [click] { RunCommand(click); });
-        return b;
+        return AddCommandButton(this, buttons, name, caption, std::move(click));
     };
     BitOK = button("BitOK", QStringLiteral("OK"), [this] { BitOKClick(); });
     BitToute = button("BitToute", QStringLiteral("Toute l'image"), [this] { BitTouteClick(); });
