@@ -45,22 +45,6 @@ struct TAnimateSettings {
     bool ColourPictures = false;
 };
 
-// A 24-bit copy of a paletted picture.
-TBitmap TrueColour(const TBitmap& picture) {
-    if (picture.BitCount == 24) return picture;
-    TBitmap out;
-    out.Width = picture.Width;
-    out.Height = picture.Height;
-    out.BitCount = 24;
-    out.Pixels.resize(picture.Pixels.size() * 3);
-    for (size_t i = 0; i < picture.Pixels.size(); ++i) {
-        const uint32_t c = picture.Palette[picture.Pixels[i]];
-        out.Pixels[3 * i] = uint8_t(c >> 16), out.Pixels[3 * i + 1] = uint8_t(c >> 8),
-                       out.Pixels[3 * i + 2] = uint8_t(c);
-    }
-    return out;
-}
-
 // A colour frame: the document displayed channel by channel (with the first frame's display
 // for --same-display), its region cut from the picture.
 void MakeColourFrame(TImageDocument& doc, const std::string& label, const TAnimateSettings& s,

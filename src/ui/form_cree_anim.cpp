@@ -387,8 +387,8 @@ void TFormCreeAnim::BitAjoutClick() {
     if (Builder.Locked()) return;
     const TFormImage* image = workspace_.CurrentImage();
     if (!image) return;
-    const TBuilderEnabling e =
-        Builder.AddCurrentImage(LoadedFrame(image->Rendered(), static_cast<uint16_t>(Builder.DefaultDelay)));
+    const TBuilderEnabling e = Builder.AddCurrentImage(
+        LoadedFrame(image->Rendered(), static_cast<uint16_t>(Builder.DefaultDelay), image->Debayer()));
     Redraw();
     ApplyEnabling(e);
 }

@@ -3,6 +3,7 @@
 #include "anim_fixture.h"
 #include "core/align/star_frames.h"
 #include "core/anim/recovery.h"
+#include "core/formats/fits_test_files.h"
 #include "core/formats/series_test_files.h"
 #include "ui/form_serie.h"
 #include "ui/progress_form.h"
@@ -954,5 +955,53 @@ TEST_F(BuilderOptionsTest, AnObjectFollowedStaysStillInTheSavedFile) {
         ASSERT_EQ(gif->SubImages.size(), 3u) << r.Case;
         EXPECT_EQ(gif->SubImages[2]->Descriptor.Width, r.Width) << r.Case;
         EXPECT_EQ(gif->SubImages[2]->Descriptor.Height, r.Height) << r.Case;
+    }
+}
+
+TEST_F(BuilderOptionsTest, ColourImagesGiveColourFramesWithTheirOwnOrTheFirstFramesDisplay) {
+    // Two windows of the same mosaic, the second shown with a lower high threshold.
+    orv::test::TFitsBuilder mosaic;
+    mosaic.Image(16, 4, 2).Str("BAYERPAT", "GBRG");
+    mosaic.End().Blanks().BigEndian({1000, 200, 700, 50, 300, 900, 100, 600}, 2).Zeros();
+    std::vector<TFormImage*> windows;
+    for (const char* name : {"osc1.fits", "osc2.fits"}) {
+        WriteFile(folder.filePath(name), QByteArray(reinterpret_cast<const char*>(mosaic.Bytes.data()),
+                                                    qsizetype(mosaic.Bytes.size())));
+        FormMain->OpenFile(folder.filePath(name));
+        TFormImage* w = FormMain->ActiveMDIChild();
+        ASSERT_NE(w, nullptr);
+        if (!windows.empty()) {
+            w->Document().HighThreshold = w->Document().LowThreshold + 300;
+            w->DisplayChanged();
+        }
+        windows.push_back(w);
+        FormCreeAnim->BitAjout->click();
+    }
+    ASSERT_EQ(Builder().Frames.size(), 2u);
+    const auto shown = [](const TFormImage* w) {
+        std::vector<uint32_t> colors;
+        const QImage& p = w->Image->Picture();
+        for (int y = 0; y < p.height(); ++y)
+            for (int x = 0; x < p.width(); ++x)
+                colors.push_back(MakeColor(uint8_t(qRed(p.pixel(x, y))), uint8_t(qGreen(p.pixel(x, y))),
+                                           uint8_t(qBlue(p.pixel(x, y)))));
+        return colors;
+    };
+    ASSERT_NE(shown(windows[0]), shown(windows[1]));
+    EXPECT_EQ(Builder().Frames[0].Bitmap.BitCount, 24) << "the thumbnail is in colour";
+    // Few colours in all: the one table holds them exactly.
+    const struct {
+        const char* Case;
+        bool Same;
+        size_t SecondLike;
+    } rows[] = {{"each its own display", false, 1}, {"the first frame's display", true, 0}};
+    for (const auto& r : rows) {
+        if (FormCreeAnim->CheckMemesReglages->isChecked() != r.Same)
+            FormCreeAnim->CheckMemesReglages->click();
+        const auto gif = Saved();
+        ASSERT_EQ(gif->SubImages.size(), 2u) << r.Case;
+        EXPECT_GT(gif->GlobalTable.Count, 0) << r.Case;
+        EXPECT_EQ(Colors(*gif->SubImages[0]), shown(windows[0])) << r.Case;
+        EXPECT_EQ(Colors(*gif->SubImages[1]), shown(windows[r.SecondLike])) << r.Case;
     }
 }

@@ -17,13 +17,14 @@ TLoadedFrame WithPictureSize(TLoadedFrame loaded) {
 
 } // namespace
 
-TLoadedFrame LoadedFrame(const TImageDocument& doc, uint16_t delay) {
-    return WithPictureSize({MakeFrame(doc, delay), doc.ImageWidth, doc.ImageHeight});
+TLoadedFrame LoadedFrame(const TImageDocument& doc, uint16_t delay, TDebayer debayer) {
+    const TSize size = ColourPictureSize(doc, debayer);
+    return WithPictureSize({MakeFrame(doc, delay, debayer), size.Width, size.Height});
 }
 
-TLoadedFrame LoadedFrame(TImageDocument&& doc, uint16_t delay) {
-    const int32_t width = doc.ImageWidth, height = doc.ImageHeight;
-    return WithPictureSize({MakeFrame(std::move(doc), delay), width, height});
+TLoadedFrame LoadedFrame(TImageDocument&& doc, uint16_t delay, TDebayer debayer) {
+    const TSize size = ColourPictureSize(doc, debayer);
+    return WithPictureSize({MakeFrame(std::move(doc), delay, debayer), size.Width, size.Height});
 }
 
 TAnimBuilder::TAnimBuilder() : GifFile(std::make_unique<TGifFile>()) {}

@@ -33,9 +33,10 @@ struct TLoadedFrame {
 
 // A frame of the document's picture, with the size the player will give the animation (the
 // picture's own when the document has no pixel size, as a bitmap has none). The second form
-// takes the document's values.
-TLoadedFrame LoadedFrame(const TImageDocument& doc, uint16_t delay);
-TLoadedFrame LoadedFrame(TImageDocument&& doc, uint16_t delay);
+// takes the document's values. A colour image gives a colour frame, its mosaic debayered with
+// `debayer`.
+TLoadedFrame LoadedFrame(const TImageDocument& doc, uint16_t delay, TDebayer debayer = TDebayer::Bilinear);
+TLoadedFrame LoadedFrame(TImageDocument&& doc, uint16_t delay, TDebayer debayer = TDebayer::Bilinear);
 
 // Opens a batch file and makes its frame; nothing when the file is refused (the loader has
 // reported it), and the batch goes on with the next file.

@@ -1,6 +1,7 @@
 #include "core/anim/anim_frame.h"
 
 #include "core/gif/gif_screens.h"
+#include "core/image/colour_picture.h"
 #include "core/text/path_text.h"
 
 #include <algorithm>
@@ -19,7 +20,7 @@ std::string FrameTime(const TImageDocument& doc) {
 
 namespace {
 
-std::shared_ptr<TFrameSource> SourceWithoutValues(const TImageDocument& doc) {
+std::shared_ptr<TFrameSource> SourceWithoutValues(const TImageDocument& doc, TDebayer debayer) {
     if (BytesPerPixel(doc.PixelType) == 0) return nullptr;
     auto source = std::make_shared<TFrameSource>();
     source->Raw.PixelType = doc.PixelType;
@@ -29,12 +30,16 @@ std::shared_ptr<TFrameSource> SourceWithoutValues(const TImageDocument& doc) {
     source->Scale = ValueScaleOf(doc);
     if (doc.Kind == kKindFits) source->DateObs = doc.Header.DateObs;
     source->Sky = doc.Sky;
+    source->Colour = doc.Colour;
+    source->Debayer = debayer;
     return source;
 }
 
-TAnimImg FrameWithoutSource(const TImageDocument& doc, uint16_t delay) {
+TAnimImg FrameWithoutSource(const TImageDocument& doc, uint16_t delay, TDebayer debayer) {
     TAnimImg frame;
-    frame.SetBitmap(TBitmap::FromBmpFile(doc.DisplayStream));
+    const std::optional<TColourPlanes> planes =
+        BytesPerPixel(doc.PixelType) != 0 ? ColourPlanesOf(doc, debayer) : std::nullopt;
+    frame.SetBitmap(planes ? ColourPicture(doc, *planes) : TBitmap::FromBmpFile(doc.DisplayStream));
     frame.SetName(ExtractFileName(doc.FileName));
     frame.SetTime(FrameTime(doc));
     frame.SetDelay(delay);
@@ -44,27 +49,27 @@ TAnimImg FrameWithoutSource(const TImageDocument& doc, uint16_t delay) {
 
 } // namespace
 
-std::shared_ptr<const TFrameSource> CopyFrameSource(const TImageDocument& doc) {
-    auto source = SourceWithoutValues(doc);
+std::shared_ptr<const TFrameSource> CopyFrameSource(const TImageDocument& doc, TDebayer debayer) {
+    auto source = SourceWithoutValues(doc, debayer);
     if (source) source->Raw.Store = doc.PixelStore;
     return source;
 }
 
-std::shared_ptr<const TFrameSource> TakeFrameSource(TImageDocument& doc) {
-    auto source = SourceWithoutValues(doc);
+std::shared_ptr<const TFrameSource> TakeFrameSource(TImageDocument& doc, TDebayer debayer) {
+    auto source = SourceWithoutValues(doc, debayer);
     if (source) source->Raw.Store = std::move(doc.PixelStore);
     return source;
 }
 
-TAnimImg MakeFrame(const TImageDocument& doc, uint16_t delay) {
-    TAnimImg frame = FrameWithoutSource(doc, delay);
-    frame.Source = CopyFrameSource(doc);
+TAnimImg MakeFrame(const TImageDocument& doc, uint16_t delay, TDebayer debayer) {
+    TAnimImg frame = FrameWithoutSource(doc, delay, debayer);
+    frame.Source = CopyFrameSource(doc, debayer);
     return frame;
 }
 
-TAnimImg MakeFrame(TImageDocument&& doc, uint16_t delay) {
-    TAnimImg frame = FrameWithoutSource(doc, delay);
-    frame.Source = TakeFrameSource(doc);
+TAnimImg MakeFrame(TImageDocument&& doc, uint16_t delay, TDebayer debayer) {
+    TAnimImg frame = FrameWithoutSource(doc, delay, debayer);
+    frame.Source = TakeFrameSource(doc, debayer);
     return frame;
 }
 

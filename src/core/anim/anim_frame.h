@@ -4,6 +4,7 @@
 #include "core/anim/frame_region.h"
 #include "core/base/bitmap.h"
 #include "core/gif/gif_file.h"
+#include "core/image/debayer.h"
 #include "core/image/display_settings.h"
 #include "core/image/image_document.h"
 #include "core/image/value_plane.h"
@@ -27,6 +28,11 @@ struct TFrameSource {
     TValueScale Scale;        // how the values read in the readout
     // The header's celestial coordinate system, for alignment on the sky; none without one.
     std::shared_ptr<const TSkyCoordinates> Sky;
+    // A colour image's layout and how its mosaic is debayered: its frames are made in colour.
+    TColourLayout Colour;
+    TDebayer Debayer = TDebayer::None;
+
+    bool InColour() const { return Colour.Planes == 3 || (Colour.Pattern && Debayer != TDebayer::None); }
 };
 
 struct TAnimImg {
@@ -52,15 +58,18 @@ struct TAnimImg {
 std::string FrameTime(const TImageDocument& doc);
 
 // What a frame keeps of a document with raw values (its values copied, or taken when the
-// document goes); nothing for a document without.
-std::shared_ptr<const TFrameSource> CopyFrameSource(const TImageDocument& doc);
-std::shared_ptr<const TFrameSource> TakeFrameSource(TImageDocument& doc);
+// document goes), in colour when `debayer` shows it so; nothing for a document without.
+std::shared_ptr<const TFrameSource> CopyFrameSource(const TImageDocument& doc,
+                                                    TDebayer debayer = TDebayer::None);
+std::shared_ptr<const TFrameSource> TakeFrameSource(TImageDocument& doc, TDebayer debayer = TDebayer::None);
 
-// A frame of the picture the document displays: its file name without directory, its time
-// and the given delay, its source, and the file it was read from. The second form takes the
-// document's values.
-TAnimImg MakeFrame(const TImageDocument& doc, uint16_t delay = kDefaultDelay);
-TAnimImg MakeFrame(TImageDocument&& doc, uint16_t delay = kDefaultDelay);
+// A frame of the picture the document displays (in colour for a colour image, its mosaic
+// debayered with `debayer`): its file name without directory, its time and the given delay,
+// its source, and the file it was read from. The second form takes the document's values.
+TAnimImg MakeFrame(const TImageDocument& doc, uint16_t delay = kDefaultDelay,
+                   TDebayer debayer = TDebayer::Bilinear);
+TAnimImg MakeFrame(TImageDocument&& doc, uint16_t delay = kDefaultDelay,
+                   TDebayer debayer = TDebayer::Bilinear);
 
 // The images of an animated GIF file read from `path`, as the builder names them: "Image n"
 // counted from 1, time 00:00:00.000, the image's own delay; each the picture it shows when the

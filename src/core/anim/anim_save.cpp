@@ -4,8 +4,12 @@
 #include "core/anim/frame_compose.h"
 #include "core/anim/frame_encode.h"
 #include "core/anim/frame_sink.h"
+#include "core/anim/parallel_for.h"
 #include "core/anim/steady_series.h"
+#include "core/gif/global_colours.h"
 #include "core/text/path_text.h"
+
+#include <algorithm>
 
 namespace orv {
 
@@ -47,6 +51,42 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
         return result;
     };
     TAnimWriteOptions write;
+    // A GIF with colour frames has one table chosen from every frame's colours: the frames are
+    // all made before the first is written.
+    std::vector<TAnimFrameResult> made;
+    TGlobalColours colours;
+    TFrameJob writeJob = job;
+    const bool colour = std::any_of(frames.begin(), frames.end(),
+                                    [](const TAnimImg& f) { return f.Source && f.Source->InColour(); });
+    if (colour && !pictures) {
+        made.resize(frames.size());
+        ParallelFor(frames.size(), JobCount(jobs), [&](size_t k) {
+            made[k].Delay = frames[k].Delay;
+            if (!plans[k].Options) {
+                made[k].Report = plans[k].Report;
+                return;
+            }
+            try {
+                const TAnimOptions& o = *plans[k].Options;
+                const std::optional<TBitmap> c = ColourFrame(frames[k], o, shared ? &*shared : nullptr);
+                made[k].Picture = c ? *c
+                                    : TrueColour(PictureBitmap(ComposeFrame(
+                                          frames[k], o, shared ? &*shared : nullptr, reference)));
+            } catch (const ERegionError& e) {
+                made[k].Report = frames[k].Name + " : " + e.what();
+            }
+        });
+        for (const TAnimFrameResult& m : made)
+            if (m.Picture) colours.Meet(*m.Picture);
+        colours.Choose();
+        write.OneTable = true;
+        writeJob = [&](size_t k) {
+            TAnimFrameResult r = made[k]; // the bounce may ask again
+            if (r.Picture) r.Indexed = TFramePicture{colours.Table(), colours.Map(*r.Picture)};
+            r.Picture.reset();
+            return r;
+        };
+    }
     write.Jobs = jobs;
     write.Bounce = options.Bounce;
     write.Optimize = options.Optimize;
@@ -54,7 +94,7 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
     progress.SetLabel("Compression de l'image numéro 1");
     progress.Show(0);
     WriteAnimation(
-        fileName, frames.size(), job, write,
+        fileName, frames.size(), writeJob, write,
         [&](size_t written, size_t total) {
             progress.SetLabel("Compression de l'image numéro " +
                               std::to_string(written < total ? written + 1 : total));

@@ -3,6 +3,7 @@
 #include "core/anim/stamp.h"
 #include "core/anim/steady_series.h"
 #include "core/gif/bitmap_to_matrix.h"
+#include "core/image/colour_picture.h"
 #include "core/image/display.h"
 #include "core/image/normalization.h"
 
@@ -83,8 +84,44 @@ TDisplaySettings FrameDisplay(const TAnimImg& frame, const TAnimOptions& options
     return NormalizedDisplay(display, *reference, ReducedLevel(frame.Source->Raw, options));
 }
 
+TBitmap TrueColour(const TBitmap& picture) {
+    if (picture.BitCount == 24) return picture;
+    TBitmap out;
+    out.Width = picture.Width;
+    out.Height = picture.Height;
+    out.BitCount = 24;
+    out.Pixels.resize(picture.Pixels.size() * 3);
+    for (size_t i = 0; i < picture.Pixels.size(); ++i) {
+        const uint32_t c = picture.Palette[picture.Pixels[i]];
+        out.Pixels[3 * i] = uint8_t(c >> 16), out.Pixels[3 * i + 1] = uint8_t(c >> 8),
+                       out.Pixels[3 * i + 2] = uint8_t(c);
+    }
+    return out;
+}
+
+std::optional<TBitmap> ColourFrame(const TAnimImg& frame, const TAnimOptions& options,
+                                   const TDisplaySettings* shared) {
+    if (!frame.Source || !frame.Source->InColour()) return std::nullopt;
+    const TFrameSource& source = *frame.Source;
+    TImageDocument holder; // the planes read the values where the document keeps them
+    holder.PixelType = source.Raw.PixelType;
+    holder.ImageWidth = source.Raw.Width;
+    holder.ImageHeight = source.Raw.Height;
+    holder.Colour = source.Colour;
+    holder.PixelStore = source.Raw.Store;
+    const std::optional<TColourPlanes> planes = ColourPlanesOf(holder, source.Debayer);
+    if (!planes) return std::nullopt;
+    const TDisplaySettings display = FrameDisplay(frame, options, shared, nullptr);
+    TBitmap picture = ColourPicture(*planes, {display, display, display});
+    if (options.Crop) picture = CropBitmap(picture, *options.Crop);
+    if (options.Bin > 1) picture = BinBitmap(picture, options.Bin);
+    return picture;
+}
+
 TFramePicture ComposeFrame(const TAnimImg& frame, const TAnimOptions& options, const TDisplaySettings* shared,
                            const TRobustLevel* reference) {
+    if (const std::optional<TBitmap> colour = ColourFrame(frame, options, shared))
+        return ComposePicture(*colour, {});
     if (!frame.Source || !options.NeedsRawValues()) return ComposePicture(frame.Bitmap, options);
     const TFrameSource& source = *frame.Source;
     return ComposeRaw(source.Raw, FrameDisplay(frame, options, shared, reference),

@@ -50,8 +50,17 @@ TFramePicture ComposeBmpFile(std::span<const uint8_t> file, const TAnimOptions& 
 TDisplaySettings FrameDisplay(const TAnimImg& frame, const TAnimOptions& options,
                               const TDisplaySettings* shared, const TRobustLevel* reference);
 
-// A builder frame as it is written: from its raw values when the options need them (with the
-// display FrameDisplay gives), else from its picture.
+// A 24-bit copy of a picture (a paletted one through its palette).
+TBitmap TrueColour(const TBitmap& picture);
+
+// A colour builder frame as it is written: its channels shown with the display FrameDisplay
+// gives (without a reference level: the series' levels are grey ones), then cut and binned;
+// nothing for a grey frame.
+std::optional<TBitmap> ColourFrame(const TAnimImg& frame, const TAnimOptions& options,
+                                   const TDisplaySettings* shared);
+
+// A builder frame as it is written: in colour for a colour frame, else from its raw values when the options
+// need them (with the display FrameDisplay gives), else from its picture.
 TFramePicture ComposeFrame(const TAnimImg& frame, const TAnimOptions& options, const TDisplaySettings* shared,
                            const TRobustLevel* reference = nullptr);
 

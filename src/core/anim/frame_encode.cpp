@@ -77,6 +77,10 @@ TEncodedImage EncodeRaw(const TRawImage& source, const TDisplaySettings& display
 
 TEncodedImage EncodeFrame(const TAnimImg& frame, const TAnimOptions& options, const TDisplaySettings* shared,
                           const TRobustLevel* reference) {
+    if (frame.Source && frame.Source->InColour()) {
+        const TFramePicture picture = ComposeFrame(frame, options, shared, reference);
+        return EncodeImage(picture.Table, picture.Matrix);
+    }
     if (frame.Source && options.NeedsRawValues()) {
         const TFrameSource& source = *frame.Source;
         return EncodeRaw(source.Raw, FrameDisplay(frame, options, shared, reference),
