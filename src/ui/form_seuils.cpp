@@ -1,6 +1,7 @@
 // The threshold dialog's layout and handlers; every change of thresholds goes through Act.
 #include "ui/form_seuils.h"
 
+#include "core/image/debayer.h"
 #include "core/image/statistics.h"
 #include "core/text/number_text.h"
 #include "core/tools/enabling_rules.h"
@@ -260,10 +261,17 @@ void TFormSeuils::ShowCurrentImage() {
     TFormImage* image = workspace_.CurrentImage();
     if (!image || !HasRawValues(image->Document().Kind)) {
         Histogram->SetHistogram({});
+        Histogram->SetChannels({});
         return;
     }
     const TImageDocument& doc = image->Document();
     Histogram->SetHistogram(image->Summary().Histogram);
+    std::vector<std::vector<uint64_t>> channels;
+    if (image->InColour())
+        if (const std::optional<TColourPlanes> planes = ColourPlanesOf(doc, image->Debayer()))
+            for (const TValuePlane& plane : planes->Channels)
+                channels.push_back(CountsOnAxis(plane, Histogram->Histogram()));
+    Histogram->SetChannels(std::move(channels));
     Histogram->SetThresholds(doc.HighThreshold, doc.LowThreshold, doc.DisplayFunction, doc.MidtonesBalance);
     const QSignalBlocker block(DisplayFunction);
     DisplayFunction->setCurrentIndex(static_cast<int>(doc.DisplayFunction));

@@ -34,6 +34,11 @@ void THistogramView::SetHistogram(THistogram histogram) {
     update();
 }
 
+void THistogramView::SetChannels(std::vector<std::vector<uint64_t>> channels) {
+    channels_ = std::move(channels);
+    update();
+}
+
 void THistogramView::SetThresholds(double high, double low, TDisplayFunction function, double midtones) {
     high_ = high;
     low_ = low;
@@ -74,15 +79,43 @@ void THistogramView::paintEvent(QPaintEvent*) {
     p.drawRect(rect().adjusted(0, 0, -1, -1));
     const size_t bins = histogram_.Counts.size();
     if (bins == 0) return;
-    // Bars: one per bin, spread over the plot's columns.
-    const uint64_t peak = histogram_.Peak();
-    const QColor bar = isEnabled() ? QColor(90, 90, 90) : palette().mid().color();
-    for (size_t i = 0; i < bins; ++i) {
-        const int x0 = plot.left() + static_cast<int>(i * static_cast<size_t>(plot.width()) / bins);
-        const int x1 = plot.left() + static_cast<int>((i + 1) * static_cast<size_t>(plot.width()) / bins);
-        const int height =
-            static_cast<int>(std::lround(LogHeight(histogram_.Counts[i], peak) * plot.height()));
-        if (height > 0) p.fillRect(x0, plot.bottom() + 1 - height, std::max(1, x1 - x0), height, bar);
+    const auto left = [&](size_t i) {
+        return plot.left() + static_cast<int>(i * static_cast<size_t>(plot.width()) / bins);
+    };
+    const bool colour = channels_.size() == 3;
+    if (colour) {
+        // A curve per channel through the middles of its bins, on one scale for the three.
+        uint64_t peak = 0;
+        for (const auto& c : channels_)
+            for (uint64_t n : c)
+                peak = std::max(peak, n);
+        const QColor colours[3] = {QColor(210, 40, 40), QColor(30, 160, 50), QColor(40, 70, 220)};
+        p.setRenderHint(QPainter::Antialiasing);
+        for (size_t c = 0; c < 3; ++c) {
+            QPainterPath path;
+            for (size_t i = 0; i < bins && i < channels_[c].size(); ++i) {
+                const double x = (left(i) + left(i + 1)) / 2.0;
+                const double y = plot.bottom() + 1 - LogHeight(channels_[c][i], peak) * plot.height();
+                if (i == 0)
+                    path.moveTo(x, y);
+                else
+                    path.lineTo(x, y);
+            }
+            p.setPen(QPen(isEnabled() ? colours[c] : palette().mid().color(), 1.2));
+            p.drawPath(path);
+        }
+        p.setRenderHint(QPainter::Antialiasing, false);
+    } else {
+        // Bars: one per bin, spread over the plot's columns.
+        const uint64_t peak = histogram_.Peak();
+        const QColor bar = isEnabled() ? QColor(90, 90, 90) : palette().mid().color();
+        for (size_t i = 0; i < bins; ++i) {
+            const int height =
+                static_cast<int>(std::lround(LogHeight(histogram_.Counts[i], peak) * plot.height()));
+            if (height > 0)
+                p.fillRect(left(i), plot.bottom() + 1 - height, std::max(1, left(i + 1) - left(i)), height,
+                           bar);
+        }
     }
     if (!isEnabled()) return;
     // The display levels across the axis: how the thresholds and the function show the values.
@@ -98,7 +131,8 @@ void THistogramView::paintEvent(QPaintEvent*) {
             curve.lineTo(x, y);
     }
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(20, 150, 60), 1.5));
+    // Beside the channels' green curve the function's curve is drawn dark.
+    p.setPen(QPen(colour ? QColor(60, 60, 60) : QColor(20, 150, 60), 1.5));
     p.drawPath(curve);
     p.setRenderHint(QPainter::Antialiasing, false);
     // The markers: a line through the bars and a handle above them.

@@ -1,7 +1,8 @@
 // The threshold dialog's histogram: the current image's values as bars of logarithmic
 // height over their whole range, the display function's curve between the thresholds, and
-// the two thresholds as markers (high in red, low in blue) that can be dragged. It only
-// draws and reports drags; the dialog applies them.
+// the two thresholds as markers (high in red, low in blue) that can be dragged. A colour
+// image's three channels are drawn as red, green and blue curves on the same axis instead of
+// bars. It only draws and reports drags; the dialog applies them.
 #pragma once
 
 #include "core/image/display_function.h"
@@ -10,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 namespace orv::ui {
 
@@ -22,6 +24,9 @@ class THistogramView : public QWidget {
 
     void SetHistogram(THistogram histogram);
     const THistogram& Histogram() const { return histogram_; }
+    // Red, green and blue counts in the histogram's bins (CountsOnAxis), or none for a grey image.
+    void SetChannels(std::vector<std::vector<uint64_t>> channels);
+    const std::vector<std::vector<uint64_t>>& Channels() const { return channels_; }
     void SetThresholds(double high, double low, TDisplayFunction function,
                        double midtones = kNeutralMidtones);
 
@@ -44,6 +49,7 @@ class THistogramView : public QWidget {
     TThresholdMarker MarkerNear(int x) const;
 
     THistogram histogram_;
+    std::vector<std::vector<uint64_t>> channels_;
     double high_ = 0;
     double low_ = 0;
     TDisplayFunction function_ = TDisplayFunction::Linear;

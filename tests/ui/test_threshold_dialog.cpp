@@ -2,6 +2,7 @@
 // its controls, renders the picture again and marks a camera image modified.
 #include "program_fixture.h"
 
+#include "core/formats/fits_test_files.h"
 #include "core/text/number_text.h"
 #include "ui/application.h"
 #include "ui/form_seuils.h"
@@ -384,5 +385,42 @@ TEST_F(ThresholdDialogTest, TheStartDisplayIsKeptAndAppliedWhenAFileOpens) {
         EXPECT_EQ(w->Document().DisplayFunction, c.Function) << c.Choice->text().toStdString();
         EXPECT_FALSE(w->Document().Modified);
         w->close();
+    }
+}
+
+TEST_F(ThresholdDialogTest, AColourImagesHistogramHasACurvePerChannel) {
+    // Red 1000, green 200, blue 50 wherever they are debayered from.
+    orv::test::TFitsBuilder mosaic;
+    mosaic.Image(16, 4, 2).Str("BAYERPAT", "RGGB");
+    mosaic.End().Blanks().BigEndian({1000, 200, 1000, 200, 200, 50, 200, 50}, 2).Zeros();
+    const QString path = folder.filePath("osc.fits");
+    WriteFile(path,
+              QByteArray(reinterpret_cast<const char*>(mosaic.Bytes.data()), qsizetype(mosaic.Bytes.size())));
+    FormMain->OpenFile(path);
+    FormMain->SpeedSeuils->click();
+    const THistogram& grey = FormSeuils->Histogram->Histogram();
+    std::vector<size_t> occupied; // the bins of 50, 200 and 1000
+    for (size_t i = 0; i < grey.Counts.size(); ++i)
+        if (grey.Counts[i] != 0) occupied.push_back(i);
+    ASSERT_EQ(occupied.size(), 3u);
+    const struct {
+        const char* Action; // "" for the window as it opens
+        uint64_t Pixels;    // of each channel; 0: no curves, the mosaic is grey
+    } rows[] = {
+        {"", 8}, {"DematricageSuperpixel1", 2}, {"DematricageAucun1", 0}, {"DematricageBilineaire1", 8}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.Action);
+        if (*r.Action) FormMain->findChild<QAction*>(r.Action)->trigger();
+        const auto& channels = FormSeuils->Histogram->Channels();
+        if (r.Pixels == 0) {
+            EXPECT_TRUE(channels.empty());
+            continue;
+        }
+        ASSERT_EQ(channels.size(), 3u);
+        for (size_t c = 0; c < 3; ++c) {
+            std::vector<uint64_t> expected(grey.Counts.size(), 0);
+            expected[occupied[2 - c]] = r.Pixels;
+            EXPECT_EQ(channels[c], expected) << "channel " << c;
+        }
     }
 }

@@ -164,4 +164,22 @@ THistogram ComputeHistogram(const TImageDocument& doc, int32_t bins) {
     }
 }
 
+std::vector<uint64_t> CountsOnAxis(const TValuePlane& plane, const THistogram& axis) {
+    std::vector<uint64_t> counts(axis.Counts.size(), 0);
+    if (counts.empty()) return counts;
+    const double bins = double(counts.size());
+    const double width = axis.End - axis.Start;
+    const size_t n = plane.Count();
+    VisitValueType(plane.PixelType, [&](auto zero) {
+        using T = decltype(zero);
+        for (size_t k = 0; k < n; ++k) {
+            const double v = double(PlaneValue<T>(plane, k));
+            if (!std::isfinite(v)) continue;
+            const double at = width > 0 ? std::floor((v - axis.Start) / width * bins) : 0;
+            ++counts[size_t(std::clamp(at, 0.0, bins - 1))];
+        }
+    });
+    return counts;
+}
+
 } // namespace orv

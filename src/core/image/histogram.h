@@ -7,6 +7,7 @@
 #pragma once
 
 #include "core/image/image_document.h"
+#include "core/image/value_plane.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -43,5 +44,9 @@ THistogram HistogramOfWholeCounts(const uint64_t* counts, int32_t bins);
 // Every finite value of the document (NaN and infinities left out), at most `bins` bins. The
 // bulk of images beyond a million values is found from an even sample of a million.
 THistogram ComputeHistogram(const TImageDocument& doc, int32_t bins);
+
+// The plane's finite values counted in the bins of `axis` (values beyond either end in the end
+// bins): a colour image's channels drawn on its histogram's axis.
+std::vector<uint64_t> CountsOnAxis(const TValuePlane& plane, const THistogram& axis);
 
 } // namespace orv
