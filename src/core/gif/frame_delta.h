@@ -19,10 +19,24 @@ namespace orv {
 
 inline constexpr int32_t kMaxTolerance = 32;
 
+// A frame's indices left where they are: levels (rows from the top, Width apart) and the
+// table index of each level, so that no copy of the frame is made to compare it.
+struct TLevelRows {
+    const uint8_t* Pixels = nullptr;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    std::array<uint8_t, 256> IndexOf{};
+};
+
 // What to write of a frame: a rectangle of the screen, its table and indices.
 struct TFramePart {
     TColorTable Table;
     TByteArray2D Matrix; // rows from the top
+    // When set (Matrix empty), the indices are the rectangle Width x Height of these rows,
+    // which must stay until the part is encoded.
+    const TLevelRows* Source = nullptr;
+    int32_t Width = 0;
+    int32_t Height = 0;
     uint16_t Left = 0;
     uint16_t Top = 0;
     std::optional<uint8_t> Transparent; // the index that leaves the screen as it is
@@ -37,9 +51,14 @@ class TShownPicture {
     // before. The first frame, and a frame of another size than the one before, is its whole
     // self; a frame that changes nothing is one transparent pixel.
     TFramePart Next(const TColorTable& table, TByteArray2D matrix);
+    // The same for indices left in `rows`: a part that keeps the frame's own indices is given
+    // as a rectangle of them (Source), not copied.
+    TFramePart Next(const TColorTable& table, const TLevelRows& rows);
 
   private:
-    TFramePart Whole(const TColorTable& table, TByteArray2D matrix, const std::array<uint32_t, 256>& colors);
+    template <class TRowsIn> TFramePart Compare(const TColorTable& table, const TRowsIn& rows);
+    template <class TRowsIn>
+    TFramePart Whole(const TColorTable& table, const TRowsIn& rows, const std::array<uint32_t, 256>& colors);
 
     int32_t tolerance_;
     int32_t width_ = -1; // nothing shown yet
