@@ -75,11 +75,6 @@ int main(int argc, char** argv) {
                 : options.Optimize ? "optimised"
                                    : "as displayed",
                 double(before) / 1e6, double(added) / 1e6, double(added) / frame / threads, threads);
-    // The picture on screen that an optimised save compares each frame with is held once, by the
-    // writer, whatever the threads: what each thread holds is the rest.
-    if (options.Optimize)
-        std::printf("%-20s besides the picture on screen (1 frame, held once): %.2f frames per thread\n", "",
-                    (double(added) - frame) / frame / threads);
     ::unlink(out.c_str());
     return 0;
 }

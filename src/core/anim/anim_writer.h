@@ -18,8 +18,8 @@
 
 namespace orv {
 
-// A frame's table and its indices left in the levels they map (rows the writer may read until
-// it takes the frame).
+// A frame's table and its indices left in the levels they map: rows that stay for the whole
+// save, since a lossless save compares the next frame with them.
 struct TLevelFrame {
     TColorTable Table;
     TLevelRows Rows;
