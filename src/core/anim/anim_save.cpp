@@ -6,10 +6,12 @@
 #include "core/anim/frame_sink.h"
 #include "core/anim/parallel_for.h"
 #include "core/anim/steady_series.h"
+#include "core/gif/bitmap_to_matrix.h"
 #include "core/gif/global_colours.h"
 #include "core/text/path_text.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace orv {
 
@@ -20,6 +22,30 @@ std::string AnimationFileName(const std::string& chosen) {
 std::string OverwriteQuestion(const std::string& fileName) {
     return "Le fichier :\n" + fileName + "\nExiste déjà, l'ecraser ?";
 }
+
+namespace {
+
+// A frame written as its own levels (as ComposeFrame would copy them), indexed where they are.
+std::optional<TLevelFrame> OwnLevels(const TAnimImg& frame, const TAnimOptions& options) {
+    const TBitmap& picture = frame.Bitmap;
+    if ((frame.Source && options.NeedsRawValues()) || picture.BitCount != 8 || options.Crop ||
+        options.Bin > 1 || picture.Width <= 0 || picture.Height <= 0 ||
+        picture.Pixels.size() < size_t(picture.Width) * size_t(picture.Height))
+        return std::nullopt;
+    TLevelFrame levels;
+    levels.Rows.Pixels = picture.Pixels.data();
+    levels.Rows.Width = picture.Width;
+    levels.Rows.Height = picture.Height;
+    TPaletteIndexer indexer(picture.Palette, levels.Table);
+    indexer.Meet({picture.Pixels.data(), size_t(picture.Width) * size_t(picture.Height)});
+    indexer.Finish();
+    std::array<uint8_t, 256> all;
+    std::iota(all.begin(), all.end(), uint8_t(0));
+    indexer.Map(all, levels.Rows.IndexOf.data());
+    return levels;
+}
+
+} // namespace
 
 void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileName, TProgress& progress,
                    const TAnimOptions& options, unsigned jobs, std::vector<std::string>* leftOut) {
@@ -40,10 +66,12 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
             if (pictures)
                 result.Picture = PictureBitmap(
                     ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr, reference));
-            else if (options.Optimize)
-                result.Indexed =
-                    ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr, reference);
-            else
+            else if (options.Optimize) {
+                result.Levels = OwnLevels(frame, *plans[k].Options);
+                if (!result.Levels)
+                    result.Indexed =
+                        ComposeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr, reference);
+            } else
                 result.Image = EncodeFrame(frame, *plans[k].Options, shared ? &*shared : nullptr, reference);
         } catch (const ERegionError& e) {
             result.Report = frame.Name + " : " + e.what();

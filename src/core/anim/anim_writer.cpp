@@ -120,6 +120,8 @@ class TFrameQueue {
             try {
                 if (!stopped && !done.Error && done.Result.Indexed)
                     part = shown_->Next(done.Result.Indexed->Table, std::move(done.Result.Indexed->Matrix));
+                else if (!stopped && !done.Error && done.Result.Levels)
+                    part = shown_->Next(done.Result.Levels->Table, done.Result.Levels->Rows);
                 else if (done.Result.Image)
                     throw std::logic_error("frames written as what they change come unencoded");
             } catch (...) {
@@ -139,6 +141,7 @@ class TFrameQueue {
             done.Error = std::current_exception();
         }
         done.Result.Indexed.reset();
+        done.Result.Levels.reset();
     }
 
     const TFrameJob& job_;

@@ -6,6 +6,7 @@
 
 #include "core/anim/frame_compose.h"
 #include "core/base/bitmap.h"
+#include "core/gif/frame_delta.h"
 #include "core/gif/gif_stream_writer.h"
 
 #include <cstddef>
@@ -17,12 +18,20 @@
 
 namespace orv {
 
+// A frame's table and its indices left in the levels they map: rows that stay for the whole
+// save, since a lossless save compares the next frame with them.
+struct TLevelFrame {
+    TColorTable Table;
+    TLevelRows Rows;
+};
+
 // Frame `index` made and encoded: its image, or nothing when it is left out (with the reason).
 // A frame may also come made but not encoded (Indexed), for the writer to encode whole or as
 // what it changes; a frame of a video file (WantsPictures in frame_sink.h) gives its picture.
 struct TAnimFrameResult {
     std::optional<TEncodedImage> Image;
     std::optional<TFramePicture> Indexed;
+    std::optional<TLevelFrame> Levels; // as Indexed, without a copy of the levels
     std::optional<TBitmap> Picture;
     uint16_t Delay = 0;
     std::string Time;   // the observation time, for the automatic delays
@@ -37,7 +46,7 @@ struct TAnimWriteOptions {
     bool AutoDelays = false; // the delays BitAuto gives, from the frames' times
     // Encoded frames that may wait for the writer beyond one per thread, in bytes.
     size_t AheadBytes = 0;
-    // GIF frames after the first written as what they change (the jobs give them Indexed),
+    // GIF frames after the first written as what they change (the jobs give them Indexed or Levels),
     // within Tolerance display levels (0: exactly); the bounce's frames are then made again.
     bool Optimize = false;
     int32_t Tolerance = 0;

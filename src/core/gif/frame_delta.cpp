@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace orv {
 
@@ -61,6 +62,27 @@ struct TChange {
     int32_t Used = 0;
 };
 
+// A frame's indices a row (y from 0) at a time: a matrix's own rows, which the part may be
+// written over, or levels mapped into a row buffer.
+struct TMatrixRows {
+    TByteArray2D& Matrix;
+    int32_t Cols() const { return Matrix.Cols(); }
+    int32_t Rows() const { return Matrix.Rows(); }
+    const uint8_t* Row(int32_t y, std::vector<uint8_t>&) const { return Matrix.RowData(y + 1); }
+};
+struct TMappedRows {
+    const TLevelRows& Levels;
+    int32_t Cols() const { return Levels.Width; }
+    int32_t Rows() const { return Levels.Height; }
+    const uint8_t* Row(int32_t y, std::vector<uint8_t>& buffer) const {
+        buffer.resize(size_t(Levels.Width));
+        const uint8_t* level = Levels.Pixels + size_t(y) * size_t(Levels.Width);
+        for (size_t x = 0; x < buffer.size(); ++x)
+            buffer[x] = Levels.IndexOf[level[x]];
+        return buffer.data();
+    }
+};
+
 // What is shown, kept as levels while every colour is a grey (a quarter of the memory), else
 // as colours.
 inline uint32_t ColorOf(uint8_t level) {
@@ -70,17 +92,41 @@ inline uint32_t ColorOf(uint32_t color) {
     return color;
 }
 
-template <class TPixel, class TRule>
-TChange FindChange(const TByteArray2D& matrix, const std::array<uint32_t, 256>& colors,
-                   const std::vector<TPixel>& shown, TRule changes) {
-    const int32_t w = matrix.Cols(), h = matrix.Rows();
+// The picture on screen a row at a time: held, or read from the levels of the frame before,
+// which a lossless frame shows exactly (what is written to its row is then dropped).
+template <class TShownPixel> struct THeldShown {
+    using TPixel = TShownPixel;
+    std::vector<TPixel>& Pixels;
+    size_t Width;
+    TPixel* Row(int32_t y, std::vector<TPixel>&) const { return Pixels.data() + size_t(y) * Width; }
+};
+struct TLastFrameShown {
+    using TPixel = uint32_t;
+    const TLevelRows& Levels;
+    const std::array<uint32_t, 256>& Colors;
+    uint32_t* Row(int32_t y, std::vector<uint32_t>& buffer) const {
+        buffer.resize(size_t(Levels.Width));
+        const uint8_t* level = Levels.Pixels + size_t(y) * size_t(Levels.Width);
+        for (size_t x = 0; x < buffer.size(); ++x)
+            buffer[x] = Colors[Levels.IndexOf[level[x]]];
+        return buffer.data();
+    }
+};
+
+template <class TRowsIn, class TShownIn, class TRule>
+TChange FindChange(const TRowsIn& rows, const std::array<uint32_t, 256>& colors, const TShownIn& shown,
+                   TRule changes) {
+    using TPixel = typename TShownIn::TPixel;
+    const int32_t w = rows.Cols(), h = rows.Rows();
+    std::vector<uint8_t> buffer;
+    std::vector<TPixel> shownBuffer;
     TChange change;
     change.Left = w;
     change.Top = h;
     change.PartIndex.fill(-1);
     for (int32_t y = 0; y < h; ++y) {
-        const uint8_t* row = matrix.RowData(y + 1);
-        const TPixel* on = shown.data() + size_t(y) * size_t(w);
+        const uint8_t* row = rows.Row(y, buffer);
+        const TPixel* on = shown.Row(y, shownBuffer);
         int32_t first = w, last = -1;
         for (int32_t x = 0; x < w; ++x) {
             const uint32_t changed = changes(colors[row[x]], ColorOf(on[x]));
@@ -104,16 +150,18 @@ TChange FindChange(const TByteArray2D& matrix, const std::array<uint32_t, 256>& 
 // the transparent index (free) or else with its own colour; what is shown follows. The part
 // may be written over the frame's own rows: row y of the part never reaches past the pixels of
 // row y of the frame still to be read.
-template <class TPixel, class TRule>
-void WriteChange(const TChange& change, const TByteArray2D& matrix, const std::array<uint32_t, 256>& colors,
-                 std::vector<TPixel>& shown, TRule changes, uint8_t* part) {
-    const int32_t w = matrix.Cols();
+template <class TRowsIn, class TShownIn, class TRule>
+void WriteChange(const TChange& change, const TRowsIn& rows, const std::array<uint32_t, 256>& colors,
+                 const TShownIn& shown, TRule changes, uint8_t* part) {
+    using TPixel = typename TShownIn::TPixel;
+    std::vector<uint8_t> buffer;
+    std::vector<TPixel> shownBuffer;
     const size_t partWidth = size_t(change.Right - change.Left + 1);
     const uint32_t free = change.Used < 256;
     const uint32_t transparent = uint32_t(change.Used) & 0xFF;
     for (int32_t y = change.Top; y <= change.Bottom; ++y) {
-        const uint8_t* row = matrix.RowData(y + 1) + change.Left;
-        TPixel* on = shown.data() + size_t(y) * size_t(w) + change.Left;
+        const uint8_t* row = rows.Row(y, buffer) + change.Left;
+        TPixel* on = shown.Row(y, shownBuffer) + change.Left;
         uint8_t* out = part + size_t(y - change.Top) * partWidth;
         for (int32_t x = 0; x <= change.Right - change.Left; ++x) {
             const uint32_t c = colors[row[x]];
@@ -135,15 +183,17 @@ double Entropy(const std::array<uint32_t, 256>& counts, size_t total) {
 // Whether the rectangle costs less with its kept pixels transparent than with their own colours.
 // On noise most pixels change, and the transparent index is one more symbol among them that
 // saves less than it costs (a lossless "optimised" file would be larger than the plain one).
-template <class TPixel, class TRule>
-bool TransparencyPays(const TChange& change, const TByteArray2D& matrix,
-                      const std::array<uint32_t, 256>& colors, const std::vector<TPixel>& shown,
-                      TRule changes) {
+template <class TRowsIn, class TShownIn, class TRule>
+bool TransparencyPays(const TChange& change, const TRowsIn& rows, const std::array<uint32_t, 256>& colors,
+                      const TShownIn& shown, TRule changes) {
+    using TPixel = typename TShownIn::TPixel;
     std::array<uint32_t, 256> all{}, changed{};
+    std::vector<uint8_t> buffer;
+    std::vector<TPixel> shownBuffer;
     size_t kept = 0, total = 0;
     for (int32_t y = change.Top; y <= change.Bottom; ++y) {
-        const uint8_t* row = matrix.RowData(y + 1);
-        const TPixel* on = shown.data() + size_t(y) * size_t(matrix.Cols());
+        const uint8_t* row = rows.Row(y, buffer);
+        const TPixel* on = shown.Row(y, shownBuffer);
         for (int32_t x = change.Left; x <= change.Right; ++x) {
             const uint32_t c = changes(colors[row[x]], ColorOf(on[x]));
             ++all[row[x]];
@@ -158,35 +208,43 @@ bool TransparencyPays(const TChange& change, const TByteArray2D& matrix,
     return (1 - p) * Entropy(changed, total - kept) + choice < Entropy(all, total);
 }
 
-// Rows Top..Bottom of the rectangle with the frame's own indices and table, shown exactly.
-template <class TPixel>
+// Rows Top..Bottom of the rectangle with the frame's own indices and table, shown exactly:
+// moved to the front of a matrix, or left in the levels.
+template <class TRowsIn, class TShownIn>
 TFramePart OwnColours(const TChange& change, const TColorTable& table,
-                      const std::array<uint32_t, 256>& colors, TByteArray2D matrix,
-                      std::vector<TPixel>& shown) {
-    const int32_t w = matrix.Cols();
+                      const std::array<uint32_t, 256>& colors, const TRowsIn& rows, const TShownIn& shown) {
+    using TPixel = typename TShownIn::TPixel;
+    std::vector<TPixel> shownBuffer;
     const size_t partWidth = size_t(change.Right - change.Left + 1);
-    uint8_t* part = matrix.Cells().Memory();
+    std::vector<uint8_t> buffer;
     for (int32_t y = change.Top; y <= change.Bottom; ++y) {
-        const uint8_t* row = matrix.RowData(y + 1) + change.Left;
-        TPixel* on = shown.data() + size_t(y) * size_t(w) + change.Left;
+        const uint8_t* row = rows.Row(y, buffer) + change.Left;
+        TPixel* on = shown.Row(y, shownBuffer) + change.Left;
         for (size_t x = 0; x < partWidth; ++x)
             on[x] = TPixel(colors[row[x]]); // a grey's level is its low byte
-        std::memmove(part + size_t(y - change.Top) * partWidth, row, partWidth);
+        if constexpr (std::is_same_v<TRowsIn, TMatrixRows>)
+            std::memmove(rows.Matrix.Cells().Memory() + size_t(y - change.Top) * partWidth, row, partWidth);
     }
-    matrix.Shrink(int32_t(partWidth), change.Bottom - change.Top + 1);
     TFramePart own;
     own.Table = table;
     own.Left = uint16_t(change.Left);
     own.Top = uint16_t(change.Top);
-    own.Matrix = std::move(matrix);
+    if constexpr (std::is_same_v<TRowsIn, TMatrixRows>) {
+        rows.Matrix.Shrink(int32_t(partWidth), change.Bottom - change.Top + 1);
+        own.Matrix = std::move(rows.Matrix);
+    } else {
+        own.Source = &rows.Levels;
+        own.Width = int32_t(partWidth);
+        own.Height = change.Bottom - change.Top + 1;
+    }
     return own;
 }
 
 // The part of a frame of the size shown that changes it, and what is shown after it.
-template <class TPixel, class TRule>
-TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>& colors, TByteArray2D matrix,
-                       std::vector<TPixel>& shown, TRule changes) {
-    const TChange change = FindChange(matrix, colors, shown, changes);
+template <class TRowsIn, class TShownIn, class TRule>
+TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>& colors, const TRowsIn& rows,
+                       const TShownIn& shown, TRule changes) {
+    const TChange change = FindChange(rows, colors, shown, changes);
     TFramePart part;
     if (change.Right < 0) { // nothing changes: one transparent pixel
         part.Table.Count = 2;
@@ -194,8 +252,8 @@ TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>
         part.Transparent = 0;
         return part;
     }
-    if (!TransparencyPays(change, matrix, colors, shown, changes))
-        return OwnColours(change, table, colors, std::move(matrix), shown);
+    if (!TransparencyPays(change, rows, colors, shown, changes))
+        return OwnColours(change, table, colors, rows, shown);
     // With all 256 indices taken by changed colours there is no free index: then every pixel
     // of the rectangle is written with its own colour (exact, so within any tolerance).
     const bool free = change.Used < 256;
@@ -205,9 +263,15 @@ TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>
     if (free) part.Transparent = uint8_t(change.Used);
     part.Left = uint16_t(change.Left);
     part.Top = uint16_t(change.Top);
-    WriteChange(change, matrix, colors, shown, changes, matrix.Cells().Memory()); // in place
-    matrix.Shrink(change.Right - change.Left + 1, change.Bottom - change.Top + 1);
-    part.Matrix = std::move(matrix);
+    const int32_t partWidth = change.Right - change.Left + 1, partHeight = change.Bottom - change.Top + 1;
+    if constexpr (std::is_same_v<TRowsIn, TMatrixRows>) {
+        WriteChange(change, rows, colors, shown, changes, rows.Matrix.Cells().Memory()); // in place
+        rows.Matrix.Shrink(partWidth, partHeight);
+        part.Matrix = std::move(rows.Matrix);
+    } else {
+        part.Matrix = TByteArray2D(partWidth, partHeight);
+        WriteChange(change, rows, colors, shown, changes, part.Matrix.Cells().Memory());
+    }
     return part;
 }
 
@@ -215,17 +279,21 @@ TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>
 
 TShownPicture::TShownPicture(int32_t tolerance) : tolerance_(std::clamp(tolerance, 0, kMaxTolerance)) {}
 
-TFramePart TShownPicture::Whole(const TColorTable& table, TByteArray2D matrix,
+template <class TRowsIn>
+TFramePart TShownPicture::Whole(const TColorTable& table, const TRowsIn& rows,
                                 const std::array<uint32_t, 256>& colors) {
     shownGrey_ = IsGrey(table);
-    width_ = matrix.Cols();
-    height_ = matrix.Rows();
+    width_ = rows.Cols();
+    height_ = rows.Rows();
     const size_t size = size_t(width_) * size_t(height_);
-    // Only one of the two is held.
-    std::vector<uint8_t>(shownGrey_ ? size : 0).swap(greys_);
-    std::vector<uint32_t>(shownGrey_ ? 0 : size).swap(colors_);
-    for (int32_t y = 0; y < height_; ++y) {
-        const uint8_t* row = matrix.RowData(y + 1);
+    last_.reset();
+    const bool held = !Follows(rows);
+    // Only one of the two is held, or neither while the frame's own levels say what is shown.
+    std::vector<uint8_t>(held && shownGrey_ ? size : 0).swap(greys_);
+    std::vector<uint32_t>(held && !shownGrey_ ? size : 0).swap(colors_);
+    std::vector<uint8_t> buffer;
+    for (int32_t y = 0; held && y < height_; ++y) {
+        const uint8_t* row = rows.Row(y, buffer);
         const size_t at = size_t(y) * size_t(width_);
         for (int32_t x = 0; x < width_; ++x)
             if (shownGrey_)
@@ -235,17 +303,69 @@ TFramePart TShownPicture::Whole(const TColorTable& table, TByteArray2D matrix,
     }
     TFramePart part;
     part.Table = table;
-    part.Matrix = std::move(matrix);
+    if constexpr (std::is_same_v<TRowsIn, TMatrixRows>) {
+        part.Matrix = std::move(rows.Matrix);
+    } else {
+        part.Source = &rows.Levels;
+        part.Width = width_;
+        part.Height = height_;
+        if (!held) Remember(rows.Levels, colors);
+    }
     return part;
 }
 
+template <class TRowsIn> bool TShownPicture::Follows(const TRowsIn&) const {
+    return !std::is_same_v<TRowsIn, TMatrixRows> && tolerance_ == 0;
+}
+
+void TShownPicture::Remember(const TLevelRows& rows, const std::array<uint32_t, 256>& colors) {
+    std::vector<uint8_t>().swap(greys_);
+    std::vector<uint32_t>().swap(colors_);
+    last_ = rows;
+    lastColors_ = colors;
+}
+
+void TShownPicture::Hold() {
+    if (!last_) return;
+    const size_t size = size_t(width_) * size_t(height_);
+    std::vector<uint8_t>(shownGrey_ ? size : 0).swap(greys_);
+    std::vector<uint32_t>(shownGrey_ ? 0 : size).swap(colors_);
+    for (size_t i = 0; i < size; ++i) {
+        const uint32_t c = lastColors_[last_->IndexOf[last_->Pixels[i]]];
+        if (shownGrey_)
+            greys_[i] = uint8_t(c);
+        else
+            colors_[i] = c;
+    }
+    last_.reset();
+}
+
 TFramePart TShownPicture::Next(const TColorTable& table, TByteArray2D matrix) {
+    return Compare(table, TMatrixRows{matrix});
+}
+
+TFramePart TShownPicture::Next(const TColorTable& table, const TLevelRows& rows) {
+    return Compare(table, TMappedRows{rows});
+}
+
+template <class TRowsIn> TFramePart TShownPicture::Compare(const TColorTable& table, const TRowsIn& rows) {
     const std::array<uint32_t, 256> colors = Colors(table);
-    const int32_t w = matrix.Cols(), h = matrix.Rows();
+    const int32_t w = rows.Cols(), h = rows.Rows();
     // A frame of another size is shown whole, as it would be without the differences; one
     // that no GIF can hold is refused whole by the encoder.
     if (w != width_ || h != height_ || w == 0 || h == 0 || w > 0xFFFF || h > 0xFFFF)
-        return Whole(table, std::move(matrix), colors);
+        return Whole(table, rows, colors);
+    if constexpr (!std::is_same_v<TRowsIn, TMatrixRows>) {
+        if (last_ && Follows(rows)) {
+            // Lossless: what is shown after this frame is this frame.
+            TFramePart part =
+                Differences(table, colors, rows, TLastFrameShown{*last_, lastColors_}, TExactRule());
+            Remember(rows.Levels, colors);
+            shownGrey_ = IsGrey(table);
+            return part;
+        }
+    }
+    Hold();
     if (shownGrey_ && !IsGrey(table)) { // greys are kept as colours from now on
         colors_.resize(greys_.size());
         for (size_t i = 0; i < greys_.size(); ++i)
@@ -253,13 +373,23 @@ TFramePart TShownPicture::Next(const TColorTable& table, TByteArray2D matrix) {
         std::vector<uint8_t>().swap(greys_);
         shownGrey_ = false;
     }
-    if (shownGrey_)
-        return tolerance_ == 0
-                   ? Differences(table, colors, std::move(matrix), greys_, TExactRule())
-                   : Differences(table, colors, std::move(matrix), greys_, TToleranceRule<1>{tolerance_});
-    return tolerance_ == 0
-               ? Differences(table, colors, std::move(matrix), colors_, TExactRule())
-               : Differences(table, colors, std::move(matrix), colors_, TToleranceRule<3>{tolerance_});
+    const size_t width = size_t(w);
+    TFramePart part =
+        shownGrey_
+            ? (tolerance_ == 0
+                   ? Differences(table, colors, rows, THeldShown<uint8_t>{greys_, width}, TExactRule())
+                   : Differences(table, colors, rows, THeldShown<uint8_t>{greys_, width},
+                                 TToleranceRule<1>{tolerance_}))
+            : (tolerance_ == 0
+                   ? Differences(table, colors, rows, THeldShown<uint32_t>{colors_, width}, TExactRule())
+                   : Differences(table, colors, rows, THeldShown<uint32_t>{colors_, width},
+                                 TToleranceRule<3>{tolerance_}));
+    if constexpr (!std::is_same_v<TRowsIn, TMatrixRows>)
+        if (Follows(rows)) {
+            Remember(rows.Levels, colors);
+            shownGrey_ = IsGrey(table);
+        }
+    return part;
 }
 
 } // namespace orv

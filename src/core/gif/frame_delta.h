@@ -4,7 +4,8 @@
 // ("do not dispose"). With a tolerance of T levels, a pixel whose colour lies within T of the
 // colour on screen in every channel keeps the one on screen, so every pixel shown stays within
 // T of the frame's own. The picture on screen is kept as levels while it is grey, else as
-// colours (not indices: every frame has a table of its own).
+// colours (not indices: every frame has a table of its own); without a tolerance, a frame left
+// in its levels is what is shown after it, and those are read instead of a copy.
 #pragma once
 
 #include "core/gif/byte_array.h"
@@ -19,10 +20,24 @@ namespace orv {
 
 inline constexpr int32_t kMaxTolerance = 32;
 
+// A frame's indices left where they are: levels (rows from the top, Width apart) and the
+// table index of each level, so that no copy of the frame is made to compare it.
+struct TLevelRows {
+    const uint8_t* Pixels = nullptr;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    std::array<uint8_t, 256> IndexOf{};
+};
+
 // What to write of a frame: a rectangle of the screen, its table and indices.
 struct TFramePart {
     TColorTable Table;
     TByteArray2D Matrix; // rows from the top
+    // When set (Matrix empty), the indices are the rectangle Width x Height of these rows,
+    // which must stay until the part is encoded.
+    const TLevelRows* Source = nullptr;
+    int32_t Width = 0;
+    int32_t Height = 0;
     uint16_t Left = 0;
     uint16_t Top = 0;
     std::optional<uint8_t> Transparent; // the index that leaves the screen as it is
@@ -37,16 +52,30 @@ class TShownPicture {
     // before. The first frame, and a frame of another size than the one before, is its whole
     // self; a frame that changes nothing is one transparent pixel.
     TFramePart Next(const TColorTable& table, TByteArray2D matrix);
+    // The same for indices left in `rows`: a part that keeps the frame's own indices is given
+    // as a rectangle of them (Source), not copied. Without a tolerance, the levels are also what
+    // the next frame is compared with: they must stay until then.
+    TFramePart Next(const TColorTable& table, const TLevelRows& rows);
 
   private:
-    TFramePart Whole(const TColorTable& table, TByteArray2D matrix, const std::array<uint32_t, 256>& colors);
+    template <class TRowsIn> TFramePart Compare(const TColorTable& table, const TRowsIn& rows);
+    // Whether what is shown after a frame may be read from its levels: lossless frames left in
+    // their levels show exactly those.
+    template <class TRowsIn> bool Follows(const TRowsIn& rows) const;
+    void Remember(const TLevelRows& rows, const std::array<uint32_t, 256>& colors);
+    // What is shown, held again in greys_ or colors_ when it was read from the frame before.
+    void Hold();
+    template <class TRowsIn>
+    TFramePart Whole(const TColorTable& table, const TRowsIn& rows, const std::array<uint32_t, 256>& colors);
 
     int32_t tolerance_;
     int32_t width_ = -1; // nothing shown yet
     int32_t height_ = -1;
-    bool shownGrey_ = true;        // every colour shown is a grey: greys_ holds them, else colors_
-    std::vector<uint8_t> greys_;   // levels, rows from the top
-    std::vector<uint32_t> colors_; // platform colours
+    bool shownGrey_ = true;          // every colour shown is a grey: greys_ holds them, else colors_
+    std::vector<uint8_t> greys_;     // levels, rows from the top
+    std::vector<uint32_t> colors_;   // platform colours
+    std::optional<TLevelRows> last_; // the frame shown, when neither is held
+    std::array<uint32_t, 256> lastColors_{};
 };
 
 } // namespace orv

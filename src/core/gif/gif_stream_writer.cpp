@@ -51,7 +51,20 @@ TEncodedImage EncodeImage(const TColorTable& table, int32_t width, int32_t heigh
 }
 
 TEncodedImage EncodeImage(const TFramePart& part) {
-    TEncodedImage image = EncodeImage(part.Table, part.Matrix);
+    TEncodedImage image =
+        part.Source ? EncodeImage(part.Table, part.Width, part.Height,
+                                  [&](TLzwEncoder& encoder) {
+                                      const TLevelRows& rows = *part.Source;
+                                      std::vector<uint8_t> row(size_t(part.Width));
+                                      for (int32_t y = part.Top; y < part.Top + part.Height; ++y) {
+                                          const uint8_t* level =
+                                              rows.Pixels + size_t(y) * size_t(rows.Width) + part.Left;
+                                          for (size_t x = 0; x < row.size(); ++x)
+                                              row[x] = rows.IndexOf[level[x]];
+                                          encoder.Put(row);
+                                      }
+                                  })
+                    : EncodeImage(part.Table, part.Matrix);
     image.Left = part.Left;
     image.Top = part.Top;
     image.Keep = true;

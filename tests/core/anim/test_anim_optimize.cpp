@@ -186,6 +186,30 @@ TEST(AnimOptimize, EveryFrameShowsThePlainFilesPictureAndOnlyWhatChangesIsWritte
     EXPECT_FALSE(ShownPicturesFit(huge));
 }
 
+TEST(AnimOptimize, AFrameInTrueColoursAmongPalettedOnesShowsThePlainFilesPicture) {
+    // Paletted frames are compared from their own levels; one in true colours is not.
+    std::vector<TAnimImg> frames;
+    for (int k = 0; k < 5; ++k)
+        frames.push_back(Paletted(WithBlob(Field(), 10 + 3 * k, 20)));
+    TBitmap& truecolour = frames[2].Bitmap;
+    truecolour.BitCount = 24;
+    truecolour.Palette.clear();
+    TLevels bgr;
+    for (const uint8_t level : truecolour.Pixels)
+        bgr.insert(bgr.end(), {level, level, level});
+    truecolour.Pixels = bgr;
+    formats_test::TTempDir dir;
+    for (const bool bounce : {false, true}) {
+        TAnimOptions options;
+        options.Bounce = bounce;
+        std::vector<TBitmap> plain;
+        const auto gif = SaveBoth(frames, options, dir, &plain);
+        EXPECT_EQ(ShownPictures(*gif), plain) << (bounce ? "bounce" : "");
+        for (const size_t k : {2, 3}) // only the blob's move is written, into and out of true colours
+            EXPECT_EQ(gif->SubImages.at(k)->Descriptor.Width, 8) << k;
+    }
+}
+
 TEST(AnimOptimize, EveryPixelShownStaysWithinTheToleranceOfItsOwnInEachChannel) {
     // A false-colour palette whose channels step unevenly from level to level.
     std::vector<uint32_t> fire;
