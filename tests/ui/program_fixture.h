@@ -4,6 +4,7 @@
 
 #include "core/base/bitmap.h"
 #include "core/base/file_io.h"
+#include "core/formats/fits_test_files.h"
 #include "core/formats/fits_writer.h"
 #include "core/formats/pic.h"
 #include "core/image/image_document.h"
@@ -44,6 +45,20 @@ inline void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+// A 4 x 2 16-bit colour-filter mosaic of `pattern`, its values stored bottom row first, written
+// as `name` in folder; its path.
+inline QString WriteMosaic(const QTemporaryDir& folder, const char* pattern,
+                           const std::vector<uint64_t>& values,
+                           const QString& name = QStringLiteral("osc.fits")) {
+    orv::test::TFitsBuilder mosaic;
+    mosaic.Image(16, 4, 2).Str("BAYERPAT", pattern);
+    mosaic.End().Blanks().BigEndian(values, 2).Zeros();
+    const QString path = folder.filePath(name);
+    WriteFile(path,
+              QByteArray(reinterpret_cast<const char*>(mosaic.Bytes.data()), qsizetype(mosaic.Bytes.size())));
+    return path;
 }
 
 // A 16-bit document whose value at stored row r, column x is r * 1000 + x.

@@ -960,14 +960,9 @@ TEST_F(BuilderOptionsTest, AnObjectFollowedStaysStillInTheSavedFile) {
 
 TEST_F(BuilderOptionsTest, ColourImagesGiveColourFramesWithTheirOwnOrTheFirstFramesDisplay) {
     // Two windows of the same mosaic, the second shown with a lower high threshold.
-    orv::test::TFitsBuilder mosaic;
-    mosaic.Image(16, 4, 2).Str("BAYERPAT", "GBRG");
-    mosaic.End().Blanks().BigEndian({1000, 200, 700, 50, 300, 900, 100, 600}, 2).Zeros();
     std::vector<TFormImage*> windows;
     for (const char* name : {"osc1.fits", "osc2.fits"}) {
-        WriteFile(folder.filePath(name), QByteArray(reinterpret_cast<const char*>(mosaic.Bytes.data()),
-                                                    qsizetype(mosaic.Bytes.size())));
-        FormMain->OpenFile(folder.filePath(name));
+        FormMain->OpenFile(WriteMosaic(folder, "GBRG", {1000, 200, 700, 50, 300, 900, 100, 600}, name));
         TFormImage* w = FormMain->ActiveMDIChild();
         ASSERT_NE(w, nullptr);
         if (!windows.empty()) {

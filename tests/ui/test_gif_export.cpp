@@ -90,12 +90,7 @@ TEST_F(GifExportTest, TheDisplayedPictureBecomesAOneImageGif) {
 }
 
 TEST_F(GifExportTest, AColourImageIsSavedInTheColoursItShows) {
-    orv::test::TFitsBuilder mosaic;
-    mosaic.Image(16, 4, 2).Str("BAYERPAT", "GBRG");
-    mosaic.End().Blanks().BigEndian({1000, 200, 700, 50, 300, 900, 100, 600}, 2).Zeros();
-    const QString path = folder.filePath("osc.fits");
-    WriteFile(path,
-              QByteArray(reinterpret_cast<const char*>(mosaic.Bytes.data()), qsizetype(mosaic.Bytes.size())));
+    const QString path = WriteMosaic(folder, "GBRG", {1000, 200, 700, 50, 300, 900, 100, 600});
     FormMain->OpenFile(path);
     TFormImage* w = FormMain->ActiveMDIChild();
     ASSERT_NE(w, nullptr);

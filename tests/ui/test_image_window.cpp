@@ -431,12 +431,7 @@ TEST_F(ProgramTest, TheFrameSliderShowsEachFrameOfAVideoOrACube) {
 
 TEST_F(ProgramTest, ABayerImageShowsInColourAsTheDebayerMenuChooses) {
     // Stored rows R G R G / G B G B, the first at the bottom: red 1000, green 200, blue 50.
-    orv::test::TFitsBuilder mosaic;
-    mosaic.Image(16, 4, 2).Str("BAYERPAT", "RGGB");
-    mosaic.End().Blanks().BigEndian({1000, 200, 1000, 200, 200, 50, 200, 50}, 2).Zeros();
-    const QString path = folder.filePath("osc.fits");
-    WriteFile(path,
-              QByteArray(reinterpret_cast<const char*>(mosaic.Bytes.data()), qsizetype(mosaic.Bytes.size())));
+    const QString path = WriteMosaic(folder, "RGGB", {1000, 200, 1000, 200, 200, 50, 200, 50});
     FormMain->OpenFile(path);
     TFormImage* w = FormMain->ActiveMDIChild();
     ASSERT_NE(w, nullptr);

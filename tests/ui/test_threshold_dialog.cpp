@@ -390,12 +390,7 @@ TEST_F(ThresholdDialogTest, TheStartDisplayIsKeptAndAppliedWhenAFileOpens) {
 
 TEST_F(ThresholdDialogTest, AColourImagesHistogramHasACurvePerChannel) {
     // Red 1000, green 200, blue 50 wherever they are debayered from.
-    orv::test::TFitsBuilder mosaic;
-    mosaic.Image(16, 4, 2).Str("BAYERPAT", "RGGB");
-    mosaic.End().Blanks().BigEndian({1000, 200, 1000, 200, 200, 50, 200, 50}, 2).Zeros();
-    const QString path = folder.filePath("osc.fits");
-    WriteFile(path,
-              QByteArray(reinterpret_cast<const char*>(mosaic.Bytes.data()), qsizetype(mosaic.Bytes.size())));
+    const QString path = WriteMosaic(folder, "RGGB", {1000, 200, 1000, 200, 200, 50, 200, 50});
     FormMain->OpenFile(path);
     FormMain->SpeedSeuils->click();
     const THistogram& grey = FormSeuils->Histogram->Histogram();
