@@ -174,6 +174,8 @@ class TFormCreeAnim : public QWidget {
     // The options column, laid out right of the commands.
     void CreateOptionControls();
     void ShowZone();
+    QPoint BelowSettings() const;
+    void SetPlaceOptions(const TAnimOptions& options);
     // The option controls as the builder's options are.
     void ShowOptions();
     // Frames left out (outside the region, or not placed when aligned), in one message.

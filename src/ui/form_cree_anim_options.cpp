@@ -165,9 +165,13 @@ void TFormCreeAnim::OptionsChange() {
     emit AnimationChanged();
 }
 
+// Under the options, out of the way of the image windows a region or an object is chosen on.
+QPoint TFormCreeAnim::BelowSettings() const {
+    return mapToGlobal(QPoint(GroupReglages->x(), GroupReglages->geometry().bottom() + 8));
+}
+
 void TFormCreeAnim::BitZoneClick() {
-    // Under the options, out of the way of the image windows it is drawn on.
-    FormZone->move(mapToGlobal(QPoint(GroupReglages->x(), GroupReglages->geometry().bottom() + 8)));
+    FormZone->move(BelowSettings());
     // No region yet: the whole of the first frame, a start to narrow down.
     TCropRect whole{1, 1, 1, 1};
     if (!Builder.Frames.empty())
@@ -179,22 +183,25 @@ void TFormCreeAnim::BitZoneClick() {
 void TFormCreeAnim::ZoneChosen(const std::optional<TCropRect>& region) {
     TAnimOptions options = Builder.Options;
     options.Crop = region;
+    SetPlaceOptions(options);
+}
+
+// A region or a track chosen: the line that shows them follows.
+void TFormCreeAnim::SetPlaceOptions(const TAnimOptions& options) {
     Builder.SetOptions(options);
     ShowZone();
     emit AnimationChanged();
 }
 
 void TFormCreeAnim::BitSuivreClick() {
-    FormSuivi->move(mapToGlobal(QPoint(GroupReglages->x(), GroupReglages->geometry().bottom() + 8)));
+    FormSuivi->move(BelowSettings());
     FormSuivi->Open(Builder.Options.Track.value_or(TTrack{}));
 }
 
 void TFormCreeAnim::TrackChosen(const std::optional<TTrack>& track) {
     TAnimOptions options = Builder.Options;
     options.Track = track;
-    Builder.SetOptions(options);
-    ShowZone();
-    emit AnimationChanged();
+    SetPlaceOptions(options);
 }
 
 void TFormCreeAnim::ReportLeftOut(const std::vector<std::string>& leftOut) const {

@@ -137,8 +137,7 @@ TLoadResult TFormImage::OpenImage(const QString& fileName) {
     TWaitCursor wait;
     const TLoadResult result = orv::OpenImage(*doc_, LocalName(fileName), *this);
     // What was made of the pixels while they were being read is made again.
-    averagedView_.Forget();
-    summary_.reset();
+    ForgetPixelViews();
     if (result == TLoadResult::Loaded) ApplyStartDisplay();
     return result;
 }
@@ -208,9 +207,7 @@ void TFormImage::ExportGif(const QString& fileName) {
     Rendered();
     // A picture in colour is saved as shown: one table of its own colours.
     std::optional<TBitmap> colour;
-    if (InColour())
-        if (const std::optional<TColourPlanes> planes = ColourPlanesOf(*doc_, debayer_))
-            colour = ColourPicture(*doc_, *planes);
+    if (const std::optional<TColourPlanes> planes = ColourPlanes()) colour = ColourPicture(*doc_, *planes);
     Write(
         [&name, &colour](TImageDocument& doc, TDocumentHost& host) {
             if (colour)
@@ -312,8 +309,7 @@ void TFormImage::SelectFrameClick(uint32_t k) {
     TWaitCursor wait;
     ReadSeriesFrame(*doc_, k);
     // Same size, same store: what was made of the former frame's values is made again.
-    averagedView_.Forget();
-    summary_.reset();
+    ForgetPixelViews();
     ViewChanged();
 }
 

@@ -70,6 +70,9 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     void SetDebayer(TDebayer method);
     // The picture is in colour: an RGB image, or a mosaic debayered.
     bool InColour() const;
+    // The colours shown, debayered once for the pixels and the method (a display change, a zoom,
+    // the histogram and the statistics take them again); nothing for a grey picture.
+    std::optional<TColourPlanes> ColourPlanes() const;
     // Sizes the picture, fits the window the first time, shows the display bitmap,
     // updates the caption.
     void ShowImage() override;
@@ -150,12 +153,19 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
 
     // The colour picture at one pixel per picture pixel, made for the current display.
     QImage ColourView() const;
+    // The pixels changed in place (another frame of a series, another file): what was made of
+    // them is made again.
+    void ForgetPixelViews();
 
     std::shared_ptr<TImageDocument> doc_;
     TDebayer debayer_ = TDebayer::Bilinear;
     bool saving_ = false;
     bool closeAsked_ = false;
     TAveragedView averagedView_;
+    mutable std::optional<TColourPlanes> planes_; // for the pixels and the method below
+    mutable const uint8_t* planesData_ = nullptr;
+    mutable size_t planesBytes_ = 0;
+    mutable TDebayer planesMethod_ = TDebayer::None;
     mutable bool bitmapStale_ = false; // DisplayStream predates the display settings
     std::optional<TImageSummary> summary_;
     const uint8_t* summaryData_ = nullptr; // the pixels the summary was made from

@@ -53,8 +53,26 @@ void TFormImage::SetDebayer(TDebayer method) {
     ShowImage();
 }
 
+std::optional<TColourPlanes> TFormImage::ColourPlanes() const {
+    if (!InColour()) return std::nullopt;
+    if (!planes_ || planesData_ != doc_->PixelStore.data() || planesBytes_ != doc_->PixelStore.size() ||
+        planesMethod_ != debayer_) {
+        planes_ = ColourPlanesOf(*doc_, debayer_);
+        planesData_ = doc_->PixelStore.data();
+        planesBytes_ = doc_->PixelStore.size();
+        planesMethod_ = debayer_;
+    }
+    return planes_;
+}
+
+void TFormImage::ForgetPixelViews() {
+    averagedView_.Forget();
+    summary_.reset();
+    planes_.reset();
+}
+
 QImage TFormImage::ColourView() const {
-    const std::optional<TColourPlanes> planes = ColourPlanesOf(*doc_, debayer_);
+    const std::optional<TColourPlanes> planes = ColourPlanes();
     return planes ? TrueColourPicture(ColourPicture(*doc_, *planes)) : QImage();
 }
 

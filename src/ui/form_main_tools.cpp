@@ -28,9 +28,7 @@ void TFormMain::SpeedStatClick() {
     if (!CurrentImage() || !tools_.Stat) return;
     const TImageDocument& doc = CurrentImage()->Document();
     if (doc.Kind == kKindGif || doc.Kind == kKindBmp || doc.Kind == kKindEmpty) return;
-    const std::optional<TColourPlanes> planes =
-        CurrentImage()->InColour() ? ColourPlanesOf(doc, CurrentImage()->Debayer()) : std::nullopt;
-    if (planes)
+    if (const std::optional<TColourPlanes> planes = CurrentImage()->ColourPlanes())
         tools_.Stat->ShowStatistics(std::array<TStatistics, 3>{ComputeStatistics(planes->Channels[0]),
                                                                ComputeStatistics(planes->Channels[1]),
                                                                ComputeStatistics(planes->Channels[2])});

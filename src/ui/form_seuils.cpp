@@ -267,10 +267,9 @@ void TFormSeuils::ShowCurrentImage() {
     const TImageDocument& doc = image->Document();
     Histogram->SetHistogram(image->Summary().Histogram);
     std::vector<std::vector<uint64_t>> channels;
-    if (image->InColour())
-        if (const std::optional<TColourPlanes> planes = ColourPlanesOf(doc, image->Debayer()))
-            for (const TValuePlane& plane : planes->Channels)
-                channels.push_back(CountsOnAxis(plane, Histogram->Histogram()));
+    if (const std::optional<TColourPlanes> planes = image->ColourPlanes())
+        for (const TValuePlane& plane : planes->Channels)
+            channels.push_back(CountsOnAxis(plane, Histogram->Histogram()));
     Histogram->SetChannels(std::move(channels));
     Histogram->SetThresholds(doc.HighThreshold, doc.LowThreshold, doc.DisplayFunction, doc.MidtonesBalance);
     const QSignalBlocker block(DisplayFunction);
