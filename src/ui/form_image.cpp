@@ -134,11 +134,29 @@ QString TFormImage::FileName() const {
 }
 
 TLoadResult TFormImage::OpenImage(const QString& fileName) {
+    return TakeLoad([&] { return orv::OpenImage(*doc_, LocalName(fileName), *this); });
+}
+
+TLoadResult TFormImage::OpenGifImage(const TGifFile& gif, const std::string& fileName) {
+    return TakeLoad([&] { return orv::OpenGifImage(*doc_, gif, fileName); });
+}
+
+TLoadResult TFormImage::TakeLoad(const std::function<TLoadResult()>& read) {
     TWaitCursor wait;
-    const TLoadResult result = orv::OpenImage(*doc_, LocalName(fileName), *this);
+    // The enabling rule runs after every read, one that throws included.
+    struct TToolsUpdate {
+        TFormImage& Window;
+        ~TToolsUpdate() { Window.UpdateImageTools(); }
+    } update{*this};
+    const TLoadResult result = read();
     // What was made of the pixels while they were being read is made again.
     ForgetPixelViews();
-    if (result == TLoadResult::Loaded) ApplyStartDisplay();
+    if (result == TLoadResult::Refused) Workspace().SetBitAjoutEnabled(false);
+    if (result != TLoadResult::Loaded) return result;
+    ApplyStartDisplay();
+    PushThresholds(doc_->HighThreshold, doc_->LowThreshold);
+    ShowImage();
+    Workspace().SetBitAjoutEnabled(true);
     return result;
 }
 
@@ -147,9 +165,7 @@ void TFormImage::ApplyStartDisplay() {
     if (!mode || doc_->PixelType == kPixelNone) return;
     // A way of looking at the file, as the display function is: the file is not changed.
     ApplyAutoDisplay(*doc_, *mode);
-    PushThresholds(doc_->HighThreshold, doc_->LowThreshold);
     Render();
-    ShowImage();
 }
 
 void TFormImage::Write(const std::function<bool(TImageDocument&, TDocumentHost&)>& write,
@@ -350,10 +366,6 @@ void TFormImage::closeEvent(QCloseEvent* event) {
 
 void TFormImage::PushThresholds(double high, double low) {
     Workspace().PushThresholds(high, low);
-}
-
-void TFormImage::SetBitAjoutEnabled(bool enabled) {
-    Workspace().SetBitAjoutEnabled(enabled);
 }
 
 void TFormImage::UpdateImageTools() {

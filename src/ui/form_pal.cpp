@@ -94,6 +94,7 @@ void TFormPal::FileListBox1Click() {
     TImageDocument& doc = image->Document();
     // A new palette is a change of display, like new thresholds: closing asks to save.
     if (!ApplyPaletteFile(doc, QFile::encodeName(path).toStdString(), *image)) return;
+    image->ShowImage();
     if (doc.Kind == kKindPic || doc.Kind == kKindFits) doc.Modified = true;
     if (!chosen_.contains(image))
         connect(image, &QObject::destroyed, this, [this, image] { chosen_.remove(image); });

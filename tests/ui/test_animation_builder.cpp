@@ -7,6 +7,7 @@
 #include "core/formats/series_test_files.h"
 #include "ui/form_serie.h"
 #include "ui/progress_form.h"
+#include "ui/workspace.h"
 
 #include <functional>
 
@@ -258,8 +259,8 @@ TEST_F(BuilderTest, NothingChangesTheFramesWhilePlaying) {
     Click(2);
     FormCreeAnim->BitAnim->click();
     // An image window of another size opens and becomes current while the animation plays.
-    TFormImage* w = Load(Int16Document(folder.filePath("m31.fit").toStdString(), 40, 30));
-    w->SetBitAjoutEnabled(true);
+    Load(Int16Document(folder.filePath("m31.fit").toStdString(), 40, 30));
+    Program().Workspace().SetBitAjoutEnabled(true);
     for (const char* name : {"BitAjout", "BitNew", "BitSelect", "BitEfface", "BitUp", "BitDn", "BitQuit"})
         EXPECT_FALSE(Enabled(FormCreeAnim, name)) << name;
     FormCreeAnim->BitAjoutClick();
