@@ -31,8 +31,6 @@
 
 namespace orv::ui {
 
-TFormMain* FormMain = nullptr;
-
 TFormMain::TFormMain(TWorkspace& workspace, QWidget* parent) : QMainWindow(parent), workspace_(workspace) {
     setObjectName("FormMain");
     setWindowTitle(ApplicationTitle());

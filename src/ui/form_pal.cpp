@@ -16,8 +16,6 @@
 
 namespace orv::ui {
 
-TFormPal* FormPal = nullptr;
-
 QStringList PaletteFiles(const QString& directory) {
     // The mask and the order ignore case, as file names do on the system the palette files
     // come from: "spectre.PAL" is listed with "Chaleur.Pal".

@@ -28,8 +28,6 @@
 
 namespace orv::ui {
 
-TFormSeuils* FormSeuils = nullptr;
-
 namespace {
 
 template <typename T> T* Named(T* widget, const char* name, const QString& hint, QRect geometry) {

@@ -120,7 +120,7 @@ void TWorkspace::RequestHeaderWindow() {
 
 void TWorkspace::Progress(const std::string& label, float fraction, bool userInput) {
     if (progressWindow_) progressWindow_->Label1->setText(QString::fromStdString(label));
-    ShowProgress(fraction, userInput);
+    ShowProgress(progressWindow_.data(), fraction, userInput);
 }
 
 std::function<void(const std::string&, float)> TWorkspace::ProgressReport() {
