@@ -47,6 +47,16 @@ void LeaveOut(TFramePlace& place, const std::string& reason) {
     place.Reason = reason;
 }
 
+// The sky offset in pixels of the pictures: found on the sky coordinates' own pixels, then
+// scaled to the picture's (rounded half to even).
+TOffset PictureSkyOffset(const TSteadySample& reference, const TSteadySample& frame) {
+    const int32_t scale = reference.SkyScale;
+    const TOffset raw =
+        SkyOffset(*reference.Sky, reference.Width * scale, reference.Height * scale, *frame.Sky);
+    if (scale == 1) return raw;
+    return {int32_t(Round(double(raw.X) / scale)), int32_t(Round(double(raw.Y) / scale))};
+}
+
 void Align(const std::vector<TSteadySample>& samples, TAlignMethod method, std::vector<TFramePlace>& places) {
     const TSteadySample* reference = nullptr;
     for (size_t k = 0; k < samples.size(); ++k) {
@@ -70,7 +80,7 @@ void Align(const std::vector<TSteadySample>& samples, TAlignMethod method, std::
         try {
             place.Aligned = method == TAlignMethod::Stars
                                 ? MatchStars(reference->Stars, s.Stars, s.Width, s.Height).Offset
-                                : SkyOffset(*reference->Sky, reference->Width, reference->Height, *s.Sky);
+                                : PictureSkyOffset(*reference, s);
         } catch (const EAlignError& e) {
             LeaveOut(place, e.what());
         }
@@ -140,7 +150,20 @@ TSteadySample Sample(int32_t width, int32_t height, const TAnimOptions& options,
 
 } // namespace
 
-TSteadySample SteadySampleOf(const TImageDocument& doc, const TAnimOptions& options) {
+TSteadySample SteadySampleOf(const TImageDocument& doc, const TAnimOptions& options, TDebayer debayer) {
+    if (ShownInColour(doc, debayer)) {
+        const TSize size = ColourPictureSize(doc, debayer);
+        const auto stars = [&] {
+            const std::optional<TColourPlanes> planes = ColourPlanesOf(doc, debayer);
+            if (!planes) return std::vector<TStar>();
+            const TValuePlane& green = planes->Channels[size_t(TChannel::Green)];
+            return FindStars(green.PixelType, green.Width, green.Height, green.Store);
+        };
+        TSteadySample s = Sample(size.Width, size.Height, options, stars, doc.Sky,
+                                 doc.Kind == kKindFits ? doc.Header.DateObs : std::string(), FrameTime(doc));
+        if (doc.Colour.Pattern && debayer == TDebayer::Superpixel) s.SkyScale = 2;
+        return s;
+    }
     const auto stars = [&] {
         if (BytesPerPixel(doc.PixelType) != 0)
             return FindStars(doc.PixelType, doc.ImageWidth, doc.ImageHeight, doc.PixelStore);
