@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ struct TFrameSource {
 
     bool InColour() const { return Colour.Planes == 3 || (Colour.Pattern && Debayer != TDebayer::None); }
 };
+
+// A colour source's channels as its frames show them; nothing for a grey source. The planes
+// of an RGB image are views of the source's values, which must outlive them.
+std::optional<TColourPlanes> SourcePlanes(const TFrameSource& source);
 
 struct TAnimImg {
     std::string Name;                           // the label under the thumbnail
