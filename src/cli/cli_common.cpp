@@ -248,7 +248,9 @@ void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& 
     if (o.Low) EnterLow(dialog, *o.Low);
     if (o.High) EnterHigh(dialog, *o.High);
     if (o.Preset) {
-        const TStatistics stats = ComputeStatistics(doc);
+        // A picture shown in colour is measured on its channels, as the threshold dialog does.
+        const std::optional<TColourPlanes> planes = ColourPlanesOf(doc, o.Debayer);
+        const TStatistics stats = planes ? ColourPresetStatistics(*planes) : ComputeStatistics(doc);
         if (*o.Preset == "planet")
             PlanetPreset(dialog, stats);
         else
