@@ -64,28 +64,17 @@ std::shared_ptr<const TFrameSource> TakeFrameSource(TImageDocument& doc, TDebaye
 std::optional<TColourPlanes> SourcePlanes(const TFrameSource& source) {
     if (!source.InColour()) return std::nullopt;
     const TRawImage& raw = source.Raw;
-    if (source.Colour.Planes == 3) {
-        // One after the other in the store; a short store gives short planes, as a document's.
-        TColourPlanes planes;
-        const size_t plane = size_t(std::max(raw.Width, 0)) * size_t(std::max(raw.Height, 0)) *
-                             size_t(BytesPerPixel(raw.PixelType));
-        const std::span<const uint8_t> store(raw.Store);
-        for (size_t c = 0; c < 3; ++c) {
-            const size_t at = std::min(store.size(), c * plane);
-            planes.Channels[c] = {raw.PixelType, raw.Width, raw.Height,
-                                  store.subspan(at, std::min(plane, store.size() - at))};
-        }
-        return planes;
-    }
-    // A mosaic's debayered values are its planes' own: the document lends the values only while
-    // they are read.
-    TImageDocument holder;
-    holder.PixelType = raw.PixelType;
-    holder.ImageWidth = raw.Width;
-    holder.ImageHeight = raw.Height;
-    holder.Colour = source.Colour;
-    holder.PixelStore = raw.Store;
-    return ColourPlanesOf(holder, source.Debayer);
+    auto holder = std::make_shared<TImageDocument>();
+    holder->PixelType = raw.PixelType;
+    holder->ImageWidth = raw.Width;
+    holder->ImageHeight = raw.Height;
+    holder->Colour = source.Colour;
+    holder->PixelStore = raw.Store;
+    std::optional<TColourPlanes> planes = ColourPlanesOf(*holder, source.Debayer);
+    // An RGB image's planes are views of the document's values: the planes keep it. A mosaic's
+    // debayered values are the planes' own.
+    if (planes && !planes->Owner) planes->Owner = std::shared_ptr<double[]>(holder, nullptr);
+    return planes;
 }
 
 TAnimImg MakeFrame(const TImageDocument& doc, uint16_t delay, TDebayer debayer) {

@@ -36,8 +36,8 @@ struct TFrameSource {
     bool InColour() const { return Colour.Planes == 3 || (Colour.Pattern && Debayer != TDebayer::None); }
 };
 
-// A colour source's channels as its frames show them; nothing for a grey source. The planes
-// of an RGB image are views of the source's values, which must outlive them.
+// A colour source's channels as its frames show them, holding their values; nothing for a grey
+// source.
 std::optional<TColourPlanes> SourcePlanes(const TFrameSource& source);
 
 struct TAnimImg {
