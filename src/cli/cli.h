@@ -104,6 +104,8 @@ std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, const TRenderOpt
 std::array<TDisplaySettings, 3> ChannelDisplays(const TImageDocument& doc, const TColourPlanes& planes,
                                                 const TRenderOptions& options);
 const std::vector<std::string>& RenderValuedOptions();
-void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& options, TCliHost& host);
+// A preset reads `planes` when they are given (a colour frame's region), else the document.
+void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& options, TCliHost& host,
+                        const TColourPlanes* planes = nullptr);
 
 } // namespace orv::cli

@@ -52,11 +52,12 @@ struct TAnimateSettings {
 void MakeColourFrame(TImageDocument& doc, const TAnimateSettings& s, const TAnimOptions& options,
                      const std::optional<TChannelSeriesDisplay>& first,
                      std::optional<TChannelSeriesDisplay>* own, TCliHost& host, TAnimFrameResult& result) {
+    // The region's values, which a preset and an automatic display read, as for a grey frame.
+    const TColourPlanes planes = ReducedPlanes(*ColourPlanesOf(doc, s.Render.Debayer), options);
     TRenderOptions r = s.Render;
     r.Auto.reset(); // computed below on each channel's values, not on the whole mosaic
-    if (r.Any()) ApplyRenderOptions(doc, r, host);
+    if (r.Any()) ApplyRenderOptions(doc, r, host, &planes);
     result.Time = FrameTime(doc);
-    const TColourPlanes planes = ReducedPlanes(*ColourPlanesOf(doc, s.Render.Debayer), options);
     TRenderOptions shown = s.Render;
     if (first && s.Series.SameDisplay) shown.Auto.reset(); // the first frame's are taken
     const TChannelSeriesDisplay display = SeriesColourDisplay(

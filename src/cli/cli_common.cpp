@@ -221,7 +221,8 @@ std::optional<TDisplayFunction> StretchOption(const TArgs& args) {
     return function;
 }
 
-void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& host) {
+void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& host,
+                        const TColourPlanes* planes) {
     const bool hasRaw = doc.PixelType != kPixelNone;
     if (o.Palette) {
         if (!hasRaw) throw EOrvanelError("Ce document n'a pas de palette (image bitmap ou GIF)");
@@ -249,8 +250,10 @@ void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& 
     if (o.High) EnterHigh(dialog, *o.High);
     if (o.Preset) {
         // A picture shown in colour is measured on its channels, as the threshold dialog does.
-        const std::optional<TColourPlanes> planes = ColourPlanesOf(doc, o.Debayer);
-        const TStatistics stats = planes ? ColourPresetStatistics(*planes) : ComputeStatistics(doc);
+        const std::optional<TColourPlanes> own = planes ? std::nullopt : ColourPlanesOf(doc, o.Debayer);
+        const TStatistics stats = planes ? ColourPresetStatistics(*planes)
+                                  : own  ? ColourPresetStatistics(*own)
+                                         : ComputeStatistics(doc);
         if (*o.Preset == "planet")
             PlanetPreset(dialog, stats);
         else

@@ -172,12 +172,15 @@ def main():
             reduced.append(os.path.join(d, f"rgb-reduced{k}.fit"))
             fits.PrimaryHDU(np.round(binned).astype(np.int16)).writeto(reduced[-1])
         colour_cases = [
-            # name, files, options, exact, the files rendered with `shown` as the frames expected
+            # name, files, options, exact, the files and render options that give the frames expected
             ("colour cubes", rgb, shown, True, None),
             ("colour cubes, optimised", rgb, shown + ["--optimize"], True, None),
             ("Bayer frames and a grey one, bilinear", bayer + [f0], shown, False, None),
             ("Bayer frames, superpixel", bayer, shown + ["--debayer", "superpixel"], False, None),
-            ("colour cubes, cropped and binned", rgb, shown + ["--crop", "3,5,20,10", "--bin", "2"], False, reduced),
+            ("colour cubes, cropped and binned", rgb, shown + ["--crop", "3,5,20,10", "--bin", "2"], False,
+             (reduced, shown)),
+            ("colour cubes, the planet preset of the region", rgb, ["--crop", "3,5,20,10", "--bin", "2", "--preset",
+                                                                    "planet"], False, (reduced, ["--preset", "planet"])),
         ]
         for name, files, options, exact, reference in colour_cases:
             code, _, err = run("animate", *files, "-o", out, *options)
@@ -189,7 +192,7 @@ def main():
                       and info.count("local-table=0 ") == len(files), info)
             seen = [(f, [o for o in options if o != "--optimize"]) for f in files]
             if reference:
-                seen = [(f, shown) for f in reference]
+                seen = [(f, reference[1]) for f in reference[0]]
             want = [np.frombuffer(rendered(f, *o, d=d)[0], np.uint8).reshape(-1, 3).astype(int) for f, o in seen]
             got = [np.frombuffer(p, np.uint8).reshape(-1, 3).astype(int) for p in frames_of(out)[2]]
             if exact:
