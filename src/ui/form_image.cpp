@@ -57,7 +57,8 @@ QString ModifiedQuestion() {
 }
 
 TFormImage::TFormImage(TWorkspace& workspace, QWidget* parent)
-    : QMdiSubWindow(parent), TQtDocumentHost(workspace), doc_(std::make_shared<TImageDocument>()) {
+    : QMdiSubWindow(parent), TQtDocumentHost(workspace), doc_(std::make_shared<TImageDocument>()),
+      debayer_(workspace.DefaultDebayer()) {
     setObjectName("FormImage");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromStdString(doc_->Caption));
@@ -259,8 +260,9 @@ void TFormImage::ShowImage() {
         FitWindow();
         doc_->FirstShow = false;
     }
+    // The size the picture has: half the image's under superpixel debayering.
     if (doc_->PixelType != kPixelNone)
-        doc_->UpdateCaption(doc_->FileName, doc_->ImageWidth, doc_->ImageHeight);
+        doc_->UpdateCaption(doc_->FileName, PictureSize().width(), PictureSize().height());
     CaptionChanged(doc_->Caption);
     Workspace().AnnounceImageShown(this);
 }

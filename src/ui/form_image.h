@@ -72,7 +72,8 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     // display bitmap when the window is zoomed out (it then shows only the averaged view).
     QImage Picture() const;
     QSize PictureSize() const;
-    // How a colour-filter mosaic is shown ("Dématriçage"): bilinear until the user chooses.
+    // How a colour-filter mosaic is shown ("Dématriçage"): the workspace's default until the
+    // user chooses.
     TDebayer Debayer() const { return debayer_; }
     void SetDebayer(TDebayer method);
     // The picture is in colour: an RGB image, or a mosaic debayered.

@@ -249,6 +249,7 @@ void TFormMain::CreateDebayerMenu() {
         group->addAction(a);
         connect(a, &QAction::triggered, this, [this, method = c.Method] {
             if (TFormImage* image = ActiveMDIChild()) RunCommand([&] { image->SetDebayer(method); });
+            workspace_.ChooseDebayer(method); // for the colour images opened next
             workspace_.UpdateImageTools();
         });
     }

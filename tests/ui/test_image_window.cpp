@@ -11,6 +11,7 @@
 #include "ui/form_entete.h"
 #include "ui/image_control.h"
 #include "ui/recovery_keeper.h"
+#include "ui/workspace.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -459,6 +460,9 @@ TEST_F(ProgramTest, ABayerImageShowsInColourAsTheDebayerMenuChooses) {
         if (*c.Action) FormMain->findChild<QAction*>(c.Action)->trigger();
         const QImage picture = w->Image->Picture();
         EXPECT_EQ(picture.size(), c.Size);
+        EXPECT_TRUE(
+            w->windowTitle().contains(QStringLiteral("(%1x%2)").arg(c.Size.width()).arg(c.Size.height())))
+            << w->windowTitle().toStdString();
         const QRgb p = picture.pixel(0, picture.height() - 1); // bottom left, red in the mosaic
         if (c.Colour) {
             EXPECT_GT(qRed(p), qGreen(p));
@@ -475,6 +479,12 @@ TEST_F(ProgramTest, ABayerImageShowsInColourAsTheDebayerMenuChooses) {
         FormMain->UpdateMenuItems();                            // as an activation does
         EXPECT_EQ(FormMain->Palettes1->isEnabled(), !c.Colour); // palettes colour grey levels only
     }
+    // The last choice is the next mosaic's, in this session and the next.
+    FormMain->findChild<QAction*>("DematricageSuperpixel1")->trigger();
+    FormMain->OpenFile(WriteMosaic(folder, "RGGB", {1000, 200, 1000, 200, 200, 50, 200, 50}, "next.fits"));
+    ASSERT_NE(FormMain->ActiveMDIChild(), w);
+    EXPECT_EQ(FormMain->ActiveMDIChild()->Image->Picture().size(), QSize(2, 1));
+    EXPECT_EQ(TWorkspace(nullptr).DefaultDebayer(), TDebayer::Superpixel);
     OpenFits("grey.fit", Int16Document("grey.fit", 4, 2));
     emit FormMain->Visualisation1->aboutToShow();
     EXPECT_FALSE(FormMain->Dematricage1->menuAction()->isEnabled());

@@ -144,6 +144,33 @@ TEST_F(ThresholdDialogTest, PresetsComeFromTheStatistics) {
     EXPECT_EQ(w->Document().LowThreshold, planetLow);         // the median again
     EXPECT_GT(w->Document().HighThreshold, planetLow + 5000); // 2 standard deviations above
     EXPECT_TRUE(w->Document().Modified);
+
+    // A colour cube whose planes are 1000 + x, 200 + x and 50 + x (x = 0..19, ten rows each)
+    // shares one pair of thresholds: the presets read the three channels, not the red plane the
+    // document holds first. Low: the lowest median (blue's 59.52); planet: the highest maximum;
+    // deep sky: the highest median + 2 deviations (red's 1009.52 + 2 x 5.766).
+    orv::test::TFitsBuilder cube;
+    cube.Image(16, 20, 10).Value("NAXIS", "3").Value("NAXIS3", "3");
+    std::vector<uint64_t> planes;
+    for (const uint64_t base : {1000, 200, 50})
+        for (uint64_t k = 0; k < 200; ++k)
+            planes.push_back(base + k % 20);
+    cube.End().Blanks().BigEndian(planes, 2).Zeros();
+    const QString path = folder.filePath("rgb.fits");
+    WriteFile(path,
+              QByteArray(reinterpret_cast<const char*>(cube.Bytes.data()), qsizetype(cube.Bytes.size())));
+    FormMain->OpenFile(path);
+    const struct {
+        QToolButton* Preset;
+        double Low, High;
+    } colourRows[] = {{FormSeuils->Planet, 60, 1019}, {FormSeuils->Stel, 60, 1021}};
+    for (const auto& r : colourRows) {
+        r.Preset->click();
+        EXPECT_EQ(FormMain->ActiveMDIChild()->Document().LowThreshold, r.Low)
+            << r.Preset->objectName().toStdString();
+        EXPECT_EQ(FormMain->ActiveMDIChild()->Document().HighThreshold, r.High)
+            << r.Preset->objectName().toStdString();
+    }
 }
 
 TEST_F(ThresholdDialogTest, EnterInTheEditBoxesAppliesWithTheOuterBound) {
