@@ -54,9 +54,10 @@ class TMiddleWalk {
     double low_ = 0, high_ = 0;
 };
 
-double MedianOfCounts(const uint64_t* counts, size_t n) {
+// The walk starts at the least value's bin: the bins below it are empty.
+double MedianOfCounts(const uint64_t* counts, size_t n, size_t first) {
     TMiddleWalk walk(n);
-    for (size_t b = 0;
+    for (size_t b = first;
          b < kBins && walk.Step(static_cast<double>(static_cast<int64_t>(b) - 32768), counts[b]);)
         ++b;
     return walk.Middle();
@@ -78,17 +79,16 @@ double MedianDeviationOfCounts(const uint64_t* counts, size_t n, double median) 
 
 TRobustLevel Level16(const TValuePlane& plane, size_t count) {
     const uint64_t* counts = CountInt16Values(plane.Store.data(), count);
-    int64_t first = -1, last = -1;
-    for (size_t b = 0; b < kBins; ++b) {
-        if (counts[b] == 0) continue;
-        if (first < 0) first = static_cast<int64_t>(b);
-        last = static_cast<int64_t>(b);
-    }
+    size_t first = 0, last = kBins - 1; // count > 0: both stop on a value
+    while (counts[first] == 0)
+        ++first;
+    while (counts[last] == 0)
+        --last;
     TRobustLevel r;
     r.Count = count;
-    r.Minimum = static_cast<double>(first - 32768);
-    r.Maximum = static_cast<double>(last - 32768);
-    r.Median = MedianOfCounts(counts, count);
+    r.Minimum = static_cast<double>(static_cast<int64_t>(first) - 32768);
+    r.Maximum = static_cast<double>(static_cast<int64_t>(last) - 32768);
+    r.Median = MedianOfCounts(counts, count, first);
     r.Spread = kMadToSigma * MedianDeviationOfCounts(counts, count, r.Median);
     return r;
 }
