@@ -514,8 +514,12 @@ template <typename T> std::optional<TRobustLevel> LevelBracketed(const TValuePla
     out.From = from, out.To = to;
     out.Near = std::clamp(KeyNear<T>(low - d1), K::kLeastFinite, from);
     out.Far = std::clamp(KeyNear<T>(high + d1), to, K::kGreatestFinite);
-    out.CoreFrom = std::clamp(KeyNear<T>(high - d0), out.Near, from);
-    out.CoreTo = std::clamp(KeyNear<T>(low + d0), to, out.Far);
+    // The core stops a key short of d0: a heap of values at that very distance, as whole values
+    // make, may hold the middle one.
+    const Key beyond = std::numeric_limits<Key>::max();
+    const Key coreFrom = KeyNear<T>(high - d0), coreTo = KeyNear<T>(low + d0);
+    out.CoreFrom = std::clamp(Key(coreFrom + (coreFrom < beyond)), out.Near, from);
+    out.CoreTo = std::clamp(Key(coreTo - (coreTo > 0)), to, out.Far);
     // Room for the kept, from the sample's share with a fifth more: no copy as they grow.
     const auto share = [&](Key a, Key b) {
         const size_t in =
