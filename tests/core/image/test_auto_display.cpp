@@ -106,9 +106,11 @@ TEST(ZScale, AgreesWithAstropyOnThreeDataSets) {
 TEST(RobustLevel, ExactMedianAndDeviationForEveryPixelType) {
     std::mt19937 rng(11);
     std::normal_distribution<double> sky(1200, 40);
-    std::vector<int16_t> wide(1000), extremes{-32768, 32767, -32768, 5, 32767, 32767};
+    std::vector<int16_t> wide(1000), extremes{-32768, 32767, -32768, 5, 32767, 32767}, camera(600 * 500);
     for (int16_t& x : wide)
         x = static_cast<int16_t>(int32_t(rng() % 65536) - 32768);
+    for (size_t k = 0; k < camera.size(); ++k) // a sky and saturated stars, large enough for a sample
+        camera[k] = k % 211 == 0 ? 32767 : static_cast<int16_t>(std::floor(sky(rng)));
     std::vector<int32_t> big(200001); // odd, and enough values to be selected in several passes
     for (int32_t& x : big)
         x = static_cast<int32_t>(sky(rng) * 1000);
@@ -147,6 +149,7 @@ TEST(RobustLevel, ExactMedianAndDeviationForEveryPixelType) {
          Values(infinite)},
         {"64-bit reals, sampled", Document(kPixelReal64, 1000, 700, wide64), Values(wide64)},
         {"16-bit, even count", Document(kPixelInt16, 40, 25, wide), Values(wide)},
+        {"16-bit, sampled", Document(kPixelInt16, 600, 500, camera), Values(camera)},
         {"16-bit, the two extremes", Document(kPixelInt16, 3, 2, extremes), Values(extremes)},
         {"32-bit", Document(kPixelInt32, 200001, 1, big), Values(big)},
         {"32-bit reals with NaN and infinities", Document(kPixelReal32, 600, 500, reals), Values(reals)},
