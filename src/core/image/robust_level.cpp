@@ -90,49 +90,67 @@ struct TBelow {
     int16_t Least = 32767, Greatest = -32768;
 };
 
-// A loop the compiler vectorises, over the first n thresholds; 16-bit counts per block of 4096
-// values cannot overflow. The next block is read ahead: the hardware's prefetch alone leaves
+// The pass over the first n thresholds, sixteen values at a time in the compiler's vectors (not
+// left to its vectoriser, which passes the loop over below -O3). A lane's counts of one block of
+// 4096 values cannot overflow. The next block is read ahead: the hardware's prefetch alone leaves
 // the loop waiting on memory.
-template <size_t n>
+template <size_t n, bool kExtremes>
 [[gnu::always_inline]] inline void CountBelowInto(const uint8_t* in, size_t count, TBelow& b) {
-    constexpr size_t kBlock = 4096;
-    int16_t least = b.Least, greatest = b.Greatest;
-    for (size_t start = 0; start < count; start += kBlock) {
+    using TLanes = int16_t __attribute__((vector_size(32)));
+    constexpr size_t kLanes = 16, kBlock = 4096;
+    TLanes at[n], least = TLanes{} + b.Least, greatest = TLanes{} + b.Greatest;
+    for (size_t j = 0; j < n; ++j)
+        at[j] = TLanes{} + b.At[j];
+    size_t start = 0;
+    for (; start + kBlock <= count; start += kBlock) {
         for (size_t ahead = 2 * (start + kBlock); ahead < 2 * std::min(count, start + 2 * kBlock);
              ahead += 64)
             __builtin_prefetch(in + ahead);
-        uint16_t below[n] = {};
-        const size_t m = std::min(kBlock, count - start);
-        for (size_t i = 0; i < m; ++i) {
-            int16_t v;
-            std::memcpy(&v, in + 2 * (start + i), 2);
-            for (size_t j = 0; j < n; ++j)
-                below[j] += v < b.At[j];
-            least = std::min(least, v), greatest = std::max(greatest, v);
+        TLanes below[n] = {};
+        for (size_t i = start; i < start + kBlock; i += kLanes) {
+            TLanes v;
+            std::memcpy(&v, in + 2 * i, sizeof v);
+#pragma GCC unroll 8
+            for (size_t j = 0; j < n; ++j) // unrolled: the counts stay in registers
+                below[j] -= v < at[j];     // a compare is -1 where true
+            if constexpr (kExtremes) {
+                least = v < least ? v : least;
+                greatest = v > greatest ? v : greatest;
+            }
         }
         for (size_t j = 0; j < n; ++j)
-            b.Count[j] += below[j];
+            for (size_t lane = 0; lane < kLanes; ++lane)
+                b.Count[j] += static_cast<uint16_t>(below[j][lane]);
     }
-    b.Least = least, b.Greatest = greatest;
+    for (size_t lane = 0; lane < kLanes; ++lane)
+        b.Least = std::min(b.Least, least[lane]), b.Greatest = std::max(b.Greatest, greatest[lane]);
+    for (; start < count; ++start) { // the last values, one at a time
+        int16_t v;
+        std::memcpy(&v, in + 2 * start, 2);
+        for (size_t j = 0; j < n; ++j)
+            b.Count[j] += v < b.At[j];
+        b.Least = std::min(b.Least, v), b.Greatest = std::max(b.Greatest, v);
+    }
 }
 #if defined(__x86_64__)
-template <size_t n>
+template <size_t n, bool kExtremes>
 __attribute__((target("avx2"))) void CountBelowAvx2(const uint8_t* in, size_t count, TBelow& b) {
-    CountBelowInto<n>(in, count, b);
+    CountBelowInto<n, kExtremes>(in, count, b);
 }
 #endif
 // Four or six thresholds when they are enough: with four the pass takes about half the time.
-void CountBelow(const uint8_t* in, size_t count, size_t thresholds, TBelow& b) {
+// The least and greatest values only when asked.
+template <bool kExtremes> void CountBelow(const uint8_t* in, size_t count, size_t thresholds, TBelow& b) {
 #if defined(__x86_64__)
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2)
-        return thresholds <= 4   ? CountBelowAvx2<4>(in, count, b)
-               : thresholds <= 6 ? CountBelowAvx2<6>(in, count, b)
-                                 : CountBelowAvx2<8>(in, count, b);
+        return thresholds <= 4   ? CountBelowAvx2<4, kExtremes>(in, count, b)
+               : thresholds <= 6 ? CountBelowAvx2<6, kExtremes>(in, count, b)
+                                 : CountBelowAvx2<8, kExtremes>(in, count, b);
 #endif
-    return thresholds <= 4   ? CountBelowInto<4>(in, count, b)
-           : thresholds <= 6 ? CountBelowInto<6>(in, count, b)
-                             : CountBelowInto<8>(in, count, b);
+    return thresholds <= 4   ? CountBelowInto<4, kExtremes>(in, count, b)
+           : thresholds <= 6 ? CountBelowInto<6, kExtremes>(in, count, b)
+                             : CountBelowInto<8, kExtremes>(in, count, b);
 }
 
 std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t count) {
@@ -172,7 +190,7 @@ std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t co
     TBelow median;
     for (size_t j = 0; j < kThresholds; ++j)
         median.At[j] = static_cast<int16_t>(std::min<int32_t>(from + int32_t(j), to + 1));
-    CountBelow(plane.Store.data(), count, size_t(to - from + 2), median);
+    CountBelow<true>(plane.Store.data(), count, size_t(to - from + 2), median);
     const TMiddle mid = MiddleRanks(count);
     const auto medianAt = [&](size_t r) -> std::optional<double> {
         for (size_t j = 0; j + 1 < kThresholds; ++j)
@@ -212,7 +230,7 @@ std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t co
         spread.At[2 * j] = static_cast<int16_t>(std::max(std::ceil(m - d), -32768.0)); // none is below
         spread.At[2 * j + 1] = static_cast<int16_t>(std::floor(m + d) + 1);
     }
-    CountBelow(plane.Store.data(), count, 2 * candidates, spread);
+    CountBelow<false>(plane.Store.data(), count, 2 * candidates, spread);
     const auto deviationAt = [&](size_t rank) -> std::optional<double> {
         for (size_t j = 0; j < candidates; ++j) {
             const uint64_t within = spread.Count[2 * j + 1] - spread.Count[2 * j];
