@@ -190,6 +190,8 @@ TEST(StarCount, LocalMaximaAboveTheThreshold) {
     std::vector<int16_t> wide(20 * 3, 0); // peaks in eight-value groups and in the row's tail
     wide[20 + 3] = wide[20 + 9] = wide[20 + 18] = 9;
     wide[20 + 16] = -9;
+    std::vector<int16_t> wider(28 * 3, 0); // sixteen values at a time, then eight, then one
+    wider[28 + 5] = wider[28 + 20] = wider[28 + 26] = 9;
     const struct {
         const char* Name;
         std::vector<int16_t> Values; // stored order
@@ -205,6 +207,7 @@ TEST(StarCount, LocalMaximaAboveTheThreshold) {
         {"not above the threshold", {0, 0, 0, 0, 0, 0, 0, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 9, 0},
         {"a wide row", wide, 4.5, 3, 20},
         {"a wide row, every value above", wide, -20, 3, 20},
+        {"a wider row", wider, 4.5, 3, 28},
     };
     for (const auto& c : cases) {
         const TRawImage raw = Raw(kPixelInt16, c.Width, int32_t(c.Values.size()) / c.Width, c.Values);
