@@ -7,7 +7,7 @@
 #include "ui/dialogs.h"
 #include "ui/display_picture.h"
 #include "ui/form_anim2.h"
-#include "ui/form_image.h"
+#include "ui/image_session.h"
 #include "ui/workspace.h"
 
 #include <QAction>
@@ -44,7 +44,7 @@ QString Signed(int32_t v) {
 
 } // namespace
 
-TFormBlink::TFormBlink(TWorkspace& workspace, const QList<TFormImage*>& images, QWidget* parent)
+TFormBlink::TFormBlink(TWorkspace& workspace, const QList<TImageSession*>& images, QWidget* parent)
     : QWidget(parent, Qt::Window), workspace_(workspace) {
     setObjectName("FormBlink");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -54,9 +54,9 @@ TFormBlink::TFormBlink(TWorkspace& workspace, const QList<TFormImage*>& images, 
     ImageA->setObjectName("ImageA");
     ImageB = new QComboBox;
     ImageB->setObjectName("ImageB");
-    for (TFormImage* image : images) {
+    for (TImageSession* image : images) {
         if (image->Document().PixelType == kPixelNone) continue; // a picture has no values to compare
-        images_.emplace_back(image);
+        images_.push_back({image, image->Lifetime()});
         const QString name =
             QStringLiteral("%1 %2").arg(images_.size()).arg(QFileInfo(image->FileName()).fileName());
         ImageA->addItem(name);
@@ -171,8 +171,8 @@ void TFormBlink::CompareClick() {
     pair_.reset();
     first_ = second_ = difference_ = QImage();
     const int a = ImageA->currentIndex(), b = ImageB->currentIndex();
-    const TFormImage* first = a >= 0 ? images_[size_t(a)].data() : nullptr;
-    const TFormImage* second = b >= 0 ? images_[size_t(b)].data() : nullptr;
+    const TImageSession* first = a >= 0 ? images_[size_t(a)].Alive() : nullptr;
+    const TImageSession* second = b >= 0 ? images_[size_t(b)].Alive() : nullptr;
     const auto refuse = [this](const QString& why) {
         Legend->setText(why);
         Show(TShown::First);

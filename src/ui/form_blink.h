@@ -26,14 +26,14 @@ class QTimer;
 
 namespace orv::ui {
 
-class TFormImage;
+class TImageSession;
 class TWorkspace;
 
 class TFormBlink : public QWidget {
     Q_OBJECT
   public:
     // Offers the images of `images` that have raw values; the first two are compared.
-    TFormBlink(TWorkspace& workspace, const QList<TFormImage*>& images, QWidget* parent = nullptr);
+    TFormBlink(TWorkspace& workspace, const QList<TImageSession*>& images, QWidget* parent = nullptr);
 
     enum class TShown { First, Second, Difference };
     TShown Shown() const { return shown_; }
@@ -75,7 +75,13 @@ class TFormBlink : public QWidget {
     uint16_t Delay() const; // the period in hundredths of a second
 
     TWorkspace& workspace_;
-    std::vector<QPointer<TFormImage>> images_;
+    // Each image with what tells when it is gone.
+    struct TOffered {
+        TImageSession* Session;
+        QPointer<QObject> Lifetime;
+        TImageSession* Alive() const { return Lifetime ? Session : nullptr; }
+    };
+    std::vector<TOffered> images_;
     std::optional<TBlinkPair> pair_;
     TDisplaySettings display_; // the first image's, for both
     QImage first_, second_, difference_;

@@ -17,7 +17,7 @@
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/display_picture.h"
-#include "ui/form_image.h"
+#include "ui/image_session.h"
 #include "ui/qt_document_host.h"
 #include "ui/workspace.h"
 
@@ -383,7 +383,7 @@ std::vector<std::string> TFormCreeAnim::RestoreAnimation(const std::vector<TReco
 
 void TFormCreeAnim::BitAjoutClick() {
     if (Builder.Locked()) return;
-    const TFormImage* image = workspace_.CurrentImage();
+    const TImageSession* image = workspace_.CurrentSession();
     if (!image) return;
     const TBuilderEnabling e = Builder.AddCurrentImage(
         LoadedFrame(image->Rendered(), static_cast<uint16_t>(Builder.DefaultDelay), image->Debayer()));
@@ -504,7 +504,7 @@ void TFormCreeAnim::BitQuitClick() {
 }
 
 void TFormCreeAnim::FormShow() {
-    const TBuilderEnabling e = Builder.FormShow(workspace_.CurrentImage() != nullptr);
+    const TBuilderEnabling e = Builder.FormShow(workspace_.CurrentSession() != nullptr);
     for (int slot = 1; slot <= 3; ++slot) {
         Images[slot - 1]->resize(kSlotWidth, kSlotHeight);
         ClearSlot(slot);

@@ -2,7 +2,7 @@
 
 #include "core/formats/fits_writer.h"
 #include "ui/application.h"
-#include "ui/form_image.h"
+#include "ui/image_session.h"
 #include "ui/workspace.h"
 
 #include <QEvent>
@@ -60,7 +60,7 @@ TFormEntete::TFormEntete(TWorkspace& workspace, QWidget* parent)
 }
 
 void TFormEntete::ShowCurrentHeader() {
-    TFormImage* image = workspace_.CurrentImage();
+    TImageSession* image = workspace_.CurrentSession();
     const bool fits = image && image->Document().Kind == kKindFits;
     QString text;
     if (fits) {
@@ -68,7 +68,7 @@ void TFormEntete::ShowCurrentHeader() {
             text += QString::fromLatin1(card.data(), static_cast<qsizetype>(card.size())) + QLatin1Char('\n');
         text.chop(1);
     }
-    setWindowTitle(fits ? QStringLiteral("En-tête FITS - %1").arg(image->windowTitle())
+    setWindowTitle(fits ? QStringLiteral("En-tête FITS - %1").arg(image->Caption())
                         : QStringLiteral("En-tête FITS"));
     // The reader keeps its place when the same header is shown again.
     if (MemoEntete->toPlainText() == text) return;

@@ -13,7 +13,6 @@ class QPushButton;
 
 namespace orv::ui {
 
-class TFormImage;
 class TWorkspace;
 
 class TFormEntete : public QWidget {

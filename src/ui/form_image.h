@@ -11,6 +11,7 @@
 #include "core/image/statistics.h"
 #include "core/image/zoom.h"
 #include "core/image/zoomed_view.h"
+#include "ui/image_session.h"
 #include "ui/qt_document_host.h"
 
 #include <QMdiSubWindow>
@@ -36,15 +37,17 @@ class TWorkspace;
 // The question asked when a modified image window closes.
 QString ModifiedQuestion();
 
-class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
+class TFormImage : public QMdiSubWindow, public TQtDocumentHost, public TImageSession {
     Q_OBJECT
   public:
     explicit TFormImage(TWorkspace& workspace, QWidget* parent = nullptr);
     ~TFormImage() override;
 
-    TImageDocument& Document() { return *doc_; }
-    const TImageDocument& Document() const { return *doc_; }
-    QString FileName() const;
+    TImageDocument& Document() override { return *doc_; }
+    const TImageDocument& Document() const override { return *doc_; }
+    QString FileName() const override;
+    QString Caption() const override { return windowTitle(); }
+    QObject* Lifetime() override { return this; }
 
     // Chooses the reader by extension, with the wait cursor while it reads; an image with
     // values then takes the workspace's start display. What a load gives the other windows
@@ -67,31 +70,31 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     // The document with its 1:1 display bitmap made for the current display settings: what
     // exports and animations take. Zoomed out, a change of display renders only the averaged
     // view; the 1:1 bitmap is made here, once something needs it.
-    const TImageDocument& Rendered() const;
+    const TImageDocument& Rendered() const override;
     // The picture at one pixel per image pixel, the one printed: the shown one, or made from the
     // display bitmap when the window is zoomed out (it then shows only the averaged view).
     QImage Picture() const;
-    QSize PictureSize() const;
+    QSize PictureSize() const override;
     // How a colour-filter mosaic is shown ("Dématriçage"): the workspace's default until the
     // user chooses.
-    TDebayer Debayer() const { return debayer_; }
+    TDebayer Debayer() const override { return debayer_; }
     void SetDebayer(TDebayer method);
     // The picture is in colour: an RGB image, or a mosaic debayered.
     bool InColour() const;
     // The colours shown, debayered once for the pixels and the method (a display change, a zoom,
     // the histogram and the statistics take them again); nothing for a grey picture.
-    std::optional<TColourPlanes> ColourPlanes() const;
+    std::optional<TColourPlanes> ColourPlanes() const override;
     // Sizes the picture, fits the window the first time, shows the display bitmap,
     // updates the caption.
-    void ShowImage();
+    void ShowImage() override;
     // Sizes the window to its picture within the frame.
     void FitWindow();
     // What a tool calls after changing this document's thresholds or palette: the image is
     // rendered and shown again, and closing the window will ask whether to save it.
-    void DisplayChanged();
+    void DisplayChanged() override;
     // The same for a change that no file keeps (the display function): rendered and shown,
     // not marked modified. Zoomed out, only the view is rendered (see Rendered).
-    void ViewChanged();
+    void ViewChanged() override;
 
     // The view's zoom. SetZoom keeps the image point under `anchor` (a point of the scroll
     // area's visible part) where it is.
@@ -100,7 +103,7 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     void SetZoom(TZoom zoom);
 
     // The statistics and the histogram of the document's values, computed once per document.
-    const TImageSummary& Summary();
+    const TImageSummary& Summary() override;
 
     // The client area: the scroll area's size.
     QSize ClientSize() const;

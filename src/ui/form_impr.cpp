@@ -3,8 +3,8 @@
 
 #include "ui/application.h"
 #include "ui/dialogs.h"
-#include "ui/form_image.h"
 #include "ui/image_control.h"
+#include "ui/image_session.h"
 #include "ui/printer.h"
 #include "ui/workspace.h"
 
@@ -99,7 +99,7 @@ TPrinter& TFormImpr::Printer() {
 }
 
 bool TFormImpr::ReadSizes() {
-    const TFormImage* image = workspace_.CurrentImage();
+    const TImageSession* image = workspace_.CurrentSession();
     if (!image) return false;
     const TSize page = Printer().PageSize();
     PageWidth = page.Width;

@@ -462,7 +462,7 @@ void TFormMain::Comparer1Click() {
     QList<TFormImage*> images = MDIChildren();
     if (TFormImage* active = ActiveMDIChild(); active && images.removeOne(active)) images.prepend(active);
     if (blink_) blink_->close();
-    auto* blink = new TFormBlink(workspace_, images, this);
+    auto* blink = new TFormBlink(workspace_, QList<TImageSession*>(images.begin(), images.end()), this);
     blink_ = blink;
     blink->show();
     blink->activateWindow();

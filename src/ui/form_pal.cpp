@@ -3,8 +3,9 @@
 
 #include "core/formats/palette_file.h"
 #include "ui/application.h"
-#include "ui/form_image.h"
+#include "ui/image_session.h"
 #include "ui/installed_data.h"
+#include "ui/qt_document_host.h"
 #include "ui/workspace.h"
 
 #include <QDir>
@@ -55,7 +56,8 @@ void TFormPal::ShowChosen() {
     // Only the highlight moves: nothing is applied to the image.
     const QSignalBlocker quiet(FileListBox1);
     FileListBox1->clearSelection();
-    const QObject* image = workspace_.CurrentImage();
+    TImageSession* session = workspace_.CurrentSession();
+    const QObject* image = session ? session->Lifetime() : nullptr;
     const auto chosen = image ? chosen_.constFind(image) : chosen_.constEnd();
     if (chosen == chosen_.constEnd()) return;
     const QList<QListWidgetItem*> found = FileListBox1->findItems(*chosen, Qt::MatchExactly);
@@ -83,16 +85,18 @@ void TFormPal::showEvent(QShowEvent* event) {
 }
 
 void TFormPal::FileListBox1Click() {
-    TFormImage* image = workspace_.CurrentImage();
-    if (!image) return;
+    TImageSession* session = workspace_.CurrentSession();
+    if (!session) return;
     const QList<QListWidgetItem*> picked = FileListBox1->selectedItems();
     if (picked.isEmpty()) return;
     const QListWidgetItem* item = picked.first();
     const QString path = QDir(Directory).filePath(item->text());
-    TImageDocument& doc = image->Document();
+    TImageDocument& doc = session->Document();
     // A new palette is a change of display, like new thresholds: closing asks to save.
-    if (!ApplyPaletteFile(doc, QFile::encodeName(path).toStdString(), *image)) return;
-    image->ShowImage();
+    TQtDocumentHost host(workspace_);
+    if (!ApplyPaletteFile(doc, QFile::encodeName(path).toStdString(), host)) return;
+    session->ShowImage();
+    const QObject* image = session->Lifetime();
     if (doc.Kind == kKindPic || doc.Kind == kKindFits) doc.Modified = true;
     if (!chosen_.contains(image))
         connect(image, &QObject::destroyed, this, [this, image] { chosen_.remove(image); });

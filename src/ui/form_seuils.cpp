@@ -7,8 +7,8 @@
 #include "core/tools/enabling_rules.h"
 #include "core/tools/threshold_presets.h"
 #include "ui/application.h"
-#include "ui/form_image.h"
 #include "ui/histogram_view.h"
+#include "ui/image_session.h"
 #include "ui/tool_icons.h"
 #include "ui/workspace.h"
 
@@ -204,13 +204,13 @@ TFormSeuils::TFormSeuils(TWorkspace& workspace, QWidget* parent)
     connect(&workspace_, &TWorkspace::RuleApplied, this,
             [this](const auto& states) { ApplyRuleTo(*this, states); });
     connect(&workspace_, &TWorkspace::CurrentImageChanged, this, [this] { ShowCurrentImage(); });
-    connect(&workspace_, &TWorkspace::ImageShown, this, [this](TFormImage* image) {
-        if (image == workspace_.CurrentImage()) ShowCurrentImage();
+    connect(&workspace_, &TWorkspace::ImageShown, this, [this](const TImageSession* image) {
+        if (image == workspace_.CurrentSession()) ShowCurrentImage();
     });
 }
 
 TImageDocument* TFormSeuils::Document() const {
-    TFormImage* image = workspace_.CurrentImage();
+    TImageSession* image = workspace_.CurrentSession();
     return image ? &image->Document() : nullptr;
 }
 
@@ -256,7 +256,7 @@ void TFormSeuils::WriteState(const TThresholdState& s) {
 
 void TFormSeuils::ShowCurrentImage() {
     if (!isVisible()) return;
-    TFormImage* image = workspace_.CurrentImage();
+    TImageSession* image = workspace_.CurrentSession();
     if (!image || !HasRawValues(image->Document().Kind)) {
         Histogram->SetHistogram({});
         Histogram->SetChannels({});
@@ -280,7 +280,7 @@ void TFormSeuils::showEvent(QShowEvent* event) {
 }
 
 void TFormSeuils::Act(const std::function<void(TThresholdState&)>& step) {
-    TFormImage* image = workspace_.CurrentImage();
+    TImageSession* image = workspace_.CurrentSession();
     if (!image) return;
     TThresholdState s = State();
     const double high = s.HighThreshold, low = s.LowThreshold;
@@ -388,14 +388,14 @@ void TFormSeuils::Preset(void (*preset)(TThresholdState&, const TStatistics&)) {
     const TImageDocument* doc = Document();
     if (!doc || !PresetsApply(doc->Kind)) return;
     // A picture shown in colour is measured on its channels, not on the raw mosaic.
-    TFormImage* image = workspace_.CurrentImage();
+    TImageSession* image = workspace_.CurrentSession();
     const std::optional<TColourPlanes> planes = image->ColourPlanes();
     const TStatistics stats = planes ? ColourPresetStatistics(*planes) : image->Summary().Statistics;
     Act([&](TThresholdState& s) { preset(s, stats); });
 }
 
 void TFormSeuils::DisplayFunctionChange(int index) {
-    TFormImage* image = workspace_.CurrentImage();
+    TImageSession* image = workspace_.CurrentSession();
     if (!image || !HasRawValues(image->Document().Kind) || index < 0 ||
         index >= static_cast<int>(std::size(kDisplayFunctions)))
         return;
@@ -404,7 +404,7 @@ void TFormSeuils::DisplayFunctionChange(int index) {
 }
 
 void TFormSeuils::AutoDisplayClick(TAutoDisplay mode) {
-    TFormImage* image = workspace_.CurrentImage();
+    TImageSession* image = workspace_.CurrentSession();
     if (!image || !HasRawValues(image->Document().Kind)) return;
     TImageDocument& doc = image->Document();
     ApplyAutoDisplay(doc, mode);

@@ -61,6 +61,10 @@ TFormImage* TWorkspace::CurrentImage() const {
     return currentImage_;
 }
 
+TImageSession* TWorkspace::CurrentSession() const {
+    return currentImage_.data();
+}
+
 void TWorkspace::SetCurrentImage(TFormImage* image) {
     // The readout told of the image before: it goes with it (a deleted window has already
     // emptied the pointer, so no image is always news).

@@ -8,6 +8,7 @@
 #include "core/image/auto_display.h"
 #include "core/image/debayer.h"
 #include "core/tools/enabling_rules.h"
+#include "ui/image_session.h"
 #include "ui/playback.h"
 
 #include <QObject>
@@ -35,6 +36,8 @@ class TWorkspace : public QObject {
     // The image window activated last; empty when none is. Never refers to a closed window.
     TFormImage* CurrentImage() const;
     void SetCurrentImage(TFormImage* image);
+    // The same image as the tool windows see it.
+    TImageSession* CurrentSession() const;
 
     // The frame that holds the image windows, and how many it holds.
     void SetFrame(QMdiArea* frame);
@@ -105,10 +108,10 @@ class TWorkspace : public QObject {
     void ChooseDebayer(TDebayer method);
 
   signals:
-    void CurrentImageChanged(TFormImage* image);
+    void CurrentImageChanged(TImageSession* image);
     void RuleApplied(const std::vector<TControlState>& states);
     void ThresholdsPushed(double high, double low);
-    void ImageShown(TFormImage* image);
+    void ImageShown(TImageSession* image);
     void ReadoutShown(const QString& x, const QString& y, const QString& intensity,
                       const QString& rightAscension, const QString& declination);
     void RegionDragged(const orv::TCropRect& region);
