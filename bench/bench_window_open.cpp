@@ -6,15 +6,15 @@
 // of display function or threshold in the threshold dialog, each with the window repainted.
 #include "core/document/open_image.h"
 #include "core/image/image_document.h"
-#include "ui/application.h"
-#include "ui/dialogs.h"
-#include "ui/display_picture.h"
-#include "ui/form_image.h"
-#include "ui/form_main.h"
-#include "ui/form_seuils.h"
-#include "ui/image_control.h"
-#include "ui/printer.h"
-#include "ui/program.h"
+#include "ui/image/display_picture.h"
+#include "ui/image/form_image.h"
+#include "ui/image/image_control.h"
+#include "ui/shell/application.h"
+#include "ui/shell/dialogs.h"
+#include "ui/shell/form_main.h"
+#include "ui/shell/program.h"
+#include "ui/tools/form_seuils.h"
+#include "ui/tools/printer.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -24,7 +24,7 @@ endforeach()
 if(ORVANEL_BUILD_UI)
   install(TARGETS orvanel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   file(RELATIVE_PATH ORVANEL_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/orvanel)
-  set_source_files_properties(${CMAKE_SOURCE_DIR}/src/ui/installed_data.cpp DIRECTORY ${CMAKE_SOURCE_DIR}/src/ui
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/src/ui/shell/installed_data.cpp DIRECTORY ${CMAKE_SOURCE_DIR}/src/ui
     PROPERTIES COMPILE_DEFINITIONS "ORVANEL_DATA_FROM_BIN=\"${ORVANEL_DATA_FROM_BIN}\"")
   install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/orvanel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${CMAKE_SOURCE_DIR}/data/icons/orvanel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

@@ -1,7 +1,7 @@
 // orvanel-make-icons OUT_DIR SIZE...: writes the program's icon, drawn by the same code as the
 // about box and the window icons, as OUT_DIR/<size>x<size>/apps/orvanel.png for the hicolor
 // theme. Needs no screen.
-#include "ui/tool_icons.h"
+#include "ui/shell/tool_icons.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 #include "check_run.h"
 
-#include "ui/form_image.h"
-#include "ui/form_main.h"
-#include "ui/form_pal.h"
+#include "ui/image/form_image.h"
+#include "ui/shell/form_main.h"
+#include "ui/tools/form_pal.h"
 
 #include <QDialog>
 #include <QListWidget>

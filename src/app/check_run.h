@@ -3,7 +3,7 @@
 // so the run never waits for anyone.
 #pragma once
 
-#include "ui/qt_dialogs.h"
+#include "ui/shell/qt_dialogs.h"
 
 #include <ostream>
 

@@ -3,11 +3,11 @@
 // "Ouvrir" opens it.
 #include "check_run.h"
 #include "command_line.h"
-#include "ui/application.h"
-#include "ui/form_main.h"
-#include "ui/program.h"
-#include "ui/qt_dialogs.h"
-#include "ui/workspace.h"
+#include "ui/shell/application.h"
+#include "ui/shell/form_main.h"
+#include "ui/shell/program.h"
+#include "ui/shell/qt_dialogs.h"
+#include "ui/shell/workspace.h"
 
 #include <QScreen>
 #include <QTimer>

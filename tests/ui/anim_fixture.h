@@ -6,14 +6,14 @@
 #include "core/anim/batch_selection.h"
 #include "core/gif/gif_file.h"
 #include "program_fixture.h"
-#include "ui/anim_thumbnail.h"
-#include "ui/form_anim2.h"
-#include "ui/form_cree_anim.h"
-#include "ui/form_ctrl_anim.h"
-#include "ui/form_select_lot.h"
-#include "ui/form_suivi.h"
-#include "ui/form_zone.h"
-#include "ui/image_control.h"
+#include "ui/anim/anim_thumbnail.h"
+#include "ui/anim/form_anim2.h"
+#include "ui/anim/form_cree_anim.h"
+#include "ui/anim/form_ctrl_anim.h"
+#include "ui/anim/form_select_lot.h"
+#include "ui/anim/form_suivi.h"
+#include "ui/anim/form_zone.h"
+#include "ui/image/image_control.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 // The window tests run in one application object, offscreen unless told otherwise; started
 // as --child=<scenario>, the program runs that scenario instead (child_process.h).
 #include "child_process.h"
-#include "ui/application.h"
-#include "ui/form_anim2.h"
+#include "ui/anim/form_anim2.h"
+#include "ui/shell/application.h"
 
 #include <QFile>
 #include <QTemporaryDir>

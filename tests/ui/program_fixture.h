@@ -9,9 +9,9 @@
 #include "core/formats/pic.h"
 #include "core/image/image_document.h"
 #include "scripted_dialogs.h"
-#include "ui/form_image.h"
-#include "ui/form_main.h"
-#include "ui/program.h"
+#include "ui/image/form_image.h"
+#include "ui/shell/form_main.h"
+#include "ui/shell/program.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 // Dialogs for the window tests: answers come from queues, everything asked is recorded.
 #pragma once
 
-#include "ui/dialogs.h"
-#include "ui/printer.h"
+#include "ui/shell/dialogs.h"
+#include "ui/tools/printer.h"
 
 #include <QDialog>
 #include <QQueue>

@@ -5,9 +5,9 @@
 #include "core/anim/recovery.h"
 #include "core/formats/fits_test_files.h"
 #include "core/formats/series_test_files.h"
-#include "ui/form_serie.h"
-#include "ui/progress_form.h"
-#include "ui/workspace.h"
+#include "ui/anim/form_serie.h"
+#include "ui/shell/progress_form.h"
+#include "ui/shell/workspace.h"
 
 #include <functional>
 

@@ -3,8 +3,8 @@
 
 #include "core/align/star_frames.h"
 #include "core/gif/gif_file.h"
-#include "ui/form_blink.h"
-#include "ui/image_control.h"
+#include "ui/image/image_control.h"
+#include "ui/tools/form_blink.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,11 +3,11 @@
 
 #include "core/formats/fits_test_files.h"
 
-#include "ui/form_impr.h"
-#include "ui/form_pal.h"
-#include "ui/image_control.h"
-#include "ui/printer.h"
-#include "ui/stat.h"
+#include "ui/image/image_control.h"
+#include "ui/tools/form_impr.h"
+#include "ui/tools/form_pal.h"
+#include "ui/tools/printer.h"
+#include "ui/tools/stat.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,8 +4,8 @@
 #include "core/base/file_io.h"
 #include "core/document/gif_document.h"
 #include "core/image/display.h"
-#include "ui/form_select_lot.h"
-#include "ui/image_control.h"
+#include "ui/anim/form_select_lot.h"
+#include "ui/image/image_control.h"
 
 #include <QDateTime>
 #include <QFile>

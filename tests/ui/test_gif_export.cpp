@@ -5,10 +5,10 @@
 #include "core/gif/gif_file.h"
 #include "core/gif/gif_sub_image.h"
 #include "core/image/display.h"
-#include "ui/display_picture.h"
-#include "ui/form_seuils.h"
-#include "ui/image_control.h"
-#include "ui/progress_form.h"
+#include "ui/image/display_picture.h"
+#include "ui/image/image_control.h"
+#include "ui/shell/progress_form.h"
+#include "ui/tools/form_seuils.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -7,11 +7,11 @@
 #include "core/image/display.h"
 #include "core/image/display_settings.h"
 #include "core/image/sky_cards.h"
-#include "ui/display_picture.h"
-#include "ui/form_entete.h"
-#include "ui/image_control.h"
-#include "ui/recovery_keeper.h"
-#include "ui/workspace.h"
+#include "ui/image/display_picture.h"
+#include "ui/image/image_control.h"
+#include "ui/shell/recovery_keeper.h"
+#include "ui/shell/workspace.h"
+#include "ui/tools/form_entete.h"
 
 #include <QLabel>
 #include <QMdiArea>

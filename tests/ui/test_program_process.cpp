@@ -4,8 +4,8 @@
 #include "child_process.h"
 
 #include "core/anim/recovery_store.h"
-#include "ui/form_pal.h"
-#include "ui/recovery_keeper.h"
+#include "ui/shell/recovery_keeper.h"
+#include "ui/tools/form_pal.h"
 
 #include <QDir>
 #include <QMdiArea>

@@ -1,10 +1,10 @@
 // The progress window, the about box, the help and the default error handler.
 #include "program_fixture.h"
 
-#include "ui/application.h"
-#include "ui/form_apropos.h"
-#include "ui/help_window.h"
-#include "ui/progress_form.h"
+#include "ui/shell/application.h"
+#include "ui/shell/form_apropos.h"
+#include "ui/shell/help_window.h"
+#include "ui/shell/progress_form.h"
 
 #include <QFile>
 #include <QLabel>

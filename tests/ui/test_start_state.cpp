@@ -1,16 +1,16 @@
 // The program as it starts: windows, controls, menus, buttons, status bar, enabled states.
 #include "program_fixture.h"
 
-#include "ui/form_anim2.h"
-#include "ui/form_apropos.h"
-#include "ui/form_cree_anim.h"
-#include "ui/form_ctrl_anim.h"
-#include "ui/form_impr.h"
-#include "ui/form_pal.h"
-#include "ui/form_select_lot.h"
-#include "ui/form_seuils.h"
-#include "ui/progress_form.h"
-#include "ui/stat.h"
+#include "ui/anim/form_anim2.h"
+#include "ui/anim/form_cree_anim.h"
+#include "ui/anim/form_ctrl_anim.h"
+#include "ui/anim/form_select_lot.h"
+#include "ui/shell/form_apropos.h"
+#include "ui/shell/progress_form.h"
+#include "ui/tools/form_impr.h"
+#include "ui/tools/form_pal.h"
+#include "ui/tools/form_seuils.h"
+#include "ui/tools/stat.h"
 
 #include <QLabel>
 #include <QMenu>

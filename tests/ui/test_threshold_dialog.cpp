@@ -4,11 +4,11 @@
 
 #include "core/formats/fits_test_files.h"
 #include "core/text/number_text.h"
-#include "ui/application.h"
-#include "ui/form_seuils.h"
-#include "ui/histogram_view.h"
-#include "ui/image_control.h"
-#include "ui/workspace.h"
+#include "ui/image/image_control.h"
+#include "ui/shell/application.h"
+#include "ui/shell/workspace.h"
+#include "ui/tools/form_seuils.h"
+#include "ui/tools/histogram_view.h"
 
 #include <QComboBox>
 #include <QLineEdit>

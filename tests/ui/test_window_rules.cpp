@@ -1,9 +1,9 @@
 // The enabling rules as the windows apply them, and the window commands.
 #include "program_fixture.h"
 
-#include "ui/form_cree_anim.h"
-#include "ui/form_pal.h"
-#include "ui/form_seuils.h"
+#include "ui/anim/form_cree_anim.h"
+#include "ui/tools/form_pal.h"
+#include "ui/tools/form_seuils.h"
 
 #include <QFile>
 #include <QMdiArea>

@@ -1,1 +1,0 @@
-#include "ui/app_info.h"

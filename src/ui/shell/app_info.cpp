@@ -1,0 +1,1 @@
+#include "ui/shell/app_info.h"
