@@ -101,14 +101,15 @@ void BM_WindowOpenAndShow(benchmark::State& state) {
     const QString path = QString::fromStdString(WriteSample());
     TQuietDialogs dialogs;
     orv::ui::TProgram program(dialogs);
-    orv::ui::FormMain->resize(1280, 900);
-    orv::ui::FormMain->show();
+    orv::ui::TFormMain* FormMain = program.Windows().FormMain;
+    FormMain->resize(1280, 900);
+    FormMain->show();
     for (auto _ : state) {
-        orv::ui::FormMain->OpenFile(path);
-        orv::ui::FormMain->ActiveMDIChild()->repaint();
+        FormMain->OpenFile(path);
+        FormMain->ActiveMDIChild()->repaint();
         QCoreApplication::processEvents();
         state.PauseTiming();
-        orv::ui::FormMain->Toutfermer1Click();
+        FormMain->Toutfermer1Click();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
@@ -130,13 +131,14 @@ BENCHMARK(BM_DisplayPicture)->Unit(benchmark::kMillisecond);
 void BM_EmptyWindow(benchmark::State& state) {
     TQuietDialogs dialogs;
     orv::ui::TProgram program(dialogs);
-    orv::ui::FormMain->resize(1280, 900);
-    orv::ui::FormMain->show();
+    orv::ui::TFormMain* FormMain = program.Windows().FormMain;
+    FormMain->resize(1280, 900);
+    FormMain->show();
     for (auto _ : state) {
-        orv::ui::FormMain->CreateImageWindow()->repaint();
+        FormMain->CreateImageWindow()->repaint();
         QCoreApplication::processEvents();
         state.PauseTiming();
-        orv::ui::FormMain->Toutfermer1Click();
+        FormMain->Toutfermer1Click();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
@@ -147,9 +149,10 @@ void BM_MouseReadout(benchmark::State& state) {
     const QString path = QString::fromStdString(WriteSample(state.range(0) != 0));
     TQuietDialogs dialogs;
     orv::ui::TProgram program(dialogs);
-    orv::ui::FormMain->show();
-    orv::ui::FormMain->OpenFile(path);
-    orv::ui::TImageControl* image = orv::ui::FormMain->ActiveMDIChild()->Image;
+    orv::ui::TFormMain* FormMain = program.Windows().FormMain;
+    FormMain->show();
+    FormMain->OpenFile(path);
+    orv::ui::TImageControl* image = FormMain->ActiveMDIChild()->Image;
     int x = 0;
     for (auto _ : state) {
         const QPointF at((x * 37) % kSide, (x * 53) % kSide);
@@ -161,11 +164,11 @@ void BM_MouseReadout(benchmark::State& state) {
 BENCHMARK(BM_MouseReadout)->ArgName("sky")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The sample in a window whose client area is 1024 x 1024.
-orv::ui::TFormImage* OpenIn1024(const QString& path) {
-    orv::ui::FormMain->resize(1400, 1250);
-    orv::ui::FormMain->show();
-    orv::ui::FormMain->OpenFile(path);
-    orv::ui::TFormImage* w = orv::ui::FormMain->ActiveMDIChild();
+orv::ui::TFormImage* OpenIn1024(orv::ui::TFormMain* FormMain, const QString& path) {
+    FormMain->resize(1400, 1250);
+    FormMain->show();
+    FormMain->OpenFile(path);
+    orv::ui::TFormImage* w = FormMain->ActiveMDIChild();
     w->SetClientSize(QSize(1024, 1024));
     QCoreApplication::processEvents();
     return w;
@@ -175,7 +178,7 @@ void BM_WindowFitInto1024(benchmark::State& state) {
     const QString path = QString::fromStdString(WriteSample());
     TQuietDialogs dialogs;
     orv::ui::TProgram program(dialogs);
-    orv::ui::TFormImage* w = OpenIn1024(path);
+    orv::ui::TFormImage* w = OpenIn1024(program.Windows().FormMain, path);
     for (auto _ : state) {
         state.PauseTiming();
         w->SetZoom(orv::TZoom{1, 3}); // the averages at 1:4 are made again, as the first time
@@ -194,7 +197,7 @@ void BM_WindowZoomStep(benchmark::State& state) {
     const QString path = QString::fromStdString(WriteSample());
     TQuietDialogs dialogs;
     orv::ui::TProgram program(dialogs);
-    orv::ui::TFormImage* w = OpenIn1024(path);
+    orv::ui::TFormImage* w = OpenIn1024(program.Windows().FormMain, path);
     const int n = static_cast<int>(state.range(0));
     const orv::TZoom to = n < 0 ? orv::TZoom{1, -n} : orv::TZoom{n, 1};
     const orv::TZoom from = n < 0 ? orv::ZoomedIn(to) : orv::ZoomedOut(to);
@@ -218,7 +221,7 @@ void BM_WindowOneToOneAfterChange(benchmark::State& state) {
     const QString path = QString::fromStdString(WriteSample());
     TQuietDialogs dialogs;
     orv::ui::TProgram program(dialogs);
-    orv::ui::TFormImage* w = OpenIn1024(path);
+    orv::ui::TFormImage* w = OpenIn1024(program.Windows().FormMain, path);
     int step = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -241,19 +244,19 @@ void BM_WindowDisplayChange(benchmark::State& state) {
     const QString path = QString::fromStdString(WriteSample());
     TQuietDialogs dialogs;
     orv::ui::TProgram program(dialogs);
-    orv::ui::TFormImage* w = OpenIn1024(path);
+    orv::ui::TFormImage* w = OpenIn1024(program.Windows().FormMain, path);
     w->Ajusterlimagelafentre1Click();
-    orv::ui::FormMain->SpeedSeuilsClick();
+    program.Windows().FormMain->SpeedSeuilsClick();
     QCoreApplication::processEvents();
     int step = 0;
     for (auto _ : state) {
         ++step;
         if (state.range(0) == 0)
-            orv::ui::FormSeuils->DisplayFunctionChange(step % 4);
+            program.Windows().FormSeuils->DisplayFunctionChange(step % 4);
         else
-            orv::ui::FormSeuils->ScrollBarsh->setValue(4000 + (step & 7) * 100);
+            program.Windows().FormSeuils->ScrollBarsh->setValue(4000 + (step & 7) * 100);
         w->repaint();
-        orv::ui::FormSeuils->repaint();
+        program.Windows().FormSeuils->repaint();
     }
 }
 BENCHMARK(BM_WindowDisplayChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

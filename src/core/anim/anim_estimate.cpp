@@ -80,7 +80,7 @@ class TSampler {
     const TAnimOptions& options_;
     const std::optional<TDisplaySettings> shared_;
     const std::vector<TFramePlan>& plans_;
-    const std::optional<TRobustLevel> reference_;
+    const std::optional<TReferenceLevel> reference_;
     const bool oneTable_;
 };
 

@@ -24,20 +24,23 @@ TBinCounts& BinCounts() {
 const uint64_t* CountInt16Values(const uint8_t* in, size_t count) {
     TBinCounts& w = BinCounts();
     w.Clear();
-    auto bin = [in](size_t k) -> size_t {
-        uint16_t v; // little-endian, as the machine
+    // The tables seen from their middle bin: a signed value is its own index, one instruction
+    // less per value than value + 32768, in a loop that counts at about one value a cycle.
+    uint32_t* const ways[TBinCounts::kWays] = {w.Ways[0] + 32768, w.Ways[1] + 32768, w.Ways[2] + 32768,
+                                               w.Ways[3] + 32768};
+    auto value = [in](size_t k) {
+        int16_t v; // little-endian, as the machine
         std::memcpy(&v, in + 2 * k, 2);
-        return static_cast<size_t>(v ^ 0x8000u);
+        return v;
     };
     size_t k = 0;
-    for (; k + 4 <= count; k += 4) { // unrolled over the four tables
-        ++w.Ways[0][bin(k)];
-        ++w.Ways[1][bin(k + 1)];
-        ++w.Ways[2][bin(k + 2)];
-        ++w.Ways[3][bin(k + 3)];
+    for (; k + 8 <= count; k += 8) {           // unrolled over the four tables
+        __builtin_prefetch(in + 2 * k + 4096); // the hardware's prefetch alone leaves the loop waiting
+        for (size_t j = 0; j < 8; ++j)
+            ++ways[j % 4][value(k + j)];
     }
     for (; k < count; ++k)
-        ++w.Ways[0][bin(k)];
+        ++ways[0][value(k)];
     return w.Sum();
 }
 

@@ -106,9 +106,11 @@ TEST(ZScale, AgreesWithAstropyOnThreeDataSets) {
 TEST(RobustLevel, ExactMedianAndDeviationForEveryPixelType) {
     std::mt19937 rng(11);
     std::normal_distribution<double> sky(1200, 40);
-    std::vector<int16_t> wide(1000), extremes{-32768, 32767, -32768, 5, 32767, 32767};
+    std::vector<int16_t> wide(1000), extremes{-32768, 32767, -32768, 5, 32767, 32767}, camera(600 * 500);
     for (int16_t& x : wide)
         x = static_cast<int16_t>(int32_t(rng() % 65536) - 32768);
+    for (size_t k = 0; k < camera.size(); ++k) // a sky and saturated stars, large enough for a sample
+        camera[k] = k % 211 == 0 ? 32767 : static_cast<int16_t>(std::floor(sky(rng)));
     std::vector<int32_t> big(200001); // odd, and enough values to be selected in several passes
     for (int32_t& x : big)
         x = static_cast<int32_t>(sky(rng) * 1000);
@@ -128,6 +130,13 @@ TEST(RobustLevel, ExactMedianAndDeviationForEveryPixelType) {
         field[k] = k % 997 == 0 ? NAN : k % 101 == 0 ? 30000.0f : std::round(static_cast<float>(sky(rng)));
     for (size_t k = 0; k < striped.size(); ++k)
         striped[k] = k % 9 == 0 ? -5.0f : static_cast<float>(sky(rng));
+    // Sampled too, but sorted out on keys: an infinity, and 64-bit keys.
+    std::vector<float> infinite(700000);
+    std::vector<double> wide64(700000);
+    for (size_t k = 0; k < infinite.size(); ++k) {
+        infinite[k] = k == 12345 ? -INFINITY : k % 999 == 0 ? NAN : static_cast<float>(sky(rng));
+        wide64[k] = k % 999 == 0 ? NAN : sky(rng);
+    }
     const struct {
         const char* Name;
         TImageDocument Doc;
@@ -136,7 +145,11 @@ TEST(RobustLevel, ExactMedianAndDeviationForEveryPixelType) {
         {"32-bit reals, a whole-valued star field", Document(kPixelReal32, 1024, 1024, field), Values(field)},
         {"32-bit reals, a sample that misses the middle", Document(kPixelReal32, 1000, 600, striped),
          Values(striped)},
+        {"32-bit reals, sampled, with an infinity", Document(kPixelReal32, 1000, 700, infinite),
+         Values(infinite)},
+        {"64-bit reals, sampled", Document(kPixelReal64, 1000, 700, wide64), Values(wide64)},
         {"16-bit, even count", Document(kPixelInt16, 40, 25, wide), Values(wide)},
+        {"16-bit, sampled", Document(kPixelInt16, 600, 500, camera), Values(camera)},
         {"16-bit, the two extremes", Document(kPixelInt16, 3, 2, extremes), Values(extremes)},
         {"32-bit", Document(kPixelInt32, 200001, 1, big), Values(big)},
         {"32-bit reals with NaN and infinities", Document(kPixelReal32, 600, 500, reals), Values(reals)},
