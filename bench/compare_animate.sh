@@ -5,7 +5,8 @@
 #  - 200 FITS frames of 1024 x 1024 16 bits: orvanel-cli animate's peak resident memory (under
 #    150 MB), and the same series with a 256 x 256 region and 2 x 2 binning at least 4x faster;
 #  - the builder's save of 200 frames of 1024 x 1024 (bench_anim_save): what it adds to the
-#    frames held, under 2 frames per thread, on every core and on one (and optimised);
+#    frames held, under 2 frames per thread, on every core and on one (and optimised, also with
+#    one display and stamps, a tolerance, a region binned 2);
 #  - a still field, 50 FITS frames of 512 x 512 whose noise alone changes (bench/static_field.py):
 #    written plain, with --optimize, with --tolerance 8 and 16, against gifsicle -O3 of the plain
 #    file, in time and size (goal: the optimised file at most half of gifsicle's).
@@ -73,7 +74,7 @@ for name, file in [("optimize", "still-o.gif"), ("tolerance8", "still-t8.gif"), 
           f" (goal <= 0.5), {size(file) / size('still.gif'):.2f} of the plain file")
 PY
 for jobs in 0 1; do
-  for mode in plain options optimize; do
+  for mode in plain options optimize optimize-options optimize-tolerance optimize-crop; do
     build/release/bench/bench_anim_save "$work/builder.gif" $mode $jobs
   done
 done

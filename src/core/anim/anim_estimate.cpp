@@ -17,10 +17,11 @@ namespace {
 // data's sub-blocks with their lengths and the terminator. The looping block comes once.
 constexpr uint64_t kLooping = 19;
 
-uint64_t ImageBytes(const TEncodedImage& image, bool first) {
+// `local`: the image carries its own table.
+uint64_t ImageBytes(const TEncodedImage& image, bool local) {
     const uint64_t data = uint64_t(image.Data.ByteCount());
     const uint64_t table = uint64_t(3) << image.BitsPerPixel;
-    return 8 + 10 + (first ? 0 : table) + 1 + data + (data + 254) / 255 + 1;
+    return 8 + 10 + (local ? table : 0) + 1 + data + (data + 254) / 255 + 1;
 }
 
 uint64_t FileBytes(const TEncodedImage& first) {
@@ -29,14 +30,23 @@ uint64_t FileBytes(const TEncodedImage& first) {
 
 class TSampler {
   public:
-    TSampler(const std::vector<TAnimImg>& frames, const TAnimOptions& options)
-        : frames_(frames), options_(options), shared_(SharedDisplay(frames, options)),
-          reference_(ReferenceLevel(frames, options)) {}
+    // Each frame is made with its plan's options, as saving makes it: a steadied series is cut
+    // to the part every frame covers.
+    TSampler(const std::vector<TAnimImg>& frames, const TAnimOptions& options,
+             const std::vector<TFramePlan>& plans)
+        : frames_(frames), options_(options), shared_(SharedDisplay(frames, options)), plans_(plans),
+          reference_(ReferenceLevel(frames, options, &plans_)),
+          oneTable_(std::any_of(frames.begin(), frames.end(),
+                                [](const TAnimImg& f) { return f.Source && f.Source->InColour(); })) {}
 
-    // Frame k as saving composes it; nothing when it does not hold the region.
+    // Colour frames share one table, chosen from them all: later frames carry none.
+    bool OneTable() const { return oneTable_; }
+
+    // Frame k as saving composes it; nothing when it is left out or does not hold the region.
     std::optional<TFramePicture> Picture(size_t k) const {
+        if (!plans_[k].Options) return std::nullopt;
         try {
-            return ComposeFrame(frames_[k], options_, shared_ ? &*shared_ : nullptr,
+            return ComposeFrame(frames_[k], *plans_[k].Options, shared_ ? &*shared_ : nullptr,
                                 reference_ ? &*reference_ : nullptr);
         } catch (const ERegionError&) {
             return std::nullopt;
@@ -47,14 +57,15 @@ class TSampler {
     // it (from frame `from` on, the ones before taken as they are without differences).
     std::optional<TEncodedImage> Encoded(size_t k, size_t from) const {
         if (!options_.Optimize) {
+            if (!plans_[k].Options) return std::nullopt;
             try {
-                return EncodeFrame(frames_[k], options_, shared_ ? &*shared_ : nullptr,
+                return EncodeFrame(frames_[k], *plans_[k].Options, shared_ ? &*shared_ : nullptr,
                                    reference_ ? &*reference_ : nullptr);
             } catch (const ERegionError&) {
                 return std::nullopt;
             }
         }
-        TShownPicture shown(options_.Tolerance);
+        TShownPicture shown(options_.Tolerance, oneTable_);
         std::optional<TFramePart> part;
         for (size_t i = from; i <= k; ++i)
             if (std::optional<TFramePicture> p = Picture(i))
@@ -68,21 +79,28 @@ class TSampler {
     const std::vector<TAnimImg>& frames_;
     const TAnimOptions& options_;
     const std::optional<TDisplaySettings> shared_;
+    const std::vector<TFramePlan>& plans_;
     const std::optional<TReferenceLevel> reference_;
+    const bool oneTable_;
 };
 
 } // namespace
 
 uint64_t EstimateAnimationSize(const std::vector<TAnimImg>& frames, const TAnimOptions& options,
                                size_t samples) {
-    const TSampler sampler(frames, options);
+    return EstimateAnimationSize(frames, options, PlanFrames(frames, options), samples);
+}
+
+uint64_t EstimateAnimationSize(const std::vector<TAnimImg>& frames, const TAnimOptions& options,
+                               const std::vector<TFramePlan>& plans, size_t samples) {
+    const TSampler sampler(frames, options, plans);
     const size_t n = frames.size();
     size_t first = 0;
     std::optional<TEncodedImage> image;
     for (; first < n && !image; ++first)
         image = sampler.Encoded(first, first);
     if (!image) return 0;
-    const uint64_t head = FileBytes(*image) + ImageBytes(*image, true);
+    const uint64_t head = FileBytes(*image) + ImageBytes(*image, false);
     // `first` is now the frame after the first one made. A frame is written as what it changes
     // in the shown picture, which a few frames before it make much as the whole series does
     // (within the tolerance, a pixel keeps a value set several frames earlier).
@@ -95,7 +113,7 @@ uint64_t EstimateAnimationSize(const std::vector<TAnimImg>& frames, const TAnimO
         const size_t k = first + (taken == rest ? s : s * (rest - 1) / (taken - 1 + (taken == 1)));
         const std::optional<TEncodedImage> later = sampler.Encoded(k, k - std::min(lead, k));
         if (!later) continue;
-        bytes += ImageBytes(*later, false);
+        bytes += ImageBytes(*later, !sampler.OneTable());
         ++made;
     }
     if (made == 0) return head;

@@ -232,7 +232,7 @@ TAnimWritten WriteAnimation(const std::string& fileName, size_t count, const TFr
         options.OneTable);
     TOrderedWriter ordered(*sink, options.AutoDelays);
     std::optional<TShownPicture> shown; // a video file takes its frames whole
-    if (options.Optimize && !WantsPictures(fileName)) shown.emplace(options.Tolerance);
+    if (options.Optimize && !WantsPictures(fileName)) shown.emplace(options.Tolerance, options.OneTable);
     const size_t total = FrameOrder(count, options.Bounce).size();
     const auto show = [&] {
         if (progress) progress(sink->Count(), total);

@@ -51,7 +51,7 @@ struct TAnimWriteOptions {
     bool Optimize = false;
     int32_t Tolerance = 0;
     // A GIF's frames share the first frame's table as the global one (colour frames whose one
-    // table was chosen from them all) instead of each carrying it.
+    // table was chosen from them all) instead of each carrying it; optimised, their parts keep it.
     bool OneTable = false;
 };
 

@@ -71,16 +71,38 @@ class TEncodedBytes {
     // The first piece holds about expectedBytes (at most a whole piece), the others a whole piece.
     explicit TEncodedBytes(size_t expectedBytes = 0);
 
-    void PutCode(uint32_t code, unsigned width) {
-        static_assert(std::endian::native == std::endian::little, "the buffer is stored as it is held");
-        bitBuffer_ |= uint64_t(code) << bitCount_;
-        bitCount_ += width;
-        std::memcpy(out_.data() + pos_, &bitBuffer_, 8); // little-endian: the first byte first
-        const unsigned whole = bitCount_ / 8;
-        pos_ += whole;
-        bitBuffer_ >>= 8 * whole; // whole <= 2: fewer than 8 bits were left before
-        bitCount_ %= 8;
+    // The packer's running state, for a loop to keep in registers (stores of bytes would
+    // otherwise make the compiler read the members again after each one): taken by Bits, given
+    // back by Keep as soon as it is Full, and before any other call.
+    struct TBits {
+        uint8_t* At;  // the next byte to fill
+        uint8_t* End; // the end of the piece
+        uint64_t Buffer;
+        unsigned Count;
+
+        void Put(uint32_t code, unsigned width) {
+            static_assert(std::endian::native == std::endian::little, "the buffer is stored as it is held");
+            Buffer |= uint64_t(code) << Count;
+            Count += width;
+            std::memcpy(At, &Buffer, 8); // little-endian: the first byte first
+            At += Count / 8;
+            Buffer >>= Count & ~7u; // at most 2 bytes: fewer than 8 bits were left before
+            Count %= 8;
+        }
+        bool Full() const { return At >= End; }
+    };
+    TBits Bits() { return {out_.data() + pos_, out_.data() + pieceBytes_, bitBuffer_, bitCount_}; }
+    void Keep(const TBits& bits) {
+        pos_ = size_t(bits.At - out_.data());
+        bitBuffer_ = bits.Buffer;
+        bitCount_ = bits.Count;
         if (pos_ >= pieceBytes_) NextPiece();
+    }
+
+    void PutCode(uint32_t code, unsigned width) {
+        TBits bits = Bits();
+        bits.Put(code, width);
+        Keep(bits);
     }
 
     // The last code and the bits left over padded with zeros to a byte.

@@ -6,6 +6,8 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <numeric>
+#include <optional>
 #include <type_traits>
 
 namespace orv {
@@ -146,19 +148,20 @@ TChange FindChange(const TRowsIn& rows, const std::array<uint32_t, 256>& colors,
     return change;
 }
 
-// Rows Top..Bottom of the rectangle written: a changed pixel as its part index, a kept one as
-// the transparent index (free) or else with its own colour; what is shown follows. The part
-// may be written over the frame's own rows: row y of the part never reaches past the pixels of
-// row y of the frame still to be read.
+// Rows Top..Bottom of the rectangle written: a changed pixel as its index in the part's table
+// (`index`), a kept one as the transparent index (when there is one) or else with its own
+// colour; what is shown follows. The part may be written over the frame's own rows: row y of the
+// part never reaches past the pixels of row y of the frame still to be read.
 template <class TRowsIn, class TShownIn, class TRule>
 void WriteChange(const TChange& change, const TRowsIn& rows, const std::array<uint32_t, 256>& colors,
-                 const TShownIn& shown, TRule changes, uint8_t* part) {
+                 const TShownIn& shown, TRule changes, const std::array<int16_t, 256>& index,
+                 std::optional<uint8_t> transparentIndex, uint8_t* part) {
     using TPixel = typename TShownIn::TPixel;
     std::vector<uint8_t> buffer;
     std::vector<TPixel> shownBuffer;
     const size_t partWidth = size_t(change.Right - change.Left + 1);
-    const uint32_t free = change.Used < 256;
-    const uint32_t transparent = uint32_t(change.Used) & 0xFF;
+    const uint32_t free = transparentIndex.has_value();
+    const uint32_t transparent = transparentIndex.value_or(0);
     for (int32_t y = change.Top; y <= change.Bottom; ++y) {
         const uint8_t* row = rows.Row(y, buffer) + change.Left;
         TPixel* on = shown.Row(y, shownBuffer) + change.Left;
@@ -166,7 +169,7 @@ void WriteChange(const TChange& change, const TRowsIn& rows, const std::array<ui
         for (int32_t x = 0; x <= change.Right - change.Left; ++x) {
             const uint32_t c = colors[row[x]];
             const uint32_t keep = 0 - (free & (changes(c, ColorOf(on[x])) ^ 1)); // all ones to keep
-            out[x] = uint8_t((transparent & keep) | (uint32_t(change.PartIndex[row[x]]) & ~keep));
+            out[x] = uint8_t((transparent & keep) | (uint32_t(index[row[x]]) & ~keep));
             on[x] = TPixel((on[x] & keep) | (c & ~keep)); // a grey's level is its low byte
         }
     }
@@ -240,44 +243,64 @@ TFramePart OwnColours(const TChange& change, const TColorTable& table,
     return own;
 }
 
-// The part of a frame of the size shown that changes it, and what is shown after it.
+// The part of a frame of the size shown that changes it, and what is shown after it. With
+// `keepTable` (the frames share one table) the part keeps the frame's table and indices, and
+// its transparent index is one that no changed pixel uses; else the part's table holds the
+// colours it uses, numbered as they are met, and one more for transparency.
 template <class TRowsIn, class TShownIn, class TRule>
 TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>& colors, const TRowsIn& rows,
-                       const TShownIn& shown, TRule changes) {
+                       const TShownIn& shown, TRule changes, bool keepTable) {
     const TChange change = FindChange(rows, colors, shown, changes);
     TFramePart part;
     if (change.Right < 0) { // nothing changes: one transparent pixel
         part.Table.Count = 2;
+        if (keepTable) part.Table = table;
         part.Matrix = TByteArray2D(1, 1);
         part.Transparent = 0;
         return part;
     }
     if (!TransparencyPays(change, rows, colors, shown, changes))
         return OwnColours(change, table, colors, rows, shown);
-    // With all 256 indices taken by changed colours there is no free index: then every pixel
-    // of the rectangle is written with its own colour (exact, so within any tolerance).
-    const bool free = change.Used < 256;
-    for (size_t j = 0; j < 256; ++j)
-        if (change.PartIndex[j] >= 0) part.Table.Entries[size_t(change.PartIndex[j])] = table.Entries[j];
-    part.Table.Count = TableCount(change.Used + (free ? 1 : 0));
-    if (free) part.Transparent = uint8_t(change.Used);
+    std::array<int16_t, 256> index;
+    std::optional<uint8_t> transparent;
+    if (keepTable) {
+        std::iota(index.begin(), index.end(), int16_t(0));
+        // From the end of the table, where the entries no colour took are.
+        for (int32_t j = std::min(table.Count, 256) - 1; j >= 0 && !transparent; --j)
+            if (change.PartIndex[size_t(j)] < 0) transparent = uint8_t(j);
+        // Every index taken by a changed pixel: every pixel with its own colour (exact, so
+        // within any tolerance).
+        if (!transparent) return OwnColours(change, table, colors, rows, shown);
+        part.Table = table;
+    } else {
+        index = change.PartIndex;
+        // With all 256 indices taken by changed colours there is no free index: then every pixel
+        // of the rectangle is written with its own colour (exact, so within any tolerance).
+        if (change.Used < 256) transparent = uint8_t(change.Used);
+        for (size_t j = 0; j < 256; ++j)
+            if (change.PartIndex[j] >= 0) part.Table.Entries[size_t(change.PartIndex[j])] = table.Entries[j];
+        part.Table.Count = TableCount(change.Used + (transparent ? 1 : 0));
+    }
+    part.Transparent = transparent;
     part.Left = uint16_t(change.Left);
     part.Top = uint16_t(change.Top);
     const int32_t partWidth = change.Right - change.Left + 1, partHeight = change.Bottom - change.Top + 1;
     if constexpr (std::is_same_v<TRowsIn, TMatrixRows>) {
-        WriteChange(change, rows, colors, shown, changes, rows.Matrix.Cells().Memory()); // in place
+        WriteChange(change, rows, colors, shown, changes, index, transparent,
+                    rows.Matrix.Cells().Memory()); // in place
         rows.Matrix.Shrink(partWidth, partHeight);
         part.Matrix = std::move(rows.Matrix);
     } else {
         part.Matrix = TByteArray2D(partWidth, partHeight);
-        WriteChange(change, rows, colors, shown, changes, part.Matrix.Cells().Memory());
+        WriteChange(change, rows, colors, shown, changes, index, transparent, part.Matrix.Cells().Memory());
     }
     return part;
 }
 
 } // namespace
 
-TShownPicture::TShownPicture(int32_t tolerance) : tolerance_(std::clamp(tolerance, 0, kMaxTolerance)) {}
+TShownPicture::TShownPicture(int32_t tolerance, bool keepTables)
+    : tolerance_(std::clamp(tolerance, 0, kMaxTolerance)), keepTables_(keepTables) {}
 
 template <class TRowsIn>
 TFramePart TShownPicture::Whole(const TColorTable& table, const TRowsIn& rows,
@@ -358,8 +381,8 @@ template <class TRowsIn> TFramePart TShownPicture::Compare(const TColorTable& ta
     if constexpr (!std::is_same_v<TRowsIn, TMatrixRows>) {
         if (last_ && Follows(rows)) {
             // Lossless: what is shown after this frame is this frame.
-            TFramePart part =
-                Differences(table, colors, rows, TLastFrameShown{*last_, lastColors_}, TExactRule());
+            TFramePart part = Differences(table, colors, rows, TLastFrameShown{*last_, lastColors_},
+                                          TExactRule(), keepTables_);
             Remember(rows.Levels, colors);
             shownGrey_ = IsGrey(table);
             return part;
@@ -375,15 +398,14 @@ template <class TRowsIn> TFramePart TShownPicture::Compare(const TColorTable& ta
     }
     const size_t width = size_t(w);
     TFramePart part =
-        shownGrey_
-            ? (tolerance_ == 0
-                   ? Differences(table, colors, rows, THeldShown<uint8_t>{greys_, width}, TExactRule())
-                   : Differences(table, colors, rows, THeldShown<uint8_t>{greys_, width},
-                                 TToleranceRule<1>{tolerance_}))
-            : (tolerance_ == 0
-                   ? Differences(table, colors, rows, THeldShown<uint32_t>{colors_, width}, TExactRule())
-                   : Differences(table, colors, rows, THeldShown<uint32_t>{colors_, width},
-                                 TToleranceRule<3>{tolerance_}));
+        shownGrey_ ? (tolerance_ == 0 ? Differences(table, colors, rows, THeldShown<uint8_t>{greys_, width},
+                                                    TExactRule(), keepTables_)
+                                      : Differences(table, colors, rows, THeldShown<uint8_t>{greys_, width},
+                                                    TToleranceRule<1>{tolerance_}, keepTables_))
+                   : (tolerance_ == 0 ? Differences(table, colors, rows, THeldShown<uint32_t>{colors_, width},
+                                                    TExactRule(), keepTables_)
+                                      : Differences(table, colors, rows, THeldShown<uint32_t>{colors_, width},
+                                                    TToleranceRule<3>{tolerance_}, keepTables_));
     if constexpr (!std::is_same_v<TRowsIn, TMatrixRows>)
         if (Follows(rows)) {
             Remember(rows.Levels, colors);

@@ -4,7 +4,7 @@
 // ("do not dispose"). With a tolerance of T levels, a pixel whose colour lies within T of the
 // colour on screen in every channel keeps the one on screen, so every pixel shown stays within
 // T of the frame's own. The picture on screen is kept as levels while it is grey, else as
-// colours (not indices: every frame has a table of its own); without a tolerance, a frame left
+// colours (not indices: frames may have tables of their own); without a tolerance, a frame left
 // in its levels is what is shown after it, and those are read instead of a copy.
 #pragma once
 
@@ -45,8 +45,9 @@ struct TFramePart {
 
 class TShownPicture {
   public:
-    // tolerance 0 (lossless) to kMaxTolerance.
-    explicit TShownPicture(int32_t tolerance = 0);
+    // tolerance 0 (lossless) to kMaxTolerance. With keepTables (frames that share one table),
+    // every part keeps its frame's table and indices.
+    explicit TShownPicture(int32_t tolerance = 0, bool keepTables = false);
 
     // The part of the next frame (its table and rows of indices) to write after those given
     // before. The first frame, and a frame of another size than the one before, is its whole
@@ -69,6 +70,7 @@ class TShownPicture {
     TFramePart Whole(const TColorTable& table, const TRowsIn& rows, const std::array<uint32_t, 256>& colors);
 
     int32_t tolerance_;
+    bool keepTables_;
     int32_t width_ = -1; // nothing shown yet
     int32_t height_ = -1;
     bool shownGrey_ = true;          // every colour shown is a grey: greys_ holds them, else colors_

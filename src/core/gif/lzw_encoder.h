@@ -30,8 +30,9 @@ class TLzwEncoder {
 
   private:
     class TCodeTable;
-    // The first pixel after a clear code, sent alone.
-    void Start(uint8_t pixel);
+    // Encodes px[i] up to px[end] into codes, each with its width in the top 4 bits, from out on;
+    // returns where they end.
+    template <bool kSelect> uint16_t* Run(const uint8_t* px, size_t& i, size_t end, uint16_t* out);
 
     const uint8_t codeSize_;
     const uint32_t clear_;
@@ -39,11 +40,10 @@ class TLzwEncoder {
     const TProgress progress_; // a copy: the default argument is a temporary
     std::unique_ptr<TCodeTable> table_;
     TEncodedBytes packer_;
-    size_t done_ = 0;       // pixels put so far
-    bool started_ = false;  // the first clear code is written
-    bool open_ = false;     // code_ is a string that the next pixels may extend
-    uint32_t code_ = 0;     // with open_: that string
-    uint32_t previous_ = 0; // the last code written, the prefix of the next entry
+    size_t done_ = 0;      // pixels put so far
+    bool started_ = false; // the first clear code is written
+    bool smooth_ = false;  // the last pixels gave long strings
+    uint32_t code_ = 0;    // once started: the string that the next pixels may extend
 };
 
 // Compresses the matrix (rows in interlaced order when asked) with the minimum code size

@@ -194,19 +194,21 @@ void TFormCreeAnim::StartEstimate() {
         std::optional<uint64_t> bytes;
         QStringList places;
         try {
-            bytes = EstimateAnimationSize(*frames, options);
-        } catch (...) {
-            // No estimate: saving will say what is wrong.
-        }
-        try {
+            // Placed once, for the estimate and for the places shown.
+            const std::vector<TFramePlan> plans = PlanFrames(*frames, options);
+            try {
+                bytes = EstimateAnimationSize(*frames, options, plans);
+            } catch (...) {
+                // No estimate: saving will say what is wrong.
+            }
             if (options.Steadied())
-                for (const TFramePlan& plan : PlanFrames(*frames, options))
+                for (const TFramePlan& plan : plans)
                     places << (plan.Options ? QStringLiteral("Décalage : X %1, Y %2")
                                                   .arg(plan.Move.X, 0, 10)
                                                   .arg(plan.Move.Y, 0, 10)
                                             : QString::fromStdString(plan.Report));
         } catch (...) {
-            places.clear(); // saving will say why the frames cannot be placed
+            // Nothing estimated or placed: saving will say why the frames cannot be placed.
         }
         // Queued to the window's thread; the window waits for this thread before it goes.
         QMetaObject::invokeMethod(

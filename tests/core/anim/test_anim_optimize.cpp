@@ -281,6 +281,28 @@ std::vector<TAnimImg> NoisySeries(size_t count) {
     return frames;
 }
 
+// The same in colour: red, green and blue planes, the blob red.
+std::vector<TAnimImg> ColourSeries(size_t count) {
+    std::vector<TAnimImg> frames;
+    uint32_t state = 5;
+    for (size_t i = 0; i < count; ++i) {
+        std::vector<int16_t> v(3 * 96 * 64);
+        for (size_t k = 0; k < v.size(); ++k) {
+            const int x = int(k % 96), y = int(k / 96 % 64), plane = int(k / (96 * 64));
+            const int dx = x - 10 - 3 * int(i), dy = y - 30;
+            v[k] =
+                int16_t(1000 + Random(state) % 4 + (plane == 0 && dx * dx + dy * dy < 9 ? 200 : 0) + 3 * x);
+        }
+        auto doc = image_test::MakeDocument<int16_t>(kKindFits, kPixelInt16, 96, 64, v);
+        doc.Colour.Planes = 3;
+        doc.LowThreshold = 980;
+        doc.HighThreshold = 1300;
+        Render(doc);
+        frames.push_back(MakeFrame(std::move(doc)));
+    }
+    return frames;
+}
+
 } // namespace
 
 TEST(AnimOptimize, TheToleranceInTheImagesOwnUnits) {
@@ -312,10 +334,11 @@ TEST(AnimOptimize, TheToleranceInTheImagesOwnUnits) {
 }
 
 TEST(AnimEstimate, ComesWithinATenthOfTheFileWritten) {
-    const std::vector<TAnimImg> series = NoisySeries(24);
+    const std::vector<TAnimImg> series = NoisySeries(24), colour = ColourSeries(12);
     const std::vector<TAnimImg> few(series.begin(), series.begin() + 5);
-    TAnimOptions plain, bounce, optimize, tolerance, everything;
+    TAnimOptions plain, bounce, optimize, tolerance, everything, tracked;
     bounce.Bounce = true;
+    tracked.Track = TTrack{10, 30, 79, 30}; // the blob: every frame cut to a third of its width
     optimize.Optimize = true;
     tolerance.Optimize = true;
     tolerance.Tolerance = 8;
@@ -334,6 +357,9 @@ TEST(AnimEstimate, ComesWithinATenthOfTheFileWritten) {
         {"optimised", series, optimize, 0.1},
         {"within a tolerance", series, tolerance, 0.1},
         {"every option", series, everything, 0.1},
+        {"tracked", series, tracked, 0.1},
+        {"colour frames: one table", colour, plain, 0.1},
+        {"colour frames, optimised", colour, optimize, 0.1},
     };
     formats_test::TTempDir dir;
     for (const auto& c : cases) {
