@@ -278,16 +278,15 @@ int RunAnimate(const std::vector<std::string>& argv) {
     TFrameJob writeJob = job;
     if (s.ColourPictures) {
         made.resize(files.size());
+        colours = std::make_unique<TGlobalColours>();
         ParallelFor(files.size(), JobCount(write.Jobs), [&](size_t k) {
             made[k] = job(k);
             if (made[k].Indexed) { // a grey frame among them
                 made[k].Picture = TrueColour(PictureBitmap(*made[k].Indexed));
                 made[k].Indexed.reset();
             }
+            if (made[k].Picture) colours->Meet(*made[k].Picture); // while its pixels are at hand
         });
-        colours = std::make_unique<TGlobalColours>();
-        for (const TAnimFrameResult& m : made)
-            if (m.Picture) colours->Meet(*m.Picture);
         colours->Choose();
         write.OneTable = true;
         writeJob = [&](size_t k) {

@@ -189,6 +189,11 @@ TDebayer DebayerOption(const TArgs& args) {
 }
 
 std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, const TRenderOptions& options) {
+    if (!options.Auto) {
+        // A 16-bit mosaic's picture is made without its planes of reals, three times its size.
+        const TDisplaySettings shown = DisplaySettingsOf(doc);
+        if (auto picture = MosaicPicture(doc, options.Debayer, {shown, shown, shown})) return picture;
+    }
     const std::optional<TColourPlanes> planes = ColourPlanesOf(doc, options.Debayer);
     if (!planes) return std::nullopt;
     if (!options.Auto) return ColourPicture(doc, *planes);
@@ -203,6 +208,7 @@ std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, const TRenderOpt
         if (options.Invert) std::swap(s.HighThreshold, s.LowThreshold);
         channels[c] = s;
     }
+    if (auto picture = MosaicPicture(doc, options.Debayer, channels)) return picture;
     return ColourPicture(*planes, channels);
 }
 

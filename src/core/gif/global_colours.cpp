@@ -4,6 +4,8 @@
 #include "core/gif/gif_errors.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdlib>
 #include <new>
 
@@ -11,8 +13,30 @@ namespace orv {
 
 namespace {
 
-uint32_t ColourAt(const uint8_t* bgr) {
-    return MakeColor(bgr[2], bgr[1], bgr[0]);
+constexpr size_t kCells = size_t(1) << 15; // 32 x 32 x 32
+constexpr size_t kKeys = size_t(1) << 24;  // every 24-bit colour
+constexpr size_t kWordsPerCell = 512 / 64; // a cell's colours in the seen bits
+constexpr size_t kEnoughCells = 1024;      // below, the median cut takes the colours themselves
+
+// A colour's key: its cell (the top 5 bits of red, green and blue) then its place in the cell,
+// so that a cell's 512 colours are neighbours in every table indexed by key.
+uint32_t CellOf(uint32_t r, uint32_t g, uint32_t b) {
+    return (r >> 3) << 10 | (g >> 3) << 5 | b >> 3;
+}
+
+uint32_t KeyOf(uint32_t r, uint32_t g, uint32_t b) {
+    return CellOf(r, g, b) << 9 | (r & 7) << 6 | (g & 7) << 3 | (b & 7);
+}
+
+std::array<uint8_t, 3> ColourOfKey(uint32_t key) {
+    const uint32_t cell = key >> 9, within = key & 511;
+    return {uint8_t((cell >> 10) << 3 | within >> 6), uint8_t(((cell >> 5) & 31) << 3 | ((within >> 3) & 7)),
+            uint8_t((cell & 31) << 3 | (within & 7))};
+}
+
+uint32_t PlatformColour(uint32_t key) {
+    const std::array<uint8_t, 3> c = ColourOfKey(key);
+    return MakeColor(c[0], c[1], c[2]);
 }
 
 void CheckPicture(const TBitmap& picture) {
@@ -21,33 +45,86 @@ void CheckPicture(const TBitmap& picture) {
         throw EGifException("Image bitmap incorrecte");
 }
 
+void* ZeroedPages(size_t bytes) {
+    // calloc hands large blocks over as untouched pages: those of colours never met cost nothing.
+    void* p = std::calloc(bytes, 1);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+
+struct TCell {
+    std::array<uint64_t, 4> Pixels{};
+
+    uint64_t Total() const { return Pixels[0] + Pixels[1] + Pixels[2] + Pixels[3]; }
+};
+
+// The entries that can be nearest to some colour of a cell: those whose distance to the cell's
+// box is at most the smallest farthest distance of any entry to it; in index order.
+std::vector<uint8_t> Candidates(const TColorTable& table, uint32_t cell) {
+    const std::array<uint8_t, 3> low = ColourOfKey(cell << 9);
+    std::array<int32_t, 256> nearest{};
+    int32_t bound = INT32_MAX;
+    for (int32_t i = 0; i < table.Count; ++i) {
+        int32_t in = 0, out = 0;
+        for (size_t c = 0; c < 3; ++c) {
+            const int32_t v = table.Entries[size_t(i)][c], lo = low[c], hi = lo + 7;
+            const int32_t gap = v < lo ? lo - v : v > hi ? v - hi : 0;
+            const int32_t far = std::max(v - lo, hi - v);
+            in += gap * gap, out += far * far;
+        }
+        nearest[size_t(i)] = in;
+        bound = std::min(bound, out);
+    }
+    std::vector<uint8_t> kept;
+    for (int32_t i = 0; i < table.Count; ++i)
+        if (nearest[size_t(i)] <= bound) kept.push_back(uint8_t(i));
+    return kept;
+}
+
 } // namespace
 
-void TGlobalColours::TFree::operator()(uint32_t* p) const {
+struct TGlobalColours::TCounts {
+    std::unique_ptr<uint64_t, TFree> Seen{static_cast<uint64_t*>(ZeroedPages(kKeys / 8))}; // a bit per key
+    std::vector<TCell> Cells = std::vector<TCell>(kCells);
+};
+
+void TGlobalColours::TFree::operator()(void* p) const {
     std::free(p);
 }
 
-TGlobalColours::TGlobalColours() {
-    // One slot per 24-bit colour: the pages of colours never met are never touched.
-    ids_.reset(static_cast<uint32_t*>(std::calloc(size_t(1) << 24, sizeof(uint32_t))));
-    if (!ids_) throw std::bad_alloc();
-}
+TGlobalColours::TGlobalColours() = default;
 
 TGlobalColours::~TGlobalColours() = default;
 
 void TGlobalColours::Meet(const TBitmap& picture) {
     CheckPicture(picture);
+    std::unique_ptr<TCounts> counts;
+    {
+        const std::lock_guard lock(idleLock_);
+        if (!idle_.empty()) {
+            counts = std::move(idle_.back());
+            idle_.pop_back();
+        }
+    }
+    if (!counts) counts = std::make_unique<TCounts>();
     const size_t n = size_t(picture.Width) * size_t(picture.Height);
     const uint8_t* p = picture.Pixels.data();
-    uint32_t* ids = ids_.get();
-    for (size_t i = 0; i < n; ++i, p += 3) {
-        uint32_t& id = ids[ColourAt(p)];
-        if (!id) {
-            distinct_.push_back({ColourAt(p), 0});
-            id = uint32_t(distinct_.size());
-        }
-        ++distinct_[id - 1].Count;
-    }
+    uint64_t* seen = counts->Seen.get();
+    TCell* cells = counts->Cells.data();
+    // Neighbouring pixels often share a cell: four counts per cell, taken in turn, spare each
+    // count the wait for the one before.
+    const auto meet = [&](size_t lane) {
+        const uint32_t key = KeyOf(p[3 * lane + 2], p[3 * lane + 1], p[3 * lane]);
+        seen[key >> 6] |= uint64_t(1) << (key & 63);
+        ++cells[key >> 9].Pixels[lane];
+    };
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4, p += 12)
+        meet(0), meet(1), meet(2), meet(3);
+    for (; i < n; ++i, p += 3)
+        meet(0);
+    const std::lock_guard lock(idleLock_);
+    idle_.push_back(std::move(counts));
 }
 
 int NearestColour(const TColorTable& table, int32_t count, uint32_t color) {
@@ -65,48 +142,91 @@ int NearestColour(const TColorTable& table, int32_t count, uint32_t color) {
 }
 
 void TGlobalColours::Choose() {
-    // The colours in a fixed order, so that the table does not depend on which frame came first.
-    std::sort(distinct_.begin(), distinct_.end(),
-              [](const TColorCount& a, const TColorCount& b) { return a.Color < b.Color; });
+    // Every thread's counts added into one: the table does not depend on which frame came first.
+    if (idle_.empty()) idle_.push_back(std::make_unique<TCounts>());
+    TCounts& all = *idle_.front();
+    for (size_t k = 1; k < idle_.size(); ++k) {
+        const TCounts& more = *idle_[k];
+        for (size_t w = 0; w < kKeys / 64; ++w)
+            all.Seen.get()[w] |= more.Seen.get()[w];
+        for (size_t c = 0; c < kCells; ++c) {
+            for (size_t lane = 0; lane < 4; ++lane)
+                all.Cells[c].Pixels[lane] += more.Cells[c].Pixels[lane];
+        }
+    }
+    idle_.resize(1);
+    const uint64_t* seen = all.Seen.get();
+    std::vector<uint32_t> cells; // those holding a colour met
+    size_t distinct = 0;
+    for (uint32_t c = 0; c < kCells; ++c)
+        if (all.Cells[c].Total() > 0) {
+            cells.push_back(c);
+            for (size_t w = 0; w < kWordsPerCell; ++w)
+                distinct += size_t(std::popcount(seen[c * kWordsPerCell + w]));
+        }
+    // Calls f(key) for each colour of a cell that was met, in key order.
+    const auto eachColour = [seen](uint32_t cell, auto&& f) {
+        for (size_t w = 0; w < kWordsPerCell; ++w)
+            for (uint64_t bits = seen[cell * kWordsPerCell + w]; bits != 0; bits &= bits - 1)
+                f(uint32_t(cell * 512 + w * 64 + size_t(std::countr_zero(bits))));
+    };
+
     std::vector<uint32_t> colours;
-    if (distinct_.size() <= 256) {
-        for (const TColorCount& c : distinct_)
-            colours.push_back(c.Color);
+    if (distinct <= 256) {
+        for (const uint32_t cell : cells)
+            eachColour(cell, [&](uint32_t key) { colours.push_back(PlatformColour(key)); });
+        std::sort(colours.begin(), colours.end());
     } else {
-        colours = MedianCut(distinct_, 256).BoxColors;
+        std::vector<TColorCount> counted;
+        for (const uint32_t c : cells) {
+            const TCell& cell = all.Cells[c];
+            if (cells.size() >= kEnoughCells) {
+                // The mean of the cell's colours stands for them all.
+                std::array<uint64_t, 3> sum{};
+                uint64_t n = 0;
+                eachColour(c, [&](uint32_t key) {
+                    const std::array<uint8_t, 3> colour = ColourOfKey(key);
+                    for (size_t k = 0; k < 3; ++k)
+                        sum[k] += colour[k];
+                    ++n;
+                });
+                counted.push_back({MakeColor(uint8_t((sum[0] + n / 2) / n), uint8_t((sum[1] + n / 2) / n),
+                                             uint8_t((sum[2] + n / 2) / n)),
+                                   cell.Total()});
+                continue;
+            }
+            // A cell's pixels shared evenly among its colours (512 parts, so that none weighs 0).
+            size_t n = 0;
+            for (size_t w = 0; w < kWordsPerCell; ++w)
+                n += size_t(std::popcount(seen[c * kWordsPerCell + w]));
+            eachColour(c, [&](uint32_t key) {
+                counted.push_back({PlatformColour(key), cell.Total() * 512 / n});
+            });
+        }
+        colours = MedianCut(counted, 256).BoxColors;
     }
     table_ = TColorTable();
     table_.Count = RoundColorCount(int32_t(colours.size()));
     for (size_t i = 0; i < colours.size(); ++i)
         SplitColor(colours[i], table_.Entries[i][0], table_.Entries[i][1], table_.Entries[i][2]);
-    // The black entries that fill the table up are table colours too. The entries are looked at
-    // in order of red from the colour's own red outwards: once the red difference alone is
-    // farther than the best distance, no entry beyond can be nearer.
-    std::vector<std::pair<int32_t, int32_t>> byRed; // red, index
-    for (int32_t i = 0; i < table_.Count; ++i)
-        byRed.emplace_back(table_.Entries[size_t(i)][0], i);
-    std::sort(byRed.begin(), byRed.end());
-    for (const TColorCount& c : distinct_) {
-        uint8_t r, g, b;
-        SplitColor(c.Color, r, g, b);
-        int32_t best = 0, bestDistance = INT32_MAX;
-        const auto consider = [&](const std::pair<int32_t, int32_t>& entry) {
-            const TColorEntry& e = table_.Entries[size_t(entry.second)];
-            const int32_t dr = int32_t(e[0]) - r, dg = int32_t(e[1]) - g, db = int32_t(e[2]) - b;
-            const int32_t d = dr * dr + dg * dg + db * db;
-            if (d < bestDistance || (d == bestDistance && entry.second < best))
-                bestDistance = d, best = entry.second;
-        };
-        const auto middle =
-            std::lower_bound(byRed.begin(), byRed.end(), std::pair<int32_t, int32_t>(r, INT32_MIN));
-        for (auto up = middle; up != byRed.end() && (up->first - r) * (up->first - r) <= bestDistance; ++up)
-            consider(*up);
-        for (auto down = middle; down != byRed.begin();) {
-            --down;
-            if ((down->first - r) * (down->first - r) > bestDistance) break;
-            consider(*down);
-        }
-        ids_.get()[c.Color] = uint32_t(best);
+
+    // The black entries that fill the table up are table colours too. Each cell looks only at
+    // the entries that can be nearest to one of its colours.
+    if (!nearest_) nearest_.reset(static_cast<uint8_t*>(ZeroedPages(kKeys)));
+    uint8_t* nearest = nearest_.get();
+    for (const uint32_t cell : cells) {
+        const std::vector<uint8_t> candidates = Candidates(table_, cell);
+        eachColour(cell, [&](uint32_t key) {
+            const std::array<uint8_t, 3> c = ColourOfKey(key);
+            int32_t best = 0, bestDistance = INT32_MAX;
+            for (const uint8_t i : candidates) {
+                const TColorEntry& e = table_.Entries[i];
+                const int32_t dr = int32_t(e[0]) - c[0], dg = int32_t(e[1]) - c[1], db = int32_t(e[2]) - c[2];
+                const int32_t d = dr * dr + dg * dg + db * db;
+                if (d < bestDistance) bestDistance = d, best = i;
+            }
+            nearest[key] = uint8_t(best);
+        });
     }
 }
 
@@ -115,11 +235,11 @@ TByteArray2D TGlobalColours::Map(const TBitmap& picture) const {
     TByteArray2D matrix(picture.Width, picture.Height);
     const size_t w = size_t(picture.Width);
     const uint8_t* p = picture.Pixels.data();
-    const uint32_t* ids = ids_.get();
+    const uint8_t* nearest = nearest_.get();
     for (int32_t y = 1; y <= picture.Height; ++y) {
         uint8_t* row = matrix.RowData(y);
         for (size_t x = 0; x < w; ++x, p += 3)
-            row[x] = uint8_t(ids[ColourAt(p)]);
+            row[x] = nearest[KeyOf(p[2], p[1], p[0])];
     }
     return matrix;
 }

@@ -140,6 +140,71 @@ void SuperpixelRows(const TMosaic<In>& m, const std::array<Out*, 3>& out, TSize 
     }
 }
 
+// Bilinear debayering in whole numbers, four times the values: the reals' sums and halves and
+// quarters of 16-bit values are exact, so these are the planes' values times four.
+void BilinearQuarterRows(const TMosaic<int16_t>& m, const TQuarterRow& rowOut, const TEdgePixel& edge) {
+    const int32_t w = m.Width, h = m.Height;
+    const size_t stride = size_t(w);
+    std::vector<int32_t> buffer(3 * stride);
+    const std::array<int32_t*, 3> q = {buffer.data(), buffer.data() + stride, buffer.data() + 2 * stride};
+    const auto border = [&](int32_t x, int32_t y) {
+        const std::array<double, 3> v = BilinearPixel(m, x, y);
+        edge(x, y, {float(v[0]), float(v[1]), float(v[2])});
+    };
+    for (int32_t y = 0; y < h; ++y) {
+        if (y == 0 || y == h - 1 || w < 3) {
+            rowOut(y, {q[0], q[1], q[2]});
+            for (int32_t x = 0; x < w; ++x)
+                border(x, y);
+            continue;
+        }
+        const int16_t* row = m.Raw + size_t(y) * stride;
+        const int16_t* up = row + stride;
+        const int16_t* down = row - stride;
+        const TChannel first = MosaicColour(m.Layout, 1, y), second = MosaicColour(m.Layout, 2, y);
+        const TChannel chroma = first == TChannel::Green ? second : first;
+        int32_t* const g = q[1];
+        int32_t* const own = chroma == TChannel::Red ? q[0] : q[2];
+        int32_t* const other = chroma == TChannel::Red ? q[2] : q[0];
+        // x = 1 and x = 2 stand for the odd and the even columns.
+        const int32_t greenFrom = first == TChannel::Green ? 1 : 2, chromaFrom = 3 - greenFrom;
+        for (int32_t x = greenFrom; x < w - 1; x += 2) {
+            g[x] = 4 * int32_t(row[x]);
+            own[x] = 2 * (int32_t(row[x - 1]) + int32_t(row[x + 1]));
+            other[x] = 2 * (int32_t(up[x]) + int32_t(down[x]));
+        }
+        for (int32_t x = chromaFrom; x < w - 1; x += 2) {
+            own[x] = 4 * int32_t(row[x]);
+            g[x] = int32_t(row[x - 1]) + int32_t(row[x + 1]) + int32_t(up[x]) + int32_t(down[x]);
+            other[x] = int32_t(up[x - 1]) + int32_t(up[x + 1]) + int32_t(down[x - 1]) + int32_t(down[x + 1]);
+        }
+        rowOut(y, {q[0], q[1], q[2]});
+        border(0, y);
+        border(w - 1, y);
+    }
+}
+
+void SuperpixelQuarterRows(const TMosaic<int16_t>& m, TSize size, const TQuarterRow& rowOut) {
+    const int32_t first = FirstCellRow(m.Layout, m.Height);
+    std::vector<int32_t> buffer(3 * size_t(size.Width));
+    const std::array<int32_t*, 3> q = {buffer.data(), buffer.data() + size.Width,
+                                       buffer.data() + 2 * size.Width};
+    for (int32_t y = 0; y < size.Height; ++y) {
+        std::fill(buffer.begin(), buffer.end(), 0);
+        for (int32_t dy = 0; dy < 2; ++dy)
+            for (int32_t dx = 0; dx < 2; ++dx) {
+                const TChannel c = MosaicColour(m.Layout, dx, first + dy);
+                // Red and blue count four times; each green, two (half the cell's two).
+                const int32_t weight = c == TChannel::Green ? 2 : 4;
+                const int16_t* raw = m.Raw + size_t(first + 2 * y + dy) * size_t(m.Width) + size_t(dx);
+                int32_t* out = q[size_t(c)];
+                for (int32_t x = 0; x < size.Width; ++x)
+                    out[x] += weight * int32_t(raw[2 * x]);
+            }
+        rowOut(y, {q[0], q[1], q[2]});
+    }
+}
+
 // The mosaic's raw values, completed with zeros when the store holds fewer than the image has.
 template <typename In> const In* RawValues(const TImageDocument& doc, std::vector<In>& padded) {
     const size_t n = size_t(doc.ImageWidth) * size_t(doc.ImageHeight);
@@ -203,6 +268,21 @@ bool MakeColourPlanes(const TImageDocument& doc, TDebayer method, TColourPlanes&
             planes.Channels[c] = {
                 type, size.Width, size.Height,
                 std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(out[c]), n * sizeof(Out))};
+    });
+    return true;
+}
+
+bool DebayerQuarters(const TImageDocument& doc, TDebayer method, const TQuarterRow& row,
+                     const TEdgePixel& edge) {
+    if (!IsMosaic(doc) || method == TDebayer::None || doc.PixelType != kPixelInt16 || doc.ImageWidth <= 0 ||
+        doc.ImageHeight <= 0)
+        return false;
+    WithMosaic<int16_t>(doc, [&](const TMosaic<int16_t>& m) {
+        if (method == TDebayer::Superpixel)
+            SuperpixelQuarterRows(m, ColourPictureSize(doc, method), row);
+        else
+            BilinearQuarterRows(m, row, edge);
+        return 0;
     });
     return true;
 }
