@@ -1,11 +1,8 @@
 #!/usr/bin/python3
 """A still star field as a camera takes it again and again: N frames of W x W 16-bit FITS, the
 same sky and stars in each, photon and read noise drawn anew for every frame, so that only
-the noise changes. The frames optimised animations are measured on. With "bayer", the frames
-are an RGGB colour camera's mosaics (each star with a colour of its own, each filter its gain):
-shown debayered, or as they are with --debayer none, the same files make a colour and a grey
-animation.
-Usage: static_field.py FOLDER [N] [W] [bayer]"""
+the noise changes. The frames optimised animations are measured on.
+Usage: static_field.py FOLDER [N] [W]"""
 import os
 import sys
 
@@ -15,25 +12,17 @@ from astropy.io import fits
 folder = sys.argv[1]
 count = int(sys.argv[2]) if len(sys.argv) > 2 else 50
 side = int(sys.argv[3]) if len(sys.argv) > 3 else 512
-bayer = len(sys.argv) > 4 and sys.argv[4] == "bayer"
 os.makedirs(folder, exist_ok=True)
 rng = np.random.default_rng(22)
 y, x = np.mgrid[0:side, 0:side]
 sky = 1000.0 + 0.2 * y
-# The filter each pixel sees (RGGB): 0 red, 1 green, 2 blue.
-cfa = np.where(y % 2 == 0, np.where(x % 2 == 0, 0, 1), np.where(x % 2 == 0, 1, 2))
 for _ in range(side * side // 2500):
     cx, cy = rng.uniform(0, side, 2)
     peak, sigma = 30 + 20000 * rng.uniform(0, 1) ** 4, rng.uniform(1.0, 2.2)
-    tint = rng.uniform(0.4, 1.0, 3)[cfa] if bayer else 1.0
-    sky += tint * peak * np.exp(-((x - cx) ** 2 + (y - cy) ** 2) / (2 * sigma * sigma))
-if bayer:
-    sky *= np.array([0.7, 1.0, 0.55])[cfa]
+    sky += peak * np.exp(-((x - cx) ** 2 + (y - cy) ** 2) / (2 * sigma * sigma))
 for k in range(count):
     noisy = rng.poisson(sky) + rng.normal(0, 5, sky.shape)
     hdu = fits.PrimaryHDU(np.clip(np.rint(noisy), 0, 32767).astype(np.int16))
-    if bayer:
-        hdu.header["BAYERPAT"] = "RGGB"
     hdu.header["DATE-OBS"] = "2024-03-09"
     hdu.header["TIME_BEG"] = "22:%02d:%02d" % (10 + k // 60, k % 60)
     hdu.writeto(os.path.join(folder, "still%03d.fit" % (k + 1)), overwrite=True)

@@ -290,9 +290,14 @@ int RunAnimate(const std::vector<std::string>& argv) {
         colours->Choose();
         write.OneTable = true;
         writeJob = [&](size_t k) {
-            TAnimFrameResult r = made[k]; // the bounce may ask again
-            if (r.Picture) r.Indexed = TFramePicture{colours->Table(), colours->Map(*r.Picture)};
-            r.Picture.reset();
+            // The picture stays for the bounce, which may ask again; it is not copied.
+            const TAnimFrameResult& m = made[k];
+            TAnimFrameResult r;
+            r.Image = m.Image;
+            r.Delay = m.Delay;
+            r.Time = m.Time;
+            r.Report = m.Report;
+            if (m.Picture) r.Indexed = TFramePicture{colours->Table(), colours->Map(*m.Picture)};
             return r;
         };
     }

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstdlib>
 #include <new>
+#include <thread>
 
 namespace orv {
 
@@ -60,7 +62,12 @@ struct TCell {
 
 // The entries that can be nearest to some colour of a cell: those whose distance to the cell's
 // box is at most the smallest farthest distance of any entry to it; in index order.
-std::vector<uint8_t> Candidates(const TColorTable& table, uint32_t cell) {
+struct TCandidates {
+    std::array<uint8_t, 256> Index;
+    size_t Count = 0;
+};
+
+TCandidates Candidates(const TColorTable& table, uint32_t cell) {
     const std::array<uint8_t, 3> low = ColourOfKey(cell << 9);
     std::array<int32_t, 256> nearest{};
     int32_t bound = INT32_MAX;
@@ -75,9 +82,9 @@ std::vector<uint8_t> Candidates(const TColorTable& table, uint32_t cell) {
         nearest[size_t(i)] = in;
         bound = std::min(bound, out);
     }
-    std::vector<uint8_t> kept;
+    TCandidates kept;
     for (int32_t i = 0; i < table.Count; ++i)
-        if (nearest[size_t(i)] <= bound) kept.push_back(uint8_t(i));
+        if (nearest[size_t(i)] <= bound) kept.Index[kept.Count++] = uint8_t(i);
     return kept;
 }
 
@@ -214,20 +221,32 @@ void TGlobalColours::Choose() {
     // the entries that can be nearest to one of its colours.
     if (!nearest_) nearest_.reset(static_cast<uint8_t*>(ZeroedPages(kKeys)));
     uint8_t* nearest = nearest_.get();
-    for (const uint32_t cell : cells) {
-        const std::vector<uint8_t> candidates = Candidates(table_, cell);
+    const auto fill = [&](uint32_t cell) {
+        const TCandidates candidates = Candidates(table_, cell);
         eachColour(cell, [&](uint32_t key) {
             const std::array<uint8_t, 3> c = ColourOfKey(key);
             int32_t best = 0, bestDistance = INT32_MAX;
-            for (const uint8_t i : candidates) {
-                const TColorEntry& e = table_.Entries[i];
+            for (size_t k = 0; k < candidates.Count; ++k) {
+                const TColorEntry& e = table_.Entries[candidates.Index[k]];
                 const int32_t dr = int32_t(e[0]) - c[0], dg = int32_t(e[1]) - c[1], db = int32_t(e[2]) - c[2];
                 const int32_t d = dr * dr + dg * dg + db * db;
-                if (d < bestDistance) bestDistance = d, best = i;
+                if (d < bestDistance) bestDistance = d, best = candidates.Index[k];
             }
             nearest[key] = uint8_t(best);
         });
-    }
+    };
+    // Cells taken 64 at a time by every core: nothing else runs while the table is made.
+    std::atomic<size_t> next = 0;
+    const auto work = [&] {
+        for (size_t from; (from = next.fetch_add(64)) < cells.size();)
+            for (size_t i = from; i < std::min(from + 64, cells.size()); ++i)
+                fill(cells[i]);
+    };
+    std::vector<std::jthread> helpers;
+    const size_t threads = std::min<size_t>(std::thread::hardware_concurrency(), cells.size() / 256);
+    for (size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(work);
+    work();
 }
 
 TByteArray2D TGlobalColours::Map(const TBitmap& picture) const {

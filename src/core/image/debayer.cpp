@@ -1,7 +1,10 @@
 #include "core/image/debayer.h"
 
+#include "core/base/file_io.h"
+
 #include <algorithm>
 #include <cstring>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -56,7 +59,9 @@ template <typename In> std::array<double, 3> SuperpixelAt(const TMosaic<In>& m, 
     return v;
 }
 
-template <typename In, typename Out> void BilinearRows(const TMosaic<In>& m, const std::array<Out*, 3>& out) {
+// Rows y0 .. y1 - 1 of the planes.
+template <typename In, typename Out>
+void BilinearRows(const TMosaic<In>& m, const std::array<Out*, 3>& out, int32_t y0, int32_t y1) {
     const int32_t w = m.Width, h = m.Height;
     const size_t stride = size_t(w);
     auto border = [&](int32_t x, int32_t y) {
@@ -64,7 +69,7 @@ template <typename In, typename Out> void BilinearRows(const TMosaic<In>& m, con
         for (size_t c = 0; c < 3; ++c)
             out[c][size_t(y) * stride + size_t(x)] = Out(v[c]);
     };
-    for (int32_t y = 0; y < h; ++y) {
+    for (int32_t y = y0; y < y1; ++y) {
         if (y == 0 || y == h - 1 || w < 3) {
             for (int32_t x = 0; x < w; ++x)
                 border(x, y);
@@ -113,7 +118,8 @@ template <typename In, typename Out> void BilinearRows(const TMosaic<In>& m, con
 }
 
 template <typename In, typename Out>
-void SuperpixelRows(const TMosaic<In>& m, const std::array<Out*, 3>& out, TSize size) {
+void SuperpixelRows(const TMosaic<In>& m, const std::array<Out*, 3>& out, TSize size, int32_t y0,
+                    int32_t y1) {
     const int32_t first = FirstCellRow(m.Layout, m.Height);
     // Where red, blue and the two greens lie in every cell: row (0 or 1), column (0 or 1).
     std::array<std::pair<int32_t, int32_t>, 2> greens{};
@@ -125,7 +131,7 @@ void SuperpixelRows(const TMosaic<In>& m, const std::array<Out*, 3>& out, TSize 
             (c == TChannel::Red ? red : c == TChannel::Blue ? blue : greens[g++]) = {dy, dx};
         }
     const size_t w = size_t(m.Width);
-    for (int32_t y = 0; y < size.Height; ++y) {
+    for (int32_t y = y0; y < y1; ++y) {
         const In* rows[2] = {m.Raw + size_t(first + 2 * y) * w, m.Raw + size_t(first + 2 * y + 1) * w};
         const In* r = rows[red.first] + red.second;
         const In* b = rows[blue.first] + blue.second;
@@ -205,6 +211,20 @@ void SuperpixelQuarterRows(const TMosaic<int16_t>& m, TSize size, const TQuarter
     }
 }
 
+// rows(y0, y1) over every row, in bands on several threads when the picture is large: each
+// thread writes, and so is first to touch, the pages of its own band.
+void OnBands(int32_t height, size_t pixels, const std::function<void(int32_t, int32_t)>& rows) {
+    constexpr size_t kPixelsPerThread = size_t(1) << 20;
+    const size_t threads = std::min<size_t>(std::thread::hardware_concurrency(), pixels / kPixelsPerThread);
+    const int32_t bands =
+        int32_t(std::max<size_t>(std::min<size_t>(threads, size_t(std::max(height, 0))), 1));
+    std::vector<std::jthread> helpers;
+    for (int32_t b = 1; b < bands; ++b)
+        helpers.emplace_back(rows, int32_t(int64_t(height) * b / bands),
+                             int32_t(int64_t(height) * (b + 1) / bands));
+    rows(0, int32_t(height / bands));
+}
+
 // The mosaic's raw values, completed with zeros when the store holds fewer than the image has.
 template <typename In> const In* RawValues(const TImageDocument& doc, std::vector<In>& padded) {
     const size_t n = size_t(doc.ImageWidth) * size_t(doc.ImageHeight);
@@ -251,16 +271,18 @@ bool MakeColourPlanes(const TImageDocument& doc, TDebayer method, TColourPlanes&
         const size_t need = std::max<size_t>(3 * n * sizeof(Out), 1);
         if (!planes.Owner || planes.Owner.use_count() != 1 || planes.OwnedBytes < need) {
             planes.Owner.reset(); // the old memory goes back before the new is taken
-            planes.Owner = std::shared_ptr<double[]>(new double[(need + 7) / 8]);
+            planes.Owner = LargeBlock(need);
             planes.OwnedBytes = need;
         }
         Out* const base = reinterpret_cast<Out*>(planes.Owner.get());
         const std::array<Out*, 3> out = {base, base + n, base + 2 * n};
         WithMosaic<In>(doc, [&](const TMosaic<In>& m) {
-            if (method == TDebayer::Superpixel)
-                SuperpixelRows(m, out, size);
-            else
-                BilinearRows(m, out);
+            OnBands(size.Height, n, [&](int32_t y0, int32_t y1) {
+                if (method == TDebayer::Superpixel)
+                    SuperpixelRows(m, out, size, y0, y1);
+                else
+                    BilinearRows(m, out, y0, y1);
+            });
             return 0;
         });
         const uint8_t type = sizeof(Out) == 4 ? kPixelReal32 : kPixelReal64;

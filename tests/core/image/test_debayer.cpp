@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <string>
 
 using namespace orv;
@@ -132,6 +133,33 @@ TEST(Debayer, EveryPixelOfAnyShapeFollowsTheRule) {
                         }
                 }
             }
+}
+
+TEST(Debayer, ALargeMosaicMadeInBandsFollowsTheRuleWhereTheBandsMeet) {
+    // Large enough to be shared among threads; the rows of every possible band's edge are
+    // looked at, for both methods, the pattern starting on an odd row.
+    const int32_t w = 1030, h = 2049;
+    std::vector<int16_t> raw(size_t(w) * h);
+    for (size_t k = 0; k < raw.size(); ++k)
+        raw[k] = int16_t((k * 2654435761u >> 7) % 4000 - 1000);
+    const TImageDocument doc = Mosaic(TBayerPattern::Gbrg, w, h, raw, 1, 1);
+    for (TDebayer method : {TDebayer::Bilinear, TDebayer::Superpixel}) {
+        TColourPlanes planes;
+        ASSERT_TRUE(MakeColourPlanes(doc, method, planes));
+        const TSize size = planes.Size();
+        std::set<int32_t> rows = {0, size.Height - 1};
+        for (int32_t bands = 2; bands <= 4; ++bands)
+            for (int32_t b = 1; b < bands; ++b)
+                for (int32_t d = -1; d <= 0; ++d)
+                    rows.insert(int32_t(int64_t(size.Height) * b / bands) + d);
+        for (const int32_t y : rows)
+            for (int32_t x = 0; x < size.Width; ++x) {
+                const TRgb want = ColourPixel(doc, method, x, y), got = PlanesAt(planes, x, y);
+                for (size_t c = 0; c < 3; ++c)
+                    ASSERT_FLOAT_EQ(float(got[c]), float(want[c]))
+                        << int(method) << " (" << x << "," << y << ")";
+            }
+    }
 }
 
 TEST(Debayer, APictureMadeStraightFromTheMosaicIsThePictureOfItsPlanes) {
