@@ -61,15 +61,16 @@ struct TCell {
 };
 
 // The entries that can be nearest to some colour of a cell: those whose distance to the cell's
-// box is at most the smallest farthest distance of any entry to it; in index order.
+// box is at most the smallest farthest distance of any entry to it, nearest to the box first
+// (then in index order), each with that distance.
 struct TCandidates {
-    std::array<uint8_t, 256> Index;
+    std::array<std::pair<int32_t, uint8_t>, 256> Entries; // distance to the box, index
     size_t Count = 0;
 };
 
 TCandidates Candidates(const TColorTable& table, uint32_t cell) {
     const std::array<uint8_t, 3> low = ColourOfKey(cell << 9);
-    std::array<int32_t, 256> nearest{};
+    TCandidates kept;
     int32_t bound = INT32_MAX;
     for (int32_t i = 0; i < table.Count; ++i) {
         int32_t in = 0, out = 0;
@@ -79,12 +80,13 @@ TCandidates Candidates(const TColorTable& table, uint32_t cell) {
             const int32_t far = std::max(v - lo, hi - v);
             in += gap * gap, out += far * far;
         }
-        nearest[size_t(i)] = in;
+        kept.Entries[size_t(i)] = {in, uint8_t(i)};
         bound = std::min(bound, out);
     }
-    TCandidates kept;
-    for (int32_t i = 0; i < table.Count; ++i)
-        if (nearest[size_t(i)] <= bound) kept.Index[kept.Count++] = uint8_t(i);
+    const auto end = std::remove_if(kept.Entries.begin(), kept.Entries.begin() + table.Count,
+                                    [bound](const auto& e) { return e.first > bound; });
+    std::sort(kept.Entries.begin(), end);
+    kept.Count = size_t(end - kept.Entries.begin());
     return kept;
 }
 
@@ -225,12 +227,15 @@ void TGlobalColours::Choose() {
         const TCandidates candidates = Candidates(table_, cell);
         eachColour(cell, [&](uint32_t key) {
             const std::array<uint8_t, 3> c = ColourOfKey(key);
+            // No entry farther from the box than the best distance so far can be nearer, nor
+            // as near.
             int32_t best = 0, bestDistance = INT32_MAX;
-            for (size_t k = 0; k < candidates.Count; ++k) {
-                const TColorEntry& e = table_.Entries[candidates.Index[k]];
+            for (size_t k = 0; k < candidates.Count && candidates.Entries[k].first <= bestDistance; ++k) {
+                const int32_t i = candidates.Entries[k].second;
+                const TColorEntry& e = table_.Entries[size_t(i)];
                 const int32_t dr = int32_t(e[0]) - c[0], dg = int32_t(e[1]) - c[1], db = int32_t(e[2]) - c[2];
                 const int32_t d = dr * dr + dg * dg + db * db;
-                if (d < bestDistance) bestDistance = d, best = candidates.Index[k];
+                if (d < bestDistance || (d == bestDistance && i < best)) bestDistance = d, best = i;
             }
             nearest[key] = uint8_t(best);
         });
