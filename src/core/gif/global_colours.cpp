@@ -30,6 +30,19 @@ uint32_t KeyOf(uint32_t r, uint32_t g, uint32_t b) {
     return CellOf(r, g, b) << 9 | (r & 7) << 6 | (g & 7) << 3 | (b & 7);
 }
 
+// Each channel's share of the key, for the per-pixel loops: three look-ups and two ors.
+struct TKeyParts {
+    std::array<uint32_t, 256> Red, Green, Blue;
+
+    TKeyParts() {
+        for (uint32_t v = 0; v < 256; ++v)
+            Red[v] = KeyOf(v, 0, 0), Green[v] = KeyOf(0, v, 0), Blue[v] = KeyOf(0, 0, v);
+    }
+    uint32_t Of(const uint8_t* bgr) const { return Red[bgr[2]] | Green[bgr[1]] | Blue[bgr[0]]; }
+};
+
+const TKeyParts kKeyParts;
+
 std::array<uint8_t, 3> ColourOfKey(uint32_t key) {
     const uint32_t cell = key >> 9, within = key & 511;
     return {uint8_t((cell >> 10) << 3 | within >> 6), uint8_t(((cell >> 5) & 31) << 3 | ((within >> 3) & 7)),
@@ -123,7 +136,7 @@ void TGlobalColours::Meet(const TBitmap& picture) {
     // Neighbouring pixels often share a cell: four counts per cell, taken in turn, spare each
     // count the wait for the one before.
     const auto meet = [&](size_t lane) {
-        const uint32_t key = KeyOf(p[3 * lane + 2], p[3 * lane + 1], p[3 * lane]);
+        const uint32_t key = kKeyParts.Of(p + 3 * lane);
         seen[key >> 6] |= uint64_t(1) << (key & 63);
         ++cells[key >> 9].Pixels[lane];
     };
@@ -263,7 +276,7 @@ TByteArray2D TGlobalColours::Map(const TBitmap& picture) const {
     for (int32_t y = 1; y <= picture.Height; ++y) {
         uint8_t* row = matrix.RowData(y);
         for (size_t x = 0; x < w; ++x, p += 3)
-            row[x] = nearest[KeyOf(p[2], p[1], p[0])];
+            row[x] = nearest[kKeyParts.Of(p)];
     }
     return matrix;
 }

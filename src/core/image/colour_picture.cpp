@@ -17,19 +17,22 @@ TRealLevel RealLevelOf(const TDisplaySettings& s) {
             s.MidtonesBalance};
 }
 
-// The levels of values given four times over (whole numbers q): a table over the q lying
-// between the thresholds and one step beyond each, every other q taking the level of that
-// step, which is beyond the same threshold. Computed one by one when the table would be
-// larger than the picture.
+// The levels of values given four times over (whole numbers q of 16-bit sums, within
+// kQuarters): a table over the q lying between the thresholds and one step beyond each, every
+// other q taking the level of that step, which is beyond the same threshold. Computed one by
+// one when the table would be larger than the picture.
+constexpr int32_t kQuarters = 4 * 32768;
+
 class TQuarterLevels {
   public:
     TQuarterLevels(const TDisplaySettings& s, size_t pixels) : level_(RealLevelOf(s)) {
         const double from = 4 * level_.From(), to = 4 * level_.To();
         if (!std::isfinite(from) || !std::isfinite(to) || to - from > double(pixels)) return;
-        first_ = int64_t(std::ceil(from)) - 1;
-        last_ = int64_t(std::floor(to)) + 1;
+        // Steps beyond the sums' range stand for every value on their side.
+        first_ = int32_t(std::clamp(std::ceil(from) - 1, double(-kQuarters - 1), double(kQuarters)));
+        last_ = int32_t(std::clamp(std::floor(to) + 1, double(-kQuarters - 1), double(kQuarters)));
         table_.resize(size_t(last_ - first_ + 1));
-        for (int64_t q = first_; q <= last_; ++q)
+        for (int32_t q = first_; q <= last_; ++q)
             table_[size_t(q - first_)] = level_(double(q) / 4);
     }
 
@@ -41,16 +44,16 @@ class TQuarterLevels {
             return;
         }
         const uint8_t* table = table_.data();
-        const int64_t last = last_ - first_;
+        const int32_t first = first_, last = last_;
         for (size_t x = 0; x < n; ++x)
-            out[3 * x] = table[std::clamp(int64_t(q[x]) - first_, int64_t(0), last)];
+            out[3 * x] = table[std::clamp(q[x], first, last) - first];
     }
 
     const TRealLevel& Level() const { return level_; }
 
   private:
     TRealLevel level_;
-    int64_t first_ = 0, last_ = 0;
+    int32_t first_ = 0, last_ = 0;
     std::vector<uint8_t> table_;
 };
 

@@ -176,6 +176,7 @@ TEST(Debayer, APictureMadeStraightFromTheMosaicIsThePictureOfItsPlanes) {
         {shown(4.1, -2.6), shown(0.3, 0.2), shown(14, -14)}, // inverted
         {shown(-10, 10, F::Sqrt), shown(-14.5, 3.25, F::Asinh), shown(-5, 9, F::Mtf, 0.3)},
         {shown(0.25, 0.25), shown(std::nan(""), 5), shown(-30000, 30000)},
+        {shown(1e12, 1e12 + 10), shown(-40010, -40000), shown(40010, 40000)}, // beyond any value
     };
     for (auto [w, h] : {std::pair{1, 1}, {2, 3}, {5, 4}, {8, 7}, {16, 9}})
         for (TBayerPattern p : {TBayerPattern::Rggb, TBayerPattern::Gbrg})
