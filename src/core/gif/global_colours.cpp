@@ -108,6 +108,9 @@ TCandidates Candidates(const TColorTable& table, uint32_t cell) {
 struct TGlobalColours::TCounts {
     std::unique_ptr<uint64_t, TFree> Seen{static_cast<uint64_t*>(ZeroedPages(kKeys / 8))}; // a bit per key
     std::vector<TCell> Cells = std::vector<TCell>(kCells);
+    // Each colour's pixels (saturating) while the colours fill few cells: the median cut then
+    // weighs the colours themselves. Dropped once they fill many, where it weighs cells.
+    std::unique_ptr<uint32_t, TFree> Exact{static_cast<uint32_t*>(ZeroedPages(kKeys * sizeof(uint32_t)))};
 };
 
 void TGlobalColours::TFree::operator()(void* p) const {
@@ -141,10 +144,20 @@ void TGlobalColours::Meet(const TBitmap& picture) {
         ++cells[key >> 9].Pixels[lane];
     };
     size_t i = 0;
+    if (uint32_t* exact = counts->Exact.get()) {
+        for (const uint8_t* q = p; i < n; ++i, q += 3) {
+            uint32_t& count = exact[kKeyParts.Of(q)];
+            count += count != UINT32_MAX;
+        }
+        i = 0;
+    }
     for (; i + 4 <= n; i += 4, p += 12)
         meet(0), meet(1), meet(2), meet(3);
     for (; i < n; ++i, p += 3)
         meet(0);
+    if (counts->Exact && size_t(std::count_if(counts->Cells.begin(), counts->Cells.end(),
+                                              [](const TCell& c) { return c.Total() > 0; })) >= kEnoughCells)
+        counts->Exact.reset();
     const std::lock_guard lock(idleLock_);
     idle_.push_back(std::move(counts));
 }
@@ -172,9 +185,14 @@ void TGlobalColours::Choose() {
         for (size_t w = 0; w < kKeys / 64; ++w)
             all.Seen.get()[w] |= more.Seen.get()[w];
         for (size_t c = 0; c < kCells; ++c) {
+            if (all.Exact && more.Exact && more.Cells[c].Total() > 0)
+                for (size_t key = c * 512; key < c * 512 + 512; ++key)
+                    all.Exact.get()[key] = uint32_t(std::min<uint64_t>(
+                        uint64_t(all.Exact.get()[key]) + more.Exact.get()[key], UINT32_MAX));
             for (size_t lane = 0; lane < 4; ++lane)
                 all.Cells[c].Pixels[lane] += more.Cells[c].Pixels[lane];
         }
+        if (!more.Exact) all.Exact.reset();
     }
     idle_.resize(1);
     const uint64_t* seen = all.Seen.get();
@@ -217,13 +235,10 @@ void TGlobalColours::Choose() {
                                    cell.Total()});
                 continue;
             }
-            // A cell's pixels shared evenly among its colours (512 parts, so that none weighs 0).
-            size_t n = 0;
-            for (size_t w = 0; w < kWordsPerCell; ++w)
-                n += size_t(std::popcount(seen[c * kWordsPerCell + w]));
-            eachColour(c, [&](uint32_t key) {
-                counted.push_back({PlatformColour(key), cell.Total() * 512 / n});
-            });
+            // Few cells: every thread counted each colour (none dropped its counts, holding
+            // no more cells than all together).
+            const uint32_t* exact = all.Exact.get();
+            eachColour(c, [&](uint32_t key) { counted.push_back({PlatformColour(key), exact[key]}); });
         }
         colours = MedianCut(counted, 256).BoxColors;
     }

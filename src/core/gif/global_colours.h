@@ -3,9 +3,10 @@
 // exactly; more are reduced by median cut over all of them together, and each pixel then takes
 // the nearest table colour (RGB distance, ties to the lower index), never dithered.
 //
-// Colours are counted in cells of 8 x 8 x 8 colours (5 bits a channel): the median cut works on
-// the cells' mean colours, weighted by their pixels, or on the colours themselves when they
-// fill few cells, so that it costs the same whatever the number of pixels and colours.
+// Pixels are counted in cells of 8 x 8 x 8 colours (5 bits a channel), with a bit for each
+// colour met: the median cut works on each cell's mean colour weighted by its pixels, or on
+// the colours themselves (sharing their cell's pixels) when they fill few cells, so that it
+// costs the same whatever the number of pixels and colours.
 #pragma once
 
 #include "core/base/bitmap.h"
