@@ -144,20 +144,21 @@ void TGlobalColours::Meet(const TBitmap& picture) {
         ++cells[key >> 9].Pixels[lane];
     };
     size_t i = 0;
-    if (uint32_t* exact = counts->Exact.get()) {
-        for (const uint8_t* q = p; i < n; ++i, q += 3) {
-            uint32_t& count = exact[kKeyParts.Of(q)];
-            count += count != UINT32_MAX;
-        }
-        i = 0;
-    }
     for (; i + 4 <= n; i += 4, p += 12)
         meet(0), meet(1), meet(2), meet(3);
     for (; i < n; ++i, p += 3)
         meet(0);
+    // The exact counts, for as long as the cells met are few: their pages stay few too.
     if (counts->Exact && size_t(std::count_if(counts->Cells.begin(), counts->Cells.end(),
                                               [](const TCell& c) { return c.Total() > 0; })) >= kEnoughCells)
         counts->Exact.reset();
+    if (uint32_t* exact = counts->Exact.get()) {
+        p = picture.Pixels.data();
+        for (i = 0; i < n; ++i, p += 3) {
+            uint32_t& count = exact[kKeyParts.Of(p)];
+            count += count != UINT32_MAX;
+        }
+    }
     const std::lock_guard lock(idleLock_);
     idle_.push_back(std::move(counts));
 }
