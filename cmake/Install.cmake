@@ -11,6 +11,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/src/ui/help/aide.html DESTINATION ${ORVANEL_IN
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/palettes DESTINATION ${ORVANEL_INSTALL_DATADIR})
 install(FILES ${CMAKE_BINARY_DIR}/samples/star_field.fit DESTINATION ${ORVANEL_INSTALL_DATADIR}/samples)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/samples/comet DESTINATION ${ORVANEL_INSTALL_DATADIR}/samples)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/samples/comet-colour DESTINATION ${ORVANEL_INSTALL_DATADIR}/samples)
 install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/orvanel.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/orvanel.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/samples/drift DESTINATION ${ORVANEL_INSTALL_DATADIR}/samples)

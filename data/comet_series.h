@@ -11,7 +11,8 @@ namespace orv::sample {
 constexpr int kCometFrames = 10;
 
 // Writes folder/comet01.fit ... comet10.fit (the folder is created). The stars come from the
-// seed; each frame's noise from the seed and its number.
-void WriteCometSeries(const std::string& folder, int width, int height, uint64_t seed);
+// seed; each frame's noise from the seed and its number. With `colour`, the frames are the
+// RGGB mosaics of a one-shot colour camera (BAYERPAT = 'RGGB').
+void WriteCometSeries(const std::string& folder, int width, int height, uint64_t seed, bool colour = false);
 
 } // namespace orv::sample

@@ -17,20 +17,6 @@ constexpr int kFirstStart = 23 * 3600 + 45 * 60; // 23:45:00 UT on 2024-03-09
 constexpr int kExposure = 60;
 constexpr double kPixelDegrees = 1.6 / 3600; // 1.6 arcseconds a pixel
 
-std::string ClockText(int seconds) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600 % 24, seconds / 60 % 60, seconds % 60);
-    return text;
-}
-
-std::string Card(const char* keyword, const std::string& value) {
-    char card[96];
-    std::snprintf(card, sizeof card, "%-8.8s= %20s", keyword, value.c_str());
-    std::string text = card;
-    text.resize(80, ' ');
-    return text;
-}
-
 std::string Real(double v) {
     char text[32];
     std::snprintf(text, sizeof text, "%.10G", v);

@@ -1,7 +1,7 @@
 // orvanel-make-sample: writes the bundled sample images, synthetic 16-bit FITS files made
 // through the image document and the FITS writer: a star field, or with --comet a series of
-// frames of a comet crossing a star field, or with --drift a series whose field wanders. The
-// same seed always gives the same files.
+// frames of a comet crossing a star field (grey, or a colour camera's mosaics), or with --drift a series
+// whose field wanders. The same seed always gives the same files.
 #include "comet_series.h"
 #include "drift_series.h"
 #include "sample_sky.h"
@@ -21,6 +21,7 @@ struct TOptions {
     std::string Out;
     bool Comet = false;
     bool Drift = false;
+    bool Colour = false;
     int Width = 0, Height = 0, Stars = 0, Frames = kDriftFrames;
     uint64_t Seed = 20240309;
 };
@@ -28,10 +29,11 @@ struct TOptions {
 int Usage() {
     std::fprintf(
         stderr, "Usage: orvanel-make-sample OUT.fit [--width W] [--height H] [--stars N] [--seed S]\n"
-                "       orvanel-make-sample --comet FOLDER [--width W] [--height H] [--seed S]\n"
+                "       orvanel-make-sample --comet FOLDER [--colour] [--width W] [--height H] [--seed S]\n"
                 "       orvanel-make-sample --drift FOLDER [--width W] [--height H] [--seed S] [--frames N]\n"
                 "Writes a synthetic 16-bit FITS star field (768x512 by default), or ten frames of a\n"
-                "comet crossing a star field, FOLDER/comet01.fit to comet10.fit (384x256 by default),\n"
+                "comet crossing a star field, FOLDER/comet01.fit to comet10.fit (384x256 by default;\n"
+                "with --colour, RGGB mosaics of a one-shot colour camera),\n"
                 "or N frames (12, at most 99) of a field that drifts by whole pixels while an asteroid\n"
                 "crosses it, across midnight, with sky coordinates, FOLDER/drift01.fit ... (320x240).\n");
     return 2;
@@ -79,6 +81,8 @@ int main(int argc, char** argv) {
             o.Seed = uint64_t(next());
         else if (a == "--comet")
             o.Comet = true;
+        else if (a == "--colour")
+            o.Colour = true;
         else if (a == "--drift")
             o.Drift = true;
         else if (a == "--help" || a == "-h")
@@ -97,7 +101,7 @@ int main(int argc, char** argv) {
         if (o.Drift)
             WriteDriftSeries(o.Out, o.Width, o.Height, o.Seed, o.Frames);
         else if (o.Comet)
-            WriteCometSeries(o.Out, o.Width, o.Height, o.Seed);
+            WriteCometSeries(o.Out, o.Width, o.Height, o.Seed, o.Colour);
         else
             WriteStarField(o);
     } catch (const std::exception& e) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace orv::sample {
@@ -74,6 +75,20 @@ void TSkyImage::AddStars(int count, TRandom& random) {
         const double flux = 2500.0 * std::pow(1.0 - random.Uniform() * 0.999, -1.3);
         AddMoffat(cx, cy, std::min(flux, 4e7), kSeeing * (0.9 + 0.2 * random.Uniform()));
     }
+}
+
+std::string ClockText(int seconds) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600 % 24, seconds / 60 % 60, seconds % 60);
+    return text;
+}
+
+std::string Card(const char* keyword, const std::string& value) {
+    char card[96];
+    std::snprintf(card, sizeof card, "%-8.8s= %20s", keyword, value.c_str());
+    std::string text = card;
+    text.resize(80, ' ');
+    return text;
 }
 
 void SaveNoisyFits(const TSkyImage& image, TRandom& noise, const TSampleCards& cards,

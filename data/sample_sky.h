@@ -45,6 +45,12 @@ struct TSampleCards {
     std::vector<std::string> Extra; // whole cards, written as they are (a WCS)
 };
 
+// "hh:mm:ss" of a count of seconds since midnight (wrapping past a day).
+std::string ClockText(int seconds);
+
+// An 80-column FITS card "KEYWORD = value" with the value right-aligned as the standard shows it.
+std::string Card(const char* keyword, const std::string& value);
+
 // Adds photon and read noise, rounds into 0..32767, and saves a FITS file with display
 // thresholds that suit the sky. Errors are EOrvanelError with the writer's message.
 void SaveNoisyFits(const TSkyImage& image, TRandom& noise, const TSampleCards& cards,

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (!count || *count != doc.Series->Count()) std::abort();
     const uint32_t last = doc.Series->Count() - 1;
-    orv::SelectFrame(doc, last, host);
+    orv::SelectFrame(doc, last);
     doc.Series->TimeOf(last);
     orv::ComputeStatistics(doc);
     orv::PixelReadout(doc, doc.ImageWidth - 1, 0);

@@ -7,6 +7,7 @@
 #include "core/image/document_host.h"
 #include "core/image/image_document.h"
 
+#include <array>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -98,9 +99,13 @@ TDebayer DebayerOption(const TArgs& args);
 // its mosaic debayered as the options say; an automatic display is computed channel by channel.
 // Nothing for a grey document or a mosaic seen as it is (none).
 std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, const TRenderOptions& options);
-// Whether the document is shown in colour: three planes, or a mosaic debayered.
-bool ShownInColour(const TImageDocument& doc, TDebayer method);
+// The display of each channel (red, green, blue) of a colour document's planes: the document's
+// own for all three, or with --auto one computed on each channel's values.
+std::array<TDisplaySettings, 3> ChannelDisplays(const TImageDocument& doc, const TColourPlanes& planes,
+                                                const TRenderOptions& options);
 const std::vector<std::string>& RenderValuedOptions();
-void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& options, TCliHost& host);
+// A preset reads `planes` when they are given (a colour frame's region), else the document.
+void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& options, TCliHost& host,
+                        const TColourPlanes* planes = nullptr);
 
 } // namespace orv::cli

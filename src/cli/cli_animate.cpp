@@ -6,6 +6,7 @@
 #include "core/anim/anim_frame.h"
 #include "core/anim/anim_save.h"
 #include "core/anim/anim_writer.h"
+#include "core/anim/colour_frame.h"
 #include "core/anim/delays.h"
 #include "core/anim/frame_compose.h"
 #include "core/anim/frame_region.h"
@@ -18,6 +19,7 @@
 #include "core/document/series_frames.h"
 #include "core/gif/frame_delta.h"
 #include "core/gif/global_colours.h"
+#include "core/image/colour_picture.h"
 #include "core/image/display_settings.h"
 #include "core/text/number_text.h"
 #include "core/text/size_text.h"
@@ -45,25 +47,36 @@ struct TAnimateSettings {
     bool ColourPictures = false;
 };
 
-// A colour frame: the document displayed channel by channel (with the first frame's display
-// for --same-display), its region cut from the picture.
-void MakeColourFrame(TImageDocument& doc, const std::string& label, const TAnimateSettings& s,
-                     const TAnimOptions& options, const std::optional<TSeriesDisplay>& first,
-                     std::optional<TSeriesDisplay>* own, TCliHost& host, TAnimFrameResult& result) {
-    if (options.Bin > 1 || options.Stamp || options.Steadied() || s.Series.Normalize)
-        throw EOrvanelError(label + " : les options --bin, --stamp, --normalize, --align et --track ne "
-                                    "s'appliquent pas aux images en couleur");
-    TRenderOptions r = s.Render;
-    if (first && s.Series.SameDisplay) r.Auto.reset();
-    if (r.Any()) ApplyRenderOptions(doc, r, host);
-    if (first && s.Series.SameDisplay) ApplyDisplaySettings(doc, first->Display);
-    if (own) *own = TSeriesDisplay{DisplaySettingsOf(doc), {}};
-    result.Time = FrameTime(doc);
-    // With --same-display every frame takes the first one's single pair of thresholds.
+// A colour frame: the document's channels cut, binned, displayed channel by channel (an
+// automatic display computed on each channel of the region, or the first frame's displays with
+// --same-display, each channel normalised on the first frame's same channel) and stamped.
+void MakeColourFrame(TImageDocument& doc, const TAnimateSettings& s, const TAnimOptions& options,
+                     const std::optional<TChannelSeriesDisplay>& first,
+                     std::optional<TChannelSeriesDisplay>* own, TCliHost& host, TAnimFrameResult& result) {
     TRenderOptions shown = s.Render;
-    if (s.Series.SameDisplay) shown.Auto.reset();
-    TBitmap picture = *ColourDisplay(doc, shown);
-    if (options.Crop) picture = CropBitmap(picture, *options.Crop);
+    if (first && s.Series.SameDisplay) shown.Auto.reset(); // the first frame's are taken
+    // The region's values, which a preset and an automatic display read, as for a grey frame.
+    // When nothing reads them, a 16-bit mosaic's picture is made straight from the mosaic,
+    // without its planes of reals.
+    std::optional<TColourPlanes> planes;
+    if (options.Crop || options.Bin > 1 || shown.Auto || s.Series.Normalize)
+        planes = ReducedPlanes(*ColourPlanesOf(doc, s.Render.Debayer), options);
+    TRenderOptions r = s.Render;
+    r.Auto.reset(); // computed below on each channel's values, not on the whole mosaic
+    if (r.Any()) ApplyRenderOptions(doc, r, host, planes ? &*planes : nullptr);
+    result.Time = FrameTime(doc);
+    const TColourPlanes unread;
+    const TColourPlanes& values = planes ? *planes : unread;
+    const TChannelSeriesDisplay display = SeriesColourDisplay(
+        values.Channels, ChannelDisplays(doc, values, shown), s.Series, first ? &*first : nullptr);
+    if (own) *own = display;
+    const TChannelDisplays displays = {display[0].Display, display[1].Display, display[2].Display};
+    const std::string stamp = StampText(doc.Header.DateObs, result.Time);
+    std::optional<TBitmap> straight = planes ? std::nullopt : MosaicPicture(doc, s.Render.Debayer, displays);
+    if (straight && options.Stamp) DrawStamp(*straight, stamp);
+    TBitmap picture = straight ? std::move(*straight)
+                               : ComposeColour(planes ? *planes : *ColourPlanesOf(doc, s.Render.Debayer),
+                                               displays, stamp, options);
     if (s.Pictures || s.ColourPictures)
         result.Picture = std::move(picture);
     else
@@ -81,8 +94,9 @@ struct TFilePlaces {
 // display when there is one) and stamped, then encoded. A refusal leaves it out with its
 // messages; the display it was given is returned for the first frame's sake.
 TAnimFrameResult MakeFileFrame(const TSeriesFrame& input, const TAnimateSettings& s,
-                               const std::optional<TSeriesDisplay>& first, std::optional<TSeriesDisplay>* own,
-                               const TFilePlaces* places, size_t k) {
+                               const std::optional<TChannelSeriesDisplay>& first,
+                               std::optional<TChannelSeriesDisplay>* own, const TFilePlaces* places,
+                               size_t k) {
     TAnimFrameResult result;
     result.Delay = s.Delay;
     if (places && !places->Series.Frames[k].Kept) {
@@ -97,7 +111,7 @@ TAnimFrameResult MakeFileFrame(const TSeriesFrame& input, const TAnimateSettings
         TImageDocument doc;
         OpenDocument(doc, input.Path, host, input.Frame);
         if (ShownInColour(doc, s.Render.Debayer)) {
-            MakeColourFrame(doc, input.Label, s, options, first, own, host, result);
+            MakeColourFrame(doc, s, options, first, own, host, result);
             return result;
         }
         ReduceDocument(doc, options);
@@ -109,9 +123,10 @@ TAnimFrameResult MakeFileFrame(const TSeriesFrame& input, const TAnimateSettings
         if (BytesPerPixel(doc.PixelType) == 0) {
             picture = ComposeBmpFile(doc.DisplayStream, options);
         } else {
-            const TSeriesDisplay display =
-                SeriesFrameDisplay(PlaneOf(doc), DisplaySettingsOf(doc), s.Series, first ? &*first : nullptr);
-            if (own) *own = display;
+            // After a colour first frame, a grey one takes its green channel's display.
+            const TSeriesDisplay display = SeriesFrameDisplay(PlaneOf(doc), DisplaySettingsOf(doc), s.Series,
+                                                              first ? &(*first)[1] : nullptr);
+            if (own) *own = TChannelSeriesDisplay{display, display, display};
             TAnimOptions rest = options; // the region and the binning are done
             rest.Crop.reset();
             rest.Bin = 1;
@@ -167,7 +182,7 @@ TSteadySample LookAt(const TSeriesFrame& input, const TAnimateSettings& s, std::
         OpenDocument(doc, input.Path, host, input.Frame);
         refusal.clear(); // what the reader said of a file that opens, it says again for the frame
         try {
-            return SteadySampleOf(doc, s.Options);
+            return SteadySampleOf(doc, s.Options, s.Render.Debayer);
         } catch (const EOrvanelError& e) {
             refusal = input.Label + " : " + e.what();
         }
@@ -253,7 +268,7 @@ int RunAnimate(const std::vector<std::string>& argv) {
     // The shared display and the normalisation start from the first displayed frame: the files
     // up to it are made first.
     std::map<size_t, TAnimFrameResult> early;
-    std::optional<TSeriesDisplay> first;
+    std::optional<TChannelSeriesDisplay> first;
     for (size_t k = 0; NeedsFirstFrame(s.Series) && k < files.size() && !first; ++k)
         early[k] = MakeFileFrame(files[k], s, std::nullopt, &first, placed, k);
 
@@ -356,10 +371,12 @@ const TVerbRegistrar kAnimate(
      "                  image is in colour, a GIF has one global colour table chosen from every\n"
      "                  frame's colours: exact up to 256 colours, else median cut and each pixel\n"
      "                  the nearest table colour, never dithered; the frames are all made before\n"
-     "                  the first is written. Colour images take --crop; --bin, --stamp,\n"
-     "                  --normalize, --align and --track leave them out\n"
+     "                  the first is written. Colour images are cut and binned channel by\n"
+     "                  channel, normalised each channel on the first image's same channel,\n"
+     "                  stamped white on black, and aligned on their green channel (wcs on a\n"
+     "                  superpixel image: the offset of the mosaic's pixels, halved)\n"
      "  --same-display  display every image with the first one's thresholds, display function\n"
-     "                  and palette\n"
+     "                  and palette (a colour image: the first one's thresholds of each channel)\n"
      "  --normalize     each image's values v read as m1 + (v - mk) x s1 / sk, where m is the\n"
      "                  median and s 1.4826 x the median absolute deviation of the first image\n"
      "                  (1) and of this one (k): images that differ only by sky level and gain\n"

@@ -188,6 +188,23 @@ TDebayer DebayerOption(const TArgs& args) {
     throw EUsage("--debayer takes bilinear, superpixel or none");
 }
 
+std::array<TDisplaySettings, 3> ChannelDisplays(const TImageDocument& doc, const TColourPlanes& planes,
+                                                const TRenderOptions& options) {
+    TDisplaySettings own = DisplaySettingsOf(doc);
+    if (!options.Auto) return {own, own, own};
+    // One pair of thresholds (and one balance) per channel, which makes the sky background
+    // grey; the display function and the inversion are the document's, as for a grey image.
+    if (options.Invert) std::swap(own.HighThreshold, own.LowThreshold);
+    std::array<TDisplaySettings, 3> channels;
+    for (size_t c = 0; c < 3; ++c) {
+        TDisplaySettings s = AutoDisplaySettings(*options.Auto, planes.Channels[c], own);
+        if (*options.Auto == TAutoDisplay::ZScale) s.DisplayFunction = doc.DisplayFunction;
+        if (options.Invert) std::swap(s.HighThreshold, s.LowThreshold);
+        channels[c] = s;
+    }
+    return channels;
+}
+
 std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, const TRenderOptions& options) {
     if (!options.Auto) {
         // A 16-bit mosaic's picture is made without its planes of reals, three times its size.
@@ -196,25 +213,9 @@ std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, const TRenderOpt
     }
     const std::optional<TColourPlanes> planes = ColourPlanesOf(doc, options.Debayer);
     if (!planes) return std::nullopt;
-    if (!options.Auto) return ColourPicture(doc, *planes);
-    // One pair of thresholds (and one balance) per channel, which makes the sky background
-    // grey; the display function and the inversion are the document's, as for a grey image.
-    TDisplaySettings own = DisplaySettingsOf(doc);
-    if (options.Invert) std::swap(own.HighThreshold, own.LowThreshold);
-    std::array<TDisplaySettings, 3> channels;
-    for (size_t c = 0; c < 3; ++c) {
-        TDisplaySettings s = AutoDisplaySettings(*options.Auto, planes->Channels[c], own);
-        if (*options.Auto == TAutoDisplay::ZScale) s.DisplayFunction = doc.DisplayFunction;
-        if (options.Invert) std::swap(s.HighThreshold, s.LowThreshold);
-        channels[c] = s;
-    }
+    const std::array<TDisplaySettings, 3> channels = ChannelDisplays(doc, *planes, options);
     if (auto picture = MosaicPicture(doc, options.Debayer, channels)) return picture;
     return ColourPicture(*planes, channels);
-}
-
-bool ShownInColour(const TImageDocument& doc, TDebayer method) {
-    return doc.PixelType != kPixelNone &&
-           (doc.Colour.Planes == 3 || (doc.Colour.Pattern && method != TDebayer::None));
 }
 
 std::optional<TDisplayFunction> StretchOption(const TArgs& args) {
@@ -227,7 +228,8 @@ std::optional<TDisplayFunction> StretchOption(const TArgs& args) {
     return function;
 }
 
-void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& host) {
+void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& host,
+                        const TColourPlanes* planes) {
     const bool hasRaw = doc.PixelType != kPixelNone;
     if (o.Palette) {
         if (!hasRaw) throw EOrvanelError("Ce document n'a pas de palette (image bitmap ou GIF)");
@@ -254,7 +256,11 @@ void ApplyRenderOptions(TImageDocument& doc, const TRenderOptions& o, TCliHost& 
     if (o.Low) EnterLow(dialog, *o.Low);
     if (o.High) EnterHigh(dialog, *o.High);
     if (o.Preset) {
-        const TStatistics stats = ComputeStatistics(doc);
+        // A picture shown in colour is measured on its channels, as the threshold dialog does.
+        const std::optional<TColourPlanes> own = planes ? std::nullopt : ColourPlanesOf(doc, o.Debayer);
+        const TStatistics stats = planes ? ColourPresetStatistics(*planes)
+                                  : own  ? ColourPresetStatistics(*own)
+                                         : ComputeStatistics(doc);
         if (*o.Preset == "planet")
             PlanetPreset(dialog, stats);
         else

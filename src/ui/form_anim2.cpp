@@ -17,8 +17,6 @@
 
 namespace orv::ui {
 
-TFormAnim2* FormAnim2 = nullptr;
-
 namespace {
 bool manualTimers = false;
 } // namespace

@@ -72,6 +72,4 @@ class TFormAnim2 : public QWidget {
     TPlayback& playback_;
 };
 
-extern TFormAnim2* FormAnim2;
-
 } // namespace orv::ui

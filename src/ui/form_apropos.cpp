@@ -9,8 +9,6 @@
 
 namespace orv::ui {
 
-TFormAPropos* FormAPropos = nullptr;
-
 TFormAPropos::TFormAPropos(QWidget* parent) : QDialog(parent) {
     setObjectName("FormAPropos");
     setWindowTitle(QStringLiteral("A propos de ") + ApplicationTitle());

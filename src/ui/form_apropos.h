@@ -19,6 +19,4 @@ class TFormAPropos : public QDialog {
     QPushButton* BitBtn1 = nullptr; // "OK"
 };
 
-extern TFormAPropos* FormAPropos;
-
 } // namespace orv::ui

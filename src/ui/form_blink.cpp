@@ -184,8 +184,11 @@ void TFormBlink::CompareClick() {
                                    TAlignMethod::Sky}[size_t(std::max(0, Alignement->currentIndex()))];
     display_ = DisplaySettingsOf(first->Document());
     try {
-        pair_ =
-            MakeBlinkPair(*CopyFrameSource(first->Document()), *CopyFrameSource(second->Document()), method);
+        // A colour picture is compared as its window shows it, from the planes the window keeps.
+        const std::optional<TColourPlanes> a = first->ColourPlanes(), b = second->ColourPlanes();
+        pair_ = MakeBlinkPair(*CopyFrameSource(first->Document(), first->Debayer()),
+                              *CopyFrameSource(second->Document(), second->Debayer()), method,
+                              a ? &*a : nullptr, b ? &*b : nullptr);
     } catch (const EOrvanelError& e) {
         // Not aligned (too few stars, another field, no WCS): said in the window, nothing shown.
         return refuse(QString::fromStdString(e.what()));

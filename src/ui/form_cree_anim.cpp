@@ -39,8 +39,6 @@
 
 namespace orv::ui {
 
-TFormCreeAnim* FormCreeAnim = nullptr;
-
 namespace {
 
 // A video's frame or a cube's plane as the batch names it: "clip.ser (image 3)".

@@ -217,6 +217,4 @@ class TFormCreeAnim : public QWidget {
     QStringList places_;
 };
 
-extern TFormCreeAnim* FormCreeAnim;
-
 } // namespace orv::ui

@@ -15,8 +15,6 @@
 
 namespace orv::ui {
 
-TFormCtrlAnim* FormCtrlAnim = nullptr;
-
 TFormCtrlAnim::TFormCtrlAnim(TPlayback& playback, QWidget* parent)
     : QWidget(parent, Qt::Tool), playback_(playback) {
     setObjectName("FormCtrlAnim");

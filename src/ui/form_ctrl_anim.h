@@ -45,6 +45,4 @@ class TFormCtrlAnim : public QWidget {
     TPlayback& playback_;
 };
 
-extern TFormCtrlAnim* FormCtrlAnim;
-
 } // namespace orv::ui

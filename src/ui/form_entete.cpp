@@ -18,8 +18,6 @@
 
 namespace orv::ui {
 
-TFormEntete* FormEntete = nullptr;
-
 TFormEntete::TFormEntete(TWorkspace& workspace, QWidget* parent)
     : QWidget(parent, Qt::Tool), workspace_(workspace) {
     setObjectName("FormEntete");

@@ -42,6 +42,4 @@ class TFormEntete : public QWidget {
     TWorkspace& workspace_;
 };
 
-extern TFormEntete* FormEntete;
-
 } // namespace orv::ui

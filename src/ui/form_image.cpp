@@ -57,7 +57,8 @@ QString ModifiedQuestion() {
 }
 
 TFormImage::TFormImage(TWorkspace& workspace, QWidget* parent)
-    : QMdiSubWindow(parent), TQtDocumentHost(workspace), doc_(std::make_shared<TImageDocument>()) {
+    : QMdiSubWindow(parent), TQtDocumentHost(workspace), doc_(std::make_shared<TImageDocument>()),
+      debayer_(workspace.DefaultDebayer()) {
     setObjectName("FormImage");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromStdString(doc_->Caption));
@@ -134,11 +135,29 @@ QString TFormImage::FileName() const {
 }
 
 TLoadResult TFormImage::OpenImage(const QString& fileName) {
+    return TakeLoad([&] { return orv::OpenImage(*doc_, LocalName(fileName), *this); });
+}
+
+TLoadResult TFormImage::OpenGifImage(const TGifFile& gif, const std::string& fileName) {
+    return TakeLoad([&] { return orv::OpenGifImage(*doc_, gif, fileName); });
+}
+
+TLoadResult TFormImage::TakeLoad(const std::function<TLoadResult()>& read) {
     TWaitCursor wait;
-    const TLoadResult result = orv::OpenImage(*doc_, LocalName(fileName), *this);
+    // The enabling rule runs after every read, one that throws included.
+    struct TToolsUpdate {
+        TFormImage& Window;
+        ~TToolsUpdate() { Window.UpdateImageTools(); }
+    } update{*this};
+    const TLoadResult result = read();
     // What was made of the pixels while they were being read is made again.
     ForgetPixelViews();
-    if (result == TLoadResult::Loaded) ApplyStartDisplay();
+    if (result == TLoadResult::Refused) Workspace().SetBitAjoutEnabled(false);
+    if (result != TLoadResult::Loaded) return result;
+    ApplyStartDisplay();
+    PushThresholds(doc_->HighThreshold, doc_->LowThreshold);
+    ShowImage();
+    Workspace().SetBitAjoutEnabled(true);
     return result;
 }
 
@@ -147,9 +166,7 @@ void TFormImage::ApplyStartDisplay() {
     if (!mode || doc_->PixelType == kPixelNone) return;
     // A way of looking at the file, as the display function is: the file is not changed.
     ApplyAutoDisplay(*doc_, *mode);
-    PushThresholds(doc_->HighThreshold, doc_->LowThreshold);
     Render();
-    ShowImage();
 }
 
 void TFormImage::Write(const std::function<bool(TImageDocument&, TDocumentHost&)>& write,
@@ -243,8 +260,9 @@ void TFormImage::ShowImage() {
         FitWindow();
         doc_->FirstShow = false;
     }
+    // The size the picture has: half the image's under superpixel debayering.
     if (doc_->PixelType != kPixelNone)
-        doc_->UpdateCaption(doc_->FileName, doc_->ImageWidth, doc_->ImageHeight);
+        doc_->UpdateCaption(doc_->FileName, PictureSize().width(), PictureSize().height());
     CaptionChanged(doc_->Caption);
     Workspace().AnnounceImageShown(this);
 }
@@ -350,10 +368,6 @@ void TFormImage::closeEvent(QCloseEvent* event) {
 
 void TFormImage::PushThresholds(double high, double low) {
     Workspace().PushThresholds(high, low);
-}
-
-void TFormImage::SetBitAjoutEnabled(bool enabled) {
-    Workspace().SetBitAjoutEnabled(enabled);
 }
 
 void TFormImage::UpdateImageTools() {

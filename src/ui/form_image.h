@@ -24,6 +24,10 @@ class QMenu;
 class QScrollArea;
 class QSlider;
 
+namespace orv {
+class TGifFile;
+}
+
 namespace orv::ui {
 
 class TImageControl;
@@ -43,8 +47,11 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     QString FileName() const;
 
     // Chooses the reader by extension, with the wait cursor while it reads; an image with
-    // values then takes the workspace's start display.
+    // values then takes the workspace's start display. What a load gives the other windows
+    // (thresholds, "Ajouter l'image courante", the enabling rule) is given here, once it returns.
     TLoadResult OpenImage(const QString& fileName);
+    // The first image of a GIF file already decoded, as OpenImage does with a file.
+    TLoadResult OpenGifImage(const TGifFile& gif, const std::string& fileName);
     // PIC documents as PIC, FITS documents as FITS, nothing for the other kinds.
     void SaveImage(const QString& fileName);
     // "Enregistrer": under its own name, in the format of its kind.
@@ -65,7 +72,8 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     // display bitmap when the window is zoomed out (it then shows only the averaged view).
     QImage Picture() const;
     QSize PictureSize() const;
-    // How a colour-filter mosaic is shown ("Dématriçage"): bilinear until the user chooses.
+    // How a colour-filter mosaic is shown ("Dématriçage"): the workspace's default until the
+    // user chooses.
     TDebayer Debayer() const { return debayer_; }
     void SetDebayer(TDebayer method);
     // The picture is in colour: an RGB image, or a mosaic debayered.
@@ -75,7 +83,7 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     std::optional<TColourPlanes> ColourPlanes() const;
     // Sizes the picture, fits the window the first time, shows the display bitmap,
     // updates the caption.
-    void ShowImage() override;
+    void ShowImage();
     // Sizes the window to its picture within the frame.
     void FitWindow();
     // What a tool calls after changing this document's thresholds or palette: the image is
@@ -112,11 +120,10 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     // changes nothing of the file.
     void SelectFrameClick(uint32_t k);
 
-    // What the document asks of its holder, beyond questions and progress.
-    void PushThresholds(double high, double low) override;
-    void SetBitAjoutEnabled(bool enabled) override;
-    void UpdateImageTools() override;
-    void CaptionChanged(const std::string& caption) override;
+    // The thresholds to the threshold dialog, the enabling rule, the caption to the title.
+    void PushThresholds(double high, double low);
+    void UpdateImageTools();
+    void CaptionChanged(const std::string& caption);
     // Progress of a load: shown, but clicks and keys wait until the file is read.
     void Progress(const std::string& label, float fraction) override;
 
@@ -138,6 +145,9 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // A read, then what the other windows take from it.
+    TLoadResult TakeLoad(const std::function<TLoadResult()>& read);
+    // The workspace's start display into the document, rendered.
     void ApplyStartDisplay();
     // The frame bar shown for a series, its slider on the document's frame.
     void UpdateFrameBar();

@@ -19,8 +19,6 @@
 
 namespace orv::ui {
 
-TFormImpr* FormImpr = nullptr;
-
 namespace {
 
 QRect ToQRect(const TRectangle& r) {

@@ -74,6 +74,4 @@ class TFormImpr : public QDialog {
     TWorkspace& workspace_;
 };
 
-extern TFormImpr* FormImpr;
-
 } // namespace orv::ui

@@ -31,8 +31,6 @@
 
 namespace orv::ui {
 
-TFormMain* FormMain = nullptr;
-
 TFormMain::TFormMain(TWorkspace& workspace, QWidget* parent) : QMainWindow(parent), workspace_(workspace) {
     setObjectName("FormMain");
     setWindowTitle(ApplicationTitle());
@@ -251,6 +249,7 @@ void TFormMain::CreateDebayerMenu() {
         group->addAction(a);
         connect(a, &QAction::triggered, this, [this, method = c.Method] {
             if (TFormImage* image = ActiveMDIChild()) RunCommand([&] { image->SetDebayer(method); });
+            workspace_.ChooseDebayer(method); // for the colour images opened next
             workspace_.UpdateImageTools();
         });
     }

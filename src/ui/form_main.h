@@ -215,6 +215,4 @@ class TFormMain : public QMainWindow {
     QPointer<QWidget> blink_; // the blink comparator, while it is open
 };
 
-extern TFormMain* FormMain;
-
 } // namespace orv::ui

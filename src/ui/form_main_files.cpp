@@ -97,9 +97,8 @@ void TFormMain::OpenFile(const QString& fileName) {
             return;
         }
     }
-    LoadInNewWindow([&](TFormImage& window) {
-        return gif ? OpenGifImage(window.Document(), *gif, local, window) : window.OpenImage(full);
-    });
+    LoadInNewWindow(
+        [&](TFormImage& window) { return gif ? window.OpenGifImage(*gif, local) : window.OpenImage(full); });
 }
 
 TLoadResult TFormMain::LoadInNewWindow(const std::function<TLoadResult(TFormImage&)>& load) {

@@ -16,8 +16,6 @@
 
 namespace orv::ui {
 
-TFormPal* FormPal = nullptr;
-
 QStringList PaletteFiles(const QString& directory) {
     // The mask and the order ignore case, as file names do on the system the palette files
     // come from: "spectre.PAL" is listed with "Chaleur.Pal".
@@ -94,6 +92,7 @@ void TFormPal::FileListBox1Click() {
     TImageDocument& doc = image->Document();
     // A new palette is a change of display, like new thresholds: closing asks to save.
     if (!ApplyPaletteFile(doc, QFile::encodeName(path).toStdString(), *image)) return;
+    image->ShowImage();
     if (doc.Kind == kKindPic || doc.Kind == kKindFits) doc.Modified = true;
     if (!chosen_.contains(image))
         connect(image, &QObject::destroyed, this, [this, image] { chosen_.remove(image); });

@@ -46,6 +46,4 @@ class TFormPal : public QWidget {
     QHash<const QObject*, QString> chosen_; // each image window's palette, by name
 };
 
-extern TFormPal* FormPal;
-
 } // namespace orv::ui

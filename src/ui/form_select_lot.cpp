@@ -21,8 +21,6 @@
 
 namespace orv::ui {
 
-TFormSelectLot* FormSelectLot = nullptr;
-
 namespace {
 
 std::vector<std::string> ToStd(const QStringList& list) {

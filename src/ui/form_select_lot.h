@@ -88,6 +88,4 @@ class TFormSelectLot : public QDialog {
     std::vector<std::string> selection_;
 };
 
-extern TFormSelectLot* FormSelectLot;
-
 } // namespace orv::ui

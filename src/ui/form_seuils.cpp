@@ -28,8 +28,6 @@
 
 namespace orv::ui {
 
-TFormSeuils* FormSeuils = nullptr;
-
 namespace {
 
 template <typename T> T* Named(T* widget, const char* name, const QString& hint, QRect geometry) {
@@ -389,7 +387,10 @@ void TFormSeuils::InvertClick() {
 void TFormSeuils::Preset(void (*preset)(TThresholdState&, const TStatistics&)) {
     const TImageDocument* doc = Document();
     if (!doc || !PresetsApply(doc->Kind)) return;
-    const TStatistics stats = workspace_.CurrentImage()->Summary().Statistics;
+    // A picture shown in colour is measured on its channels, not on the raw mosaic.
+    TFormImage* image = workspace_.CurrentImage();
+    const std::optional<TColourPlanes> planes = image->ColourPlanes();
+    const TStatistics stats = planes ? ColourPresetStatistics(*planes) : image->Summary().Statistics;
     Act([&](TThresholdState& s) { preset(s, stats); });
 }
 

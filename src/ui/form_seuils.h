@@ -128,6 +128,4 @@ class TFormSeuils : public QWidget {
     TWorkspace& workspace_;
 };
 
-extern TFormSeuils* FormSeuils;
-
 } // namespace orv::ui

@@ -33,28 +33,30 @@ template <typename T> void Destroy(T*& window) {
 
 TProgram::TProgram(TDialogs& dialogs) {
     SetDialogs(&dialogs);
-    ProgressForm = new TProgressForm;
-    workspace_ = std::make_unique<TWorkspace>(ProgressForm);
+    TProgramWindows& w = windows_;
+    w.ProgressForm = new TProgressForm;
+    workspace_ = std::make_unique<TWorkspace>(w.ProgressForm);
     TWorkspace& workspace = *workspace_;
-    FormMain = mainWindow_ = new TFormMain(workspace);
+    w.FormMain = new TFormMain(workspace);
     // The tool windows belong to the main window: they stay above it and go with it.
-    FormSeuils = new TFormSeuils(workspace, FormMain);
-    FormImpr = new TFormImpr(workspace, FormMain);
-    FormPal = new TFormPal(workspace, FormMain);
-    FormSelectLot = new TFormSelectLot(FormMain);
-    FormCreeAnim = new TFormCreeAnim(workspace, FormMain);
-    FormCtrlAnim = new TFormCtrlAnim(workspace.Playback(), FormMain);
-    FormAnim2 = new TFormAnim2(workspace.Playback(), FormMain);
-    Stat = new TStat(FormMain);
-    FormAPropos = new TFormAPropos(FormMain);
-    FormEntete = new TFormEntete(workspace, FormMain);
-    workspace.SetBatchTool(FormSelectLot);
-    FormMain->SetToolWindows({FormSeuils, FormPal, FormCreeAnim, Stat, FormImpr, FormAPropos, FormEntete});
+    w.FormSeuils = new TFormSeuils(workspace, w.FormMain);
+    w.FormImpr = new TFormImpr(workspace, w.FormMain);
+    w.FormPal = new TFormPal(workspace, w.FormMain);
+    w.FormSelectLot = new TFormSelectLot(w.FormMain);
+    w.FormCreeAnim = new TFormCreeAnim(workspace, w.FormMain);
+    w.FormCtrlAnim = new TFormCtrlAnim(workspace.Playback(), w.FormMain);
+    w.FormAnim2 = new TFormAnim2(workspace.Playback(), w.FormMain);
+    w.Stat = new TStat(w.FormMain);
+    w.FormAPropos = new TFormAPropos(w.FormMain);
+    w.FormEntete = new TFormEntete(workspace, w.FormMain);
+    workspace.SetBatchTool(w.FormSelectLot);
+    w.FormMain->SetToolWindows(
+        {w.FormSeuils, w.FormPal, w.FormCreeAnim, w.Stat, w.FormImpr, w.FormAPropos, w.FormEntete});
     // The main window closed after its questions: the event loop ends at once. Asking the
     // application to quit would close the other windows first, and the builder would ask its
     // question again, or keep the program alive with no main window while it plays.
     QObject::connect(
-        FormMain, &TFormMain::Closed, qApp,
+        w.FormMain, &TFormMain::Closed, qApp,
         [] {
             if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
         },
@@ -63,28 +65,28 @@ TProgram::TProgram(TDialogs& dialogs) {
 
 void TProgram::KeepRecovery() {
     if (recovery_) return;
-    recovery_ = std::make_unique<TRecoveryKeeper>(*workspace_, *FormMain, *FormCreeAnim);
+    recovery_ = std::make_unique<TRecoveryKeeper>(*workspace_, *windows_.FormMain, *windows_.FormCreeAnim);
     recovery_->Start();
 }
 
 TProgram::~TProgram() {
     // No enabling rule runs while the windows it touches go away.
-    if (FormMain) QObject::disconnect(qApp, nullptr, FormMain, nullptr);
+    TProgramWindows& w = windows_;
+    if (w.FormMain) QObject::disconnect(qApp, nullptr, w.FormMain, nullptr);
     recovery_.reset();
-    Destroy(FormEntete);
-    Destroy(FormAPropos);
-    Destroy(Stat);
-    Destroy(FormAnim2);
-    Destroy(FormCtrlAnim);
-    Destroy(FormCreeAnim);
-    Destroy(FormSelectLot);
-    Destroy(FormPal);
-    Destroy(FormImpr);
-    Destroy(FormSeuils);
+    Destroy(w.FormEntete);
+    Destroy(w.FormAPropos);
+    Destroy(w.Stat);
+    Destroy(w.FormAnim2);
+    Destroy(w.FormCtrlAnim);
+    Destroy(w.FormCreeAnim);
+    Destroy(w.FormSelectLot);
+    Destroy(w.FormPal);
+    Destroy(w.FormImpr);
+    Destroy(w.FormSeuils);
     // Image windows go with the frame, without their close handlers: quitting asks nothing.
-    Destroy(FormMain);
-    mainWindow_ = nullptr;
-    Destroy(ProgressForm);
+    Destroy(w.FormMain);
+    Destroy(w.ProgressForm);
     workspace_.reset();
     SetDialogs(nullptr);
 }

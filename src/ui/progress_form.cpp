@@ -8,8 +8,6 @@
 
 namespace orv::ui {
 
-TProgressForm* ProgressForm = nullptr;
-
 int GaugePercent(float fraction) {
     return static_cast<int>(Round(static_cast<double>(fraction) * 100.0));
 }
@@ -49,8 +47,8 @@ void TProgressForm::SetProgress(float fraction) {
     }
 }
 
-void ShowProgress(float fraction, bool userInput) {
-    if (ProgressForm) ProgressForm->SetProgress(fraction);
+void ShowProgress(TProgressForm* window, float fraction, bool userInput) {
+    if (window) window->SetProgress(fraction);
     QCoreApplication::processEvents(userInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
 }
 

@@ -26,11 +26,8 @@ class TProgressForm : public QWidget {
     QProgressBar* Gauge1 = nullptr;
 };
 
-// The single instance, created before the main window.
-extern TProgressForm* ProgressForm;
-
-// SetProgress on ProgressForm, then every pending event is processed (repaints, and clicks
-// and keys unless userInput is false).
-void ShowProgress(float fraction, bool userInput = true);
+// SetProgress on the progress window (when there is one), then every pending event is
+// processed (repaints, and clicks and keys unless userInput is false).
+void ShowProgress(TProgressForm* window, float fraction, bool userInput = true);
 
 } // namespace orv::ui

@@ -6,8 +6,6 @@
 
 namespace orv::ui {
 
-TStat* Stat = nullptr;
-
 TStat::TStat(QWidget* parent) : QDialog(parent) {
     setObjectName("Stat");
     setWindowTitle(QStringLiteral("Statistiques"));

@@ -47,6 +47,4 @@ class TStat : public QDialog {
     std::array<QLabel*, 5> Panels() const { return {PanelMin, PanelMax, PanelMoy, PanelMed, PanelEcart}; }
 };
 
-extern TStat* Stat;
-
 } // namespace orv::ui

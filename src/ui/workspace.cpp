@@ -21,6 +21,12 @@ namespace orv::ui {
 namespace {
 
 const QString kStartDisplayKey = QStringLiteral("affichage/ouverture");
+const QString kDebayerKey = QStringLiteral("affichage/dematricage");
+
+// The settings' names of the methods, as the command line's --debayer names them.
+const std::pair<TDebayer, QString> kDebayerNames[] = {{TDebayer::Bilinear, QStringLiteral("bilinear")},
+                                                      {TDebayer::Superpixel, QStringLiteral("superpixel")},
+                                                      {TDebayer::None, QStringLiteral("none")}};
 
 } // namespace
 
@@ -28,6 +34,16 @@ TWorkspace::TWorkspace(TProgressForm* progressWindow) : progressWindow_(progress
     // Anything else than a mode's name, or nothing, is the file's thresholds.
     const std::string name = ProgramSettings().value(kStartDisplayKey).toString().toStdString();
     startDisplay_ = AutoDisplayNamed(name);
+    // Anything else than a method's name, or nothing, is bilinear.
+    const QString debayer = ProgramSettings().value(kDebayerKey).toString();
+    for (const auto& [method, named] : kDebayerNames)
+        if (named == debayer) debayer_ = method;
+}
+
+void TWorkspace::ChooseDebayer(TDebayer method) {
+    debayer_ = method;
+    for (const auto& [m, named] : kDebayerNames)
+        if (m == method) ProgramSettings().setValue(kDebayerKey, named);
 }
 
 void TWorkspace::ChooseStartDisplay(std::optional<TAutoDisplay> mode) {
@@ -120,7 +136,7 @@ void TWorkspace::RequestHeaderWindow() {
 
 void TWorkspace::Progress(const std::string& label, float fraction, bool userInput) {
     if (progressWindow_) progressWindow_->Label1->setText(QString::fromStdString(label));
-    ShowProgress(fraction, userInput);
+    ShowProgress(progressWindow_.data(), fraction, userInput);
 }
 
 std::function<void(const std::string&, float)> TWorkspace::ProgressReport() {

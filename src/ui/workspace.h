@@ -6,6 +6,7 @@
 
 #include "core/anim/anim_options.h"
 #include "core/image/auto_display.h"
+#include "core/image/debayer.h"
 #include "core/tools/enabling_rules.h"
 #include "ui/playback.h"
 
@@ -98,6 +99,10 @@ class TWorkspace : public QObject {
     std::optional<TAutoDisplay> StartDisplay() const { return startDisplay_; }
     void ChooseStartDisplay(std::optional<TAutoDisplay> mode);
     void SetStartDisplayForRun(std::optional<TAutoDisplay> mode);
+    // How newly opened colour-filter mosaics are debayered: the last "Dématriçage" chosen, kept
+    // between sessions (bilinear until one is).
+    TDebayer DefaultDebayer() const { return debayer_; }
+    void ChooseDebayer(TDebayer method);
 
   signals:
     void CurrentImageChanged(TFormImage* image);
@@ -120,6 +125,7 @@ class TWorkspace : public QObject {
     TPlayback playback_;
     bool regionPicking_ = false;
     std::optional<TAutoDisplay> startDisplay_;
+    TDebayer debayer_ = TDebayer::Bilinear;
 };
 
 // Applies the states of a rule that belong to `window` (by its object name), in the rule's

@@ -51,10 +51,12 @@ def write_pic(path, time):
     return path
 
 
-def steady_series(d):
+def steady_series(d, colour=None):
     """Four 200 x 150 windows of one star field, whole pixels apart, with the WCS and times
     that go with them, and a fifth frame of another field. The noise belongs to the sky, so
-    frames moved back onto the first are equal. Returns the paths and the moves expected."""
+    frames moved back onto the first are equal. In colour ("rgb"), RGB cubes of the field at
+    three gains; "bayer": RGGB mosaics of twice the size, whose superpixels are those cubes
+    (the WCS on the mosaic's pixels). Returns the paths and the moves expected."""
     rng = np.random.default_rng(5)
     yy, xx = np.mgrid[0:220, 0:280]
 
@@ -70,16 +72,24 @@ def steady_series(d):
     paths = []
     for k, (dx, dy) in enumerate(moves + [(0, 0)]):
         sky = stars if k < 4 else other
-        data = sky[30 + dy:180 + dy, 40 + dx:240 + dx].astype(np.int16)  # row 0 is the bottom row
-        hdu = fits.PrimaryHDU(data)
+        data = sky[30 + dy:180 + dy, 40 + dx:240 + dx]  # row 0 is the bottom row
+        if colour == "rgb":
+            data = np.stack([data * 0.6, data, data * 0.8])
+        if colour == "bayer":
+            data = np.kron(data, np.ones((2, 2))) * np.tile([[0.6, 1], [1, 0.8]], data.shape)
+        hdu = fits.PrimaryHDU(data.astype(np.int16))
         h = hdu.header
         h["DATE-OBS"], h["TIME_BEG"] = "2024-03-09", "23:%02d:00" % (57 + k) if k < 3 else "00:%02d:00" % (k - 3)
         h["CTYPE1"], h["CTYPE2"], h["CRVAL1"], h["CRVAL2"] = "RA---TAN", "DEC--TAN", 150.0, 20.0
         h["CRPIX1"], h["CRPIX2"] = 100.5 - dx, 75.5 - dy
         h["CDELT1"], h["CDELT2"] = -0.0005, 0.0005
+        if colour == "bayer":
+            h["BAYERPAT"] = "RGGB"
+            h["CRPIX1"], h["CRPIX2"] = 2 * (100.5 - dx) - 0.5, 2 * (75.5 - dy) - 0.5
+            h["CDELT1"], h["CDELT2"] = -0.00025, 0.00025
         if k >= 3:
             h["DATE-OBS"] = "2024-03-10"
-        paths.append(os.path.join(d, "steady%d.fit" % k))
+        paths.append(os.path.join(d, "steady%s%d.fit" % (colour or "", k)))
         hdu.writeto(paths[-1], overwrite=True)
     return paths, moves
 
@@ -153,13 +163,26 @@ def main():
             hdu.header["BAYERPAT"] = "GBRG"
             hdu.writeto(bayer[-1])
         shown = ["--low", "0", "--high", "2500"]
+        # The cubes cut to X 3, Y 5, 20 x 10 and binned 2 x 2, rounded half to even: what
+        # --crop and --bin must show, each channel on its own.
+        reduced = []
+        for k, f in enumerate(rgb):
+            cut = fits.getdata(f)[:, 4:14, 2:22].astype(float)
+            binned = cut.reshape(3, 5, 2, 10, 2).mean(axis=(2, 4))
+            reduced.append(os.path.join(d, f"rgb-reduced{k}.fit"))
+            fits.PrimaryHDU(np.round(binned).astype(np.int16)).writeto(reduced[-1])
         colour_cases = [
-            ("colour cubes", rgb, shown, True),
-            ("colour cubes, optimised", rgb, shown + ["--optimize"], True),
-            ("Bayer frames and a grey one, bilinear", bayer + [f0], shown, False),
-            ("Bayer frames, superpixel", bayer, shown + ["--debayer", "superpixel"], False),
+            # name, files, options, exact, the files and render options that give the frames expected
+            ("colour cubes", rgb, shown, True, None),
+            ("colour cubes, optimised", rgb, shown + ["--optimize"], True, None),
+            ("Bayer frames and a grey one, bilinear", bayer + [f0], shown, False, None),
+            ("Bayer frames, superpixel", bayer, shown + ["--debayer", "superpixel"], False, None),
+            ("colour cubes, cropped and binned", rgb, shown + ["--crop", "3,5,20,10", "--bin", "2"], False,
+             (reduced, shown)),
+            ("colour cubes, the planet preset of the region", rgb, ["--crop", "3,5,20,10", "--bin", "2", "--preset",
+                                                                    "planet"], False, (reduced, ["--preset", "planet"])),
         ]
-        for name, files, options, exact in colour_cases:
+        for name, files, options, exact, reference in colour_cases:
             code, _, err = run("animate", *files, "-o", out, *options)
             if not check(name + ": exit 0", code == 0, err):
                 continue
@@ -167,8 +190,10 @@ def main():
             if "--optimize" not in options:
                 check(name + ": one global table", "local-table=0" in info and "local-table=2" not in info
                       and info.count("local-table=0 ") == len(files), info)
-            want = [np.frombuffer(rendered(f, *[o for o in options if o != "--optimize"], d=d)[0], np.uint8)
-                    .reshape(-1, 3).astype(int) for f in files]
+            seen = [(f, [o for o in options if o != "--optimize"]) for f in files]
+            if reference:
+                seen = [(f, reference[1]) for f in reference[0]]
+            want = [np.frombuffer(rendered(f, *o, d=d)[0], np.uint8).reshape(-1, 3).astype(int) for f, o in seen]
             got = [np.frombuffer(p, np.uint8).reshape(-1, 3).astype(int) for p in frames_of(out)[2]]
             if exact:
                 check(name + ": frames are the rendered pictures", all(np.array_equal(a, b) for a, b in zip(got, want)))
@@ -177,10 +202,21 @@ def main():
                 table = np.array(im.getpalette()[:768]).reshape(-1, 3)
             nearest = [table[np.argmin(((w[:, None, :] - table[None, :, :]) ** 2).sum(axis=2), axis=1)] for w in want]
             check(name + ": each pixel the nearest table colour", all(np.array_equal(a, b) for a, b in zip(got, nearest)))
-        code, _, err = run("animate", *rgb, "-o", out, "--bin", "2")
-        check("colour frames and --bin: left out, exit 1", code == 1 and
-              "rgb0.fit : les options --bin, --stamp, --normalize, --align et --track ne s'appliquent pas aux images en "
-              "couleur\n" in err, err)
+        # The stamp on colour frames: white on black in all three channels, the rest of the
+        # frame untouched.
+        for f, time in zip(rgb, ("22:10:05", "22:11:05")):
+            with fits.open(f, mode="update") as h:
+                h[0].header["TIME_BEG"] = time
+        run("animate", *rgb, "-o", out, *shown)
+        plain = [np.frombuffer(p, np.uint8).reshape(30, 40, 3) for p in frames_of(out)[2]]
+        code, _, err = run("animate", *rgb, "-o", out, *shown, "--stamp")
+        stamped = [np.frombuffer(p, np.uint8).reshape(30, 40, 3) for p in frames_of(out)[2]]
+        box = [np.argwhere((a != b).any(axis=2)) for a, b in zip(plain, stamped)]
+        check("colour stamp: only the lower-left corner changes", code == 0 and all(
+            len(b) and b[:, 0].min() >= 30 - 16 and b[:, 1].max() < 40 for b in box), err)
+        check("colour stamp: white on black", all(
+            set(map(tuple, s[30 - 9:, :12].reshape(-1, 3))) <= {(0, 0, 0), (255, 255, 255)} and
+            (s[30 - 9:, :12] == 255).all(axis=2).any() for s in stamped))
 
         # Delays by option and from the TIME_BEG cards.
         cases = [
@@ -263,18 +299,25 @@ def main():
 
         # Frames that differ only by sky level and gain (a v + b of the first) show alike once
         # normalised under the first frame's automatic display, and not without normalising.
+        # In colour each channel has a level and gain of its own.
         sky = np.random.default_rng(4).normal(600, 15, (30, 40)).round()
         sky[::7, ::9] += 3000
-        scaled = []
-        for k, (a, b) in enumerate([(1, 0), (2, 100), (3, -500), (1, 2000)]):
+        scaled, scaled_rgb = [], []
+        gains = [(1, 0), (2, 100), (3, -500), (1, 2000)]
+        for k, (a, b) in enumerate(gains):
             scaled.append(os.path.join(d, f"scaled{k}.fit"))
             fits.PrimaryHDU((a * sky + b).astype(np.int16)).writeto(scaled[-1])
-        for mode in ("mtf", "zscale"):
-            run("animate", *scaled, "-o", out, "--auto", mode, "--same-display", "--normalize")
+            scaled_rgb.append(os.path.join(d, f"scaled-rgb{k}.fit"))
+            planes = [gains[(k + c) % 4][0] * sky + gains[(k + c) % 4][1] for c in range(3)]
+            fits.PrimaryHDU(np.stack(planes).astype(np.int16)).writeto(scaled_rgb[-1])
+        for mode, files in [("mtf", scaled), ("zscale", scaled), ("mtf, colour", scaled_rgb),
+                            ("zscale, colour", scaled_rgb)]:
+            run("animate", *files, "-o", out, "--auto", mode.split(",")[0], "--same-display", "--normalize")
             shown = frames_of(out)[2]
-            check(f"normalised {mode}: the first frame as rendered", shown[0] == rendered(scaled[0], "--auto", mode, d=d)[0])
+            check(f"normalised {mode}: the first frame as rendered",
+                  shown[0] == rendered(files[0], "--auto", mode.split(",")[0], d=d)[0])
             check(f"normalised {mode}: every frame alike", shown == [shown[0]] * 4)
-            run("animate", *scaled, "-o", out, "--auto", mode, "--same-display")
+            run("animate", *files, "-o", out, "--auto", mode.split(",")[0], "--same-display")
             check(f"not normalised {mode}: frames differ", len(set(frames_of(out)[2])) > 1)
 
         # An option that cannot apply to a file (no palette for a bitmap) leaves that file out.
@@ -377,6 +420,8 @@ def main():
         # Steady animations: frames moved back onto the first by whole pixels and cut to the
         # rectangle they all cover (x from 9 to 196, y from 7 to 147), so that they are equal.
         steady, _ = steady_series(d)
+        steady_rgb, _ = steady_series(d, "rgb")
+        steady_bayer, _ = steady_series(d, "bayer")
         display = ["--low", "990", "--high", "1500"]
         for name, options, files, size, report in [
             ("stars", ["--align", "stars"], steady[:4], (187, 140), ""),
@@ -387,6 +432,11 @@ def main():
              f0 + " : L'image n'a pas de coordonnées célestes (WCS)"),
             ("stars, then the region in the common rectangle", ["--align", "stars", "--crop", "11,21,50,40"],
              steady[:4], (50, 40), ""),
+            ("stars, colour cubes", ["--align", "stars"], steady_rgb[:4], (187, 140), ""),
+            ("wcs and a track, colour cubes, binned", ["--align", "wcs", "--track", "20,30,20,30", "--bin", "2"],
+             steady_rgb[:4], (93, 70), ""),
+            ("wcs, Bayer superpixels", ["--align", "wcs", "--debayer", "superpixel"], steady_bayer[:4], (187, 140),
+             ""),
         ]:
             code, _, err = run("animate", *files, "-o", out, *display, *options)
             check(name + ": exit 0", code == 0, err)

@@ -89,6 +89,15 @@ def main():
         check(f"{name}: levels", levels(ramp, *options) == expected_levels, levels(ramp, *options))
         check(f"{name}: thresholds", thresholds(ramp, *options) == expected_thresholds, thresholds(ramp, *options))
 
+    # A colour cube's presets read its three channels, which share one pair of thresholds: the
+    # lowest median (blue's 59.52), the highest maximum, red's median + 2 deviations (1021.05).
+    x = np.tile(np.arange(20), (10, 1))
+    cube = os.path.join(tmp, "rgb.fit")
+    fits.PrimaryHDU(np.stack([1000 + x, 200 + x, 50 + x]).astype(">i2")).writeto(cube)
+    for preset, expected in [("planet", ("1019", "60")), ("deepsky", ("1021", "60"))]:
+        got = thresholds(cube, "--preset", preset)
+        check(f"colour cube, {preset}: thresholds from the channels", got == expected, got)
+
     # Failures: a typed text that is not a number, a bitmap without statistics, a bad preset.
     code, _, err = run("render", ramp, "-o", os.path.join(tmp, "x.bmp"), "--high", "1,5")
     check("typed text refused", code == 1 and err == "'1,5' n'est pas une valeur entière correcte\n", err)

@@ -18,7 +18,7 @@ CMAKE = os.environ.get("CMAKE_COMMAND", "cmake")
 CPACK = os.environ.get("CPACK_COMMAND", "cpack")
 ICON_SIZES = [16, 22, 24, 32, 48, 64, 128, 256]
 PALETTES = ["Chaleur.Pal", "FaussesCouleurs.Pal", "Glace.Pal"]
-COMET = [f"share/orvanel/samples/comet/comet{n:02d}.fit" for n in range(1, 11)]
+COMET = [f"share/orvanel/samples/{d}/comet{n:02d}.fit" for d in ("comet", "comet-colour") for n in range(1, 11)]
 DRIFT = [f"share/orvanel/samples/drift/drift{n:02d}.fit" for n in range(1, 13)]
 INSTALLED = (["bin/orvanel", "bin/orvanel-cli", "share/orvanel/aide.html",
               "share/orvanel/samples/star_field.fit", "share/applications/orvanel.desktop",
@@ -61,7 +61,7 @@ def check_installed(prefix, label):
     check(f"{label}: an unknown option", code == 2 and "option inconnue « --ouvrir »" in err, (code, err))
 
     star = os.path.join(prefix, "share/orvanel/samples/star_field.fit")
-    comet = os.path.join(prefix, COMET[-1])
+    comet = os.path.join(prefix, COMET[9])
     captions = [run(cli, "info", f)[1].split("caption: ")[-1].rstrip("\n") for f in (star, comet)]
     empty = tempfile.mkdtemp(prefix="orvanel-start-")
     code, out, err = run(app, "--check", star, comet, cwd=empty, QT_QPA_PLATFORM="offscreen")

@@ -115,6 +115,7 @@ class ProgramTest : public ::testing::Test {
     }
     void StartProgram() {
         program_ = std::make_unique<TProgram>(dialogs);
+        TakeWindows(program_->Windows());
         FormMain->resize(1024, 768);
         FormMain->show();
         FormMain->activateWindow();
@@ -123,9 +124,13 @@ class ProgramTest : public ::testing::Test {
     // The program ended and started again, as a new session: only the settings stay.
     void RestartProgram() {
         program_.reset();
+        TakeWindows({});
         StartProgram();
     }
-    void TearDown() override { program_.reset(); }
+    void TearDown() override {
+        program_.reset();
+        TakeWindows({});
+    }
 
     // A new image window holding the document, as a reader leaves it.
     TFormImage* Load(TImageDocument doc) {
@@ -181,7 +186,36 @@ class ProgramTest : public ::testing::Test {
     TScriptedDialogs dialogs;
     QTemporaryDir folder;
 
+    // The program's windows, by the names the tests know them by.
+    TProgressForm* ProgressForm = nullptr;
+    TFormMain* FormMain = nullptr;
+    TFormSeuils* FormSeuils = nullptr;
+    TFormImpr* FormImpr = nullptr;
+    TFormPal* FormPal = nullptr;
+    TFormSelectLot* FormSelectLot = nullptr;
+    TFormCreeAnim* FormCreeAnim = nullptr;
+    TFormCtrlAnim* FormCtrlAnim = nullptr;
+    TFormAnim2* FormAnim2 = nullptr;
+    TStat* Stat = nullptr;
+    TFormAPropos* FormAPropos = nullptr;
+    TFormEntete* FormEntete = nullptr;
+
   private:
+    void TakeWindows(const TProgramWindows& w) {
+        ProgressForm = w.ProgressForm;
+        FormMain = w.FormMain;
+        FormSeuils = w.FormSeuils;
+        FormImpr = w.FormImpr;
+        FormPal = w.FormPal;
+        FormSelectLot = w.FormSelectLot;
+        FormCreeAnim = w.FormCreeAnim;
+        FormCtrlAnim = w.FormCtrlAnim;
+        FormAnim2 = w.FormAnim2;
+        Stat = w.Stat;
+        FormAPropos = w.FormAPropos;
+        FormEntete = w.FormEntete;
+    }
+
     std::unique_ptr<TProgram> program_;
 };
 

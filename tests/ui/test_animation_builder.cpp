@@ -7,6 +7,7 @@
 #include "core/formats/series_test_files.h"
 #include "ui/form_serie.h"
 #include "ui/progress_form.h"
+#include "ui/workspace.h"
 
 #include <functional>
 
@@ -190,25 +191,28 @@ TEST_F(BuilderTest, NoPathLosesTheFramesOrTheirModifiedMark) {
         QList<TAnswer> Answers;
         QStringList Names;
     } rows[] = {
-        {"Quitter, Oui, name cancelled", [] { FormCreeAnim->BitQuit->click(); }, {TAnswer::Yes}, {}},
+        {"Quitter, Oui, name cancelled", [this] { FormCreeAnim->BitQuit->click(); }, {TAnswer::Yes}, {}},
         {"Quitter, Oui, overwrite declined",
-         [] { FormCreeAnim->BitQuit->click(); },
+         [this] { FormCreeAnim->BitQuit->click(); },
          {TAnswer::Yes, TAnswer::No},
          {existing}},
-        {"Enregistrer, overwrite declined", [] { FormCreeAnim->BitEnr->click(); }, {TAnswer::No}, {existing}},
-        {"Enregistrer, write failed", [] { FormCreeAnim->BitEnr->click(); }, {}, {unwritable}},
-        {"close box, Oui, write failed", [] { FormCreeAnim->close(); }, {TAnswer::Yes}, {unwritable}},
+        {"Enregistrer, overwrite declined",
+         [this] { FormCreeAnim->BitEnr->click(); },
+         {TAnswer::No},
+         {existing}},
+        {"Enregistrer, write failed", [this] { FormCreeAnim->BitEnr->click(); }, {}, {unwritable}},
+        {"close box, Oui, write failed", [this] { FormCreeAnim->close(); }, {TAnswer::Yes}, {unwritable}},
         {"Nouvelle Animation, Oui, name cancelled",
-         [] { FormCreeAnim->BitNew->click(); },
+         [this] { FormCreeAnim->BitNew->click(); },
          {TAnswer::Yes},
          {}},
         {"animated GIF, Oui, name cancelled", [&] { FormMain->OpenFile(animated); }, {TAnswer::Yes}, {}},
         {"Quitter the program, Oui, name cancelled",
-         [] { FormMain->FileExitItem->trigger(); },
+         [this] { FormMain->FileExitItem->trigger(); },
          {TAnswer::Yes},
          {}},
         {"main window's close box, Oui, overwrite declined",
-         [] { FormMain->close(); },
+         [this] { FormMain->close(); },
          {TAnswer::Yes, TAnswer::No},
          {existing}},
     };
@@ -235,9 +239,9 @@ TEST_F(BuilderTest, DroppingAModifiedAnimationAsksFirst) {
         std::function<void()> Command;
         size_t FramesAfter;
     } rows[] = {
-        {"Nouvelle Animation", [] { FormCreeAnim->BitNew->click(); }, 0},
+        {"Nouvelle Animation", [this] { FormCreeAnim->BitNew->click(); }, 0},
         {"animated GIF", [&] { FormMain->OpenFile(animated); }, 4},
-        {"Quitter the program", [] { FormMain->FileExitItem->trigger(); }, 3},
+        {"Quitter the program", [this] { FormMain->FileExitItem->trigger(); }, 3},
     };
     for (const auto& r : rows) {
         FormCtrlAnim->SpeedButton5->click();
@@ -258,8 +262,8 @@ TEST_F(BuilderTest, NothingChangesTheFramesWhilePlaying) {
     Click(2);
     FormCreeAnim->BitAnim->click();
     // An image window of another size opens and becomes current while the animation plays.
-    TFormImage* w = Load(Int16Document(folder.filePath("m31.fit").toStdString(), 40, 30));
-    w->SetBitAjoutEnabled(true);
+    Load(Int16Document(folder.filePath("m31.fit").toStdString(), 40, 30));
+    Program().Workspace().SetBitAjoutEnabled(true);
     for (const char* name : {"BitAjout", "BitNew", "BitSelect", "BitEfface", "BitUp", "BitDn", "BitQuit"})
         EXPECT_FALSE(Enabled(FormCreeAnim, name)) << name;
     FormCreeAnim->BitAjoutClick();
@@ -700,7 +704,7 @@ TEST_F(BuilderTest, ShortDelaysAreMarkedAndRaisedToTwoHundredths) {
     FormCreeAnim->SpinInter->setValue(0);
     Click(2);
     FormCreeAnim->SpinInter->setValue(1);
-    const auto marks = [] {
+    const auto marks = [this] {
         std::vector<bool> shown;
         for (const QLabel* mark : FormCreeAnim->ShortMarks)
             shown.push_back(mark->isVisibleTo(FormCreeAnim));

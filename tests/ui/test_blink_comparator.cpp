@@ -4,8 +4,10 @@
 #include "core/align/star_frames.h"
 #include "core/gif/gif_file.h"
 #include "ui/form_blink.h"
+#include "ui/image_control.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMdiArea>
@@ -83,4 +85,37 @@ TEST_F(ProgramTest, TheBlinkComparatorTogglesAndSavesItsTwoFrames) {
         EXPECT_EQ(image->GetDelay(), 25);
         EXPECT_EQ(QSize(image->Descriptor.Width, image->Descriptor.Height), QSize(194, 146));
     }
+}
+
+TEST_F(ProgramTest, TheBlinkComparatorShowsColourPicturesAsTheirWindowsAndTheirDifferenceGrey) {
+    // Two mosaics of red, green and blue, B's red brighter; B shown with A's thresholds.
+    FormMain->OpenFile(WriteMosaic(folder, "RGGB", {1000, 200, 1000, 200, 200, 50, 200, 50}, "a.fits"));
+    TFormImage* a = FormMain->ActiveMDIChild();
+    FormMain->OpenFile(WriteMosaic(folder, "RGGB", {3000, 200, 3000, 200, 200, 50, 200, 50}, "b.fits"));
+    TFormImage* b = FormMain->ActiveMDIChild();
+    ASSERT_TRUE(a && b && a != b);
+    b->Document().LowThreshold = a->Document().LowThreshold;
+    b->Document().HighThreshold = a->Document().HighThreshold;
+    b->DisplayChanged();
+    FormMain->MdiArea->setActiveSubWindow(a);
+    FormMain->Comparer1->trigger();
+    TFormBlink* blink = FormMain->BlinkWindow();
+    ASSERT_NE(blink, nullptr);
+    blink->Alignement->setCurrentIndex(0); // four pixels hold no stars
+    blink->CompareClick();
+    ASSERT_TRUE(blink->Pair().has_value()) << blink->Legend->text().toStdString();
+    const auto shown = [&] {
+        return blink->Image1->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    EXPECT_EQ(shown(), a->Image->Picture().convertToFormat(QImage::Format_RGB32));
+    blink->Basculer->click();
+    EXPECT_EQ(shown(), b->Image->Picture().convertToFormat(QImage::Format_RGB32));
+    EXPECT_NE(shown(), a->Image->Picture().convertToFormat(QImage::Format_RGB32));
+    blink->Difference->setChecked(true);
+    const QImage difference = shown();
+    for (int y = 0; y < difference.height(); ++y)
+        for (int x = 0; x < difference.width(); ++x) {
+            const QRgb c = difference.pixel(x, y);
+            EXPECT_TRUE(qRed(c) == qGreen(c) && qGreen(c) == qBlue(c)) << x << ", " << y;
+        }
 }

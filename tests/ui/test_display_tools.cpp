@@ -120,7 +120,7 @@ TEST_F(PaletteTest, APaletteColoursTheCurrentImageOnly) {
     EXPECT_EQ(w->Image->Picture().pixel(1, 0), qRgb(255, 255, 0));
     EXPECT_TRUE(dialogs.Messages.isEmpty());
     // The list highlights the current image's own palette, none for an image given none.
-    const auto highlighted = [] {
+    const auto highlighted = [this] {
         const auto picked = FormPal->FileListBox1->selectedItems();
         return picked.isEmpty() ? QString() : picked.first()->text();
     };
@@ -249,7 +249,7 @@ TEST_F(ProgramTest, AColourImageHasAColumnOfStatisticsPerChannel) {
               QByteArray(reinterpret_cast<const char*>(cube.Bytes.data()), qsizetype(cube.Bytes.size())));
     FormMain->OpenFile(path);
     FormMain->SpeedStat->click();
-    const auto row = [](size_t i) {
+    const auto row = [this](size_t i) {
         const std::array<QLabel*, 5> red{Stat->PanelMin, Stat->PanelMax, Stat->PanelMoy, Stat->PanelMed,
                                          Stat->PanelEcart};
         return QStringList{red[i]->text(), Stat->GreenBluePanels[0][i]->text(),

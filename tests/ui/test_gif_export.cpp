@@ -149,7 +149,7 @@ TEST_F(GifExportTest, AChangeMadeZoomedOutReachesTheExportThePrintAndTheFullView
          }},
         {"print", [w] { return w->Picture(); }},
         {"1:1",
-         [w] {
+         [this, w] {
              FormMain->TailleReelle1->trigger();
              return w->Image->Picture();
          }},
@@ -231,8 +231,8 @@ TEST_F(GifExportTest, ClosingTheWindowDuringItsOwnSaveKeepsTheFile) {
         std::function<void(TFormImage*)> Close;
     } rows[] = {
         {"its close box", [](TFormImage* w) { w->close(); }},
-        {"Tout fermer", [](TFormImage*) { FormMain->Toutfermer1->trigger(); }},
-        {"Fermer", [](TFormImage*) { FormMain->FileCloseItem->trigger(); }},
+        {"Tout fermer", [this](TFormImage*) { FormMain->Toutfermer1->trigger(); }},
+        {"Fermer", [this](TFormImage*) { FormMain->FileCloseItem->trigger(); }},
     };
     for (const auto& r : rows) {
         TFormImage* w = Fits();

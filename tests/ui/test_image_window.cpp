@@ -11,6 +11,7 @@
 #include "ui/form_entete.h"
 #include "ui/image_control.h"
 #include "ui/recovery_keeper.h"
+#include "ui/workspace.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -41,9 +42,9 @@ void MoveMouse(QWidget* control, int x, int y) {
     QApplication::sendEvent(control, &move);
 }
 
-QStringList Panels() {
+QStringList Panels(const TFormMain* main) {
     QStringList texts;
-    for (QLabel* p : FormMain->StatusPanels)
+    for (QLabel* p : main->StatusPanels)
         texts << p->text();
     return texts;
 }
@@ -76,13 +77,13 @@ TEST_F(ProgramTest, ReadoutCountsFromTheBottomLeftCorner) {
     for (const auto& c : corners) {
         w->SetZoom(c.Zoom);
         MoveMouse(w->Image, c.X, c.Y);
-        EXPECT_EQ(Panels().mid(0, 3), (QStringList{c.Panel0, c.Panel1, c.Panel2}))
+        EXPECT_EQ(Panels(FormMain).mid(0, 3), (QStringList{c.Panel0, c.Panel1, c.Panel2}))
             << ZoomText(c.Zoom) << " " << c.X << "," << c.Y;
     }
-    EXPECT_EQ(Panels()[3], "");
+    EXPECT_EQ(Panels(FormMain)[3], "");
     // With no image left, no pixel is under the mouse.
     FormMain->Toutfermer1->trigger();
-    EXPECT_EQ(Panels(), (QStringList{"X :", "Y :", "Intensité :", "", "", ""}));
+    EXPECT_EQ(Panels(FormMain), (QStringList{"X :", "Y :", "Intensité :", "", "", ""}));
 }
 
 TEST_F(ProgramTest, ReadoutAppliesBScaleAndBZeroToFitsOnly) {
@@ -94,14 +95,14 @@ TEST_F(ProgramTest, ReadoutAppliesBScaleAndBZeroToFitsOnly) {
     TFormImage* f = OpenFits("scaled.fit", std::move(fits));
     ASSERT_EQ(f->Document().Header.BScale, 2);
     MoveMouse(f->Image, 0, 0);
-    EXPECT_EQ(Panels()[2], "Intensité : 120");
+    EXPECT_EQ(Panels(FormMain)[2], "Intensité : 120");
     TImageDocument pic = Int16Document("/data/s.pic", 4, 1, kKindPic);
     pic.Header.BScale = 2;
     pic.Header.BZero = 100;
     std::memcpy(pic.PixelStore.data() + 2, &ten, 2);
     TFormImage* p = Load(std::move(pic));
     MoveMouse(p->Image, 1, 0);
-    EXPECT_EQ(Panels()[2], "Intensité : 10");
+    EXPECT_EQ(Panels(FormMain)[2], "Intensité : 10");
 }
 
 TEST_F(ProgramTest, ReadoutOfRealsUsesTheShortGeneralForm) {
@@ -116,9 +117,9 @@ TEST_F(ProgramTest, ReadoutOfRealsUsesTheShortGeneralForm) {
     doc.HighThreshold = 1;
     TFormImage* w = Load(std::move(doc));
     MoveMouse(w->Image, 0, 0);
-    EXPECT_EQ(Panels()[2], "Intensité : 0.5");
+    EXPECT_EQ(Panels(FormMain)[2], "Intensité : 0.5");
     MoveMouse(w->Image, 1, 0);
-    EXPECT_EQ(Panels()[2], "Intensité : 1E9");
+    EXPECT_EQ(Panels(FormMain)[2], "Intensité : 1E9");
 }
 
 TEST_F(ProgramTest, ABitmapLeavesTheStatusBarAlone) {
@@ -127,9 +128,9 @@ TEST_F(ProgramTest, ABitmapLeavesTheStatusBarAlone) {
     ASSERT_EQ(bmp->windowTitle(), "Image : photo.bmp (8x8) ");
     FormMain->MdiArea->setActiveSubWindow(fits);
     MoveMouse(fits->Image, 2, 3);
-    const QStringList before = Panels();
+    const QStringList before = Panels(FormMain);
     MoveMouse(bmp->Image, 1, 1);
-    EXPECT_EQ(Panels(), before);
+    EXPECT_EQ(Panels(FormMain), before);
 }
 
 TEST_F(ProgramTest, MouseReadoutNeverRendersAgain) {
@@ -226,22 +227,28 @@ TEST_F(ProgramTest, ZoomChangesTheViewNeverTheDocument) {
         QString Zoom;
         QSize View;
     } steps[] = {
-        {"Ctrl++", [] { QTest::keyClick(FormMain, Qt::Key_Plus, Qt::ControlModifier); }, "2:1", {1536, 1024}},
+        {"Ctrl++",
+         [this] { QTest::keyClick(FormMain, Qt::Key_Plus, Qt::ControlModifier); },
+         "2:1",
+         {1536, 1024}},
         {"Ctrl+=",
-         [] { QTest::keyClick(FormMain, Qt::Key_Equal, Qt::ControlModifier); },
+         [this] { QTest::keyClick(FormMain, Qt::Key_Equal, Qt::ControlModifier); },
          "3:1",
          {2304, 1536}},
-        {"Ctrl+0", [] { QTest::keyClick(FormMain, Qt::Key_0, Qt::ControlModifier); }, "1:1", {768, 512}},
-        {"Ctrl+-", [] { QTest::keyClick(FormMain, Qt::Key_Minus, Qt::ControlModifier); }, "1:2", {384, 256}},
+        {"Ctrl+0", [this] { QTest::keyClick(FormMain, Qt::Key_0, Qt::ControlModifier); }, "1:1", {768, 512}},
+        {"Ctrl+-",
+         [this] { QTest::keyClick(FormMain, Qt::Key_Minus, Qt::ControlModifier); },
+         "1:2",
+         {384, 256}},
         {"Ctrl+- again",
-         [] { QTest::keyClick(FormMain, Qt::Key_Minus, Qt::ControlModifier); },
+         [this] { QTest::keyClick(FormMain, Qt::Key_Minus, Qt::ControlModifier); },
          "1:3",
          {256, 171}},
-        {"Zoom avant", [] { FormMain->ZoomAvant1->trigger(); }, "1:2", {384, 256}},
-        {"Taille réelle", [] { FormMain->TailleReelle1->trigger(); }, "1:1", {768, 512}},
+        {"Zoom avant", [this] { FormMain->ZoomAvant1->trigger(); }, "1:2", {384, 256}},
+        {"Taille réelle", [this] { FormMain->TailleReelle1->trigger(); }, "1:1", {768, 512}},
         // 768 x 512 in 400 x 300: 1:2 is the largest step that shows it whole.
-        {"fit, from the menu", [] { FormMain->AjusterImage1->trigger(); }, "1:2", {384, 256}},
-        {"Zoom arrière", [] { FormMain->ZoomArriere1->trigger(); }, "1:3", {256, 171}},
+        {"fit, from the menu", [this] { FormMain->AjusterImage1->trigger(); }, "1:2", {384, 256}},
+        {"Zoom arrière", [this] { FormMain->ZoomArriere1->trigger(); }, "1:3", {256, 171}},
         {"fit, from the picture's menu", [w] { w->Ajusterlimagelafentre1->trigger(); }, "1:2", {384, 256}},
     };
     for (const auto& s : steps) {
@@ -305,7 +312,7 @@ TEST_F(ProgramTest, SkyCoordinatesShowInTwoMorePanelsWhereTheHeaderHasThem) {
     TFormImage* w = OpenFits("wcs.fits.gz", std::move(sky));
     ASSERT_NE(w, nullptr);
     MoveMouse(w->Image, 149, 100);
-    EXPECT_EQ(Panels().mid(4), (QStringList{"AD : 05:34:31.94", "Dec : +22:00:51.2"}));
+    EXPECT_EQ(Panels(FormMain).mid(4), (QStringList{"AD : 05:34:31.94", "Dec : +22:00:51.2"}));
     EXPECT_FALSE(FormMain->StatusPanels[4]->isHidden());
     EXPECT_FALSE(FormMain->StatusPanels[5]->isHidden());
     // Another window current: the readout that told of the first goes, before the mouse moves.
@@ -313,10 +320,10 @@ TEST_F(ProgramTest, SkyCoordinatesShowInTwoMorePanelsWhereTheHeaderHasThem) {
     FormMain->MdiArea->setActiveSubWindow(w);
     MoveMouse(w->Image, 149, 100);
     FormMain->MdiArea->setActiveSubWindow(plain);
-    EXPECT_EQ(Panels(), (QStringList{"X :", "Y :", "Intensité :", "", "", ""}));
+    EXPECT_EQ(Panels(FormMain), (QStringList{"X :", "Y :", "Intensité :", "", "", ""}));
     EXPECT_TRUE(FormMain->StatusPanels[4]->isHidden());
     MoveMouse(plain->Image, 0, 0);
-    EXPECT_EQ(Panels()[0], "X : 1");
+    EXPECT_EQ(Panels(FormMain)[0], "X : 1");
     EXPECT_TRUE(FormMain->StatusPanels[4]->isHidden());
     EXPECT_TRUE(FormMain->StatusPanels[5]->isHidden());
 }
@@ -397,7 +404,7 @@ TEST_F(ProgramTest, TheFrameSliderShowsEachFrameOfAVideoOrACube) {
         EXPECT_EQ(w->FrameLabel->text(), "Image 3 / 4");
         EXPECT_EQ(w->windowTitle(), file.ThirdFrameCaption);
         MoveMouse(w->Image, 2, 0);
-        EXPECT_EQ(Panels()[2], "Intensité : 3002") << file.File.toStdString();
+        EXPECT_EQ(Panels(FormMain)[2], "Intensité : 3002") << file.File.toStdString();
         // The picture is the third frame's, with the display the first frame had.
         TImageDocument shown = w->Document();
         Render(shown);
@@ -453,6 +460,9 @@ TEST_F(ProgramTest, ABayerImageShowsInColourAsTheDebayerMenuChooses) {
         if (*c.Action) FormMain->findChild<QAction*>(c.Action)->trigger();
         const QImage picture = w->Image->Picture();
         EXPECT_EQ(picture.size(), c.Size);
+        EXPECT_TRUE(
+            w->windowTitle().contains(QStringLiteral("(%1x%2)").arg(c.Size.width()).arg(c.Size.height())))
+            << w->windowTitle().toStdString();
         const QRgb p = picture.pixel(0, picture.height() - 1); // bottom left, red in the mosaic
         if (c.Colour) {
             EXPECT_GT(qRed(p), qGreen(p));
@@ -462,13 +472,19 @@ TEST_F(ProgramTest, ABayerImageShowsInColourAsTheDebayerMenuChooses) {
             EXPECT_EQ(qGreen(p), qBlue(p));
         }
         MoveMouse(w->Image, 0, 0);
-        EXPECT_EQ(Panels()[2], c.Intensity);
+        EXPECT_EQ(Panels(FormMain)[2], c.Intensity);
         QLabel* intensity = FormMain->StatusPanels[2];
         EXPECT_LE(intensity->fontMetrics().horizontalAdvance(intensity->text()),
                   intensity->contentsRect().width());
         FormMain->UpdateMenuItems();                            // as an activation does
         EXPECT_EQ(FormMain->Palettes1->isEnabled(), !c.Colour); // palettes colour grey levels only
     }
+    // The last choice is the next mosaic's, in this session and the next.
+    FormMain->findChild<QAction*>("DematricageSuperpixel1")->trigger();
+    FormMain->OpenFile(WriteMosaic(folder, "RGGB", {1000, 200, 1000, 200, 200, 50, 200, 50}, "next.fits"));
+    ASSERT_NE(FormMain->ActiveMDIChild(), w);
+    EXPECT_EQ(FormMain->ActiveMDIChild()->Image->Picture().size(), QSize(2, 1));
+    EXPECT_EQ(TWorkspace(nullptr).DefaultDebayer(), TDebayer::Superpixel);
     OpenFits("grey.fit", Int16Document("grey.fit", 4, 2));
     emit FormMain->Visualisation1->aboutToShow();
     EXPECT_FALSE(FormMain->Dematricage1->menuAction()->isEnabled());

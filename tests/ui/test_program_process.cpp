@@ -20,9 +20,9 @@ using namespace orv::ui::test;
 
 namespace {
 
-TFormImage* Open(const QString& path) {
-    FormMain->OpenFile(path);
-    return FormMain->ActiveMDIChild();
+TFormImage* Open(TFormMain* main, const QString& path) {
+    main->OpenFile(path);
+    return main->ActiveMDIChild();
 }
 
 // An unsaved animation of one frame, the builder and the palettes shown, then "Quitter", as a
@@ -30,16 +30,19 @@ TFormImage* Open(const QString& path) {
 int QuitWithAnUnsavedAnimation(const QStringList& arguments) {
     TScriptedDialogs dialogs; // every question answered "Non"
     TProgram program(dialogs);
+    const TProgramWindows& windows = program.Windows();
+    TFormMain* FormMain = windows.FormMain;
+    TFormCreeAnim* FormCreeAnim = windows.FormCreeAnim;
     FormMain->resize(1024, 768);
     FormMain->show();
     const QString image = QDir(arguments.value(0)).filePath("m31.fit");
     TImageDocument doc = Int16Document(image.toStdString(), 16, 16);
     SaveFits(doc, image.toStdString());
-    Open(image);
+    Open(FormMain, image);
     FormMain->SpeedButton1->click();
     FormMain->SpeedPal->click();
     FormCreeAnim->BitAjout->click();
-    QTimer::singleShot(0, [] { FormMain->FileExitItem->trigger(); });
+    QTimer::singleShot(0, [FormMain] { FormMain->FileExitItem->trigger(); });
     const int status = QApplication::exec();
     for (const TAskedMessage& m : dialogs.Messages)
         std::cout << "question: " << m.Text.toStdString() << "\n";
@@ -52,6 +55,10 @@ int QuitWithAnUnsavedAnimation(const QStringList& arguments) {
 int BuildAndWaitToBeKilled(const QStringList& arguments) {
     TScriptedDialogs dialogs;
     TProgram program(dialogs);
+    const TProgramWindows& windows = program.Windows();
+    TFormMain* FormMain = windows.FormMain;
+    TFormCreeAnim* FormCreeAnim = windows.FormCreeAnim;
+    TFormSelectLot* FormSelectLot = windows.FormSelectLot;
     FormMain->resize(1024, 768);
     FormMain->show();
     program.KeepRecovery();
@@ -61,7 +68,7 @@ int BuildAndWaitToBeKilled(const QStringList& arguments) {
         TImageDocument doc = Int16Document(path, 40, 30);
         SaveFits(doc, path);
     }
-    TFormImage* a = Open(folder.filePath("a.fit"));
+    TFormImage* a = Open(FormMain, folder.filePath("a.fit"));
     a->Document().HighThreshold = 9000;
     a->Document().LowThreshold = 1000;
     a->DisplayChanged();

@@ -38,14 +38,14 @@ TEST_F(ProgramTest, ProgressWindowShowsUntilTheWorkIsDone) {
     EXPECT_EQ(ProgressForm->Gauge1->maximum(), 100);
     EXPECT_TRUE(ProgressForm->Gauge1->font().bold() || ProgressForm->Gauge1->styleSheet().contains("bold"));
     ProgressForm->Label1->setText("Conversion de l'image : m31.fit");
-    ShowProgress(0);
+    ShowProgress(ProgressForm, 0);
     EXPECT_TRUE(ProgressForm->isVisible());
     EXPECT_EQ(ProgressForm->Gauge1->value(), 0);
-    ShowProgress(0.9999f);
+    ShowProgress(ProgressForm, 0.9999f);
     EXPECT_TRUE(ProgressForm->isVisible());
     EXPECT_EQ(ProgressForm->Gauge1->value(), 100);
     EXPECT_EQ(ProgressForm->Gauge1->text(), "100 %");
-    ShowProgress(0.99995f);
+    ShowProgress(ProgressForm, 0.99995f);
     EXPECT_TRUE(ProgressForm->isHidden());
     EXPECT_EQ(ProgressForm->Gauge1->value(), 100); // the gauge keeps its last value
 }

@@ -28,35 +28,11 @@ struct TShown {
     double HighThreshold, LowThreshold;
 };
 
-TShown Shown(const TFormImage* w) {
-    return {FormSeuils->editsh->text(),       FormSeuils->Editsb->text(),  FormSeuils->ScrollBarsh->value(),
-            FormSeuils->ScrollBarsb->value(), w->Document().HighThreshold, w->Document().LowThreshold};
-}
-
-void ExpectShown(const TFormImage* w, const TShown& e, const std::string& when) {
-    const TShown s = Shown(w);
-    EXPECT_EQ(s.High, e.High) << when;
-    EXPECT_EQ(s.Low, e.Low) << when;
-    EXPECT_EQ(s.HighBar, e.HighBar) << when;
-    EXPECT_EQ(s.LowBar, e.LowBar) << when;
-    EXPECT_EQ(s.HighThreshold, e.HighThreshold) << when;
-    EXPECT_EQ(s.LowThreshold, e.LowThreshold) << when;
-}
-
 void SendMouse(QWidget* widget, QEvent::Type type, int x, Qt::MouseButtons buttons) {
     const QPointF at(x + 0.5, widget->height() / 2);
     QMouseEvent e(type, at, widget->mapToGlobal(at),
                   type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
     QApplication::sendEvent(widget, &e);
-}
-
-// Presses on a marker of the dialog's histogram, drags it to column x and lets it go.
-void DragMarker(TThresholdMarker marker, int x) {
-    THistogramView* h = FormSeuils->Histogram;
-    SendMouse(h, QEvent::MouseButtonPress, h->MarkerX(marker), Qt::LeftButton);
-    SendMouse(h, QEvent::MouseMove, (h->MarkerX(marker) + x) / 2, Qt::LeftButton);
-    SendMouse(h, QEvent::MouseMove, x, Qt::LeftButton);
-    SendMouse(h, QEvent::MouseButtonRelease, x, Qt::NoButton);
 }
 
 void PressEnter(QLineEdit* edit, const QString& text) {
@@ -68,6 +44,31 @@ void PressEnter(QLineEdit* edit, const QString& text) {
 
 class ThresholdDialogTest : public ProgramTest {
   protected:
+    TShown Shown(const TFormImage* w) {
+        return {FormSeuils->editsh->text(),       FormSeuils->Editsb->text(),
+                FormSeuils->ScrollBarsh->value(), FormSeuils->ScrollBarsb->value(),
+                w->Document().HighThreshold,      w->Document().LowThreshold};
+    }
+
+    void ExpectShown(const TFormImage* w, const TShown& e, const std::string& when) {
+        const TShown s = Shown(w);
+        EXPECT_EQ(s.High, e.High) << when;
+        EXPECT_EQ(s.Low, e.Low) << when;
+        EXPECT_EQ(s.HighBar, e.HighBar) << when;
+        EXPECT_EQ(s.LowBar, e.LowBar) << when;
+        EXPECT_EQ(s.HighThreshold, e.HighThreshold) << when;
+        EXPECT_EQ(s.LowThreshold, e.LowThreshold) << when;
+    }
+
+    // Presses on a marker of the dialog's histogram, drags it to column x and lets it go.
+    void DragMarker(TThresholdMarker marker, int x) {
+        THistogramView* h = FormSeuils->Histogram;
+        SendMouse(h, QEvent::MouseButtonPress, h->MarkerX(marker), Qt::LeftButton);
+        SendMouse(h, QEvent::MouseMove, (h->MarkerX(marker) + x) / 2, Qt::LeftButton);
+        SendMouse(h, QEvent::MouseMove, x, Qt::LeftButton);
+        SendMouse(h, QEvent::MouseButtonRelease, x, Qt::NoButton);
+    }
+
     // A 16-bit FITS image: stored row r, column x hold r * 1000 + x; thresholds 16384 / 0.
     TFormImage* Image(double high = 16384, double low = 0) {
         TImageDocument doc = Int16Document("/data/m.fit", 16, 20);
@@ -143,6 +144,33 @@ TEST_F(ThresholdDialogTest, PresetsComeFromTheStatistics) {
     EXPECT_EQ(w->Document().LowThreshold, planetLow);         // the median again
     EXPECT_GT(w->Document().HighThreshold, planetLow + 5000); // 2 standard deviations above
     EXPECT_TRUE(w->Document().Modified);
+
+    // A colour cube whose planes are 1000 + x, 200 + x and 50 + x (x = 0..19, ten rows each)
+    // shares one pair of thresholds: the presets read the three channels, not the red plane the
+    // document holds first. Low: the lowest median (blue's 59.52); planet: the highest maximum;
+    // deep sky: the highest median + 2 deviations (red's 1009.52 + 2 x 5.766).
+    orv::test::TFitsBuilder cube;
+    cube.Image(16, 20, 10).Value("NAXIS", "3").Value("NAXIS3", "3");
+    std::vector<uint64_t> planes;
+    for (const uint64_t base : {1000, 200, 50})
+        for (uint64_t k = 0; k < 200; ++k)
+            planes.push_back(base + k % 20);
+    cube.End().Blanks().BigEndian(planes, 2).Zeros();
+    const QString path = folder.filePath("rgb.fits");
+    WriteFile(path,
+              QByteArray(reinterpret_cast<const char*>(cube.Bytes.data()), qsizetype(cube.Bytes.size())));
+    FormMain->OpenFile(path);
+    const struct {
+        QToolButton* Preset;
+        double Low, High;
+    } colourRows[] = {{FormSeuils->Planet, 60, 1019}, {FormSeuils->Stel, 60, 1021}};
+    for (const auto& r : colourRows) {
+        r.Preset->click();
+        EXPECT_EQ(FormMain->ActiveMDIChild()->Document().LowThreshold, r.Low)
+            << r.Preset->objectName().toStdString();
+        EXPECT_EQ(FormMain->ActiveMDIChild()->Document().HighThreshold, r.High)
+            << r.Preset->objectName().toStdString();
+    }
 }
 
 TEST_F(ThresholdDialogTest, EnterInTheEditBoxesAppliesWithTheOuterBound) {
@@ -194,7 +222,7 @@ TEST_F(ThresholdDialogTest, AConversionErrorReachesTheErrorBoxAndKeepsWhatWasDon
     const QImage before = w->Image->Picture();
     FormSeuils->Editsb->setText("7");
     FormSeuils->editsh->setText("1,5");
-    RunCommand([] { FormSeuils->ApplyThresholds(); });
+    RunCommand([this] { FormSeuils->ApplyThresholds(); });
     ASSERT_EQ(dialogs.Messages.size(), 1);
     EXPECT_EQ(dialogs.Messages[0].Caption, "Orvanel");
     EXPECT_EQ(dialogs.Messages[0].Text, "'1,5' n'est pas une valeur entière correcte.");

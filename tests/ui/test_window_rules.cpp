@@ -40,8 +40,15 @@ class EnablingTest : public ProgramTest {
 };
 
 TEST_F(EnablingTest, AFitsImageEnablesEveryCommand) {
-    ASSERT_NE(OpenFits("m31.fit", Int16Document("m31.fit", 64, 32)), nullptr);
+    TImageDocument doc = Int16Document("m31.fit", 64, 32);
+    doc.HighThreshold = 1234;
+    doc.LowThreshold = 56;
+    FormMain->SpeedSeuils->click();
+    ASSERT_NE(OpenFits("m31.fit", std::move(doc)), nullptr);
     ExpectTools(true, true, true, "after loading");
+    // The file's thresholds reach the open threshold dialog.
+    EXPECT_EQ(FormSeuils->editsh->text(), "1234");
+    EXPECT_EQ(FormSeuils->Editsb->text(), "56");
     for (const char* n : kImageCommands)
         EXPECT_TRUE(Enabled(FormMain, n)) << n;
     for (const char* n : {"GroupBox1", "SH", "SB", "Label4", "LabelCont"})

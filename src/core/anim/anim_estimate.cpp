@@ -68,7 +68,7 @@ class TSampler {
     const std::vector<TAnimImg>& frames_;
     const TAnimOptions& options_;
     const std::optional<TDisplaySettings> shared_;
-    const std::optional<TRobustLevel> reference_;
+    const std::optional<TReferenceLevel> reference_;
 };
 
 } // namespace

@@ -61,6 +61,22 @@ std::shared_ptr<const TFrameSource> TakeFrameSource(TImageDocument& doc, TDebaye
     return source;
 }
 
+std::optional<TColourPlanes> SourcePlanes(const TFrameSource& source) {
+    if (!source.InColour()) return std::nullopt;
+    const TRawImage& raw = source.Raw;
+    auto holder = std::make_shared<TImageDocument>();
+    holder->PixelType = raw.PixelType;
+    holder->ImageWidth = raw.Width;
+    holder->ImageHeight = raw.Height;
+    holder->Colour = source.Colour;
+    holder->PixelStore = raw.Store;
+    std::optional<TColourPlanes> planes = ColourPlanesOf(*holder, source.Debayer);
+    // An RGB image's planes are views of the document's values: the planes keep it. A mosaic's
+    // debayered values are the planes' own.
+    if (planes && !planes->Owner) planes->Owner = std::shared_ptr<double[]>(holder, nullptr);
+    return planes;
+}
+
 TAnimImg MakeFrame(const TImageDocument& doc, uint16_t delay, TDebayer debayer) {
     TAnimImg frame = FrameWithoutSource(doc, delay, debayer);
     frame.Source = CopyFrameSource(doc, debayer);

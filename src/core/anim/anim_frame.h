@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ struct TFrameSource {
 
     bool InColour() const { return Colour.Planes == 3 || (Colour.Pattern && Debayer != TDebayer::None); }
 };
+
+// A colour source's channels as its frames show them, holding their values; nothing for a grey
+// source.
+std::optional<TColourPlanes> SourcePlanes(const TFrameSource& source);
 
 struct TAnimImg {
     std::string Name;                           // the label under the thumbnail

@@ -52,8 +52,8 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
     const std::optional<TDisplaySettings> shared = SharedDisplay(frames, options);
     const bool pictures = WantsPictures(fileName);
     const std::vector<TFramePlan> plans = PlanFrames(frames, options);
-    const std::optional<TRobustLevel> level = ReferenceLevel(frames, options, &plans);
-    const TRobustLevel* reference = level ? &*level : nullptr;
+    const std::optional<TReferenceLevel> level = ReferenceLevel(frames, options, &plans);
+    const TReferenceLevel* reference = level ? &*level : nullptr;
     const TFrameJob job = [&](size_t k) {
         const TAnimImg& frame = frames[k];
         TAnimFrameResult result;
@@ -96,7 +96,8 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
             }
             try {
                 const TAnimOptions& o = *plans[k].Options;
-                const std::optional<TBitmap> c = ColourFrame(frames[k], o, shared ? &*shared : nullptr);
+                const std::optional<TBitmap> c =
+                    ColourFrame(frames[k], o, shared ? &*shared : nullptr, reference);
                 made[k].Picture = c ? *c
                                     : TrueColour(PictureBitmap(ComposeFrame(
                                           frames[k], o, shared ? &*shared : nullptr, reference)));

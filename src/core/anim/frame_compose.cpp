@@ -3,7 +3,6 @@
 #include "core/anim/stamp.h"
 #include "core/anim/steady_series.h"
 #include "core/gif/bitmap_to_matrix.h"
-#include "core/image/colour_picture.h"
 #include "core/image/display.h"
 #include "core/image/normalization.h"
 
@@ -75,13 +74,25 @@ TRobustLevel ReducedLevel(const TRawImage& source, const TAnimOptions& options) 
     return RobustLevel({raw.PixelType, raw.Width, raw.Height, raw.Store});
 }
 
+TReferenceLevel ReducedReference(const TFrameSource& source, const TAnimOptions& options) {
+    TReferenceLevel reference;
+    if (const std::optional<TColourPlanes> planes = SourcePlanes(source)) {
+        reference.Channels = ChannelLevels(ReducedPlanes(*planes, options));
+        reference.Grey = reference.Channels[size_t(TChannel::Green)];
+        return reference;
+    }
+    reference.Grey = ReducedLevel(source.Raw, options);
+    reference.Channels = {reference.Grey, reference.Grey, reference.Grey};
+    return reference;
+}
+
 } // namespace
 
 TDisplaySettings FrameDisplay(const TAnimImg& frame, const TAnimOptions& options,
-                              const TDisplaySettings* shared, const TRobustLevel* reference) {
+                              const TDisplaySettings* shared, const TReferenceLevel* reference) {
     const TDisplaySettings& display = shared ? *shared : frame.Source->Display;
     if (!reference) return display;
-    return NormalizedDisplay(display, *reference, ReducedLevel(frame.Source->Raw, options));
+    return NormalizedDisplay(display, reference->Grey, ReducedLevel(frame.Source->Raw, options));
 }
 
 TBitmap TrueColour(const TBitmap& picture) {
@@ -100,27 +111,20 @@ TBitmap TrueColour(const TBitmap& picture) {
 }
 
 std::optional<TBitmap> ColourFrame(const TAnimImg& frame, const TAnimOptions& options,
-                                   const TDisplaySettings* shared) {
-    if (!frame.Source || !frame.Source->InColour()) return std::nullopt;
-    const TFrameSource& source = *frame.Source;
-    TImageDocument holder; // the planes read the values where the document keeps them
-    holder.PixelType = source.Raw.PixelType;
-    holder.ImageWidth = source.Raw.Width;
-    holder.ImageHeight = source.Raw.Height;
-    holder.Colour = source.Colour;
-    holder.PixelStore = source.Raw.Store;
-    const std::optional<TColourPlanes> planes = ColourPlanesOf(holder, source.Debayer);
+                                   const TDisplaySettings* shared, const TReferenceLevel* reference) {
+    if (!frame.Source) return std::nullopt;
+    const std::optional<TColourPlanes> planes = SourcePlanes(*frame.Source);
     if (!planes) return std::nullopt;
-    const TDisplaySettings display = FrameDisplay(frame, options, shared, nullptr);
-    TBitmap picture = ColourPicture(*planes, {display, display, display});
-    if (options.Crop) picture = CropBitmap(picture, *options.Crop);
-    if (options.Bin > 1) picture = BinBitmap(picture, options.Bin);
-    return picture;
+    const TColourPlanes reduced = ReducedPlanes(*planes, options);
+    const TDisplaySettings& display = shared ? *shared : frame.Source->Display;
+    TChannelDisplays displays{display, display, display};
+    if (reference) displays = NormalizedDisplays(displays, reference->Channels, ChannelLevels(reduced));
+    return ComposeColour(reduced, displays, StampText(frame.Source->DateObs, frame.Time), options);
 }
 
 TFramePicture ComposeFrame(const TAnimImg& frame, const TAnimOptions& options, const TDisplaySettings* shared,
-                           const TRobustLevel* reference) {
-    if (const std::optional<TBitmap> colour = ColourFrame(frame, options, shared))
+                           const TReferenceLevel* reference) {
+    if (const std::optional<TBitmap> colour = ColourFrame(frame, options, shared, reference))
         return ComposePicture(*colour, {});
     if (!frame.Source || !options.NeedsRawValues()) return ComposePicture(frame.Bitmap, options);
     const TFrameSource& source = *frame.Source;
@@ -136,8 +140,9 @@ std::optional<TDisplaySettings> SharedDisplay(const std::vector<TAnimImg>& frame
     return std::nullopt;
 }
 
-std::optional<TRobustLevel> ReferenceLevel(const std::vector<TAnimImg>& frames, const TAnimOptions& options,
-                                           const std::vector<TFramePlan>* plans) {
+std::optional<TReferenceLevel> ReferenceLevel(const std::vector<TAnimImg>& frames,
+                                              const TAnimOptions& options,
+                                              const std::vector<TFramePlan>* plans) {
     if (!options.Normalize) return std::nullopt;
     for (size_t k = 0; k < frames.size(); ++k) {
         if (!frames[k].Source) continue;
@@ -147,7 +152,7 @@ std::optional<TRobustLevel> ReferenceLevel(const std::vector<TAnimImg>& frames, 
             made = &*(*plans)[k].Options;
         }
         try {
-            return ReducedLevel(frames[k].Source->Raw, *made);
+            return ReducedReference(*frames[k].Source, *made);
         } catch (const ERegionError&) {
             // Left out when saved: the next frame is the first.
         }
@@ -175,7 +180,7 @@ std::vector<TAnimImg> ComposedFrames(const std::vector<TAnimImg>& frames, const 
                                      std::vector<std::string>* leftOut) {
     const std::optional<TDisplaySettings> shared = SharedDisplay(frames, options);
     const std::vector<TFramePlan> plans = PlanFrames(frames, options);
-    const std::optional<TRobustLevel> reference = ReferenceLevel(frames, options, &plans);
+    const std::optional<TReferenceLevel> reference = ReferenceLevel(frames, options, &plans);
     std::vector<TAnimImg> made;
     for (size_t k = 0; k < frames.size(); ++k) {
         const TAnimImg& frame = frames[k];

@@ -5,6 +5,7 @@
 
 #include "core/anim/anim_frame.h"
 #include "core/anim/anim_options.h"
+#include "core/anim/colour_frame.h"
 #include "core/anim/frame_region.h"
 #include "core/base/bitmap.h"
 #include "core/gif/byte_array.h"
@@ -18,6 +19,14 @@
 namespace orv {
 
 struct TFramePlan; // core/anim/steady_series.h
+
+// What "normalise" maps the frames onto: the first frame's level, and for the channels of colour
+// frames each of its channels' (a grey first frame's level for all three; a grey frame after a
+// colour first frame is mapped onto its green channel).
+struct TReferenceLevel {
+    TRobustLevel Grey;
+    TChannelLevels Channels;
+};
 
 struct TFramePicture {
     TColorTable Table;
@@ -48,21 +57,22 @@ TFramePicture ComposeBmpFile(std::span<const uint8_t> file, const TAnimOptions& 
 // its own; with a reference level, mapped so that the frame's values (after region and binning)
 // read on the reference's median and spread (core/image/normalization.h).
 TDisplaySettings FrameDisplay(const TAnimImg& frame, const TAnimOptions& options,
-                              const TDisplaySettings* shared, const TRobustLevel* reference);
+                              const TDisplaySettings* shared, const TReferenceLevel* reference);
 
 // A 24-bit copy of a picture (a paletted one through its palette).
 TBitmap TrueColour(const TBitmap& picture);
 
-// A colour builder frame as it is written: its channels shown with the display FrameDisplay
-// gives (without a reference level: the series' levels are grey ones), then cut and binned;
-// nothing for a grey frame.
+// A colour builder frame as it is written: its channels cut and binned, shown with the shared
+// display or its own (each channel normalised on the reference's same channel when one is
+// given) and stamped; nothing for a grey frame.
 std::optional<TBitmap> ColourFrame(const TAnimImg& frame, const TAnimOptions& options,
-                                   const TDisplaySettings* shared);
+                                   const TDisplaySettings* shared,
+                                   const TReferenceLevel* reference = nullptr);
 
 // A builder frame as it is written: in colour for a colour frame, else from its raw values when the options
 // need them (with the display FrameDisplay gives), else from its picture.
 TFramePicture ComposeFrame(const TAnimImg& frame, const TAnimOptions& options, const TDisplaySettings* shared,
-                           const TRobustLevel* reference = nullptr);
+                           const TReferenceLevel* reference = nullptr);
 
 // The display every frame takes with "same display": that of the first frame that has raw
 // values; nothing when the option is off or no frame has any.
@@ -72,8 +82,9 @@ std::optional<TDisplaySettings> SharedDisplay(const std::vector<TAnimImg>& frame
 // What "normalise" maps every frame onto: the level of the first frame with raw values that is
 // kept (each frame made with its plan's options when plans are given, else with `options`);
 // nothing when the option is off or no frame has any.
-std::optional<TRobustLevel> ReferenceLevel(const std::vector<TAnimImg>& frames, const TAnimOptions& options,
-                                           const std::vector<TFramePlan>* plans = nullptr);
+std::optional<TReferenceLevel> ReferenceLevel(const std::vector<TAnimImg>& frames,
+                                              const TAnimOptions& options,
+                                              const std::vector<TFramePlan>* plans = nullptr);
 
 // The picture of a composed frame, for the screen.
 TBitmap PictureBitmap(const TFramePicture& picture);

@@ -76,7 +76,7 @@ TEncodedImage EncodeRaw(const TRawImage& source, const TDisplaySettings& display
 } // namespace
 
 TEncodedImage EncodeFrame(const TAnimImg& frame, const TAnimOptions& options, const TDisplaySettings* shared,
-                          const TRobustLevel* reference) {
+                          const TReferenceLevel* reference) {
     if (frame.Source && frame.Source->InColour()) {
         const TFramePicture picture = ComposeFrame(frame, options, shared, reference);
         return EncodeImage(picture.Table, picture.Matrix);

@@ -13,9 +13,11 @@
 
 namespace orv {
 
+struct TReferenceLevel; // core/anim/frame_compose.h
+
 // The frame as saving writes it (see ComposeFrame); ERegionError when it does not hold the
 // region.
 TEncodedImage EncodeFrame(const TAnimImg& frame, const TAnimOptions& options, const TDisplaySettings* shared,
-                          const TRobustLevel* reference = nullptr);
+                          const TReferenceLevel* reference = nullptr);
 
 } // namespace orv

@@ -22,7 +22,7 @@ template <typename T> T Value(const uint8_t* p) {
     return v;
 }
 
-template <typename T> void BinValues(const TRawImage& in, TRawImage& out, int32_t n) {
+template <typename T> void BinValues(const TValuePlane& in, TRawImage& out, int32_t n) {
     const size_t w = size_t(in.Width), size = sizeof(T);
     for (int32_t by = 0; by < out.Height; ++by)
         for (int32_t bx = 0; bx < out.Width; ++bx) {
@@ -62,6 +62,14 @@ bool RegionInside(const TCropRect& r, int32_t width, int32_t height) {
 }
 
 TRawImage CropRaw(const TRawImage& image, const TCropRect& rect) {
+    return CropPlane({image.PixelType, image.Width, image.Height, image.Store}, rect);
+}
+
+TRawImage BinRaw(const TRawImage& image, int32_t n) {
+    return BinPlane({image.PixelType, image.Width, image.Height, image.Store}, n);
+}
+
+TRawImage CropPlane(const TValuePlane& image, const TCropRect& rect) {
     if (!RegionInside(rect, image.Width, image.Height)) throw RegionOutside(rect, image.Width, image.Height);
     const size_t bpp = size_t(BytesPerPixel(image.PixelType));
     if (image.Store.size() < size_t(image.Width) * size_t(image.Height) * bpp)
@@ -78,7 +86,7 @@ TRawImage CropRaw(const TRawImage& image, const TCropRect& rect) {
     return out;
 }
 
-TRawImage BinRaw(const TRawImage& image, int32_t n) {
+TRawImage BinPlane(const TValuePlane& image, int32_t n) {
     CheckBin(n);
     if (image.Store.size() <
         size_t(image.Width) * size_t(image.Height) * size_t(BytesPerPixel(image.PixelType)))

@@ -6,6 +6,7 @@
 #include "core/anim/anim_options.h"
 #include "core/base/bitmap.h"
 #include "core/base/errors.h"
+#include "core/image/value_plane.h"
 
 #include <cstdint>
 #include <vector>
@@ -38,6 +39,9 @@ TRawImage CropRaw(const TRawImage& image, const TCropRect& rect);
 // Each n x n block becomes its mean: integers rounded half to even, reals as computed. A last
 // partial row or column of blocks is dropped.
 TRawImage BinRaw(const TRawImage& image, int32_t n);
+// The same on a plane's values (a colour image's channel), which are only read.
+TRawImage CropPlane(const TValuePlane& plane, const TCropRect& rect);
+TRawImage BinPlane(const TValuePlane& plane, int32_t n);
 
 // The same on a picture; binning averages each colour and gives a 24-bit picture.
 TBitmap CropBitmap(const TBitmap& picture, const TCropRect& rect);

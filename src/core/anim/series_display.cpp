@@ -16,4 +16,14 @@ TSeriesDisplay SeriesFrameDisplay(const TValuePlane& values, const TDisplaySetti
     return made;
 }
 
+TChannelSeriesDisplay SeriesColourDisplay(const std::array<TValuePlane, 3>& values,
+                                          const std::array<TDisplaySettings, 3>& own,
+                                          const TSeriesDisplayOptions& options,
+                                          const TChannelSeriesDisplay* first) {
+    TChannelSeriesDisplay made;
+    for (size_t c = 0; c < 3; ++c)
+        made[c] = SeriesFrameDisplay(values[c], own[c], options, first ? &(*first)[c] : nullptr);
+    return made;
+}
+
 } // namespace orv

@@ -7,6 +7,8 @@
 #include "core/image/robust_level.h"
 #include "core/image/value_plane.h"
 
+#include <array>
+
 namespace orv {
 
 struct TSeriesDisplayOptions {
@@ -27,6 +29,14 @@ struct TSeriesDisplay {
 // what the others need.
 TSeriesDisplay SeriesFrameDisplay(const TValuePlane& values, const TDisplaySettings& own,
                                   const TSeriesDisplayOptions& options, const TSeriesDisplay* first);
+
+// The same for a colour frame, channel by channel (red, green, blue): each channel normalised on
+// the first frame's same channel, with its own display or the first frame's.
+using TChannelSeriesDisplay = std::array<TSeriesDisplay, 3>;
+TChannelSeriesDisplay SeriesColourDisplay(const std::array<TValuePlane, 3>& values,
+                                          const std::array<TDisplaySettings, 3>& own,
+                                          const TSeriesDisplayOptions& options,
+                                          const TChannelSeriesDisplay* first);
 
 // Whether the frames after the first need the first frame's result.
 inline bool NeedsFirstFrame(const TSeriesDisplayOptions& options) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <vector>
 
 namespace orv {
 
@@ -58,6 +59,26 @@ int32_t StampBoxHeight(int32_t scale) {
 
 void DrawStamp(TByteArray2D& levels, const std::string& text) {
     DrawStamp(levels.RowData(1), levels.Cols(), levels.Rows(), 1, levels.Rows(), text);
+}
+
+void DrawStamp(TBitmap& picture, const std::string& text) {
+    const int32_t width = picture.Width, height = picture.Height;
+    if (text.empty() || picture.BitCount != 24 || width <= 0 || height <= 0 ||
+        picture.Pixels.size() < size_t(width) * size_t(height) * 3)
+        return;
+    // The levels of the box's rows drawn as on a grey frame, then copied to every channel.
+    const int32_t scale = StampScale(width, height, text);
+    const int32_t rows = std::min(StampBoxHeight(scale), height),
+                  boxWidth = std::min(StampBoxWidth(text, scale), width);
+    std::vector<uint8_t> band(size_t(width) * size_t(rows));
+    const int32_t first = height - rows + 1;
+    DrawStamp(band.data(), width, height, first, rows, text);
+    for (int32_t r = 0; r < rows; ++r) {
+        const uint8_t* levels = band.data() + size_t(r) * size_t(width);
+        uint8_t* out = picture.Pixels.data() + size_t(first - 1 + r) * size_t(width) * 3;
+        for (int32_t x = 0; x < boxWidth; ++x)
+            std::fill_n(out + 3 * size_t(x), 3, levels[x]);
+    }
 }
 
 void DrawStamp(uint8_t* rows, int32_t width, int32_t height, int32_t first, int32_t count,

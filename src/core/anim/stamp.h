@@ -3,6 +3,7 @@
 // and the signs dates and times use). The box is never more than 16 rows high.
 #pragma once
 
+#include "core/base/bitmap.h"
 #include "core/gif/byte_array.h"
 
 #include <cstdint>
@@ -29,6 +30,8 @@ int32_t StampBoxHeight(int32_t scale);
 void DrawStamp(TByteArray2D& levels, const std::string& text);
 // The same on the rows first .. first + count - 1 (1-based from the top) of a width x height
 // frame, held one after another from `rows`: a frame drawn a band at a time.
+// The same on a 24-bit picture: the box black and the text white in all three channels.
+void DrawStamp(TBitmap& picture, const std::string& text);
 void DrawStamp(uint8_t* rows, int32_t width, int32_t height, int32_t first, int32_t count,
                const std::string& text);
 

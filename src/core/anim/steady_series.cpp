@@ -47,6 +47,16 @@ void LeaveOut(TFramePlace& place, const std::string& reason) {
     place.Reason = reason;
 }
 
+// The sky offset in pixels of the pictures: found on the sky coordinates' own pixels, then
+// scaled to the picture's (rounded half to even).
+TOffset PictureSkyOffset(const TSteadySample& reference, const TSteadySample& frame) {
+    const int32_t scale = reference.SkyScale;
+    const TOffset raw =
+        SkyOffset(*reference.Sky, reference.Width * scale, reference.Height * scale, *frame.Sky);
+    if (scale == 1) return raw;
+    return {int32_t(Round(double(raw.X) / scale)), int32_t(Round(double(raw.Y) / scale))};
+}
+
 void Align(const std::vector<TSteadySample>& samples, TAlignMethod method, std::vector<TFramePlace>& places) {
     const TSteadySample* reference = nullptr;
     for (size_t k = 0; k < samples.size(); ++k) {
@@ -70,7 +80,7 @@ void Align(const std::vector<TSteadySample>& samples, TAlignMethod method, std::
         try {
             place.Aligned = method == TAlignMethod::Stars
                                 ? MatchStars(reference->Stars, s.Stars, s.Width, s.Height).Offset
-                                : SkyOffset(*reference->Sky, reference->Width, reference->Height, *s.Sky);
+                                : PictureSkyOffset(*reference, s);
         } catch (const EAlignError& e) {
             LeaveOut(place, e.what());
         }
@@ -140,18 +150,50 @@ TSteadySample Sample(int32_t width, int32_t height, const TAnimOptions& options,
 
 } // namespace
 
-TSteadySample SteadySampleOf(const TImageDocument& doc, const TAnimOptions& options) {
+namespace {
+
+// The sample of a picture shown in colour: its size, the stars of its green channel, which holds
+// most of the light; the planes are made only for the stars.
+TSteadySample ColourSample(TSize size, bool superpixel, const TAnimOptions& options, const auto& planes,
+                           std::shared_ptr<const TSkyCoordinates> sky, const std::string& dateObs,
+                           const std::string& time) {
+    const auto stars = [&] {
+        const std::optional<TColourPlanes> made = planes();
+        if (!made) return std::vector<TStar>();
+        const TValuePlane& green = made->Channels[size_t(TChannel::Green)];
+        return FindStars(green.PixelType, green.Width, green.Height, green.Store);
+    };
+    TSteadySample s = Sample(size.Width, size.Height, options, stars, std::move(sky), dateObs, time);
+    if (superpixel) s.SkyScale = 2;
+    return s;
+}
+
+} // namespace
+
+TSteadySample SteadySampleOf(const TImageDocument& doc, const TAnimOptions& options, TDebayer debayer) {
+    const std::string dateObs = doc.Kind == kKindFits ? doc.Header.DateObs : std::string();
+    if (ShownInColour(doc, debayer))
+        return ColourSample(
+            ColourPictureSize(doc, debayer), doc.Colour.Pattern && debayer == TDebayer::Superpixel, options,
+            [&] { return ColourPlanesOf(doc, debayer); }, doc.Sky, dateObs, FrameTime(doc));
     const auto stars = [&] {
         if (BytesPerPixel(doc.PixelType) != 0)
             return FindStars(doc.PixelType, doc.ImageWidth, doc.ImageHeight, doc.PixelStore);
         return FindStars(PlaneOfPicture(TBitmap::FromBmpFile(doc.DisplayStream)));
     };
-    return Sample(doc.ImageWidth, doc.ImageHeight, options, stars, doc.Sky,
-                  doc.Kind == kKindFits ? doc.Header.DateObs : std::string(), FrameTime(doc));
+    return Sample(doc.ImageWidth, doc.ImageHeight, options, stars, doc.Sky, dateObs, FrameTime(doc));
 }
 
 TSteadySample SteadySampleOf(const TAnimImg& frame, const TAnimOptions& options) {
     const TFrameSource* source = frame.Source.get();
+    if (source && source->InColour()) {
+        const bool superpixel = source->Colour.Pattern && source->Debayer == TDebayer::Superpixel;
+        const TSize size = superpixel ? TSize{source->Raw.Width / 2, source->Raw.Height / 2}
+                                      : TSize{source->Raw.Width, source->Raw.Height};
+        return ColourSample(
+            size, superpixel, options, [&] { return SourcePlanes(*source); }, source->Sky, source->DateObs,
+            frame.Time);
+    }
     const auto stars = [&] {
         if (source)
             return FindStars(source->Raw.PixelType, source->Raw.Width, source->Raw.Height, source->Raw.Store);

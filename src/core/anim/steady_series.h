@@ -45,11 +45,17 @@ struct TSteadySample {
     std::shared_ptr<const TSkyCoordinates> Sky; // with alignment on the sky
     TObservationTime Time;                      // with a track
     std::string Refusal;                        // why the frame takes no part (it did not open), or empty
+    // Pixels of the sky coordinates per pixel of the picture across: 2 for a mosaic debayered by
+    // superpixel, whose cells are the picture's pixels.
+    int32_t SkyScale = 1;
 };
 
 // The sample of an opened document: stars from its raw values (from its picture without
-// any), its sky coordinates and its observation time, as far as the options need them.
-TSteadySample SteadySampleOf(const TImageDocument& doc, const TAnimOptions& options);
+// any), its sky coordinates and its observation time, as far as the options need them. A
+// document shown in colour (its mosaic debayered with `debayer`) is measured on the picture:
+// its size, and the stars of its green channel, which holds most of the light.
+TSteadySample SteadySampleOf(const TImageDocument& doc, const TAnimOptions& options,
+                             TDebayer debayer = TDebayer::None);
 // The same for a builder frame, from its source when it has one.
 TSteadySample SteadySampleOf(const TAnimImg& frame, const TAnimOptions& options);
 

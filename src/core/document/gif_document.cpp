@@ -15,13 +15,12 @@ std::unique_ptr<TGifFile> OpenGif(const std::string& fileName) {
     return gif;
 }
 
-TLoadResult LoadGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName,
-                         TDocumentHost& host) {
+TLoadResult LoadGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName) {
     // Errors of the GIF reader itself are the caller's to report; only a picture that
     // does not load is refused silently.
     std::vector<uint8_t> picture;
     if (!gif.SubImages.empty()) picture = GifBitmapFile(gif.SubImages.front()->GetBitmap());
-    return LoadBitmapFromBytes(doc, std::move(picture), fileName, kKindGif, host);
+    return LoadBitmapFromBytes(doc, std::move(picture), fileName, kKindGif);
 }
 
 void WriteDisplayedPictureAsGif(const TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {

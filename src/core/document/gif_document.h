@@ -18,8 +18,7 @@ std::unique_ptr<TGifFile> OpenGif(const std::string& fileName);
 
 // The first image of the decoded file becomes the document's picture (kind GIF), with the
 // steps that end every reader. A file without an image is refused silently.
-TLoadResult LoadGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName,
-                         TDocumentHost& host);
+TLoadResult LoadGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName);
 
 // Writes the picture the document displays as a GIF file holding one image with delay 0
 // (progress through the host). FileName and caption are not changed here.

@@ -16,22 +16,6 @@
 
 namespace orv {
 
-namespace {
-
-// The enabling rule runs after every reader, whatever happened.
-class TToolsUpdate {
-  public:
-    explicit TToolsUpdate(TDocumentHost& host) : host_(host) {}
-    TToolsUpdate(const TToolsUpdate&) = delete;
-    TToolsUpdate& operator=(const TToolsUpdate&) = delete;
-    ~TToolsUpdate() { host_.UpdateImageTools(); }
-
-  private:
-    TDocumentHost& host_;
-};
-
-} // namespace
-
 TFileKind FileKindOf(const std::string& fileName) {
     const std::string ext = UpperCase(ExtractFileExt(fileName));
     if (ext == ".PIC") return TFileKind::Pic;
@@ -62,13 +46,13 @@ TLoadResult ReadByKind(TImageDocument& doc, TFileKind kind, const std::string& f
     case TFileKind::FitsTiles:
         return LoadFitsTiles(doc, fileName, host);
     case TFileKind::Bmp:
-        return LoadBmp(doc, fileName, host);
+        return LoadBmp(doc, fileName);
     case TFileKind::Ser:
         return LoadSer(doc, fileName, host, frame);
     case TFileKind::Xisf:
         return LoadXisf(doc, fileName, host);
     default:
-        return LoadGifImage(doc, *OpenGif(fileName), fileName, host);
+        return LoadGifImage(doc, *OpenGif(fileName), fileName);
     }
 }
 
@@ -77,7 +61,6 @@ TLoadResult ReadByKind(TImageDocument& doc, TFileKind kind, const std::string& f
 TLoadResult OpenImage(TImageDocument& doc, const std::string& fileName, TDocumentHost& host, uint32_t frame) {
     const TFileKind kind = FileKindOf(fileName);
     if (kind == TFileKind::Unknown) return TLoadResult::Ignored;
-    TToolsUpdate update(host);
     const TLoadResult result = ReadByKind(doc, kind, fileName, host, frame);
     if (result == TLoadResult::Loaded) doc.SourceFile = fileName;
     return result;
@@ -95,10 +78,8 @@ uint32_t FrameCountOf(const std::string& fileName) {
     }
 }
 
-TLoadResult OpenGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName,
-                         TDocumentHost& host) {
-    TToolsUpdate update(host);
-    const TLoadResult result = LoadGifImage(doc, gif, fileName, host);
+TLoadResult OpenGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName) {
+    const TLoadResult result = LoadGifImage(doc, gif, fileName);
     if (result == TLoadResult::Loaded) doc.SourceFile = fileName;
     return result;
 }

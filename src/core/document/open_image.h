@@ -29,8 +29,7 @@ TLoadResult OpenImage(TImageDocument& doc, const std::string& fileName, TDocumen
 uint32_t FrameCountOf(const std::string& fileName);
 
 // The first image of a GIF file already decoded, with the same steps as OpenImage.
-TLoadResult OpenGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName,
-                         TDocumentHost& host);
+TLoadResult OpenGifImage(TImageDocument& doc, const TGifFile& gif, const std::string& fileName);
 
 // PIC documents as PIC, FITS documents as FITS, nothing for the other kinds.
 void SaveImage(TImageDocument& doc, const std::string& fileName);

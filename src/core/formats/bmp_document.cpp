@@ -9,12 +9,12 @@
 namespace orv {
 
 TLoadResult LoadBitmapFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, const std::string& fileName,
-                                uint8_t kind, TDocumentHost& host) {
+                                uint8_t kind) {
     TBmpLayout bitmap; // the pixels are decoded by whoever shows them
     try {
         bitmap = ReadBmpLayout(bytes);
     } catch (const EOrvanelError&) {
-        return RefuseLoad(doc, host); // an invalid bitmap is refused silently
+        return RefuseLoad(doc); // an invalid bitmap is refused silently
     }
     doc.Kind = kind;
     doc.PixelType = kPixelNone;
@@ -25,13 +25,13 @@ TLoadResult LoadBitmapFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes,
     std::memcpy(doc.BitmapHeader.data(), bytes.data(), std::min(bytes.size(), doc.BitmapHeader.size()));
     doc.DisplayStream = std::move(bytes);
     doc.FileName = fileName;
-    return FinishLoad(doc, host); // no raw values: nothing to render, the caption has no pixel type
+    return FinishLoad(doc); // no raw values: nothing to render, the caption has no pixel type
 }
 
-TLoadResult LoadBmp(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
+TLoadResult LoadBmp(TImageDocument& doc, const std::string& fileName) {
     // A file that cannot be read is an error as for every other format; only what is no bitmap
     // is refused in silence.
-    return LoadBitmapFromBytes(doc, ReadWholeFile(fileName), fileName, kKindBmp, host);
+    return LoadBitmapFromBytes(doc, ReadWholeFile(fileName), fileName, kKindBmp);
 }
 
 void SaveBmp(TImageDocument& doc, const std::string& fileName) {

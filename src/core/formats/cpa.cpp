@@ -61,7 +61,7 @@ std::string IsoDate(int64_t year, int64_t month, int64_t day) {
 
 TLoadResult Refuse(TImageDocument& doc, TDocumentHost& host, const std::string& message) {
     host.Message(TMsgKind::Error, TButtons::Ok, message);
-    return RefuseLoad(doc, host);
+    return RefuseLoad(doc);
 }
 
 std::string FitName(const std::string& fileName) {
@@ -114,7 +114,6 @@ TLoadResult LoadLong(TImageDocument& doc, std::vector<uint8_t>& file,
     doc.LowThreshold = ReadF64(h, 36);
     doc.Header.ThreshHigh = ToInt32(doc.HighThreshold);
     doc.Header.ThreshLow = ToInt32(doc.LowThreshold);
-    AnnounceLoad(doc, host);
 
     if (type == kTypeInt16 && h[541] != 0) {
         ResizeLargeBuffer(doc.PixelStore, static_cast<size_t>(dataBytes));
@@ -170,7 +169,7 @@ TLoadResult LoadLong(TImageDocument& doc, std::vector<uint8_t>& file,
         if (!BlankOnceTrimmed(text)) AddComment(lines, key + text);
     }
     AddFreeTexts(lines, h, {543, 624, 705, 786});
-    return FinishLoad(doc, host);
+    return FinishLoad(doc);
 }
 
 // The short header keeps no binning: its comment lines are the free texts only.
@@ -188,7 +187,6 @@ TLoadResult LoadShort(TImageDocument& doc, const std::vector<uint8_t>& file,
     doc.Header.ThreshLow = ReadU16(h, 10);
     doc.HighThreshold = doc.Header.ThreshHigh;
     doc.LowThreshold = doc.Header.ThreshLow;
-    AnnounceLoad(doc, host);
 
     ResizeLargeBuffer(doc.PixelStore, static_cast<size_t>(dataBytes));
     DecodeCompressedRows(data, width, height, doc.PixelStore.data(), TRowCoding::Cpa);
@@ -200,7 +198,7 @@ TLoadResult LoadShort(TImageDocument& doc, const std::vector<uint8_t>& file,
     doc.Header.DateObs = IsoDate(ReadU16(h, 12), ReadU16(h, 14), ReadU16(h, 16));
     doc.Header.TimeBeg = word(18) + ":" + word(20) + ":" + word(22) + "." + hundredths;
     AddFreeTexts(doc.CommentLines, h, {56, 137, 218, 299});
-    return FinishLoad(doc, host);
+    return FinishLoad(doc);
 }
 
 } // namespace

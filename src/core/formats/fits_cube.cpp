@@ -166,7 +166,7 @@ std::optional<TLoadResult> LoadFitsCube(TImageDocument& doc, std::shared_ptr<con
     h.Naxis3 = h.Naxis4 = 0;
     const uint64_t most = 2 * source->Size() + kShortDataAllowance;
     if (!AcceptFitsImage(doc, ended, fileName, host, most / planes)) return TLoadResult::Refused;
-    AnnounceFitsImage(doc, fileName, host);
+    AdoptFitsImage(doc, fileName);
     // Every plane has the header's mosaic and row order; the series puts each plane's rows in order.
     const TFitsColour colour = FitsColourOf(doc.OtherCards, h.Naxis2, 1, fileName);
     doc.Colour = colour.Layout;
@@ -175,7 +175,7 @@ std::optional<TLoadResult> LoadFitsCube(TImageDocument& doc, std::shared_ptr<con
                                                    WithoutExtension(fileName), ExtractFileExt(fileName));
     ReadSeriesFrame(doc, frame < planes ? frame : 0);
     if (!colour.Warning.empty()) host.Message(TMsgKind::Warning, TButtons::Ok, colour.Warning);
-    return FinishLoad(doc, host);
+    return FinishLoad(doc);
 }
 
 } // namespace orv

@@ -132,7 +132,7 @@ TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> compressed, con
             pending.clear();
     }
 
-    AnnounceFitsImage(doc, fileName, host);
+    AdoptFitsImage(doc, fileName);
     TLoadProgress progress(host, fileName, compressed.size(),
                            compressed.size() >= kLargeCompressedBytes || dataBytes >= kLargeDataBytes);
     const size_t present = InflateStore(in, std::move(pending), h.Bitpix, count, doc.PixelStore, progress);
@@ -142,7 +142,7 @@ TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> compressed, con
     doc.TrailingBytes.clear();
     if (!fromExtension) doc.TrailingBytes = InflateRest(in);
     AdoptFitsColour(doc, host, planes);
-    return FinishLoad(doc, host);
+    return FinishLoad(doc);
 }
 
 } // namespace

@@ -168,7 +168,7 @@ void AdoptFitsHeader(TImageDocument& doc, TFitsHeaderUnit&& unit) {
 
 TLoadResult RefuseFits(TImageDocument& doc, TDocumentHost& host, const std::string& text) {
     host.Message(TMsgKind::Warning, TButtons::Ok, text + "\nOuverture annulée");
-    return RefuseLoad(doc, host);
+    return RefuseLoad(doc);
 }
 
 TLoadResult RefuseColourPlanes(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
@@ -191,7 +191,7 @@ bool AcceptFitsImage(TImageDocument& doc, bool ended, const std::string& fileNam
             host.Message(TMsgKind::Warning, TButtons::YesNo,
                          name + " n'est pas conforme à la norme FITS !\nVoulez vous essayer de l'ouvrir ?");
         if (a != TAnswer::Yes) {
-            RefuseLoad(doc, host);
+            RefuseLoad(doc);
             return false;
         }
     }
@@ -213,7 +213,7 @@ bool AcceptFitsImage(TImageDocument& doc, bool ended, const std::string& fileNam
     return true;
 }
 
-void AnnounceFitsImage(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {
+void AdoptFitsImage(TImageDocument& doc, const std::string& fileName) {
     const TFitsHeader& h = doc.Header;
     doc.Kind = kKindFits;
     doc.PixelType = FitsPixelType(h.Bitpix);
@@ -222,7 +222,6 @@ void AnnounceFitsImage(TImageDocument& doc, const std::string& fileName, TDocume
     doc.ImageHeight = h.Naxis2;
     doc.LowThreshold = h.ThreshLow;
     doc.HighThreshold = h.ThreshHigh;
-    AnnounceLoad(doc, host);
 }
 
 } // namespace orv

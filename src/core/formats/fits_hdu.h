@@ -72,8 +72,8 @@ void AdoptFitsHeader(TImageDocument& doc, TFitsHeaderUnit&& unit);
 bool AcceptFitsImage(TImageDocument& doc, bool ended, const std::string& fileName, TDocumentHost& host,
                      uint64_t maxDataBytes, int32_t planes = 1);
 
-// The document takes the image's kind, type, size and thresholds, and the holder is told.
-void AnnounceFitsImage(TImageDocument& doc, const std::string& fileName, TDocumentHost& host);
+// The document takes the image's kind, type, size and thresholds.
+void AdoptFitsImage(TImageDocument& doc, const std::string& fileName);
 
 // A refusal with its message ("...\nOuverture annulée").
 TLoadResult RefuseFits(TImageDocument& doc, TDocumentHost& host, const std::string& text);

@@ -113,7 +113,7 @@ TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> file, const std
     const size_t present =
         static_cast<size_t>(std::min<uint64_t>(count, available / uint64_t(bytesPerValue)));
     if (planes > 1 && present < count) return RefuseColourPlanes(doc, fileName, host);
-    AnnounceFitsImage(doc, fileName, host);
+    AdoptFitsImage(doc, fileName);
     TLoadProgress progress(host, fileName, dataBytes, dataBytes >= kLargeDataBytes);
     const size_t storeBytes = static_cast<size_t>(count) * static_cast<size_t>(BytesPerPixel(doc.PixelType));
     doc.TrailingBytes.clear();
@@ -130,7 +130,7 @@ TLoadResult Decode(TImageDocument& doc, std::span<const uint8_t> file, const std
         StoreCopy(file.data() + dataStart, present, h.Bitpix, doc.PixelStore, storeBytes, progress);
     }
     AdoptFitsColour(doc, host, planes);
-    return FinishLoad(doc, host);
+    return FinishLoad(doc);
 }
 
 TLoadResult DecodeOrClear(TImageDocument& doc, std::span<const uint8_t> file, const std::string& fileName,

@@ -175,7 +175,7 @@ TLoadResult Decode(TImageDocument& doc, std::vector<uint8_t>& fileBytes, const s
 
     const TFitsHeader& h = doc.Header;
     const uint64_t count = uint64_t(h.Naxis1) * uint64_t(h.Naxis2);
-    AnnounceFitsImage(doc, TilesSaveName(fileName), host);
+    AdoptFitsImage(doc, TilesSaveName(fileName));
     TLoadProgress progress(host, fileName, count,
                            count * uint64_t(FitsBytesPerValue(h.Bitpix)) >= kLargeDataBytes / 8);
     ResizeLargeBuffer(doc.PixelStore, static_cast<size_t>(count) * size_t(BytesPerPixel(doc.PixelType)));
@@ -195,7 +195,7 @@ TLoadResult Decode(TImageDocument& doc, std::vector<uint8_t>& fileBytes, const s
     }
     doc.TrailingBytes.clear();
     AdoptFitsColour(doc, host, 1);
-    return FinishLoad(doc, host);
+    return FinishLoad(doc);
 }
 
 } // namespace

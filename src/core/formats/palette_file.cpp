@@ -36,7 +36,6 @@ bool ApplyPaletteBytes(TImageDocument& doc, std::span<const uint8_t> bytes, cons
                      "Le fichier " + ExtractFileName(fileName) +
                          "\nn'est pas une palette couleur d'Quenno !\nopen aborted");
     }
-    host.ShowImage();
     return isPalette;
 }
 

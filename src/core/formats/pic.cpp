@@ -26,7 +26,7 @@ void Put16(std::array<uint8_t, kHeaderSize>& h, size_t at, uint16_t v) {
 
 TLoadResult Refuse(TImageDocument& doc, TDocumentHost& host, const std::string& message) {
     host.Message(TMsgKind::Error, TButtons::Ok, message);
-    return RefuseLoad(doc, host);
+    return RefuseLoad(doc);
 }
 
 } // namespace
@@ -40,7 +40,7 @@ TLoadResult LoadPicFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, co
         const TAnswer answer = host.Message(
             TMsgKind::Error, TButtons::YesNo,
             "Ce fichier n'est certainement pas une image PIC !\nVoulez vous essayer de l'ouvrir ?");
-        if (answer != TAnswer::Yes) return RefuseLoad(doc, host);
+        if (answer != TAnswer::Yes) return RefuseLoad(doc);
     }
     const int16_t type = ReadI16(header, 74);
     const bool plain = format == kPlainRows;
@@ -62,7 +62,6 @@ TLoadResult LoadPicFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, co
     doc.LowThreshold = ReadI16(header, 120);
     doc.HighThreshold = ReadI16(header, 118);
     doc.FileName = fileName;
-    AnnounceLoad(doc, host);
 
     if (plain) {
         // The file buffer becomes the pixel store: no second copy of the data.
@@ -78,7 +77,7 @@ TLoadResult LoadPicFromBytes(TImageDocument& doc, std::vector<uint8_t> bytes, co
     }
     ReserveLargeBuffer(doc.DisplayStream,
                        kPalettedBmpDataOffset + size_t(BitmapStride(width)) * size_t(height));
-    return FinishLoad(doc, host);
+    return FinishLoad(doc);
 }
 
 TLoadResult LoadPic(TImageDocument& doc, const std::string& fileName, TDocumentHost& host) {

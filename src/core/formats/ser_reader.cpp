@@ -272,7 +272,7 @@ TLoadResult LoadSerFromSource(TImageDocument& doc, std::shared_ptr<const TByteSo
         const TAnswer a =
             host.Message(TMsgKind::Warning, TButtons::YesNo,
                          name + " n'est pas un fichier SER conforme !\nVoulez vous essayer de l'ouvrir ?");
-        if (a != TAnswer::Yes) return RefuseLoad(doc, host);
+        if (a != TAnswer::Yes) return RefuseLoad(doc);
     }
     std::string refusal;
     const std::optional<TSerLayout> layout = CheckLayout(header, source->Size(), fileName, refusal);
@@ -288,9 +288,8 @@ TLoadResult LoadSerFromSource(TImageDocument& doc, std::shared_ptr<const TByteSo
     doc.Colour.Planes = layout->Planes;
     doc.Series = std::make_shared<TSerSeries>(std::move(source), *layout, WithoutExtension(fileName));
     doc.FileName = doc.Series->FrameFileName(0);
-    AnnounceLoad(doc, host);
     ReadSeriesFrame(doc, frame < layout->Frames ? frame : 0);
-    return FinishLoad(doc, host);
+    return FinishLoad(doc);
 }
 
 TLoadResult LoadSer(TImageDocument& doc, const std::string& fileName, TDocumentHost& host, uint32_t frame) {

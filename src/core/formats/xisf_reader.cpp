@@ -354,8 +354,7 @@ void Thresholds(TImageDocument& doc, const TXisfImage& image, bool fromKeywords)
     }
 }
 
-TLoadResult Load(TImageDocument& doc, const TByteSource& source, const std::string& fileName,
-                 TDocumentHost& host) {
+TLoadResult Load(TImageDocument& doc, const TByteSource& source, const std::string& fileName) {
     const std::string name = "Le fichier " + ExtractFileName(fileName);
     uint8_t preamble[kPreambleSize];
     if (!source.ReadExactly(0, preamble) || std::memcmp(preamble, "XISF0100", 8) != 0)
@@ -394,14 +393,13 @@ TLoadResult Load(TImageDocument& doc, const TByteSource& source, const std::stri
     FillHeader(doc, image, std::move(unit));
     Thresholds(doc, image, keywordThresholds);
     doc.FileName = WithoutExtension(fileName) + ".fit";
-    AnnounceLoad(doc, host);
     doc.Colour.Planes = int32_t(image.Planes);
     doc.PixelStore.assign(PlaneBytes(image) * image.Planes, 0);
     if (image.Codec)
         ReadCompressed(source, image, doc.PixelStore.data(), name);
     else
         ReadPlain(source, image, doc.PixelStore.data());
-    return FinishLoad(doc, host);
+    return FinishLoad(doc);
 }
 
 } // namespace
@@ -409,7 +407,7 @@ TLoadResult Load(TImageDocument& doc, const TByteSource& source, const std::stri
 TLoadResult LoadXisfFromSource(TImageDocument& doc, const TByteSource& source, const std::string& fileName,
                                TDocumentHost& host) {
     try {
-        return Load(doc, source, fileName, host);
+        return Load(doc, source, fileName);
     } catch (const ERefusal& e) {
         return RefuseFits(doc, host, e.what());
     } catch (...) {

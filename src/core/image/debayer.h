@@ -29,6 +29,12 @@ struct TColourPlanes {
     TSize Size() const { return {Channels[0].Width, Channels[0].Height}; }
 };
 
+// Whether the document is shown in colour: three planes, or a mosaic debayered.
+inline bool ShownInColour(const TImageDocument& doc, TDebayer method) {
+    return doc.PixelType != kPixelNone &&
+           (doc.Colour.Planes == 3 || (doc.Colour.Pattern && method != TDebayer::None));
+}
+
 // The picture's size: the image's, or half of it (rounded down) for superpixel on a mosaic.
 TSize ColourPictureSize(const TImageDocument& doc, TDebayer method);
 

@@ -1,5 +1,6 @@
-// What an image document asks of whoever holds it while it loads: the image window in the
-// program, the command-line tool, a test. Every call has a harmless default.
+// What an image document asks of whoever holds it while it loads: the answers to its questions,
+// the warnings and errors it shows, its progress. The image window in the program, the
+// command-line tool and the tests hold one; every call has a harmless default.
 #pragma once
 
 #include <cstdint>
@@ -20,16 +21,6 @@ class TDocumentHost {
         (void)kind, (void)text;
         return buttons == TButtons::Ok ? TAnswer::Ok : TAnswer::No;
     }
-    // The loaded image's thresholds, for the threshold dialog.
-    virtual void PushThresholds(double high, double low) { (void)high, (void)low; }
-    // The animation builder's "Ajouter l'image courante".
-    virtual void SetBitAjoutEnabled(bool enabled) { (void)enabled; }
-    // The main window's enabling rule, run at the end of every reader.
-    virtual void UpdateImageTools() {}
-    // The document's bitmap changed: show it (the window's ShowImage).
-    virtual void ShowImage() {}
-    // The caption changed.
-    virtual void CaptionChanged(const std::string& caption) { (void)caption; }
     // Progress of long work, 0..1 (hidden above 0.9999), with a text describing the step.
     virtual void Progress(const std::string& label, float fraction) { (void)label, (void)fraction; }
 };

@@ -28,12 +28,11 @@ void ReadSeriesFrame(TImageDocument& doc, uint32_t k) {
     doc.FileName = doc.Series->FrameFileName(k);
 }
 
-void SelectFrame(TImageDocument& doc, uint32_t k, TDocumentHost& host) {
+void SelectFrame(TImageDocument& doc, uint32_t k) {
     if (!doc.Series) return;
     ReadSeriesFrame(doc, k);
     Render(doc);
-    host.CaptionChanged(doc.UpdateCaption(doc.FileName, doc.ImageWidth, doc.ImageHeight));
-    host.ShowImage();
+    doc.UpdateCaption(doc.FileName, doc.ImageWidth, doc.ImageHeight);
 }
 
 } // namespace orv

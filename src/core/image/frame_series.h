@@ -38,8 +38,8 @@ std::string NumberedFrameName(const std::string& stem, uint32_t k, uint32_t coun
 
 // Frame k of the document's series into the document: values, file name, caption, and the
 // frame's DATE-OBS and TIME_BEG when it has a time; thresholds, palette and display function
-// stay. Rendered and shown through the host. Nothing for a document without a series.
-void SelectFrame(TImageDocument& doc, uint32_t k, TDocumentHost& host);
+// stay. Rendered, caption made. Nothing for a document without a series.
+void SelectFrame(TImageDocument& doc, uint32_t k);
 
 // The frame's values, time and name into the document, nothing rendered: what SelectFrame and
 // the readers share.

@@ -53,22 +53,14 @@ void TImageDocument::Clear() {
     *this = fresh;
 }
 
-void AnnounceLoad(TImageDocument& doc, TDocumentHost& host) {
-    host.PushThresholds(doc.HighThreshold, doc.LowThreshold);
-    host.CaptionChanged(doc.UpdateCaption(doc.FileName, doc.ImageWidth, doc.ImageHeight));
-}
-
-TLoadResult FinishLoad(TImageDocument& doc, TDocumentHost& host) {
+TLoadResult FinishLoad(TImageDocument& doc) {
     doc.Sky = doc.Kind == kKindFits ? SkyCoordinatesOf(doc) : nullptr;
     Render(doc);
-    host.CaptionChanged(doc.UpdateCaption(doc.FileName, doc.ImageWidth, doc.ImageHeight));
-    host.ShowImage();
-    host.SetBitAjoutEnabled(true);
+    doc.UpdateCaption(doc.FileName, doc.ImageWidth, doc.ImageHeight);
     return TLoadResult::Loaded;
 }
 
-TLoadResult RefuseLoad(TImageDocument& doc, TDocumentHost& host) {
-    host.SetBitAjoutEnabled(false);
+TLoadResult RefuseLoad(TImageDocument& doc) {
     doc.Clear();
     return TLoadResult::Refused;
 }

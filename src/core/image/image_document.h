@@ -117,12 +117,10 @@ class TImageDocument {
     void Clear();
 };
 
-// The end of every successful reader: sky coordinates read from a FITS header, render, show,
-// enable "Ajouter l'image courante".
-TLoadResult FinishLoad(TImageDocument& doc, TDocumentHost& host);
-// The end of every refusal: disable "Ajouter l'image courante", empty the document.
-TLoadResult RefuseLoad(TImageDocument& doc, TDocumentHost& host);
-// After a load: the thresholds to the threshold dialog, the caption to the window.
-void AnnounceLoad(TImageDocument& doc, TDocumentHost& host);
+// The end of every successful reader: sky coordinates read from a FITS header, the picture
+// rendered, the caption made. What the windows do with it is theirs, once the load returns.
+TLoadResult FinishLoad(TImageDocument& doc);
+// The end of every refusal: the document emptied.
+TLoadResult RefuseLoad(TImageDocument& doc);
 
 } // namespace orv

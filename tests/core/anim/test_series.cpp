@@ -1,6 +1,7 @@
 #include "core/anim/frame_compose.h"
 #include "core/anim/series_display.h"
 #include "core/anim/series_table.h"
+#include "core/anim/stamp.h"
 #include "core/image/auto_display.h"
 #include "core/image/star_count.h"
 
@@ -93,6 +94,62 @@ TEST(SeriesDisplay, NormalisedFramesThatAreAffineImagesOfEachOtherDisplayAlike) 
             differsUnnormalised |= Levels(other, unmapped.Display) != want;
         }
         EXPECT_TRUE(differsUnnormalised) << c.Name;
+    }
+}
+
+TEST(SeriesDisplay, ColourFramesAreNormalisedChannelByChannelAndStampedWhiteOnBlack) {
+    // Two RGB frames whose channels are affine images of one sky, each channel with its own
+    // level and gain; both frames shown with the same typed thresholds.
+    const std::vector<int16_t> base = StarrySky();
+    const auto frame = [&](std::array<std::pair<int, int>, 3> gains) {
+        std::vector<int16_t> planes;
+        for (const auto& [a, b] : gains)
+            for (int16_t v : base)
+                planes.push_back(static_cast<int16_t>(a * v + b));
+        auto source = std::make_shared<TFrameSource>();
+        source->Raw = Raw(kPixelInt16, 151, 101, planes);
+        source->Colour.Planes = 3;
+        source->Display = DisplaySettingsOf(TImageDocument());
+        source->Display.LowThreshold = 560;
+        source->Display.HighThreshold = 900;
+        TAnimImg f;
+        f.Source = std::move(source);
+        f.Time = "22:10:00";
+        return f;
+    };
+    const std::vector<TAnimImg> frames = {frame({{{1, 0}, {2, 100}, {1, -300}}}),
+                                          frame({{{3, -500}, {1, 2000}, {2, 50}}})};
+    const struct {
+        const char* Case;
+        bool Normalize, Stamp, Alike;
+    } rows[] = {{"normalised", true, false, true},
+                {"not normalised", false, false, false},
+                {"normalised and stamped", true, true, true}};
+    std::vector<TBitmap> plain;
+    for (const auto& r : rows) {
+        TAnimOptions options;
+        options.Normalize = r.Normalize;
+        options.Stamp = r.Stamp;
+        std::vector<TBitmap> shown;
+        for (const TAnimImg& f : ComposedFrames(frames, options))
+            shown.push_back(TrueColour(f.Bitmap));
+        ASSERT_EQ(shown.size(), 2u) << r.Case;
+        EXPECT_EQ(shown[0] == shown[1], r.Alike) << r.Case;
+        if (!r.Stamp) {
+            if (r.Normalize) plain = shown;
+            continue;
+        }
+        // Only the box's pixels change, each to black or white in all three channels.
+        size_t white = 0;
+        for (int32_t y = 0; y < shown[0].Height; ++y)
+            for (int32_t x = 0; x < shown[0].Width; ++x) {
+                const uint32_t c = shown[0].PixelColor(x, y), was = plain[0].PixelColor(x, y);
+                if (c == was) continue;
+                EXPECT_TRUE(y >= shown[0].Height - kStampMaxHeight && (c == 0 || c == 0xFFFFFF))
+                    << r.Case << " at " << x << ", " << y;
+                white += c == 0xFFFFFF;
+            }
+        EXPECT_GT(white, 0u) << r.Case;
     }
 }
 

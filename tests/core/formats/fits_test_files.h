@@ -72,8 +72,6 @@ struct TRecordingHost : TDocumentHost {
     TAnswer Answer = TAnswer::No; // to yes/no questions
     std::vector<std::string> Messages;
     std::vector<TButtons> Buttons;
-    std::vector<std::pair<double, double>> Pushed; // high, low
-    int BitAjoutOn = 0, BitAjoutOff = 0, Shows = 0;
 
     TAnswer Message(TMsgKind kind, TButtons buttons, const std::string& text) override {
         (void)kind;
@@ -81,9 +79,6 @@ struct TRecordingHost : TDocumentHost {
         Buttons.push_back(buttons);
         return buttons == TButtons::Ok ? TAnswer::Ok : Answer;
     }
-    void PushThresholds(double high, double low) override { Pushed.emplace_back(high, low); }
-    void SetBitAjoutEnabled(bool on) override { ++(on ? BitAjoutOn : BitAjoutOff); }
-    void ShowImage() override { ++Shows; }
 };
 
 } // namespace orv::test

@@ -1,5 +1,5 @@
-// A document host for tests: records what a load tells its holder and answers questions
-// from a script (No when the script is empty).
+// A document host for tests: records the messages a load shows and answers questions from a
+// script (No when the script is empty).
 #pragma once
 
 #include "core/image/document_host.h"
@@ -23,11 +23,6 @@ class TRecordingHost : public TDocumentHost {
   public:
     std::vector<TRecordedMessage> Messages;
     std::deque<TAnswer> Answers;
-    std::vector<std::pair<double, double>> Pushed; // high, low
-    std::vector<bool> BitAjout;
-    std::vector<std::string> Captions;
-    int Shown = 0;
-    int Tools = 0;
 
     TAnswer Message(TMsgKind kind, TButtons buttons, const std::string& text) override {
         Messages.push_back({kind, buttons, text});
@@ -37,11 +32,6 @@ class TRecordingHost : public TDocumentHost {
         Answers.pop_front();
         return a;
     }
-    void PushThresholds(double high, double low) override { Pushed.emplace_back(high, low); }
-    void SetBitAjoutEnabled(bool enabled) override { BitAjout.push_back(enabled); }
-    void UpdateImageTools() override { ++Tools; }
-    void ShowImage() override { ++Shown; }
-    void CaptionChanged(const std::string& caption) override { Captions.push_back(caption); }
 };
 
 // The state of a document that was never loaded (what every refusal must leave).

@@ -91,7 +91,7 @@ TEST(FitsCube, EachPlaneIsAFrameReadFromTheFile) {
         EXPECT_EQ(doc.Series->Count(), c.frames);
         EXPECT_EQ(Stored(doc, 0), c.lastPlaneFirst);
         EXPECT_EQ(doc.FileName, "/data/orbit_" + std::to_string(c.frames) + ".fits");
-        SelectFrame(doc, 1, host);
+        SelectFrame(doc, 1);
         EXPECT_EQ(Stored(doc, 3), 14);
         // A plane is saved as an image of its own: two axes, nothing after it.
         const std::vector<std::string> cards = BuildFitsHeaderCards(doc);

@@ -91,9 +91,6 @@ TEST(FitsReader, RefusalsSayWhyWithOneOkBox) {
         ASSERT_EQ(host.Messages.size(), 1u);
         EXPECT_EQ(host.Messages[0], c.message);
         EXPECT_EQ(host.Buttons[0], TButtons::Ok);
-        EXPECT_EQ(host.BitAjoutOff, 1);
-        EXPECT_EQ(host.BitAjoutOn, 0);
-        EXPECT_TRUE(host.Pushed.empty());
         ExpectEmpty(doc);
     }
 }
@@ -378,15 +375,12 @@ TEST(FitsReader, HeaderValuesThresholdsAndProtocol) {
     for (const std::string& c : doc.OtherCards)
         EXPECT_EQ(c.size(), 80u);
 
-    // Raw values in the store; thresholds in raw units, pushed before the picture is shown.
+    // Raw values in the store; thresholds in raw units.
     EXPECT_EQ(StoredValue<int16_t>(doc, 0), -32768);
     EXPECT_EQ(doc.HighThreshold, 1200);
     EXPECT_EQ(doc.LowThreshold, 5);
-    EXPECT_EQ(host.Pushed, (std::vector<std::pair<double, double>>{{1200, 5}}));
     EXPECT_EQ(doc.FileName, "/data/ccd/m31.fit");
     EXPECT_EQ(doc.Caption, "Image : m31.fit (2x1) Entier 16 bits");
-    EXPECT_EQ(host.Shows, 1);
-    EXPECT_EQ(host.BitAjoutOn, 1);
     EXPECT_EQ(doc.DisplayStream.size(), 1078u + 4u);
 }
 
@@ -587,7 +581,6 @@ TEST(FitsReader, GzipStreamsThatCannotBeReadAreRefused) {
         TImageDocument doc;
         EXPECT_EQ(LoadFitsGzipFromBytes(doc, c.bytes, "/data/m31.fit.gz", host), TLoadResult::Refused);
         EXPECT_EQ(host.Messages, std::vector<std::string>{c.message});
-        EXPECT_EQ(host.BitAjoutOff, 1);
         ExpectEmpty(doc);
     }
 }

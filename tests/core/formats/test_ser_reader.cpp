@@ -69,7 +69,7 @@ TEST(SerReader, FramesInEitherByteOrderShownTopRowUp) {
         EXPECT_EQ(Shown(doc, 0, 0), std::to_string(0x1112 & mask)); // the file's first value, top left
         EXPECT_EQ(Shown(doc, 2, 1), std::to_string(0x1C1D & mask));
         // The frame slider's way: frame 1 read into the same document.
-        SelectFrame(doc, 0, host);
+        SelectFrame(doc, 0);
         EXPECT_EQ(Shown(doc, 1, 1), std::to_string(0x0B0C & mask));
         EXPECT_EQ(doc.Caption, "Image : jupiter_1.fit (3x2) Entier 16 bits");
     }
