@@ -1,5 +1,7 @@
 // Debayering a 4096 x 4096 16-bit RGGB mosaic into three planes of 32-bit reals (bilinear, the
-// default, and superpixel), against writing those planes alone, the least any debayering does.
+// default, and superpixel), against writing those planes alone, the least any debayering does;
+// and its first picture made straight from the mosaic, without the planes.
+#include "core/image/colour_picture.h"
 #include "core/image/debayer.h"
 
 #include <benchmark/benchmark.h>
@@ -55,6 +57,18 @@ void BM_DebayerSuperpixel(benchmark::State& state) {
     Debayer(state, orv::TDebayer::Superpixel, false);
 }
 BENCHMARK(BM_DebayerSuperpixel)->Unit(benchmark::kMillisecond);
+
+void BM_PictureStraightFromMosaic(benchmark::State& state) {
+    const orv::TImageDocument doc = Mosaic();
+    orv::TDisplaySettings shown;
+    shown.LowThreshold = 900, shown.HighThreshold = 20900;
+    for (auto _ : state) {
+        const auto picture = orv::MosaicPicture(doc, orv::TDebayer::Bilinear, {shown, shown, shown});
+        benchmark::DoNotOptimize(picture->Pixels.data());
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_PictureStraightFromMosaic)->Unit(benchmark::kMillisecond);
 
 void BM_WriteThreeFreshPlanes(benchmark::State& state) {
     const size_t n = size_t(kSide) * kSide;

@@ -9,7 +9,10 @@
 #    one display and stamps, a tolerance, a region binned 2);
 #  - a still field, 50 FITS frames of 512 x 512 whose noise alone changes (bench/static_field.py):
 #    written plain, with --optimize, with --tolerance 8 and 16, against gifsicle -O3 of the plain
-#    file, in time and size (goal: the optimised file at most half of gifsicle's).
+#    file, in time and size (goal: the optimised file at most half of gifsicle's);
+#  - 50 colour-camera FITS frames of 512 x 512 (star fields with an RGGB card) animated in colour
+#    and, the same files, in grey (--debayer none): colour at most 2x grey. `compare_animate.sh
+#    colour` runs this part alone.
 # The machine may be shared: look at `uptime` first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,6 +24,25 @@ work=${TMPDIR:-/tmp}/orvanel-bench-animate
 mkdir -p "$work/bmp" "$work/fits"
 echo "load: $(uptime)"
 
+mkdir -p "$work/bayer"
+for i in $(seq -w 1 50); do
+  [ -f "$work/bayer/f$i.fit" ] && continue
+  $sample "$work/bayer/f$i.fit" --width 512 --height 512 --seed "$i" >/dev/null
+  /usr/bin/python3 -c "from astropy.io import fits; import sys; fits.setval(sys.argv[1], 'BAYERPAT', value='RGGB')" \
+    "$work/bayer/f$i.fit"
+done
+bayer=$(ls "$work"/bayer/f*.fit | tr '\n' ' ')
+hyperfine -N --warmup 2 --runs "${RUNS:-10}" --export-json "$work/bayer.json" \
+  -n colour "$cli animate $bayer -o $work/colour.gif" \
+  -n grey "$cli animate $bayer -o $work/grey.gif --debayer none"
+/usr/bin/python3 - "$work/bayer.json" <<'PY'
+import json, sys
+m = {x["command"]: x["median"] * 1000 for x in json.load(open(sys.argv[1]))["results"]}
+print(f"50 x 512^2 Bayer FITS: colour {m['colour']:.0f} ms, grey {m['grey']:.0f} ms:"
+      f" colour / grey = {m['colour'] / m['grey']:.1f} (target <= 2)")
+PY
+[ "${1:-}" = colour ] && exit 0
+
 for i in $(seq -w 1 50); do
   [ -f "$work/bmp/f$i.bmp" ] && continue
   $sample "$work/bmp/f$i.fit" --width 512 --height 512 --seed "$i" >/dev/null
@@ -31,6 +53,7 @@ for i in $(seq -w 1 200); do
   [ -f "$work/fits/f$i.fit" ] || $sample "$work/fits/f$i.fit" --width 1024 --height 1024 --seed "$i" >/dev/null
 done
 [ -f "$work/still/still050.fit" ] || /usr/bin/python3 bench/static_field.py "$work/still" 50 512
+
 
 bmps=$(ls "$work"/bmp/f*.bmp | tr '\n' ' ')
 hyperfine -N --warmup 2 --runs "${RUNS:-10}" --export-json "$work/bmp.json" \

@@ -19,6 +19,7 @@
 #include "core/document/series_frames.h"
 #include "core/gif/frame_delta.h"
 #include "core/gif/global_colours.h"
+#include "core/image/colour_picture.h"
 #include "core/image/display_settings.h"
 #include "core/text/number_text.h"
 #include "core/text/size_text.h"
@@ -52,19 +53,30 @@ struct TAnimateSettings {
 void MakeColourFrame(TImageDocument& doc, const TAnimateSettings& s, const TAnimOptions& options,
                      const std::optional<TChannelSeriesDisplay>& first,
                      std::optional<TChannelSeriesDisplay>* own, TCliHost& host, TAnimFrameResult& result) {
-    // The region's values, which a preset and an automatic display read, as for a grey frame.
-    const TColourPlanes planes = ReducedPlanes(*ColourPlanesOf(doc, s.Render.Debayer), options);
-    TRenderOptions r = s.Render;
-    r.Auto.reset(); // computed below on each channel's values, not on the whole mosaic
-    if (r.Any()) ApplyRenderOptions(doc, r, host, &planes);
-    result.Time = FrameTime(doc);
     TRenderOptions shown = s.Render;
     if (first && s.Series.SameDisplay) shown.Auto.reset(); // the first frame's are taken
+    // The region's values, which a preset and an automatic display read, as for a grey frame.
+    // When nothing reads them, a 16-bit mosaic's picture is made straight from the mosaic,
+    // without its planes of reals.
+    std::optional<TColourPlanes> planes;
+    if (options.Crop || options.Bin > 1 || shown.Auto || s.Series.Normalize)
+        planes = ReducedPlanes(*ColourPlanesOf(doc, s.Render.Debayer), options);
+    TRenderOptions r = s.Render;
+    r.Auto.reset(); // computed below on each channel's values, not on the whole mosaic
+    if (r.Any()) ApplyRenderOptions(doc, r, host, planes ? &*planes : nullptr);
+    result.Time = FrameTime(doc);
+    const TColourPlanes unread;
+    const TColourPlanes& values = planes ? *planes : unread;
     const TChannelSeriesDisplay display = SeriesColourDisplay(
-        planes.Channels, ChannelDisplays(doc, planes, shown), s.Series, first ? &*first : nullptr);
+        values.Channels, ChannelDisplays(doc, values, shown), s.Series, first ? &*first : nullptr);
     if (own) *own = display;
-    TBitmap picture = ComposeColour(planes, {display[0].Display, display[1].Display, display[2].Display},
-                                    StampText(doc.Header.DateObs, result.Time), options);
+    const TChannelDisplays displays = {display[0].Display, display[1].Display, display[2].Display};
+    const std::string stamp = StampText(doc.Header.DateObs, result.Time);
+    std::optional<TBitmap> straight = planes ? std::nullopt : MosaicPicture(doc, s.Render.Debayer, displays);
+    if (straight && options.Stamp) DrawStamp(*straight, stamp);
+    TBitmap picture = straight ? std::move(*straight)
+                               : ComposeColour(planes ? *planes : *ColourPlanesOf(doc, s.Render.Debayer),
+                                               displays, stamp, options);
     if (s.Pictures || s.ColourPictures)
         result.Picture = std::move(picture);
     else
@@ -281,22 +293,26 @@ int RunAnimate(const std::vector<std::string>& argv) {
     TFrameJob writeJob = job;
     if (s.ColourPictures) {
         made.resize(files.size());
+        colours = std::make_unique<TGlobalColours>();
         ParallelFor(files.size(), JobCount(write.Jobs), [&](size_t k) {
             made[k] = job(k);
             if (made[k].Indexed) { // a grey frame among them
                 made[k].Picture = TrueColour(PictureBitmap(*made[k].Indexed));
                 made[k].Indexed.reset();
             }
+            if (made[k].Picture) colours->Meet(*made[k].Picture); // while its pixels are at hand
         });
-        colours = std::make_unique<TGlobalColours>();
-        for (const TAnimFrameResult& m : made)
-            if (m.Picture) colours->Meet(*m.Picture);
         colours->Choose();
         write.OneTable = true;
         writeJob = [&](size_t k) {
-            TAnimFrameResult r = made[k]; // the bounce may ask again
-            if (r.Picture) r.Indexed = TFramePicture{colours->Table(), colours->Map(*r.Picture)};
-            r.Picture.reset();
+            // The picture stays for the bounce, which may ask again; it is not copied.
+            const TAnimFrameResult& m = made[k];
+            TAnimFrameResult r;
+            r.Image = m.Image;
+            r.Delay = m.Delay;
+            r.Time = m.Time;
+            r.Report = m.Report;
+            if (m.Picture) r.Indexed = TFramePicture{colours->Table(), colours->Map(*m.Picture)};
             return r;
         };
     }

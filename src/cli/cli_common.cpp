@@ -206,9 +206,16 @@ std::array<TDisplaySettings, 3> ChannelDisplays(const TImageDocument& doc, const
 }
 
 std::optional<TBitmap> ColourDisplay(const TImageDocument& doc, const TRenderOptions& options) {
+    if (!options.Auto) {
+        // A 16-bit mosaic's picture is made without its planes of reals, three times its size.
+        const TDisplaySettings shown = DisplaySettingsOf(doc);
+        if (auto picture = MosaicPicture(doc, options.Debayer, {shown, shown, shown})) return picture;
+    }
     const std::optional<TColourPlanes> planes = ColourPlanesOf(doc, options.Debayer);
     if (!planes) return std::nullopt;
-    return ColourPicture(*planes, ChannelDisplays(doc, *planes, options));
+    const std::array<TDisplaySettings, 3> channels = ChannelDisplays(doc, *planes, options);
+    if (auto picture = MosaicPicture(doc, options.Debayer, channels)) return picture;
+    return ColourPicture(*planes, channels);
 }
 
 std::optional<TDisplayFunction> StretchOption(const TArgs& args) {

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,6 +71,18 @@ void ReserveLargeBuffer(std::vector<uint8_t>& buffer, size_t n) {
         if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #endif
     }
+}
+
+std::shared_ptr<double[]> LargeBlock(size_t n) {
+    constexpr size_t kHugePage = size_t{2} << 20;
+    if (n < 4 * kHugePage) return std::shared_ptr<double[]>(new double[std::max<size_t>(n, 1) / 8 + 1]);
+    const size_t whole = (n + kHugePage - 1) / kHugePage * kHugePage;
+    void* block = std::aligned_alloc(kHugePage, whole);
+    if (!block) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    ::madvise(block, whole, MADV_HUGEPAGE); // a hint only, as above
+#endif
+    return std::shared_ptr<double[]>(static_cast<double*>(block), [](double* p) { std::free(p); });
 }
 
 void ResizeLargeBuffer(std::vector<uint8_t>& buffer, size_t n) {

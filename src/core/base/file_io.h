@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,6 +19,10 @@ void ResizeLargeBuffer(std::vector<uint8_t>& buffer, size_t n);
 // Room for n bytes on huge pages as above, without touching it; the contents are dropped
 // when the buffer has to grow.
 void ReserveLargeBuffer(std::vector<uint8_t>& buffer, size_t n);
+
+// A block of at least n bytes, aligned for any value and not cleared, laid on huge pages as
+// above when it is large; the last owner frees it.
+std::shared_ptr<double[]> LargeBlock(size_t n);
 
 // The whole file; throws EFileError "Ne peut ouvrir le fichier <path>".
 std::vector<uint8_t> ReadWholeFile(const std::string& path);

@@ -2,6 +2,11 @@
 // of colour frames, or one colour picture, is written with. Up to 256 colours in all are kept
 // exactly; more are reduced by median cut over all of them together, and each pixel then takes
 // the nearest table colour (RGB distance, ties to the lower index), never dithered.
+//
+// Pixels are counted in cells of 8 x 8 x 8 colours (5 bits a channel), with a bit for each
+// colour met: the median cut works on each cell's mean colour weighted by its pixels, or on
+// the colours themselves (sharing their cell's pixels) when they fill few cells, so that it
+// costs the same whatever the number of pixels and colours.
 #pragma once
 
 #include "core/base/bitmap.h"
@@ -11,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace orv {
@@ -22,22 +28,25 @@ class TGlobalColours {
     TGlobalColours(const TGlobalColours&) = delete;
     TGlobalColours& operator=(const TGlobalColours&) = delete;
 
-    // Counts the colours of a 24-bit picture; every picture comes before Choose.
+    // Counts the colours of a 24-bit picture; every picture comes before Choose. Pictures may
+    // be met on several threads at once, each thread counting apart.
     void Meet(const TBitmap& picture);
     // Chooses the table from every colour met; its Count is raised to 2, 16 or 256.
     void Choose();
     const TColorTable& Table() const { return table_; }
-    // The table indices of a 24-bit picture whose colours were all met, rows from the top.
+    // The table indices of a 24-bit picture whose colours were all met, rows from the top;
+    // several threads may map at once.
     TByteArray2D Map(const TBitmap& picture) const;
 
   private:
     struct TFree {
-        void operator()(uint32_t* p) const;
+        void operator()(void* p) const;
     };
-    // Each 24-bit colour's place in distinct_ plus 1 (0 for a colour not met); after Choose,
-    // its table index.
-    std::unique_ptr<uint32_t, TFree> ids_;
-    std::vector<TColorCount> distinct_;
+    struct TCounts;
+    std::mutex idleLock_;
+    std::vector<std::unique_ptr<TCounts>> idle_; // counts no thread is adding to
+    // After Choose, the table index of every colour met, by its cell-major key.
+    std::unique_ptr<uint8_t, TFree> nearest_;
     TColorTable table_;
 };
 

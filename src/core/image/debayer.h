@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -44,6 +45,16 @@ std::optional<TColourPlanes> ColourPlanesOf(const TImageDocument& doc, TDebayer 
 // enough: a picture made again after a change does not ask the system for fresh pages, which
 // for a large image cost more than the debayering. False, and `planes` emptied, without colour.
 bool MakeColourPlanes(const TImageDocument& doc, TDebayer method, TColourPlanes& planes);
+
+// A 16-bit mosaic debayered without planes of reals, for a picture made straight from it: each
+// picture row y (0 the bottom row) goes to row(y, quarters), quarters[c][x] being four times
+// the value of channel c at x, a whole number; then each pixel of that row on the image's
+// border, whose means may be thirds, goes to edge(x, y, values) with its values as the planes
+// hold them. False, and nothing called, for any other document or method.
+using TQuarterRow = std::function<void(int32_t y, const std::array<const int32_t*, 3>& quarters)>;
+using TEdgePixel = std::function<void(int32_t x, int32_t y, const std::array<float, 3>& values)>;
+bool DebayerQuarters(const TImageDocument& doc, TDebayer method, const TQuarterRow& row,
+                     const TEdgePixel& edge);
 
 // The three values of pixel (x, y) of the colour picture (y = 0 its bottom row), as
 // ColourPlanesOf gives them but computed in 64-bit reals; (x, y) inside ColourPictureSize.

@@ -70,36 +70,17 @@ template <typename T>
 void LevelsComputed(const TImageDocument& display, size_t w, size_t h, std::span<const uint8_t> store,
                     uint8_t* out, std::ptrdiff_t stride) {
     const size_t available = store.size() / sizeof(T);
-    const double low = display.LowThreshold, high = display.HighThreshold;
-    const bool inverted = display.Inverted;
     const uint8_t* in = store.data();
-    const TDisplayFunction function = display.DisplayFunction;
-    const double midtones = display.MidtonesBalance;
-    const bool linear = function == TDisplayFunction::Linear;
-    const double scale = 255.0 / (high - low);
-    // The values strictly between the thresholds, whichever is higher.
-    const double from = inverted ? high : low, to = inverted ? low : high;
+    const TRealLevel level(display.LowThreshold, display.HighThreshold, display.Inverted,
+                           display.DisplayFunction, display.MidtonesBalance);
     for (size_t r = 0; r < h; ++r) {
         uint8_t* row = out + static_cast<std::ptrdiff_t>(r) * stride;
         const size_t first = r * w;
         if (first >= available) return; // a short store leaves the rest as it was
         const size_t n = std::min(w, available - first);
         const uint8_t* values = in + first * sizeof(T);
-        for (size_t x = 0; x < n; ++x) {
-            const double v = static_cast<double>(ReadValue<T>(values + x * sizeof(T)));
-            if (linear && v > from && v < to) {
-                // The long double level, in double: the same but within a hair of a half, where
-                // the long double computation decides. The level lies in 0..255.
-                const double level = (v - low) * scale;
-                const int32_t below = int32_t(level);
-                const double above = level - double(below);
-                if (std::fabs(above - 0.5) > 1e-6) {
-                    row[x] = static_cast<uint8_t>(below + (above > 0.5 ? 1 : 0));
-                    continue;
-                }
-            }
-            row[x] = DisplayLevel(v, low, high, inverted, function, midtones);
-        }
+        for (size_t x = 0; x < n; ++x)
+            row[x] = level(static_cast<double>(ReadValue<T>(values + x * sizeof(T))));
         if (n < w) return;
     }
 }

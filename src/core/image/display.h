@@ -24,6 +24,36 @@ uint8_t DisplayLevel(double v, double low, double high, bool inverted,
                      TDisplayFunction function = TDisplayFunction::Linear,
                      double midtones = kNeutralMidtones);
 
+// The display level of a real value, as RenderLevels gives it for a plane of reals: a linear
+// level in double arithmetic, DisplayLevel (long double) within a hair of a half and for the
+// other display functions, and for values on or beyond a threshold.
+class TRealLevel {
+  public:
+    TRealLevel(double low, double high, bool inverted, TDisplayFunction function, double midtones)
+        : low_(low), high_(high), from_(inverted ? high : low), to_(inverted ? low : high),
+          scale_(255.0 / (high - low)), midtones_(midtones), function_(function), inverted_(inverted) {}
+
+    uint8_t operator()(double v) const {
+        if (function_ == TDisplayFunction::Linear && v > from_ && v < to_) {
+            // The level lies in 0..255.
+            const double level = (v - low_) * scale_;
+            const int32_t below = int32_t(level);
+            const double above = level - double(below);
+            if (above - 0.5 > 1e-6 || 0.5 - above > 1e-6) return uint8_t(below + (above > 0.5 ? 1 : 0));
+        }
+        return DisplayLevel(v, low_, high_, inverted_, function_, midtones_);
+    }
+    // The values strictly between these two take a level of their own; the others that of
+    // the threshold they lie beyond.
+    double From() const { return from_; }
+    double To() const { return to_; }
+
+  private:
+    double low_, high_, from_, to_, scale_, midtones_;
+    TDisplayFunction function_;
+    bool inverted_;
+};
+
 // Rows of the display bitmap are padded to a multiple of 4 bytes.
 int32_t BitmapStride(int32_t width);
 

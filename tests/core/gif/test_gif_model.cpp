@@ -11,6 +11,7 @@
 #include <cmath>
 #include <random>
 #include <set>
+#include <thread>
 
 using namespace orv;
 
@@ -378,4 +379,40 @@ TEST(GlobalColours, FramesShareOneTableExactUpTo256ColoursElseEachPixelTakesTheN
     three.Entries[0] = {0, 0, 0}, three.Entries[1] = {2, 0, 0}, three.Entries[2] = {0, 2, 0};
     EXPECT_EQ(NearestColour(three, 3, MakeColor(1, 1, 0)), 0);
     EXPECT_EQ(NearestColour(three, 3, MakeColor(1, 2, 0)), 2);
+}
+
+TEST(GlobalColours, PicturesMetOnSeveralThreadsGiveTheSameTableAndEachPixelTheNearest) {
+    // Colours spread over thousands of 8 x 8 x 8 cells, some pixels of one colour many times.
+    std::mt19937 random(7);
+    std::vector<TBitmap> pictures;
+    for (int k = 0; k < 4; ++k) {
+        std::vector<uint32_t> pixels;
+        for (int i = 0; i < 3000; ++i)
+            pixels.push_back(i % 5 == 0 ? MakeColor(200, 40, uint8_t(k)) : random() & 0xFFFFFF);
+        pictures.push_back(TrueColor(100, 30, pixels));
+    }
+    TGlobalColours serial, threaded;
+    for (const TBitmap& p : pictures)
+        serial.Meet(p);
+    {
+        std::vector<std::thread> threads;
+        for (size_t t = 0; t < 2; ++t)
+            threads.emplace_back([&, t] {
+                for (size_t k = t; k < pictures.size(); k += 2)
+                    threaded.Meet(pictures[k]);
+            });
+        for (std::thread& t : threads)
+            t.join();
+    }
+    serial.Choose(), threaded.Choose();
+    ASSERT_EQ(serial.Table(), threaded.Table());
+    const TColorTable& t = threaded.Table();
+    ASSERT_EQ(t.Count, 256);
+    for (const TBitmap& p : pictures) {
+        const TByteArray2D m = threaded.Map(p);
+        for (int y = 0; y < p.Height; ++y)
+            for (int x = 0; x < p.Width; ++x)
+                ASSERT_EQ(m.GetCell(x + 1, y + 1), NearestColour(t, t.Count, p.PixelColor(x, y)))
+                    << x << "," << y;
+    }
 }

@@ -1,9 +1,12 @@
 #include "core/image/debayer.h"
 
+#include "core/image/colour_picture.h"
 #include "core/image/document_builder.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <set>
 #include <string>
 
 using namespace orv;
@@ -132,9 +135,74 @@ TEST(Debayer, EveryPixelOfAnyShapeFollowsTheRule) {
             }
 }
 
+TEST(Debayer, ALargeMosaicMadeInBandsFollowsTheRuleWhereTheBandsMeet) {
+    // Large enough to be shared among threads; the rows of every possible band's edge are
+    // looked at, for both methods, the pattern starting on an odd row.
+    const int32_t w = 1030, h = 2049;
+    std::vector<int16_t> raw(size_t(w) * h);
+    for (size_t k = 0; k < raw.size(); ++k)
+        raw[k] = int16_t((k * 2654435761u >> 7) % 4000 - 1000);
+    const TImageDocument doc = Mosaic(TBayerPattern::Gbrg, w, h, raw, 1, 1);
+    for (TDebayer method : {TDebayer::Bilinear, TDebayer::Superpixel}) {
+        TColourPlanes planes;
+        ASSERT_TRUE(MakeColourPlanes(doc, method, planes));
+        const TSize size = planes.Size();
+        std::set<int32_t> rows = {0, size.Height - 1};
+        for (int32_t bands = 2; bands <= 4; ++bands)
+            for (int32_t b = 1; b < bands; ++b)
+                for (int32_t d = -1; d <= 0; ++d)
+                    rows.insert(int32_t(int64_t(size.Height) * b / bands) + d);
+        for (const int32_t y : rows)
+            for (int32_t x = 0; x < size.Width; ++x) {
+                const TRgb want = ColourPixel(doc, method, x, y), got = PlanesAt(planes, x, y);
+                for (size_t c = 0; c < 3; ++c)
+                    ASSERT_FLOAT_EQ(float(got[c]), float(want[c]))
+                        << int(method) << " (" << x << "," << y << ")";
+            }
+    }
+}
+
+TEST(Debayer, APictureMadeStraightFromTheMosaicIsThePictureOfItsPlanes) {
+    // Values -14 .. 14, so that narrow thresholds fall among the quarters the means take.
+    const auto shown = [](double low, double high, TDisplayFunction f = TDisplayFunction::Linear,
+                          double midtones = kNeutralMidtones) {
+        TDisplaySettings s;
+        s.LowThreshold = low, s.HighThreshold = high, s.DisplayFunction = f, s.MidtonesBalance = midtones;
+        return s;
+    };
+    using F = TDisplayFunction;
+    const std::array<TDisplaySettings, 3> displays[] = {
+        {shown(-3, 4), shown(-3, 4), shown(-3, 4)},
+        {shown(4.1, -2.6), shown(0.3, 0.2), shown(14, -14)}, // inverted
+        {shown(-10, 10, F::Sqrt), shown(-14.5, 3.25, F::Asinh), shown(-5, 9, F::Mtf, 0.3)},
+        {shown(0.25, 0.25), shown(std::nan(""), 5), shown(-30000, 30000)},
+        {shown(1e12, 1e12 + 10), shown(-40010, -40000), shown(40010, 40000)}, // beyond any value
+    };
+    for (auto [w, h] : {std::pair{1, 1}, {2, 3}, {5, 4}, {8, 7}, {16, 9}})
+        for (TBayerPattern p : {TBayerPattern::Rggb, TBayerPattern::Gbrg})
+            for (int32_t offsets = 0; offsets < 4; ++offsets) {
+                std::vector<int16_t> raw(size_t(w * h));
+                for (size_t k = 0; k < raw.size(); ++k)
+                    raw[k] = int16_t(int(k * 7919 % 29) - 14);
+                const TImageDocument doc = Mosaic(p, w, h, raw, offsets & 1, offsets >> 1);
+                for (TDebayer method : {TDebayer::Bilinear, TDebayer::Superpixel})
+                    for (const auto& channels : displays) {
+                        const std::optional<TBitmap> straight = MosaicPicture(doc, method, channels);
+                        ASSERT_TRUE(straight);
+                        const TBitmap want = ColourPicture(*ColourPlanesOf(doc, method), channels);
+                        ASSERT_EQ(straight->Width, want.Width);
+                        ASSERT_EQ(straight->Height, want.Height);
+                        ASSERT_EQ(straight->Pixels, want.Pixels)
+                            << w << "x" << h << " " << int(p) << " " << offsets << " method " << int(method)
+                            << " display " << &channels - displays;
+                    }
+            }
+}
+
 TEST(Debayer, GreyImagesAndTheMosaicSeenAsItIsHaveNoColourPlanes) {
     TImageDocument doc = Mosaic(TBayerPattern::Rggb, 2, 2, {1, 2, 3, 4});
     EXPECT_FALSE(ColourPlanesOf(doc, TDebayer::None));
+    EXPECT_FALSE(MosaicPicture(doc, TDebayer::None, {}));
     doc.Colour.Pattern.reset();
     EXPECT_FALSE(ColourPlanesOf(doc, TDebayer::Bilinear));
     // Three planes are the channels whatever the method, in their own type.
@@ -145,4 +213,5 @@ TEST(Debayer, GreyImagesAndTheMosaicSeenAsItIsHaveNoColourPlanes) {
     EXPECT_EQ(planes->Channels[2].PixelType, kPixelInt16);
     EXPECT_EQ(PlaneValue<int16_t>(planes->Channels[2], 1), 6);
     EXPECT_EQ(ColourPixel(doc, TDebayer::None, 1, 0), (TRgb{2, 4, 6}));
+    EXPECT_FALSE(MosaicPicture(doc, TDebayer::Bilinear, {})) << "three planes are pictured from themselves";
 }
