@@ -96,17 +96,15 @@ void SaveAnimation(const std::vector<TAnimImg>& frames, const std::string& fileN
             }
             try {
                 const TAnimOptions& o = *plans[k].Options;
-                const std::optional<TBitmap> c =
-                    ColourFrame(frames[k], o, shared ? &*shared : nullptr, reference);
-                made[k].Picture = c ? *c
+                std::optional<TBitmap> c = ColourFrame(frames[k], o, shared ? &*shared : nullptr, reference);
+                made[k].Picture = c ? std::move(*c)
                                     : TrueColour(PictureBitmap(ComposeFrame(
                                           frames[k], o, shared ? &*shared : nullptr, reference)));
+                colours.Meet(*made[k].Picture); // while its pixels are at hand
             } catch (const ERegionError& e) {
                 made[k].Report = frames[k].Name + " : " + e.what();
             }
         });
-        for (const TAnimFrameResult& m : made)
-            if (m.Picture) colours.Meet(*m.Picture);
         colours.Choose();
         write.OneTable = true;
         writeJob = [&](size_t k) {
