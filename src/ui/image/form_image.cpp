@@ -223,8 +223,7 @@ void TFormImage::ExportGif(const QString& fileName) {
     const std::string name = LocalName(fileName);
     Rendered();
     // A picture in colour is saved as shown: one table of its own colours.
-    std::optional<TBitmap> colour;
-    if (const std::optional<TColourPlanes> planes = ColourPlanes()) colour = ColourPicture(*doc_, *planes);
+    const std::optional<TBitmap> colour = ColourBitmap();
     Write(
         [&name, &colour](TImageDocument& doc, TDocumentHost& host) {
             if (colour)

@@ -6,6 +6,7 @@
 // itself waits until the save ends.
 #pragma once
 
+#include "core/base/bitmap.h"
 #include "core/image/debayer.h"
 #include "core/image/image_document.h"
 #include "core/image/statistics.h"
@@ -166,6 +167,9 @@ class TFormImage : public QMdiSubWindow, public TQtDocumentHost, public TImageSe
 
     // The colour picture at one pixel per picture pixel, made for the current display.
     QImage ColourView() const;
+    // The colour picture shown (nothing for a grey image), from the planes once they are made.
+    std::optional<TBitmap> ColourBitmap() const;
+    bool PlanesCurrent() const; // planes_ are those of the pixels and the method shown
     // The pixels changed in place (another frame of a series, another file): what was made of
     // them is made again.
     void ForgetPixelViews();

@@ -5,6 +5,7 @@
 
 #include "core/anim/anim_options.h"
 #include "core/image/colour_picture.h"
+#include "core/image/display_settings.h"
 #include "core/image/readout.h"
 #include "ui/image/display_picture.h"
 #include "ui/image/image_control.h"
@@ -53,10 +54,14 @@ void TFormImage::SetDebayer(TDebayer method) {
     ShowImage();
 }
 
+bool TFormImage::PlanesCurrent() const {
+    return planes_ && planesData_ == doc_->PixelStore.data() && planesBytes_ == doc_->PixelStore.size() &&
+           planesMethod_ == debayer_;
+}
+
 std::optional<TColourPlanes> TFormImage::ColourPlanes() const {
     if (!InColour()) return std::nullopt;
-    if (!planes_ || planesData_ != doc_->PixelStore.data() || planesBytes_ != doc_->PixelStore.size() ||
-        planesMethod_ != debayer_) {
+    if (!PlanesCurrent()) {
         planes_ = ColourPlanesOf(*doc_, debayer_);
         planesData_ = doc_->PixelStore.data();
         planesBytes_ = doc_->PixelStore.size();
@@ -71,9 +76,23 @@ void TFormImage::ForgetPixelViews() {
     planes_.reset();
 }
 
-QImage TFormImage::ColourView() const {
+std::optional<TBitmap> TFormImage::ColourBitmap() const {
+    if (!InColour()) return std::nullopt;
+    // Until the histogram, the statistics or the readout ask for the planes of reals, a 16-bit
+    // mosaic's picture comes straight from the mosaic: opening it does not make them.
+    if (!PlanesCurrent()) {
+        const TDisplaySettings display = DisplaySettingsOf(*doc_);
+        if (std::optional<TBitmap> picture = MosaicPicture(*doc_, debayer_, {display, display, display}))
+            return picture;
+    }
     const std::optional<TColourPlanes> planes = ColourPlanes();
-    return planes ? TrueColourPicture(ColourPicture(*doc_, *planes)) : QImage();
+    if (!planes) return std::nullopt;
+    return ColourPicture(*doc_, *planes);
+}
+
+QImage TFormImage::ColourView() const {
+    const std::optional<TBitmap> picture = ColourBitmap();
+    return picture ? TrueColourPicture(*picture) : QImage();
 }
 
 QImage TFormImage::Picture() const {
