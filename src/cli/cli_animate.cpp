@@ -25,6 +25,7 @@
 #include "core/text/size_text.h"
 #include "core/video/animation_encoder.h"
 
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <mutex>
@@ -32,6 +33,7 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+#include <sys/mman.h>
 
 namespace orv::cli {
 namespace {
@@ -158,6 +160,45 @@ void KeepFreedBlocks() {
     mallopt(M_TRIM_THRESHOLD, 128 << 20);
 #endif
 }
+
+// The colour pictures held from the frame that made them to the frame's writing, in blocks of
+// huge pages: each picture's own buffer goes back to its thread's allocator for the next frame,
+// so that 3 bytes a pixel of every frame do not come as thousands of fresh 4 KB pages.
+class TPictureStore {
+  public:
+    TPictureStore() = default;
+    TPictureStore(const TPictureStore&) = delete;
+    TPictureStore& operator=(const TPictureStore&) = delete;
+    ~TPictureStore() {
+        for (const auto& [block, bytes] : blocks_)
+            munmap(block, bytes);
+    }
+
+    const uint8_t* Keep(const std::vector<uint8_t>& bytes) {
+        uint8_t* place;
+        {
+            const std::lock_guard lock(lock_);
+            if (blocks_.empty() || used_ + bytes.size() > blocks_.back().second) {
+                const size_t size = std::max<size_t>(kBlock, (bytes.size() + kBlock - 1) / kBlock * kBlock);
+                void* block = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+                if (block == MAP_FAILED) throw std::bad_alloc();
+                madvise(block, size, MADV_HUGEPAGE);
+                blocks_.emplace_back(static_cast<uint8_t*>(block), size);
+                used_ = 0;
+            }
+            place = blocks_.back().first + used_;
+            used_ += bytes.size();
+        }
+        std::memcpy(place, bytes.data(), bytes.size());
+        return place;
+    }
+
+  private:
+    static constexpr size_t kBlock = size_t(32) << 20;
+    std::mutex lock_;
+    std::vector<std::pair<uint8_t*, size_t>> blocks_;
+    size_t used_ = 0;
+};
 
 // Whether the first file is shown in colour: the animation is then made of colour pictures.
 bool FirstInColour(const TSeriesFrame& input, const TAnimateSettings& s) {
@@ -291,8 +332,15 @@ int RunAnimate(const std::vector<std::string>& argv) {
     std::vector<TAnimFrameResult> made;
     std::unique_ptr<TGlobalColours> colours;
     TFrameJob writeJob = job;
+    struct TKept {
+        const uint8_t* Pixels = nullptr;
+        int32_t Width = 0, Height = 0;
+    };
+    std::vector<TKept> kept;
+    TPictureStore store;
     if (s.ColourPictures) {
         made.resize(files.size());
+        kept.resize(files.size());
         colours = std::make_unique<TGlobalColours>();
         ParallelFor(files.size(), JobCount(write.Jobs), [&](size_t k) {
             made[k] = job(k);
@@ -300,7 +348,12 @@ int RunAnimate(const std::vector<std::string>& argv) {
                 made[k].Picture = TrueColour(PictureBitmap(*made[k].Indexed));
                 made[k].Indexed.reset();
             }
-            if (made[k].Picture) colours->Meet(*made[k].Picture); // while its pixels are at hand
+            if (made[k].Picture) {
+                colours->Meet(*made[k].Picture); // while its pixels are at hand
+                kept[k] = {store.Keep(made[k].Picture->Pixels), made[k].Picture->Width,
+                           made[k].Picture->Height};
+                made[k].Picture.reset();
+            }
         });
         colours->Choose();
         write.OneTable = true;
@@ -312,7 +365,9 @@ int RunAnimate(const std::vector<std::string>& argv) {
             r.Delay = m.Delay;
             r.Time = m.Time;
             r.Report = m.Report;
-            if (m.Picture) r.Indexed = TFramePicture{colours->Table(), colours->Map(*m.Picture)};
+            if (kept[k].Pixels)
+                r.Indexed = TFramePicture{colours->Table(),
+                                          colours->Map(kept[k].Pixels, kept[k].Width, kept[k].Height)};
             return r;
         };
     }

@@ -285,11 +285,15 @@ void TGlobalColours::Choose() {
 
 TByteArray2D TGlobalColours::Map(const TBitmap& picture) const {
     CheckPicture(picture);
-    TByteArray2D matrix(picture.Width, picture.Height);
-    const size_t w = size_t(picture.Width);
-    const uint8_t* p = picture.Pixels.data();
+    return Map(picture.Pixels.data(), picture.Width, picture.Height);
+}
+
+TByteArray2D TGlobalColours::Map(const uint8_t* bgr, int32_t width, int32_t height) const {
+    TByteArray2D matrix(width, height);
+    const size_t w = size_t(width);
+    const uint8_t* p = bgr;
     const uint8_t* nearest = nearest_.get();
-    for (int32_t y = 1; y <= picture.Height; ++y) {
+    for (int32_t y = 1; y <= height; ++y) {
         uint8_t* row = matrix.RowData(y);
         for (size_t x = 0; x < w; ++x, p += 3)
             row[x] = nearest[kKeyParts.Of(p)];

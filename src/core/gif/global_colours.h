@@ -37,6 +37,8 @@ class TGlobalColours {
     // The table indices of a 24-bit picture whose colours were all met, rows from the top;
     // several threads may map at once.
     TByteArray2D Map(const TBitmap& picture) const;
+    // The same for width x height pixels of 3 bytes (B, G, R), rows from the top.
+    TByteArray2D Map(const uint8_t* bgr, int32_t width, int32_t height) const;
 
   private:
     struct TFree {
