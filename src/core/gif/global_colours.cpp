@@ -183,9 +183,11 @@ void TGlobalColours::Choose() {
     TCounts& all = *idle_.front();
     for (size_t k = 1; k < idle_.size(); ++k) {
         const TCounts& more = *idle_[k];
-        for (size_t w = 0; w < kKeys / 64; ++w)
-            all.Seen.get()[w] |= more.Seen.get()[w];
+        // Only the cells another thread met: the pages of the others' bits are never touched.
         for (size_t c = 0; c < kCells; ++c) {
+            if (more.Cells[c].Total() > 0)
+                for (size_t w = c * kWordsPerCell; w < (c + 1) * kWordsPerCell; ++w)
+                    all.Seen.get()[w] |= more.Seen.get()[w];
             if (all.Exact && more.Exact && more.Cells[c].Total() > 0)
                 for (size_t key = c * 512; key < c * 512 + 512; ++key)
                     all.Exact.get()[key] = uint32_t(std::min<uint64_t>(
