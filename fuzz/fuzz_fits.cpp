@@ -5,7 +5,9 @@
 #include "core/formats/fits_writer.h"
 #include "core/image/colour_picture.h"
 #include "core/image/debayer.h"
+#include "core/image/display_settings.h"
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -46,6 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (planes.has_value() != doc.Colour.IsColour()) std::abort();
         if (!planes) continue;
         const orv::TBitmap picture = orv::ColourPicture(doc, *planes);
+        // A 16-bit mosaic's picture made straight from the mosaic is the one made from its planes.
+        const orv::TDisplaySettings shown = orv::DisplaySettingsOf(doc);
+        const std::array<orv::TDisplaySettings, 3> channels{shown, shown, shown};
+        if (const auto straight = orv::MosaicPicture(doc, method, channels))
+            if (*straight != orv::ColourPicture(*planes, channels)) std::abort();
         const orv::TSize size = orv::ColourPictureSize(doc, method);
         if (picture.Width != size.Width || picture.Height != size.Height) std::abort();
         if (size.Width > 0 && size.Height > 0) orv::ColourPixel(doc, method, size.Width - 1, size.Height - 1);
