@@ -31,7 +31,7 @@ TFrameFigures FrameFigures(const TValuePlane& plane, TValueScale scale, std::str
     // The star candidates are gathered while the level is measured: one pass less over the values.
     THighRuns high;
     high.Spreads = kStarSpreads;
-    const TRobustLevel level = RobustLevel(plane, &high);
+    const TRobustLevel level = RobustLevel(plane, &high, false);
     f.Values = level.Count;
     if (level.Count == 0) return f;
     f.Median = level.Median * scale.Scale + scale.Zero;

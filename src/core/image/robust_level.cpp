@@ -173,7 +173,8 @@ template <bool kExtremes> void CountBelow(const uint8_t* in, size_t count, size_
     return b.HighRuns ? pass.template operator()<true>() : pass.template operator()<false>();
 }
 
-std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t count, THighRuns* runs) {
+std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t count, THighRuns* runs,
+                                             bool extremes) {
     constexpr size_t kSample = 16384;
     if (count < 16 * kSample) return std::nullopt;
     // The sample's counts per whole value, and its values and distances at ranks. The table is
@@ -213,7 +214,10 @@ std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t co
     TBelow median;
     for (size_t j = 0; j < kThresholds; ++j)
         median.At[j] = static_cast<int16_t>(std::min<int32_t>(from + int32_t(j), to + 1));
-    CountBelow<true>(plane.Store.data(), count, size_t(to - from + 2), median);
+    if (extremes)
+        CountBelow<true>(plane.Store.data(), count, size_t(to - from + 2), median);
+    else
+        CountBelow<false>(plane.Store.data(), count, size_t(to - from + 2), median);
     const TMiddle mid = MiddleRanks(count);
     const auto medianAt = [&](size_t r) -> std::optional<double> {
         for (size_t j = 0; j + 1 < kThresholds; ++j)
@@ -224,7 +228,7 @@ std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t co
     if (!low || !high) return std::nullopt;
     TRobustLevel r;
     r.Count = count;
-    r.Minimum = median.Least, r.Maximum = median.Greatest;
+    if (extremes) r.Minimum = median.Least, r.Maximum = median.Greatest;
     r.Median = (*low + *high) / 2;
 
     // The deviation: the distances |v - m| step by 1 from 0 or 0.5, and a distance D holds the
@@ -278,8 +282,8 @@ std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t co
     return r;
 }
 
-TRobustLevel Level16(const TValuePlane& plane, size_t count, THighRuns* high) {
-    if (const auto bracketed = Level16Bracketed(plane, count, high)) return *bracketed;
+TRobustLevel Level16(const TValuePlane& plane, size_t count, THighRuns* high, bool extremes) {
+    if (const auto bracketed = Level16Bracketed(plane, count, high, extremes)) return *bracketed;
     const uint64_t* counts = CountInt16Values(plane.Store.data(), count);
     size_t first = 0, last = kBins - 1; // count > 0: both stop on a value
     while (counts[first] == 0)
@@ -800,13 +804,13 @@ template <typename T> TRobustLevel LevelOf(const TValuePlane& plane, size_t coun
 
 } // namespace
 
-TRobustLevel RobustLevel(const TValuePlane& plane, THighRuns* high) {
+TRobustLevel RobustLevel(const TValuePlane& plane, THighRuns* high, bool extremes) {
     if (high) high->Found = false;
     const size_t count = plane.Count();
     if (count == 0) return {};
     switch (plane.PixelType) {
     case kPixelInt16:
-        return Level16(plane, count, high);
+        return Level16(plane, count, high, extremes);
     case kPixelInt32:
         return LevelOf<int32_t>(plane, count);
     case kPixelReal32:

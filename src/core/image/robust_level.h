@@ -32,6 +32,8 @@ struct THighRuns {
 };
 
 // NaN and the infinities are left out. With `high`, its runs are found when the plane allows.
-TRobustLevel RobustLevel(const TValuePlane& plane, THighRuns* high = nullptr);
+// Without `extremes`, Minimum and Maximum may be left 0: a large 16-bit plane is measured a
+// little faster.
+TRobustLevel RobustLevel(const TValuePlane& plane, THighRuns* high = nullptr, bool extremes = true);
 
 } // namespace orv
