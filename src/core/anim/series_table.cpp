@@ -28,12 +28,17 @@ bool Departs(double x, double reference, double factor) {
 TFrameFigures FrameFigures(const TValuePlane& plane, TValueScale scale, std::string time) {
     TFrameFigures f;
     f.Time = std::move(time);
-    const TRobustLevel level = RobustLevel(plane);
+    // The star candidates are gathered while the level is measured: one pass less over the values.
+    THighRuns high;
+    high.Spreads = kStarSpreads;
+    const TRobustLevel level = RobustLevel(plane, &high, false);
     f.Values = level.Count;
     if (level.Count == 0) return f;
     f.Median = level.Median * scale.Scale + scale.Zero;
     f.Spread = level.Spread * std::fabs(scale.Scale);
-    f.Stars = CountStars(plane, level.Median + kStarSpreads * level.Spread);
+    const double threshold = level.Median + kStarSpreads * level.Spread;
+    f.Stars =
+        high.Found ? CountStarsIn(plane, threshold, high.Starts, kHighRun) : CountStars(plane, threshold);
     return f;
 }
 

@@ -88,17 +88,22 @@ struct TBelow {
     int16_t At[kThresholds] = {-32768, -32768, -32768, -32768, -32768, -32768, -32768, -32768}; // none below
     uint64_t Count[kThresholds] = {};
     int16_t Least = 32767, Greatest = -32768;
+    // When asked, the starts of the runs of kHighRun values that hold one above High, in order.
+    int16_t High = 32767;
+    std::vector<size_t>* HighRuns = nullptr;
 };
 
 // The pass over the first n thresholds, sixteen values at a time in the compiler's vectors (not
 // left to its vectoriser, which passes the loop over below -O3). A lane's counts of one block of
 // 4096 values cannot overflow. The next block is read ahead: the hardware's prefetch alone leaves
 // the loop waiting on memory.
-template <size_t n, bool kExtremes>
+template <size_t n, bool kExtremes, bool kHigh>
 [[gnu::always_inline]] inline void CountBelowInto(const uint8_t* in, size_t count, TBelow& b) {
     using TLanes = int16_t __attribute__((vector_size(32)));
-    constexpr size_t kLanes = 16, kBlock = 4096;
+    constexpr size_t kLanes = 16, kBlock = 4096, kStep = kHigh ? kHighRun : kLanes;
+    static_assert(kBlock % kHighRun == 0 && kHighRun % kLanes == 0);
     TLanes at[n], least = TLanes{} + b.Least, greatest = TLanes{} + b.Greatest;
+    const TLanes high = TLanes{} + b.High;
     for (size_t j = 0; j < n; ++j)
         at[j] = TLanes{} + b.At[j];
     size_t start = 0;
@@ -107,15 +112,24 @@ template <size_t n, bool kExtremes>
              ahead += 64)
             __builtin_prefetch(in + ahead);
         TLanes below[n] = {};
-        for (size_t i = start; i < start + kBlock; i += kLanes) {
-            TLanes v;
-            std::memcpy(&v, in + 2 * i, sizeof v);
+        for (size_t i = start; i < start + kBlock; i += kStep) {
+            TLanes hot = {};
+            for (size_t u = 0; u < kStep; u += kLanes) {
+                TLanes v;
+                std::memcpy(&v, in + 2 * (i + u), sizeof v);
 #pragma GCC unroll 8
-            for (size_t j = 0; j < n; ++j) // unrolled: the counts stay in registers
-                below[j] -= v < at[j];     // a compare is -1 where true
-            if constexpr (kExtremes) {
-                least = v < least ? v : least;
-                greatest = v > greatest ? v : greatest;
+                for (size_t j = 0; j < n; ++j) // unrolled: the counts stay in registers
+                    below[j] -= v < at[j];     // a compare is -1 where true
+                if constexpr (kExtremes) {
+                    least = v < least ? v : least;
+                    greatest = v > greatest ? v : greatest;
+                }
+                if constexpr (kHigh) hot |= v > high;
+            }
+            if constexpr (kHigh) { // one test for the run: the sky seldom reaches High
+                uint64_t q[4];
+                std::memcpy(q, &hot, sizeof q);
+                if (q[0] | q[1] | q[2] | q[3]) b.HighRuns->push_back(i);
             }
         }
         for (size_t j = 0; j < n; ++j)
@@ -130,30 +144,37 @@ template <size_t n, bool kExtremes>
         for (size_t j = 0; j < n; ++j)
             b.Count[j] += v < b.At[j];
         b.Least = std::min(b.Least, v), b.Greatest = std::max(b.Greatest, v);
+        const size_t run = start - start % kHighRun;
+        if (kHigh && v > b.High && (b.HighRuns->empty() || b.HighRuns->back() != run))
+            b.HighRuns->push_back(run);
     }
 }
 #if defined(__x86_64__)
-template <size_t n, bool kExtremes>
+template <size_t n, bool kExtremes, bool kHigh>
 __attribute__((target("avx2"))) void CountBelowAvx2(const uint8_t* in, size_t count, TBelow& b) {
-    CountBelowInto<n, kExtremes>(in, count, b);
+    CountBelowInto<n, kExtremes, kHigh>(in, count, b);
 }
 #endif
 // Four or six thresholds when they are enough: with four the pass takes about half the time.
-// The least and greatest values only when asked.
+// The least and greatest values only when asked, the runs above High when b asks for them.
 template <bool kExtremes> void CountBelow(const uint8_t* in, size_t count, size_t thresholds, TBelow& b) {
+    const auto pass = [&]<bool kHigh>() {
 #if defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
-        return thresholds <= 4   ? CountBelowAvx2<4, kExtremes>(in, count, b)
-               : thresholds <= 6 ? CountBelowAvx2<6, kExtremes>(in, count, b)
-                                 : CountBelowAvx2<8, kExtremes>(in, count, b);
+        static const bool avx2 = __builtin_cpu_supports("avx2");
+        if (avx2)
+            return thresholds <= 4   ? CountBelowAvx2<4, kExtremes, kHigh>(in, count, b)
+                   : thresholds <= 6 ? CountBelowAvx2<6, kExtremes, kHigh>(in, count, b)
+                                     : CountBelowAvx2<8, kExtremes, kHigh>(in, count, b);
 #endif
-    return thresholds <= 4   ? CountBelowInto<4, kExtremes>(in, count, b)
-           : thresholds <= 6 ? CountBelowInto<6, kExtremes>(in, count, b)
-                             : CountBelowInto<8, kExtremes>(in, count, b);
+        return thresholds <= 4   ? CountBelowInto<4, kExtremes, kHigh>(in, count, b)
+               : thresholds <= 6 ? CountBelowInto<6, kExtremes, kHigh>(in, count, b)
+                                 : CountBelowInto<8, kExtremes, kHigh>(in, count, b);
+    };
+    return b.HighRuns ? pass.template operator()<true>() : pass.template operator()<false>();
 }
 
-std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t count) {
+std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t count, THighRuns* runs,
+                                             bool extremes) {
     constexpr size_t kSample = 16384;
     if (count < 16 * kSample) return std::nullopt;
     // The sample's counts per whole value, and its values and distances at ranks. The table is
@@ -182,7 +203,10 @@ std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t co
             cum += hist[++b];
         return static_cast<int32_t>(b) - 32768;
     };
-    const size_t margin = 2 * static_cast<size_t>(std::sqrt(static_cast<double>(s)));
+    // The sample's middle strays by about sqrt(s) / 2 ranks: three times that seldom misses,
+    // and each whole value less in a bracket saves two compares per value in a pass. A miss
+    // costs the slower way, not the figures.
+    const size_t margin = 3 * static_cast<size_t>(std::sqrt(static_cast<double>(s))) / 2;
     const int32_t from = valueAt(s / 2 - margin), to = valueAt(s / 2 + margin);
     if (to - from + 2 > int32_t(kThresholds) || to >= 32767) return std::nullopt;
 
@@ -190,7 +214,10 @@ std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t co
     TBelow median;
     for (size_t j = 0; j < kThresholds; ++j)
         median.At[j] = static_cast<int16_t>(std::min<int32_t>(from + int32_t(j), to + 1));
-    CountBelow<true>(plane.Store.data(), count, size_t(to - from + 2), median);
+    if (extremes)
+        CountBelow<true>(plane.Store.data(), count, size_t(to - from + 2), median);
+    else
+        CountBelow<false>(plane.Store.data(), count, size_t(to - from + 2), median);
     const TMiddle mid = MiddleRanks(count);
     const auto medianAt = [&](size_t r) -> std::optional<double> {
         for (size_t j = 0; j + 1 < kThresholds; ++j)
@@ -201,7 +228,7 @@ std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t co
     if (!low || !high) return std::nullopt;
     TRobustLevel r;
     r.Count = count;
-    r.Minimum = median.Least, r.Maximum = median.Greatest;
+    if (extremes) r.Minimum = median.Least, r.Maximum = median.Greatest;
     r.Median = (*low + *high) / 2;
 
     // The deviation: the distances |v - m| step by 1 from 0 or 0.5, and a distance D holds the
@@ -230,6 +257,14 @@ std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t co
         spread.At[2 * j] = static_cast<int16_t>(std::max(std::ceil(m - d), -32768.0)); // none is below
         spread.At[2 * j + 1] = static_cast<int16_t>(std::floor(m + d) + 1);
     }
+    if (runs) {
+        // The spread is at least kMadToSigma x d0: every value above the median plus Spreads
+        // spreads is above this bound.
+        const double bound = std::floor(m + runs->Spreads * (kMadToSigma * d0)) - 1;
+        spread.High = static_cast<int16_t>(std::clamp(bound, -32768.0, 32767.0));
+        runs->Starts.clear();
+        spread.HighRuns = &runs->Starts;
+    }
     CountBelow<false>(plane.Store.data(), count, 2 * candidates, spread);
     const auto deviationAt = [&](size_t rank) -> std::optional<double> {
         for (size_t j = 0; j < candidates; ++j) {
@@ -243,11 +278,12 @@ std::optional<TRobustLevel> Level16Bracketed(const TValuePlane& plane, size_t co
     const auto lowDeviation = deviationAt(mid.Low), highDeviation = deviationAt(mid.High);
     if (!lowDeviation || !highDeviation) return std::nullopt;
     r.Spread = kMadToSigma * ((*lowDeviation + *highDeviation) / 2);
+    if (runs) runs->Found = true;
     return r;
 }
 
-TRobustLevel Level16(const TValuePlane& plane, size_t count) {
-    if (const auto bracketed = Level16Bracketed(plane, count)) return *bracketed;
+TRobustLevel Level16(const TValuePlane& plane, size_t count, THighRuns* high, bool extremes) {
+    if (const auto bracketed = Level16Bracketed(plane, count, high, extremes)) return *bracketed;
     const uint64_t* counts = CountInt16Values(plane.Store.data(), count);
     size_t first = 0, last = kBins - 1; // count > 0: both stop on a value
     while (counts[first] == 0)
@@ -768,12 +804,13 @@ template <typename T> TRobustLevel LevelOf(const TValuePlane& plane, size_t coun
 
 } // namespace
 
-TRobustLevel RobustLevel(const TValuePlane& plane) {
+TRobustLevel RobustLevel(const TValuePlane& plane, THighRuns* high, bool extremes) {
+    if (high) high->Found = false;
     const size_t count = plane.Count();
     if (count == 0) return {};
     switch (plane.PixelType) {
     case kPixelInt16:
-        return Level16(plane, count);
+        return Level16(plane, count, high, extremes);
     case kPixelInt32:
         return LevelOf<int32_t>(plane, count);
     case kPixelReal32:

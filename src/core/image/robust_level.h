@@ -6,6 +6,7 @@
 #include "core/image/value_plane.h"
 
 #include <cstddef>
+#include <vector>
 
 namespace orv {
 
@@ -20,7 +21,19 @@ struct TRobustLevel {
     double Spread = 0; // kMadToSigma x the median of |v - Median|
 };
 
-// NaN and the infinities are left out.
-TRobustLevel RobustLevel(const TValuePlane& plane);
+// Where a plane's values may stand above its median plus Spreads (>= 0) spreads, gathered during
+// the passes that measure the level of a large 16-bit plane, so that a search for such values
+// (the star count) need not pass over the plane again.
+inline constexpr size_t kHighRun = 64;
+struct THighRuns {
+    double Spreads = 0;
+    bool Found = false;         // when true, every such value lies in a run of kHighRun values from a start
+    std::vector<size_t> Starts; // ascending
+};
+
+// NaN and the infinities are left out. With `high`, its runs are found when the plane allows.
+// Without `extremes`, Minimum and Maximum may be left 0: a large 16-bit plane is measured a
+// little faster.
+TRobustLevel RobustLevel(const TValuePlane& plane, THighRuns* high = nullptr, bool extremes = true);
 
 } // namespace orv

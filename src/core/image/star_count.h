@@ -8,6 +8,7 @@
 #include "core/image/value_plane.h"
 
 #include <cstdint>
+#include <span>
 
 namespace orv {
 
@@ -15,5 +16,9 @@ namespace orv {
 inline constexpr double kStarSpreads = 5;
 
 int64_t CountStars(const TValuePlane& plane, double threshold);
+// The same count when every value above the threshold lies in the runs of runLength values
+// from the ascending starts: only those values are tested.
+int64_t CountStarsIn(const TValuePlane& plane, double threshold, std::span<const size_t> starts,
+                     size_t runLength);
 
 } // namespace orv

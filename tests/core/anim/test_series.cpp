@@ -3,6 +3,7 @@
 #include "core/anim/series_table.h"
 #include "core/anim/stamp.h"
 #include "core/image/auto_display.h"
+#include "core/image/robust_level.h"
 #include "core/image/star_count.h"
 
 #include <gtest/gtest.h>
@@ -212,5 +213,30 @@ TEST(StarCount, LocalMaximaAboveTheThreshold) {
     for (const auto& c : cases) {
         const TRawImage raw = Raw(kPixelInt16, c.Width, int32_t(c.Values.size()) / c.Width, c.Values);
         EXPECT_EQ(CountStars(PlaneOfRaw(raw), c.Threshold), c.Stars) << c.Name;
+    }
+}
+
+TEST(SeriesTable, LargeFramesCountTheStarsOfTheWholePass) {
+    // Large enough for the level to be bracketed from a sample, which gathers the star candidates
+    // on its way: rows that end inside a run of values, and rows among the last values of the
+    // store, which the passes take one at a time.
+    const struct { int32_t Width, Height; } cases[] = {{600, 500}, {100, 2993}};
+    for (const auto& c : cases) {
+        std::mt19937 rng(5);
+        std::normal_distribution<double> sky(1200, 30);
+        std::vector<int16_t> v(size_t(c.Width) * size_t(c.Height));
+        for (int16_t& x : v)
+            x = static_cast<int16_t>(std::floor(sky(rng)));
+        for (size_t k = 997; k < v.size(); k += 997) // peaks on both sides of the threshold
+            v[k] = static_cast<int16_t>(1300 + k % 200);
+        v[v.size() - 150] = 2000;
+        const TRawImage raw = Raw(kPixelInt16, c.Width, c.Height, v);
+        THighRuns high;
+        high.Spreads = kStarSpreads;
+        const TRobustLevel level = RobustLevel(PlaneOfRaw(raw), &high);
+        EXPECT_TRUE(high.Found) << c.Width;
+        const int64_t whole = CountStars(PlaneOfRaw(raw), level.Median + kStarSpreads * level.Spread);
+        EXPECT_GT(whole, 100) << c.Width;
+        EXPECT_EQ(FrameFigures(PlaneOfRaw(raw), {}, "").Stars, whole) << c.Width;
     }
 }
