@@ -13,8 +13,13 @@ namespace orv {
 const TRawImage& ReducedRaw(const TRawImage& source, const TAnimOptions& options, TRawImage& made) {
     // The region and the binning make new values; the source itself is only read.
     if (!options.Crop && options.Bin <= 1) return source;
-    if (options.Crop) made = CropRaw(source, *options.Crop);
-    if (options.Bin > 1) made = BinRaw(options.Crop ? made : source, options.Bin);
+    if (options.Crop && options.Bin > 1) // the region's values are not copied first
+        made = BinPlane({source.PixelType, source.Width, source.Height, source.Store}, *options.Crop,
+                        options.Bin);
+    else if (options.Crop)
+        made = CropRaw(source, *options.Crop);
+    else
+        made = BinRaw(source, options.Bin);
     return made;
 }
 
