@@ -44,9 +44,11 @@ class TPieceStore {
     std::vector<std::vector<uint8_t>> spare_;
 };
 
+// Never destroyed: bytes dropped while the program ends (by a thread still saving, say) may
+// still be given back.
 TPieceStore& Store() {
-    static TPieceStore store;
-    return store;
+    static TPieceStore* const store = new TPieceStore;
+    return *store;
 }
 
 } // namespace
