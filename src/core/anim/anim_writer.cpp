@@ -4,6 +4,7 @@
 #include "core/anim/delays.h"
 #include "core/anim/frame_sink.h"
 #include "core/base/errors.h"
+#include "core/gif/byte_buffer.h"
 #include "core/text/time_text.h"
 
 #include <chrono>
@@ -278,6 +279,7 @@ TAnimWritten WriteAnimation(const std::string& fileName, size_t count, const TFr
         }
     }
     sink->Commit();
+    TEncodedBytes::ReleaseSpare();
     if (progress) progress(total, total);
     std::error_code unknown; // the size is only shown
     const uintmax_t bytes = std::filesystem::file_size(fileName, unknown);

@@ -14,9 +14,12 @@ TColourPlanes ReducedPlanes(const TColourPlanes& planes, const TAnimOptions& opt
     auto made = std::make_shared<std::array<TRawImage, 3>>();
     for (size_t c = 0; c < 3; ++c) {
         TRawImage& raw = (*made)[c];
-        if (options.Crop) raw = CropPlane(planes.Channels[c], *options.Crop);
-        if (options.Bin > 1)
-            raw = options.Crop ? BinRaw(raw, options.Bin) : BinPlane(planes.Channels[c], options.Bin);
+        if (options.Crop && options.Bin > 1)
+            raw = BinPlane(planes.Channels[c], *options.Crop, options.Bin);
+        else if (options.Crop)
+            raw = CropPlane(planes.Channels[c], *options.Crop);
+        else
+            raw = BinPlane(planes.Channels[c], options.Bin);
     }
     TColourPlanes reduced;
     for (size_t c = 0; c < 3; ++c) {

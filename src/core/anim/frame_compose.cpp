@@ -6,6 +6,7 @@
 #include "core/image/display.h"
 #include "core/image/normalization.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace orv {
@@ -13,25 +14,59 @@ namespace orv {
 const TRawImage& ReducedRaw(const TRawImage& source, const TAnimOptions& options, TRawImage& made) {
     // The region and the binning make new values; the source itself is only read.
     if (!options.Crop && options.Bin <= 1) return source;
-    if (options.Crop) made = CropRaw(source, *options.Crop);
-    if (options.Bin > 1) made = BinRaw(options.Crop ? made : source, options.Bin);
+    if (options.Crop && options.Bin > 1) // the region's values are not copied first
+        made = BinPlane({source.PixelType, source.Width, source.Height, source.Store}, *options.Crop,
+                        options.Bin);
+    else if (options.Crop)
+        made = CropRaw(source, *options.Crop);
+    else
+        made = BinRaw(source, options.Bin);
     return made;
 }
 
+namespace {
+
+// A band of binned rows holds about this many values: a region binned is never held whole.
+constexpr size_t kBinnedBandPixels = size_t(1) << 16;
+
+// The region binned and rendered a band of rows at a time into `matrix`, of the binned size.
+void RenderBinnedRegion(const TRawImage& source, const TCropRect& region, int32_t n, TImageDocument& holder,
+                        TByteArray2D& matrix) {
+    if (!RegionInside(region, source.Width, source.Height))
+        throw RegionOutside(region, source.Width, source.Height);
+    const int32_t width = matrix.Cols(), height = matrix.Rows();
+    const int32_t bandRows = int32_t(std::max<size_t>(1, kBinnedBandPixels / size_t(width)));
+    for (int32_t bottom = 0; bottom < height; bottom += bandRows) { // stored rows, from the bottom
+        const int32_t rows = std::min(bandRows, height - bottom);
+        const TRawImage band =
+            BinPlane({source.PixelType, source.Width, source.Height, source.Store},
+                     TCropRect{region.X, region.Y + bottom * n, region.Width, rows * n}, n);
+        RenderLevels(holder, band.PixelType, width, rows, band.Store, matrix.RowData(height - bottom),
+                     -std::ptrdiff_t(width));
+    }
+}
+
+} // namespace
+
 TFramePicture ComposeRaw(const TRawImage& source, const TDisplaySettings& display, const std::string& stamp,
                          const TAnimOptions& options) {
-    TRawImage made;
-    const TRawImage& raw = ReducedRaw(source, options, made);
+    TImageDocument holder; // the thresholds and their tables, without pixels
+    ApplyDisplaySettings(holder, display);
     TFramePicture picture;
-    picture.Matrix = TByteArray2D(raw.Width, raw.Height);
-    if (raw.Width > 0 && raw.Height > 0) {
-        TImageDocument holder; // the thresholds and their tables, without pixels
-        ApplyDisplaySettings(holder, display);
+    const TCropRect* region = options.Crop ? &*options.Crop : nullptr;
+    const int32_t n = options.Bin;
+    if (region && n > 1 && n <= kMaxBin && region->Width / n > 0 && region->Height / n > 0) {
+        picture.Matrix = TByteArray2D(region->Width / n, region->Height / n);
+        RenderBinnedRegion(source, *region, n, holder, picture.Matrix);
+    } else {
+        TRawImage made;
+        const TRawImage& raw = ReducedRaw(source, options, made);
+        picture.Matrix = TByteArray2D(raw.Width, raw.Height);
         // Stored rows run from the bottom, the matrix's from the top.
-        RenderLevels(holder, raw.PixelType, raw.Width, raw.Height, raw.Store,
-                     picture.Matrix.RowData(raw.Height), -std::ptrdiff_t(raw.Width));
+        if (raw.Width > 0 && raw.Height > 0)
+            RenderLevels(holder, raw.PixelType, raw.Width, raw.Height, raw.Store,
+                         picture.Matrix.RowData(raw.Height), -std::ptrdiff_t(raw.Width));
     }
-    made = TRawImage();
     if (options.Stamp) DrawStamp(picture.Matrix, stamp);
     PaletteIndicesToMatrix(picture.Matrix, PaletteColors(display.Palette), picture.Table);
     return picture;

@@ -22,7 +22,8 @@ template <typename T> T Value(const uint8_t* p) {
     return v;
 }
 
-template <typename T> void BinValues(const TValuePlane& in, TRawImage& out, int32_t n) {
+// Blocks from stored column x0 and row y0 on.
+template <typename T> void BinValues(const TValuePlane& in, size_t x0, size_t y0, TRawImage& out, int32_t n) {
     const size_t w = size_t(in.Width), size = sizeof(T);
     for (int32_t by = 0; by < out.Height; ++by)
         for (int32_t bx = 0; bx < out.Width; ++bx) {
@@ -30,7 +31,7 @@ template <typename T> void BinValues(const TValuePlane& in, TRawImage& out, int3
             std::conditional_t<std::is_integral_v<T>, int64_t, double> sum = 0;
             for (int32_t y = by * n; y < (by + 1) * n; ++y)
                 for (int32_t x = bx * n; x < (bx + 1) * n; ++x)
-                    sum += Value<T>(in.Store.data() + (size_t(y) * w + size_t(x)) * size);
+                    sum += Value<T>(in.Store.data() + ((y0 + size_t(y)) * w + x0 + size_t(x)) * size);
             T mean;
             if constexpr (std::is_integral_v<T>)
                 mean = T(MeanHalfEven(sum, int64_t(n) * n));
@@ -86,16 +87,34 @@ TRawImage CropPlane(const TValuePlane& image, const TCropRect& rect) {
     return out;
 }
 
-TRawImage BinPlane(const TValuePlane& image, int32_t n) {
+namespace {
+
+// The blocks of the width x height values from stored column x0 and row y0 on.
+TRawImage BinFrom(const TValuePlane& image, size_t x0, size_t y0, int32_t width, int32_t height, int32_t n) {
     CheckBin(n);
+    TRawImage out{image.PixelType, width / n, height / n, {}};
+    out.Store.resize(size_t(out.Width) * size_t(out.Height) * size_t(BytesPerPixel(image.PixelType)));
+    if (!VisitValueType(image.PixelType,
+                        [&](auto zero) { BinValues<decltype(zero)>(image, x0, y0, out, n); }))
+        throw EOrvanelError("Image sans valeurs");
+    return out;
+}
+
+} // namespace
+
+TRawImage BinPlane(const TValuePlane& image, int32_t n) {
     if (image.Store.size() <
         size_t(image.Width) * size_t(image.Height) * size_t(BytesPerPixel(image.PixelType)))
         throw EOrvanelError("Image incomplète");
-    TRawImage out{image.PixelType, image.Width / n, image.Height / n, {}};
-    out.Store.resize(size_t(out.Width) * size_t(out.Height) * size_t(BytesPerPixel(image.PixelType)));
-    if (!VisitValueType(image.PixelType, [&](auto zero) { BinValues<decltype(zero)>(image, out, n); }))
-        throw EOrvanelError("Image sans valeurs");
-    return out;
+    return BinFrom(image, 0, 0, image.Width, image.Height, n);
+}
+
+TRawImage BinPlane(const TValuePlane& image, const TCropRect& rect, int32_t n) {
+    if (!RegionInside(rect, image.Width, image.Height)) throw RegionOutside(rect, image.Width, image.Height);
+    if (image.Store.size() <
+        size_t(image.Width) * size_t(image.Height) * size_t(BytesPerPixel(image.PixelType)))
+        throw EOrvanelError("Image incomplète");
+    return BinFrom(image, size_t(rect.X) - 1, size_t(rect.Y) - 1, rect.Width, rect.Height, n);
 }
 
 TBitmap CropBitmap(const TBitmap& picture, const TCropRect& rect) {

@@ -42,6 +42,8 @@ TRawImage BinRaw(const TRawImage& image, int32_t n);
 // The same on a plane's values (a colour image's channel), which are only read.
 TRawImage CropPlane(const TValuePlane& plane, const TCropRect& rect);
 TRawImage BinPlane(const TValuePlane& plane, int32_t n);
+// The rectangle's values binned, as BinPlane(CropPlane(plane, rect), n) without the region's copy.
+TRawImage BinPlane(const TValuePlane& plane, const TCropRect& rect, int32_t n);
 
 // The same on a picture; binning averages each colour and gives a 24-bit picture.
 TBitmap CropBitmap(const TBitmap& picture, const TCropRect& rect);

@@ -4,8 +4,54 @@
 #include "core/gif/gif_errors.h"
 
 #include <algorithm>
+#include <mutex>
 
 namespace orv {
+
+namespace {
+
+constexpr size_t kWholePiece = TEncodedBytes::kPieceBytes + TEncodedBytes::kRoom;
+
+// The whole pieces not in use, at most kMostSpare of them (16 MB).
+class TPieceStore {
+  public:
+    std::vector<uint8_t> Take() {
+        {
+            std::lock_guard lock(mutex_);
+            if (!spare_.empty()) {
+                std::vector<uint8_t> piece = std::move(spare_.back());
+                spare_.pop_back();
+                piece.resize(kWholePiece); // within its capacity; the packer writes every byte it keeps
+                return piece;
+            }
+        }
+        return std::vector<uint8_t>(kWholePiece);
+    }
+    void Give(std::vector<uint8_t>& piece) {
+        if (piece.capacity() != kWholePiece) return;
+        std::lock_guard lock(mutex_);
+        if (spare_.size() < kMostSpare) spare_.push_back(std::move(piece));
+    }
+    void Release() {
+        std::vector<std::vector<uint8_t>> spare;
+        std::lock_guard lock(mutex_);
+        spare.swap(spare_);
+    }
+
+  private:
+    static constexpr size_t kMostSpare = 256;
+    std::mutex mutex_;
+    std::vector<std::vector<uint8_t>> spare_;
+};
+
+// Never destroyed: bytes dropped while the program ends (by a thread still saving, say) may
+// still be given back.
+TPieceStore& Store() {
+    static TPieceStore* const store = new TPieceStore;
+    return *store;
+}
+
+} // namespace
 
 void TByteBuffer::AddByte(uint8_t value) {
     if (OpenLength() == 255) ends_.push_back(bytes_.size());
@@ -52,9 +98,23 @@ TByteBuffer TByteBuffer::FromPacked(TPackedBytes packed) {
     bytes.reserve(size_t(packed.ByteCount()));
     for (std::vector<uint8_t>& piece : packed.Pieces) {
         bytes.insert(bytes.end(), piece.begin(), piece.end());
-        piece = {};
+        Store().Give(piece);
     }
     return FromPacked(std::move(bytes));
+}
+
+TPackedBytes& TPackedBytes::operator=(TPackedBytes&& other) noexcept {
+    if (this != &other) {
+        for (std::vector<uint8_t>& piece : Pieces)
+            Store().Give(piece);
+        Pieces = std::move(other.Pieces);
+    }
+    return *this;
+}
+
+TPackedBytes::~TPackedBytes() {
+    for (std::vector<uint8_t>& piece : Pieces)
+        Store().Give(piece);
 }
 
 int64_t TPackedBytes::ByteCount() const {
@@ -65,10 +125,16 @@ int64_t TPackedBytes::ByteCount() const {
 }
 
 TEncodedBytes::TEncodedBytes(size_t expectedBytes)
-    : pieceBytes_(std::min(kPieceBytes, (expectedBytes + 64 + 254) / 255 * 255)), out_(pieceBytes_ + kRoom) {}
+    : pieceBytes_(std::min(kPieceBytes, (expectedBytes + 64 + 254) / 255 * 255)) {
+    out_ = pieceBytes_ == kPieceBytes ? Store().Take() : std::vector<uint8_t>(pieceBytes_ + kRoom);
+}
+
+void TEncodedBytes::ReleaseSpare() {
+    Store().Release();
+}
 
 void TEncodedBytes::NextPiece() {
-    std::vector<uint8_t> next(kPieceBytes + kRoom);
+    std::vector<uint8_t> next = Store().Take();
     // The bytes the last code carried past the piece's end begin the next one.
     std::copy(out_.begin() + std::ptrdiff_t(pieceBytes_), out_.begin() + std::ptrdiff_t(pos_), next.begin());
     pos_ -= pieceBytes_;
@@ -84,8 +150,11 @@ TPackedBytes TEncodedBytes::Finish(uint32_t code, unsigned width) {
     bitBuffer_ = 0;
     bitCount_ = 0;
     out_.resize(pos_);
-    out_.shrink_to_fit(); // the frame may wait its turn to be written
+    // A whole piece stays whole, to go back to the store; a smaller one is cut to its bytes, since
+    // the frame may wait its turn to be written.
+    if (out_.capacity() != kWholePiece) out_.shrink_to_fit();
     if (!out_.empty()) done_.Pieces.push_back(std::move(out_));
+    Store().Give(out_);
     out_ = {};
     pos_ = 0;
     return std::move(done_);

@@ -50,9 +50,17 @@ class TByteBuffer {
 };
 
 // Packed bytes in pieces whose lengths are multiples of 255 (but the last), so that sub-blocks
-// of 255 bytes never straddle two pieces.
+// of 255 bytes never straddle two pieces. Whole pieces go back to the packers' shared store when
+// the bytes are dropped.
 struct TPackedBytes {
     std::vector<std::vector<uint8_t>> Pieces;
+
+    TPackedBytes() = default;
+    TPackedBytes(const TPackedBytes&) = default;
+    TPackedBytes(TPackedBytes&&) noexcept = default;
+    TPackedBytes& operator=(const TPackedBytes&) = default;
+    TPackedBytes& operator=(TPackedBytes&& other) noexcept;
+    ~TPackedBytes();
 
     int64_t ByteCount() const;
     // Each sub-block in order: 255 bytes, the last one shorter (none when there is no byte).
@@ -110,9 +118,14 @@ class TEncodedBytes {
 
     // Bytes in a whole piece: a multiple of 255, so that sub-blocks never straddle two pieces.
     static constexpr size_t kPieceBytes = 255 * 256;
+    static constexpr size_t kRoom = 8; // past a piece's end, for PutCode's store
+
+    // Whole pieces come from a store shared by every thread and go back to it: freed on the
+    // writer's thread, they would otherwise stay in the heap of the thread that filled them, each
+    // thread keeping its own high-water mark. Empties the store (the memory of a save given back).
+    static void ReleaseSpare();
 
   private:
-    static constexpr size_t kRoom = 8; // past a piece's end, for PutCode's store
     void NextPiece();
 
     TPackedBytes done_;

@@ -151,11 +151,12 @@ TChange FindChange(const TRowsIn& rows, const std::array<uint32_t, 256>& colors,
 // Rows Top..Bottom of the rectangle written: a changed pixel as its index in the part's table
 // (`index`), a kept one as the transparent index (when there is one) or else with its own
 // colour; what is shown follows. The part may be written over the frame's own rows: row y of the
-// part never reaches past the pixels of row y of the frame still to be read.
+// part never reaches past the pixels of row y of the frame still to be read. Without `part`, the
+// kept pixels are marked in `kept` (when there is a transparent index), one bit each.
 template <class TRowsIn, class TShownIn, class TRule>
 void WriteChange(const TChange& change, const TRowsIn& rows, const std::array<uint32_t, 256>& colors,
                  const TShownIn& shown, TRule changes, const std::array<int16_t, 256>& index,
-                 std::optional<uint8_t> transparentIndex, uint8_t* part) {
+                 std::optional<uint8_t> transparentIndex, uint8_t* part, uint64_t* kept = nullptr) {
     using TPixel = typename TShownIn::TPixel;
     std::vector<uint8_t> buffer;
     std::vector<TPixel> shownBuffer;
@@ -165,11 +166,14 @@ void WriteChange(const TChange& change, const TRowsIn& rows, const std::array<ui
     for (int32_t y = change.Top; y <= change.Bottom; ++y) {
         const uint8_t* row = rows.Row(y, buffer) + change.Left;
         TPixel* on = shown.Row(y, shownBuffer) + change.Left;
-        uint8_t* out = part + size_t(y - change.Top) * partWidth;
-        for (int32_t x = 0; x <= change.Right - change.Left; ++x) {
+        const size_t at = size_t(y - change.Top) * partWidth;
+        for (size_t x = 0; x < partWidth; ++x) {
             const uint32_t c = colors[row[x]];
             const uint32_t keep = 0 - (free & (changes(c, ColorOf(on[x])) ^ 1)); // all ones to keep
-            out[x] = uint8_t((transparent & keep) | (uint32_t(index[row[x]]) & ~keep));
+            if (part)
+                part[at + x] = uint8_t((transparent & keep) | (uint32_t(index[row[x]]) & ~keep));
+            else if (kept)
+                kept[(at + x) / 64] |= uint64_t(keep & 1) << ((at + x) % 64);
             on[x] = TPixel((on[x] & keep) | (c & ~keep)); // a grey's level is its low byte
         }
     }
@@ -237,6 +241,7 @@ TFramePart OwnColours(const TChange& change, const TColorTable& table,
         own.Matrix = std::move(rows.Matrix);
     } else {
         own.Source = &rows.Levels;
+        own.IndexOf = rows.Levels.IndexOf;
         own.Width = int32_t(partWidth);
         own.Height = change.Bottom - change.Top + 1;
     }
@@ -290,9 +295,14 @@ TFramePart Differences(const TColorTable& table, const std::array<uint32_t, 256>
                     rows.Matrix.Cells().Memory()); // in place
         rows.Matrix.Shrink(partWidth, partHeight);
         part.Matrix = std::move(rows.Matrix);
-    } else {
-        part.Matrix = TByteArray2D(partWidth, partHeight);
-        WriteChange(change, rows, colors, shown, changes, index, transparent, part.Matrix.Cells().Memory());
+    } else { // the levels stay until the part is encoded: the part is read from them again
+        part.Source = &rows.Levels;
+        part.Width = partWidth;
+        part.Height = partHeight;
+        for (size_t level = 0; level < 256; ++level)
+            part.IndexOf[level] = uint8_t(index[rows.Levels.IndexOf[level]]); // unused levels: any
+        if (transparent) part.Kept.assign((size_t(partWidth) * size_t(partHeight) + 63) / 64, 0);
+        WriteChange(change, rows, colors, shown, changes, index, transparent, nullptr, part.Kept.data());
     }
     return part;
 }
@@ -330,6 +340,7 @@ TFramePart TShownPicture::Whole(const TColorTable& table, const TRowsIn& rows,
         part.Matrix = std::move(rows.Matrix);
     } else {
         part.Source = &rows.Levels;
+        part.IndexOf = rows.Levels.IndexOf;
         part.Width = width_;
         part.Height = height_;
         if (!held) Remember(rows.Levels, colors);

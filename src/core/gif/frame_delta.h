@@ -33,9 +33,13 @@ struct TLevelRows {
 struct TFramePart {
     TColorTable Table;
     TByteArray2D Matrix; // rows from the top
-    // When set (Matrix empty), the indices are the rectangle Width x Height of these rows,
-    // which must stay until the part is encoded.
+    // When set (Matrix empty), the indices are the rectangle Width x Height of these rows mapped
+    // by IndexOf; the rows must stay until the part is encoded.
     const TLevelRows* Source = nullptr;
+    std::array<uint8_t, 256> IndexOf{};
+    // With Source, the pixels of the rectangle (rows from the top, a bit each, the first in the
+    // lowest bit) written as Transparent whatever their level: an eighth of a copy of the part.
+    std::vector<uint64_t> Kept;
     int32_t Width = 0;
     int32_t Height = 0;
     uint16_t Left = 0;

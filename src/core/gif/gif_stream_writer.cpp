@@ -50,21 +50,35 @@ TEncodedImage EncodeImage(const TColorTable& table, int32_t width, int32_t heigh
     return image;
 }
 
+namespace {
+
+// The indices of a part read from its frame's levels, a row at a time: mapped, then its kept
+// pixels made transparent.
+void PutLevelRows(const TFramePart& part, TLzwEncoder& encoder) {
+    const TLevelRows& rows = *part.Source;
+    const size_t width = size_t(part.Width);
+    const uint8_t transparent = part.Transparent.value_or(0);
+    std::vector<uint8_t> row(width);
+    for (int32_t y = 0; y < part.Height; ++y) {
+        const uint8_t* level = rows.Pixels + size_t(part.Top + y) * size_t(rows.Width) + part.Left;
+        for (size_t x = 0; x < width; ++x)
+            row[x] = part.IndexOf[level[x]];
+        const size_t at = size_t(y) * width;
+        for (size_t x = 0; !part.Kept.empty() && x < width; ++x) {
+            const uint8_t keep = uint8_t(0 - ((part.Kept[(at + x) / 64] >> ((at + x) % 64)) & 1));
+            row[x] = uint8_t((transparent & keep) | (row[x] & ~keep));
+        }
+        encoder.Put(row);
+    }
+}
+
+} // namespace
+
 TEncodedImage EncodeImage(const TFramePart& part) {
-    TEncodedImage image =
-        part.Source ? EncodeImage(part.Table, part.Width, part.Height,
-                                  [&](TLzwEncoder& encoder) {
-                                      const TLevelRows& rows = *part.Source;
-                                      std::vector<uint8_t> row(size_t(part.Width));
-                                      for (int32_t y = part.Top; y < part.Top + part.Height; ++y) {
-                                          const uint8_t* level =
-                                              rows.Pixels + size_t(y) * size_t(rows.Width) + part.Left;
-                                          for (size_t x = 0; x < row.size(); ++x)
-                                              row[x] = rows.IndexOf[level[x]];
-                                          encoder.Put(row);
-                                      }
-                                  })
-                    : EncodeImage(part.Table, part.Matrix);
+    TEncodedImage image = part.Source
+                              ? EncodeImage(part.Table, part.Width, part.Height,
+                                            [&](TLzwEncoder& encoder) { PutLevelRows(part, encoder); })
+                              : EncodeImage(part.Table, part.Matrix);
     image.Left = part.Left;
     image.Top = part.Top;
     image.Keep = true;

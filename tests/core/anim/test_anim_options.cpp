@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 using namespace orv;
 
@@ -92,6 +93,7 @@ TEST(AnimOptions, BinningMeansRoundHalfToEvenAndDropsPartialBlocks) {
         int32_t N;
         std::vector<int16_t> Want;
         int32_t Width, Height;
+        std::optional<TCropRect> Region = {}; // binned where it lies, without a copy
     } cases[] = {
         // 5 x 3 by 2: one row of two blocks; the last column and the top row go.
         {"dropped", Ramp(5, 3), 2, {6, 8}, 2, 1},
@@ -101,9 +103,13 @@ TEST(AnimOptions, BinningMeansRoundHalfToEvenAndDropsPartialBlocks) {
         {"-3.5 to -4", Raw<int16_t>(kPixelInt16, 2, 2, {-2, -3, -4, -5}), 2, {-4}, 1, 1},
         {"extremes", Raw<int16_t>(kPixelInt16, 2, 1, {32767, 32767}), 1, {32767, 32767}, 2, 1},
         {"too small", Ramp(2, 2), 3, {}, 0, 0},
+        // Stored rows 1 to 3, columns 1 to 4: blocks from the region's corner, its top row dropped.
+        {"a region", Ramp(5, 4), 2, {16, 18}, 2, 1, TCropRect{2, 2, 4, 3}},
     };
     for (const auto& c : cases) {
-        const TRawImage out = BinRaw(c.In, c.N);
+        const TRawImage out =
+            c.Region ? BinPlane({c.In.PixelType, c.In.Width, c.In.Height, c.In.Store}, *c.Region, c.N)
+                     : BinRaw(c.In, c.N);
         EXPECT_EQ(Values<int16_t>(out), c.Want) << c.Name;
         EXPECT_EQ(out.Width, c.Width) << c.Name;
         EXPECT_EQ(out.Height, c.Height) << c.Name;
