@@ -126,6 +126,7 @@ std::optional<TBitmap> MosaicPicture(const TImageDocument& doc, TDebayer method,
     picture.Pixels.resize(w * h * 3);
     // The bottom row comes first and is written last; B, G, R.
     const auto row = [&](int32_t y, const std::array<const int32_t*, 3>& q) {
+        if (w == 0) return; // a superpixel picture of a one-column mosaic has rows of nothing
         TQuarterLevels::PutRow(levels, q, w, picture.Pixels.data() + (h - 1 - size_t(y)) * w * 3);
     };
     const auto edge = [&](int32_t x, int32_t y, const std::array<float, 3>& v) {

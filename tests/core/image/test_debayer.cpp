@@ -178,7 +178,7 @@ TEST(Debayer, APictureMadeStraightFromTheMosaicIsThePictureOfItsPlanes) {
         {shown(0.25, 0.25), shown(std::nan(""), 5), shown(-30000, 30000)},
         {shown(1e12, 1e12 + 10), shown(-40010, -40000), shown(40010, 40000)}, // beyond any value
     };
-    for (auto [w, h] : {std::pair{1, 1}, {2, 3}, {5, 4}, {8, 7}, {16, 9}})
+    for (auto [w, h] : {std::pair{1, 1}, {1, 3}, {2, 3}, {5, 4}, {8, 7}, {16, 9}})
         for (TBayerPattern p : {TBayerPattern::Rggb, TBayerPattern::Gbrg})
             for (int32_t offsets = 0; offsets < 4; ++offsets) {
                 std::vector<int16_t> raw(size_t(w * h));
