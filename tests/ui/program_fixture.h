@@ -105,7 +105,9 @@ inline TImageDocument BitmapDocument(const std::string& fileName, int32_t width,
     return doc;
 }
 
-class ProgramTest : public ::testing::Test {
+// The program's windows are the fixture's own members, by the names the tests know them by
+// (FormMain, FormSeuils, ...).
+class ProgramTest : public ::testing::Test, protected TProgramWindows {
   protected:
     void SetUp() override {
         // Settings kept between sessions start empty for every test.
@@ -186,35 +188,8 @@ class ProgramTest : public ::testing::Test {
     TScriptedDialogs dialogs;
     QTemporaryDir folder;
 
-    // The program's windows, by the names the tests know them by.
-    TProgressForm* ProgressForm = nullptr;
-    TFormMain* FormMain = nullptr;
-    TFormSeuils* FormSeuils = nullptr;
-    TFormImpr* FormImpr = nullptr;
-    TFormPal* FormPal = nullptr;
-    TFormSelectLot* FormSelectLot = nullptr;
-    TFormCreeAnim* FormCreeAnim = nullptr;
-    TFormCtrlAnim* FormCtrlAnim = nullptr;
-    TFormAnim2* FormAnim2 = nullptr;
-    TStat* Stat = nullptr;
-    TFormAPropos* FormAPropos = nullptr;
-    TFormEntete* FormEntete = nullptr;
-
   private:
-    void TakeWindows(const TProgramWindows& w) {
-        ProgressForm = w.ProgressForm;
-        FormMain = w.FormMain;
-        FormSeuils = w.FormSeuils;
-        FormImpr = w.FormImpr;
-        FormPal = w.FormPal;
-        FormSelectLot = w.FormSelectLot;
-        FormCreeAnim = w.FormCreeAnim;
-        FormCtrlAnim = w.FormCtrlAnim;
-        FormAnim2 = w.FormAnim2;
-        Stat = w.Stat;
-        FormAPropos = w.FormAPropos;
-        FormEntete = w.FormEntete;
-    }
+    void TakeWindows(const TProgramWindows& w) { static_cast<TProgramWindows&>(*this) = w; }
 
     std::unique_ptr<TProgram> program_;
 };
