@@ -16,6 +16,7 @@
 #include "core/anim/stamp.h"
 #include "core/anim/steady_series.h"
 #include "core/base/errors.h"
+#include "core/base/file_io.h"
 #include "core/document/series_frames.h"
 #include "core/gif/frame_delta.h"
 #include "core/gif/global_colours.h"
@@ -28,12 +29,12 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <mutex>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
-#include <sys/mman.h>
 
 namespace orv::cli {
 namespace {
@@ -166,27 +167,16 @@ void KeepFreedBlocks() {
 // so that 3 bytes a pixel of every frame do not come as thousands of fresh 4 KB pages.
 class TPictureStore {
   public:
-    TPictureStore() = default;
-    TPictureStore(const TPictureStore&) = delete;
-    TPictureStore& operator=(const TPictureStore&) = delete;
-    ~TPictureStore() {
-        for (const auto& [block, bytes] : blocks_)
-            munmap(block, bytes);
-    }
-
     const uint8_t* Keep(const std::vector<uint8_t>& bytes) {
         uint8_t* place;
         {
             const std::lock_guard lock(lock_);
-            if (blocks_.empty() || used_ + bytes.size() > blocks_.back().second) {
-                const size_t size = std::max<size_t>(kBlock, (bytes.size() + kBlock - 1) / kBlock * kBlock);
-                void* block = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-                if (block == MAP_FAILED) throw std::bad_alloc();
-                madvise(block, size, MADV_HUGEPAGE);
-                blocks_.emplace_back(static_cast<uint8_t*>(block), size);
+            if (blocks_.empty() || used_ + bytes.size() > blockBytes_) {
+                blockBytes_ = std::max<size_t>(kBlock, (bytes.size() + kBlock - 1) / kBlock * kBlock);
+                blocks_.push_back(LargeBlock(blockBytes_));
                 used_ = 0;
             }
-            place = blocks_.back().first + used_;
+            place = reinterpret_cast<uint8_t*>(blocks_.back().get()) + used_;
             used_ += bytes.size();
         }
         std::memcpy(place, bytes.data(), bytes.size());
@@ -196,7 +186,8 @@ class TPictureStore {
   private:
     static constexpr size_t kBlock = size_t(32) << 20;
     std::mutex lock_;
-    std::vector<std::pair<uint8_t*, size_t>> blocks_;
+    std::vector<std::shared_ptr<double[]>> blocks_;
+    size_t blockBytes_ = 0; // the size of the last block
     size_t used_ = 0;
 };
 
